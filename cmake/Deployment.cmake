@@ -1,0 +1,24 @@
+# Values that tie a build to one auction house. The defaults point at the local demo auction
+# house started by scripts/auction-house; a real deployment sets them with -D at configure time.
+# The program reads no configuration at run time.
+set(TELLVARO_CUSTOMER "Demo-Auktionshaus" CACHE STRING "Customer identifier (caption, configuration lookup)")
+set(TELLVARO_DIR_HOST "127.0.0.42" CACHE STRING "Directory database host")
+set(TELLVARO_DIR_USER "tv_directory" CACHE STRING "Directory database account")
+set(TELLVARO_DIR_DB "tv_directory" CACHE STRING "Directory database name")
+set(TELLVARO_DIR_PASSWORD_1 "Dir" CACHE STRING "Directory database password, piece 1")
+set(TELLVARO_DIR_PASSWORD_2 "Demo" CACHE STRING "Directory database password, piece 2")
+set(TELLVARO_DIR_PASSWORD_3 "2026" CACHE STRING "Directory database password, piece 3")
+set(TELLVARO_SQL_PREFIX "SqP!" CACHE STRING "Prefix of the auction-house database password")
+set(TELLVARO_FTP_PREFIX "FtP!" CACHE STRING "Prefix of the FTP password")
+set(TELLVARO_MAIL_PREFIX "MaP!" CACHE STRING "Prefix of the mail password")
+set(TELLVARO_WEB_URL "http://127.0.0.42/" CACHE STRING "Root address of the auction house's web server")
+set(TELLVARO_MAKER_URL "http://127.0.0.42/" CACHE STRING "Maker's web page opened by the credit lines")
+mark_as_advanced(TELLVARO_DIR_PASSWORD_1 TELLVARO_DIR_PASSWORD_2 TELLVARO_DIR_PASSWORD_3
+                 TELLVARO_SQL_PREFIX TELLVARO_FTP_PREFIX TELLVARO_MAIL_PREFIX)
+foreach(v SQL FTP MAIL)
+  string(LENGTH "${TELLVARO_${v}_PREFIX}" _len)
+  if(NOT _len EQUAL 4)
+    message(FATAL_ERROR "TELLVARO_${v}_PREFIX must be four characters long")
+  endif()
+endforeach()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/deployment.h.in ${CMAKE_BINARY_DIR}/generated/tellvaro/deployment.h @ONLY)

@@ -1,0 +1,31 @@
+#pragma once
+
+// Number texts use "." as decimal separator everywhere, never the locale's.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tellvaro::text {
+
+// Shortest decimal form with at most 15 significant digits, no exponent, no thousands
+// separator: 12.5, 3, 0.99, 0.6 for 0.1 + 0.2 + 0.3.
+std::string format_number(double value);
+
+// The pattern "0.00": two decimals, halves rounded away from zero (1.005 gives 1.01).
+std::string format_money(double value);
+
+// A decimal number with "." as separator; blanks around it are allowed. Nothing for a text that
+// is no number (the empty text included).
+std::optional<double> try_parse_number(std::string_view text);
+
+// As above, but a text that is no number throws tellvaro::Error with a German message.
+double parse_number(std::string_view text);
+
+// A whole number that fits 16 bits; throws tellvaro::Error otherwise.
+std::int16_t parse_small_int(std::string_view text);
+
+std::string_view trim_blanks(std::string_view text);
+
+}  // namespace tellvaro::text
