@@ -1,0 +1,92 @@
+#pragma once
+
+// A MySQL connection that speaks Windows-1252 on the wire and UTF-8 to its callers. A failed
+// connect or query never throws: callers get false or an absent result and must handle it.
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct st_mysql;
+struct st_mysql_res;
+
+namespace tellvaro::db {
+
+struct ConnectParams {
+  std::string host;
+  unsigned port = 3306;
+  std::string user;
+  std::string password;
+  std::string database;
+  bool compress = true;
+};
+
+// A stored result: all rows are on the client, positioned on the first row.
+class Result {
+ public:
+  Result() = default;  // the result of a statement that returns no rows
+  explicit Result(st_mysql_res* res);
+  Result(Result&&) noexcept;
+  Result& operator=(Result&&) noexcept;
+  ~Result();
+
+  std::size_t row_count() const { return rows_; }
+  bool eof() const { return pos_ >= rows_; }
+  void first();
+  void next();
+
+  // Column of the current row by name, without regard to case; absent for NULL, for an unknown
+  // column and past the last row.
+  std::optional<std::string> value(std::string_view column) const;
+  // As value(), with absent read as the empty text.
+  std::string text(std::string_view column) const;
+
+ private:
+  void fetch();
+
+  st_mysql_res* res_ = nullptr;
+  std::vector<std::string> names_;  // lower case
+  std::size_t rows_ = 0;
+  std::size_t pos_ = 0;
+  char** row_ = nullptr;
+  unsigned long* lengths_ = nullptr;
+};
+
+class Connection {
+ public:
+  Connection();
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  void set_params(ConnectParams params);
+  // Connects over TCP with compression allowed; true at once when already connected.
+  bool connect();
+  bool connected() const { return connected_; }
+  bool select_database(const std::string& name);
+  void close();
+
+  // Runs a statement; absent when not connected or when the server refused it. A statement
+  // that returns no rows gives an empty result.
+  std::optional<Result> query(std::string_view sql);
+  bool exec(std::string_view sql);
+
+  // The one way a value enters a statement: the value escaped and between single quotes, so a
+  // quote or backslash in it is stored exactly and never changes the statement.
+  std::string quoted(std::string_view value) const;
+
+  // The server's last error text, for diagnostics; never holds a password.
+  const std::string& last_error() const { return last_error_; }
+
+ private:
+  void reset_handle();
+
+  st_mysql* mysql_ = nullptr;
+  ConnectParams params_;
+  bool connected_ = false;
+  std::string last_error_;
+};
+
+}  // namespace tellvaro::db
