@@ -1,0 +1,32 @@
+#pragma once
+
+// The table file: an XML data packet in Windows-1252 without an encoding declaration. Reading
+// goes through libxml2; writing is our own byte-exact formatter.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/field.h"
+
+namespace tellvaro::store {
+
+class Table;
+
+// The empty table as a new file holds it, CR LF included.
+const std::string& empty_table_bytes();
+
+// The file's bytes for these records (stored order).
+std::string format_table(const std::vector<Record>& records);
+
+// Records from a file's bytes. A malformed file, a number that is no number or a field list
+// that is not the article's throws tellvaro::Error with a German message naming `file_name`.
+std::vector<Record> parse_table(std::string_view bytes, const std::string& file_name);
+
+// Loads a file into a table; on any error the table stays as it was.
+void load_table(Table& table, const std::string& path);
+// Posts a pending edit, then replaces the file atomically (temporary file, flush, rename). On
+// failure throws tellvaro::Error; the old file is whole and the table unchanged.
+void save_table(Table& table, const std::string& path);
+
+}  // namespace tellvaro::store

@@ -1,0 +1,128 @@
+#pragma once
+
+// The in-memory dataset behind every grid and editor: records in stored order, a visible order
+// (sort and filter), a cursor, an edit buffer, and observers. Qt-free.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/field.h"
+
+namespace tellvaro::store {
+
+enum class EditState { Browse, Edit, Insert };
+
+enum class SortKind {
+  Stored,           // the order of insertion (the stored order)
+  AscendingNoCase,  // the sort order named F + "Index"
+  Descending,       // the sort order named F + "Index2"
+  AscendingCase,    // the sort field: ascending with regard to letter case
+};
+
+// German dictionary comparison of two UTF-8 texts: "Äpfel" beside "Apfel", "ß" as "ss".
+// With `ignore_case` false, letter case only breaks ties (lower before upper).
+int compare_german(std::string_view a, std::string_view b, bool ignore_case);
+
+class Table {
+ public:
+  // What an observer is told. `field` is set when one field of the current record was written,
+  // and absent when the current record as a whole changed (cursor moved, insert, delete, cancel,
+  // post, load).
+  using DataChange = std::function<void(std::optional<std::size_t> field)>;
+  using BeforePost = std::function<void()>;
+  // Rows were added, removed, reordered or filtered: views must re-read everything.
+  using LayoutChange = std::function<void()>;
+
+  Table();
+
+  // --- records as shown (through the filter, in the active order) ---
+  std::size_t count() const;
+  bool empty() const { return count() == 0; }
+  const Record& row(std::size_t index) const;  // the edit buffer for the current row in edit
+  std::optional<std::size_t> position() const;  // absent when the table shows no record
+
+  // --- cursor; each move posts a pending edit first ---
+  void first();
+  void last();
+  void next();
+  void prior();
+  void move_to(std::size_t index);
+  bool at_end() const;  // after next() on the last record
+
+  // --- edit state ---
+  EditState state() const { return state_; }
+  // Puts the current record into editing; on an empty table inserts a new record instead.
+  void edit();
+  // A new empty record, current and in insert state (shown at the end until posted).
+  void append();
+  // Stores the edit: runs the before-post hook, then the record takes its place in the order.
+  // An edit that changed nothing is cancelled instead. Nothing to do in browse state.
+  void post();
+  void cancel();
+
+  // --- fields of the current record ---
+  const Value& get(std::size_t field) const;  // null when the table shows no record
+  const Value& get(std::string_view field) const;
+  std::string text(std::string_view field) const;  // "as text"
+  // Writes a field; puts the record into editing first (insert on an empty table). Text is cut
+  // to the field's width. Fires the data-change observers with the field.
+  void set(std::size_t field, Value v);
+  void set(std::string_view field, Value v);
+  // Writes "as text"; a text that is no number throws tellvaro::Error and changes nothing.
+  void set_text(std::string_view field, std::string_view text);
+
+  // The current record's values as a whole, and setting them all at once (copy, transfers).
+  Record values() const;
+  void set_values(const Record& values);
+
+  // Deletes the current record (a pending insert is just cancelled); the cursor stays at the
+  // same position, or moves to the new last record.
+  void remove();
+  // Deletes every record that the filter lets through.
+  void remove_all_shown();
+
+  // Replaces all records (loading a file); browse state, cursor on the first record.
+  void replace_all(std::vector<Record> records);
+  // All records in stored order, filter ignored, a pending edit not included.
+  const std::vector<Record>& stored() const { return records_; }
+
+  // --- order ---
+  void sort(SortKind kind, std::string_view field = {});
+  SortKind sort_kind() const { return sort_kind_; }
+  const std::string& sort_field() const { return sort_field_; }
+
+  // --- filter: "[F] like '%T%'" with '' for a quote inside; letter case counts; a non-text
+  // field is matched by its text. An expression that cannot be read throws tellvaro::Error. ---
+  static std::string like_expression(std::string_view field, std::string_view text);
+  void set_filter(std::string expression);
+  const std::string& filter() const { return filter_; }
+  void set_filtered(bool on);
+  bool filtered() const { return filtered_; }
+
+  // --- observers (any number; called in the order added) ---
+  void on_data_change(DataChange f) { data_change_.push_back(std::move(f)); }
+  void on_before_post(BeforePost f) { before_post_.push_back(std::move(f)); }
+  void on_layout_change(LayoutChange f) { layout_change_.push_back(std::move(f)); }
+
+ private:
+  // implementation detail, free to change
+  std::vector<Record> records_;
+  std::vector<std::size_t> view_;
+  std::optional<std::size_t> cursor_;
+  bool at_end_ = false;
+  EditState state_ = EditState::Browse;
+  Record buffer_;
+  bool buffer_changed_ = false;
+  SortKind sort_kind_ = SortKind::Stored;
+  std::string sort_field_;
+  std::string filter_;
+  bool filtered_ = false;
+  std::vector<DataChange> data_change_;
+  std::vector<BeforePost> before_post_;
+  std::vector<LayoutChange> layout_change_;
+};
+
+}  // namespace tellvaro::store
