@@ -1,0 +1,84 @@
+#pragma once
+
+// The category tree of the auction house, browsed level by level into the current article.
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tellvaro::db {
+class Connection;
+}
+namespace tellvaro::store {
+class Table;
+}
+
+namespace tellvaro::catalogue {
+
+struct CategoryEntry {
+  std::string cat_id, parent_id, cat_name;  // each kept to 255 characters
+  bool has_children = false;
+  // `cat_name`, with " -->" (top level) or " ->" (lists below) when it has sub-categories.
+  std::string display(bool top_level) const;
+};
+
+// "select * from categories where (parent_id='P') order by cat_name"
+std::string children_query(const db::Connection& db, std::string_view parent_id);
+
+// One level: the children query, then at most one further statement for all markers.
+std::vector<CategoryEntry> read_level(db::Connection& db, std::string_view parent_id);
+// The same entries found with one more query per entry; kept for comparison in the benchmark.
+std::vector<CategoryEntry> read_level_per_entry(db::Connection& db, std::string_view parent_id);
+
+enum class Slot { None, First, Second };
+Slot slot_from_text(std::string_view text);  // "Kat 1", "Kat 2", anything else None
+
+// The state of page "Kategorie": five levels (0 = the top-level chooser), what is enabled, the
+// number edit of the slot and the hidden level names. The page paints it after every call.
+class CategoryBrowser {
+ public:
+  static constexpr int kLevels = 5;
+
+  CategoryBrowser(db::Connection& db, store::Table& articles);
+
+  // "Kategorie ändern".
+  void start(Slot slot);
+  // Choosing entry `index` at level 1..5 (absent: nothing chosen).
+  void choose(int level, std::optional<std::size_t> index, Slot slot);
+  // "Speichern": path into the slot's fields, then the record is posted.
+  void save(Slot slot);
+  // The article table's change hook.
+  void reset();
+  // The article table's before-post hook: carries the level names into `Kategorie1`..`5` when a
+  // browse changed them, and enables "Kategorie ändern".
+  void before_post();
+
+  const std::vector<CategoryEntry>& entries(int level) const { return levels_[level - 1]; }
+  bool level_enabled(int level) const { return enabled_[level - 1]; }
+  std::optional<std::size_t> chosen(int level) const { return chosen_[level - 1]; }
+  bool change_enabled() const { return change_enabled_; }
+  bool save_enabled() const { return save_enabled_; }
+  // The read-only number edit of the slot being browsed.
+  const std::string& number() const { return number_; }
+  const std::array<std::string, kLevels>& level_names() const { return names_; }
+  // " > "-joined path of the non-empty level names.
+  std::string path() const;
+
+ private:
+  void clear_from(int level);
+
+  db::Connection& db_;
+  store::Table& articles_;
+  std::array<std::vector<CategoryEntry>, kLevels> levels_;
+  std::array<bool, kLevels> enabled_{};
+  std::array<std::optional<std::size_t>, kLevels> chosen_{};
+  std::array<std::string, kLevels> names_;
+  bool names_dirty_ = false;
+  std::string number_;
+  bool change_enabled_ = true;
+  bool save_enabled_ = false;
+};
+
+}  // namespace tellvaro::catalogue

@@ -1,0 +1,41 @@
+#pragma once
+
+// The fee of the current article, its display marks, and the upload table's count and total.
+
+#include <array>
+#include <string>
+
+#include "catalogue/reference.h"
+
+namespace tellvaro::store {
+class Table;
+}
+
+namespace tellvaro::catalogue {
+
+struct FeeMarks {
+  double total = 0;                       // ArticleFeeTotal
+  std::array<bool, kFeatureCount> red{};  // per Feature: charged with a fee above 0
+  bool total_red = false;
+  // What the three feature check boxes show.
+  bool fettschrift = false, textmarker = false, top_kategorie = false;
+};
+
+// The current record of `articles` (its edit buffer while editing).
+FeeMarks compute_fees(const FeatureFees& fees, const store::Table& articles);
+
+inline constexpr unsigned kRed = 0xDD0000;  // RGB 221, 0, 0
+
+struct UploadTotals {
+  std::size_t count = 0;
+  double total = 0;  // a record without `Gebühr` counts 0
+};
+// Walks the upload table from the first record to the last, as the status bar did; the cursor
+// ends on the last record.
+UploadTotals upload_totals(store::Table& uploads);
+
+std::string articles_panel(std::size_t count);      // "Artikel in Artikel-Tabelle: 3"
+std::string uploads_panel(std::size_t count);       // "Artikel in Upload-Tabelle: 3"
+std::string upload_total_panel(double total);       // "Upload-Gesamtpreis: 0.6"
+
+}  // namespace tellvaro::catalogue
