@@ -51,17 +51,19 @@ class CategoryBrowser {
   void save(Slot slot);
   // The article table's change hook.
   void reset();
-  // The article table's before-post hook: carries the level names into `Kategorie1`..`5` when a
-  // browse changed them, and enables "Kategorie ändern".
+  // The article table's before-post hook: carries the number and the level names into the
+  // record when a browse changed them, and enables "Kategorie ändern".
   void before_post();
+  // The record was cancelled or left: what the browse held for it is dropped.
+  void discard_pending();
 
   const std::vector<CategoryEntry>& entries(int level) const { return levels_[level - 1]; }
   bool level_enabled(int level) const { return enabled_[level - 1]; }
   std::optional<std::size_t> chosen(int level) const { return chosen_[level - 1]; }
   bool change_enabled() const { return change_enabled_; }
   bool save_enabled() const { return save_enabled_; }
-  // The read-only number edit of the slot being browsed.
-  const std::string& number() const { return number_; }
+  // The read-only number edit of the slot being browsed, while a browse holds one.
+  std::optional<std::string> pending_number(Slot slot) const;
   const std::array<std::string, kLevels>& level_names() const { return names_; }
   // " > "-joined path of the non-empty level names.
   std::string path() const;
@@ -77,6 +79,8 @@ class CategoryBrowser {
   std::array<std::string, kLevels> names_;
   bool names_dirty_ = false;
   std::string number_;
+  Slot number_slot_ = Slot::None;
+  bool number_dirty_ = false;
   bool change_enabled_ = true;
   bool save_enabled_ = false;
 };

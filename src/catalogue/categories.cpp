@@ -1,0 +1,191 @@
+#include "catalogue/categories.h"
+
+#include <unordered_set>
+
+#include "db/connection.h"
+#include "store/table.h"
+#include "text/cp1252.h"
+
+namespace tellvaro::catalogue {
+namespace {
+
+constexpr std::size_t kKept = 255;
+
+std::string kept(std::string s) { return std::string(text::first_chars(s, kKept)); }
+
+std::vector<CategoryEntry> read_children(db::Connection& db, std::string_view parent_id) {
+  std::vector<CategoryEntry> entries;
+  auto result = db.query(children_query(db, parent_id));
+  if (!result) return entries;
+  entries.reserve(result->row_count());
+  for (; !result->eof(); result->next()) {
+    entries.push_back({kept(result->text("cat_id")), kept(result->text("parent_id")),
+                       kept(result->text("cat_name"))});
+  }
+  return entries;
+}
+
+const char* number_field(Slot slot) {
+  return slot == Slot::First ? "Kategorie Nummer" : "Kategorie Nummer 2";
+}
+const char* path_field(Slot slot) { return slot == Slot::First ? "Kategorie" : "Kategorie 2"; }
+const char* kLevelFields[] = {"Kategorie1", "Kategorie2", "Kategorie3", "Kategorie4", "Kategorie5"};
+
+}  // namespace
+
+std::string CategoryEntry::display(bool top_level) const {
+  if (!has_children) return cat_name;
+  return cat_name + (top_level ? " -->" : " ->");
+}
+
+std::string children_query(const db::Connection& db, std::string_view parent_id) {
+  return "select * from categories where (parent_id=" + db.quoted(parent_id) +
+         ") order by cat_name";
+}
+
+std::vector<CategoryEntry> read_level(db::Connection& db, std::string_view parent_id) {
+  std::vector<CategoryEntry> entries = read_children(db, parent_id);
+  if (entries.empty()) return entries;
+  // One grouped statement finds every marker of the level: a far-away server answers a level of
+  // hundreds of entries in two round trips instead of hundreds.
+  std::string sql = "select parent_id from categories where parent_id in (";
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (i) sql += ',';
+    sql += db.quoted(entries[i].cat_id);
+  }
+  sql += ") group by parent_id";
+  auto result = db.query(sql);
+  if (!result) return entries;
+  std::unordered_set<std::string> parents;
+  for (; !result->eof(); result->next()) parents.insert(result->text("parent_id"));
+  for (auto& e : entries) e.has_children = parents.count(e.cat_id) > 0;
+  return entries;
+}
+
+std::vector<CategoryEntry> read_level_per_entry(db::Connection& db, std::string_view parent_id) {
+  std::vector<CategoryEntry> entries = read_children(db, parent_id);
+  for (auto& e : entries) {
+    auto result = db.query(children_query(db, e.cat_id));
+    e.has_children = result && result->row_count() > 0;
+  }
+  return entries;
+}
+
+Slot slot_from_text(std::string_view text) {
+  if (text == "Kat 1") return Slot::First;
+  if (text == "Kat 2") return Slot::Second;
+  return Slot::None;
+}
+
+CategoryBrowser::CategoryBrowser(db::Connection& db, store::Table& articles)
+    : db_(db), articles_(articles) {}
+
+std::optional<std::string> CategoryBrowser::pending_number(Slot slot) const {
+  if (number_dirty_ && slot != Slot::None && slot == number_slot_) return number_;
+  return std::nullopt;
+}
+
+std::string CategoryBrowser::path() const {
+  std::string path = names_[0];
+  for (int i = 1; i < kLevels; ++i) {
+    if (!names_[i].empty()) path += " > " + names_[i];
+  }
+  return path;
+}
+
+void CategoryBrowser::clear_from(int level) {
+  for (int i = level; i <= kLevels; ++i) {
+    levels_[i - 1].clear();
+    enabled_[i - 1] = false;
+    chosen_[i - 1].reset();
+  }
+}
+
+void CategoryBrowser::start(Slot slot) {
+  change_enabled_ = false;
+  clear_from(1);
+  articles_.edit();
+  names_ = {};
+  names_dirty_ = true;
+  if (slot != Slot::None) {
+    number_.clear();
+    number_slot_ = slot;
+    number_dirty_ = true;
+    articles_.set(number_field(slot), store::Value::text(""));
+    articles_.set(path_field(slot), store::Value::text(""));
+  }
+  save_enabled_ = false;
+  auto top = read_level(db_, "0");
+  if (top.empty()) return;
+  levels_[0] = std::move(top);
+  enabled_[0] = true;
+}
+
+void CategoryBrowser::choose(int level, std::optional<std::size_t> index, Slot slot) {
+  if (level < 1 || level > kLevels) return;
+  auto& entries = levels_[level - 1];
+  if (index && *index >= entries.size()) index.reset();
+  if (level < kLevels) clear_from(level + 1);
+  chosen_[level - 1] = index;
+  names_ = {};
+  names_dirty_ = true;
+  number_.clear();
+  number_slot_ = slot;
+  number_dirty_ = slot != Slot::None;
+  std::string parent = index ? entries[*index].cat_id : std::string();
+  auto children = read_level(db_, parent);
+  if (children.empty()) {
+    number_ = parent;
+    for (int i = 0; i < level; ++i) {
+      if (chosen_[i]) names_[i] = levels_[i][*chosen_[i]].cat_name;
+    }
+    save_enabled_ = true;
+    return;
+  }
+  save_enabled_ = false;
+  if (level < kLevels) {
+    levels_[level] = std::move(children);
+    enabled_[level] = true;
+  } else {
+    // Deeper than five levels: the sub-categories join the last list, and a leaf chosen there
+    // takes the fifth place in the path.
+    entries.insert(entries.end(), children.begin(), children.end());
+  }
+}
+
+void CategoryBrowser::save(Slot slot) {
+  if (slot != Slot::None) {
+    articles_.set(path_field(slot), store::Value::text(path()));
+    articles_.set(number_field(slot), store::Value::text(number_));
+  }
+  articles_.post();
+  save_enabled_ = false;
+  change_enabled_ = true;
+  clear_from(1);
+}
+
+void CategoryBrowser::reset() {
+  clear_from(1);
+  save_enabled_ = false;
+}
+
+void CategoryBrowser::before_post() {
+  // Flags first: the writes below fire the change hook, which may call back into the browser.
+  bool number = number_dirty_, names = names_dirty_;
+  number_dirty_ = names_dirty_ = false;
+  if (number && number_slot_ != Slot::None) {
+    articles_.set(number_field(number_slot_), store::Value::text(number_));
+  }
+  if (names) {
+    for (int i = 0; i < kLevels; ++i) articles_.set(kLevelFields[i], store::Value::text(names_[i]));
+  }
+  change_enabled_ = true;
+}
+
+void CategoryBrowser::discard_pending() {
+  number_dirty_ = names_dirty_ = false;
+  names_ = {};
+  number_.clear();
+}
+
+}  // namespace tellvaro::catalogue

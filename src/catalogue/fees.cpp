@@ -1,0 +1,63 @@
+#include "catalogue/fees.h"
+
+#include "store/table.h"
+#include "text/number.h"
+
+namespace tellvaro::catalogue {
+namespace {
+
+bool is_true(const store::Table& t, std::string_view field) {
+  auto flag = t.get(field).as_flag();
+  return flag && *flag;
+}
+
+bool has_text(const store::Table& t, std::string_view field) { return !t.text(field).empty(); }
+
+}  // namespace
+
+FeeMarks compute_fees(const FeatureFees& fees, const store::Table& articles) {
+  FeeMarks marks;
+  auto charge = [&](Feature f, bool used) {
+    if (!used) return;
+    marks.total += fees[f];
+    marks.red[static_cast<std::size_t>(f)] = fees[f] > 0;
+  };
+  marks.fettschrift = is_true(articles, "Fettschrift");
+  marks.textmarker = is_true(articles, "Textmarker");
+  marks.top_kategorie = is_true(articles, "Top-Kategorie");
+  charge(Feature::Fettschrift, marks.fettschrift);
+  charge(Feature::Textmarker, marks.textmarker);
+  charge(Feature::TopKategorie, marks.top_kategorie);
+  charge(Feature::Untertitel, has_text(articles, "Untertitel"));
+  auto minimum = articles.get("Mindestpreis").as_amount();
+  charge(Feature::Mindestpreis, minimum && *minimum > 0);
+  charge(Feature::UploadBild2, has_text(articles, "Bild2"));
+  charge(Feature::UploadBild3, has_text(articles, "Bild3"));
+  marks.total_red = marks.total > 0;
+  return marks;
+}
+
+UploadTotals upload_totals(store::Table& uploads) {
+  UploadTotals totals;
+  totals.count = uploads.count();
+  uploads.first();
+  for (std::size_t i = 0; i < totals.count; ++i) {
+    totals.total += uploads.get("Gebühr").as_amount().value_or(0);
+    if (i + 1 < totals.count) uploads.next();
+  }
+  return totals;
+}
+
+std::string articles_panel(std::size_t count) {
+  return "Artikel in Artikel-Tabelle: " + std::to_string(count);
+}
+
+std::string uploads_panel(std::size_t count) {
+  return "Artikel in Upload-Tabelle: " + std::to_string(count);
+}
+
+std::string upload_total_panel(double total) {
+  return "Upload-Gesamtpreis: " + text::format_number(total);
+}
+
+}  // namespace tellvaro::catalogue

@@ -1,0 +1,102 @@
+#include "catalogue/reference.h"
+
+#include <map>
+
+#include "db/connection.h"
+#include "text/number.h"
+
+namespace tellvaro::catalogue {
+namespace {
+
+using Items = std::vector<std::string_view>;
+
+const Items kShipping = {
+    "Kein Versand, nur Abholung", "Abholung Vorort möglich", "Kostenloser Versand (Inland)", "---",
+    "Post Brief (Inland)", "Post Bücher - Warensendung (Inland)", "Post Einschreiben (Inland)",
+    "Nachnahmesendung (Inland)", "---", "DHL Päckchen (Inland)", "DHL Packet (Inland)",
+    "Express Versand (Inland)", "UPS Versand (Inland)", "GLS Versand (Inland)",
+    "DPD Versand (Inland)", "Hermes Versand (Inland)", "Iloxx Versand (Inland)", "---",
+    "Sonstige (Inland)", "---", "Kostenloser Versand (Ausland)", "---", "Post Brief (Ausland)",
+    "Post Bücher - Warensendung (Ausland)", "Post Einschreiben (Ausland)",
+    "Nachnahmesendung (Ausland)", "---", "DHL Päckchen (Ausland)", "DHL Packet (Ausland)",
+    "Express Versand (Ausland)", "UPS Versand (Ausland)", "GLS Versand (Ausland)",
+    "DPD Versand (Ausland)", "Hermes Versand (Ausland)", "Iloxx Versand (Ausland)", "---",
+    "Sonstige  (Ausland)"};
+
+const std::map<std::string_view, Items>& choice_table() {
+  static const std::map<std::string_view, Items> table = {
+      {"Anzeigenart", {"Auktion", "Sofortkauf", "Gesuch", "Konfigurator", "Power Auktion"}},
+      {"Zustand",
+       {"Siehe Beschreibung", "Neu", "Neuwertig", "Bestzustand", "Leichte Gebrauchsspuren",
+        "Gebrauchsspuren", "Starke Gebrauchsspuren", "Defekt"}},
+      {"Sprache",
+       {"International / unabhängig", "Polen / Polnisch", "Deutschland / Deutsch",
+        "England / Englisch", "Rusland / Russisch", "Andere"}},
+      {"Masseinheit",
+       {"keine Angabe", "g - Gramm", "kg - Kilogramm", "ml - Mililiter", "L - Liter", "m - Meter",
+        "m2 - Quadratmeter", "m3 - Kubikmeter"}},
+      {"Wiedereinstellen", {"0 x", "1 x", "2 x", "3 x", "4 x", "Bis verkauft"}},
+      {"Verhalten", {"Ausblenden", "Stehen lassen"}},
+      {"minimum_preis_zeigen", {"nicht erreicht", "Mindestpreis"}},
+      {"Versand_1", kShipping},
+      {"Versand_2", Items(kShipping.begin() + 1, kShipping.end())},
+      {"Versand_3", Items(kShipping.begin() + 1, kShipping.end())},
+  };
+  return table;
+}
+
+}  // namespace
+
+std::string fee_label(double fee) { return "( " + text::format_money(fee) + " € )"; }
+
+std::vector<std::string> load_durations(db::Connection& db) {
+  std::vector<std::string> days;
+  auto result = db.query("select * from durations order by days");
+  if (!result) return days;
+  for (; !result->eof(); result->next()) days.push_back(result->text("days"));
+  return days;
+}
+
+FeatureFees load_features(db::Connection& db) {
+  FeatureFees fees;
+  auto result = db.query("select * from features order by id");
+  if (!result) return fees;
+  for (; !result->eof(); result->next()) {
+    std::string description = result->text("description");
+    for (std::size_t i = 0; i < kFeatureCount; ++i) {
+      if (description == kFeatureNames[i]) fees.fee[i] = text::parse_number(result->text("value"));
+    }
+  }
+  return fees;
+}
+
+PaymentNames load_payments(db::Connection& db) {
+  PaymentNames names;
+  auto result = db.query("select * from payments order by id");
+  if (!result) return names;
+  for (; !result->eof() && names.shown < kPaymentSlots; result->next()) {
+    names.name[names.shown++] = result->text("description");
+  }
+  return names;
+}
+
+const std::vector<std::string_view>& choice_items(std::string_view field) {
+  static const Items none;
+  const auto& table = choice_table();
+  auto it = table.find(field);
+  return it == table.end() ? none : it->second;
+}
+
+const std::vector<RadioItem>& radio_items(std::string_view field) {
+  static const std::vector<RadioItem> yes_no = {{"nein", "nein"}, {"ja", "ja"}};
+  static const std::vector<RadioItem> shipping = {{"Käufer trägt Versandkosten", "1"},
+                                                  {"Verkäufer trägt Versandkosten", "2"}};
+  static const std::vector<RadioItem> html = {{"ja", "1"}, {"nein", "0"}};
+  static const std::vector<RadioItem> none;
+  if (field == "FSK 18" || field == "Preisvorschlag") return yes_no;
+  if (field == "shipping") return shipping;
+  if (field == "html_desc_1") return html;
+  return none;
+}
+
+}  // namespace tellvaro::catalogue
