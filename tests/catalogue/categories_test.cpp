@@ -1,0 +1,191 @@
+// The category browser over a seeded tree of the test auction house.
+
+#include "catalogue/categories.h"
+
+#include <gtest/gtest.h>
+
+#include "db/connection.h"
+#include "store/table.h"
+#include "support/auction_house.h"
+
+namespace tellvaro::catalogue {
+namespace {
+
+// Auto > Teile > Reifen|Felgen, Auto > Zubehör; Bücher is a leaf at level 1; Tiefe runs seven
+// levels deep with two entries below level 5.
+constexpr const char* kTree =
+    "delete from tv_auktionshaus.categories;"
+    "insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values"
+    " (1,0,'Auto'),(2,1,'Teile'),(3,2,'Reifen'),(4,2,'Felgen'),(5,1,'Zubehör'),(6,0,'Bücher'),"
+    " (10,0,'Tiefe'),(11,10,'T2'),(12,11,'T3'),(13,12,'T4'),(14,13,'T5'),(15,13,'T5b'),"
+    " (16,14,'T6'),(17,16,'T7'),(18,14,'T6b'),"
+    " (30,31,'Waise'),(31,30,'Waise2'),(40,40,'Selbst')";
+
+class CategoriesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::reset_data();
+    test::admin_exec(kTree);
+    db.set_params({test::host(), 3306, "tv_seller_app", "SqP!Auktion26", "tv_auktionshaus", true});
+    ASSERT_TRUE(db.connect());
+    ASSERT_TRUE(db.select_database("tv_auktionshaus"));
+    articles.append();
+    articles.set("Artikelname", store::Value::text("Winterreifen"));
+    articles.set("Kategorie", store::Value::text("Alt"));
+    articles.set("Kategorie Nummer", store::Value::text("99"));
+    articles.post();
+    articles.on_before_post([this] { browser.before_post(); });
+  }
+  std::size_t index_of(int level, const std::string& name) {
+    const auto& e = browser.entries(level);
+    for (std::size_t i = 0; i < e.size(); ++i) {
+      if (e[i].cat_name == name) return i;
+    }
+    ADD_FAILURE() << name << " not at level " << level;
+    return 0;
+  }
+  void choose(int level, const std::string& name, Slot slot = Slot::First) {
+    browser.choose(level, index_of(level, name), slot);
+  }
+  std::string field(const char* name) { return articles.text(name); }
+
+  db::Connection db;
+  store::Table articles;
+  CategoryBrowser browser{db, articles};
+};
+
+TEST_F(CategoriesTest, TopLevelWithMarkersAndALeafAtLevelOne) {
+  browser.start(Slot::First);
+  EXPECT_FALSE(browser.change_enabled());
+  EXPECT_EQ(field("Kategorie"), "");  // emptied at once
+  const auto& top = browser.entries(1);
+  ASSERT_EQ(top.size(), 3u);  // orphans and self-parented rows never appear
+  EXPECT_EQ(top[0].display(true), "Auto -->");
+  EXPECT_EQ(top[1].display(true), "Bücher");
+  EXPECT_EQ(top[2].display(false), "Tiefe ->");
+  choose(1, "Bücher");
+  EXPECT_TRUE(browser.save_enabled());
+  browser.save(Slot::First);
+  EXPECT_EQ(field("Kategorie"), "Bücher");
+  EXPECT_EQ(field("Kategorie Nummer"), "6");
+  EXPECT_EQ(field("Kategorie1"), "Bücher");
+  EXPECT_EQ(field("Kategorie2"), "");
+  EXPECT_TRUE(browser.change_enabled());
+  EXPECT_FALSE(browser.save_enabled());
+  EXPECT_FALSE(browser.level_enabled(1));
+  EXPECT_EQ(articles.state(), store::EditState::Browse);
+}
+
+TEST_F(CategoriesTest, LevelThreeLeafGivesPathAndLevelNames) {
+  browser.start(Slot::First);
+  choose(1, "Auto");
+  EXPECT_FALSE(browser.save_enabled());
+  EXPECT_EQ(browser.entries(2)[0].display(false), "Teile ->");
+  EXPECT_EQ(browser.entries(2)[1].display(false), "Zubehör");
+  choose(2, "Teile");
+  choose(3, "Reifen");
+  EXPECT_EQ(browser.pending_number(Slot::First), std::optional<std::string>("3"));
+  browser.save(Slot::First);
+  EXPECT_EQ(field("Kategorie"), "Auto > Teile > Reifen");
+  EXPECT_EQ(field("Kategorie Nummer"), "3");
+  EXPECT_EQ(field("Kategorie3"), "Reifen");
+  EXPECT_EQ(field("Kategorie4"), "");
+  EXPECT_EQ(field("Kategorie5"), "");
+}
+
+TEST_F(CategoriesTest, ChoosingAgainAtLevelTwoEmptiesTheLevelsBelow) {
+  browser.start(Slot::First);
+  choose(1, "Tiefe");
+  choose(2, "T2");
+  choose(3, "T3");
+  choose(4, "T4");
+  choose(5, "T5b");
+  EXPECT_TRUE(browser.save_enabled());
+  choose(2, "T2");
+  EXPECT_FALSE(browser.save_enabled());
+  EXPECT_TRUE(browser.level_enabled(3));
+  EXPECT_FALSE(browser.level_enabled(4));
+  EXPECT_TRUE(browser.entries(4).empty());
+  EXPECT_EQ(browser.pending_number(Slot::First), std::optional<std::string>(""));
+}
+
+TEST_F(CategoriesTest, SecondSlotLeavesTheFirstCategoryAlone) {
+  browser.start(Slot::Second);
+  EXPECT_EQ(field("Kategorie"), "Alt");
+  choose(1, "Auto", Slot::Second);
+  choose(2, "Zubehör", Slot::Second);
+  browser.save(Slot::Second);
+  EXPECT_EQ(field("Kategorie"), "Alt");
+  EXPECT_EQ(field("Kategorie Nummer"), "99");
+  EXPECT_EQ(field("Kategorie 2"), "Auto > Zubehör");
+  EXPECT_EQ(field("Kategorie Nummer 2"), "5");
+  EXPECT_EQ(field("Kategorie1"), "Auto");
+  EXPECT_EQ(field("Kategorie2"), "Zubehör");
+}
+
+TEST_F(CategoriesTest, BelowLevelFiveTheEntriesJoinTheLastList) {
+  browser.start(Slot::First);
+  for (auto [level, name] : {std::pair{1, "Tiefe"}, {2, "T2"}, {3, "T3"}, {4, "T4"}, {5, "T5"}}) {
+    choose(level, name);
+  }
+  ASSERT_EQ(browser.entries(5).size(), 4u);  // T5, T5b, then T6, T6b
+  EXPECT_EQ(browser.entries(5)[2].display(false), "T6 ->");
+  choose(5, "T6");
+  ASSERT_EQ(browser.entries(5).size(), 5u);
+  choose(5, "T7");
+  EXPECT_TRUE(browser.save_enabled());
+  browser.save(Slot::First);
+  EXPECT_EQ(field("Kategorie"), "Tiefe > T2 > T3 > T4 > T7");
+  EXPECT_EQ(field("Kategorie Nummer"), "17");
+}
+
+TEST_F(CategoriesTest, BrowseLeftWithoutSaveEmptiesTheSlotWhenPosted) {
+  browser.start(Slot::First);
+  choose(1, "Auto");
+  articles.post();
+  EXPECT_EQ(field("Kategorie"), "");
+  EXPECT_EQ(field("Kategorie Nummer"), "");
+  EXPECT_EQ(field("Kategorie1"), "");
+  EXPECT_TRUE(browser.change_enabled());
+}
+
+TEST_F(CategoriesTest, LongNamesAreCutToTheFieldWidths) {
+  std::string long_name(300, 'x');
+  test::admin_exec("insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values"
+                   " (50, 0, '" + long_name + "')");
+  browser.start(Slot::First);
+  choose(1, std::string(255, 'x'));
+  browser.save(Slot::First);
+  EXPECT_EQ(field("Kategorie"), std::string(255, 'x'));
+  EXPECT_EQ(field("Kategorie1"), std::string(128, 'x'));
+}
+
+TEST_F(CategoriesTest, ALevelCostsAtMostTwoStatementsWithTheSameEntries) {
+  std::string values;
+  for (int i = 0; i < 60; ++i) {
+    values += (i ? "," : "") + std::string("(") + std::to_string(100 + i) + ",1,'Sub " +
+              std::to_string(i) + "')";
+    if (i % 2 == 0) values += ",(" + std::to_string(300 + i) + "," + std::to_string(100 + i) + ",'Blatt')";
+  }
+  test::admin_exec("insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values " + values);
+
+  auto mark = test::general_log_mark();
+  auto ours = read_level(db, "1");
+  std::string log = test::general_log_since(mark);
+  std::size_t statements = 0;
+  for (std::size_t p = log.find("\tQuery\t"); p != std::string::npos; p = log.find("\tQuery\t", p + 1)) {
+    ++statements;
+  }
+  EXPECT_LE(statements, 2u);
+  EXPECT_NE(log.find("select * from categories where (parent_id='1') order by cat_name"), std::string::npos);
+
+  auto theirs = read_level_per_entry(db, "1");
+  ASSERT_EQ(ours.size(), theirs.size());
+  for (std::size_t i = 0; i < ours.size(); ++i) {
+    EXPECT_EQ(ours[i].cat_id, theirs[i].cat_id);
+    EXPECT_EQ(ours[i].display(false), theirs[i].display(false));
+  }
+}
+
+}  // namespace
+}  // namespace tellvaro::catalogue

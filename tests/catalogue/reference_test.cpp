@@ -1,0 +1,101 @@
+// Reference lists read from the test auction house.
+
+#include "catalogue/reference.h"
+
+#include <gtest/gtest.h>
+
+#include "db/connection.h"
+#include "support/auction_house.h"
+#include "text/error.h"
+
+namespace tellvaro::catalogue {
+namespace {
+
+class ReferenceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::reset_data();
+    db.set_params({test::host(), 3306, "tv_seller_app", "SqP!Auktion26", "tv_auktionshaus", true});
+    ASSERT_TRUE(db.connect());
+    ASSERT_TRUE(db.select_database("tv_auktionshaus"));
+  }
+  void payments(int n) {
+    test::admin_exec("delete from tv_auktionshaus.payments");
+    for (int i = n; i >= 1; --i) {  // inserted backwards: the order must come from `id`
+      test::admin_exec("insert into tv_auktionshaus.payments (id, description) values (" +
+                       std::to_string(i) + ", 'Zahlart " + std::to_string(i) + "')");
+    }
+  }
+  db::Connection db;
+};
+
+TEST_F(ReferenceTest, SixteenPaymentsShowTheFirstFifteenInIdOrder) {
+  payments(16);
+  PaymentNames names = load_payments(db);
+  EXPECT_EQ(names.shown, 15u);
+  EXPECT_EQ(names.name[0], "Zahlart 1");
+  EXPECT_EQ(names.name[14], "Zahlart 15");
+}
+
+TEST_F(ReferenceTest, ThreePaymentsLeaveTheOtherSlotsEmpty) {
+  payments(3);
+  PaymentNames names = load_payments(db);
+  EXPECT_EQ(names.shown, 3u);
+  EXPECT_EQ(names.name[2], "Zahlart 3");
+  for (std::size_t i = 3; i < kPaymentSlots; ++i) EXPECT_EQ(names.name[i], "");
+}
+
+TEST_F(ReferenceTest, FeaturesMatchExactlyAndTheLastRowWins) {
+  test::admin_exec(
+      "delete from tv_auktionshaus.features;"
+      "insert into tv_auktionshaus.features (id, value, description) values"
+      " (1, '1.5', 'fettschrift'), (2, '2.5', 'Textmarker '), (3, '0.5', 'Untertitel'),"
+      " (4, ' 12 ', 'Mindestpreis'), (9, '0.75', 'Untertitel'), (10, '9', 'Sonstiges')");
+  FeatureFees fees = load_features(db);
+  EXPECT_EQ(fees[Feature::Fettschrift], 0);  // letter case differs
+  EXPECT_EQ(fees[Feature::Textmarker], 0);   // trailing blank
+  EXPECT_EQ(fees[Feature::Untertitel], 0.75);
+  EXPECT_EQ(fees[Feature::Mindestpreis], 12);
+  EXPECT_EQ(fee_label(fees[Feature::Untertitel]), "( 0.75 € )");
+}
+
+TEST_F(ReferenceTest, AFeeThatIsNoNumberIsAnError) {
+  for (const char* bad : {"'1,50'", "''", "NULL", "'gratis'"}) {
+    test::admin_exec("delete from tv_auktionshaus.features;"
+                     "insert into tv_auktionshaus.features (id, value, description) values (1, " +
+                     std::string(bad) + ", 'Fettschrift')");
+    EXPECT_THROW(load_features(db), Error) << bad;
+  }
+}
+
+TEST_F(ReferenceTest, DurationsInOrderAndEmptyTable) {
+  auto days = load_durations(db);
+  ASSERT_FALSE(days.empty());
+  EXPECT_EQ(days.front(), "1");
+  test::admin_exec("delete from tv_auktionshaus.durations");
+  EXPECT_TRUE(load_durations(db).empty());
+}
+
+TEST(ReferenceUnreachable, EveryListStaysEmpty) {
+  db::Connection down;
+  down.set_params({"127.0.0.99", 3306, "tv_seller_app", "x", "tv_auktionshaus", true});
+  EXPECT_FALSE(down.connect());
+  EXPECT_TRUE(load_durations(down).empty());
+  EXPECT_EQ(load_features(down).fee, FeatureFees{}.fee);
+  EXPECT_EQ(load_payments(down).shown, 0u);
+}
+
+TEST(ChoiceLists, ShippingListsAndRadioValues) {
+  EXPECT_EQ(choice_items("Versand_1").size(), 37u);
+  EXPECT_EQ(choice_items("Versand_2").size(), 36u);
+  EXPECT_EQ(choice_items("Versand_2").front(), "Abholung Vorort möglich");
+  EXPECT_EQ(choice_items("Versand_3").back(), "Sonstige  (Ausland)");
+  EXPECT_EQ(choice_items("Zustand")[1], "Neu");
+  EXPECT_TRUE(choice_items("country").empty());
+  EXPECT_EQ(radio_items("shipping")[1].stored, "2");
+  EXPECT_EQ(radio_items("html_desc_1")[0].caption, "ja");
+  EXPECT_EQ(radio_items("html_desc_1")[0].stored, "1");
+}
+
+}  // namespace
+}  // namespace tellvaro::catalogue

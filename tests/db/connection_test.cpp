@@ -1,0 +1,104 @@
+// The database layer against the real MariaDB of the test auction house.
+
+#include "db/connection.h"
+
+#include <gtest/gtest.h>
+
+#include "support/auction_house.h"
+
+namespace tellvaro::db {
+namespace {
+
+ConnectParams app_account() {
+  return {test::host(), 3306, "tv_seller_app", "SqP!Auktion26", "tv_auktionshaus", true};
+}
+
+class ConnectionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::reset_data();
+    db.set_params(app_account());
+    ASSERT_TRUE(db.connect()) << db.last_error();
+    ASSERT_TRUE(db.select_database("tv_auktionshaus"));
+  }
+  Connection db;
+};
+
+TEST_F(ConnectionTest, StoredResultWalksRowsAndReadsColumnsWithoutRegardToCase) {
+  auto r = db.query("select cat_id, cat_name, NULL as nothing from categories order by cat_id");
+  ASSERT_TRUE(r);
+  ASSERT_GT(r->row_count(), 1u);
+  std::string first = r->text("CAT_NAME");
+  EXPECT_FALSE(first.empty());
+  EXPECT_FALSE(r->value("nothing").has_value());
+  EXPECT_FALSE(r->value("no_such_column").has_value());
+  std::size_t n = 0;
+  for (; !r->eof(); r->next()) ++n;
+  EXPECT_EQ(n, r->row_count());
+  EXPECT_FALSE(r->value("cat_name").has_value());  // past the last row
+  r->first();
+  EXPECT_EQ(r->text("cat_name"), first);
+}
+
+TEST_F(ConnectionTest, HostileValuesAreStoredAndReadBackExactly) {
+  const std::string values[] = {
+      "O'Neill",       "' or '1'='1",   "back\\slash\\",   "quote\" and \\'",
+      "zwei\nZeilen\r\n", "Gebühr ´ € „Zitat“", "ends with \\", "nul\x01control\x1a",
+  };
+  for (const auto& v : values) {
+    ASSERT_TRUE(db.exec("insert into payments (id, description) values (900, " + db.quoted(v) + ")"))
+        << db.last_error();
+    auto r = db.query("select description from payments where id=900 and description=" + db.quoted(v));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->row_count(), 1u) << v;
+    EXPECT_EQ(r->text("description"), v);
+    ASSERT_TRUE(db.exec("delete from payments where id=900"));
+  }
+}
+
+TEST_F(ConnectionTest, Windows1252BytesReachTheServerAsSingleBytes) {
+  ASSERT_TRUE(db.exec("insert into payments (id, description) values (901, " + db.quoted("ü´€") + ")"));
+  auto rows = test::admin_query("select hex(description) from tv_auktionshaus.payments where id=901");
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_EQ(rows[0][0].value_or(""), "FCB480");
+}
+
+TEST_F(ConnectionTest, RefusedStatementGivesNoResult) {
+  EXPECT_FALSE(db.query("select * from no_such_table").has_value());
+  EXPECT_FALSE(db.last_error().empty());
+  auto r = db.query("update payments set description=description where id=-1");
+  ASSERT_TRUE(r);  // a statement without rows gives an empty result
+  EXPECT_EQ(r->row_count(), 0u);
+  EXPECT_TRUE(r->eof());
+  EXPECT_EQ(r->text("anything"), "");
+}
+
+TEST(ConnectionFailure, UnreachableServerAndWrongPasswordNeverThrow) {
+  Connection down;
+  down.set_params({"127.0.0.99", 3306, "tv_seller_app", "x", "tv_auktionshaus", true});
+  EXPECT_FALSE(down.connect());
+  EXPECT_FALSE(down.select_database("tv_auktionshaus"));
+  EXPECT_FALSE(down.query("select 1").has_value());
+  EXPECT_FALSE(down.exec("select 1"));
+
+  test::require_auction_house();
+  Connection wrong;
+  wrong.set_params({test::host(), 3306, "tv_seller_app", "falsch", "tv_auktionshaus", true});
+  EXPECT_FALSE(wrong.connect());
+  EXPECT_EQ(wrong.last_error().find("falsch"), std::string::npos);
+  // The same object connects once given the right password.
+  wrong.set_params(app_account());
+  EXPECT_TRUE(wrong.connect());
+  auto r = wrong.query("show session status like 'Compression'");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->text("Value"), "ON");
+}
+
+TEST(Quoting, EscapesWithoutAConnectionToo) {
+  Connection idle;
+  EXPECT_EQ(idle.quoted("O'Neill \\ \"x\""), "'O\\'Neill \\\\ \\\"x\\\"'");
+  EXPECT_EQ(idle.quoted("Gebühr"), "'Gebühr'");
+}
+
+}  // namespace
+}  // namespace tellvaro::db
