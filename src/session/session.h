@@ -12,8 +12,8 @@ namespace tellvaro::session {
 struct ServiceConfig {
   std::string description;
   std::string sql_host, sql_user, sql_password, sql_database;  // password with its prefix
-  std::string ftp_host, ftp_user, ftp_password;               // password with its prefix
-  std::string mail_host, mail_user, mail_password;            // password with its prefix
+  std::string ftp_host, ftp_user, ftp_password;                // password with its prefix
+  std::string mail_host, mail_user, mail_password;             // password with its prefix
   std::string mail_sender, mail_admin;
 };
 

@@ -1,0 +1,42 @@
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+#include <memory>
+
+#include "app/login_window.h"
+#include "app/main_window.h"
+#include "app/qt_dialogs.h"
+#include "session/session.h"
+#include "store/files.h"
+
+using namespace tellvaro;
+
+int main(int argc, char** argv) {
+  // The program reads no arguments; Qt gets the program name only.
+  int qt_argc = argc > 0 ? 1 : 0;
+  QApplication app(qt_argc, argv);
+  QApplication::setApplicationName(QString::fromUtf8(session::kApplicationTitle));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/tellvaro/logo.png")));
+
+  // Qt's own dialog texts (file dialogs, context menus of edits) in German.
+  QTranslator qt_texts;
+  if (qt_texts.load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"),
+                    QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qt_texts);
+  }
+
+  app::QtDialogs dialogs;
+  auto make_main_window = [&dialogs](const session::Login& login, const std::string& folder,
+                                     QWidget* login_window) -> std::unique_ptr<QWidget> {
+    auto window = std::make_unique<app::MainWindow>(
+        login.config(), login.user(), login.deployment(), folder, dialogs, login_window);
+    window->start();
+    return window;
+  };
+  app::LoginWindow login(session::Deployment::built_in(), store::program_folder(), dialogs,
+                         make_main_window);
+  login.show();
+  return QApplication::exec();
+}
