@@ -1,27 +1,165 @@
 #include "app/editor/article_editor.h"
 
+#include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
-#include <QVBoxLayout>
+#include <QTimer>
+
+#include "app/editor/clickable_label.h"
+#include "app/editor/fee_display.h"
+#include "app/editor/field_widgets.h"
+#include "app/editor/page_kategorie.h"
+#include "db/connection.h"
+#include "ports/dialogs.h"
+#include "store/field.h"
+#include "store/table.h"
+#include "text/error.h"
 
 namespace tellvaro::app {
+namespace {
 
-// A first shell: the seven pages by name and the status list; the controls come with the editor.
-ArticleEditor::ArticleEditor(Context context, QWidget* parent)
-    : QTabWidget(parent), context_(std::move(context)) {
-  for (const char* name : {"Artikel", "Beschreibung", "Bilder", "Kategorie", "Bezahlung"}) {
-    addTab(new QWidget(this), QString::fromUtf8(name));
-  }
-  auto* fees = new QWidget(this);
-  auto* layout = new QVBoxLayout(fees);
-  status_list_ = new QListWidget(fees);
-  status_list_->setAccessibleName(QStringLiteral("Verbindungsstatus"));
-  layout->addWidget(status_list_);
-  addTab(fees, QString::fromUtf8("Gebüren"));
-  addTab(new QWidget(this), QStringLiteral("Infos"));
+void set_panel(QLabel* panel, const std::string& text) {
+  if (panel) panel->setText(QString::fromStdString(text));
 }
 
-void ArticleEditor::loadReferenceLists() {}
-void ArticleEditor::refreshAll() {}
-void ArticleEditor::updateUploadTotals() {}
+}  // namespace
+
+ArticleEditor::ArticleEditor(Context context, QWidget* parent)
+    : QTabWidget(parent), context_(std::move(context)), alive_(std::make_shared<bool>(true)) {
+  if (!context_.db) {
+    own_db_ = std::make_unique<db::Connection>();
+    context_.db = own_db_.get();
+  }
+  store::Table& articles = *context_.articles;
+  // The binder hooks the table first: controls are written before the fee is stored, and show
+  // the record before the displays that depend on it are painted.
+  binder_ = new FieldBinder(articles, context_.dialogs, this);
+  category_page_ = new CategoryPage(*context_.db, articles, *binder_, context_.dialogs);
+
+  addTab(build_artikel_page(*binder_, controls_), QStringLiteral("Artikel"));
+  addTab(build_beschreibung_page(*binder_, controls_), QStringLiteral("Beschreibung"));
+  addTab(build_bilder_page(*binder_, controls_), QStringLiteral("Bilder"));
+  addTab(category_page_, QStringLiteral("Kategorie"));
+  addTab(build_bezahlung_page(*binder_, controls_), QStringLiteral("Bezahlung"));
+  addTab(build_gebueren_page(controls_), QString::fromUtf8("Gebüren"));
+  addTab(build_infos_page(*binder_), QStringLiteral("Infos"));
+  paint_fee_texts(controls_, fees_);
+
+  connect(controls_.category_text, &ClickableLabel::clicked, this,
+          [this] { setCurrentWidget(category_page_); });
+  // Connected after the pages exist: adding the first page is no page change of the user.
+  connect(this, &QTabWidget::currentChanged, this, [this] { commitOnPageChange(); });
+
+  std::weak_ptr<bool> alive = alive_;
+  articles.on_data_change([this, alive](std::optional<std::size_t> field) {
+    if (!alive.expired()) dataChange(field);
+  });
+  articles.on_before_post([this, alive] {
+    if (!alive.expired()) beforePost();
+  });
+  if (context_.uploads) {
+    // Any change of the upload table's rows or fees makes the counters and total stale.
+    std::size_t fee = store::field_at("Gebühr");
+    context_.uploads->on_layout_change([this, alive] {
+      if (!alive.expired()) scheduleUploadTotals();
+    });
+    context_.uploads->on_data_change([this, alive, fee](std::optional<std::size_t> field) {
+      if (!alive.expired() && field == fee) scheduleUploadTotals();
+    });
+  }
+  findePreise();
+}
+
+ArticleEditor::~ArticleEditor() { alive_.reset(); }
+
+void ArticleEditor::loadReferenceLists() {
+  db::Connection& db = *context_.db;
+  binder_->setComboItems("Auktionsdauer", catalogue::load_durations(db));
+  setFeatureFees(catalogue::load_features(db));  // runs FindePreise
+  setPaymentNames(catalogue::load_payments(db));  // runs FindeBezahlung
+}
+
+void ArticleEditor::setFeatureFees(const catalogue::FeatureFees& fees) {
+  fees_ = fees;
+  paint_fee_texts(controls_, fees_);
+  findePreise();
+}
+
+void ArticleEditor::setPaymentNames(const catalogue::PaymentNames& names) {
+  payments_ = names;
+  for (std::size_t i = 0; i < catalogue::kPaymentSlots && i < payments_.shown; ++i) {
+    controls_.payments[i]->setText(QString::fromStdString(payments_.name[i]));
+    controls_.payments[i]->show();
+  }
+  findeBezahlung();
+}
+
+void ArticleEditor::refreshAll() {
+  binder_->refresh(std::nullopt);
+  dataChange(std::nullopt);
+  updateUploadTotals();
+}
+
+void ArticleEditor::updateUploadTotals() {
+  if (!context_.uploads) return;
+  auto totals = catalogue::upload_totals(*context_.uploads);
+  set_panel(context_.panel_uploads, catalogue::uploads_panel(totals.count));
+  set_panel(context_.panel_total, catalogue::upload_total_panel(totals.total));
+}
+
+void ArticleEditor::scheduleUploadTotals() {
+  // Later, not inside the upload table's own notification; several changes in one go count once.
+  if (totals_pending_) return;
+  totals_pending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    totals_pending_ = false;
+    store::Table& uploads = *context_.uploads;
+    auto position = uploads.position();
+    updateUploadTotals();
+    // Counting walks the table; the user's row stays where it was.
+    if (position && *position < uploads.count()) uploads.move_to(*position);
+  });
+}
+
+void ArticleEditor::commitPendingEdits() { binder_->flush(); }
+
+void ArticleEditor::commitOnPageChange() {
+  store::Table& articles = *context_.articles;
+  try {
+    binder_->flush();
+    articles.edit();
+    articles.post();
+  } catch (const Error& e) {
+    if (context_.dialogs) context_.dialogs->error(e.what());
+  }
+}
+
+void ArticleEditor::dataChange(std::optional<std::size_t> field) {
+  if (!field) category_page_->discardPending();
+  category_page_->reset();
+  showDescriptionPreview();
+  set_panel(context_.panel_articles, catalogue::articles_panel(context_.articles->count()));
+  findePreise();
+  findeBezahlung();
+  findeBilder();
+}
+
+void ArticleEditor::beforePost() {
+  category_page_->beforePost();
+  findePreise();
+  context_.articles->set("Gebühr", store::Value::amount(marks_.total));
+}
+
+void ArticleEditor::findePreise() {
+  marks_ = catalogue::compute_fees(fees_, *context_.articles);
+  paint_fees(controls_, marks_, context_.fee_total);
+}
+
+void ArticleEditor::findeBezahlung() {
+  for (std::size_t i = 1; i <= catalogue::kPaymentSlots; ++i) {
+    binder_->refresh(store::field_at("p" + std::to_string(i)));
+  }
+  binder_->refresh(store::field_at("international"));
+}
 
 }  // namespace tellvaro::app

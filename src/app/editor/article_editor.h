@@ -3,7 +3,13 @@
 // The seven pages right of the article grid, bound to the current article of the article table.
 
 #include <QTabWidget>
+#include <memory>
+#include <optional>
 #include <string>
+
+#include "app/editor/editor_pages.h"
+#include "catalogue/fees.h"
+#include "catalogue/reference.h"
 
 class QLabel;
 class QListWidget;
@@ -19,6 +25,9 @@ class Dialogs;
 }
 
 namespace tellvaro::app {
+
+class CategoryPage;
+class FieldBinder;
 
 class ArticleEditor : public QTabWidget {
   Q_OBJECT
@@ -38,9 +47,10 @@ class ArticleEditor : public QTabWidget {
   };
 
   explicit ArticleEditor(Context context, QWidget* parent = nullptr);
+  ~ArticleEditor() override;
 
   // The connection status list on page "Gebüren".
-  QListWidget* connectionStatusList() const { return status_list_; }
+  QListWidget* connectionStatusList() const { return controls_.status_list; }
 
   // Main window creation, after the connection lines: durations, fees, payments. A fee that is
   // no number throws tellvaro::Error (the rest of start-up is skipped by the caller).
@@ -52,9 +62,40 @@ class ArticleEditor : public QTabWidget {
   // The upload counters and total in the status bar.
   void updateUploadTotals();
 
+  // Writes what the user typed into a control and has not left yet; call before posting from
+  // outside the editor (navigator buttons that take no focus).
+  void commitPendingEdits();
+
+  // The reference lists as read; also the way tests give fees and payments without a database.
+  void setFeatureFees(const catalogue::FeatureFees& fees);
+  void setPaymentNames(const catalogue::PaymentNames& names);
+  const catalogue::FeatureFees& featureFees() const { return fees_; }
+  const catalogue::PaymentNames& paymentNames() const { return payments_; }
+  const catalogue::FeeMarks& feeMarks() const { return marks_; }
+
+ protected:
+  // Hooks the media pages fill in: the description preview and the picture previews.
+  virtual void showDescriptionPreview() {}
+  virtual void findeBilder() {}
+
  private:
+  void dataChange(std::optional<std::size_t> field);  // DataSource1DataChange
+  void beforePost();                                  // DataSource1UpdateData
+  void findePreise();
+  void findeBezahlung();
+  void commitOnPageChange();
+  void scheduleUploadTotals();
+
   Context context_;
-  QListWidget* status_list_ = nullptr;
+  std::unique_ptr<db::Connection> own_db_;  // unconnected, when the context brings none
+  FieldBinder* binder_ = nullptr;
+  CategoryPage* category_page_ = nullptr;
+  EditorControls controls_;
+  catalogue::FeatureFees fees_;
+  catalogue::PaymentNames payments_;
+  catalogue::FeeMarks marks_;
+  bool totals_pending_ = false;
+  std::shared_ptr<bool> alive_;
 };
 
 }  // namespace tellvaro::app

@@ -1,0 +1,55 @@
+#include "app/editor/fee_display.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QSignalBlocker>
+
+#include "app/editor/editor_pages.h"
+
+namespace tellvaro::app {
+namespace {
+
+QString label_text(double fee) { return QString::fromStdString(catalogue::fee_label(fee)); }
+
+void show_flag(QCheckBox* box, bool on) {
+  if (!box) return;
+  QSignalBlocker block(box);
+  box->setChecked(on);
+}
+
+}  // namespace
+
+QLabel* make_fee_label(const QString& accessible_name, QWidget* parent) {
+  auto* label = new QLabel(label_text(0), parent);
+  label->setTextFormat(Qt::PlainText);
+  label->setAccessibleName(accessible_name);
+  return label;
+}
+
+void set_fee_colour(QLabel* label, bool red) {
+  if (!label) return;
+  QPalette palette = label->palette();
+  QColor colour = red ? QColor(221, 0, 0) : QPalette().color(QPalette::WindowText);
+  palette.setColor(QPalette::WindowText, colour);
+  label->setPalette(palette);
+}
+
+void paint_fees(EditorControls& c, const catalogue::FeeMarks& marks, QLabel* total) {
+  show_flag(c.fettschrift, marks.fettschrift);
+  show_flag(c.textmarker, marks.textmarker);
+  show_flag(c.top_kategorie, marks.top_kategorie);
+  for (std::size_t i = 0; i < catalogue::kFeatureCount; ++i) set_fee_colour(c.fee_labels[i], marks.red[i]);
+  if (total) {
+    total->setText(label_text(marks.total));
+    set_fee_colour(total, marks.total_red);
+  }
+}
+
+void paint_fee_texts(EditorControls& c, const catalogue::FeatureFees& fees) {
+  for (std::size_t i = 0; i < catalogue::kFeatureCount; ++i) {
+    if (c.fee_labels[i]) c.fee_labels[i]->setText(label_text(fees.fee[i]));
+  }
+  if (c.bild1_fee) c.bild1_fee->setText(label_text(0));
+}
+
+}  // namespace tellvaro::app

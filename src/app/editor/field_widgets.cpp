@@ -1,0 +1,295 @@
+#include "app/editor/field_widgets.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+#include <functional>
+
+#include "catalogue/reference.h"
+#include "ports/dialogs.h"
+#include "store/field.h"
+#include "store/table.h"
+#include "text/error.h"
+
+namespace tellvaro::app {
+namespace {
+
+QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<int>(s.size())); }
+std::string u(const QString& s) { return s.toStdString(); }
+
+void show_in_combo(QComboBox* combo, const std::string& text) {
+  int index = combo->findText(q(text), Qt::MatchExactly);
+  combo->setCurrentIndex(index);
+  if (index < 0) combo->setEditText(q(text));
+}
+
+}  // namespace
+
+struct FieldBinder::Binding {
+  std::size_t field = 0;
+  QWidget* widget = nullptr;
+  std::function<std::string()> read;              // what the control holds, "as text"
+  std::function<void(const std::string&)> write;  // show a field text
+  bool writes = true;
+  bool dirty = false;  // the user changed the control and has not left it yet
+};
+
+FieldBinder::FieldBinder(store::Table& table, ports::Dialogs* dialogs, QObject* parent)
+    : QObject(parent), table_(table), dialogs_(dialogs), alive_(std::make_shared<bool>(true)) {
+  // The table may outlive the editor; the hooks turn into no-ops then.
+  std::weak_ptr<bool> alive = alive_;
+  table_.on_data_change([this, alive](std::optional<std::size_t> field) {
+    if (!alive.expired()) refresh(field);
+  });
+  table_.on_before_post([this, alive] {
+    if (!alive.expired()) flush();
+  });
+}
+
+FieldBinder::~FieldBinder() = default;
+
+FieldBinder::Binding& FieldBinder::add(std::unique_ptr<Binding> binding) {
+  binding->widget->setAccessibleName(q(store::article_fields()[binding->field].name));
+  bindings_.push_back(std::move(binding));
+  Binding& b = *bindings_.back();
+  show(b);
+  return b;
+}
+
+QLineEdit* FieldBinder::bindEdit(QLineEdit* edit, std::string_view field) {
+  auto b = std::make_unique<Binding>();
+  b->field = store::field_at(field);
+  b->widget = edit;
+  b->read = [edit] { return u(edit->text()); };
+  b->write = [edit](const std::string& t) {
+    edit->setText(q(t));
+    edit->setCursorPosition(0);
+  };
+  b->writes = !edit->isReadOnly();
+  Binding& bound = add(std::move(b));
+  if (bound.writes) {
+    connect(edit, &QLineEdit::textEdited, this, [this, &bound] { beginEdit(bound); });
+    connect(edit, &QLineEdit::editingFinished, this, [this, &bound] { commit(bound); });
+  }
+  return edit;
+}
+
+QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, std::string_view field) {
+  auto b = std::make_unique<Binding>();
+  b->field = store::field_at(field);
+  b->widget = memo;
+  b->read = [memo] { return u(memo->toPlainText()); };
+  b->write = [memo](const std::string& t) { memo->setPlainText(q(t)); };
+  Binding& bound = add(std::move(b));
+  // Refreshing blocks the memo's signals, so only the user's typing arrives here.
+  connect(memo, &QPlainTextEdit::textChanged, this, [this, &bound] { beginEdit(bound); });
+  watchFocusOut(memo, bound);
+  return memo;
+}
+
+QComboBox* FieldBinder::bindCombo(QComboBox* combo, std::string_view field) {
+  combo->setEditable(true);
+  combo->setInsertPolicy(QComboBox::NoInsert);
+  for (auto item : catalogue::choice_items(field)) combo->addItem(q(item));
+  auto b = std::make_unique<Binding>();
+  b->field = store::field_at(field);
+  b->widget = combo;
+  b->read = [combo] { return u(combo->currentText()); };
+  b->write = [combo](const std::string& t) { show_in_combo(combo, t); };
+  Binding& bound = add(std::move(b));
+  connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, &bound] { beginEdit(bound); });
+  connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, &bound] { commit(bound); });
+  connect(combo, &QComboBox::activated, this, [this, &bound] {
+    beginEdit(bound);
+    commit(bound);
+  });
+  return combo;
+}
+
+QCheckBox* FieldBinder::bindCheck(QCheckBox* box, std::string_view field) {
+  auto b = std::make_unique<Binding>();
+  b->field = store::field_at(field);
+  b->widget = box;
+  b->read = [box] { return std::string(box->isChecked() ? "True" : "False"); };
+  b->write = [box](const std::string& t) { box->setChecked(t == "True"); };
+  Binding& bound = add(std::move(b));
+  connect(box, &QCheckBox::clicked, this, [this, &bound] {
+    beginEdit(bound);
+    commit(bound);
+  });
+  return box;
+}
+
+QLabel* FieldBinder::bindLabel(QLabel* label, std::string_view field) {
+  auto b = std::make_unique<Binding>();
+  b->field = store::field_at(field);
+  b->widget = label;
+  b->read = [label] { return u(label->text()); };
+  b->write = [label](const std::string& t) { label->setText(q(t)); };
+  b->writes = false;
+  label->setTextFormat(Qt::PlainText);
+  add(std::move(b));
+  return label;
+}
+
+QLineEdit* FieldBinder::edit(std::string_view field, QWidget* parent, bool read_only) {
+  auto* e = new QLineEdit(parent);
+  e->setReadOnly(read_only);
+  return bindEdit(e, field);
+}
+
+QPlainTextEdit* FieldBinder::memo(std::string_view field, QWidget* parent) {
+  return bindMemo(new QPlainTextEdit(parent), field);
+}
+
+QComboBox* FieldBinder::combo(std::string_view field, QWidget* parent) {
+  return bindCombo(new QComboBox(parent), field);
+}
+
+QCheckBox* FieldBinder::check(std::string_view field, const QString& caption, QWidget* parent) {
+  return bindCheck(new QCheckBox(caption, parent), field);
+}
+
+QGroupBox* FieldBinder::radio(std::string_view field, QWidget* parent, bool vertical) {
+  auto* box = new QGroupBox(parent);
+  box->setFlat(true);
+  box->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
+  QBoxLayout* layout = vertical ? static_cast<QBoxLayout*>(new QVBoxLayout(box))
+                                : static_cast<QBoxLayout*>(new QHBoxLayout(box));
+  layout->setContentsMargins(0, 0, 0, 0);
+  auto* group = new QButtonGroup(box);
+  std::vector<std::pair<QRadioButton*, std::string>> buttons;
+  for (const auto& item : catalogue::radio_items(field)) {
+    auto* button = new QRadioButton(q(item.caption), box);
+    group->addButton(button);
+    layout->addWidget(button);
+    buttons.emplace_back(button, std::string(item.stored));
+  }
+  if (!vertical) layout->addStretch(1);
+
+  auto b = std::make_unique<Binding>();
+  b->field = store::field_at(field);
+  b->widget = box;
+  b->read = [buttons] {
+    for (const auto& [button, stored] : buttons) {
+      if (button->isChecked()) return stored;
+    }
+    return std::string();
+  };
+  b->write = [group, buttons](const std::string& t) {
+    // A value that matches no item shows no choice at all.
+    group->setExclusive(false);
+    for (const auto& [button, stored] : buttons) button->setChecked(stored == t);
+    group->setExclusive(true);
+  };
+  Binding& bound = add(std::move(b));
+  for (const auto& entry : buttons) {
+    QRadioButton* button = entry.first;
+    connect(button, &QRadioButton::clicked, this, [this, &bound] {
+      beginEdit(bound);
+      commit(bound);
+    });
+  }
+  return box;
+}
+
+void FieldBinder::setComboItems(std::string_view field, const std::vector<std::string>& items) {
+  std::size_t index = store::field_at(field);
+  for (auto& b : bindings_) {
+    auto* combo = qobject_cast<QComboBox*>(b->widget);
+    if (b->field != index || !combo) continue;
+    {
+      QSignalBlocker block(combo);
+      combo->clear();
+      for (const auto& item : items) combo->addItem(q(item));
+    }
+    show(*b);
+  }
+}
+
+void FieldBinder::show(Binding& b) {
+  QSignalBlocker block(b.widget);
+  // An editable drop-down edits through its own line edit, whose signals must stay quiet too.
+  std::optional<QSignalBlocker> block_line;
+  if (auto* combo = qobject_cast<QComboBox*>(b.widget); combo && combo->lineEdit()) {
+    block_line.emplace(combo->lineEdit());
+  }
+  b.write(table_.text(store::article_fields()[b.field].name));
+  b.dirty = false;
+}
+
+void FieldBinder::refresh(std::optional<std::size_t> field) {
+  for (auto& b : bindings_) {
+    if (b.get() == starting_edit_) continue;
+    if (!field || b->field == *field) show(*b);
+  }
+}
+
+void FieldBinder::beginEdit(Binding& b) {
+  if (!b.writes) return;
+  b.dirty = true;
+  if (table_.state() != store::EditState::Browse) return;
+  // On an empty table this inserts a record and announces it; the control keeps what the user
+  // typed meanwhile.
+  starting_edit_ = &b;
+  try {
+    table_.edit();
+  } catch (const Error& e) {
+    starting_edit_ = nullptr;
+    if (dialogs_) dialogs_->error(e.what());
+    return;
+  }
+  starting_edit_ = nullptr;
+}
+
+void FieldBinder::commit(Binding& b) {
+  if (!b.dirty || committing_) return;
+  b.dirty = false;
+  const auto& field = store::article_fields()[b.field];
+  std::string text = b.read();
+  if (text == table_.text(field.name)) return;
+  committing_ = true;
+  try {
+    table_.set_text(field.name, text);
+  } catch (const Error& e) {
+    committing_ = false;
+    show(b);
+    if (dialogs_) {
+      dialogs_->error(std::string(e.what()) + "\nDas Feld „" + std::string(field.name) +
+                      "“ behält seinen bisherigen Wert.");
+    }
+    return;
+  }
+  committing_ = false;
+}
+
+void FieldBinder::flush() {
+  for (auto& b : bindings_) {
+    if (b->dirty) commit(*b);
+  }
+}
+
+void FieldBinder::watchFocusOut(QWidget* w, Binding& b) {
+  w->installEventFilter(this);
+  w->setProperty("tellvaro_binding", QVariant::fromValue(static_cast<void*>(&b)));
+}
+
+bool FieldBinder::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusOut) {
+    QVariant v = watched->property("tellvaro_binding");
+    if (v.isValid()) commit(*static_cast<Binding*>(v.value<void*>()));
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tellvaro::app

@@ -1,0 +1,83 @@
+#pragma once
+
+// Controls bound to the fields of the current record of one table: they show the field after
+// every change and write it back when the user leaves them.
+
+#include <QObject>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QWidget;
+
+namespace tellvaro::store {
+class Table;
+}
+namespace tellvaro::ports {
+class Dialogs;
+}
+
+namespace tellvaro::app {
+
+class FieldBinder : public QObject {
+  Q_OBJECT
+
+ public:
+  // Subscribes to the table's data change and before-post hooks. Create it before anything else
+  // that hooks the table, so the controls are written and refreshed first.
+  FieldBinder(store::Table& table, ports::Dialogs* dialogs, QObject* parent = nullptr);
+  ~FieldBinder() override;
+
+  // Each binds an existing control to `field` (its exact name; the control gets it as its
+  // accessible name) and returns the control.
+  QLineEdit* bindEdit(QLineEdit* edit, std::string_view field);
+  QPlainTextEdit* bindMemo(QPlainTextEdit* memo, std::string_view field);
+  // Editable; items from the field's fixed choice list.
+  QComboBox* bindCombo(QComboBox* combo, std::string_view field);
+  QCheckBox* bindCheck(QCheckBox* box, std::string_view field);
+  // A display only: never writes.
+  QLabel* bindLabel(QLabel* label, std::string_view field);
+
+  // Convenience: a new control of each kind, bound.
+  QLineEdit* edit(std::string_view field, QWidget* parent, bool read_only = false);
+  QPlainTextEdit* memo(std::string_view field, QWidget* parent);
+  QComboBox* combo(std::string_view field, QWidget* parent);
+  QCheckBox* check(std::string_view field, const QString& caption, QWidget* parent);
+  // A row (or column) of radio buttons from the field's radio items.
+  QGroupBox* radio(std::string_view field, QWidget* parent, bool vertical = false);
+
+  // Replaces the items of a bound drop-down (the duration choices) and shows the field again.
+  void setComboItems(std::string_view field, const std::vector<std::string>& items);
+
+  // Shows the field (absent: every field) of the current record again.
+  void refresh(std::optional<std::size_t> field);
+  // Writes every control whose text the user changed and did not leave yet.
+  void flush();
+
+  struct Binding;
+
+ private:
+  Binding& add(std::unique_ptr<Binding> binding);
+  void beginEdit(Binding& b);
+  void commit(Binding& b);
+  void show(Binding& b);
+  void watchFocusOut(QWidget* w, Binding& b);
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  store::Table& table_;
+  ports::Dialogs* dialogs_;
+  std::vector<std::unique_ptr<Binding>> bindings_;
+  Binding* starting_edit_ = nullptr;  // not refreshed while its own edit() inserts a record
+  bool committing_ = false;
+  std::shared_ptr<bool> alive_;
+};
+
+}  // namespace tellvaro::app

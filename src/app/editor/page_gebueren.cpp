@@ -1,0 +1,19 @@
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
+
+#include "app/editor/editor_pages.h"
+
+namespace tellvaro::app {
+
+QWidget* build_gebueren_page(EditorControls& c) {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  layout->addWidget(new QLabel(QStringLiteral("Verbindungsstatus:"), page));
+  c.status_list = new QListWidget(page);
+  c.status_list->setAccessibleName(QStringLiteral("Verbindungsstatus"));
+  layout->addWidget(c.status_list, 1);
+  return page;
+}
+
+}  // namespace tellvaro::app

@@ -1,0 +1,185 @@
+#include "app/editor/page_kategorie.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "app/editor/field_widgets.h"
+#include "ports/dialogs.h"
+#include "store/table.h"
+#include "text/error.h"
+
+namespace tellvaro::app {
+namespace {
+
+void set_base(QWidget* w, bool enabled) {
+  QPalette palette = w->palette();
+  QColor base = enabled ? QColor(Qt::white) : QColor(212, 208, 200);
+  palette.setColor(QPalette::Active, QPalette::Base, base);
+  palette.setColor(QPalette::Inactive, QPalette::Base, base);
+  palette.setColor(QPalette::Disabled, QPalette::Base, base);
+  w->setPalette(palette);
+  w->setEnabled(enabled);
+}
+
+}  // namespace
+
+CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBinder& binder,
+                           ports::Dialogs* dialogs, QWidget* parent)
+    : QWidget(parent), articles_(articles), dialogs_(dialogs), browser_(db, articles) {
+  auto* layout = new QVBoxLayout(this);
+
+  auto* buttons = new QHBoxLayout;
+  change_ = new QPushButton(QString::fromUtf8("Kategorie ändern"), this);
+  save_ = new QPushButton(QStringLiteral("Speichern"), this);
+  save_->setEnabled(false);
+  kat_ = new QComboBox(this);
+  kat_->addItems({QStringLiteral("Kat 1"), QStringLiteral("Kat 2")});
+  kat_->setAccessibleName(QStringLiteral("Kat"));
+  buttons->addWidget(change_);
+  buttons->addWidget(save_);
+  buttons->addWidget(kat_);
+  buttons->addStretch(1);
+  layout->addLayout(buttons);
+
+  auto* current = new QGridLayout;
+  number1_ = new QLineEdit(this);
+  number2_ = new QLineEdit(this);
+  QLineEdit* numbers[] = {number1_, number2_};
+  const char* number_fields[] = {"Kategorie Nummer", "Kategorie Nummer 2"};
+  const char* path_fields[] = {"Kategorie", "Kategorie 2"};
+  for (int i = 0; i < 2; ++i) {
+    numbers[i]->setReadOnly(true);
+    numbers[i]->setMaximumWidth(90);
+    numbers[i]->setAccessibleName(QString::fromUtf8(number_fields[i]));
+    auto* path = new QLabel(this);
+    path->setWordWrap(true);
+    binder.bindLabel(path, path_fields[i]);
+    current->addWidget(new QLabel(QStringLiteral("Kat %1:").arg(i + 1), this), i, 0);
+    current->addWidget(numbers[i], i, 1);
+    current->addWidget(path, i, 2);
+  }
+  current->setColumnStretch(2, 1);
+  layout->addLayout(current);
+
+  // The chosen names of the levels travel into the record through these hidden fields.
+  for (int i = 1; i <= catalogue::CategoryBrowser::kLevels; ++i) {
+    binder.edit("Kategorie" + std::to_string(i), this, true)->hide();
+  }
+
+  chooser_ = new QComboBox(this);
+  chooser_->setEditable(false);
+  chooser_->setAccessibleName(QStringLiteral("Kategorie Ebene 1"));
+  layout->addWidget(chooser_);
+  connect(chooser_, &QComboBox::activated, this, [this](int index) { choose(1, index); });
+  for (int i = 0; i < 4; ++i) {
+    auto* list = new QListWidget(this);
+    int level = i + 2;
+    list->setAccessibleName(QStringLiteral("Kategorie Ebene %1").arg(level));
+    list->viewport()->installEventFilter(this);
+    layout->addWidget(list, 1);
+    lists_[i] = list;
+    // Keyboard and screen readers choose by moving the current row; a mouse chooses by its
+    // click, so that a click on the row already chosen opens it again.
+    connect(list, &QListWidget::currentRowChanged, this, [this, level](int row) {
+      if (!mouse_down_ && row >= 0) choose(level, row);
+    });
+    connect(list, &QListWidget::itemClicked, this, [this, level, list](QListWidgetItem* item) {
+      choose(level, list->row(item));
+    });
+  }
+
+  connect(change_, &QPushButton::clicked, this, [this] { run([this] { browser_.start(slot()); }); });
+  connect(save_, &QPushButton::clicked, this, [this] { run([this] { browser_.save(slot()); }); });
+  paint();
+}
+
+catalogue::Slot CategoryPage::slot() const {
+  return catalogue::slot_from_text(kat_->currentText().toStdString());
+}
+
+void CategoryPage::run(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const Error& e) {
+    if (dialogs_) dialogs_->error(e.what());
+  }
+  paint();
+}
+
+void CategoryPage::choose(int level, int row) {
+  std::optional<std::size_t> index;
+  if (row >= 0) index = static_cast<std::size_t>(row);
+  run([&] { browser_.choose(level, index, slot()); });
+}
+
+void CategoryPage::reset() {
+  browser_.reset();
+  paint();
+}
+
+void CategoryPage::beforePost() {
+  browser_.before_post();
+  paint();
+}
+
+void CategoryPage::discardPending() {
+  browser_.discard_pending();
+  paint();
+}
+
+void CategoryPage::paintLevel(int level) {
+  const auto& entries = browser_.entries(level);
+  QStringList texts;
+  for (const auto& e : entries) texts << QString::fromStdString(e.display(level == 1));
+  auto chosen = browser_.chosen(level);
+  int row = chosen ? static_cast<int>(*chosen) : -1;
+  bool enabled = browser_.level_enabled(level);
+  if (level == 1) {
+    QSignalBlocker block(chooser_);
+    if (shown_[0] != texts) {
+      chooser_->clear();
+      chooser_->addItems(texts);
+      shown_[0] = texts;
+    }
+    chooser_->setCurrentIndex(row);
+    set_base(chooser_, enabled);
+    return;
+  }
+  QListWidget* list = lists_[level - 2];
+  QSignalBlocker block(list);
+  if (shown_[level - 1] != texts) {
+    list->clear();
+    list->addItems(texts);
+    shown_[level - 1] = texts;
+  }
+  list->setCurrentRow(row);
+  if (row < 0) list->clearSelection();
+  set_base(list, enabled);
+}
+
+void CategoryPage::paint() {
+  for (int level = 1; level <= catalogue::CategoryBrowser::kLevels; ++level) paintLevel(level);
+  change_->setEnabled(browser_.change_enabled());
+  save_->setEnabled(browser_.save_enabled());
+  using catalogue::Slot;
+  number1_->setText(QString::fromStdString(
+      browser_.pending_number(Slot::First).value_or(articles_.text("Kategorie Nummer"))));
+  number2_->setText(QString::fromStdString(
+      browser_.pending_number(Slot::Second).value_or(articles_.text("Kategorie Nummer 2"))));
+}
+
+bool CategoryPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress) mouse_down_ = true;
+  if (event->type() == QEvent::MouseButtonRelease) mouse_down_ = false;
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tellvaro::app

@@ -1,0 +1,56 @@
+#pragma once
+
+// An article editor over real tables, shown offscreen, with scripted dialogs.
+
+#include <QApplication>
+#include <QLabel>
+#include <QWidget>
+#include <memory>
+
+#include "app/editor/article_editor.h"
+#include "app/scripted_dialogs.h"
+#include "store/table.h"
+
+namespace tellvaro::test {
+
+struct EditorFixture {
+  store::Table articles;
+  store::Table uploads;
+  ScriptedDialogs dialogs;
+  QLabel fee_total, panel_articles, panel_uploads, panel_total;
+  std::unique_ptr<app::ArticleEditor> editor;
+
+  void open(db::Connection* db = nullptr) {
+    app::ArticleEditor::Context context;
+    context.articles = &articles;
+    context.uploads = &uploads;
+    context.db = db;
+    context.dialogs = &dialogs;
+    context.fee_total = &fee_total;
+    context.panel_articles = &panel_articles;
+    context.panel_uploads = &panel_uploads;
+    context.panel_total = &panel_total;
+    editor = std::make_unique<app::ArticleEditor>(context);
+    editor->resize(700, 600);
+    editor->show();
+  }
+
+  ~EditorFixture() { editor.reset(); }
+
+  // The control whose accessible name is `name` (the field name for bound controls).
+  template <class W>
+  W* find(const QString& name) const {
+    for (W* w : editor->findChildren<W*>()) {
+      if (w->accessibleName() == name) return w;
+    }
+    return nullptr;
+  }
+
+  void add_article(std::initializer_list<std::pair<const char*, const char*>> fields) {
+    articles.append();
+    for (const auto& [field, text] : fields) articles.set_text(field, text);
+    articles.post();
+  }
+};
+
+}  // namespace tellvaro::test

@@ -1,0 +1,392 @@
+// The article editor's bindings, fee display, payment boxes and page-change commit, offscreen and
+// without a database.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <set>
+
+#include "app/editor/clickable_label.h"
+#include "app/editor_fixture.h"
+#include "store/field.h"
+
+using tellvaro::test::EditorFixture;
+using namespace tellvaro;
+
+namespace {
+
+QColor text_colour(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
+const QColor kRed(221, 0, 0);
+QColor normal_colour() { return QPalette().color(QPalette::WindowText); }
+
+void type_over(QLineEdit* edit, const QString& text) {
+  edit->selectAll();
+  QTest::keyClicks(edit, text);
+}
+
+void leave(QWidget* w) {
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QCoreApplication::sendEvent(w, &out);
+}
+
+QRadioButton* radio_button(QGroupBox* group, const QString& caption) {
+  for (auto* b : group->findChildren<QRadioButton*>()) {
+    if (b->text() == caption) return b;
+  }
+  return nullptr;
+}
+
+// Two articles, the cursor on the first.
+void two_articles(EditorFixture& f) {
+  f.add_article({{"Artikelname", "Alpha"},
+                 {"Startpreis", "5"},
+                 {"FSK 18", "nein"},
+                 {"Zustand", "Neu"},
+                 {"Versand_1", "Abholung Vorort möglich"},
+                 {"shipping", "1"},
+                 {"html_desc_1", "0"},
+                 {"international", "False"}});
+  f.add_article({{"Artikelname", "Beta"},
+                 {"FSK 18", "ja"},
+                 {"Zustand", "Defekt"},
+                 {"Beschreibung", "Text B"},
+                 {"Versand_1", "Kein Versand, nur Abholung"},
+                 {"shipping", "2"},
+                 {"html_desc_1", "1"},
+                 {"international", "True"}});
+  f.articles.first();
+}
+
+}  // namespace
+
+class EditorTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void everyFieldControlCarriesItsFieldName();
+  void editWritesOnLeaveAndFollowsTheRecord();
+  void memoWritesOnLeaveAndFollowsTheRecord();
+  void comboWritesChoicesAndTypedText();
+  void radioGroupsStoreTheirValues();
+  void checkBoxStoresTrueAndFalse();
+  void textThatIsNoNumberIsRefused();
+  void priceWithDecimalPoint();
+  void feeLabelsFollowTheFeatures();
+  void paymentBoxesShownByName();
+  void pageChangeCommits();
+  void pageChangeOnEmptyTableAddsOneArticle();
+  void categoryTextOpensCategoryPage();
+  void uploadPanelsFollowTheUploadTable();
+};
+
+void EditorTest::everyFieldControlCarriesItsFieldName() {
+  EditorFixture f;
+  f.open();
+  // Every field the editor edits or shows: all but the fee, the unused ones and the hidden
+  // picture slots.
+  const std::set<std::string_view> not_on_pages = {"Gebühr", "duration", "payment"};
+  for (const auto& field : store::article_fields()) {
+    std::string_view name = field.name;
+    if (not_on_pages.count(name)) continue;
+    bool picture_slot = name.starts_with("Bild") && name != "Bild1" && name != "Bild2" &&
+                        name != "Bild3";
+    if (picture_slot) continue;  // Bild4 .. Bild12
+    QString q = QString::fromUtf8(name.data(), static_cast<int>(name.size()));
+    QVERIFY2(f.find<QWidget>(q) != nullptr, qPrintable(q));
+  }
+  for (const char* name : {"Kategorie Ebene 1", "Kategorie Ebene 5", "Kat", "Gebühr Fettschrift",
+                           "Gebühr Bild 1", "Gebühr Mindestpreis"}) {
+    QVERIFY2(f.find<QWidget>(QString::fromUtf8(name)) != nullptr, name);
+  }
+}
+
+void EditorTest::editWritesOnLeaveAndFollowsTheRecord() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  auto* edit = f.find<QLineEdit>("Artikelname");
+  QCOMPARE(edit->text(), QString("Alpha"));
+
+  type_over(edit, "Gamma");
+  QCOMPARE(f.articles.state(), store::EditState::Edit);  // typing starts the edit
+  QCOMPARE(f.articles.text("Artikelname"), std::string("Alpha"));  // not written yet
+  QTest::keyClick(edit, Qt::Key_Return);
+  QCOMPARE(f.articles.text("Artikelname"), std::string("Gamma"));
+
+  f.articles.next();  // posts and moves
+  QCOMPARE(edit->text(), QString("Beta"));
+  f.articles.first();
+  QCOMPARE(edit->text(), QString("Gamma"));
+  QCOMPARE(f.articles.text("Artikelname"), std::string("Gamma"));
+
+  // A change by code shows at once and writes nothing back.
+  f.articles.set("Artikelname", store::Value::text("Delta"));
+  QCOMPARE(edit->text(), QString("Delta"));
+  f.articles.cancel();
+  QCOMPARE(edit->text(), QString("Gamma"));
+  QVERIFY(f.dialogs.shown.empty());
+}
+
+void EditorTest::memoWritesOnLeaveAndFollowsTheRecord() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  auto* memo = f.find<QPlainTextEdit>("Beschreibung");
+  QCOMPARE(memo->toPlainText(), QString());
+  QTest::keyClicks(memo, "Zeile 1");
+  QTest::keyClick(memo, Qt::Key_Return);
+  QTest::keyClicks(memo, "<b>2</b>");
+  QCOMPARE(f.articles.state(), store::EditState::Edit);
+  leave(memo);
+  QCOMPARE(f.articles.text("Beschreibung"), std::string("Zeile 1\n<b>2</b>"));
+  f.articles.next();
+  QCOMPARE(memo->toPlainText(), QString("Text B"));
+}
+
+void EditorTest::comboWritesChoicesAndTypedText() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  auto* zustand = f.find<QComboBox>("Zustand");
+  QCOMPARE(zustand->count(), 8);
+  QCOMPARE(zustand->currentText(), QString("Neu"));
+  QTest::keyClick(zustand, Qt::Key_Down);  // the next choice, taken at once
+  QCOMPARE(f.articles.text("Zustand"), std::string("Neuwertig"));
+
+  // The separators of the shipping list can be chosen like any item.
+  auto* versand = f.find<QComboBox>("Versand_1");
+  QCOMPARE(versand->count(), 37);
+  QCOMPARE(f.find<QComboBox>("Versand_2")->count(), 36);
+  QTest::keyClick(versand, Qt::Key_Down);
+  QTest::keyClick(versand, Qt::Key_Down);
+  QCOMPARE(f.articles.text("Versand_1"), std::string("---"));
+
+  // Free text is stored as typed; `country` has no items at all.
+  auto* country = f.find<QComboBox>("country");
+  QCOMPARE(country->count(), 0);
+  QTest::keyClicks(country->lineEdit(), "Schweiz");
+  QTest::keyClick(country->lineEdit(), Qt::Key_Return);
+  QCOMPARE(f.articles.text("country"), std::string("Schweiz"));
+
+  f.articles.next();
+  QCOMPARE(zustand->currentText(), QString("Defekt"));
+  QCOMPARE(versand->currentText(), QString("Kein Versand, nur Abholung"));
+  QCOMPARE(country->currentText(), QString());
+}
+
+void EditorTest::radioGroupsStoreTheirValues() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  struct Case {
+    const char* field;
+    const char* caption;
+    const char* stored;
+    const char* other_record_checked;  // caption checked on the second article
+  };
+  const Case cases[] = {
+      {"FSK 18", "ja", "ja", "ja"},
+      {"Preisvorschlag", "nein", "nein", nullptr},
+      {"shipping", "Verkäufer trägt Versandkosten", "2", "Verkäufer trägt Versandkosten"},
+      {"html_desc_1", "ja", "1", "ja"},
+  };
+  for (const auto& c : cases) {
+    f.articles.first();
+    auto* group = f.find<QGroupBox>(QString::fromUtf8(c.field));
+    QVERIFY2(group, c.field);
+    auto* button = radio_button(group, QString::fromUtf8(c.caption));
+    QVERIFY2(button, c.caption);
+    QVERIFY(!button->isChecked());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(f.articles.text(c.field), std::string(c.stored));
+    f.articles.next();
+    for (auto* b : group->findChildren<QRadioButton*>()) {
+      bool expect = c.other_record_checked && b->text() == QString::fromUtf8(c.other_record_checked);
+      QVERIFY2(b->isChecked() == expect, c.field);
+    }
+  }
+  f.articles.first();
+  QCOMPARE(f.articles.get("html_desc_1").as_small_int(), std::optional<std::int16_t>(1));
+}
+
+void EditorTest::checkBoxStoresTrueAndFalse() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  auto* box = f.find<QCheckBox>("international");
+  QVERIFY(!box->isChecked());
+  QTest::mouseClick(box, Qt::LeftButton);
+  QCOMPARE(f.articles.text("international"), std::string("True"));
+  QCOMPARE(f.articles.state(), store::EditState::Edit);
+  f.articles.next();
+  QVERIFY(box->isChecked());
+  QTest::mouseClick(box, Qt::LeftButton);
+  QCOMPARE(f.articles.text("international"), std::string("False"));
+}
+
+void EditorTest::textThatIsNoNumberIsRefused() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  for (const char* field : {"Startpreis", "Versandpreis_2"}) {
+    f.dialogs.shown.clear();
+    auto* edit = f.find<QLineEdit>(field);
+    std::string before = f.articles.text(field);
+    type_over(edit, "zwölf");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+    QVERIFY2(f.dialogs.shown[0].find(field) != std::string::npos, f.dialogs.shown[0].c_str());
+    QCOMPARE(f.articles.text(field), before);
+    QCOMPARE(edit->text().toStdString(), before);
+    leave(edit);  // leaving again does not repeat the message
+    QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+  }
+}
+
+void EditorTest::priceWithDecimalPoint() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  auto* edit = f.find<QLineEdit>("Sofortkauf");
+  type_over(edit, "12.50");
+  QTest::keyClick(edit, Qt::Key_Return);
+  QCOMPARE(f.articles.get("Sofortkauf").as_amount(), std::optional<double>(12.5));
+  QCOMPARE(edit->text(), QString("12.5"));
+}
+
+void EditorTest::feeLabelsFollowTheFeatures() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  catalogue::FeatureFees fees;
+  fees.fee = {1.0, 0.5, 0.0, 0.3, 0.0, 0.25, 12};  // Feature order
+  f.editor->setFeatureFees(fees);
+  auto label = [&](const char* feature) {
+    return f.find<QLabel>(QString::fromUtf8("Gebühr ") + QString::fromUtf8(feature));
+  };
+  QCOMPARE(label("Textmarker")->text(), QString::fromUtf8("( 0.50 € )"));
+  QCOMPARE(label("Mindestpreis")->text(), QString::fromUtf8("( 12.00 € )"));
+  QCOMPARE(label("Bild 1")->text(), QString::fromUtf8("( 0.00 € )"));
+  QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.00 € )"));
+  QCOMPARE(text_colour(&f.fee_total), normal_colour());
+
+  QTest::mouseClick(f.find<QCheckBox>("Fettschrift"), Qt::LeftButton);
+  QTest::mouseClick(f.find<QCheckBox>("Textmarker"), Qt::LeftButton);
+  QTest::mouseClick(f.find<QCheckBox>("Top-Kategorie"), Qt::LeftButton);  // fee 0: no red
+  auto* subtitle = f.find<QLineEdit>("Untertitel");
+  QTest::keyClicks(subtitle, "Neu");
+  QTest::keyClick(subtitle, Qt::Key_Return);
+
+  QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 1.75 € )"));
+  QCOMPARE(text_colour(&f.fee_total), kRed);
+  for (const char* red : {"Fettschrift", "Textmarker", "Untertitel"}) {
+    QVERIFY2(text_colour(label(red)) == kRed, red);
+  }
+  for (const char* black : {"Top-Kategorie", "Mindestpreis", "Bild 2", "Bild 3", "Bild 1"}) {
+    QVERIFY2(text_colour(label(black)) == normal_colour(), black);
+  }
+
+  // The fee is stored when the article is posted.
+  f.articles.post();
+  QCOMPARE(f.articles.get("Gebühr").as_amount(), std::optional<double>(1.75));
+
+  // Another article without features: all black again; the boxes show its fields.
+  f.articles.next();
+  QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.00 € )"));
+  QCOMPARE(text_colour(&f.fee_total), normal_colour());
+  QCOMPARE(text_colour(label("Fettschrift")), normal_colour());
+  QVERIFY(!f.find<QCheckBox>("Fettschrift")->isChecked());
+  f.articles.set_text("Bild2", "42_2.jpg");  // a second picture alone costs its fee
+  QCOMPARE(text_colour(label("Bild 2")), kRed);
+  QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.30 € )"));
+}
+
+void EditorTest::paymentBoxesShownByName() {
+  EditorFixture f;
+  f.add_article({{"Artikelname", "Alpha"}, {"p2", "True"}});
+  f.open();
+  for (int i = 1; i <= 15; ++i) QVERIFY(f.find<QCheckBox>(QString("p%1").arg(i))->isHidden());
+  catalogue::PaymentNames names;
+  names.name[0] = "Überweisung";
+  names.name[1] = "PayPal";
+  names.name[2] = "Nachnahme";
+  names.shown = 3;
+  f.editor->setPaymentNames(names);
+  for (int i = 1; i <= 15; ++i) {
+    auto* box = f.find<QCheckBox>(QString("p%1").arg(i));
+    QCOMPARE(box->isHidden(), i > 3);
+  }
+  QCOMPARE(f.find<QCheckBox>("p1")->text(), QString::fromUtf8("Überweisung"));
+  QVERIFY(f.find<QCheckBox>("p2")->isChecked());
+  QVERIFY(!f.find<QCheckBox>("p3")->isChecked());
+  QTest::mouseClick(f.find<QCheckBox>("p3"), Qt::LeftButton);
+  QCOMPARE(f.articles.text("p3"), std::string("True"));
+}
+
+void EditorTest::pageChangeCommits() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  // Text typed but not yet left is part of what the page change stores.
+  auto* edit = f.find<QLineEdit>("Artikelname");
+  type_over(edit, "Gamma");
+  f.editor->setCurrentIndex(1);
+  QCOMPARE(f.articles.state(), store::EditState::Browse);
+  QCOMPARE(f.articles.text("Artikelname"), std::string("Gamma"));
+  QCOMPARE(f.articles.count(), std::size_t(2));
+}
+
+void EditorTest::pageChangeOnEmptyTableAddsOneArticle() {
+  EditorFixture f;
+  f.open();
+  QCOMPARE(f.articles.count(), std::size_t(0));
+  f.editor->setCurrentIndex(2);
+  QCOMPARE(f.articles.count(), std::size_t(1));
+  QCOMPARE(f.articles.state(), store::EditState::Browse);
+  QCOMPARE(f.panel_articles.text(), QString("Artikel in Artikel-Tabelle: 1"));
+  f.editor->setCurrentIndex(0);
+  QCOMPARE(f.articles.count(), std::size_t(1));
+}
+
+void EditorTest::categoryTextOpensCategoryPage() {
+  EditorFixture f;
+  f.add_article({{"Artikelname", "Alpha"}, {"Kategorie", "Auto > Teile"}});
+  f.open();
+  auto* link = f.find<app::ClickableLabel>("Kategorie");
+  QVERIFY(link);
+  QCOMPARE(link->text(), QString("Auto > Teile"));
+  QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
+  QTest::mouseClick(link, Qt::LeftButton);
+  QCOMPARE(f.editor->tabText(f.editor->currentIndex()), QString("Kategorie"));
+}
+
+void EditorTest::uploadPanelsFollowTheUploadTable() {
+  EditorFixture f;
+  for (const char* fee : {"0.1", "0.2", "0.3"}) {
+    f.uploads.append();
+    f.uploads.set_text("Gebühr", fee);
+    f.uploads.post();
+  }
+  f.open();
+  f.editor->updateUploadTotals();
+  QCOMPARE(f.panel_uploads.text(), QString("Artikel in Upload-Tabelle: 3"));
+  QCOMPARE(f.panel_total.text(), QString("Upload-Gesamtpreis: 0.6"));
+  // Deleting a row (or anything else that changes the rows) refreshes both panels; the user's
+  // row stays current.
+  f.uploads.move_to(0);
+  f.uploads.remove();
+  QTRY_COMPARE(f.panel_uploads.text(), QString("Artikel in Upload-Tabelle: 2"));
+  QCOMPARE(f.panel_total.text(), QString("Upload-Gesamtpreis: 0.5"));
+  QCOMPARE(f.uploads.position(), std::optional<std::size_t>(0));
+  f.uploads.remove_all_shown();
+  QTRY_COMPARE(f.panel_uploads.text(), QString("Artikel in Upload-Tabelle: 0"));
+  QCOMPARE(f.panel_total.text(), QString("Upload-Gesamtpreis: 0"));
+}
+
+QTEST_MAIN(EditorTest)
+#include "editor_test.moc"
