@@ -1,0 +1,198 @@
+// The article editor against the test auction house: reference lists and the category page.
+// Run under `flock /tmp/tellvaro-ah.lock`; skipped when the instance is down.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/editor_fixture.h"
+#include "db/connection.h"
+#include "support/auction_house.h"
+#include "text/error.h"
+
+using tellvaro::test::EditorFixture;
+using namespace tellvaro;
+
+namespace {
+
+bool connect_test_db(db::Connection& db) {
+  db.set_params({test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase,
+                 true});
+  return db.connect() && db.select_database(test::kAuctionDatabase);
+}
+
+QPushButton* button(EditorFixture& f, const QString& caption) {
+  for (auto* b : f.editor->findChildren<QPushButton*>()) {
+    if (b->text() == caption) return b;
+  }
+  return nullptr;
+}
+
+QStringList items(QListWidget* list) {
+  QStringList texts;
+  for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+  return texts;
+}
+
+void click_item(QListWidget* list, const QString& text) {
+  auto found = list->findItems(text, Qt::MatchExactly);
+  QVERIFY2(found.size() == 1, qPrintable(text));
+  list->scrollToItem(found[0]);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
+}
+
+bool white(QWidget* w) { return w->palette().color(QPalette::Base) == QColor(Qt::white); }
+
+}  // namespace
+
+class EditorDbTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    if (!test::auction_house_running()) QSKIP("test auction house down");
+    test::reset_data();
+  }
+  void referenceListsFillTheEditor();
+  void feeThatIsNoNumberStopsTheLists();
+  void unreachableDatabaseLeavesListsEmpty();
+  void categoryPageBrowsesTheTree();
+};
+
+void EditorDbTest::referenceListsFillTheEditor() {
+  test::admin_exec(
+      "delete from tv_auktionshaus.payments;"
+      "insert into tv_auktionshaus.payments (id, description) values"
+      " (1,'Überweisung'),(2,'PayPal'),(3,'Nachnahme')");
+  db::Connection db;
+  QVERIFY(connect_test_db(db));
+  EditorFixture f;
+  f.add_article({{"Artikelname", "Alpha"}, {"p3", "True"}, {"Textmarker", "True"}});
+  f.open(&db);
+  f.editor->loadReferenceLists();
+
+  auto* duration = f.find<QComboBox>("Auktionsdauer");
+  QCOMPARE(duration->count(), 8);
+  QCOMPARE(duration->itemText(0), QString("1"));
+  QCOMPARE(duration->itemText(7), QString("30"));
+  QCOMPARE(f.find<QLabel>(QString::fromUtf8("Gebühr Top-Kategorie"))->text(),
+           QString::fromUtf8("( 1.25 € )"));
+  QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.75 € )"));
+  for (int i = 1; i <= 15; ++i) {
+    QCOMPARE(f.find<QCheckBox>(QString("p%1").arg(i))->isHidden(), i > 3);
+  }
+  QCOMPARE(f.find<QCheckBox>("p2")->text(), QString("PayPal"));
+  QVERIFY(f.find<QCheckBox>("p3")->isChecked());
+  QCOMPARE(f.editor->paymentNames().name[2], std::string("Nachnahme"));
+}
+
+void EditorDbTest::feeThatIsNoNumberStopsTheLists() {
+  test::admin_exec("update tv_auktionshaus.features set value='zwei' where id=7");
+  db::Connection db;
+  QVERIFY(connect_test_db(db));
+  EditorFixture f;
+  f.open(&db);
+  QVERIFY_THROWS_EXCEPTION(tellvaro::Error, f.editor->loadReferenceLists());
+  QVERIFY(f.find<QCheckBox>("p1")->isHidden());  // payments were not read
+}
+
+void EditorDbTest::unreachableDatabaseLeavesListsEmpty() {
+  db::Connection db;  // never connected
+  EditorFixture f;
+  f.add_article({{"Artikelname", "Alpha"}});
+  f.open(&db);
+  f.editor->loadReferenceLists();
+  QCOMPARE(f.find<QComboBox>("Auktionsdauer")->count(), 0);
+  QVERIFY(f.find<QCheckBox>("p1")->isHidden());
+  QCOMPARE(f.find<QLabel>(QString::fromUtf8("Gebühr Fettschrift"))->text(),
+           QString::fromUtf8("( 0.00 € )"));
+  // The category page stays usable: a browse finds nothing and stops.
+  f.editor->setCurrentIndex(3);
+  QTest::mouseClick(button(f, QString::fromUtf8("Kategorie ändern")), Qt::LeftButton);
+  QVERIFY(!f.find<QComboBox>("Kategorie Ebene 1")->isEnabled());
+  QVERIFY(f.dialogs.shown.empty());
+}
+
+void EditorDbTest::categoryPageBrowsesTheTree() {
+  db::Connection db;
+  QVERIFY(connect_test_db(db));
+  EditorFixture f;
+  f.add_article({{"Artikelname", "Winterreifen"},
+                 {"Kategorie 2", "Bücher"},
+                 {"Kategorie Nummer 2", "4"}});
+  f.open(&db);
+  f.editor->setCurrentIndex(3);
+  auto* change = button(f, QString::fromUtf8("Kategorie ändern"));
+  auto* save = button(f, "Speichern");
+  auto* chooser = f.find<QComboBox>("Kategorie Ebene 1");
+  QListWidget* lists[] = {f.find<QListWidget>("Kategorie Ebene 2"),
+                          f.find<QListWidget>("Kategorie Ebene 3"),
+                          f.find<QListWidget>("Kategorie Ebene 4"),
+                          f.find<QListWidget>("Kategorie Ebene 5")};
+  auto* number = f.find<QLineEdit>("Kategorie Nummer");
+  QVERIFY(change->isEnabled());
+  QVERIFY(!save->isEnabled());
+  QVERIFY(!chooser->isEnabled() && !white(chooser));
+  for (auto* l : lists) QVERIFY(!l->isEnabled() && !white(l));
+
+  QTest::mouseClick(change, Qt::LeftButton);
+  QVERIFY(!change->isEnabled());
+  QVERIFY(chooser->isEnabled() && white(chooser));
+  QStringList top;
+  for (int i = 0; i < chooser->count(); ++i) top << chooser->itemText(i);
+  QCOMPARE(top, QStringList({"Auto & Motorrad -->", QString::fromUtf8("Bücher"),
+                             "Computer -->", "Sammeln -->"}));
+  chooser->setCurrentIndex(0);
+  emit chooser->activated(0);
+  QVERIFY(lists[0]->isEnabled() && white(lists[0]));
+  QCOMPARE(items(lists[0]), QStringList({"Autoteile ->", QString::fromUtf8("Motorräder")}));
+  click_item(lists[0], "Autoteile ->");
+  QCOMPARE(items(lists[1]), QStringList({"Reifen ->", QString::fromUtf8("Zubehör")}));
+  click_item(lists[1], "Reifen ->");
+  click_item(lists[2], "Winterreifen");
+  QVERIFY(save->isEnabled());
+  QCOMPARE(number->text(), QString("1112"));
+  QVERIFY(!lists[3]->isEnabled());
+
+  // Choosing again at level 2 empties what lies below.
+  click_item(lists[0], "Autoteile ->");
+  QVERIFY(!save->isEnabled());
+  QCOMPARE(lists[2]->count(), 0);
+  QVERIFY(!lists[2]->isEnabled() && !white(lists[2]));
+  QCOMPARE(number->text(), QString());
+  click_item(lists[1], "Reifen ->");
+  click_item(lists[2], "Winterreifen");
+
+  QTest::mouseClick(save, Qt::LeftButton);
+  QCOMPARE(f.articles.state(), store::EditState::Browse);
+  QCOMPARE(f.articles.text("Kategorie"),
+           std::string("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
+  QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("1112"));
+  QCOMPARE(f.articles.text("Kategorie4"), std::string("Winterreifen"));
+  QCOMPARE(f.articles.text("Kategorie 2"), std::string("Bücher"));  // the other slot untouched
+  QCOMPARE(number->text(), QString("1112"));
+  QVERIFY(change->isEnabled());
+  QVERIFY(!save->isEnabled());
+  QVERIFY(!chooser->isEnabled() && chooser->count() == 0);
+  // The text on page "Artikel" follows.
+  QCOMPARE(f.find<QLabel>("Kategorie")->text(),
+           QString("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
+
+  // "Kat 2": a leaf at level 1 for the second category.
+  auto* kat = f.find<QComboBox>("Kat");
+  kat->setCurrentIndex(1);
+  QTest::mouseClick(change, Qt::LeftButton);
+  QCOMPARE(f.articles.text("Kategorie 2"), std::string());  // emptied at the start
+  chooser->setCurrentIndex(1);
+  emit chooser->activated(1);
+  QCOMPARE(f.find<QLineEdit>("Kategorie Nummer 2")->text(), QString("4"));
+  QTest::mouseClick(save, Qt::LeftButton);
+  QCOMPARE(f.articles.text("Kategorie 2"), std::string("Bücher"));
+  QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("1112"));
+}
+
+QTEST_MAIN(EditorDbTest)
+#include "editor_db_test.moc"
