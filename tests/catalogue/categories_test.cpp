@@ -171,13 +171,9 @@ TEST_F(CategoriesTest, ALevelCostsAtMostTwoStatementsWithTheSameEntries) {
 
   auto mark = test::general_log_mark();
   auto ours = read_level(db, "1");
-  std::string log = test::general_log_since(mark);
-  std::size_t statements = 0;
-  for (std::size_t p = log.find("\tQuery\t"); p != std::string::npos; p = log.find("\tQuery\t", p + 1)) {
-    ++statements;
-  }
-  EXPECT_LE(statements, 2u);
-  EXPECT_NE(log.find("select * from categories where (parent_id='1') order by cat_name"), std::string::npos);
+  auto statements = test::queries_since(mark);
+  ASSERT_EQ(statements.size(), 2u);
+  EXPECT_EQ(statements[0], "select * from categories where (parent_id='1') order by cat_name");
 
   auto theirs = read_level_per_entry(db, "1");
   ASSERT_EQ(ours.size(), theirs.size());
