@@ -4,13 +4,28 @@
 #include <memory>
 #include <string>
 
+#include "app/sort_state.h"
 #include "session/session.h"
+
+class QLabel;
+class QMenu;
 
 namespace tellvaro::ports {
 class Dialogs;
 }
+namespace tellvaro::store {
+struct ArticleStore;
+}
+namespace tellvaro::db {
+class Connection;
+}
 
 namespace tellvaro::app {
+
+class ArticleView;
+class UploadView;
+class ProtocolView;
+class ImportView;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -26,6 +41,53 @@ class MainWindow : public QMainWindow {
   // Main window creation in its order: tables, caption, refresh, start sort, connection,
   // reference lists. Shows errors through the dialogs; the window stays usable.
   void start();
+
+  enum class View { Articles, Uploads, Protocol, Imports };
+  // Shows one view, hides the others and checks only its menu item. Changes no data.
+  void showView(View view);
+  View currentView() const;
+
+  // The menu items; items whose work belongs elsewhere are connected by their owners.
+  struct Menus {
+    QMenu* file = nullptr;
+    QAction* open = nullptr;
+    QAction* save = nullptr;
+    QAction* save_as = nullptr;
+    QAction* quit = nullptr;
+    QMenu* article = nullptr;
+    QAction* articles = nullptr;
+    QAction* uploads = nullptr;
+    QAction* imports = nullptr;
+    QAction* protocol = nullptr;
+    QAction* import_mine = nullptr;
+    QAction* import_file = nullptr;
+    QMenu* user = nullptr;
+    QAction* my_data = nullptr;
+    QAction* my_bills = nullptr;
+    QAction* my_messages = nullptr;
+  };
+  const Menus& menus() const;
+
+  ArticleView* articleView() const;
+  UploadView* uploadView() const;
+  ProtocolView* protocolView() const;
+  ImportView* importView() const;
+  // Status bar panels 0 to 3.
+  QLabel* statusPanel(int index) const;
+
+  store::ArticleStore& store();
+  db::Connection& connection();
+  SortState& sortState();
+  ports::Dialogs& dialogs();
+  const std::string& programFolder() const;
+  const std::string& pictureFolder() const;
+  const session::ServiceConfig& config() const;
+  const session::SessionUser& user() const;
+
+ protected:
+  // The close sequence: save the three tables, release the connection, close the login window.
+  // A failed save is shown and the window stays open.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   struct Impl;

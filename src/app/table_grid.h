@@ -1,0 +1,32 @@
+#pragma once
+
+// A grid over a TableModel whose current row is the table's cursor, in both directions.
+
+#include <QTableView>
+
+namespace tellvaro::app {
+
+class TableModel;
+
+class TableGrid : public QTableView {
+  Q_OBJECT
+
+ public:
+  // `name` is the grid's accessible name; `several_rows` allows selecting more than one row.
+  TableGrid(TableModel* model, const QString& name, bool several_rows, QWidget* parent = nullptr);
+
+  TableModel* tableModel() const { return model_; }
+
+  // Adds an entry to the grid's context menu; the owner of the action connects it.
+  QAction* addMenuEntry(const QString& caption);
+  void addMenuSeparator();
+
+ private:
+  void followCursor(int row);
+  void currentRowChanged(const QModelIndex& current);
+
+  TableModel* model_;
+  bool following_ = false;
+};
+
+}  // namespace tellvaro::app

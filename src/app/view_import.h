@@ -1,0 +1,49 @@
+#pragma once
+
+// The import view: navigator, what to import, "Importieren" and the import grid.
+
+#include <QWidget>
+
+class QCheckBox;
+class QPushButton;
+
+namespace tellvaro::store {
+class Table;
+}
+namespace tellvaro::ports {
+class Dialogs;
+}
+
+namespace tellvaro::app {
+
+class RecordNavigator;
+class TableGrid;
+
+class ImportView : public QWidget {
+  Q_OBJECT
+
+ public:
+  ImportView(store::Table& imports, ports::Dialogs& dialogs, QWidget* parent = nullptr);
+
+  TableGrid* grid() const { return grid_; }
+  RecordNavigator* navigator() const { return navigator_; }
+  QCheckBox* currentBox() const { return current_; }
+  QCheckBox* expiredBox() const { return expired_; }
+  QPushButton* importButton() const { return import_; }
+
+  QAction* transferOneAction() const { return transfer_one_; }
+  QAction* transferAllAction() const { return transfer_all_; }
+  QAction* removeAllAction() const { return remove_all_; }
+
+ private:
+  TableGrid* grid_ = nullptr;
+  RecordNavigator* navigator_ = nullptr;
+  QCheckBox* current_ = nullptr;
+  QCheckBox* expired_ = nullptr;
+  QPushButton* import_ = nullptr;
+  QAction* transfer_one_ = nullptr;
+  QAction* transfer_all_ = nullptr;
+  QAction* remove_all_ = nullptr;
+};
+
+}  // namespace tellvaro::app

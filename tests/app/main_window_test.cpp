@@ -1,0 +1,759 @@
+// The main window driven in-process: creation, menus, views, grids and the close sequence, with
+// a program folder of its own and a database address where nothing listens.
+
+#include <unistd.h>
+#include <QAccessible>
+#include <QAction>
+#include <QActionGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFont>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "app/editor/article_editor.h"
+#include "app/main_window.h"
+#include "app/record_navigator.h"
+#include "app/scripted_dialogs.h"
+#include "app/table_grid.h"
+#include "app/table_model.h"
+#include "app/view_article.h"
+#include "app/view_import.h"
+#include "app/view_protocol.h"
+#include "app/view_upload.h"
+#include "db/connection.h"
+#include "store/article_store.h"
+#include "store/data_packet.h"
+#include "store/files.h"
+
+#include "support/auction_house.h"
+
+using namespace tellvaro;
+using app::MainWindow;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+void write_file(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+// Records whose only field is `Artikelname`.
+std::vector<store::Record> named(std::initializer_list<const char*> names) {
+  std::vector<store::Record> out;
+  for (const char* n : names) {
+    auto r = store::empty_record();
+    r[store::field_at("Artikelname")] = store::Value::text(n);
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+std::vector<std::string> names_shown(const store::Table& table) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < table.count(); ++i) {
+    const auto* s = table.row(i)[store::field_at("Artikelname")].as_string();
+    out.push_back(s ? *s : "");
+  }
+  return out;
+}
+
+// Stands in for the login window: the close sequence must close it.
+class LoginStandIn : public QWidget {
+ public:
+  int closes = 0;
+
+ protected:
+  void closeEvent(QCloseEvent* e) override {
+    ++closes;
+    e->accept();
+  }
+};
+
+session::ServiceConfig offline_config() {
+  session::ServiceConfig c;
+  c.sql_host = "127.0.0.99";  // nothing listens here
+  c.sql_user = "tv_seller_app";
+  c.sql_password = "wrong";
+  c.sql_database = "tv_auktionshaus";
+  return c;
+}
+
+session::Deployment test_deployment() {
+  session::Deployment d;
+  d.customer = "Testhaus";
+  return d;
+}
+
+// A program folder of its own with the complete data folder, and the window over it.
+struct Fixture {
+  QTemporaryDir dir;
+  std::string folder;
+  test::ScriptedDialogs dialogs;
+  LoginStandIn login;
+  std::unique_ptr<MainWindow> window;
+
+  Fixture() : folder(dir.path().toStdString() + "/") { store::make_files(folder); }
+
+  std::string path(std::string_view relative) const { return store::data_path(folder, relative); }
+
+  void put(std::string_view relative, const std::vector<store::Record>& records) {
+    write_file(path(relative), store::format_table(records));
+  }
+
+  MainWindow& open(session::ServiceConfig config = offline_config()) {
+    window = std::make_unique<MainWindow>(config, session::SessionUser{}, test_deployment(), folder,
+                                          dialogs, &login);
+    window->start();
+    window->show();
+    return *window;
+  }
+
+  QStringList statusLines() const {
+    QStringList out;
+    auto* list = window->articleView()->editor()->connectionStatusList();
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+  }
+};
+
+QStringList captions(const QMenu* menu) {
+  QStringList out;
+  for (auto* a : menu->actions()) out << (a->isSeparator() ? u("-") : a->text());
+  return out;
+}
+
+QWidget* view_widget(MainWindow& w, MainWindow::View v) {
+  switch (v) {
+    case MainWindow::View::Articles:
+      return w.articleView();
+    case MainWindow::View::Uploads:
+      return w.uploadView();
+    case MainWindow::View::Protocol:
+      return w.protocolView();
+    case MainWindow::View::Imports:
+      return w.importView();
+  }
+  return nullptr;
+}
+
+QAction* view_item(MainWindow& w, MainWindow::View v) {
+  const auto& m = w.menus();
+  switch (v) {
+    case MainWindow::View::Articles:
+      return m.articles;
+    case MainWindow::View::Uploads:
+      return m.uploads;
+    case MainWindow::View::Protocol:
+      return m.protocol;
+    case MainWindow::View::Imports:
+      return m.imports;
+  }
+  return nullptr;
+}
+
+constexpr MainWindow::View kViews[] = {MainWindow::View::Articles, MainWindow::View::Uploads,
+                                       MainWindow::View::Protocol, MainWindow::View::Imports};
+
+// Exactly `v` is visible and exactly its item is checked.
+void verify_only(MainWindow& w, MainWindow::View v) {
+  for (auto other : kViews) {
+    QCOMPARE(view_widget(w, other)->isVisible(), other == v);
+    QCOMPARE(view_item(w, other)->isChecked(), other == v);
+  }
+  QCOMPARE(w.currentView(), v);
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void creationWithoutDatabase();
+  void creationAgainstAuctionHouse();
+  void menus();
+  void menuShortcutsOpenMenus();
+  void viewSwitching();
+  void statusPanels();
+  void gridColumns();
+  void accessibleNames();
+  void startSort();
+  void gridFollowsCursorAndEdits();
+  void closeSavesAllThree_data();
+  void closeSavesAllThree();
+  void failedSaveKeepsRunning();
+  void unreadableFileIsReportedAndKept();
+  void emptyProgramFolder();
+  void otherWorkingDirectory();
+};
+
+void MainWindowTest::creationWithoutDatabase() {
+  Fixture f;
+  auto& w = f.open();
+  QCOMPARE(w.windowTitle(), u("Quillmar - Tellvaro v.: 2.0.0.1 - Testhaus"));
+  QCOMPARE(w.size(), QSize(1114, 780));
+  QCOMPARE(w.pos(), QPoint(0, 0));
+  QCOMPARE(f.statusLines(),
+           QStringList({u("Keine Internet Verbindung"), u("Datenbank nicht verfügbar")}));
+  QVERIFY(f.dialogs.shown.empty());
+  QVERIFY(!w.connection().connected());
+  QCOMPARE(w.pictureFolder(), f.folder + "files/bilder/");
+  QCOMPARE(w.programFolder(), f.folder);
+  verify_only(w, MainWindow::View::Articles);
+  // Still usable: switching views and closing work.
+  w.menus().uploads->trigger();
+  verify_only(w, MainWindow::View::Uploads);
+  QVERIFY(w.close());
+}
+
+void MainWindowTest::creationAgainstAuctionHouse() {
+  if (!test::auction_house_running()) QSKIP("The test auction house is not running.");
+  Fixture f;
+  session::ServiceConfig c;
+  c.sql_host = test::host();
+  c.sql_user = test::kAppUser;
+  c.sql_password = test::sql_password();
+  c.sql_database = test::kAuctionDatabase;
+  auto& w = f.open(c);
+  QCOMPARE(f.statusLines().mid(0, 2), QStringList({u("Verbindung zu Server aufgebaut"),
+                                                   u("Verbindung zu Daten-Bank hergestellt")}));
+  QVERIFY(w.connection().connected());
+  QVERIFY(w.close());
+  QVERIFY(!w.connection().connected());
+}
+
+void MainWindowTest::menus() {
+  Fixture f;
+  auto& w = f.open();
+  const auto& m = w.menus();
+
+  QStringList titles;
+  for (auto* a : w.menuBar()->actions()) titles << a->text();
+  QCOMPARE(titles, QStringList({u("&Datei"), u("&Artikel"), u("&Benutzer")}));
+  QCOMPARE(m.file->menuAction()->shortcut(), QKeySequence(u("Ctrl+D")));
+  QCOMPARE(m.article->menuAction()->shortcut(), QKeySequence(u("F1")));
+  QCOMPARE(m.user->menuAction()->shortcut(), QKeySequence(u("Ctrl+B")));
+
+  QCOMPARE(captions(m.file), QStringList({u("Ö&ffnen"), u("&Speichern"), u("Speichern &unter"),
+                                          u("-"), u("&Beenden")}));
+  QCOMPARE(captions(m.article),
+           QStringList({u("&Artikel-Tabelle"), u("&Upload-Tabelle"), u("&Importieren"),
+                        u("Upload-&Protokoll"), u("Meine Artikel aus dem Auktionshaus importieren"),
+                        u("Artikel aus einer Datei importieren")}));
+  QCOMPARE(captions(m.user),
+           QStringList({u("Meine Daten"), u("Meine Rechnungen"), u("Meine Nachrichten")}));
+
+  const std::pair<QAction*, const char*> keys[] = {
+      {m.open, "Ctrl+F"},  {m.save, "Ctrl+S"},  {m.save_as, "Ctrl+U"}, {m.quit, "Ctrl+Q"},
+      {m.articles, "F2"},  {m.uploads, "F3"},   {m.imports, "F4"},     {m.protocol, "F5"},
+      {m.import_mine, ""}, {m.import_file, ""}, {m.my_data, ""},       {m.my_bills, ""},
+      {m.my_messages, ""}};
+  for (auto [action, key] : keys) QCOMPARE(action->shortcut(), QKeySequence(u(key)));
+
+  // Only the four view items carry a check mark.
+  for (auto* menu : {m.file, m.article, m.user}) {
+    for (auto* a : menu->actions()) {
+      const bool view = a == m.articles || a == m.uploads || a == m.imports || a == m.protocol;
+      QCOMPARE(a->isCheckable(), view);
+    }
+  }
+
+  // What a screen reader is told: the caption as shown, the mnemonic marker dropped.
+  auto* bar = QAccessible::queryAccessibleInterface(w.menuBar());
+  QVERIFY(bar);
+  QStringList bar_names;
+  for (int i = 0; i < bar->childCount(); ++i) bar_names << bar->child(i)->text(QAccessible::Name);
+  QCOMPARE(bar_names, QStringList({u("Datei"), u("Artikel"), u("Benutzer")}));
+  auto* file = QAccessible::queryAccessibleInterface(m.file);
+  QVERIFY(file);
+  QStringList file_names;
+  for (int i = 0; i < file->childCount(); ++i) {
+    if (!file->child(i)->text(QAccessible::Name).isEmpty()) {
+      file_names << file->child(i)->text(QAccessible::Name);
+    }
+  }
+  QCOMPARE(file_names,
+           QStringList({u("Öffnen"), u("Speichern"), u("Speichern unter"), u("Beenden")}));
+}
+
+void MainWindowTest::menuShortcutsOpenMenus() {
+  Fixture f;
+  auto& w = f.open();
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  const std::pair<QMenu*, QKeySequence> menus[] = {{w.menus().file, QKeySequence(u("Ctrl+D"))},
+                                                   {w.menus().article, QKeySequence(u("F1"))},
+                                                   {w.menus().user, QKeySequence(u("Ctrl+B"))}};
+  for (auto [menu, key] : menus) {
+    QVERIFY(!menu->isVisible());
+    QTest::keySequence(&w, key);
+    QTRY_VERIFY(menu->isVisible());
+    menu->close();
+    QTRY_VERIFY(!menu->isVisible());
+  }
+}
+
+void MainWindowTest::viewSwitching() {
+  Fixture f;
+  auto& w = f.open();
+  w.activateWindow();
+  QVERIFY(QTest::qWaitForWindowActive(&w));
+  verify_only(w, MainWindow::View::Articles);
+
+  // By the menu items, in every order that matters: away and back, and each from each.
+  for (auto from : kViews) {
+    for (auto to : kViews) {
+      view_item(w, from)->trigger();
+      verify_only(w, from);
+      view_item(w, to)->trigger();
+      verify_only(w, to);
+    }
+  }
+  // By the shortcuts; a second press of the same key keeps the view.
+  const std::pair<Qt::Key, MainWindow::View> keys[] = {{Qt::Key_F3, MainWindow::View::Uploads},
+                                                       {Qt::Key_F5, MainWindow::View::Protocol},
+                                                       {Qt::Key_F5, MainWindow::View::Protocol},
+                                                       {Qt::Key_F4, MainWindow::View::Imports},
+                                                       {Qt::Key_F2, MainWindow::View::Articles}};
+  for (auto [key, view] : keys) {
+    QTest::keyClick(&w, key);
+    verify_only(w, view);
+  }
+}
+
+void MainWindowTest::statusPanels() {
+  Fixture f;
+  f.put(store::kUploadFile, named({"Zitrone"}));
+  const std::pair<const char*, int> panels[] = {{"Artikel in Artikel-Tabelle:", 200},
+                                                {"Artikel in Upload-Tabelle:", 200},
+                                                {"Upload-Gesamtpreis:", 200},
+                                                {"", 50}};
+  // The start texts stand until creation counts the tables; then the counts follow them.
+  MainWindow w(offline_config(), {}, test_deployment(), f.folder, f.dialogs, &f.login);
+  for (int i = 0; i < 4; ++i) QCOMPARE(w.statusPanel(i)->text(), u(panels[i].first));
+  w.start();
+  w.show();
+  for (int i = 0; i < 4; ++i) {
+    QLabel* panel = w.statusPanel(i);
+    QVERIFY(panel->isVisible());
+    QVERIFY2(i == 3 ? panel->text().isEmpty() : panel->text().startsWith(u(panels[i].first)),
+             qPrintable(panel->text()));
+    QCOMPARE(panel->width(), panels[i].second);
+    if (i > 0) QVERIFY(panel->x() > w.statusPanel(i - 1)->x());
+  }
+  QCOMPARE(w.statusPanel(1)->text(), u("Artikel in Upload-Tabelle: 1"));
+  QVERIFY(w.close());
+}
+
+void MainWindowTest::gridColumns() {
+  Fixture f;
+  auto& w = f.open();
+
+  const QStringList article = {u("Sprache"),
+                               u("Anzeigenart"),
+                               u("Gebühr"),
+                               u("Artikelname"),
+                               u("Untertitel"),
+                               u("FSK 18"),
+                               u("Auktionsdauer"),
+                               u("Wiedereinstellen"),
+                               u("Startpreis"),
+                               u("Sofortkauf"),
+                               u("Anzahl"),
+                               u("Verhalten"),
+                               u("Mindestpreis"),
+                               u("Preisvorschlag"),
+                               u("Preisvorschlag-Minimum"),
+                               u("Kategorie"),
+                               u("Kategorie Nummer"),
+                               u("Zustand"),
+                               u("Einheiten"),
+                               u("Masseinheit"),
+                               u("Versand_1"),
+                               u("Versandpreis_1"),
+                               u("Versand_2"),
+                               u("Versandpreis_2"),
+                               u("Versand_3"),
+                               u("Versandpreis_3"),
+                               u("Bild1"),
+                               u("Bild2"),
+                               u("Bild3"),
+                               u("Artikelstatus"),
+                               u("Artikelgruppe"),
+                               u("Artikelnummer"),
+                               u("Mitglied"),
+                               u("Editiert"),
+                               u("Erstellt")};
+  const QStringList article_read_only = {
+      u("Gebühr"),         u("FSK 18"),         u("Auktionsdauer"),
+      u("Preisvorschlag"), u("Kategorie"),      u("Kategorie Nummer"),
+      u("Zustand"),        u("Versand_1"),      u("Versandpreis_1"),
+      u("Versand_2"),      u("Versandpreis_2"), u("Versand_3"),
+      u("Versandpreis_3"), u("Bild1"),          u("Bild2"),
+      u("Bild3")};
+  const QStringList upload = {u("Sprache"),        u("Anzeigenart"),
+                              u("Gebühr"),         u("Artikelname"),
+                              u("Untertitel"),     u("FSK 18"),
+                              u("Auktionsdauer"),  u("Startpreis"),
+                              u("Sofortkauf"),     u("Anzahl"),
+                              u("Verhalten"),      u("Mindestpreis"),
+                              u("Preisvorschlag"), u("Preisvorschlag-Minimum"),
+                              u("Kategorie"),      u("Kategorie Nummer"),
+                              u("Fettschrift"),    u("Textmarker"),
+                              u("Top-Kategorie"),  u("Zustand"),
+                              u("Masseinheit"),    u("Einheiten"),
+                              u("Versand_1"),      u("Versandpreis_1"),
+                              u("Versand_2"),      u("Versandpreis_2"),
+                              u("Versand_3"),      u("Versandpreis_3"),
+                              u("Bild1"),          u("Bild2"),
+                              u("Bild3"),          u("Artikelgruppe"),
+                              u("Artikelnummer")};
+  QStringList import = upload;
+  import.removeAll(u("Gebühr"));
+  import.removeAll(u("Artikelgruppe"));
+  import.removeAll(u("Artikelnummer"));
+  import.move(import.indexOf(u("Einheiten")), import.indexOf(u("Masseinheit")));
+
+  struct Case {
+    app::TableGrid* grid;
+    QStringList titles;
+    // Columns that refuse typing; all of them when `all_read_only`.
+    QStringList read_only;
+    bool all_read_only;
+  };
+  const Case cases[] = {{w.articleView()->grid(), article, article_read_only, false},
+                        {w.uploadView()->grid(), upload, {}, true},
+                        {w.importView()->grid(), import, {}, false}};
+  for (const auto& c : cases) {
+    auto* model = c.grid->model();
+    QStringList titles;
+    for (int i = 0; i < model->columnCount(); ++i) {
+      titles << model->headerData(i, Qt::Horizontal).toString();
+    }
+    QCOMPARE(titles, c.titles);
+    // One record so that cells exist.
+    c.grid->tableModel()->table().append();
+    QCOMPARE(model->rowCount(), 1);
+    for (int i = 0; i < model->columnCount(); ++i) {
+      const bool editable = model->flags(model->index(0, i)) & Qt::ItemIsEditable;
+      const bool read_only = c.all_read_only || c.read_only.contains(titles[i]);
+      if (editable == read_only) QFAIL(qPrintable(titles[i]));
+    }
+  }
+  QCOMPARE(w.articleView()->grid()->selectionMode(), QAbstractItemView::ExtendedSelection);
+  QCOMPARE(w.uploadView()->grid()->editTriggers(), QAbstractItemView::NoEditTriggers);
+}
+
+void MainWindowTest::accessibleNames() {
+  Fixture f;
+  auto& w = f.open();
+  QCOMPARE(w.articleView()->grid()->accessibleName(), u("Artikel-Tabelle"));
+  QCOMPARE(w.uploadView()->grid()->accessibleName(), u("Upload-Tabelle"));
+  QCOMPARE(w.importView()->grid()->accessibleName(), u("Import-Tabelle"));
+  QCOMPARE(w.protocolView()->list()->accessibleName(), u("Upload-Protokoll"));
+
+  auto* view = w.importView();
+  QCOMPARE(view->currentBox()->text(), u("Aktuelle Artikel importieren"));
+  QVERIFY(view->currentBox()->isChecked());
+  QCOMPARE(view->expiredBox()->text(), u("Abgelaufene Artikel importieren"));
+  QVERIFY(!view->expiredBox()->isChecked());
+  QCOMPARE(view->importButton()->text(), u("Importieren"));
+  QCOMPARE(w.uploadView()->sendOneButton()->text(), u("Markierten Artikel senden"));
+  QCOMPARE(w.uploadView()->sendAllButton()->text(), u("Alle Artikel senden"));
+  QCOMPARE(w.articleView()->filterBox()->text(), u("Filter"));
+  QVERIFY(!w.articleView()->filterBox()->isChecked());
+
+  // Every button and check box is named for a screen reader (Qt's own hidden ones aside).
+  for (auto* b : w.findChildren<QAbstractButton*>()) {
+    if (b->isHidden()) continue;
+    auto* a = QAccessible::queryAccessibleInterface(b);
+    QVERIFY(a);
+    QVERIFY2(!a->text(QAccessible::Name).isEmpty(),
+             qPrintable(QString("%1 %2 in %3")
+                            .arg(b->metaObject()->className(), b->text(),
+                                 b->parentWidget()->metaObject()->className())));
+  }
+  using B = app::RecordNavigator::Button;
+  const std::pair<B, const char*> article_nav[] = {
+      {B::First, "Erster Datensatz"},      {B::Prior, "Vorheriger Datensatz"},
+      {B::Next, "Nächster Datensatz"},     {B::Last, "Letzter Datensatz"},
+      {B::Insert, "Datensatz einfügen"},   {B::Delete, "Datensatz löschen"},
+      {B::Edit, "Datensatz bearbeiten"},   {B::Post, "Datensatz speichern"},
+      {B::Cancel, "Bearbeitung abbrechen"}};
+  for (auto [b, name] : article_nav) {
+    auto* button = w.articleView()->navigator()->button(b);
+    QVERIFY(button);
+    QCOMPARE(QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name), u(name));
+  }
+  for (auto* nav : {w.uploadView()->navigator(), w.importView()->navigator()}) {
+    for (auto b : {B::First, B::Prior, B::Next, B::Last, B::Delete, B::Post})
+      QVERIFY(nav->button(b));
+    for (auto b : {B::Insert, B::Edit, B::Cancel}) QVERIFY(!nav->button(b));
+  }
+
+  // The context menus with their entries.
+  auto entries = [](QWidget* grid) {
+    QStringList out;
+    for (auto* a : grid->actions()) out << (a->isSeparator() ? u("-") : a->text());
+    return out;
+  };
+  QCOMPARE(entries(w.articleView()->grid()),
+           QStringList({u("Diesen Artikel in Upload-Tabelle übertragen"),
+                        u("Alle Artikel in die Upload-Tabelle übertragen"), u("-"),
+                        u("Artikel kopieren"), u("Artikel löschen"), u("Alle Artikel löschen"),
+                        u("Zu Auktionshaus direkt übertragen")}));
+  QCOMPARE(entries(w.uploadView()->grid()),
+           QStringList(
+               {u("Artikel kopieren"), u("-"), u("Artikel löschen"), u("Alle Artikel löschen")}));
+  QCOMPARE(entries(w.importView()->grid()),
+           QStringList({u("Diesen Artikel in Artikel-Tabelle übertragen"),
+                        u("Alle Artikel in die Artikel-Tabelle übertragen"), u("-"),
+                        u("Alle Artikel löschen")}));
+}
+
+void MainWindowTest::startSort() {
+  Fixture f;
+  f.put(store::kArticleFile, named({"Zitrone", "banane", "Apfel"}));
+  f.put(store::kUploadFile, named({"Zitrone", "banane", "Apfel"}));
+  f.put(store::kImportFile, named({"Zitrone", "banane", "Apfel"}));
+  auto& w = f.open();
+  QVERIFY(f.dialogs.shown.empty());
+
+  // Dictionary order, not byte order (which would put "Zitrone" before "banane").
+  const std::vector<std::string> sorted = {"Apfel", "banane", "Zitrone"};
+  QCOMPARE(names_shown(w.store().articles), sorted);
+  QCOMPARE(w.store().articles.sort_kind(), store::SortKind::AscendingCase);
+  QCOMPARE(w.store().articles.sort_field(), std::string("Artikelname"));
+  QCOMPARE(names_shown(w.store().imports), sorted);
+  QCOMPARE(w.store().imports.sort_field(), std::string("Artikelname"));
+  QCOMPARE(names_shown(w.store().uploads),
+           (std::vector<std::string>{"Zitrone", "banane", "Apfel"}));
+  QCOMPARE(w.store().uploads.sort_kind(), store::SortKind::Stored);
+  QCOMPARE(w.articleView()->sortLabel()->text(), u("Sortiert nach: Artikelname"));
+  QCOMPARE(w.sortState().marker, 1);
+  QCOMPARE(w.sortState().direction, std::string());
+
+  // Exactly the Artikelname title is bold: fourth, fourth, third.
+  const std::pair<app::TableGrid*, int> grids[] = {
+      {w.articleView()->grid(), 3}, {w.uploadView()->grid(), 3}, {w.importView()->grid(), 2}};
+  for (auto [grid, bold] : grids) {
+    auto* model = grid->model();
+    QCOMPARE(model->headerData(bold, Qt::Horizontal).toString(), u("Artikelname"));
+    for (int i = 0; i < model->columnCount(); ++i) {
+      const bool is_bold = model->headerData(i, Qt::Horizontal, Qt::FontRole).value<QFont>().bold();
+      QCOMPARE(is_bold, i == bold);
+    }
+  }
+  // The grid shows what the table holds, in its order.
+  auto* model = w.articleView()->grid()->model();
+  QCOMPARE(model->rowCount(), 3);
+  QCOMPARE(model->index(0, 3).data().toString(), u("Apfel"));
+  QCOMPARE(model->index(2, 3).data().toString(), u("Zitrone"));
+}
+
+void MainWindowTest::gridFollowsCursorAndEdits() {
+  Fixture f;
+  auto prices = named({"Apfel", "Birne", "Kirsche"});
+  prices[0][store::field_at("Startpreis")] = store::Value::amount(1.5);
+  f.put(store::kArticleFile, prices);
+  auto& w = f.open();
+  auto& table = w.store().articles;
+  auto* grid = w.articleView()->grid();
+  auto* model = grid->model();
+  const int name = 3, price = 8, fee = 2;
+  QCOMPARE(model->headerData(price, Qt::Horizontal).toString(), u("Startpreis"));
+
+  // Cursor to grid and back.
+  QCOMPARE(grid->currentIndex().row(), 0);
+  table.last();
+  QCOMPARE(grid->currentIndex().row(), 2);
+  grid->setCurrentIndex(model->index(1, name));
+  QCOMPARE(table.position(), std::optional<std::size_t>(1));
+
+  // Typing into a cell writes the field of that row.
+  QVERIFY(model->setData(model->index(0, price), u("12.50")));
+  QCOMPARE(table.position(), std::optional<std::size_t>(0));
+  QCOMPARE(table.get("Startpreis").as_amount(), std::optional<double>(12.5));
+  QCOMPARE(model->index(0, price).data().toString(), u("12.5"));
+  // A text that is no number is reported and the value stays.
+  QVERIFY(!model->setData(model->index(0, price), u("zwölf")));
+  QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+  QCOMPARE(table.get("Startpreis").as_amount(), std::optional<double>(12.5));
+  // A read-only column refuses.
+  QVERIFY(!model->setData(model->index(0, fee), u("3")));
+  QVERIFY(table.get("Gebühr").is_null());
+  // Leaving the row posts the edit.
+  grid->setCurrentIndex(model->index(2, name));
+  QCOMPARE(table.state(), store::EditState::Browse);
+  QCOMPARE(model->index(0, price).data().toString(), u("12.5"));
+}
+
+void MainWindowTest::closeSavesAllThree_data() {
+  QTest::addColumn<bool>("by_menu");
+  QTest::newRow("Beenden") << true;
+  QTest::newRow("close box") << false;
+}
+
+void MainWindowTest::closeSavesAllThree() {
+  QFETCH(bool, by_menu);
+  Fixture f;
+  f.put(store::kArticleFile, named({"Apfel", "Birne"}));
+  f.put(store::kUploadFile, named({"Zitrone"}));
+  f.put(store::kImportFile, named({"Kiwi", "Mango"}));
+  auto& w = f.open();
+  QVERIFY(w.connection().connected() == false);
+
+  // A pending edit in the article grid is not lost.
+  auto* model = w.articleView()->grid()->model();
+  QVERIFY(model->setData(model->index(1, 3), u("Birnen")));
+  QCOMPARE(w.store().articles.state(), store::EditState::Edit);
+  w.store().imports.remove();
+
+  if (by_menu) {
+    w.menus().quit->trigger();
+  } else {
+    QVERIFY(w.close());
+  }
+  QVERIFY(!w.isVisible());
+  QCOMPARE(f.login.closes, 1);
+  QVERIFY(f.dialogs.shown.empty());
+
+  const std::pair<std::string_view, store::Table*> files[] = {
+      {store::kArticleFile, &w.store().articles},
+      {store::kUploadFile, &w.store().uploads},
+      {store::kImportFile, &w.store().imports}};
+  for (auto [relative, table] : files) {
+    QCOMPARE(read_file(f.path(relative)), store::format_table(table->stored()));
+  }
+  auto names_in = [&](std::string_view relative) {
+    store::Table t;
+    store::load_table(t, f.path(relative));
+    t.sort(store::SortKind::AscendingCase, "Artikelname");
+    return names_shown(t);
+  };
+  QCOMPARE(names_in(store::kArticleFile), (std::vector<std::string>{"Apfel", "Birnen"}));
+  QCOMPARE(names_in(store::kUploadFile), (std::vector<std::string>{"Zitrone"}));
+  QCOMPARE(names_in(store::kImportFile), (std::vector<std::string>{"Mango"}));
+}
+
+void MainWindowTest::failedSaveKeepsRunning() {
+  Fixture f;
+  f.put(store::kArticleFile, named({"Apfel"}));
+  f.put(store::kUploadFile, named({"Zitrone"}));
+  const auto article_before = read_file(f.path(store::kArticleFile));
+  auto& w = f.open();
+  w.store().articles.set_text("Artikelname", "Apfelmus");
+
+  // The upload file cannot be replaced: a folder stands in its place (root ignores modes).
+  fs::remove(f.path(store::kUploadFile));
+  fs::create_directory(f.path(store::kUploadFile));
+  fs::create_directory(f.path(store::kUploadFile) + "/drin");
+
+  w.menus().quit->trigger();
+  QVERIFY(w.isVisible());
+  QCOMPARE(f.login.closes, 0);
+  QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+  QVERIFY2(QString::fromStdString(f.dialogs.shown[0]).contains(u("upload_db.xml")),
+           f.dialogs.shown[0].c_str());
+  // The steps after the failed save did not run; the article file was saved before it.
+  QVERIFY(read_file(f.path(store::kArticleFile)) != article_before);
+  QCOMPARE(read_file(f.path(store::kImportFile)), store::empty_table_bytes());
+
+  // The close box fails the same way and the window stays.
+  QVERIFY(!w.close());
+  QVERIFY(w.isVisible());
+  QCOMPARE(f.dialogs.shown.size(), std::size_t(2));
+
+  // Once the obstacle is gone, the next close goes through.
+  fs::remove_all(f.path(store::kUploadFile));
+  QVERIFY(w.close());
+  QCOMPARE(f.login.closes, 1);
+  QCOMPARE(read_file(f.path(store::kUploadFile)), store::format_table(named({"Zitrone"})));
+}
+
+void MainWindowTest::unreadableFileIsReportedAndKept() {
+  Fixture f;
+  const std::string broken = "<?xml version=\"1.0\"?><DATAPACKET><ROWDATA><ROW";
+  write_file(f.path(store::kArticleFile), broken);
+  f.put(store::kUploadFile, named({"Zitrone"}));
+  auto& w = f.open();
+
+  QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+  const auto copy = f.path(store::kArticleFile) + ".unlesbar";
+  QVERIFY2(QString::fromStdString(f.dialogs.shown[0]).contains(QString::fromStdString(copy)),
+           f.dialogs.shown[0].c_str());
+  QCOMPARE(read_file(copy), broken);
+  // Creation went on: an empty article table, the others loaded, caption and lines there.
+  QCOMPARE(w.store().articles.count(), std::size_t(0));
+  QCOMPARE(w.store().uploads.count(), std::size_t(1));
+  QCOMPARE(w.windowTitle(), u("Quillmar - Tellvaro v.: 2.0.0.1 - Testhaus"));
+  QCOMPARE(f.statusLines().size(), 2);
+  QVERIFY(w.close());
+  QCOMPARE(read_file(copy), broken);
+}
+
+void MainWindowTest::emptyProgramFolder() {
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString() + "/";
+  store::make_files(folder);
+  for (auto relative : {store::kArticleFile, store::kUploadFile, store::kImportFile}) {
+    QCOMPARE(read_file(store::data_path(folder, relative)), store::empty_table_bytes());
+  }
+  QVERIFY(fs::is_directory(folder + "files/bilder"));
+
+  test::ScriptedDialogs dialogs;
+  LoginStandIn login;
+  MainWindow w(offline_config(), {}, test_deployment(), folder, dialogs, &login);
+  w.start();
+  w.show();
+  QVERIFY(dialogs.shown.empty());
+  for (auto* table : {&w.store().articles, &w.store().uploads, &w.store().imports}) {
+    QCOMPARE(table->count(), std::size_t(0));
+  }
+  QCOMPARE(w.articleView()->grid()->model()->rowCount(), 0);
+  QVERIFY(w.close());
+  for (auto relative : {store::kArticleFile, store::kUploadFile, store::kImportFile}) {
+    QCOMPARE(read_file(store::data_path(folder, relative)), store::format_table({}));
+  }
+}
+
+void MainWindowTest::otherWorkingDirectory() {
+  Fixture f;
+  f.put(store::kArticleFile, named({"Apfel"}));
+  QTemporaryDir elsewhere;
+  const auto before = fs::current_path();
+  QVERIFY(::chdir(elsewhere.path().toLocal8Bit().constData()) == 0);
+  auto& w = f.open();
+  QCOMPARE(w.store().articles.count(), std::size_t(1));
+  w.store().articles.set_text("Artikelname", "Apfelkuchen");
+  QVERIFY(w.close());
+  fs::current_path(before);
+  QVERIFY(fs::is_empty(elsewhere.path().toStdString()));
+  QVERIFY(read_file(f.path(store::kArticleFile)).find("Apfelkuchen") != std::string::npos);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"
