@@ -35,6 +35,8 @@ class Table {
   using BeforePost = std::function<void()>;
   // Rows were added, removed, reordered or filtered: views must re-read everything.
   using LayoutChange = std::function<void()>;
+  // The edit state changed (navigators enable their buttons by it).
+  using StateChange = std::function<void()>;
 
   Table();
 
@@ -44,7 +46,9 @@ class Table {
   const Record& row(std::size_t index) const;  // the edit buffer for the current row in edit
   std::optional<std::size_t> position() const;  // absent when the table shows no record
 
-  // --- cursor; each move posts a pending edit first ---
+  // --- cursor; each move first settles a pending edit (post_if_changed). move_to names a row
+  // as shown before the move; if posting re-sorts the rows, the cursor still lands on that
+  // record. ---
   void first();
   void last();
   void next();
@@ -59,8 +63,14 @@ class Table {
   // A new empty record, current and in insert state (shown at the end until posted).
   void append();
   // Stores the edit: runs the before-post hook, then the record takes its place in the order.
-  // An edit that changed nothing is cancelled instead. Nothing to do in browse state.
+  // An edit that changed nothing is cancelled instead. Nothing to do in browse state. An insert
+  // is stored even when nothing was written (an empty article is a record, too). A before-post
+  // hook that throws stops the post; the record stays in editing.
   void post();
+  // What a cursor move, a sort, a filter change and a save do with a pending edit: post it when
+  // it changed something, cancel it otherwise (an untouched insert disappears).
+  void post_if_changed();
+  // Drops the edit; an insert disappears and the record current before it is current again.
   void cancel();
 
   // --- fields of the current record ---
@@ -106,23 +116,41 @@ class Table {
   void on_data_change(DataChange f) { data_change_.push_back(std::move(f)); }
   void on_before_post(BeforePost f) { before_post_.push_back(std::move(f)); }
   void on_layout_change(LayoutChange f) { layout_change_.push_back(std::move(f)); }
+  void on_state_change(StateChange f) { state_change_.push_back(std::move(f)); }
 
  private:
   // implementation detail, free to change
-  std::vector<Record> records_;
-  std::vector<std::size_t> view_;
-  std::optional<std::size_t> cursor_;
+  void commit(bool keep_untouched_insert);
+  std::optional<std::size_t> current_id() const;
+  bool shows(std::size_t id) const;
+  bool less(std::size_t a, std::size_t b) const;
+  std::size_t place(std::size_t id);
+  void rebuild_view(std::optional<std::size_t> keep_id);
+  void go_to(std::size_t pos);
+  void notify_data(std::optional<std::size_t> field);
+  void notify_layout();
+  void notify_state();
+
+  std::vector<Record> records_;        // stored order
+  std::vector<std::size_t> view_;      // indices into records_, as shown
+  std::optional<std::size_t> cursor_;  // index into view_; view_.size() for a pending insert
   bool at_end_ = false;
   EditState state_ = EditState::Browse;
   Record buffer_;
-  bool buffer_changed_ = false;
+  std::optional<std::size_t> insert_from_;  // record current before a pending insert
+  bool posting_ = false;
   SortKind sort_kind_ = SortKind::Stored;
+  std::size_t sort_index_ = 0;
   std::string sort_field_;
   std::string filter_;
   bool filtered_ = false;
+  bool has_like_ = false;
+  std::size_t like_field_ = 0;
+  std::string like_pattern_;
   std::vector<DataChange> data_change_;
   std::vector<BeforePost> before_post_;
   std::vector<LayoutChange> layout_change_;
+  std::vector<StateChange> state_change_;
 };
 
 }  // namespace tellvaro::store

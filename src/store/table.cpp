@@ -1,0 +1,393 @@
+#include "store/table.h"
+
+#include <algorithm>
+
+#include "store/detail.h"
+#include "store/filter.h"
+#include "text/error.h"
+
+namespace tellvaro::store {
+namespace {
+
+const Record& no_record() {
+  static const Record r = empty_record();
+  return r;
+}
+
+const Value& no_value() {
+  static const Value v;
+  return v;
+}
+
+// Calls every observer, also when one of them adds another while running.
+template <typename List, typename... Args>
+void call_all(const List& list, Args... args) {
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    auto f = list[i];
+    f(args...);
+  }
+}
+
+}  // namespace
+
+Table::Table() = default;
+
+std::size_t Table::count() const { return view_.size() + (state_ == EditState::Insert ? 1 : 0); }
+
+const Record& Table::row(std::size_t index) const {
+  if (state_ != EditState::Browse && cursor_ && index == *cursor_) return buffer_;
+  if (index < view_.size()) return records_[view_[index]];
+  return no_record();
+}
+
+std::optional<std::size_t> Table::position() const { return count() == 0 ? std::nullopt : cursor_; }
+
+std::optional<std::size_t> Table::current_id() const {
+  if (!cursor_ || *cursor_ >= view_.size()) return std::nullopt;
+  return view_[*cursor_];
+}
+
+// --- cursor ---
+
+void Table::go_to(std::size_t pos) {
+  at_end_ = false;
+  if (view_.empty()) {
+    cursor_.reset();
+    return;
+  }
+  pos = std::min(pos, view_.size() - 1);
+  if (cursor_ == pos) return;
+  cursor_ = pos;
+  notify_data(std::nullopt);
+}
+
+void Table::first() {
+  post_if_changed();
+  go_to(0);
+}
+
+void Table::last() {
+  post_if_changed();
+  go_to(view_.empty() ? 0 : view_.size() - 1);
+}
+
+void Table::next() {
+  post_if_changed();
+  if (cursor_ && *cursor_ + 1 < view_.size()) {
+    go_to(*cursor_ + 1);
+  } else {
+    at_end_ = true;
+  }
+}
+
+void Table::prior() {
+  post_if_changed();
+  if (cursor_ && *cursor_ > 0) go_to(*cursor_ - 1);
+  at_end_ = false;
+}
+
+void Table::move_to(std::size_t index) {
+  if (count() == 0 || cursor_ == index) return;
+  const std::optional<std::size_t> target =
+      index < view_.size() ? std::optional(view_[index]) : std::nullopt;
+  post_if_changed();
+  if (target) {
+    auto it = std::find(view_.begin(), view_.end(), *target);
+    if (it != view_.end()) index = static_cast<std::size_t>(it - view_.begin());
+  }
+  go_to(index);
+}
+
+bool Table::at_end() const { return at_end_ || count() == 0; }
+
+// --- edit state ---
+
+void Table::edit() {
+  if (state_ != EditState::Browse) return;
+  if (view_.empty()) {
+    append();
+    return;
+  }
+  buffer_ = records_[view_[*cursor_]];
+  state_ = EditState::Edit;
+  notify_state();
+}
+
+void Table::append() {
+  post_if_changed();
+  insert_from_ = current_id();
+  buffer_ = empty_record();
+  state_ = EditState::Insert;
+  cursor_ = view_.size();
+  at_end_ = false;
+  notify_layout();
+  notify_state();
+  notify_data(std::nullopt);
+}
+
+void Table::post() { commit(true); }
+
+void Table::post_if_changed() { commit(false); }
+
+void Table::commit(bool keep_untouched_insert) {
+  if (state_ == EditState::Browse || posting_) return;
+  const bool inserting = state_ == EditState::Insert;
+  const bool changed = inserting ? buffer_ != empty_record() : buffer_ != records_[view_[*cursor_]];
+  if (!changed && !(inserting && keep_untouched_insert)) {
+    cancel();
+    return;
+  }
+  posting_ = true;
+  try {
+    call_all(before_post_);
+  } catch (...) {
+    posting_ = false;
+    throw;
+  }
+  posting_ = false;
+  if (state_ == EditState::Browse) return;  // a hook cancelled the edit
+
+  const std::size_t old_pos = *cursor_;
+  std::size_t id;
+  if (inserting) {
+    id = records_.size();
+    records_.push_back(std::move(buffer_));
+  } else {
+    id = view_[old_pos];
+    records_[id] = std::move(buffer_);
+    view_.erase(view_.begin() + static_cast<std::ptrdiff_t>(old_pos));
+  }
+  buffer_.clear();
+  state_ = EditState::Browse;
+  insert_from_.reset();
+  std::size_t pos = old_pos;
+  if (shows(id)) {
+    pos = place(id);
+  } else if (!view_.empty()) {
+    pos = std::min(old_pos, view_.size() - 1);
+  }
+  cursor_ = view_.empty() ? std::nullopt : std::optional(pos);
+  if (inserting || pos != old_pos || !shows(id)) notify_layout();
+  notify_state();
+  notify_data(std::nullopt);
+}
+
+void Table::cancel() {
+  if (state_ == EditState::Browse) return;
+  const bool inserting = state_ == EditState::Insert;
+  buffer_.clear();
+  state_ = EditState::Browse;
+  if (inserting) {
+    std::optional<std::size_t> pos;
+    if (insert_from_) {
+      auto it = std::find(view_.begin(), view_.end(), *insert_from_);
+      if (it != view_.end()) pos = static_cast<std::size_t>(it - view_.begin());
+    }
+    if (!pos && !view_.empty()) pos = view_.size() - 1;
+    cursor_ = pos;
+    insert_from_.reset();
+    notify_layout();
+  }
+  notify_state();
+  notify_data(std::nullopt);
+}
+
+// --- fields ---
+
+const Value& Table::get(std::size_t field) const {
+  if (field >= kFieldCount || count() == 0) return no_value();
+  return row(*cursor_)[field];
+}
+
+const Value& Table::get(std::string_view field) const { return get(field_at(field)); }
+
+std::string Table::text(std::string_view field) const {
+  const std::size_t i = field_at(field);
+  return to_text(get(i), article_fields()[i]);
+}
+
+void Table::set(std::size_t field, Value v) {
+  if (field >= kFieldCount) throw Error("Unbekanntes Feld Nr. " + std::to_string(field) + ".");
+  Value fitted = detail::coerce(std::move(v), article_fields()[field]);
+  if (state_ == EditState::Browse) edit();
+  buffer_[field] = std::move(fitted);
+  notify_data(field);
+}
+
+void Table::set(std::string_view field, Value v) { set(field_at(field), std::move(v)); }
+
+void Table::set_text(std::string_view field, std::string_view text) {
+  const std::size_t i = field_at(field);
+  set(i, from_text(text, article_fields()[i]));
+}
+
+Record Table::values() const { return count() == 0 ? empty_record() : row(*cursor_); }
+
+void Table::set_values(const Record& values) {
+  Record fitted = empty_record();
+  for (std::size_t i = 0; i < kFieldCount && i < values.size(); ++i) {
+    fitted[i] = detail::coerce(values[i], article_fields()[i]);
+  }
+  if (state_ == EditState::Browse) edit();
+  buffer_ = std::move(fitted);
+  notify_data(std::nullopt);
+}
+
+// --- deleting and replacing ---
+
+void Table::remove() {
+  if (state_ == EditState::Insert) {
+    cancel();
+    return;
+  }
+  if (view_.empty()) return;
+  const bool was_editing = state_ == EditState::Edit;
+  buffer_.clear();
+  state_ = EditState::Browse;
+  const std::size_t pos = *cursor_;
+  const std::size_t id = view_[pos];
+  records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(id));
+  view_.erase(view_.begin() + static_cast<std::ptrdiff_t>(pos));
+  for (auto& v : view_) {
+    if (v > id) --v;
+  }
+  cursor_ = view_.empty() ? std::nullopt : std::optional(std::min(pos, view_.size() - 1));
+  at_end_ = false;
+  notify_layout();
+  if (was_editing) notify_state();
+  notify_data(std::nullopt);
+}
+
+void Table::remove_all_shown() {
+  if (state_ == EditState::Insert) cancel();
+  const bool was_editing = state_ == EditState::Edit;
+  buffer_.clear();
+  state_ = EditState::Browse;
+  if (view_.empty()) {
+    if (was_editing) notify_state();
+    return;
+  }
+  std::vector<bool> gone(records_.size());
+  for (auto id : view_) gone[id] = true;
+  std::size_t kept = 0;
+  for (std::size_t id = 0; id < records_.size(); ++id) {
+    if (!gone[id]) records_[kept++] = std::move(records_[id]);
+  }
+  records_.resize(kept);
+  view_.clear();
+  cursor_.reset();
+  at_end_ = false;
+  notify_layout();
+  if (was_editing) notify_state();
+  notify_data(std::nullopt);
+}
+
+void Table::replace_all(std::vector<Record> records) {
+  for (auto& r : records) r.resize(kFieldCount);
+  const bool was_editing = state_ != EditState::Browse;
+  records_ = std::move(records);
+  buffer_.clear();
+  state_ = EditState::Browse;
+  insert_from_.reset();
+  rebuild_view(std::nullopt);
+  notify_layout();
+  if (was_editing) notify_state();
+  notify_data(std::nullopt);
+}
+
+// --- order and filter ---
+
+bool Table::less(std::size_t a, std::size_t b) const {
+  if (sort_kind_ == SortKind::Stored) return a < b;
+  int c = detail::compare_values(records_[a][sort_index_], records_[b][sort_index_],
+                                 sort_kind_ == SortKind::AscendingNoCase);
+  if (sort_kind_ == SortKind::Descending) c = -c;
+  return c != 0 ? c < 0 : a < b;
+}
+
+bool Table::shows(std::size_t id) const {
+  if (!filtered_ || !has_like_) return true;
+  const Value& v = records_[id][like_field_];
+  if (const std::string* s = v.as_string()) return detail::like_match(*s, like_pattern_);
+  return detail::like_match(to_text(v, article_fields()[like_field_]), like_pattern_);
+}
+
+std::size_t Table::place(std::size_t id) {
+  auto it = std::lower_bound(view_.begin(), view_.end(), id,
+                             [this](std::size_t a, std::size_t b) { return less(a, b); });
+  const auto placed = view_.insert(it, id);
+  return static_cast<std::size_t>(placed - view_.begin());
+}
+
+void Table::rebuild_view(std::optional<std::size_t> keep_id) {
+  view_.clear();
+  for (std::size_t id = 0; id < records_.size(); ++id) {
+    if (shows(id)) view_.push_back(id);
+  }
+  // A merge sort stays in bounds even if a hand-made record breaks the order's rules.
+  if (sort_kind_ != SortKind::Stored) {
+    std::stable_sort(view_.begin(), view_.end(),
+                     [this](std::size_t a, std::size_t b) { return less(a, b); });
+  }
+  at_end_ = false;
+  cursor_.reset();
+  if (view_.empty()) return;
+  cursor_ = 0;
+  if (keep_id) {
+    auto it = std::find(view_.begin(), view_.end(), *keep_id);
+    if (it != view_.end()) cursor_ = static_cast<std::size_t>(it - view_.begin());
+  }
+}
+
+void Table::sort(SortKind kind, std::string_view field) {
+  std::size_t index = 0;
+  if (kind != SortKind::Stored || !field.empty()) index = field_at(field);
+  post_if_changed();
+  sort_kind_ = kind;
+  sort_index_ = index;
+  sort_field_ = std::string(field);
+  rebuild_view(current_id());
+  notify_layout();
+  notify_data(std::nullopt);
+}
+
+std::string Table::like_expression(std::string_view field, std::string_view text) {
+  std::string e = "[" + std::string(field) + "] like '%";
+  for (char c : text) {
+    if (c == '\'') e += '\'';
+    e += c;
+  }
+  return e + "%'";
+}
+
+void Table::set_filter(std::string expression) {
+  detail::LikeFilter like;
+  const bool has_like = !expression.empty();
+  if (has_like) like = detail::parse_like(expression);
+  post_if_changed();
+  filter_ = std::move(expression);
+  has_like_ = has_like;
+  like_field_ = like.field;
+  like_pattern_ = std::move(like.pattern);
+  if (!filtered_) return;
+  rebuild_view(current_id());
+  notify_layout();
+  notify_data(std::nullopt);
+}
+
+void Table::set_filtered(bool on) {
+  if (on == filtered_) return;
+  post_if_changed();
+  filtered_ = on;
+  rebuild_view(current_id());
+  notify_layout();
+  notify_data(std::nullopt);
+}
+
+// --- observers ---
+
+void Table::notify_data(std::optional<std::size_t> field) { call_all(data_change_, field); }
+void Table::notify_layout() { call_all(layout_change_); }
+void Table::notify_state() { call_all(state_change_); }
+
+}  // namespace tellvaro::store

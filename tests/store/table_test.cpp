@@ -1,0 +1,474 @@
+#include "store/table.h"
+
+#include <gtest/gtest.h>
+
+#include "text/error.h"
+
+namespace tellvaro::store {
+namespace {
+
+using Fields = std::initializer_list<std::pair<std::string_view, Value>>;
+
+Record rec(Fields fields) {
+  Record r = empty_record();
+  for (const auto& [name, v] : fields) r[field_at(name)] = v;
+  return r;
+}
+
+Record named(std::string_view name) {
+  return rec({{"Artikelname", Value::text(std::string(name))}});
+}
+
+// The shown rows by one field, as text.
+std::vector<std::string> shown(const Table& t, std::string_view field = "Artikelname") {
+  std::vector<std::string> out;
+  const std::size_t i = field_at(field);
+  for (std::size_t r = 0; r < t.count(); ++r)
+    out.push_back(to_text(t.row(r)[i], article_fields()[i]));
+  return out;
+}
+
+using Names = std::vector<std::string>;
+
+class TableTest : public ::testing::Test {
+ protected:
+  void fill(std::initializer_list<std::string_view> names) {
+    std::vector<Record> records;
+    for (auto n : names) records.push_back(named(n));
+    t.replace_all(std::move(records));
+  }
+  // Every observer call, in order.
+  void watch() {
+    t.on_data_change([this](std::optional<std::size_t> f) {
+      log.push_back(f ? "data:" + std::string(article_fields()[*f].name) : "data");
+    });
+    t.on_layout_change([this] { log.push_back("layout"); });
+    t.on_state_change([this] { log.push_back("state"); });
+    t.on_before_post([this] { log.push_back("before-post"); });
+  }
+  Table t;
+  std::vector<std::string> log;
+};
+
+TEST_F(TableTest, EmptyTableShowsNothing) {
+  EXPECT_EQ(t.count(), 0u);
+  EXPECT_TRUE(t.empty());
+  EXPECT_FALSE(t.position());
+  EXPECT_TRUE(t.at_end());
+  EXPECT_TRUE(t.get("Artikelname").is_null());
+  EXPECT_EQ(t.text("Startpreis"), "");
+  EXPECT_EQ(t.values(), empty_record());
+  t.first();
+  t.next();
+  t.remove();  // nothing to delete, nothing breaks
+  EXPECT_EQ(t.count(), 0u);
+}
+
+TEST_F(TableTest, CursorMoves) {
+  fill({"A", "B", "C"});
+  EXPECT_EQ(t.position(), 0u);
+  EXPECT_FALSE(t.at_end());
+  t.next();
+  EXPECT_EQ(t.text("Artikelname"), "B");
+  t.last();
+  EXPECT_EQ(t.position(), 2u);
+  EXPECT_FALSE(t.at_end());
+  t.next();  // past the last record: stays, reports the end
+  EXPECT_EQ(t.position(), 2u);
+  EXPECT_TRUE(t.at_end());
+  t.prior();
+  EXPECT_FALSE(t.at_end());
+  EXPECT_EQ(t.text("Artikelname"), "B");
+  t.first();
+  t.prior();
+  EXPECT_EQ(t.position(), 0u);
+  t.move_to(2);
+  EXPECT_EQ(t.text("Artikelname"), "C");
+  t.move_to(99);  // past the end: the last record
+  EXPECT_EQ(t.position(), 2u);
+}
+
+TEST_F(TableTest, EditPostAndCancel) {
+  fill({"A", "B"});
+  t.set("Artikelname", Value::text("A2"));
+  EXPECT_EQ(t.state(), EditState::Edit);
+  EXPECT_EQ(t.text("Artikelname"), "A2");
+  EXPECT_EQ(*t.row(0)[field_at("Artikelname")].as_string(), "A2");      // the grid sees the edit
+  EXPECT_EQ(*t.stored()[0][field_at("Artikelname")].as_string(), "A");  // not stored yet
+  t.cancel();
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_EQ(t.text("Artikelname"), "A");
+
+  t.set_text("Startpreis", "12.50");
+  t.post();
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_EQ(t.stored()[0][field_at("Startpreis")], Value::amount(12.5));
+}
+
+TEST_F(TableTest, PostOfAnUnchangedEditIsACancel) {
+  fill({"A"});
+  watch();
+  t.edit();
+  t.set("Artikelname", Value::text("A"));  // the same value
+  t.post();
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "before-post"), 0);
+
+  t.edit();
+  t.set("Artikelname", Value::text("X"));
+  t.set("Artikelname", Value::text("A"));  // changed back
+  t.post();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "before-post"), 0);
+}
+
+TEST_F(TableTest, InsertStatesAndTheirEnd) {
+  fill({"A", "B", "C"});
+  t.move_to(1);
+  t.append();
+  EXPECT_EQ(t.state(), EditState::Insert);
+  EXPECT_EQ(t.count(), 4u);
+  EXPECT_EQ(t.position(), 3u);  // shown at the end until posted
+  EXPECT_TRUE(t.get("Artikelname").is_null());
+  t.cancel();  // back on the record current before the insert
+  EXPECT_EQ(t.count(), 3u);
+  EXPECT_EQ(t.text("Artikelname"), "B");
+
+  t.append();
+  t.first();  // an untouched insert disappears when the cursor moves
+  EXPECT_EQ(t.count(), 3u);
+  EXPECT_EQ(t.stored().size(), 3u);
+
+  t.append();
+  t.set("Artikelname", Value::text("D"));
+  t.first();  // a written insert is posted by the move
+  EXPECT_EQ(t.stored().size(), 4u);
+  EXPECT_EQ(t.text("Artikelname"), "A");
+
+  t.append();
+  t.post();  // an explicit post stores even an empty record
+  EXPECT_EQ(t.stored().size(), 5u);
+  EXPECT_EQ(t.stored().back(), empty_record());
+}
+
+TEST_F(TableTest, EditOrSetOnAnEmptyTableInserts) {
+  t.edit();
+  EXPECT_EQ(t.state(), EditState::Insert);
+  t.post();
+  EXPECT_EQ(t.count(), 1u);  // one empty article
+
+  Table u;
+  u.set("Artikelname", Value::text("Uhr"));
+  EXPECT_EQ(u.state(), EditState::Insert);
+  u.post();
+  EXPECT_EQ(u.text("Artikelname"), "Uhr");
+}
+
+TEST_F(TableTest, ObserversInOrderAndBeforePostMayWrite) {
+  fill({"A"});
+  t.on_before_post([this] {
+    EXPECT_NE(t.state(), EditState::Browse);  // the record is not stored yet
+    t.set("Gebühr", Value::amount(0.5));
+  });
+  watch();
+  t.set("Artikelname", Value::text("B"));
+  t.post();
+  const std::vector<std::string> expected = {
+      "state", "data:Artikelname", "data:Gebühr", "before-post", "state", "data"};
+  EXPECT_EQ(log, expected);
+  EXPECT_EQ(t.stored()[0][field_at("Gebühr")], Value::amount(0.5));
+
+  log.clear();
+  t.append();
+  t.set("Artikelname", Value::text("C"));
+  t.post();
+  const std::vector<std::string> insert = {"layout",           "state",       "data",
+                                           "data:Artikelname", "data:Gebühr", "before-post",
+                                           "layout",           "state",       "data"};
+  EXPECT_EQ(log, insert);
+
+  log.clear();
+  t.first();
+  EXPECT_EQ(log, std::vector<std::string>{"data"});
+}
+
+TEST_F(TableTest, BeforePostThatThrowsKeepsTheEdit) {
+  fill({"A"});
+  t.on_before_post([] { throw Error("Gebühr unbekannt"); });
+  t.set("Artikelname", Value::text("B"));
+  EXPECT_THROW(t.post(), Error);
+  EXPECT_EQ(t.state(), EditState::Edit);
+  EXPECT_EQ(t.text("Artikelname"), "B");
+  EXPECT_EQ(*t.stored()[0][field_at("Artikelname")].as_string(), "A");
+}
+
+TEST_F(TableTest, WritesAreFittedOrRefused) {
+  fill({"A"});
+  t.set("Artikelname", Value::text(std::string(60, 'x')));
+  EXPECT_EQ(t.text("Artikelname"), std::string(50, 'x'));
+  t.cancel();
+  EXPECT_THROW(t.set_text("Startpreis", "zwölf"), Error);
+  EXPECT_EQ(t.state(), EditState::Browse);  // nothing changed
+  EXPECT_THROW(t.set("Startpreis", Value::text("zwölf")), Error);
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_THROW(t.set("Preis", Value::amount(1)), Error);
+  t.set("Startpreis", Value::text("7.5"));  // a text for a number is parsed
+  EXPECT_EQ(t.get("Startpreis"), Value::amount(7.5));
+  t.set("Anzahl", Value::amount(3));  // a number for a text becomes its text
+  EXPECT_EQ(t.get("Anzahl"), Value::text("3"));
+}
+
+TEST_F(TableTest, CopyThroughValues) {
+  fill({"Uhr"});
+  t.set("Bild1", Value::text("a.jpg"));
+  t.set("Startpreis", Value::amount(5));
+  t.post();
+  Record v = t.values();
+  t.append();
+  t.set_values(v);
+  t.set("Bild1", Value());
+  t.post();
+  ASSERT_EQ(t.stored().size(), 2u);
+  EXPECT_EQ(t.position(), 1u);
+  EXPECT_EQ(t.get("Startpreis"), Value::amount(5));
+  EXPECT_TRUE(t.get("Bild1").is_null());
+  EXPECT_EQ(t.stored()[0][field_at("Bild1")], Value::text("a.jpg"));
+}
+
+TEST(CompareGerman, DictionaryOrder) {
+  // Each pair: a sorts before b, in both comparisons.
+  const std::pair<const char*, const char*> before[] = {
+      {"Apfel", "Äpfel"},  {"Äpfel", "Apfelsaft"}, {"Äpfel", "Zebra"},    {"Masse", "Maße"},
+      {"Maße", "Masseur"}, {"Öl", "Pfeffer"},      {"ohne", "Öl"},        {"", "a"},
+      {"uhr", "Uhrwerk"},  {"Élan", "Ende"},       {"Strasse", "Straße"},
+  };
+  for (auto [a, b] : before) {
+    for (bool nocase : {true, false}) {
+      EXPECT_LT(compare_german(a, b, nocase), 0) << a << " < " << b;
+      EXPECT_GT(compare_german(b, a, nocase), 0) << b << " > " << a;
+    }
+  }
+  // Letter case: equal without regard to it, lower before upper with regard to it.
+  EXPECT_EQ(compare_german("uhr", "Uhr", true), 0);
+  EXPECT_LT(compare_german("uhr", "Uhr", false), 0);
+  EXPECT_LT(compare_german("Uhr", "uhrwerk", false), 0);  // case only breaks ties
+  EXPECT_EQ(compare_german("Straße", "Straße", false), 0);
+}
+
+TEST_F(TableTest, SortOrders) {
+  std::vector<Record> records;
+  for (auto n : {"Zebra", "apfel", "Äpfel", "Apfel", "", "Birne"}) records.push_back(named(n));
+  records.push_back(empty_record());  // null
+  t.replace_all(records);
+  t.sort(SortKind::AscendingNoCase, "Artikelname");
+  EXPECT_EQ(shown(t), (Names{"", "", "apfel", "Apfel", "Äpfel", "Birne", "Zebra"}));
+  EXPECT_EQ(t.sort_field(), "Artikelname");
+  t.sort(SortKind::AscendingCase, "Artikelname");
+  EXPECT_EQ(shown(t), (Names{"", "", "apfel", "Apfel", "Äpfel", "Birne", "Zebra"}));
+  t.sort(SortKind::Descending, "Artikelname");
+  EXPECT_EQ(shown(t), (Names{"Zebra", "Birne", "Äpfel", "Apfel", "apfel", "", ""}));
+  t.sort(SortKind::Stored);
+  EXPECT_EQ(shown(t), (Names{"Zebra", "apfel", "Äpfel", "Apfel", "", "Birne", ""}));
+  EXPECT_THROW(t.sort(SortKind::AscendingCase, "Name"), Error);
+}
+
+TEST_F(TableTest, SortCaseOnlyBreaksTiesAndTiesKeepStoredOrder) {
+  std::vector<Record> records = {
+      rec({{"Artikelname", Value::text("Uhr")}, {"Artikelnummer", Value::text("1")}}),
+      rec({{"Artikelname", Value::text("uhr")}, {"Artikelnummer", Value::text("2")}}),
+      rec({{"Artikelname", Value::text("Uhr")}, {"Artikelnummer", Value::text("3")}}),
+      rec({{"Artikelname", Value::text("uhr")}, {"Artikelnummer", Value::text("4")}}),
+  };
+  t.replace_all(records);
+  t.sort(SortKind::AscendingNoCase, "Artikelname");
+  EXPECT_EQ(shown(t, "Artikelnummer"), (Names{"1", "2", "3", "4"}));
+  t.sort(SortKind::AscendingCase, "Artikelname");
+  EXPECT_EQ(shown(t, "Artikelnummer"), (Names{"2", "4", "1", "3"}));
+  t.sort(SortKind::Descending, "Artikelname");
+  EXPECT_EQ(shown(t, "Artikelnummer"), (Names{"1", "3", "2", "4"}));
+}
+
+TEST_F(TableTest, SortsNumbersAndFlagsByValue) {
+  std::vector<Record> records;
+  for (double p : {10.0, 9.5, 100.0}) records.push_back(rec({{"Startpreis", Value::amount(p)}}));
+  records.push_back(empty_record());
+  t.replace_all(records);
+  t.sort(SortKind::AscendingNoCase, "Startpreis");
+  EXPECT_EQ(shown(t, "Startpreis"), (Names{"", "9.5", "10", "100"}));
+  t.sort(SortKind::Descending, "Startpreis");
+  EXPECT_EQ(shown(t, "Startpreis"), (Names{"100", "10", "9.5", ""}));
+
+  t.replace_all({rec({{"p1", Value::flag(true)}}), rec({{"p1", Value::flag(false)}})});
+  t.sort(SortKind::AscendingCase, "p1");
+  EXPECT_EQ(shown(t, "p1"), (Names{"False", "True"}));
+}
+
+TEST_F(TableTest, CursorStaysOnItsRecordAcrossSorts) {
+  fill({"C", "A", "B"});
+  t.move_to(0);  // C
+  t.sort(SortKind::AscendingCase, "Artikelname");
+  EXPECT_EQ(t.position(), 2u);
+  EXPECT_EQ(t.text("Artikelname"), "C");
+}
+
+TEST_F(TableTest, PostedRecordTakesItsPlaceAndTheCursorFollows) {
+  fill({"B", "D", "F"});
+  t.sort(SortKind::AscendingCase, "Artikelname");
+  watch();
+  t.move_to(2);
+  t.set("Artikelname", Value::text("A"));
+  log.clear();
+  t.post();
+  EXPECT_EQ(shown(t), (Names{"A", "B", "D"}));
+  EXPECT_EQ(t.position(), 0u);
+  EXPECT_EQ(t.text("Artikelname"), "A");
+  EXPECT_EQ(log, (std::vector<std::string>{"before-post", "layout", "state", "data"}));
+
+  t.append();
+  t.set("Artikelname", Value::text("C"));
+  t.post();
+  EXPECT_EQ(shown(t), (Names{"A", "B", "C", "D"}));
+  EXPECT_EQ(t.position(), 2u);
+
+  // A record left in place announces no new layout.
+  log.clear();
+  t.set("Untertitel", Value::text("neu"));
+  t.post();
+  EXPECT_EQ(std::count(log.begin(), log.end(), "layout"), 0);
+}
+
+TEST_F(TableTest, MoveToNamesTheRowAsShownBeforeThePost) {
+  fill({"B", "D", "F"});
+  t.sort(SortKind::AscendingCase, "Artikelname");
+  t.set("Artikelname", Value::text("E"));  // B becomes E and moves behind D
+  t.move_to(1);                            // the user clicked D
+  EXPECT_EQ(t.text("Artikelname"), "D");
+  EXPECT_EQ(shown(t), (Names{"D", "E", "F"}));
+}
+
+TEST_F(TableTest, FilterExpressionQuoting) {
+  EXPECT_EQ(Table::like_expression("Artikelname", "Uhr"), "[Artikelname] like '%Uhr%'");
+  EXPECT_EQ(Table::like_expression("Artikelname", "O'Neill"), "[Artikelname] like '%O''Neill%'");
+  EXPECT_EQ(Table::like_expression("Artikelname", ""), "[Artikelname] like '%%'");
+}
+
+TEST_F(TableTest, FilterShowsMatchesWithLetterCase) {
+  fill({"Taschenuhr", "Uhrwerk", "Wanduhr", "Sofa", "O'Neill Jacke"});
+  t.sort(SortKind::AscendingCase, "Artikelname");
+  watch();
+  t.set_filter(Table::like_expression("Artikelname", "uhr"));
+  EXPECT_EQ(t.count(), 5u);  // stored, not yet switched on
+  t.set_filtered(true);
+  EXPECT_EQ(shown(t), (Names{"Taschenuhr", "Wanduhr"}));
+  EXPECT_EQ(std::count(log.begin(), log.end(), "layout"), 1);
+  t.set_filter(Table::like_expression("Artikelname", "Uhr"));
+  EXPECT_EQ(shown(t), (Names{"Uhrwerk"}));
+  t.set_filter(Table::like_expression("Artikelname", "O'Neill"));
+  EXPECT_EQ(shown(t), (Names{"O'Neill Jacke"}));
+  t.set_filter(Table::like_expression("Artikelname", ""));
+  EXPECT_EQ(t.count(), 5u);
+  t.set_filter(Table::like_expression("Artikelname", "Uhr"));
+  t.set_filtered(false);
+  EXPECT_EQ(t.count(), 5u);
+  EXPECT_EQ(t.filter(), "[Artikelname] like '%Uhr%'");  // the expression stays stored
+}
+
+TEST_F(TableTest, FilterWildcardsAndNonTextFields) {
+  std::vector<Record> records = {
+      rec({{"Artikelname", Value::text("Uhr")},
+           {"Startpreis", Value::amount(12.5)},
+           {"p1", Value::flag(true)}}),
+      rec({{"Artikelname", Value::text("Ühr")}, {"Startpreis", Value::amount(3)}}),
+      rec({{"Artikelname", Value::text("U-Boot")}}),
+  };
+  t.replace_all(records);
+  t.set_filtered(true);
+  const std::pair<const char*, Names> cases[] = {
+      {"[Artikelname] like '_hr'", {"Uhr", "Ühr"}},  // _ is one character, umlaut included
+      {"[Artikelname] like 'U%'", {"Uhr", "U-Boot"}},
+      {"[Artikelname] like '%o%t'", {"U-Boot"}},
+      {"[Artikelname] like 'Uhr'", {"Uhr"}},
+      {"[Artikelname] like 'uhr'", {}},
+      {"[Startpreis] like '%2.5%'", {"Uhr"}},
+      {"[Startpreis] like '%%'", {"Uhr", "Ühr", "U-Boot"}},
+      {"[p1] like '%True%'", {"Uhr"}},
+      {"  [Artikelname]   LIKE   '%Boot%'  ", {"U-Boot"}},
+  };
+  for (const auto& [expr, names] : cases) {
+    t.set_filter(expr);
+    EXPECT_EQ(shown(t), names) << expr;
+  }
+}
+
+TEST_F(TableTest, UnreadableFilterIsRefusedAndChangesNothing) {
+  fill({"Uhr", "Sofa"});
+  t.set_filtered(true);
+  t.set_filter("[Artikelname] like '%Uhr%'");
+  for (const char* bad : {"Artikelname like 'x'", "[Artikelname] = 'x'", "[Artikelname] like 'x",
+                          "[Preis] like '%x%'", "[Artikelname] like 'x' or 1", "[] like '%%'"}) {
+    EXPECT_THROW(t.set_filter(bad), Error) << bad;
+  }
+  EXPECT_EQ(t.filter(), "[Artikelname] like '%Uhr%'");
+  EXPECT_EQ(shown(t), (Names{"Uhr"}));
+}
+
+TEST_F(TableTest, PostedRecordOutsideTheFilterDisappears) {
+  fill({"Uhr A", "Uhr B"});
+  t.set_filter("[Artikelname] like '%Uhr%'");
+  t.set_filtered(true);
+  t.set("Artikelname", Value::text("Sofa"));
+  t.post();
+  EXPECT_EQ(shown(t), (Names{"Uhr B"}));
+  EXPECT_EQ(t.position(), 0u);
+  EXPECT_EQ(t.stored().size(), 2u);
+}
+
+TEST_F(TableTest, RemoveKeepsTheCursorIndex) {
+  fill({"A", "B", "C"});
+  t.move_to(1);
+  t.remove();
+  EXPECT_EQ(shown(t), (Names{"A", "C"}));
+  EXPECT_EQ(t.position(), 1u);
+  t.remove();  // the last one: the cursor moves to the new last
+  EXPECT_EQ(t.position(), 0u);
+  EXPECT_EQ(t.text("Artikelname"), "A");
+  t.set("Artikelname", Value::text("X"));
+  t.remove();  // a record in editing is deleted, its edit dropped
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_EQ(t.count(), 0u);
+  EXPECT_FALSE(t.position());
+
+  fill({"A"});
+  t.append();
+  t.set("Artikelname", Value::text("neu"));
+  t.remove();  // a pending insert is only cancelled
+  EXPECT_EQ(shown(t), (Names{"A"}));
+}
+
+TEST_F(TableTest, RemoveAllShownDeletesOnlyWhatTheFilterShows) {
+  fill({"Uhr 1", "Sofa", "Uhr 2", "Tisch"});
+  t.set_filter("[Artikelname] like '%Uhr%'");
+  t.set_filtered(true);
+  watch();
+  t.remove_all_shown();
+  EXPECT_EQ(t.count(), 0u);
+  EXPECT_EQ(log, (std::vector<std::string>{"layout", "data"}));
+  t.set_filtered(false);
+  EXPECT_EQ(shown(t), (Names{"Sofa", "Tisch"}));
+  t.remove_all_shown();
+  EXPECT_TRUE(t.stored().empty());
+}
+
+TEST_F(TableTest, ReplaceAllDropsAPendingEditAndStartsAtTheFirstInOrder) {
+  fill({"A"});
+  t.sort(SortKind::Descending, "Artikelname");
+  t.set("Artikelname", Value::text("changed"));
+  watch();
+  fill({"B", "C", "A"});
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_EQ(t.position(), 0u);
+  EXPECT_EQ(t.text("Artikelname"), "C");
+  EXPECT_EQ(log, (std::vector<std::string>{"layout", "state", "data"}));
+}
+
+}  // namespace
+}  // namespace tellvaro::store
