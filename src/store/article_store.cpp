@@ -1,0 +1,30 @@
+#include "store/article_store.h"
+
+#include "store/data_packet.h"
+#include "store/files.h"
+#include "text/error.h"
+
+namespace tellvaro::store {
+
+void ArticleStore::load_all(std::string_view folder) {
+  // A file that cannot be read must not keep the other two tables from loading.
+  std::string errors;
+  for (auto [table, file] : {std::pair{&articles, kArticleFile}, std::pair{&uploads, kUploadFile},
+                             std::pair{&imports, kImportFile}}) {
+    try {
+      load_table(*table, data_path(folder, file));
+    } catch (const Error& e) {
+      if (!errors.empty()) errors += '\n';
+      errors += e.what();
+    }
+  }
+  if (!errors.empty()) throw Error(errors);
+}
+
+void ArticleStore::save_all(std::string_view folder) {
+  save_table(articles, data_path(folder, kArticleFile));
+  save_table(uploads, data_path(folder, kUploadFile));
+  save_table(imports, data_path(folder, kImportFile));
+}
+
+}  // namespace tellvaro::store
