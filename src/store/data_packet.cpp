@@ -661,8 +661,9 @@ class Reader {
       const std::string_view digits = name.substr(hex ? 2 : 1);
       auto [ptr, ec] =
           std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+      // Control characters, NUL included, are taken back as the writer wrote them.
       ok = !digits.empty() && ec == std::errc() && ptr == digits.data() + digits.size() &&
-           code != 0 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+           code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
     }
     if (!ok) {
       row_fail("Feld '" + std::string(f.name) + "': unbekannte Referenz '&" + std::string(name) +

@@ -116,7 +116,7 @@ TEST(RoundTrip, EveryKindSurvivesExactly) {
            {"Sofortkauf", Value::amount(1234567.5)},
            {"Fettschrift", Value::flag(true)},
            {"p15", Value::flag(false)},
-           {"Info_1", Value::text("\x01 Steuerzeichen\x7F")},
+           {"Info_1", Value::text(std::string("\x01 Steuer\0zeichen\x7F", 17))},
            {"Editiert", Value::text("„Zitat“ – Ž")}}),
       rec({{"Artikelname", Value::text("Nur ein Feld")}}),
       empty_record(),
@@ -134,7 +134,7 @@ TEST(RoundTrip, EveryKindSurvivesExactly) {
            "&#20013; \xBD",
            " Kategorie 2=\"Uhren &gt; Taschenuhren\" Kategorie Nummer=\"1234\" "
            "Kategorie Nummer 2=\"\" Startpreis=\"0.99\" Sofortkauf=\"1234567.5\" "
-           "Fettschrift=\"TRUE\" p15=\"FALSE\" Info_1=\"&#1; Steuerzeichen\x7F\" "
+           "Fettschrift=\"TRUE\" p15=\"FALSE\" Info_1=\"&#1; Steuer&#0;zeichen\x7F\" "
            "Editiert=\"\x84Zitat\x93 \x96 \x8E\"/>",
            "<ROW Artikelname=\"Nur ein Feld\"/><ROW/></ROWDATA></DATAPACKET>\r\n",
        }) {
@@ -253,7 +253,7 @@ TEST(Reader, RefusesMalformedFilesNamingThem) {
       {"raw < in value", packet(kNameField, "<ROW Artikelname=\"a<b\"/>")},
       {"unknown entity", packet(kNameField, "<ROW Artikelname=\"&nbsp;\"/>")},
       {"bare ampersand", packet(kNameField, "<ROW Artikelname=\"Tom & Jerry\"/>")},
-      {"reference to 0", packet(kNameField, "<ROW Artikelname=\"&#0;\"/>")},
+      {"reference to a surrogate", packet(kNameField, "<ROW Artikelname=\"&#xD800;\"/>")},
       {"value without quotes", packet(kNameField, "<ROW Artikelname=Uhr/>")},
       {"attribute without value", packet(kNameField, "<ROW Artikelname/>")},
       {"attributes run together",
