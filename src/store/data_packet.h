@@ -21,12 +21,16 @@ std::string format_table(const std::vector<Record>& records);
 
 // Records from a file's bytes. A malformed file, a number that is no number or a field list
 // that is not the article's throws tellvaro::Error with a German message naming `file_name`.
+// A field list with fewer fields loads when each of its fields is an article field of the same
+// kind; the missing fields read null.
 std::vector<Record> parse_table(std::string_view bytes, const std::string& file_name);
 
 // Loads a file into a table; on any error the table stays as it was.
 void load_table(Table& table, const std::string& path);
-// Posts a pending edit, then replaces the file atomically (temporary file, flush, rename). On
-// failure throws tellvaro::Error; the old file is whole and the table unchanged.
+// Settles a pending edit (posted when it changed something, else cancelled), then writes all
+// records in stored order, whatever the filter, replacing the file atomically (temporary file,
+// flush, rename). On failure throws tellvaro::Error; the old file is whole and the table
+// unchanged. The file is written piece by piece, never held whole in memory.
 void save_table(Table& table, const std::string& path);
 
 }  // namespace tellvaro::store

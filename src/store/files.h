@@ -11,7 +11,8 @@ namespace tellvaro::store {
 std::string program_folder();
 
 // Joins the program folder and a relative path; a doubled separator between them counts as one
-// ("/files/db/x.xml" and "files/db/x.xml" name the same file).
+// ("/files/db/x.xml" and "files/db/x.xml" name the same file). Backslashes in `relative` are
+// taken as separators ("files\\bilder\\").
 std::string data_path(std::string_view folder, std::string_view relative);
 
 inline constexpr std::string_view kArticleFile = "files/db/artikel_db.xml";
