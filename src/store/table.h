@@ -15,10 +15,12 @@ namespace tellvaro::store {
 
 enum class EditState { Browse, Edit, Insert };
 
+// In every order null and the empty text come first (last when descending), amounts go by
+// value, flags False before True, texts by compare_german; ties keep the stored order.
 enum class SortKind {
   Stored,           // the order of insertion (the stored order)
   AscendingNoCase,  // the sort order named F + "Index"
-  Descending,       // the sort order named F + "Index2"
+  Descending,       // the sort order named F + "Index2": AscendingCase reversed
   AscendingCase,    // the sort field: ascending with regard to letter case
 };
 
