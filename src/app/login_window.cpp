@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -74,8 +75,6 @@ LoginWindow::LoginWindow(session::Deployment deployment, std::string program_fol
   splash_->setGeometry(rect());
   login_panel_->setGeometry(rect());
   login_panel_->raise();
-
-  if (QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 
   splash_timer_ = new QTimer(this);
   splash_timer_->setInterval(1000);
@@ -194,6 +193,19 @@ bool LoginWindow::eventFilter(QObject* watched, QEvent* e) {
     return true;
   }
   return QWidget::eventFilter(watched, e);
+}
+
+void LoginWindow::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  // Centred once, when the frame around the window is known.
+  if (!centred_ && !e->spontaneous()) {
+    centred_ = true;
+    if (QScreen* s = screen()) {
+      QRect frame = frameGeometry();
+      frame.moveCenter(s->availableGeometry().center());
+      move(frame.topLeft());
+    }
+  }
 }
 
 void LoginWindow::resizeEvent(QResizeEvent* e) {

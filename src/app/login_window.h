@@ -51,6 +51,7 @@ class LoginWindow : public QWidget {
   bool event(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
   void resizeEvent(QResizeEvent* e) override;
+  void showEvent(QShowEvent* e) override;
 
  private:
   QWidget* makeSplashPanel();
@@ -72,6 +73,7 @@ class LoginWindow : public QWidget {
   QListWidget* status_ = nullptr;
   QTimer* splash_timer_ = nullptr;
   int splash_counter_ = 0;
+  bool centred_ = false;
 };
 
 }  // namespace tellvaro::app
