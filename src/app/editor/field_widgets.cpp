@@ -31,6 +31,8 @@ void show_in_combo(QComboBox* combo, const std::string& text) {
   int index = combo->findText(q(text), Qt::MatchExactly);
   combo->setCurrentIndex(index);
   if (index < 0) combo->setEditText(q(text));
+  // A narrow drop-down shows the start of a long item, not its end.
+  if (combo->lineEdit()) combo->lineEdit()->setCursorPosition(0);
 }
 
 }  // namespace
@@ -100,6 +102,9 @@ QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, std::string_view fie
 QComboBox* FieldBinder::bindCombo(QComboBox* combo, std::string_view field) {
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
+  // Long items (the shipping list) must not widen the page; the popup still shows them whole.
+  combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  combo->setMinimumContentsLength(8);
   for (auto item : catalogue::choice_items(field)) combo->addItem(q(item));
   auto b = std::make_unique<Binding>();
   b->field = store::field_at(field);

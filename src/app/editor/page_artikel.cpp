@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QVBoxLayout>
+#include <string_view>
 
 #include "app/editor/clickable_label.h"
 #include "app/editor/editor_pages.h"
@@ -21,13 +22,20 @@ QLabel* caption(const char* text, QWidget* parent) {
   return new QLabel(QString::fromUtf8(text), parent);
 }
 
+QGridLayout* grid(QGroupBox* box) {
+  auto* g = new QGridLayout(box);
+  g->setVerticalSpacing(3);
+  g->setContentsMargins(8, 4, 8, 6);
+  return g;
+}
+
 QLabel*& fee_slot(EditorControls& c, Feature f) {
   return c.fee_labels[static_cast<std::size_t>(f)];
 }
 
 QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Artikel"), parent);
-  auto* g = new QGridLayout(box);
+  auto* g = grid(box);
   int row = 0;
   g->addWidget(caption("Artikelname:", box), row, 0);
   g->addWidget(b.edit("Artikelname", box), row, 1);
@@ -68,13 +76,17 @@ QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   b.bindLabel(c.category_text, "Kategorie");
   g->addWidget(c.category_text, row, 1, 1, 3);
   ++row;
+  // The seller's own three notes share one row.
+  auto* notes = new QHBoxLayout;
+  notes->setSpacing(8);
+  for (const char* field : {"Artikelstatus", "Artikelgruppe", "Artikelnummer"}) {
+    if (std::string_view(field) != "Artikelstatus") {
+      notes->addWidget(new QLabel(QString::fromUtf8(field) + ":", box));
+    }
+    notes->addWidget(b.edit(field, box), 1);
+  }
   g->addWidget(caption("Artikelstatus:", box), row, 0);
-  g->addWidget(b.edit("Artikelstatus", box), row, 1);
-  g->addWidget(caption("Artikelgruppe:", box), row, 2);
-  g->addWidget(b.edit("Artikelgruppe", box), row, 3);
-  ++row;
-  g->addWidget(caption("Artikelnummer:", box), row, 0);
-  g->addWidget(b.edit("Artikelnummer", box), row, 1);
+  g->addLayout(notes, row, 1, 1, 3);
   g->setColumnStretch(1, 3);
   g->setColumnStretch(3, 2);
   return box;
@@ -82,7 +94,7 @@ QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
 
 QGroupBox* preise_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Preise"), parent);
-  auto* g = new QGridLayout(box);
+  auto* g = grid(box);
   g->addWidget(caption("Startpreis:", box), 0, 0);
   g->addWidget(b.edit("Startpreis", box), 0, 1);
   g->addWidget(caption("Sofort-Kaufen Preis:", box), 1, 0);
@@ -102,21 +114,21 @@ QGroupBox* preise_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
 
 QGroupBox* vorschlaege_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QString::fromUtf8("Preisvorschläge"), parent);
-  auto* g = new QGridLayout(box);
+  auto* g = grid(box);
   g->addWidget(caption("Preisvorschläge akzeptieren:", box), 0, 0);
   g->addWidget(b.radio("Preisvorschlag", box), 0, 1, 1, 2);
   g->addWidget(caption("Preisvorschläge unterhalb von:", box), 1, 0);
   auto* minimum = b.edit("Preisvorschlag-Minimum", box);
   minimum->setMaximumWidth(80);
-  g->addWidget(minimum, 1, 1);
-  g->addWidget(caption("€ automatisch ablehnen.", box), 1, 2);
-  g->setColumnStretch(2, 1);
+  g->addWidget(minimum, 1, 1, Qt::AlignLeft);
+  g->addWidget(caption("€ automatisch ablehnen.", box), 2, 0, 1, 2);
+  g->setColumnStretch(1, 1);
   return box;
 }
 
 QGroupBox* hervorhebungen_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Hervorhebungen"), parent);
-  auto* g = new QGridLayout(box);
+  auto* g = grid(box);
   struct Row {
     const char* field;
     Feature feature;
@@ -125,14 +137,14 @@ QGroupBox* hervorhebungen_group(FieldBinder& b, EditorControls& c, QWidget* pare
   const Row rows[] = {{"Fettschrift", Feature::Fettschrift, &EditorControls::fettschrift},
                       {"Textmarker", Feature::Textmarker, &EditorControls::textmarker},
                       {"Top-Kategorie", Feature::TopKategorie, &EditorControls::top_kategorie}};
-  int row = 0;
+  int i = 0;
   for (const auto& r : rows) {
     c.*r.box = b.check(r.field, QString::fromUtf8(r.field), box);
     fee_slot(c, r.feature) =
         make_fee_label(QString::fromUtf8("Gebühr ") + QString::fromUtf8(r.field), box);
-    g->addWidget(c.*r.box, row, 0);
-    g->addWidget(fee_slot(c, r.feature), row, 1);
-    ++row;
+    g->addWidget(c.*r.box, i, 0);
+    g->addWidget(fee_slot(c, r.feature), i, 1);
+    ++i;
   }
   g->setColumnStretch(1, 1);
   return box;
@@ -140,7 +152,7 @@ QGroupBox* hervorhebungen_group(FieldBinder& b, EditorControls& c, QWidget* pare
 
 QGroupBox* standort_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Artikelstandort"), parent);
-  auto* g = new QGridLayout(box);
+  auto* g = grid(box);
   g->addWidget(caption("Ort:", box), 0, 0);
   g->addWidget(b.edit("location", box), 0, 1);
   g->addWidget(caption("PLZ:", box), 0, 2);
@@ -155,7 +167,7 @@ QGroupBox* standort_group(FieldBinder& b, QWidget* parent) {
 
 QGroupBox* versand_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Versand"), parent);
-  auto* g = new QGridLayout(box);
+  auto* g = grid(box);
   g->addWidget(b.radio("shipping", box, true), 0, 0, 1, 4);
   g->addWidget(b.check("international", QStringLiteral("Internationaler Versand"), box), 1, 0, 1,
                4);
@@ -163,12 +175,12 @@ QGroupBox* versand_group(FieldBinder& b, QWidget* parent) {
     std::string n = std::to_string(i);
     g->addWidget(new QLabel(QStringLiteral("Versandart %1:").arg(i), box), 1 + i, 0);
     auto* method = b.combo("Versand_" + n, box);
-    method->setMinimumContentsLength(12);
+    method->setMinimumContentsLength(6);
     method->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     g->addWidget(method, 1 + i, 1);
     g->addWidget(caption("Preis:", box), 1 + i, 2);
     auto* price = b.edit("Versandpreis_" + n, box);
-    price->setMaximumWidth(70);
+    price->setMaximumWidth(60);
     g->addWidget(price, 1 + i, 3);
   }
   g->setColumnStretch(1, 1);
@@ -183,6 +195,7 @@ QWidget* build_artikel_page(FieldBinder& b, EditorControls& c) {
   scroll->setFrameShape(QFrame::NoFrame);
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
+  layout->setSpacing(4);
   layout->addWidget(artikel_group(b, c, page));
   auto* columns = new QHBoxLayout;
   auto* left = new QVBoxLayout;
