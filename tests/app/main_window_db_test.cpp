@@ -1,0 +1,68 @@
+// The main window against the test auction house: the connection lines of a good start, and a
+// reference list that breaks start-up without breaking the window.
+
+#include "app/main_window_fixture.h"
+#include "support/auction_house.h"
+
+using namespace tellvaro;
+using namespace tellvaro::test;
+
+namespace {
+
+session::ServiceConfig test_config() {
+  session::ServiceConfig c;
+  c.sql_host = host();
+  c.sql_user = kAppUser;
+  c.sql_password = sql_password();
+  c.sql_database = kAuctionDatabase;
+  return c;
+}
+
+}  // namespace
+
+class MainWindowDbTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    if (!auction_house_running()) {
+      QSKIP("The test auction house is not running (scripts/auction-house up --data test).");
+    }
+    reset_data();
+  }
+  void cleanup() {
+    if (auction_house_running()) reset_data();
+  }
+  void creationAgainstAuctionHouse();
+  void referenceErrorEndsStartButWindowStays();
+};
+
+void MainWindowDbTest::creationAgainstAuctionHouse() {
+  Fixture f;
+  auto& w = f.open(test_config());
+  QCOMPARE(f.statusLines().mid(0, 2), QStringList({u("Verbindung zu Server aufgebaut"),
+                                                   u("Verbindung zu Daten-Bank hergestellt")}));
+  QVERIFY(w.connection().connected());
+  QVERIFY(w.close());
+  QVERIFY(!w.connection().connected());
+}
+
+void MainWindowDbTest::referenceErrorEndsStartButWindowStays() {
+  admin_exec("UPDATE features SET value = 'viel' WHERE description = 'Fettschrift'");
+  Fixture f;
+  f.put(store::kArticleFile, named({"Apfel"}));
+  auto& w = f.open(test_config());
+  // The fee that is no number is reported once; everything before it stands.
+  QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+  QVERIFY2(f.dialogs.shown[0].find("viel") != std::string::npos, f.dialogs.shown[0].c_str());
+  QCOMPARE(f.statusLines().mid(0, 2), QStringList({u("Verbindung zu Server aufgebaut"),
+                                                   u("Verbindung zu Daten-Bank hergestellt")}));
+  QCOMPARE(w.articleView()->sortLabel()->text(), u("Sortiert nach: Artikelname"));
+  w.menus().uploads->trigger();
+  verify_only(w, MainWindow::View::Uploads);
+  QVERIFY(w.close());
+  QCOMPARE(f.login.closes, 1);
+}
+
+QTEST_MAIN(MainWindowDbTest)
+#include "main_window_db_test.moc"
