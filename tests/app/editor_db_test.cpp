@@ -19,8 +19,8 @@ using namespace tellvaro;
 namespace {
 
 bool connect_test_db(db::Connection& db) {
-  db.set_params({test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase,
-                 true});
+  db.set_params(
+      {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
   return db.connect() && db.select_database(test::kAuctionDatabase);
 }
 
@@ -120,18 +120,16 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
   db::Connection db;
   QVERIFY(connect_test_db(db));
   EditorFixture f;
-  f.add_article({{"Artikelname", "Winterreifen"},
-                 {"Kategorie 2", "Bücher"},
-                 {"Kategorie Nummer 2", "4"}});
+  f.add_article(
+      {{"Artikelname", "Winterreifen"}, {"Kategorie 2", "Bücher"}, {"Kategorie Nummer 2", "4"}});
   f.open(&db);
   f.editor->setCurrentIndex(3);
   auto* change = button(f, QString::fromUtf8("Kategorie ändern"));
   auto* save = button(f, "Speichern");
   auto* chooser = f.find<QComboBox>("Kategorie Ebene 1");
-  QListWidget* lists[] = {f.find<QListWidget>("Kategorie Ebene 2"),
-                          f.find<QListWidget>("Kategorie Ebene 3"),
-                          f.find<QListWidget>("Kategorie Ebene 4"),
-                          f.find<QListWidget>("Kategorie Ebene 5")};
+  QListWidget* lists[] = {
+      f.find<QListWidget>("Kategorie Ebene 2"), f.find<QListWidget>("Kategorie Ebene 3"),
+      f.find<QListWidget>("Kategorie Ebene 4"), f.find<QListWidget>("Kategorie Ebene 5")};
   auto* number = f.find<QLineEdit>("Kategorie Nummer");
   QVERIFY(change->isEnabled());
   QVERIFY(!save->isEnabled());
@@ -143,8 +141,8 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
   QVERIFY(chooser->isEnabled() && white(chooser));
   QStringList top;
   for (int i = 0; i < chooser->count(); ++i) top << chooser->itemText(i);
-  QCOMPARE(top, QStringList({"Auto & Motorrad -->", QString::fromUtf8("Bücher"),
-                             "Computer -->", "Sammeln -->"}));
+  QCOMPARE(top, QStringList({"Auto & Motorrad -->", QString::fromUtf8("Bücher"), "Computer -->",
+                             "Sammeln -->"}));
   chooser->setCurrentIndex(0);
   emit chooser->activated(0);
   QVERIFY(lists[0]->isEnabled() && white(lists[0]));

@@ -32,8 +32,8 @@ void EditorScreenshots::grabPages() {
   bool live = test::auction_house_running();
   if (live) {
     test::reset_data();
-    db.set_params({test::host(), 3306, test::kAppUser, test::sql_password(),
-                   test::kAuctionDatabase, true});
+    db.set_params(
+        {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
     live = db.connect() && db.select_database(test::kAuctionDatabase);
   }
   EditorFixture f;
@@ -103,8 +103,8 @@ void EditorScreenshots::grabPages() {
   f.editor->connectionStatusList()->addItems(
       {"Verbindung zu Server aufgebaut", "Verbindung zu Daten-Bank hergestellt"});
 
-  const char* files[] = {"artikel", "beschreibung", "bilder", "kategorie",
-                         "bezahlung", "gebueren", "infos"};
+  const char* files[] = {"artikel",   "beschreibung", "bilder", "kategorie",
+                         "bezahlung", "gebueren",     "infos"};
   for (int page = 0; page < f.editor->count(); ++page) {
     f.editor->setCurrentIndex(page);
     if (live && page == 3) {

@@ -96,8 +96,8 @@ void EditorTest::everyFieldControlCarriesItsFieldName() {
   for (const auto& field : store::article_fields()) {
     std::string_view name = field.name;
     if (not_on_pages.count(name)) continue;
-    bool picture_slot = name.starts_with("Bild") && name != "Bild1" && name != "Bild2" &&
-                        name != "Bild3";
+    bool picture_slot =
+        name.starts_with("Bild") && name != "Bild1" && name != "Bild2" && name != "Bild3";
     if (picture_slot) continue;  // Bild4 .. Bild12
     QString q = QString::fromUtf8(name.data(), static_cast<int>(name.size()));
     QVERIFY2(f.find<QWidget>(q) != nullptr, qPrintable(q));
@@ -116,7 +116,7 @@ void EditorTest::editWritesOnLeaveAndFollowsTheRecord() {
   QCOMPARE(edit->text(), QString("Alpha"));
 
   type_over(edit, "Gamma");
-  QCOMPARE(f.articles.state(), store::EditState::Edit);  // typing starts the edit
+  QCOMPARE(f.articles.state(), store::EditState::Edit);            // typing starts the edit
   QCOMPARE(f.articles.text("Artikelname"), std::string("Alpha"));  // not written yet
   QTest::keyClick(edit, Qt::Key_Return);
   QCOMPARE(f.articles.text("Artikelname"), std::string("Gamma"));
@@ -209,7 +209,8 @@ void EditorTest::radioGroupsStoreTheirValues() {
     QCOMPARE(f.articles.text(c.field), std::string(c.stored));
     f.articles.next();
     for (auto* b : group->findChildren<QRadioButton*>()) {
-      bool expect = c.other_record_checked && b->text() == QString::fromUtf8(c.other_record_checked);
+      bool expect =
+          c.other_record_checked && b->text() == QString::fromUtf8(c.other_record_checked);
       QVERIFY2(b->isChecked() == expect, c.field);
     }
   }

@@ -75,7 +75,7 @@ ArticleEditor::~ArticleEditor() { alive_.reset(); }
 void ArticleEditor::loadReferenceLists() {
   db::Connection& db = *context_.db;
   binder_->setComboItems("Auktionsdauer", catalogue::load_durations(db));
-  setFeatureFees(catalogue::load_features(db));  // runs FindePreise
+  setFeatureFees(catalogue::load_features(db));   // runs FindePreise
   setPaymentNames(catalogue::load_payments(db));  // runs FindeBezahlung
 }
 

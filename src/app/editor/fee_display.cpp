@@ -38,7 +38,8 @@ void paint_fees(EditorControls& c, const catalogue::FeeMarks& marks, QLabel* tot
   show_flag(c.fettschrift, marks.fettschrift);
   show_flag(c.textmarker, marks.textmarker);
   show_flag(c.top_kategorie, marks.top_kategorie);
-  for (std::size_t i = 0; i < catalogue::kFeatureCount; ++i) set_fee_colour(c.fee_labels[i], marks.red[i]);
+  for (std::size_t i = 0; i < catalogue::kFeatureCount; ++i)
+    set_fee_colour(c.fee_labels[i], marks.red[i]);
   if (total) {
     total->setText(label_text(marks.total));
     set_fee_colour(total, marks.total_red);

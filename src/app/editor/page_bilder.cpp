@@ -13,8 +13,7 @@ QWidget* build_bilder_page(FieldBinder& b, EditorControls& c) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   auto* g = new QGridLayout;
-  QLabel** fees[] = {&c.bild1_fee,
-                     &c.fee_labels[static_cast<std::size_t>(Feature::UploadBild2)],
+  QLabel** fees[] = {&c.bild1_fee, &c.fee_labels[static_cast<std::size_t>(Feature::UploadBild2)],
                      &c.fee_labels[static_cast<std::size_t>(Feature::UploadBild3)]};
   // One column per picture; the previews join below the names.
   for (int i = 0; i < 3; ++i) {

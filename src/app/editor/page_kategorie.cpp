@@ -91,12 +91,12 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
     connect(list, &QListWidget::currentRowChanged, this, [this, level](int row) {
       if (!mouse_down_ && row >= 0) choose(level, row);
     });
-    connect(list, &QListWidget::itemClicked, this, [this, level, list](QListWidgetItem* item) {
-      choose(level, list->row(item));
-    });
+    connect(list, &QListWidget::itemClicked, this,
+            [this, level, list](QListWidgetItem* item) { choose(level, list->row(item)); });
   }
 
-  connect(change_, &QPushButton::clicked, this, [this] { run([this] { browser_.start(slot()); }); });
+  connect(change_, &QPushButton::clicked, this,
+          [this] { run([this] { browser_.start(slot()); }); });
   connect(save_, &QPushButton::clicked, this, [this] { run([this] { browser_.save(slot()); }); });
   paint();
 }
