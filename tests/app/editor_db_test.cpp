@@ -190,6 +190,19 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
   QTest::mouseClick(save, Qt::LeftButton);
   QCOMPARE(f.articles.text("Kategorie 2"), std::string("Bücher"));
   QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("1112"));
+
+  // Any change of the record empties the browser; posting brings "Kategorie ändern" back.
+  kat->setCurrentIndex(0);
+  QTest::mouseClick(change, Qt::LeftButton);
+  chooser->setCurrentIndex(2);
+  emit chooser->activated(2);
+  QVERIFY(lists[0]->isEnabled());
+  f.articles.set_text("Artikelname", "Sommerreifen");
+  QVERIFY(!chooser->isEnabled() && chooser->count() == 0);
+  QVERIFY(!lists[0]->isEnabled() && lists[0]->count() == 0);
+  QVERIFY(!save->isEnabled() && !change->isEnabled());
+  f.articles.post();
+  QVERIFY(change->isEnabled());
 }
 
 QTEST_MAIN(EditorDbTest)

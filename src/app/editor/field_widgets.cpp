@@ -270,8 +270,7 @@ void FieldBinder::commit(Binding& b) {
     committing_ = false;
     show(b);
     if (dialogs_) {
-      dialogs_->error(std::string(e.what()) + "\nDas Feld „" + std::string(field.name) +
-                      "“ behält seinen bisherigen Wert.");
+      dialogs_->error(std::string(e.what()) + "\nDer bisherige Wert bleibt erhalten.");
     }
     return;
   }
