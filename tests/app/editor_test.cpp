@@ -123,6 +123,8 @@ void EditorTest::editWritesOnLeaveAndFollowsTheRecord() {
 
   f.articles.next();  // posts and moves
   QCOMPARE(edit->text(), QString("Beta"));
+  // Showing the next record wrote nothing back into it.
+  QCOMPARE(f.articles.state(), store::EditState::Browse);
   f.articles.first();
   QCOMPARE(edit->text(), QString("Gamma"));
   QCOMPARE(f.articles.text("Artikelname"), std::string("Gamma"));
@@ -177,6 +179,7 @@ void EditorTest::comboWritesChoicesAndTypedText() {
   QCOMPARE(f.articles.text("country"), std::string("Schweiz"));
 
   f.articles.next();
+  QCOMPARE(f.articles.state(), store::EditState::Browse);
   QCOMPARE(zustand->currentText(), QString("Defekt"));
   QCOMPARE(versand->currentText(), QString("Kein Versand, nur Abholung"));
   QCOMPARE(country->currentText(), QString());
