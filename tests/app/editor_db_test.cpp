@@ -60,6 +60,7 @@ class EditorDbTest : public QObject {
   void feeThatIsNoNumberStopsTheLists();
   void unreachableDatabaseLeavesListsEmpty();
   void categoryPageBrowsesTheTree();
+  void levelFiveTakesDeeperCategories();
 };
 
 void EditorDbTest::referenceListsFillTheEditor() {
@@ -203,6 +204,34 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
   QVERIFY(!save->isEnabled() && !change->isEnabled());
   f.articles.post();
   QVERIFY(change->isEnabled());
+}
+
+void EditorDbTest::levelFiveTakesDeeperCategories() {
+  db::Connection db;
+  QVERIFY(connect_test_db(db));
+  EditorFixture f;
+  f.add_article({{"Artikelname", "Gedenkmünze"}});
+  f.open(&db);
+  f.editor->setCurrentIndex(3);
+  QTest::mouseClick(button(f, QString::fromUtf8("Kategorie ändern")), Qt::LeftButton);
+  auto* chooser = f.find<QComboBox>("Kategorie Ebene 1");
+  int top = chooser->findText("Sammeln -->");
+  chooser->setCurrentIndex(top);
+  emit chooser->activated(top);
+  click_item(f.find<QListWidget>("Kategorie Ebene 2"), QString::fromUtf8("Münzen ->"));
+  click_item(f.find<QListWidget>("Kategorie Ebene 3"), "Deutschland ->");
+  click_item(f.find<QListWidget>("Kategorie Ebene 4"), "Euro ->");
+  auto* level5 = f.find<QListWidget>("Kategorie Ebene 5");
+  click_item(level5, QString::fromUtf8("Gedenkmünzen ->"));
+  // The sixth level joins the fifth list below its entries.
+  QCOMPARE(items(level5),
+           QStringList({QString::fromUtf8("Gedenkmünzen ->"), QString::fromUtf8("Kursmünzen"),
+                        QString::fromUtf8("10-Euro-Münzen"), QString::fromUtf8("2-Euro-Münzen")}));
+  click_item(level5, QString::fromUtf8("2-Euro-Münzen"));
+  QTest::mouseClick(button(f, "Speichern"), Qt::LeftButton);
+  QCOMPARE(f.articles.text("Kategorie"),
+           std::string("Sammeln > Münzen > Deutschland > Euro > 2-Euro-Münzen"));
+  QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("311111"));
 }
 
 QTEST_MAIN(EditorDbTest)
