@@ -250,7 +250,11 @@ void LoginWindow::logIn() {
         dialogs_.error(e.what());
         return;
       }
-      if (main_window_) main_window_->show();
+      if (main_window_) {
+        main_window_->show();
+        // Keys must reach the new window even where no window manager hands it the focus.
+        main_window_->activateWindow();
+      }
       break;
     case session::LoginOutcome::TryAgain:
       break;
