@@ -21,9 +21,11 @@ db::Connection& connection() {
     for (int i = 0; i < 300; ++i) {
       values += (i ? "," : "") + std::string("(") + std::to_string(5000 + i) + ",4999,'Eintrag " +
                 std::to_string(i) + "')";
-      if (i % 3 == 0) values += ",(" + std::to_string(9000 + i) + "," + std::to_string(5000 + i) + ",'Kind')";
+      if (i % 3 == 0)
+        values += ",(" + std::to_string(9000 + i) + "," + std::to_string(5000 + i) + ",'Kind')";
     }
-    test::admin_exec("insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values " + values);
+    test::admin_exec(
+        "insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values " + values);
     db.set_params({test::host(), 3306, "tv_seller_app", "SqP!Auktion26", "tv_auktionshaus", true});
     return db.connect() && db.select_database("tv_auktionshaus");
   }();

@@ -14,11 +14,20 @@ class Connection;
 
 namespace tellvaro::catalogue {
 
-enum class Feature { Fettschrift, Textmarker, TopKategorie, UploadBild2, UploadBild3, Untertitel, Mindestpreis };
+enum class Feature {
+  Fettschrift,
+  Textmarker,
+  TopKategorie,
+  UploadBild2,
+  UploadBild3,
+  Untertitel,
+  Mindestpreis
+};
 inline constexpr std::size_t kFeatureCount = 7;
 // The `description` texts that name the features in `features`, in Feature order.
 inline constexpr std::array<std::string_view, kFeatureCount> kFeatureNames = {
-    "Fettschrift", "Textmarker", "Top-Kategorie", "Upload Bild 2", "Upload Bild 3", "Untertitel", "Mindestpreis"};
+    "Fettschrift",   "Textmarker", "Top-Kategorie", "Upload Bild 2",
+    "Upload Bild 3", "Untertitel", "Mindestpreis"};
 
 struct FeatureFees {
   std::array<double, kFeatureCount> fee{};  // euro; 0 until read

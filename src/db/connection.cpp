@@ -159,8 +159,9 @@ bool Connection::exec(std::string_view sql) { return query(sql).has_value(); }
 std::string Connection::quoted(std::string_view value) const {
   std::string bytes = text::utf8_to_cp1252(value);
   std::string escaped(bytes.size() * 2 + 1, '\0');
-  unsigned long n = mysql_ ? mysql_real_escape_string(mysql_, escaped.data(), bytes.data(), bytes.size())
-                           : mysql_escape_string(escaped.data(), bytes.data(), bytes.size());
+  unsigned long n =
+      mysql_ ? mysql_real_escape_string(mysql_, escaped.data(), bytes.data(), bytes.size())
+             : mysql_escape_string(escaped.data(), bytes.data(), bytes.size());
   escaped.resize(n);
   return "'" + text::cp1252_to_utf8(escaped) + "'";
 }

@@ -13,8 +13,8 @@ enum class Answer { Yes, No, Cancel };
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  virtual void inform(const std::string& text) = 0;                 // plain OK box
-  virtual void error(const std::string& text) = 0;                  // the general error report
+  virtual void inform(const std::string& text) = 0;  // plain OK box
+  virtual void error(const std::string& text) = 0;   // the general error report
   virtual Answer ask_yes_no(const std::string& text) = 0;
   virtual Answer ask_yes_cancel(const std::string& text) = 0;
   // A file to open or save; absent when the user cancels. `filter` in Qt's form

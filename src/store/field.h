@@ -41,7 +41,7 @@ class Value {
 
   bool is_null() const { return std::holds_alternative<std::monostate>(data_); }
   const std::string* as_string() const { return std::get_if<std::string>(&data_); }
-  std::optional<double> as_amount() const;        // an amount or small integer
+  std::optional<double> as_amount() const;  // an amount or small integer
   std::optional<std::int16_t> as_small_int() const;
   std::optional<bool> as_flag() const;
 

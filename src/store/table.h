@@ -45,7 +45,7 @@ class Table {
   // --- records as shown (through the filter, in the active order) ---
   std::size_t count() const;
   bool empty() const { return count() == 0; }
-  const Record& row(std::size_t index) const;  // the edit buffer for the current row in edit
+  const Record& row(std::size_t index) const;   // the edit buffer for the current row in edit
   std::optional<std::size_t> position() const;  // absent when the table shows no record
 
   // --- cursor; each move first settles a pending edit (post_if_changed). move_to names a row

@@ -79,7 +79,8 @@ char32_t next_char(std::string_view s, std::size_t& pos) {
     c = (c << 6) | (b & 0x3F);
   }
   // Overlong forms and surrogates are malformed too.
-  if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) || (len == 4 && (c < 0x10000 || c > 0x10FFFF))) {
+  if ((len == 3 && (c < 0x800 || (c >= 0xD800 && c <= 0xDFFF))) ||
+      (len == 4 && (c < 0x10000 || c > 0x10FFFF))) {
     ++pos;
     return 0xFFFD;
   }

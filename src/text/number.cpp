@@ -117,8 +117,9 @@ std::optional<double> try_parse_number(std::string_view text) {
   if (i != s.size()) return std::nullopt;
   std::string body(s.substr(start));
   if (body.front() == '.') body.insert(body.begin(), '0');
-  if (auto dot = body.find('.'); dot != std::string::npos &&
-                                 (dot + 1 == body.size() || body[dot + 1] < '0' || body[dot + 1] > '9')) {
+  if (auto dot = body.find('.');
+      dot != std::string::npos &&
+      (dot + 1 == body.size() || body[dot + 1] < '0' || body[dot + 1] > '9')) {
     body.insert(dot + 1, "0");  // "12." reads as 12
   }
   double value = 0;

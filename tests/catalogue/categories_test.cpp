@@ -151,8 +151,10 @@ TEST_F(CategoriesTest, BrowseLeftWithoutSaveEmptiesTheSlotWhenPosted) {
 
 TEST_F(CategoriesTest, LongNamesAreCutToTheFieldWidths) {
   std::string long_name(300, 'x');
-  test::admin_exec("insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values"
-                   " (50, 0, '" + long_name + "')");
+  test::admin_exec(
+      "insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values"
+      " (50, 0, '" +
+      long_name + "')");
   browser.start(Slot::First);
   choose(1, std::string(255, 'x'));
   browser.save(Slot::First);
@@ -170,8 +172,9 @@ TEST_F(CategoriesTest, ACycleReachableFromTheTopStaysUserDriven) {
   struct Restore {
     ~Restore() {
       test::reset_data();
-      test::admin_exec("alter table tv_auktionshaus.categories"
-                       " modify cat_id int not null auto_increment primary key");
+      test::admin_exec(
+          "alter table tv_auktionshaus.categories"
+          " modify cat_id int not null auto_increment primary key");
     }
   } restore;
   browser.start(Slot::First);
@@ -190,9 +193,11 @@ TEST_F(CategoriesTest, ALevelCostsAtMostTwoStatementsWithTheSameEntries) {
   for (int i = 0; i < 60; ++i) {
     values += (i ? "," : "") + std::string("(") + std::to_string(100 + i) + ",1,'Sub " +
               std::to_string(i) + "')";
-    if (i % 2 == 0) values += ",(" + std::to_string(300 + i) + "," + std::to_string(100 + i) + ",'Blatt')";
+    if (i % 2 == 0)
+      values += ",(" + std::to_string(300 + i) + "," + std::to_string(100 + i) + ",'Blatt')";
   }
-  test::admin_exec("insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values " + values);
+  test::admin_exec("insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values " +
+                   values);
 
   auto mark = test::general_log_mark();
   auto ours = read_level(db, "1");

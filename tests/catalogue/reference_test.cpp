@@ -61,9 +61,10 @@ TEST_F(ReferenceTest, FeaturesMatchExactlyAndTheLastRowWins) {
 
 TEST_F(ReferenceTest, AFeeThatIsNoNumberIsAnError) {
   for (const char* bad : {"'1,50'", "''", "NULL", "'gratis'"}) {
-    test::admin_exec("delete from tv_auktionshaus.features;"
-                     "insert into tv_auktionshaus.features (id, value, description) values (1, " +
-                     std::string(bad) + ", 'Fettschrift')");
+    test::admin_exec(
+        "delete from tv_auktionshaus.features;"
+        "insert into tv_auktionshaus.features (id, value, description) values (1, " +
+        std::string(bad) + ", 'Fettschrift')");
     EXPECT_THROW(load_features(db), Error) << bad;
   }
 }

@@ -42,15 +42,17 @@ TEST_F(ConnectionTest, StoredResultWalksRowsAndReadsColumnsWithoutRegardToCase) 
 
 TEST_F(ConnectionTest, HostileValuesAreStoredAndReadBackExactly) {
   const std::string values[] = {
-      "O'Neill",       "' or '1'='1",   "back\\slash\\",   "quote\" and \\'",
-      "zwei\nZeilen\r\n", "Gebühr ´ € „Zitat“", "ends with \\", "nul\x01control\x1a",
+      "O'Neill",          "' or '1'='1",        "back\\slash\\", "quote\" and \\'",
+      "zwei\nZeilen\r\n", "Gebühr ´ € „Zitat“", "ends with \\",  "nul\x01control\x1a",
   };
   int id = 900;
   for (const auto& v : values) {
     std::string key = std::to_string(++id);
-    ASSERT_TRUE(db.exec("insert into payments (id, description) values (" + key + ", " + db.quoted(v) + ")"))
+    ASSERT_TRUE(db.exec("insert into payments (id, description) values (" + key + ", " +
+                        db.quoted(v) + ")"))
         << db.last_error();
-    auto r = db.query("select description from payments where id=" + key + " and description=" + db.quoted(v));
+    auto r = db.query("select description from payments where id=" + key +
+                      " and description=" + db.quoted(v));
     ASSERT_TRUE(r);
     EXPECT_EQ(r->row_count(), 1u) << v;
     EXPECT_EQ(r->text("description"), v);
@@ -58,8 +60,10 @@ TEST_F(ConnectionTest, HostileValuesAreStoredAndReadBackExactly) {
 }
 
 TEST_F(ConnectionTest, Windows1252BytesReachTheServerAsSingleBytes) {
-  ASSERT_TRUE(db.exec("insert into payments (id, description) values (990, " + db.quoted("ü´€") + ")"));
-  auto rows = test::admin_query("select hex(description) from tv_auktionshaus.payments where id=990");
+  ASSERT_TRUE(
+      db.exec("insert into payments (id, description) values (990, " + db.quoted("ü´€") + ")"));
+  auto rows =
+      test::admin_query("select hex(description) from tv_auktionshaus.payments where id=990");
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_EQ(rows[0][0].value_or(""), "FCB480");
 }
