@@ -37,15 +37,19 @@ FeeMarks compute_fees(const FeatureFees& fees, const store::Table& articles) {
   return marks;
 }
 
-UploadTotals upload_totals(store::Table& uploads) {
+UploadTotals sum_upload_fees(const store::Table& uploads) {
+  static const std::size_t fee = store::field_at("Gebühr");
   UploadTotals totals;
   totals.count = uploads.count();
-  uploads.first();
   for (std::size_t i = 0; i < totals.count; ++i) {
-    totals.total += uploads.get("Gebühr").as_amount().value_or(0);
-    if (i + 1 < totals.count) uploads.next();
+    totals.total += uploads.row(i)[fee].as_amount().value_or(0);
   }
   return totals;
+}
+
+UploadTotals upload_totals(store::Table& uploads) {
+  uploads.last();
+  return sum_upload_fees(uploads);
 }
 
 std::string articles_panel(std::size_t count) {

@@ -30,8 +30,9 @@ struct UploadTotals {
   std::size_t count = 0;
   double total = 0;  // a record without `Gebühr` counts 0
 };
-// Walks the upload table from the first record to the last, as the status bar did; the cursor
-// ends on the last record.
+// The count and the sum of `Gebühr` of the records the table shows; the cursor stays put.
+UploadTotals sum_upload_fees(const store::Table& uploads);
+// The status bar's count: a pending edit is posted first and the cursor ends on the last record.
 UploadTotals upload_totals(store::Table& uploads);
 
 std::string articles_panel(std::size_t count);  // "Artikel in Artikel-Tabelle: 3"

@@ -101,8 +101,10 @@ void ArticleEditor::refreshAll() {
 }
 
 void ArticleEditor::updateUploadTotals() {
-  if (!context_.uploads) return;
-  auto totals = catalogue::upload_totals(*context_.uploads);
+  if (context_.uploads) showUploadTotals(catalogue::upload_totals(*context_.uploads));
+}
+
+void ArticleEditor::showUploadTotals(const catalogue::UploadTotals& totals) {
   set_panel(context_.panel_uploads, catalogue::uploads_panel(totals.count));
   set_panel(context_.panel_total, catalogue::upload_total_panel(totals.total));
 }
@@ -113,11 +115,8 @@ void ArticleEditor::scheduleUploadTotals() {
   totals_pending_ = true;
   QTimer::singleShot(0, this, [this] {
     totals_pending_ = false;
-    store::Table& uploads = *context_.uploads;
-    auto position = uploads.position();
-    updateUploadTotals();
-    // Counting walks the table; the user's row stays where it was.
-    if (position && *position < uploads.count()) uploads.move_to(*position);
+    // Counted without moving the cursor: the user's row stays where it was.
+    showUploadTotals(catalogue::sum_upload_fees(*context_.uploads));
   });
 }
 

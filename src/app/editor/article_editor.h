@@ -85,6 +85,7 @@ class ArticleEditor : public QTabWidget {
   void findeBezahlung();
   void commitOnPageChange();
   void scheduleUploadTotals();
+  void showUploadTotals(const catalogue::UploadTotals& totals);
 
   Context context_;
   std::unique_ptr<db::Connection> own_db_;  // unconnected, when the context brings none

@@ -29,7 +29,7 @@ QLabel* make_fee_label(const QString& accessible_name, QWidget* parent) {
 void set_fee_colour(QLabel* label, bool red) {
   if (!label) return;
   QPalette palette = label->palette();
-  QColor colour = red ? QColor(221, 0, 0) : QPalette().color(QPalette::WindowText);
+  QColor colour = red ? QColor(QRgb(catalogue::kRed)) : QPalette().color(QPalette::WindowText);
   palette.setColor(QPalette::WindowText, colour);
   label->setPalette(palette);
 }
