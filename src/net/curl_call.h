@@ -1,0 +1,49 @@
+#pragma once
+
+// What the three clients share: one easy handle with time limits, the server's replies as they
+// arrive, and the German message for a failed call.
+
+#include <curl/curl.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/net.h"
+
+namespace tellvaro::net::detail {
+
+class CurlCall {
+ public:
+  CurlCall();
+  ~CurlCall();
+  CurlCall(const CurlCall&) = delete;
+  CurlCall& operator=(const CurlCall&) = delete;
+
+  CURL* handle() const { return curl_; }
+
+  // Back to the defaults (the connection stays), then the limits and the reply capture.
+  void prepare(const Timeouts& timeouts, const char* protocol);
+  // Runs the transfer; throws tellvaro::Error "<service>: <step> fehlgeschlagen ..." on failure.
+  void perform(const std::string& service, const std::string& step);
+
+  // Server reply lines of the last perform (CR LF removed), and its header lines for HTTP.
+  const std::vector<std::string>& replies() const { return replies_; }
+  long connections_opened() const { return connections_; }
+
+ private:
+  static size_t on_header(char* data, size_t size, size_t count, void* self);
+
+  CURL* curl_ = nullptr;
+  std::vector<std::string> replies_;
+  char error_[CURL_ERROR_SIZE] = {};
+  long connections_ = 0;
+};
+
+// A path for a URL: every byte outside the unreserved set and "/" percent-encoded. Throws for a
+// line break or NUL, which would end the command on the wire and start another.
+std::string url_path(std::string_view path, const std::string& service);
+
+std::string server_url(const char* scheme, const Endpoint& endpoint, long default_port);
+
+}  // namespace tellvaro::net::detail
