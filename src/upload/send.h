@@ -1,0 +1,129 @@
+#pragma once
+
+// Sending the articles of the upload table to the auction house: the auction number, the
+// auction period from the house's clock, the fee rows and the auction row in one transaction,
+// the pictures by FTP, the protocol line by line, and the protocol mail at the end.
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/net.h"
+#include "session/session.h"
+#include "store/field.h"
+
+namespace tellvaro::db {
+class Connection;
+}
+namespace tellvaro::store {
+class Table;
+}
+namespace tellvaro::ports {
+class Dialogs;
+class Pump;
+}  // namespace tellvaro::ports
+
+namespace tellvaro::upload {
+
+// The per-article values the row statements are made from.
+struct ArticleContext {
+  std::string auction_number;
+  std::string start_text, end_text;
+  std::string seller_id;
+  std::string picture_folder;                // ends with a separator
+  std::array<std::string, 3> picture_names;  // "41.jpg", "41_2.jpg", "41_3.jpg" or empty
+};
+
+// The fee booking of one article: the protocol lines and, per booked item, its statement.
+struct BookedFee {
+  std::string statement;
+  std::string line;
+};
+struct FeeRows {
+  std::vector<std::string> head_lines;  // the total line and the rule
+  std::vector<BookedFee> fees;
+};
+
+// The statements of one article's rows.
+class ListingRows {
+ public:
+  virtual ~ListingRows() = default;
+  virtual FeeRows fee_rows(const store::Record& article, const ArticleContext& c) = 0;
+  virtual std::string auction_row(const store::Record& article, const ArticleContext& c) = 0;
+};
+
+// Where the send writes its lines (the protocol view follows them).
+class ProtocolSink {
+ public:
+  virtual ~ProtocolSink() = default;
+  virtual void clear() = 0;
+  virtual void add(const std::string& line) = 0;
+};
+
+// Article k of N during a run of all articles.
+class RunProgress {
+ public:
+  virtual ~RunProgress() = default;
+  virtual void start(std::size_t count) = 0;
+  virtual void advance() = 0;
+  virtual void finish() = 0;
+};
+
+struct SendSetup {
+  db::Connection& db;
+  store::Table& uploads;
+  ListingRows& rows;
+  ports::Dialogs& dialogs;
+  ports::Pump& pump;
+  ProtocolSink& protocol;
+  RunProgress* progress = nullptr;
+  std::function<void()> show_protocol_view;
+  session::ServiceConfig config;
+  session::SessionUser user;
+  std::string web_url;
+  std::string picture_folder;  // ends with a separator
+  net::Timeouts timeouts;
+};
+
+// Connections and requests of the last run, per service.
+struct RunCounts {
+  long ftp_connections = 0;
+  long smtp_connections = 0;
+  long http_requests = 0;
+  long articles = 0;  // auctions written
+};
+
+class Sender {
+ public:
+  explicit Sender(SendSetup setup);
+  ~Sender();
+
+  // "Markierten Artikel senden": the current record of the upload table. False when nothing
+  // was sent or the run stopped at an error (reported through the dialogs and the protocol).
+  bool send_marked();
+  // "Alle Artikel senden": every record the upload table shows, in its order.
+  bool send_all();
+
+  bool running() const { return running_; }
+  const RunCounts& counts() const { return counts_; }
+  const std::vector<std::string>& protocol_lines() const { return lines_; }
+
+ private:
+  bool run(bool all);
+  void add(const std::string& line);
+  std::string take_auction_number();
+  void send_article(std::size_t row, bool single);
+  void send_pictures(const store::Record& article, ArticleContext& c);
+  void send_mail();
+
+  SendSetup s_;
+  std::unique_ptr<net::FtpSession> ftp_;
+  std::vector<std::string> lines_;
+  RunCounts counts_;
+  bool running_ = false;
+  bool article_pending_ = false;  // an article's rows are begun and not committed
+};
+
+}  // namespace tellvaro::upload

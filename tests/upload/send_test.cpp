@@ -1,0 +1,462 @@
+// Sending against the real database, web, file and mail servers of the test auction house,
+// judged by what they received: the general log, the stored rows, the files, the FTP log and
+// the mails.
+
+#include "upload/send.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+
+#include <gtest/gtest.h>
+
+#include "db/connection.h"
+#include "ports/dialogs.h"
+#include "store/table.h"
+#include "support/auction_house.h"
+#include "text/cp1252.h"
+
+namespace tellvaro::upload {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tellvaro::test;
+
+// Until the listing rules are joined in, a small stand-in with the same kinds of statements:
+// one fee row per ticked Fettschrift, an auction row with the values the send supplies.
+class TestRows : public ListingRows {
+ public:
+  explicit TestRows(const db::Connection& q) : q_(q) {}
+  FeeRows fee_rows(const store::Record& a, const ArticleContext& c) override {
+    FeeRows r;
+    r.head_lines = {text(a, "Gebühr") + " Euro: Gesamt Uploadkosten", std::string(62, '-')};
+    if (text(a, "Fettschrift") == "True")
+      r.fees.push_back(
+          {"insert into accountpos (id, re_nr, date, user_id, auction_id, "
+           "auction_title, description, value, closed) values('',''," +
+               q_.quoted(c.start_text) + "," + q_.quoted(c.seller_id) + "," +
+               q_.quoted(c.auction_number) + "," + q_.quoted(text(a, "Artikelname")) +
+               ",'Hervorhebung: Fettschrift','0.5','0')",
+           "0.50 Euro: Hervorhebung: Fettschrift"});
+    return r;
+  }
+  std::string auction_row(const store::Record& a, const ArticleContext& c) override {
+    return "insert into auctions (id, user, title, starts, ends, pict_url, pict_url2, "
+           "pict_url3, closed) values(" +
+           q_.quoted(c.auction_number) + "," + q_.quoted(c.seller_id) + "," +
+           q_.quoted(text(a, "Artikelname")) + "," + q_.quoted(c.start_text) + "," +
+           q_.quoted(c.end_text) + "," + q_.quoted(c.picture_names[0]) + "," +
+           q_.quoted(c.picture_names[1]) + "," + q_.quoted(c.picture_names[2]) + ",0)";
+  }
+
+ private:
+  static std::string text(const store::Record& a, std::string_view f) {
+    std::size_t i = store::field_at(f);
+    return store::to_text(a[i], store::article_fields()[i]);
+  }
+  const db::Connection& q_;
+};
+
+struct Recorder : ports::Dialogs, ports::Pump, ProtocolSink, RunProgress {
+  std::vector<std::string> shown, lines, progress;
+  int pumps = 0;
+  void inform(const std::string& t) override { shown.push_back(t); }
+  void error(const std::string& t) override { shown.push_back(t); }
+  ports::Answer ask_yes_no(const std::string&) override { return ports::Answer::No; }
+  ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Cancel; }
+  std::optional<std::string> open_file(const std::string&, const std::string&) override {
+    return {};
+  }
+  std::optional<std::string> save_file(const std::string&, const std::string&) override {
+    return {};
+  }
+  void pump() override { ++pumps; }
+  void clear() override { lines.clear(); }
+  void add(const std::string& l) override { lines.push_back(l); }
+  void start(std::size_t n) override { progress.push_back("start " + std::to_string(n)); }
+  void advance() override { progress.push_back("advance"); }
+  void finish() override { progress.push_back("finish"); }
+};
+
+session::ServiceConfig test_config() {
+  session::ServiceConfig c;
+  c.ftp_host = c.mail_host = host();
+  c.ftp_user = kFtpUser;
+  c.ftp_password = ftp_password();
+  c.mail_user = kMailUser;
+  c.mail_password = mail_password();
+  c.mail_sender = kMailSender;
+  c.mail_admin = kMailAdmin;
+  return c;
+}
+
+session::SessionUser test_seller() {
+  session::SessionUser u;
+  u.id = kSellerId;
+  u.nick = kSellerNick;
+  u.email = kSellerEmail;
+  return u;
+}
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::string single(const std::string& sql) {
+  auto rows = admin_query(sql);
+  return rows.empty() || rows[0].empty() || !rows[0][0] ? "<NULL>" : *rows[0][0];
+}
+
+// Fee rows whose auction does not exist: what a half-done send leaves behind.
+std::string orphan_fees() {
+  return single(
+      "select count(*) from tv_auktionshaus.accountpos where auction_id not in "
+      "(select id from tv_auktionshaus.auctions)");
+}
+
+class SendTest : public AuctionHouseTest {
+ protected:
+  void SetUp() override {
+    AuctionHouseTest::SetUp();
+    folder_ = fs::temp_directory_path() / ("tellvaro-send-" + std::to_string(getpid()));
+    fs::create_directories(folder_);
+    std::ofstream(folder_ / "zwei.jpg", std::ios::binary) << std::string("\xFF\xD8zwei\r\n", 8);
+    std::ofstream(folder_ / "drei.gif", std::ios::binary) << "GIF89a drei";
+    db_.set_params({host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true});
+    ASSERT_TRUE(db_.connect()) << db_.last_error();
+    ASSERT_TRUE(db_.select_database(kAuctionDatabase));
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  void add_article(const std::string& name, const std::string& days = "7",
+                   const std::string& bild2 = "zwei.jpg", const std::string& bild3 = "") {
+    uploads_.append();
+    uploads_.set_text("Artikelname", name);
+    uploads_.set_text("Auktionsdauer", days);
+    uploads_.set_text("Fettschrift", "True");
+    uploads_.set_text("Gebühr", "0.6");
+    uploads_.set_text("Bild1", "fehlt.jpg");  // named, but no such file
+    uploads_.set_text("Bild2", bild2);
+    uploads_.set_text("Bild3", bild3);
+    uploads_.post();
+  }
+
+  Sender sender(session::ServiceConfig config = test_config(),
+                std::string web = std::string("http://") + host() + "/") {
+    return Sender(SendSetup{db_,
+                            uploads_,
+                            rows_,
+                            rec_,
+                            rec_,
+                            rec_,
+                            &rec_,
+                            [this] { ++views_shown_; },
+                            std::move(config),
+                            test_seller(),
+                            std::move(web),
+                            folder_.string() + "/",
+                            {1500, 3000, 3000}});
+  }
+
+  fs::path folder_;
+  db::Connection db_;
+  store::Table uploads_;
+  TestRows rows_{db_};
+  Recorder rec_;
+  int views_shown_ = 0;
+};
+
+TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMailsTheProtocol) {
+  add_article("Erstes");
+  add_article(
+      "Gr\xC3\xBC\xC3\x9F"
+      "e aus K\xC3\xB6ln",
+      "10", "zwei.jpg", "drei.gif");
+  uploads_.move_to(1);
+  auto log = general_log_mark();
+  auto ftp_log = ftp_log_mark();
+  Sender s = sender();
+  ASSERT_TRUE(s.send_marked()) << (rec_.shown.empty() ? "" : rec_.shown.back());
+
+  EXPECT_EQ(views_shown_, 1);
+  EXPECT_TRUE(rec_.shown.empty());
+  EXPECT_GT(rec_.pumps, 10);
+  // numbers: rows 1 to 4 raised, the sent article under the old value.
+  EXPECT_EQ(single("select group_concat(value order by id) from tv_auktionshaus.numbers"),
+            "1001,1001,1001,1001");
+  auto auction = admin_query(
+      "select id, user, title, date_format(starts, '%Y.%m.%d %k:%i:%s'), "
+      "date_format(ends, '%Y.%m.%d %H:%i:%s'), pict_url, pict_url2, pict_url3 "
+      "from tv_auktionshaus.auctions where id=1000");
+  ASSERT_EQ(auction.size(), 1u);
+  EXPECT_EQ(*auction[0][2], "Grüße aus Köln");
+  const std::string start = *auction[0][3], end = *auction[0][4];
+  EXPECT_EQ(auction[0][5], "");  // Bild1 names no file
+  EXPECT_EQ(auction[0][6], "1000_2.jpg");
+  EXPECT_EQ(auction[0][7], "1000_3.jpg");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos where auction_id=1000"), "1");
+
+  // The end is ten days after the start; both texts follow the server's clock.
+  std::smatch m;
+  ASSERT_TRUE(
+      std::regex_match(end, m, std::regex(R"((\d{4})\.(\d\d)\.(\d\d) (\d\d):(\d\d):(\d\d))")));
+  const std::string local_end = std::string(m[3]) + "." + std::string(m[2]) + "." +
+                                std::string(m[1]) + " " + std::string(m[4]) + ":" +
+                                std::string(m[5]) + ":" + std::string(m[6]);
+  std::vector<std::string> expected = {"1 - Artikel zum Upload gefunden",
+                                       " ",
+                                       " ",
+                                       " ",
+                                       "Neuer Artikel",
+                                       "Auktions-Nr: 1000",
+                                       "Artikelname: Grüße aus Köln",
+                                       " ",
+                                       "ends1: " + local_end,
+                                       "ends2: " + end,
+                                       "0.6 Euro: Gesamt Uploadkosten",
+                                       std::string(62, '-'),
+                                       "0.50 Euro: Hervorhebung: Fettschrift",
+                                       " ",
+                                       "Auktionsstart: " + start,
+                                       "Auktionsende: " + end,
+                                       " ",
+                                       "Sende Bild 2: zwei.jpg",
+                                       "Sende Bild 3: drei.gif",
+                                       " ",
+                                       " ",
+                                       " ",
+                                       "Artikel wurde eingestellt.",
+                                       " ",
+                                       " ",
+                                       " "};
+  EXPECT_EQ(rec_.lines, expected);
+  EXPECT_EQ(s.protocol_lines(), expected);
+
+  // The statements in order: the number in a short transaction of its own, then fee row and
+  // auction row in one.
+  std::vector<std::string> q = queries_since(log);
+  ASSERT_EQ(q.size(), 8u);
+  EXPECT_EQ(q[0], "start transaction");
+  EXPECT_EQ(q[1], "select * from numbers where id=1 for update");
+  EXPECT_EQ(q[2], "update numbers set value='1001' where (id<5)");
+  EXPECT_EQ(q[3], "commit");
+  EXPECT_EQ(q[4], "start transaction");
+  EXPECT_EQ(q[5].rfind("insert into accountpos", 0), 0u);
+  EXPECT_EQ(q[6].rfind("insert into auctions", 0), 0u);
+  EXPECT_EQ(q[7], "commit");
+
+  // The pictures byte for byte under the slot's name, whatever the local type.
+  EXPECT_EQ(read_file(fs::path(ftp_root()) / "1000_2.jpg"), std::string("\xFF\xD8zwei\r\n", 8));
+  EXPECT_EQ(read_file(fs::path(ftp_root()) / "1000_3.jpg"), "GIF89a drei");
+  EXPECT_FALSE(fs::exists(fs::path(ftp_root()) / "1000.jpg"));
+  std::vector<std::string> cmds = ftp_commands_since(ftp_log);
+  auto has = [&](const std::string& c) {
+    return std::find(cmds.begin(), cmds.end(), c) != cmds.end();
+  };
+  EXPECT_TRUE(has("CWD /"));
+  EXPECT_TRUE(has("STOR //1000_2.jpg"));
+  EXPECT_TRUE(has("STOR //1000_3.jpg"));
+  EXPECT_TRUE(has("QUIT"));
+
+  // Two mails, one connection: to the seller, then to the administrator, the same body.
+  std::vector<Mail> mails = test::mails();
+  ASSERT_EQ(mails.size(), 2u);
+  EXPECT_EQ(mails[0].rcpt_to, std::vector<std::string>{kSellerEmail});
+  EXPECT_EQ(mails[1].rcpt_to, std::vector<std::string>{kMailAdmin});
+  std::string body;
+  for (const auto& l : expected) body += text::utf8_to_cp1252(l) + "\r\n";
+  for (const Mail& mail : mails) {
+    EXPECT_EQ(mail.mail_from, kMailSender);
+    EXPECT_NE(mail.data.find("\r\nSubject: Artikel Uploadprotokol: User: haendler\r\n"),
+              std::string::npos);
+    EXPECT_EQ(mail.data.substr(mail.data.find("\r\n\r\n") + 4), body);
+  }
+  EXPECT_EQ(s.counts().ftp_connections, 1);
+  EXPECT_EQ(s.counts().smtp_connections, 1);
+
+  // The upload table keeps the article; sending it again gives the next number.
+  EXPECT_EQ(uploads_.count(), 2u);
+  ASSERT_TRUE(s.send_marked());
+  EXPECT_EQ(single("select title from tv_auktionshaus.auctions where id=1001"), "Grüße aus Köln");
+  EXPECT_EQ(rec_.lines[5], "Auktions-Nr: 1001");
+}
+
+TEST_F(SendTest, AllArticlesGoOverOneConnectionPerServiceWithOneMailPair) {
+  add_article("Eins");
+  add_article("Zwei", "3", "");
+  add_article("Zwei", "3", "");
+  uploads_.move_to(2);
+  auto ftp_log = ftp_log_mark();
+  Sender s = sender();
+  ASSERT_TRUE(s.send_all()) << (rec_.shown.empty() ? "" : rec_.shown.back());
+
+  EXPECT_EQ(single("select group_concat(id order by id) from tv_auktionshaus.auctions "
+                   "where id>=1000"),
+            "1000,1001,1002");
+  EXPECT_EQ(single("select group_concat(title order by id) from tv_auktionshaus.auctions "
+                   "where id>=1000"),
+            "Eins,Zwei,Zwei");
+  EXPECT_EQ(orphan_fees(), "0");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "3");
+  EXPECT_EQ(rec_.lines[0], "3 - Artikel zum Upload gefunden");
+  std::vector<std::string> heads, numbers;
+  for (const auto& l : rec_.lines) {
+    if (l == "Neuer Artikel") heads.push_back(l);
+    if (l.rfind("Auktions-Nr: ", 0) == 0) numbers.push_back(l);
+    EXPECT_NE(l.rfind("ends", 0), 0u) << l;
+  }
+  EXPECT_EQ(heads.size(), 3u);
+  EXPECT_EQ(numbers, (std::vector<std::string>{"Auktions-Nr: 1000", "Auktions-Nr: 1001",
+                                               "Auktions-Nr: 1002"}));
+  std::vector<std::string> tail(rec_.lines.end() - 7, rec_.lines.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{" ", " ", " ", "Alle Artikel wurden eingestellt.", " ",
+                                            " ", " "}));
+  EXPECT_EQ(rec_.progress,
+            (std::vector<std::string>{"start 3", "advance", "advance", "advance", "finish"}));
+
+  std::vector<std::string> cmds = ftp_commands_since(ftp_log);
+  EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "USER tvftp"), 1);
+  EXPECT_EQ(std::count(cmds.begin(), cmds.end(), "STOR //1000_2.jpg"), 1);
+  EXPECT_EQ(mails().size(), 2u);
+  EXPECT_EQ(s.counts().ftp_connections, 1);
+  EXPECT_EQ(s.counts().smtp_connections, 1);
+  EXPECT_EQ(s.counts().http_requests, 3);
+  EXPECT_EQ(uploads_.count(), 3u);
+}
+
+TEST_F(SendTest, AnEmptyUploadTableOnlyShowsTheMessage) {
+  auto log = general_log_mark();
+  auto ftp_log = ftp_log_mark();
+  Sender s = sender();
+  EXPECT_FALSE(s.send_marked());
+  EXPECT_FALSE(s.send_all());
+  EXPECT_EQ(rec_.shown, (std::vector<std::string>{"Kein Artikel zum Upload gefunden.",
+                                                  "Keine Artikel zum Upload gefunden."}));
+  EXPECT_TRUE(rec_.lines.empty());
+  EXPECT_TRUE(queries_since(log).empty());
+  EXPECT_TRUE(ftp_commands_since(ftp_log).empty());
+  EXPECT_EQ(views_shown_, 0);
+}
+
+// Each fault stops the send at its step with a message, leaves no fee row without its auction,
+// and the next send works.
+TEST_F(SendTest, FaultsStopTheSendCleanlyAndTheNextSendWorks) {
+  struct Fault {
+    const char* name;
+    std::function<void(session::ServiceConfig&, std::string& web, store::Table& uploads)> make;
+    const char* message_start;
+    bool fees_reached;  // the article's transaction had begun
+  };
+  const std::string web_ok = std::string("http://") + host() + "/";
+  std::vector<Fault> faults = {
+      {"numbers not a number",
+       [](auto&, auto&, auto&) { admin_exec("update tv_auktionshaus.numbers set value='abc'"); },
+       "Die Auktionsnummer \"abc\" in der Tabelle numbers ist keine ganze Zahl.", false},
+      {"numbers empty",
+       [](auto&, auto&, auto&) { admin_exec("delete from tv_auktionshaus.numbers"); },
+       "Die Tabelle numbers enthält keine Auktionsnummer", false},
+      {"duration", [](auto&, auto&, store::Table& t) { t.set_text("Auktionsdauer", "sieben"); },
+       "Die Auktionsdauer \"sieben\" ist keine ganze Zahl von Tagen.", false},
+      {"web server down",
+       [](auto&, std::string& web, auto&) { web = std::string("http://") + host() + ":81/"; },
+       "Webserver", false},
+      {"ftp login refused", [](session::ServiceConfig& c, auto&, auto&) { c.ftp_password += "x"; },
+       "FTP-Server", false},
+      {"ftp store refused",
+       [](auto&, auto&, auto&) { fs::create_directories(fs::path(ftp_root()) / "1000_2.jpg"); },
+       "FTP-Server", true},
+      {"auction row refused",
+       [](auto&, auto&, auto&) {
+         admin_exec("insert into tv_auktionshaus.auctions (id, title) values (1000, 'belegt')");
+       },
+       "Datenbank: Eintrag der Auktion fehlgeschlagen: ", true},
+      {"smtp login refused",
+       [](session::ServiceConfig& c, auto&, auto&) { c.mail_password += "x"; }, "Mailserver",
+       false},
+      {"smtp recipient refused",
+       [](session::ServiceConfig& c, auto&, auto&) { c.mail_admin = "kein@"; }, "Mailserver",
+       false},
+  };
+  for (const Fault& f : faults) {
+    SCOPED_TRACE(f.name);
+    reset_data();
+    clear_ftp();
+    clear_mail();
+    uploads_.replace_all({});
+    add_article("Fehlerfall");
+    rec_ = Recorder();
+    session::ServiceConfig config = test_config();
+    std::string web = web_ok;
+    f.make(config, web, uploads_);
+    if (uploads_.state() != store::EditState::Browse) uploads_.post();
+
+    Sender failing = sender(config, web);
+    EXPECT_FALSE(failing.send_marked());
+    ASSERT_EQ(rec_.shown.size(), 1u);
+    EXPECT_EQ(rec_.shown[0].rfind(f.message_start, 0), 0u) << rec_.shown[0];
+    EXPECT_EQ(rec_.shown[0].find("!Bilder26"), std::string::npos);
+    EXPECT_EQ(rec_.shown[0].find("!Post26"), std::string::npos);
+    ASSERT_GE(rec_.lines.size(), 1u);
+    // The protocol says what failed and never claims the article was listed by a failed step.
+    const bool after_listing = std::find(rec_.lines.begin(), rec_.lines.end(),
+                                         "Artikel wurde eingestellt.") != rec_.lines.end();
+    EXPECT_EQ(after_listing, std::string(f.message_start) == "Mailserver");
+    EXPECT_EQ(
+        rec_.lines.back().rfind(after_listing || !f.fees_reached ? "Fehler: " : "Der Artikel", 0),
+        0u)
+        << rec_.lines.back();
+    EXPECT_EQ(orphan_fees(), "0");
+    if (f.fees_reached && std::string(f.name) != "auction row refused") {
+      EXPECT_EQ(single("select count(*) from tv_auktionshaus.auctions where id>=1000"), "0");
+    }
+
+    // Mended: the next send with everything in order goes through.
+    reset_data();
+    fs::remove_all(fs::path(ftp_root()) / "1000_2.jpg");
+    uploads_.set_text("Auktionsdauer", "7");
+    uploads_.post();
+    rec_ = Recorder();
+    Sender next = sender();
+    EXPECT_TRUE(next.send_marked()) << (rec_.shown.empty() ? "" : rec_.shown.back());
+    EXPECT_EQ(single("select count(*) from tv_auktionshaus.auctions where id=1000"), "1");
+  }
+}
+
+// Two programs sending at the same moment never share an auction number.
+TEST_F(SendTest, TwoProcessesSendingAtOnceGetDistinctNumbers) {
+  for (int i = 0; i < 50; ++i) add_article("Artikel " + std::to_string(i), "7", "");
+  db_.close();
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      db_.set_params({host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true});
+      bool ok = db_.connect() && db_.select_database(kAuctionDatabase);
+      if (ok) {
+        Sender s = sender();
+        ok = s.send_all();
+      }
+      _exit(ok ? 0 : 1);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  EXPECT_EQ(single("select count(distinct id) from tv_auktionshaus.auctions where id>=1000"),
+            "100");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "100");
+  EXPECT_EQ(orphan_fees(), "0");
+  EXPECT_EQ(single("select value from tv_auktionshaus.numbers where id=1"), "1100");
+  EXPECT_EQ(mails().size(), 4u);
+}
+
+}  // namespace
+}  // namespace tellvaro::upload
