@@ -1,0 +1,135 @@
+#include "upload/auction_row.h"
+
+#include "db/connection.h"
+#include "upload/codes.h"
+
+namespace tellvaro::upload {
+namespace {
+
+bool is_true(const store::Record& article, std::string_view field) {
+  auto flag = article[store::field_at(field)].as_flag();
+  return flag && *flag;
+}
+
+std::string coded(const store::Record& article, const CodeTable& table) {
+  return std::string(table.encode(field_text(article, table.field)));
+}
+
+}  // namespace
+
+std::string field_text(const store::Record& article, std::string_view field) {
+  const std::size_t i = store::field_at(field);
+  if (i >= article.size()) return {};
+  return store::to_text(article[i], store::article_fields()[i]);
+}
+
+std::string photo_flag(const store::Record& article) {
+  for (auto f : {"Bild1", "Bild2", "Bild3"}) {
+    if (!field_text(article, f).empty()) return "1";
+  }
+  return "0";
+}
+
+std::string payment_text(const store::Record& article, const catalogue::PaymentNames& names) {
+  std::string out;
+  for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
+    if (is_true(article, "p" + std::to_string(i + 1))) out += names.name[i] + " \n";
+  }
+  return out;
+}
+
+std::string picture_name(std::string_view auction_number, int slot) {
+  std::string name(auction_number);
+  if (slot > 1) name += "_" + std::to_string(slot);
+  return name + ".jpg";
+}
+
+std::string listing_description(const store::Record& article) {
+  const std::string text = field_text(article, "Beschreibung");
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    if (c == '\'') {
+      out += "\u00b4";
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::vector<ColumnValue> auction_row(const store::Record& a, const SendValues& send,
+                                     const catalogue::PaymentNames& names) {
+  auto f = [&](std::string_view field) { return field_text(a, field); };
+  return {
+      {"id", send.auction_number},
+      {"user", send.seller_id},
+      {"title", f("Artikelname")},
+      {"qm_untertitel", f("Untertitel")},
+      {"sprache", coded(a, language_codes())},
+      {"einheiten", f("Einheiten")},
+      {"masseinheit", coded(a, unit_codes())},
+      {"starts", send.start_text},
+      {"html_desc_1", f("html_desc_1")},
+      {"description", listing_description(a)},
+      {"pict_url", send.picture_names[0]},
+      {"category", f("Kategorie Nummer")},
+      {"category_2", f("Kategorie Nummer 2")},
+      {"minimum_bid", f("Startpreis")},
+      {"qm_fsk18_artikel", coded(a, fsk18_codes())},
+      {"qm_preis_vorschlag", coded(a, price_offer_codes())},
+      {"qm_preis_vorschlag_minimum", f("Preisvorschlag-Minimum")},
+      {"qm_minimum_preis", f("Mindestpreis")},
+      {"qm_minimum_preis_zeigen", coded(a, minimum_show_codes())},
+      {"qm_versandart_1", f("Versand_1")},
+      {"qm_versandkosten_1", f("Versandpreis_1")},
+      {"qm_versandart_2", f("Versand_2")},
+      {"qm_versandkosten_2", f("Versandpreis_2")},
+      {"qm_versandart_3", f("Versand_3")},
+      {"qm_versandkosten_3", f("Versandpreis_3")},
+      {"auction_type", coded(a, listing_type_codes())},
+      {"duration", f("Auktionsdauer")},
+      {"location", f("location")},
+      {"location_zip", f("location_zip")},
+      {"country", f("country")},
+      {"shipping", f("shipping")},
+      {"payment", payment_text(a, names)},
+      {"international", coded(a, international_codes())},
+      {"ends", send.end_text},
+      {"qm_wiedereinstellen", coded(a, relisting_codes())},
+      {"current_bid", "0", false},
+      {"closed", "0", false},
+      {"photo_uploaded", photo_flag(a)},
+      {"quantity", f("Anzahl")},
+      {"suspended", "0", false},
+      {"fett", coded(a, bold_codes())},
+      {"marker", coded(a, marker_codes())},
+      {"topkat", coded(a, top_category_codes())},
+      {"zustand", coded(a, condition_codes())},
+      {"buynow", f("Sofortkauf")},
+      {"buy_now_show", coded(a, buy_now_codes())},
+      {"pict_url2", send.picture_names[1]},
+      {"pict_url3", send.picture_names[2]},
+  };
+}
+
+std::string auction_insert(const db::Connection& quoting, const std::vector<ColumnValue>& row) {
+  std::string columns;
+  std::string values;
+  for (const auto& c : row) {
+    if (!columns.empty()) {
+      columns += ", ";
+      values += ',';
+    }
+    columns += c.column;
+    values += c.quoted ? quoting.quoted(c.value) : c.value;
+  }
+  return "insert into auctions (" + columns + ") values(" + values + ")";
+}
+
+std::string auction_insert(const db::Connection& quoting, const store::Record& article,
+                           const SendValues& send, const catalogue::PaymentNames& names) {
+  return auction_insert(quoting, auction_row(article, send, names));
+}
+
+}  // namespace tellvaro::upload

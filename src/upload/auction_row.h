@@ -1,0 +1,60 @@
+#pragma once
+
+// The row a sent article becomes in `auctions`: its 48 values and the insert statement.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/reference.h"
+#include "store/field.h"
+
+namespace tellvaro::db {
+class Connection;
+}
+
+namespace tellvaro::upload {
+
+// What one send adds to the article's own fields.
+struct SendValues {
+  std::string auction_number;
+  std::string start_text;  // "2006.12.04 9:05:09"
+  std::string end_text;    // "2006.12.11 09:05:09"
+  std::string seller_id;
+  std::array<std::string, 3> picture_names;  // empty for a picture not sent in this send
+};
+
+// A field of the record read as text (null as the empty text).
+std::string field_text(const store::Record& article, std::string_view field);
+
+// "1" when any of `Bild1` to `Bild3` names a file (whether it exists or not), else "0".
+std::string photo_flag(const store::Record& article);
+
+// Each ticked payment's name followed by a blank and a line feed, in slot order. The line feed
+// is real: quoting turns it into the statement's backslash-n.
+std::string payment_text(const store::Record& article, const catalogue::PaymentNames& names);
+
+// "41.jpg", "41_2.jpg", "41_3.jpg" for slots 1 to 3.
+std::string picture_name(std::string_view auction_number, int slot);
+
+// `Beschreibung` with every apostrophe turned into "´".
+std::string listing_description(const store::Record& article);
+
+struct ColumnValue {
+  std::string_view column;
+  std::string value;
+  bool quoted = true;  // false only for the three fixed zeros
+};
+
+// The 48 values in column order.
+std::vector<ColumnValue> auction_row(const store::Record& article, const SendValues& send,
+                                     const catalogue::PaymentNames& names);
+
+// "insert into auctions (...) values(...)" with every value quoted by `quoting` (which need not
+// be connected).
+std::string auction_insert(const db::Connection& quoting, const std::vector<ColumnValue>& row);
+std::string auction_insert(const db::Connection& quoting, const store::Record& article,
+                           const SendValues& send, const catalogue::PaymentNames& names);
+
+}  // namespace tellvaro::upload

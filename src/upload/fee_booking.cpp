@@ -1,0 +1,104 @@
+#include "upload/fee_booking.h"
+
+#include <system_error>
+
+#include "db/connection.h"
+#include "text/number.h"
+
+namespace tellvaro::upload {
+namespace {
+
+using catalogue::Feature;
+
+struct ItemText {
+  Feature feature;
+  std::string_view description;
+  std::string_view protocol;  // after the amount
+};
+
+// Two protocol texts end with a blank; the mail and the screen show them so.
+constexpr ItemText kItems[] = {
+    {Feature::Fettschrift, "Hervorhebung: Fettschrift", " Euro: Hervorhebung: Fettschrift"},
+    {Feature::Textmarker, "Hervorhebung: Textmarker", " Euro: Hervorhebung: Textmarker"},
+    {Feature::TopKategorie, "Hervorhebung: Top-Kategorie", " Euro: Hervorhebung: Top-Kategorie"},
+    {Feature::UploadBild2, "Upload 2. Bild", " Euro: Upload 2. Bild"},
+    {Feature::UploadBild3, "Upload 3. Bild", " Euro: Upload 3. Bild"},
+    {Feature::Untertitel, "Untertitel", " Euro: Untertitel "},
+    {Feature::Mindestpreis, "Mindestpreis", " Euro: Mindestpreis "},
+};
+
+bool is_true(const store::Record& article, std::string_view field) {
+  auto flag = article[store::field_at(field)].as_flag();
+  return flag && *flag;
+}
+
+bool used(Feature f, const store::Record& a, const std::filesystem::path& folder) {
+  switch (f) {
+    case Feature::Fettschrift:
+      return is_true(a, "Fettschrift");
+    case Feature::Textmarker:
+      return is_true(a, "Textmarker");
+    case Feature::TopKategorie:
+      return is_true(a, "Top-Kategorie");
+    case Feature::UploadBild2:
+      return picture_file_exists(folder, field_text(a, "Bild2"));
+    case Feature::UploadBild3:
+      return picture_file_exists(folder, field_text(a, "Bild3"));
+    case Feature::Untertitel:
+      return !field_text(a, "Untertitel").empty();
+    case Feature::Mindestpreis: {
+      auto minimum = a[store::field_at("Mindestpreis")].as_amount();
+      return minimum && *minimum > 0;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool picture_file_exists(const std::filesystem::path& folder, std::string_view name) {
+  if (name.empty()) return false;
+  std::error_code ec;
+  return std::filesystem::is_regular_file(folder / std::filesystem::path(name), ec);
+}
+
+std::vector<std::string> FeeBooking::statements() const {
+  std::vector<std::string> out;
+  for (const auto& item : items) out.push_back(item.statement);
+  return out;
+}
+
+std::vector<std::string> FeeBooking::protocol_lines() const {
+  std::vector<std::string> out = head;
+  for (const auto& item : items) out.push_back(item.protocol_line);
+  return out;
+}
+
+FeeBooking book_fees(const db::Connection& quoting, const store::Record& article,
+                     const SendValues& send, const catalogue::FeatureFees& fees,
+                     const std::filesystem::path& picture_folder) {
+  FeeBooking booking;
+  const double total = article[store::field_at("Gebühr")].as_amount().value_or(0);
+  booking.head.push_back(text::format_money(total) + " Euro: Gesamt Uploadkosten");
+  booking.head.push_back(std::string(62, '-'));
+
+  const std::string common =
+      quoting.quoted("") + "," + quoting.quoted("") + "," + quoting.quoted(send.start_text) + "," +
+      quoting.quoted(send.seller_id) + "," + quoting.quoted(send.auction_number) + "," +
+      quoting.quoted(field_text(article, "Artikelname")) + ",";
+  for (const auto& item : kItems) {
+    const double fee = fees[item.feature];
+    if (!(fee > 0) || !used(item.feature, article, picture_folder)) continue;
+    FeeItem booked{item.feature, fee, item.description, {}, {}};
+    booked.statement =
+        "insert into accountpos (id, re_nr, date, user_id, auction_id, auction_title, "
+        "description, value, closed) values(" +
+        common + quoting.quoted(item.description) + "," + quoting.quoted(text::format_number(fee)) +
+        "," + quoting.quoted("0") + ")";
+    booked.protocol_line = text::format_money(fee) + std::string(item.protocol);
+    booking.items.push_back(std::move(booked));
+  }
+  return booking;
+}
+
+}  // namespace tellvaro::upload

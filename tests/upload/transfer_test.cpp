@@ -1,0 +1,241 @@
+#include "upload/transfer.h"
+
+#include <gtest/gtest.h>
+
+#include "app/scripted_dialogs.h"
+#include "article_fixture.h"
+#include "store/table.h"
+#include "upload/auction_row.h"
+
+namespace tellvaro::upload {
+namespace {
+
+using namespace fixture;
+using store::Value;
+
+TEST(CompletenessCheck, TheFirstFailingCheckDecides) {
+  struct Case {
+    const char* name;
+    Fields change;
+    std::optional<std::string_view> message;
+    EditorPage page;
+  };
+  const Case cases[] = {
+      {"complete", {}, std::nullopt, EditorPage::Artikel},
+      {"no name and no category",
+       {{"Artikelname", Value()}, {"Kategorie Nummer", t("")}},
+       "Bitte Artikelnamen eingeben.",
+       EditorPage::Artikel},
+      {"no category",
+       {{"Kategorie Nummer", Value()}},
+       "Bitte eine Kategorie Nummer auswählen.",
+       EditorPage::Kategorie},
+      {"no duration",
+       {{"Auktionsdauer", t("")}},
+       "Bitte die Auktionsdauer angeben.",
+       EditorPage::Artikel},
+      {"no postcode",
+       {{"location_zip", Value()}},
+       "Bitte zu Artikelstandort die PLZ angeben.",
+       EditorPage::Artikel},
+      {"no town",
+       {{"location", Value()}},
+       "Bitte zu Artikelstandort den Ort angeben.",
+       EditorPage::Artikel},
+      {"no start price",
+       {{"Startpreis", Value()}},
+       "Bitte den Startpreis angeben.",
+       EditorPage::Artikel},
+      {"start price 0 is a price", {{"Startpreis", amount(0)}}, std::nullopt, EditorPage::Artikel},
+      {"payments all false or null",
+       {{"p1", flag(false)}, {"p2", flag(false)}},
+       "Bitte die Bezahlart auswählen.",
+       EditorPage::Bezahlung},
+      {"no payment and no description: only the payment",
+       {{"p1", Value()}, {"Beschreibung", Value()}},
+       "Bitte die Bezahlart auswählen.",
+       EditorPage::Bezahlung},
+      {"only p15", {{"p1", Value()}, {"p15", flag(true)}}, std::nullopt, EditorPage::Artikel},
+      {"no description",
+       {{"Beschreibung", t("")}},
+       "Bitte die Artikel-Beschreibung eigeben.",
+       EditorPage::Beschreibung},
+      {"unchecked fields may be empty",
+       {{"Kategorie 2", Value()}, {"Zustand", Value()}, {"Anzahl", Value()}},
+       std::nullopt,
+       EditorPage::Artikel},
+  };
+  for (const auto& c : cases) {
+    store::Record a = complete_article();
+    for (const auto& [name, value] : c.change) a[store::field_at(name)] = value;
+    auto gap = find_gap(a);
+    if (!c.message) {
+      EXPECT_FALSE(gap) << c.name;
+      continue;
+    }
+    ASSERT_TRUE(gap) << c.name;
+    EXPECT_EQ(gap->message, *c.message) << c.name;
+    EXPECT_EQ(gap->page, c.page) << c.name;
+  }
+}
+
+TEST(UploadCopy, CopiesTheListedFieldsAndLeavesTheRestNull) {
+  store::Record a = reference_article();
+  for (auto name : {"Artikelgruppe", "Artikelnummer", "Kategorie1", "Bild4", "Bild12", "duration",
+                    "payment", "Info_1", "Info_2", "Mitglied", "Erstellt", "Editiert"}) {
+    a[store::field_at(name)] = t("x");
+  }
+  a[store::field_at("Sofortkauf")] = Value();  // null stays null
+  const store::Record copy = upload_copy(a);
+  std::size_t copied = 0;
+  for (std::size_t i = 0; i < store::kFieldCount; ++i) {
+    const auto name = store::article_fields()[i].name;
+    const bool listed =
+        std::find(copied_fields().begin(), copied_fields().end(), name) != copied_fields().end();
+    if (listed) {
+      ++copied;
+      EXPECT_EQ(copy[i], a[i]) << name;
+    } else {
+      EXPECT_TRUE(copy[i].is_null()) << name;
+    }
+  }
+  EXPECT_EQ(copied, 57u);  // every listed name is a field, none twice
+}
+
+struct Tables {
+  store::Table articles, uploads;
+  tellvaro::test::ScriptedDialogs dialogs;
+  std::vector<std::string> protocol;
+  ProtocolSink sink = [this](const std::string& line) { protocol.push_back(line); };
+
+  void add(const store::Record& r) {
+    articles.append();
+    articles.set_values(r);
+    articles.post();
+  }
+};
+
+TEST(TransferOne, MessagesPagesAndTheCopy) {
+  Tables tb;
+  tb.add(complete_article("Erster"));
+  store::Record second = complete_article("Zweiter");
+  second[store::field_at("Beschreibung")] = Value();
+  tb.add(second);
+
+  tb.articles.first();
+  auto done = transfer_current(tb.articles, tb.uploads, tb.dialogs);
+  EXPECT_TRUE(done.copied);
+  EXPECT_FALSE(done.page);
+  EXPECT_EQ(tb.dialogs.shown.back(), "Erster wurde in die Upload-Tabelle übertragen.");
+  EXPECT_EQ(tb.articles.position(), 0u);
+
+  // The same article again: one more equal record.
+  transfer_current(tb.articles, tb.uploads, tb.dialogs);
+  ASSERT_EQ(tb.uploads.count(), 2u);
+  EXPECT_EQ(tb.uploads.row(0), tb.uploads.row(1));
+  EXPECT_EQ(tb.uploads.row(0), upload_copy(complete_article("Erster")));
+
+  tb.articles.next();
+  auto refused = transfer_current(tb.articles, tb.uploads, tb.dialogs);
+  EXPECT_FALSE(refused.copied);
+  EXPECT_EQ(refused.page, EditorPage::Beschreibung);
+  EXPECT_EQ(tb.dialogs.shown.back(), "Bitte die Artikel-Beschreibung eigeben.");
+  EXPECT_EQ(tb.uploads.count(), 2u);
+  EXPECT_EQ(tb.articles.count(), 2u);
+}
+
+TEST(TransferOne, AnEmptyArticleTableAsksForTheName) {
+  Tables tb;
+  auto r = transfer_current(tb.articles, tb.uploads, tb.dialogs);
+  EXPECT_EQ(r.page, EditorPage::Artikel);
+  EXPECT_EQ(tb.dialogs.shown, std::vector<std::string>{"Bitte Artikelnamen eingeben."});
+  EXPECT_EQ(tb.uploads.count(), 0u);
+}
+
+TEST(TransferOne, AnUnpostedEditIsWhatIsChecked) {
+  Tables tb;
+  tb.add(complete_article("Alt"));
+  tb.articles.set("Artikelname", t("Neu im Editor"));
+  EXPECT_TRUE(transfer_current(tb.articles, tb.uploads, tb.dialogs).copied);
+  EXPECT_EQ(tb.uploads.text("Artikelname"), "Neu im Editor");
+}
+
+TEST(TransferAll, QuestionProtocolSummaryAndCopies) {
+  const std::string one = " Artikel erfolgreich in die Upload-Tabelle übertragen.";
+  struct Case {
+    const char* name;
+    std::vector<bool> complete;
+    ports::Answer answer;
+    std::size_t copies;
+    std::vector<std::string> protocol;
+    std::vector<std::string> shown;
+  };
+  const Case cases[] = {
+      {"5 articles, 2 incomplete",
+       {true, false, true, false, true},
+       ports::Answer::Yes,
+       3,
+       {"Artikel:A1 ist unvolständig !!!", "Artikel:A3 ist unvolständig !!!"},
+       {"Sollen 5 Artikel in die Upload-Tabelle übertragen werden ?",
+        "3" + one +
+            "\r\n\r\n2 Artikel sind unvollständig und wurden nicht in die Upload-Tabelle "
+            "übertragen.\r\n\r\nEine Liste der unvollständigen Artikel finden Sie im "
+            "Upload-Protokoll."}},
+      {"all complete",
+       {true, true},
+       ports::Answer::Yes,
+       2,
+       {},
+       {"Sollen 2 Artikel in die Upload-Tabelle übertragen werden ?", "2" + one}},
+      {"empty table",
+       {},
+       ports::Answer::Yes,
+       0,
+       {},
+       {"Sollen 0 Artikel in die Upload-Tabelle übertragen werden ?", "0" + one}},
+      {"answered No",
+       {true, false},
+       ports::Answer::No,
+       0,
+       {},
+       {"Sollen 2 Artikel in die Upload-Tabelle übertragen werden ?"}},
+  };
+  for (const auto& c : cases) {
+    Tables tb;
+    tb.protocol.push_back("älter");
+    for (std::size_t i = 0; i < c.complete.size(); ++i) {
+      store::Record a = complete_article("A" + std::to_string(i));
+      if (!c.complete[i]) a[store::field_at("location")] = Value();
+      tb.add(a);
+    }
+    tb.dialogs.answers.push_back(c.answer);
+    auto run = transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);
+    EXPECT_EQ(run.asked_yes, c.answer == ports::Answer::Yes) << c.name;
+    EXPECT_EQ(tb.dialogs.shown, c.shown) << c.name;
+    std::vector<std::string> protocol{"älter"};
+    protocol.insert(protocol.end(), c.protocol.begin(), c.protocol.end());
+    EXPECT_EQ(tb.protocol, protocol) << c.name;
+    ASSERT_EQ(tb.uploads.count(), c.copies) << c.name;
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < c.complete.size() && c.copies; ++i) {
+      if (!c.complete[i]) continue;
+      EXPECT_EQ(tb.uploads.row(k++)[store::field_at("Artikelname")], t("A" + std::to_string(i)))
+          << c.name;
+    }
+    EXPECT_EQ(tb.articles.count(), c.complete.size()) << c.name;
+  }
+}
+
+TEST(TransferAll, OnlyTheArticlesTheFilterShows) {
+  Tables tb;
+  for (auto name : {"Reifen vorn", "Felge", "Reifen hinten"}) tb.add(complete_article(name));
+  tb.articles.set_filter(store::Table::like_expression("Artikelname", "Reifen"));
+  tb.articles.set_filtered(true);
+  tb.dialogs.answers.push_back(ports::Answer::Yes);
+  transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);
+  EXPECT_EQ(tb.dialogs.shown.front(), "Sollen 2 Artikel in die Upload-Tabelle übertragen werden ?");
+  ASSERT_EQ(tb.uploads.count(), 2u);
+}
+
+}  // namespace
+}  // namespace tellvaro::upload

@@ -1,0 +1,124 @@
+// The auction row and the fee rows against the real MariaDB: what is stored is what was typed.
+
+#include <gtest/gtest.h>
+
+#include "article_fixture.h"
+#include "db/connection.h"
+#include "store/temp_dir.h"
+#include "support/auction_house.h"
+#include "upload/auction_row.h"
+#include "upload/fee_booking.h"
+
+namespace tellvaro::upload {
+namespace {
+
+using namespace fixture;
+
+class UploadDbTest : public tellvaro::test::AuctionHouseTest {
+ protected:
+  void SetUp() override {
+    AuctionHouseTest::SetUp();
+    db.set_params({tellvaro::test::host(), 3306, tellvaro::test::kAppUser,
+                   tellvaro::test::sql_password(), tellvaro::test::kAuctionDatabase, true});
+    ASSERT_TRUE(db.connect()) << db.last_error();
+    ASSERT_TRUE(db.select_database(tellvaro::test::kAuctionDatabase));
+  }
+  db::Connection db;
+};
+
+std::string cell(const std::vector<tellvaro::test::Row>& rows, std::size_t r, std::size_t c) {
+  if (r >= rows.size() || c >= rows[r].size() || !rows[r][c]) return "<NULL>";
+  return *rows[r][c];
+}
+
+TEST_F(UploadDbTest, HostileTextsAreStoredExactlyAsTyped) {
+  const std::string title = "O'Neill \\ ' or '1'='1 Äöü €";
+  std::string description = "Er sagt: 'Top' \\n \\' \"x\" ä€\n";
+  description += std::string(1, '\0') + "nach NUL ";
+  while (description.size() < 10 * 1024) description += "Zeile mit Ümlaut und ' \\ € ";
+  std::string described = description;
+  for (std::size_t p; (p = described.find('\'')) != std::string::npos;) {
+    described.replace(p, 1, "\u00b4");
+  }
+
+  catalogue::PaymentNames names;
+  names.name[0] = "Überweisung";
+  names.name[1] = "Bar's \\ Zahlung";
+  store::Record a = article({{"Artikelname", t(title)},
+                             {"Untertitel", t("Unter'titel\\")},
+                             {"Beschreibung", t(description)},
+                             {"location", t("Köln' or '1'='1")},
+                             {"location_zip", t("5'0\\")},
+                             {"country", t("Österreich")},
+                             {"Versand_1", t("DHL 'Päckchen' \\")},
+                             {"Versandpreis_1", amount(4.5)},
+                             {"Startpreis", amount(12.50)},
+                             {"Kategorie Nummer", t("1111")},
+                             {"Auktionsdauer", t("7")},
+                             {"Zustand", t("Neu")},
+                             {"Fettschrift", flag(true)},
+                             {"p1", flag(true)},
+                             {"p2", flag(true)}});
+  const SendValues send{"1000", "2006.12.04 9:05:09", "2006.12.11 09:05:09", "42", {}};
+  const catalogue::FeatureFees fees{{0.5, 0, 0, 0, 0, 0.35, 0}};
+  store::testing::TempDir pictures;
+
+  const auto mark = tellvaro::test::general_log_mark();
+  auto booking = book_fees(db, a, send, fees, pictures.folder());
+  ASSERT_EQ(booking.items.size(), 2u);
+  for (const auto& s : booking.statements()) EXPECT_TRUE(db.exec(s)) << db.last_error();
+  ASSERT_TRUE(db.exec(auction_insert(db, a, send, names))) << db.last_error();
+
+  auto row = tellvaro::test::admin_query(
+      "select title, qm_untertitel, description, location, location_zip, country, "
+      "qm_versandart_1, qm_versandkosten_1, minimum_bid, payment, starts, ends, zustand, fett, "
+      "current_bid, closed, suspended, photo_uploaded, user, buynow "
+      "from auctions where id=1000");
+  ASSERT_EQ(row.size(), 1u);
+  const std::vector<std::string> expected = {title,
+                                             "Unter'titel\\",
+                                             described,
+                                             "Köln' or '1'='1",
+                                             "5'0\\",
+                                             "Österreich",
+                                             "DHL 'Päckchen' \\",
+                                             "4.50",
+                                             "12.50",
+                                             "Überweisung \nBar's \\ Zahlung \n",
+                                             "2006-12-04 09:05:09",
+                                             "2006-12-11 09:05:09",
+                                             "7",
+                                             "1",
+                                             "0.00",
+                                             "0",
+                                             "0",
+                                             "0",
+                                             "42",
+                                             "0.00"};
+  for (std::size_t c = 0; c < expected.size(); ++c) {
+    EXPECT_EQ(cell(row, 0, c), expected[c]) << "column " << c;
+  }
+
+  auto fee_rows = tellvaro::test::admin_query(
+      "select re_nr, date, user_id, auction_id, auction_title, description, value, closed "
+      "from accountpos order by id");
+  ASSERT_EQ(fee_rows.size(), 2u);
+  const std::vector<std::vector<std::string>> expected_fees = {
+      {"", "2006-12-04 09:05:09", "42", "1000", title, "Hervorhebung: Fettschrift", "0.50", "0"},
+      {"", "2006-12-04 09:05:09", "42", "1000", title, "Untertitel", "0.35", "0"}};
+  for (std::size_t r = 0; r < 2; ++r) {
+    for (std::size_t c = 0; c < expected_fees[r].size(); ++c) {
+      EXPECT_EQ(cell(fee_rows, r, c), expected_fees[r][c]) << "fee row " << r << " column " << c;
+    }
+  }
+
+  // One insert per row reached the server, and nothing else.
+  auto queries = tellvaro::test::queries_since(mark);
+  ASSERT_EQ(queries.size(), 3u);
+  EXPECT_EQ(queries[0].rfind("insert into accountpos ", 0), 0u);
+  EXPECT_EQ(queries[1].rfind("insert into accountpos ", 0), 0u);
+  EXPECT_EQ(queries[2].rfind("insert into auctions ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace tellvaro::upload
