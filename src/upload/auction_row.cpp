@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "upload/codes.h"
+#include "upload/fee_booking.h"
 
 namespace tellvaro::upload {
 namespace {
@@ -58,7 +59,7 @@ std::string listing_description(const store::Record& article) {
   return out;
 }
 
-std::vector<ColumnValue> auction_row(const store::Record& a, const SendValues& send,
+std::vector<ColumnValue> auction_row(const store::Record& a, const ArticleContext& send,
                                      const catalogue::PaymentNames& names) {
   auto f = [&](std::string_view field) { return field_text(a, field); };
   return {
@@ -128,8 +129,20 @@ std::string auction_insert(const db::Connection& quoting, const std::vector<Colu
 }
 
 std::string auction_insert(const db::Connection& quoting, const store::Record& article,
-                           const SendValues& send, const catalogue::PaymentNames& names) {
+                           const ArticleContext& send, const catalogue::PaymentNames& names) {
   return auction_insert(quoting, auction_row(article, send, names));
+}
+
+}  // namespace tellvaro::upload
+
+namespace tellvaro::upload {
+
+std::string AuctionHouseRows::auction_row(const store::Record& article, const ArticleContext& c) {
+  return auction_insert(quoting_, article, c, payments_);
+}
+
+FeeRows AuctionHouseRows::fee_rows(const store::Record& article, const ArticleContext& c) {
+  return book_fees(quoting_, article, c, fees_);
 }
 
 }  // namespace tellvaro::upload

@@ -2,28 +2,19 @@
 
 // The row a sent article becomes in `auctions`: its 48 values and the insert statement.
 
-#include <array>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/reference.h"
 #include "store/field.h"
+#include "upload/listing_rows.h"
 
 namespace tellvaro::db {
 class Connection;
 }
 
 namespace tellvaro::upload {
-
-// What one send adds to the article's own fields.
-struct SendValues {
-  std::string auction_number;
-  std::string start_text;  // "2006.12.04 9:05:09"
-  std::string end_text;    // "2006.12.11 09:05:09"
-  std::string seller_id;
-  std::array<std::string, 3> picture_names;  // empty for a picture not sent in this send
-};
 
 // A field of the record read as text (null as the empty text).
 std::string field_text(const store::Record& article, std::string_view field);
@@ -48,13 +39,13 @@ struct ColumnValue {
 };
 
 // The 48 values in column order.
-std::vector<ColumnValue> auction_row(const store::Record& article, const SendValues& send,
+std::vector<ColumnValue> auction_row(const store::Record& article, const ArticleContext& send,
                                      const catalogue::PaymentNames& names);
 
 // "insert into auctions (...) values(...)" with every value quoted by `quoting` (which need not
 // be connected).
 std::string auction_insert(const db::Connection& quoting, const std::vector<ColumnValue>& row);
 std::string auction_insert(const db::Connection& quoting, const store::Record& article,
-                           const SendValues& send, const catalogue::PaymentNames& names);
+                           const ArticleContext& send, const catalogue::PaymentNames& names);
 
 }  // namespace tellvaro::upload

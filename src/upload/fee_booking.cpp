@@ -4,6 +4,7 @@
 
 #include "db/connection.h"
 #include "text/number.h"
+#include "upload/auction_row.h"
 
 namespace tellvaro::upload {
 namespace {
@@ -62,25 +63,13 @@ bool picture_file_exists(const std::filesystem::path& folder, std::string_view n
   return std::filesystem::is_regular_file(folder / std::filesystem::path(name), ec);
 }
 
-std::vector<std::string> FeeBooking::statements() const {
-  std::vector<std::string> out;
-  for (const auto& item : items) out.push_back(item.statement);
-  return out;
-}
-
-std::vector<std::string> FeeBooking::protocol_lines() const {
-  std::vector<std::string> out = head;
-  for (const auto& item : items) out.push_back(item.protocol_line);
-  return out;
-}
-
-FeeBooking book_fees(const db::Connection& quoting, const store::Record& article,
-                     const SendValues& send, const catalogue::FeatureFees& fees,
-                     const std::filesystem::path& picture_folder) {
-  FeeBooking booking;
+FeeRows book_fees(const db::Connection& quoting, const store::Record& article,
+                  const ArticleContext& send, const catalogue::FeatureFees& fees) {
+  const std::filesystem::path picture_folder(send.picture_folder);
+  FeeRows booking;
   const double total = article[store::field_at("Gebühr")].as_amount().value_or(0);
-  booking.head.push_back(text::format_money(total) + " Euro: Gesamt Uploadkosten");
-  booking.head.push_back(std::string(62, '-'));
+  booking.head_lines.push_back(text::format_money(total) + " Euro: Gesamt Uploadkosten");
+  booking.head_lines.push_back(std::string(62, '-'));
 
   const std::string common =
       quoting.quoted("") + "," + quoting.quoted("") + "," + quoting.quoted(send.start_text) + "," +
@@ -89,14 +78,14 @@ FeeBooking book_fees(const db::Connection& quoting, const store::Record& article
   for (const auto& item : kItems) {
     const double fee = fees[item.feature];
     if (!(fee > 0) || !used(item.feature, article, picture_folder)) continue;
-    FeeItem booked{item.feature, fee, item.description, {}, {}};
+    BookedFee booked;
     booked.statement =
         "insert into accountpos (id, re_nr, date, user_id, auction_id, auction_title, "
         "description, value, closed) values(" +
         common + quoting.quoted(item.description) + "," + quoting.quoted(text::format_number(fee)) +
         "," + quoting.quoted("0") + ")";
-    booked.protocol_line = text::format_money(fee) + std::string(item.protocol);
-    booking.items.push_back(std::move(booked));
+    booked.line = text::format_money(fee) + std::string(item.protocol);
+    booking.fees.push_back(std::move(booked));
   }
   return booking;
 }

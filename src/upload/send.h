@@ -13,6 +13,7 @@
 #include "net/net.h"
 #include "session/session.h"
 #include "store/field.h"
+#include "upload/listing_rows.h"
 
 namespace tellvaro::db {
 class Connection;
@@ -26,33 +27,6 @@ class Pump;
 }  // namespace tellvaro::ports
 
 namespace tellvaro::upload {
-
-// The per-article values the row statements are made from.
-struct ArticleContext {
-  std::string auction_number;
-  std::string start_text, end_text;
-  std::string seller_id;
-  std::string picture_folder;                // ends with a separator
-  std::array<std::string, 3> picture_names;  // "41.jpg", "41_2.jpg", "41_3.jpg" or empty
-};
-
-// The fee booking of one article: the protocol lines and, per booked item, its statement.
-struct BookedFee {
-  std::string statement;
-  std::string line;
-};
-struct FeeRows {
-  std::vector<std::string> head_lines;  // the total line and the rule
-  std::vector<BookedFee> fees;
-};
-
-// The statements of one article's rows.
-class ListingRows {
- public:
-  virtual ~ListingRows() = default;
-  virtual FeeRows fee_rows(const store::Record& article, const ArticleContext& c) = 0;
-  virtual std::string auction_row(const store::Record& article, const ArticleContext& c) = 0;
-};
 
 // Where the send writes its lines (the protocol view follows them).
 class ProtocolSink {

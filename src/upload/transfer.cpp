@@ -153,7 +153,7 @@ OneTransfer transfer_current(store::Table& articles, store::Table& uploads,
 }
 
 AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
-                         const ProtocolSink& protocol) {
+                         const AddLine& protocol) {
   AllTransfer result;
   const std::size_t count = articles.count();
   if (dialogs.ask_yes_no(transfer_question(count)) != ports::Answer::Yes) return result;

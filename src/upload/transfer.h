@@ -43,7 +43,7 @@ std::string incomplete_line(std::string_view name);
 // The closing message of the all-articles run, CR LF line breaks included.
 std::string transfer_summary(std::size_t transferred, std::size_t incomplete);
 
-using ProtocolSink = std::function<void(const std::string& line)>;
+using AddLine = std::function<void(const std::string& line)>;
 
 // One article: checks the current record of `articles`. Incomplete: shows the gap's message and
 // returns the page to bring forward. Complete: appends the copy to `uploads` and confirms.
@@ -63,6 +63,6 @@ struct AllTransfer {
   std::size_t incomplete = 0;
 };
 AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
-                         const ProtocolSink& protocol);
+                         const AddLine& protocol);
 
 }  // namespace tellvaro::upload

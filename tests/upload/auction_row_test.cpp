@@ -21,8 +21,8 @@ catalogue::PaymentNames payments() {
   return n;
 }
 
-SendValues send41() {
-  return {"41", "2006.12.04 9:05:09", "2006.12.14 09:05:09", "42", {"41.jpg", "", ""}};
+ArticleContext send41() {
+  return {"41", "2006.12.04 9:05:09", "2006.12.14 09:05:09", "42", "", {"41.jpg", "", ""}};
 }
 
 std::string value_of(const std::vector<ColumnValue>& row, std::string_view column) {
@@ -66,7 +66,7 @@ TEST(PhotoFlagAndPictureNames, FromTheFieldsNotTheFiles) {
   EXPECT_EQ(picture_name("41", 3), "41_3.jpg");
 
   // A picture named but not sent: the flag is set, the names stay empty.
-  SendValues send = send41();
+  ArticleContext send = send41();
   send.picture_names = {};
   auto row = auction_row(article({{"Bild1", t("weg.jpg")}}), send, payments());
   EXPECT_EQ(value_of(row, "photo_uploaded"), "1");

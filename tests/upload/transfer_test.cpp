@@ -106,7 +106,7 @@ struct Tables {
   store::Table articles, uploads;
   tellvaro::test::ScriptedDialogs dialogs;
   std::vector<std::string> protocol;
-  ProtocolSink sink = [this](const std::string& line) { protocol.push_back(line); };
+  AddLine sink = [this](const std::string& line) { protocol.push_back(line); };
 
   void add(const store::Record& r) {
     articles.append();

@@ -6,8 +6,7 @@
 #include "db/connection.h"
 #include "store/temp_dir.h"
 #include "support/auction_house.h"
-#include "upload/auction_row.h"
-#include "upload/fee_booking.h"
+#include "upload/listing_rows.h"
 
 namespace tellvaro::upload {
 namespace {
@@ -59,15 +58,17 @@ TEST_F(UploadDbTest, HostileTextsAreStoredExactlyAsTyped) {
                              {"Fettschrift", flag(true)},
                              {"p1", flag(true)},
                              {"p2", flag(true)}});
-  const SendValues send{"1000", "2006.12.04 9:05:09", "2006.12.11 09:05:09", "42", {}};
   const catalogue::FeatureFees fees{{0.5, 0, 0, 0, 0, 0.35, 0}};
   store::testing::TempDir pictures;
+  const ArticleContext send{"1000", "2006.12.04 9:05:09", "2006.12.11 09:05:09",
+                            "42",   pictures.folder(),    {}};
+  AuctionHouseRows rows(db, fees, names);
 
   const auto mark = tellvaro::test::general_log_mark();
-  auto booking = book_fees(db, a, send, fees, pictures.folder());
-  ASSERT_EQ(booking.items.size(), 2u);
-  for (const auto& s : booking.statements()) EXPECT_TRUE(db.exec(s)) << db.last_error();
-  ASSERT_TRUE(db.exec(auction_insert(db, a, send, names))) << db.last_error();
+  auto booking = rows.fee_rows(a, send);
+  ASSERT_EQ(booking.fees.size(), 2u);
+  for (const auto& f : booking.fees) EXPECT_TRUE(db.exec(f.statement)) << db.last_error();
+  ASSERT_TRUE(db.exec(rows.auction_row(a, send))) << db.last_error();
 
   auto row = tellvaro::test::admin_query(
       "select title, qm_untertitel, description, location, location_zip, country, "
