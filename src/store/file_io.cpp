@@ -116,6 +116,30 @@ void replace_file(const std::string& path, const std::function<void(FileWriter&)
   }
 }
 
+std::string read_whole_file(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    throw Error("Die Datei '" + path + "' konnte nicht geöffnet werden: " + reason(errno) + ".");
+  }
+  std::string bytes;
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(std::size_t(st.st_size));
+  char buf[65536];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      const int err = errno;
+      ::close(fd);
+      throw Error("Die Datei '" + path + "' konnte nicht gelesen werden: " + reason(err) + ".");
+    }
+    bytes.append(buf, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return bytes;
+}
+
 bool create_new_file(const std::string& path, std::string_view bytes) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {

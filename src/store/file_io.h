@@ -22,6 +22,9 @@ class FileWriter {
   int fd_;
 };
 
+// The whole file; throws tellvaro::Error naming `path` when it cannot be opened or read.
+std::string read_whole_file(const std::string& path);
+
 // Writes the file through a temporary file beside it (flushed to disk, then renamed over the
 // old one). On any failure the temporary file is removed, the old file is untouched, and a
 // tellvaro::Error naming `path` is thrown.

@@ -1,0 +1,168 @@
+#include "media/pictures.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "media/shrink.h"
+#include "ports/dialogs.h"
+#include "store/file_io.h"
+#include "store/table.h"
+#include "text/error.h"
+
+namespace tellvaro::media {
+namespace {
+
+bool regular_file(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void check_slot(int slot) {
+  if (slot < 1 || slot > kSlotCount)
+    throw Error("Bild " + std::to_string(slot) + " gibt es nicht.");
+}
+
+void remove_file(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) {
+    throw Error("Die Datei '" + path +
+                "' konnte nicht gelöscht werden: " + store::detail::reason(errno) + ".");
+  }
+}
+
+void write_file(const std::string& path, std::string_view bytes) {
+  store::detail::replace_file(path, [&](store::detail::FileWriter& w) { w.write(bytes); });
+}
+
+std::string file_text(const std::string& name, const Error& e) {
+  return "Die Datei '" + name + "' kann nicht verwendet werden:\n" + e.what();
+}
+
+}  // namespace
+
+std::optional<std::string> picture_path(std::string_view folder, std::string_view name) {
+  if (name.empty() || name == "." || name == ".." ||
+      name.find_first_of("/\\") != std::string_view::npos ||
+      name.find('\0') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  std::string path(folder);
+  if (!path.empty() && path.back() != '/') path += '/';
+  return path + std::string(name);
+}
+
+bool picture_exists(std::string_view folder, std::string_view name) {
+  const auto path = picture_path(folder, name);
+  return path && regular_file(*path);
+}
+
+std::optional<std::string> slot_picture(const store::Table& table, std::string_view folder,
+                                        int slot) {
+  check_slot(slot);
+  const auto path = picture_path(folder, table.text(slot_field(slot)));
+  if (path && regular_file(*path)) return path;
+  return std::nullopt;
+}
+
+AttachOutcome attach_picture(store::Table& articles, int slot, const std::string& folder,
+                             ports::Dialogs& dialogs) {
+  check_slot(slot);
+  const auto chosen = dialogs.open_file("", std::string(kPictureFilter));
+  if (!chosen) return AttachOutcome::Cancelled;
+  const std::string source = *chosen;
+  const std::string name = file_name_of(source);
+  const std::string small_name = shrunk_name(name);
+  const PictureKind kind = kind_of(name);
+  const std::string field = slot_field(slot);
+
+  // Everything that can refuse the file happens before the first change: reading it, and
+  // decoding it when it is a picture of a kind we know. What is decoded here is also what a
+  // shrink starts from.
+  const std::string bytes = store::detail::read_whole_file(source);
+  const std::uintmax_t size = bytes.size();
+  std::optional<Image> loaded;
+  if (kind != PictureKind::Other && (!too_large(size) || shrinkable(kind))) {
+    try {
+      loaded = decode(bytes, kind);
+    } catch (const Error& e) {
+      throw Error(file_text(name, e));
+    }
+  }
+  const auto target = picture_path(folder, name);
+  const auto small_target = picture_path(folder, small_name);
+  if (!target || !small_target) throw Error("Der Dateiname '" + name + "' ist ungültig.");
+
+  if (!regular_file(*target) && !regular_file(*small_target)) {
+    articles.edit();
+    if (const auto old = picture_path(folder, articles.text(field)); old && regular_file(*old)) {
+      remove_file(*old);
+      articles.set(field, store::Value::text(""));
+    }
+  } else {
+    if (dialogs.ask_yes_no(std::string(kAskReplace)) != ports::Answer::Yes) {
+      return AttachOutcome::Cancelled;
+    }
+    articles.edit();
+  }
+
+  std::string stored;
+  AttachOutcome outcome = AttachOutcome::LeftEmpty;
+  try {
+    if (too_large(size) && shrinkable(kind)) {
+      if (dialogs.ask_yes_no(std::string(kAskShrink)) == ports::Answer::Yes) {
+        const ShrinkResult shrunk = shrink_to_limit(*loaded, size);
+        if (shrunk.fits) {
+          write_file(*small_target, shrunk.jpeg);
+          stored = small_name;
+          outcome = AttachOutcome::Stored;
+        } else {
+          dialogs.inform(std::string(kCannotShrink));
+        }
+      }
+    } else if (too_large(size)) {
+      dialogs.inform(std::string(kTooLargeNoShrink));
+    } else {
+      write_file(*target, bytes);
+      stored = name;
+      outcome = AttachOutcome::Stored;
+    }
+  } catch (const Error& e) {
+    // The field keeps what it holds now: a file it named was either left alone or removed
+    // together with the name.
+    dialogs.error(e.what());
+    articles.post();
+    return AttachOutcome::CopyFailed;
+  }
+  articles.set(field, store::Value::text(stored));
+  articles.post();
+  return outcome;
+}
+
+DeleteOutcome delete_picture(store::Table& articles, int slot, const std::string& folder,
+                             ports::Dialogs& dialogs) {
+  check_slot(slot);
+  if (dialogs.ask_yes_cancel(std::string(kAskDelete)) != ports::Answer::Yes) {
+    return DeleteOutcome::Cancelled;
+  }
+  const auto path = slot_picture(articles, folder, slot);
+  if (!path) return DeleteOutcome::NothingToDelete;
+  remove_file(*path);
+  articles.edit();
+  articles.set(slot_field(slot), store::Value::text(""));
+  articles.post();
+  return DeleteOutcome::Deleted;
+}
+
+std::optional<Image> preview_image(std::string_view folder, std::string_view name, Size box) {
+  const auto path = picture_path(folder, name);
+  if (!path || !regular_file(*path)) return std::nullopt;
+  try {
+    const Image full = decode(store::detail::read_whole_file(*path), kind_of(name), box);
+    return stretch(full, fit_into(full.size(), box));
+  } catch (const Error&) {
+    return std::nullopt;
+  }
+}
+
+}  // namespace tellvaro::media
