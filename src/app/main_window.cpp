@@ -18,6 +18,7 @@
 #include "app/error_report.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
+#include "app/transfer_commands.h"
 #include "app/view_article.h"
 #include "app/view_import.h"
 #include "app/view_protocol.h"
@@ -132,6 +133,12 @@ MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
     d.stack->addWidget(view);
   }
   setCentralWidget(d.stack);
+
+  new TransferCommands({d.article_view, &d.store.articles, &d.store.uploads, &d.dialogs,
+                        [list = d.protocol_view->list()](const std::string& line) {
+                          list->addItem(QString::fromStdString(line));
+                        }},
+                       this);
 
   // Menus. A menu title's shortcut opens that menu.
   auto add_menu = [this](const char* title, QKeySequence key) {

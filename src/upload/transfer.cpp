@@ -137,8 +137,8 @@ std::string transfer_summary(std::size_t transferred, std::size_t incomplete) {
   return text;
 }
 
-OneTransfer transfer_current(store::Table& articles, store::Table& uploads,
-                             ports::Dialogs& dialogs) {
+OneTransfer transfer_current(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
+                             const Copied& copied) {
   const store::Record article = articles.values();
   OneTransfer result;
   if (auto gap = find_gap(article)) {
@@ -148,12 +148,13 @@ OneTransfer transfer_current(store::Table& articles, store::Table& uploads,
   }
   append_copy(uploads, article);
   result.copied = true;
+  if (copied) copied();
   dialogs.inform(field_text(article, "Artikelname") + " wurde in die Upload-Tabelle übertragen.");
   return result;
 }
 
 AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
-                         const AddLine& protocol) {
+                         const AddLine& protocol, const Copied& copied) {
   AllTransfer result;
   const std::size_t count = articles.count();
   if (dialogs.ask_yes_no(transfer_question(count)) != ports::Answer::Yes) return result;
@@ -170,6 +171,7 @@ AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::D
     }
     articles.next();
   }
+  if (result.transferred > 0 && copied) copied();
   dialogs.inform(transfer_summary(result.transferred, result.incomplete));
   return result;
 }

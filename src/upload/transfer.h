@@ -45,6 +45,10 @@ std::string transfer_summary(std::size_t transferred, std::size_t incomplete);
 
 using AddLine = std::function<void(const std::string& line)>;
 
+// `copied` runs after the copies and before the closing message, when at least one record was
+// copied (the upload counters are refreshed there).
+using Copied = std::function<void()>;
+
 // One article: checks the current record of `articles`. Incomplete: shows the gap's message and
 // returns the page to bring forward. Complete: appends the copy to `uploads` and confirms.
 // The article table's cursor does not move.
@@ -52,8 +56,8 @@ struct OneTransfer {
   bool copied = false;
   std::optional<EditorPage> page;  // set when incomplete
 };
-OneTransfer transfer_current(store::Table& articles, store::Table& uploads,
-                             ports::Dialogs& dialogs);
+OneTransfer transfer_current(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
+                             const Copied& copied = {});
 
 // All articles the article table shows: asks first, checks each silently, lists the incomplete
 // ones in the protocol, copies the others, and shows the summary.
@@ -63,6 +67,6 @@ struct AllTransfer {
   std::size_t incomplete = 0;
 };
 AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
-                         const AddLine& protocol);
+                         const AddLine& protocol, const Copied& copied = {});
 
 }  // namespace tellvaro::upload

@@ -209,7 +209,13 @@ TEST(TransferAll, QuestionProtocolSummaryAndCopies) {
       tb.add(a);
     }
     tb.dialogs.answers.push_back(c.answer);
-    auto run = transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);
+    std::vector<std::size_t> shown_when_copied;
+    auto run = transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink,
+                            [&] { shown_when_copied.push_back(tb.dialogs.shown.size()); });
+    // The upload counters are refreshed once, between the question and the summary.
+    EXPECT_EQ(shown_when_copied,
+              c.copies ? std::vector<std::size_t>{1} : std::vector<std::size_t>{})
+        << c.name;
     EXPECT_EQ(run.asked_yes, c.answer == ports::Answer::Yes) << c.name;
     EXPECT_EQ(tb.dialogs.shown, c.shown) << c.name;
     std::vector<std::string> protocol{"älter"};

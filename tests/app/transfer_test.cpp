@@ -1,0 +1,155 @@
+// The article view's transfer commands through the real main window: the messages and editor
+// pages of the one-article form, the question, protocol lines and summary of the all-articles
+// form, and the upload grid and status panels afterwards.
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QTest>
+
+#include "app/main_window_fixture.h"
+#include "app/table_grid.h"
+
+using namespace tellvaro;
+using namespace tellvaro::test;
+
+namespace {
+
+using store::Value;
+
+store::Record article(const char* name, double fee) {
+  auto r = store::empty_record();
+  auto set = [&](const char* field, Value v) { r[store::field_at(field)] = std::move(v); };
+  set("Artikelname", Value::text(name));
+  set("Kategorie Nummer", Value::text("1111"));
+  set("Auktionsdauer", Value::text("7"));
+  set("location_zip", Value::text("10115"));
+  set("location", Value::text("Berlin"));
+  set("Startpreis", Value::amount(1));
+  set("p2", Value::flag(true));
+  set("Beschreibung", Value::text("Gut."));
+  set("Gebühr", Value::amount(fee));
+  return r;
+}
+
+store::Record without(store::Record r, const char* field) {
+  r[store::field_at(field)] = Value();
+  return r;
+}
+
+QStringList protocol(MainWindow& w) {
+  QStringList out;
+  auto* list = w.protocolView()->list();
+  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+  return out;
+}
+
+void double_click_row(MainWindow& w, int row) {
+  auto* grid = w.articleView()->grid();
+  const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+  QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+}  // namespace
+
+class TransferTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void oneArticleMessagesAndPages();
+  void oneArticleOnAnEmptyGrid();
+  void allArticles();
+  void allArticlesAnsweredNo();
+};
+
+void TransferTest::oneArticleMessagesAndPages() {
+  Fixture f;
+  f.put(store::kArticleFile,
+        {article("A Reifen", 1.5), without(article("B Felge", 0), "location"),
+         without(article("C Kette", 0), "p2"), without(article("D Lampe", 0), "Kategorie Nummer")});
+  auto& w = f.open();
+  auto* editor = w.articleView()->editor();
+  struct Case {
+    int row;
+    const char* message;
+    const char* page;
+  };
+  const Case cases[] = {
+      {1, "Bitte zu Artikelstandort den Ort angeben.", "Artikel"},
+      {2, "Bitte die Bezahlart auswählen.", "Bezahlung"},
+      {3, "Bitte eine Kategorie Nummer auswählen.", "Kategorie"},
+  };
+  for (const auto& c : cases) {
+    editor->setCurrentIndex(editor->count() - 1);
+    f.dialogs.shown.clear();
+    double_click_row(w, c.row);
+    QCOMPARE(f.dialogs.shown, std::vector<std::string>{c.message});
+    QCOMPARE(editor->tabText(editor->currentIndex()), u(c.page));
+  }
+  QCOMPARE(w.uploadView()->grid()->model()->rowCount(), 0);
+
+  // The menu entry does the same as the double click; the article stays where it was.
+  w.articleView()->grid()->selectRow(0);
+  f.dialogs.shown.clear();
+  w.articleView()->transferOneAction()->trigger();
+  QCOMPARE(f.dialogs.shown,
+           std::vector<std::string>{"A Reifen wurde in die Upload-Tabelle übertragen."});
+  double_click_row(w, 0);
+  QCOMPARE(w.uploadView()->grid()->model()->rowCount(), 2);
+  QCOMPARE(w.articleView()->grid()->currentIndex().row(), 0);
+  QCOMPARE(w.articleView()->grid()->model()->rowCount(), 4);
+  QCOMPARE(w.statusPanel(1)->text(), u("Artikel in Upload-Tabelle: 2"));
+  QCOMPARE(w.statusPanel(2)->text(), u("Upload-Gesamtpreis: 3"));
+}
+
+void TransferTest::oneArticleOnAnEmptyGrid() {
+  Fixture f;
+  auto& w = f.open();
+  auto* editor = w.articleView()->editor();
+  editor->setCurrentIndex(editor->count() - 1);
+  QTest::mouseDClick(w.articleView()->grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+  QCOMPARE(f.dialogs.shown, std::vector<std::string>{"Bitte Artikelnamen eingeben."});
+  QCOMPARE(editor->tabText(editor->currentIndex()), u("Artikel"));
+  QCOMPARE(w.uploadView()->grid()->model()->rowCount(), 0);
+}
+
+void TransferTest::allArticles() {
+  Fixture f;
+  f.put(store::kArticleFile,
+        {article("A", 0.5), without(article("B", 0), "Beschreibung"), article("C", 0.25),
+         without(article("D", 0), "Startpreis"), article("E", 1)});
+  auto& w = f.open();
+  w.protocolView()->list()->addItem(u("älter"));
+  f.dialogs.answers.push_back(ports::Answer::Yes);
+  w.articleView()->transferAllAction()->trigger();
+  QCOMPARE(f.dialogs.shown,
+           (std::vector<std::string>{
+               "Sollen 5 Artikel in die Upload-Tabelle übertragen werden ?",
+               "3 Artikel erfolgreich in die Upload-Tabelle übertragen.\r\n\r\n2 Artikel sind "
+               "unvollständig und wurden nicht in die Upload-Tabelle übertragen.\r\n\r\nEine "
+               "Liste der unvollständigen Artikel finden Sie im Upload-Protokoll."}));
+  QCOMPARE(protocol(w), QStringList({u("älter"), u("Artikel:B ist unvolständig !!!"),
+                                     u("Artikel:D ist unvolständig !!!")}));
+  QCOMPARE(w.currentView(), MainWindow::View::Articles);
+  auto* uploads = w.uploadView()->grid()->model();
+  QCOMPARE(uploads->rowCount(), 3);
+  QCOMPARE(w.statusPanel(1)->text(), u("Artikel in Upload-Tabelle: 3"));
+  QCOMPARE(w.statusPanel(2)->text(), u("Upload-Gesamtpreis: 1.75"));
+}
+
+void TransferTest::allArticlesAnsweredNo() {
+  Fixture f;
+  f.put(store::kArticleFile, {article("A", 0.5)});
+  auto& w = f.open();
+  const QString panel = w.statusPanel(1)->text();
+  f.dialogs.answers.push_back(ports::Answer::No);
+  w.articleView()->transferAllAction()->trigger();
+  QCOMPARE(f.dialogs.shown,
+           std::vector<std::string>{"Sollen 1 Artikel in die Upload-Tabelle übertragen werden ?"});
+  QCOMPARE(w.uploadView()->grid()->model()->rowCount(), 0);
+  QCOMPARE(w.statusPanel(1)->text(), panel);
+}
+
+QTEST_MAIN(TransferTest)
+#include "transfer_test.moc"
