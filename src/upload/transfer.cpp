@@ -156,11 +156,13 @@ OneTransfer transfer_current(store::Table& articles, store::Table& uploads, port
 AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
                          const AddLine& protocol, const Copied& copied) {
   AllTransfer result;
+  // Settle an edit first: posting it may move the record or take it out of the filter.
+  articles.post_if_changed();
   const std::size_t count = articles.count();
   if (dialogs.ask_yes_no(transfer_question(count)) != ports::Answer::Yes) return result;
   result.asked_yes = true;
   articles.first();
-  for (std::size_t i = 0; i < count; ++i) {
+  for (std::size_t i = 0; i < count && !articles.at_end(); ++i) {
     const store::Record article = articles.values();
     if (find_gap(article)) {
       ++result.incomplete;

@@ -243,5 +243,20 @@ TEST(TransferAll, OnlyTheArticlesTheFilterShows) {
   ASSERT_EQ(tb.uploads.count(), 2u);
 }
 
+TEST(TransferAll, AnEditThatLeavesTheFilterIsSettledBeforeCounting) {
+  Tables tb;
+  for (auto name : {"Reifen vorn", "Reifen hinten"}) tb.add(complete_article(name));
+  tb.articles.set_filter(store::Table::like_expression("Artikelname", "Reifen"));
+  tb.articles.set_filtered(true);
+  tb.articles.first();
+  tb.articles.set("Artikelname", t("Felge"));
+  tb.dialogs.answers.push_back(ports::Answer::Yes);
+  auto run = transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);
+  EXPECT_EQ(tb.dialogs.shown.front(), "Sollen 1 Artikel in die Upload-Tabelle übertragen werden ?");
+  EXPECT_EQ(run.transferred, 1u);
+  ASSERT_EQ(tb.uploads.count(), 1u);
+  EXPECT_EQ(tb.uploads.text("Artikelname"), "Reifen hinten");
+}
+
 }  // namespace
 }  // namespace tellvaro::upload
