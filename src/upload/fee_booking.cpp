@@ -58,7 +58,9 @@ bool used(Feature f, const store::Record& a, const std::filesystem::path& folder
 }  // namespace
 
 bool picture_file_exists(const std::filesystem::path& folder, std::string_view name) {
-  if (name.empty()) return false;
+  // A picture is a file of the folder itself; a path in the field (from a table file written
+  // elsewhere) must not reach a file outside it.
+  if (name.empty() || name.find_first_of("/\\") != std::string_view::npos) return false;
   std::error_code ec;
   return std::filesystem::is_regular_file(folder / std::filesystem::path(name), ec);
 }

@@ -17,8 +17,8 @@ class Connection;
 
 namespace tellvaro::upload {
 
-// True when `name` is not empty and names a regular file in `folder`. A second or third
-// picture is charged (and sent) only then.
+// True when `name` is a plain file name (no folder part) of a regular file in `folder`. A second or
+// third picture is charged (and sent) only then.
 bool picture_file_exists(const std::filesystem::path& folder, std::string_view name);
 
 // Head lines: the total from `Gebühr` ("1.75 Euro: Gesamt Uploadkosten") and the rule of 62

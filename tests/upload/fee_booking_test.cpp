@@ -25,6 +25,9 @@ class FeeBookingTest : public ::testing::Test {
                            "42", dir.folder(),         {}};
     return book_fees(quoting, a, c, fees);
   }
+  std::string dir_name() const {
+    return std::filesystem::path(dir / "x").parent_path().filename().string();
+  }
   static std::vector<std::string> statements(const FeeRows& b) {
     std::vector<std::string> out;
     for (const auto& f : b.fees) out.push_back(f.statement);
@@ -95,6 +98,8 @@ TEST_F(FeeBookingTest, WhatIsCharged) {
       {"second picture deleted from the folder", {{"Bild2", t("weg.jpg")}}, {}},
       {"second picture without a first", {{"Bild2", t("b.jpg")}}, {"0.10 Euro: Upload 2. Bild"}},
       {"a folder is no picture", {{"Bild3", t(".")}}, {}},
+      {"a path leaving the folder", {{"Bild2", t("../" + dir_name() + "/b.jpg")}}, {}},
+      {"an absolute path", {{"Bild3", t(dir / "c.jpg")}}, {}},
       {"minimum price 0", {{"Mindestpreis", amount(0)}}, {}},
       {"minimum price null", {{"Mindestpreis", Value()}}, {}},
       {"minimum price 0.01", {{"Mindestpreis", amount(0.01)}}, {"2.00 Euro: Mindestpreis "}},
