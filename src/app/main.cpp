@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     window->start();
     return window;
   };
-  app::LoginWindow login(session::Deployment::built_in(), store::program_folder(), dialogs,
+  // Beside the program when it may write there, else in the user's data folder; chosen once.
+  app::LoginWindow login(session::Deployment::built_in(), store::data_root(), dialogs,
                          make_main_window);
   login.show();
   return QApplication::exec();

@@ -9,7 +9,6 @@
 
 #include "db/connection.h"
 #include "store/files.h"
-#include "tellvaro/deployment.h"
 #include "text/cp1252.h"
 #include "text/error.h"
 
@@ -34,23 +33,6 @@ LoginResult end_with(std::string_view message) {
 }
 
 }  // namespace
-
-Deployment Deployment::built_in() {
-  namespace d = tellvaro::deployment;
-  Deployment out;
-  out.customer = d::kCustomer;
-  out.directory_host = d::kDirectoryHost;
-  out.directory_user = d::kDirectoryUser;
-  out.directory_database = d::kDirectoryDatabase;
-  out.directory_password =
-      std::string(d::kDirectoryPassword1) + d::kDirectoryPassword2 + d::kDirectoryPassword3;
-  out.sql_prefix = d::kSqlPasswordPrefix;
-  out.ftp_prefix = d::kFtpPasswordPrefix;
-  out.mail_prefix = d::kMailPasswordPrefix;
-  out.web_url = d::kWebUrl;
-  out.maker_url = d::kMakerUrl;
-  return out;
-}
 
 std::string window_caption(const Deployment& d) {
   return "Quillmar - Tellvaro v.: " + std::string(kVersion) + " - " + d.customer;

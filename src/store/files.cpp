@@ -1,9 +1,11 @@
 #include "store/files.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "store/data_packet.h"
 #include "store/file_io.h"
@@ -24,6 +26,16 @@ bool is_file(const std::string& path) {
 
 constexpr std::string_view kFolders[] = {"files", "files/bilder", "files/db"};
 
+// Creates `path` and any missing parents, private to the user as the base folders of user data
+// are; failures are left for make_files to report with the folder's name.
+void make_private_folders(const std::string& path) {
+  for (std::size_t slash = path.find('/', 1); slash != std::string::npos;
+       slash = path.find('/', slash + 1)) {
+    ::mkdir(path.substr(0, slash).c_str(), 0700);
+  }
+  ::mkdir(path.c_str(), 0700);
+}
+
 }  // namespace
 
 std::string program_folder() {
@@ -40,6 +52,35 @@ std::string program_folder() {
     buf.resize(buf.size() * 2);
   }
   return buf.substr(0, buf.find_last_of('/') + 1);
+}
+
+std::string choose_data_root(std::string_view program_folder, const char* xdg_data_home,
+                             const char* home) {
+  std::string folder(program_folder);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  if (!folder.empty() && ::access(folder.c_str(), W_OK | X_OK) == 0) return folder;
+
+  std::string base;
+  if (xdg_data_home != nullptr && xdg_data_home[0] == '/') {
+    base = xdg_data_home;
+  } else {
+    std::string home_folder = home != nullptr ? home : "";
+    if (home_folder.empty()) {
+      if (const passwd* pw = ::getpwuid(::geteuid()); pw != nullptr && pw->pw_dir != nullptr) {
+        home_folder = pw->pw_dir;
+      }
+    }
+    if (home_folder.empty()) return folder;  // nowhere better; the login will say why it fails
+    base = home_folder + "/.local/share";
+  }
+  while (base.size() > 1 && base.back() == '/') base.pop_back();
+  const std::string out = base + "/Tellvaro/";
+  make_private_folders(out.substr(0, out.size() - 1));
+  return out;
+}
+
+std::string data_root() {
+  return choose_data_root(program_folder(), std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
 }
 
 std::string data_path(std::string_view folder, std::string_view relative) {

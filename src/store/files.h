@@ -10,6 +10,17 @@ namespace tellvaro::store {
 // The absolute folder of the program file, ending with "/"; never the working directory.
 std::string program_folder();
 
+// The folder that holds the data folder, ending with "/": the program folder when the program
+// may write there (started from a build or an unpacked folder), otherwise the user's own data
+// folder, "$XDG_DATA_HOME/Tellvaro/" or, without an absolute XDG_DATA_HOME, the home folder's
+// ".local/share/Tellvaro/". The user's folder is created if missing; should that fail, the login
+// reports it when it makes the data folder.
+std::string choose_data_root(std::string_view program_folder, const char* xdg_data_home,
+                             const char* home);
+
+// choose_data_root for this program and this user's environment.
+std::string data_root();
+
 // Joins the program folder and a relative path; a doubled separator between them counts as one
 // ("/files/db/x.xml" and "files/db/x.xml" name the same file). Backslashes in `relative` are
 // taken as separators ("files\\bilder\\").

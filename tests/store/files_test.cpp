@@ -38,6 +38,51 @@ TEST(ProgramFolder, IsTheFolderOfTheProgramFile) {
   EXPECT_EQ(fs::path(folder + "x").parent_path(), fs::canonical("/proc/self/exe").parent_path());
 }
 
+TEST(DataRoot, StaysInAProgramFolderThatCanBeWritten) {
+  TempDir dir;
+  EXPECT_EQ(choose_data_root(dir.folder(), (dir / "xdg").c_str(), (dir / "home").c_str()),
+            dir.folder());
+  EXPECT_EQ(choose_data_root(dir / "", nullptr, nullptr), dir.folder());
+  EXPECT_FALSE(fs::exists(dir / "xdg"));
+}
+
+TEST(DataRoot, OtherwiseTheUsersDataFolder) {
+  // A program folder nobody can write to: the installed case (here one that is not there at all;
+  // the installed program run as a normal user is tested with the package).
+  TempDir dir;
+  const std::string program = dir / "usr/bin/";
+  const std::string xdg = dir / "xdg";
+  const std::string xdg_slash = xdg + "/";
+  const std::string home = dir / "home";
+  struct Case {
+    const char* xdg_data_home;
+    const char* home;
+    std::string expected;
+  } cases[] = {
+      {xdg.c_str(), home.c_str(), xdg + "/Tellvaro/"},
+      {xdg_slash.c_str(), home.c_str(), xdg + "/Tellvaro/"},
+      {nullptr, home.c_str(), home + "/.local/share/Tellvaro/"},
+      {"", home.c_str(), home + "/.local/share/Tellvaro/"},
+      {"relativ/daten", home.c_str(), home + "/.local/share/Tellvaro/"},  // only absolute counts
+  };
+  for (const auto& c : cases) {
+    const std::string got = choose_data_root(program, c.xdg_data_home, c.home);
+    EXPECT_EQ(got, c.expected) << (c.xdg_data_home ? c.xdg_data_home : "(kein XDG_DATA_HOME)");
+    // Created with its parents and private to the user, ready for the data folder below it.
+    struct stat st {};
+    ASSERT_EQ(::stat(got.c_str(), &st), 0) << got;
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << got;
+    make_files(got);
+    EXPECT_FALSE(data_folder_incomplete(got));
+  }
+  EXPECT_FALSE(fs::exists(program));
+
+  // A folder that cannot be made is left for the login to report by name.
+  write_file(dir / "datei", "");
+  EXPECT_EQ(choose_data_root(program, (dir / "datei").c_str(), nullptr), dir / "datei/Tellvaro/");
+  EXPECT_THROW(make_files(dir / "datei/Tellvaro/"), Error);
+}
+
 TEST(MakeFiles, CompletesAnEmptyFolder) {
   TempDir dir;
   EXPECT_TRUE(data_folder_incomplete(dir.folder()));
