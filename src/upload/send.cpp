@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <climits>
-#include <filesystem>
 
 #include "db/connection.h"
 #include "ports/dialogs.h"
@@ -10,21 +9,15 @@
 #include "text/error.h"
 #include "text/number.h"
 #include "upload/auction_period.h"
+#include "upload/auction_row.h"
+#include "upload/fee_booking.h"
 
 namespace tellvaro::upload {
 
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr const char* kBlank = " ";
 constexpr std::array<const char*, 3> kPictureFields = {"Bild1", "Bild2", "Bild3"};
-constexpr std::array<const char*, 3> kPictureSuffixes = {".jpg", "_2.jpg", "_3.jpg"};
-
-std::string text_of(const store::Record& r, std::string_view name) {
-  std::size_t i = store::field_at(name);
-  return store::to_text(r[i], store::article_fields()[i]);
-}
 
 void exec_or_throw(db::Connection& db, const std::string& sql, const std::string& what) {
   if (!db.exec(sql)) throw Error("Datenbank: " + what + " fehlgeschlagen: " + db.last_error());
@@ -91,13 +84,12 @@ std::string Sender::take_auction_number() {
 
 void Sender::send_pictures(const store::Record& article, ArticleContext& c) {
   for (std::size_t slot = 0; slot < 3; ++slot) {
-    std::string file = text_of(article, kPictureFields[slot]);
-    std::error_code ec;
-    if (file.empty() || !fs::is_regular_file(c.picture_folder + file, ec)) continue;
+    std::string file = field_text(article, kPictureFields[slot]);
+    if (!picture_file_exists(c.picture_folder, file)) continue;
     s_.pump.pump();
     add("Sende Bild " + std::to_string(slot + 1) + ": " + file);
     s_.pump.pump();
-    c.picture_names[slot] = c.auction_number + kPictureSuffixes[slot];
+    c.picture_names[slot] = picture_name(c.auction_number, static_cast<int>(slot) + 1);
     ftp_->store(c.picture_folder + file, "//" + c.picture_names[slot]);
   }
 }
@@ -115,14 +107,14 @@ void Sender::send_article(std::size_t row, bool single) {
   s_.pump.pump();
   add("Neuer Artikel");
   add("Auktions-Nr: " + c.auction_number);
-  add("Artikelname: " + text_of(article, "Artikelname"));
+  add("Artikelname: " + field_text(article, "Artikelname"));
   add(kBlank);
   s_.pump.pump();
 
   std::string date = net::http_date(s_.web_url, s_.timeouts);
   ++counts_.http_requests;
   s_.pump.pump();
-  AuctionPeriod period = auction_period(date, text_of(article, "Auktionsdauer"));
+  AuctionPeriod period = auction_period(date, field_text(article, "Auktionsdauer"));
   c.start_text = period.start_text;
   c.end_text = period.end_text;
   s_.pump.pump();

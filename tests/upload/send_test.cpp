@@ -14,52 +14,19 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/reference.h"
 #include "db/connection.h"
 #include "ports/dialogs.h"
 #include "store/table.h"
 #include "support/auction_house.h"
 #include "text/cp1252.h"
+#include "upload/listing_rows.h"
 
 namespace tellvaro::upload {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace tellvaro::test;
-
-// Until the listing rules are joined in, a small stand-in with the same kinds of statements:
-// one fee row per ticked Fettschrift, an auction row with the values the send supplies.
-class TestRows : public ListingRows {
- public:
-  explicit TestRows(const db::Connection& q) : q_(q) {}
-  FeeRows fee_rows(const store::Record& a, const ArticleContext& c) override {
-    FeeRows r;
-    r.head_lines = {text(a, "Gebühr") + " Euro: Gesamt Uploadkosten", std::string(62, '-')};
-    if (text(a, "Fettschrift") == "True")
-      r.fees.push_back(
-          {"insert into accountpos (id, re_nr, date, user_id, auction_id, "
-           "auction_title, description, value, closed) values('',''," +
-               q_.quoted(c.start_text) + "," + q_.quoted(c.seller_id) + "," +
-               q_.quoted(c.auction_number) + "," + q_.quoted(text(a, "Artikelname")) +
-               ",'Hervorhebung: Fettschrift','0.5','0')",
-           "0.50 Euro: Hervorhebung: Fettschrift"});
-    return r;
-  }
-  std::string auction_row(const store::Record& a, const ArticleContext& c) override {
-    return "insert into auctions (id, user, title, starts, ends, pict_url, pict_url2, "
-           "pict_url3, closed) values(" +
-           q_.quoted(c.auction_number) + "," + q_.quoted(c.seller_id) + "," +
-           q_.quoted(text(a, "Artikelname")) + "," + q_.quoted(c.start_text) + "," +
-           q_.quoted(c.end_text) + "," + q_.quoted(c.picture_names[0]) + "," +
-           q_.quoted(c.picture_names[1]) + "," + q_.quoted(c.picture_names[2]) + ",0)";
-  }
-
- private:
-  static std::string text(const store::Record& a, std::string_view f) {
-    std::size_t i = store::field_at(f);
-    return store::to_text(a[i], store::article_fields()[i]);
-  }
-  const db::Connection& q_;
-};
 
 struct Recorder : ports::Dialogs, ports::Pump, ProtocolSink, RunProgress {
   std::vector<std::string> shown, lines, progress;
@@ -130,6 +97,8 @@ class SendTest : public AuctionHouseTest {
     db_.set_params({host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true});
     ASSERT_TRUE(db_.connect()) << db_.last_error();
     ASSERT_TRUE(db_.select_database(kAuctionDatabase));
+    fees_ = catalogue::load_features(db_);
+    payments_ = catalogue::load_payments(db_);
   }
   void TearDown() override { fs::remove_all(folder_); }
 
@@ -166,7 +135,9 @@ class SendTest : public AuctionHouseTest {
   fs::path folder_;
   db::Connection db_;
   store::Table uploads_;
-  TestRows rows_{db_};
+  catalogue::FeatureFees fees_;
+  catalogue::PaymentNames payments_;
+  AuctionHouseRows rows_{db_, fees_, payments_};
   Recorder rec_;
   int views_shown_ = 0;
 };
@@ -199,7 +170,9 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
   EXPECT_EQ(auction[0][5], "");  // Bild1 names no file
   EXPECT_EQ(auction[0][6], "1000_2.jpg");
   EXPECT_EQ(auction[0][7], "1000_3.jpg");
-  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos where auction_id=1000"), "1");
+  EXPECT_EQ(single("select group_concat(description, ' ', value order by id) from "
+                   "tv_auktionshaus.accountpos where auction_id=1000"),
+            "Hervorhebung: Fettschrift 0.50,Upload 2. Bild 0.10,Upload 3. Bild 0.20");
 
   // The end is ten days after the start; both texts follow the server's clock.
   std::smatch m;
@@ -218,9 +191,11 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
                                        " ",
                                        "ends1: " + local_end,
                                        "ends2: " + end,
-                                       "0.6 Euro: Gesamt Uploadkosten",
+                                       "0.60 Euro: Gesamt Uploadkosten",
                                        std::string(62, '-'),
                                        "0.50 Euro: Hervorhebung: Fettschrift",
+                                       "0.10 Euro: Upload 2. Bild",
+                                       "0.20 Euro: Upload 3. Bild",
                                        " ",
                                        "Auktionsstart: " + start,
                                        "Auktionsende: " + end,
@@ -240,15 +215,15 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
   // The statements in order: the number in a short transaction of its own, then fee row and
   // auction row in one.
   std::vector<std::string> q = queries_since(log);
-  ASSERT_EQ(q.size(), 8u);
+  ASSERT_EQ(q.size(), 10u);
   EXPECT_EQ(q[0], "start transaction");
   EXPECT_EQ(q[1], "select * from numbers where id=1 for update");
   EXPECT_EQ(q[2], "update numbers set value='1001' where (id<5)");
   EXPECT_EQ(q[3], "commit");
   EXPECT_EQ(q[4], "start transaction");
-  EXPECT_EQ(q[5].rfind("insert into accountpos", 0), 0u);
-  EXPECT_EQ(q[6].rfind("insert into auctions", 0), 0u);
-  EXPECT_EQ(q[7], "commit");
+  for (std::size_t i = 5; i < 8; ++i) EXPECT_EQ(q[i].rfind("insert into accountpos", 0), 0u);
+  EXPECT_EQ(q[8].rfind("insert into auctions", 0), 0u);
+  EXPECT_EQ(q[9], "commit");
 
   // The pictures byte for byte under the slot's name, whatever the local type.
   EXPECT_EQ(read_file(fs::path(ftp_root()) / "1000_2.jpg"), std::string("\xFF\xD8zwei\r\n", 8));
@@ -302,7 +277,7 @@ TEST_F(SendTest, AllArticlesGoOverOneConnectionPerServiceWithOneMailPair) {
                    "where id>=1000"),
             "Eins,Zwei,Zwei");
   EXPECT_EQ(orphan_fees(), "0");
-  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "3");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "4");
   EXPECT_EQ(rec_.lines[0], "3 - Artikel zum Upload gefunden");
   std::vector<std::string> heads, numbers;
   for (const auto& l : rec_.lines) {
