@@ -16,6 +16,7 @@
 
 #include "app/editor/article_editor.h"
 #include "app/error_report.h"
+#include "app/send_controller.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "app/transfer_commands.h"
@@ -74,6 +75,8 @@ struct MainWindow::Impl {
   ProtocolView* protocol_view = nullptr;
   ImportView* import_view = nullptr;
   QLabel* panels[4] = {};
+  SendController* send = nullptr;
+  bool busy = false;
 
   Impl(session::ServiceConfig c, session::SessionUser u, session::Deployment d, std::string f,
        ports::Dialogs& dl, QWidget* login)
@@ -133,6 +136,7 @@ MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
     d.stack->addWidget(view);
   }
   setCentralWidget(d.stack);
+  d.send = new SendController(*this, d.deployment.web_url);
 
   new TransferCommands({d.article_view, &d.store.articles, &d.store.uploads, &d.dialogs,
                         [list = d.protocol_view->list()](const std::string& line) {
@@ -287,6 +291,12 @@ MainWindow::View MainWindow::currentView() const {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   auto& d = *impl_;
+  // Saving and closing the connection under a running send would pull the tables and the
+  // database from under it; the send ends in seconds.
+  if (d.busy) {
+    event->ignore();
+    return;
+  }
   // A record still in edit is posted by the save; nothing typed is dropped.
   if (!run_guarded(d.dialogs, [&] {
         d.article_view->editor()->commitPendingEdits();
@@ -308,6 +318,9 @@ ImportView* MainWindow::importView() const { return impl_->import_view; }
 QLabel* MainWindow::statusPanel(int index) const {
   return index >= 0 && index < 4 ? impl_->panels[index] : nullptr;
 }
+SendController* MainWindow::sendController() const { return impl_->send; }
+void MainWindow::setBusy(bool busy) { impl_->busy = busy; }
+bool MainWindow::busy() const { return impl_->busy; }
 store::ArticleStore& MainWindow::store() { return impl_->store; }
 db::Connection& MainWindow::connection() { return impl_->db; }
 SortState& MainWindow::sortState() { return impl_->sort; }

@@ -26,6 +26,7 @@ class ArticleView;
 class UploadView;
 class ProtocolView;
 class ImportView;
+class SendController;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -74,6 +75,11 @@ class MainWindow : public QMainWindow {
   ImportView* importView() const;
   // Status bar panels 0 to 3.
   QLabel* statusPanel(int index) const;
+  SendController* sendController() const;
+
+  // A send runs: the window may not close under it.
+  void setBusy(bool busy);
+  bool busy() const;
 
   store::ArticleStore& store();
   db::Connection& connection();
