@@ -1,4 +1,8 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 #include "net/curl_call.h"
@@ -118,29 +122,88 @@ std::optional<std::uint64_t> FtpSession::size(const std::string& remote_path) {
   return std::nullopt;
 }
 
+namespace {
+
+// Counts what arrives and refuses anything past the announced size, so a server cannot fill
+// the disk by sending more than it said.
+struct Sink {
+  std::FILE* out;
+  std::optional<std::uint64_t> limit;
+  std::uint64_t received = 0;
+  bool over_limit = false;
+
+  static size_t write(char* data, size_t size, size_t count, void* self) {
+    auto* sink = static_cast<Sink*>(self);
+    const size_t n = size * count;
+    if (sink->limit && sink->received + n > *sink->limit) {
+      sink->over_limit = true;
+      return 0;  // curl ends the transfer
+    }
+    sink->received += n;
+    return std::fwrite(data, 1, n, sink->out);
+  }
+};
+
+}  // namespace
+
 void FtpSession::retrieve(const std::string& remote_path, const std::string& local_file) {
+  retrieve_into(remote_path, local_file, std::nullopt, 0);
+}
+
+void FtpSession::retrieve(const std::string& remote_path, const std::string& local_file,
+                          const FetchLimits& limits) {
+  retrieve_into(remote_path, local_file, limits.expected_bytes, limits.total_ms);
+}
+
+void FtpSession::retrieve_into(const std::string& remote_path, const std::string& local_file,
+                               std::optional<std::uint64_t> expected, long total_ms) {
   const std::string step = "Laden von " + remote_path;
-  const std::string part = local_file + ".part";
-  File out(std::fopen(part.c_str(), "wb"));
-  if (!out)
-    throw Error(impl_->service() + ": " + step + " fehlgeschlagen: Die Datei \"" + local_file +
-                "\" kann nicht geschrieben werden.");
+  const std::string service = impl_->service();
+  auto cannot_write = [&] {
+    return Error(service + ": " + step + " fehlgeschlagen: Die Datei \"" + local_file +
+                 "\" kann nicht geschrieben werden.");
+  };
+  // A name of our own beside the target: nothing the server names can collide with it.
+  std::string part = local_file + ".XXXXXX";
+  const int fd = ::mkstemp(part.data());
+  if (fd < 0) throw cannot_write();
+  File out(::fdopen(fd, "wb"));
+  if (!out) {
+    ::close(fd);
+    std::error_code ignored;
+    fs::remove(part, ignored);
+    throw cannot_write();
+  }
   try {
+    Sink sink{out.get(), expected};
     CURL* h = impl_->prepare();
-    std::string url = impl_->base() + detail::url_path(remote_path, impl_->service());
+    std::string url = impl_->base() + detail::url_path(remote_path, service);
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, out.get());
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Sink::write);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(h, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
-    impl_->call->perform(impl_->service(), step);
-    if (std::fflush(out.get()) != 0 || std::ferror(out.get()))
-      throw Error(impl_->service() + ": " + step + " fehlgeschlagen: Die Datei \"" + local_file +
-                  "\" kann nicht geschrieben werden.");
+    if (total_ms > 0) curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, total_ms);
+    try {
+      impl_->call->perform(service, step);
+    } catch (const Error&) {
+      if (sink.over_limit)
+        throw Error(service + ": " + step + " fehlgeschlagen: Der Server schickt mehr als die " +
+                    "angekündigten " + std::to_string(*expected) + " Bytes.");
+      throw;
+    }
+    if (expected && sink.received != *expected)
+      throw Error(service + ": " + step + " fehlgeschlagen: die Verbindung ist abgebrochen (" +
+                  std::to_string(sink.received) + " von " + std::to_string(*expected) +
+                  " Bytes).");
+    if (std::fflush(out.get()) != 0 || std::ferror(out.get())) throw cannot_write();
     out.reset();
+    // mkstemp makes the file private; a picture gets the modes of any other new file.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(part.c_str(), 0666 & ~mask);
     std::error_code ec;
     fs::rename(part, local_file, ec);
-    if (ec)
-      throw Error(impl_->service() + ": " + step + " fehlgeschlagen: Die Datei \"" + local_file +
-                  "\" kann nicht geschrieben werden.");
+    if (ec) throw cannot_write();
   } catch (...) {
     out.reset();
     std::error_code ignored;

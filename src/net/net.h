@@ -50,12 +50,24 @@ class FtpSession {
   // "SIZE " + remote_path: the size, or nothing when the server has no such file.
   std::optional<std::uint64_t> size(const std::string& remote_path);
   // "RETR " + remote_path into local_file, which is replaced only when the transfer succeeded.
+  // The bytes go into a temporary file beside it first, so a broken-off transfer leaves nothing.
   void retrieve(const std::string& remote_path, const std::string& local_file);
+
+  // Bounds for a fetch from a server that may not be trusted.
+  struct FetchLimits {
+    std::uint64_t expected_bytes = 0;  // exactly this many, as SIZE announced; more or fewer fail
+    long total_ms = 0;                 // the whole transfer, 0 for the stall limit alone
+  };
+  void retrieve(const std::string& remote_path, const std::string& local_file,
+                const FetchLimits& limits);
 
   // TCP connections this session has opened so far (control connections, not data ones).
   long connections_opened() const;
 
  private:
+  void retrieve_into(const std::string& remote_path, const std::string& local_file,
+                     std::optional<std::uint64_t> expected, long total_ms);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

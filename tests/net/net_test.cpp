@@ -45,32 +45,6 @@ std::string error_of(F&& f) {
   return "<kein Fehler>";
 }
 
-// Holds one server of the test instance stopped (SIGSTOP), with its worker processes: the
-// kernel still takes connections, but nothing answers, the way a hung server behaves.
-class Frozen {
- public:
-  explicit Frozen(const std::string& service) {
-    pid_t main = 0;
-    std::ifstream(run_dir() + "/" + service + ".pid") >> main;
-    if (main <= 0) return;
-    pids_.push_back(main);
-    for (const auto& entry : fs::directory_iterator("/proc")) {
-      std::ifstream stat(entry.path() / "stat");
-      std::string pid, name, state;
-      pid_t parent = 0;
-      if (stat >> pid >> name >> state >> parent && parent == main) pids_.push_back(std::stoi(pid));
-    }
-    for (pid_t p : pids_) kill(p, SIGSTOP);
-  }
-  ~Frozen() {
-    for (pid_t p : pids_) kill(p, SIGCONT);
-  }
-  bool ok() const { return !pids_.empty(); }
-
- private:
-  std::vector<pid_t> pids_;
-};
-
 class NetTest : public AuctionHouseTest {
  protected:
   void SetUp() override {
@@ -184,7 +158,7 @@ TEST_F(NetTest, FtpRefusalsNameTheServerAndItsReply) {
   EXPECT_THROW(ftp.size("x\r\nDELE 41.jpg"), Error);
   EXPECT_THROW(ftp.retrieve("fehlt.jpg", (dir_ / "f.jpg").string()), Error);
   EXPECT_FALSE(fs::exists(dir_ / "f.jpg"));
-  EXPECT_FALSE(fs::exists(dir_ / "f.jpg.part"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);  // a.jpg, no temporary file
   // The session still works after refusals.
   ftp.store((dir_ / "a.jpg").string(), "//1.jpg");
   EXPECT_EQ(read_file(fs::path(ftp_root()) / "1.jpg"), "x");
@@ -193,6 +167,24 @@ TEST_F(NetTest, FtpRefusalsNameTheServerAndItsReply) {
   EXPECT_EQ(error_of([&] { down.open(); }),
             std::string("FTP-Server ") + host() +
                 ": Anmeldung fehlgeschlagen: keine Verbindung zum Server.");
+}
+
+TEST_F(NetTest, FtpFetchWithLimitsTakesExactlyTheAnnouncedBytes) {
+  write_file(fs::path(ftp_root()) / "p.jpg", std::string(5000, 'p'));
+  FtpSession ftp(ftp_account());
+  ftp.open();
+  const std::string local = (dir_ / "p.jpg").string();
+  const std::string prefix = std::string("FTP-Server ") + host() + ": Laden von p.jpg fehlgeschlagen: ";
+  // The server sends more than it announced: refused before the surplus reaches the disk.
+  EXPECT_EQ(error_of([&] { ftp.retrieve("p.jpg", local, {4096, 0}); }),
+            prefix + "Der Server schickt mehr als die angekündigten 4096 Bytes.");
+  // Fewer than announced: the transfer broke off.
+  EXPECT_EQ(error_of([&] { ftp.retrieve("p.jpg", local, {6000, 0}); }),
+            prefix + "die Verbindung ist abgebrochen (5000 von 6000 Bytes).");
+  EXPECT_TRUE(fs::is_empty(dir_));  // neither the target nor a temporary file
+  ftp.retrieve("p.jpg", local, {5000, 0});
+  EXPECT_EQ(read_file(local), std::string(5000, 'p'));
+  EXPECT_EQ(fs::status(local).permissions() & fs::perms::others_read, fs::perms::others_read);
 }
 
 TEST_F(NetTest, FtpSilentServerTimesOut) {

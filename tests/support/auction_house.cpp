@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <mysql.h>
 #include <netinet/in.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -352,6 +353,24 @@ void AuctionHouseEnvironment::SetUp() {
   } catch (const std::exception& e) {
     GTEST_FAIL() << e.what();
   }
+}
+
+Frozen::Frozen(const std::string& service) {
+  pid_t main = 0;
+  std::ifstream(run_dir() + "/" + service + ".pid") >> main;
+  if (main <= 0) return;
+  pids_.push_back(main);
+  for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string pid, name, state;
+    pid_t parent = 0;
+    if (stat >> pid >> name >> state >> parent && parent == main) pids_.push_back(std::stoi(pid));
+  }
+  for (int p : pids_) kill(p, SIGSTOP);
+}
+
+Frozen::~Frozen() {
+  for (int p : pids_) kill(p, SIGCONT);
 }
 
 }  // namespace tellvaro::test

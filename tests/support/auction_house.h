@@ -128,6 +128,23 @@ struct Mail {
 // Every received message, oldest first.
 std::vector<Mail> mails();
 
+// --- faults ---------------------------------------------------------------------------------
+
+// Holds one server of the test instance ("mariadb", "ftp", "smtp", "http") stopped (SIGSTOP),
+// with its worker processes, until destroyed: the kernel still takes connections, but nothing
+// answers, the way a hung server behaves.
+class Frozen {
+ public:
+  explicit Frozen(const std::string& service);
+  ~Frozen();
+  Frozen(const Frozen&) = delete;
+  Frozen& operator=(const Frozen&) = delete;
+  bool ok() const { return !pids_.empty(); }
+
+ private:
+  std::vector<int> pids_;
+};
+
 // --- gtest -----------------------------------------------------------------------------------
 
 // Fixture for tests against the auction house: checks that it runs, then resets the data,

@@ -1,0 +1,273 @@
+#include "import/auction_import.h"
+
+#include <filesystem>
+#include <memory>
+
+#include "db/connection.h"
+#include "store/field.h"
+#include "store/table.h"
+#include "text/cp1252.h"
+#include "text/error.h"
+#include "upload/codes.h"
+
+namespace tellvaro::importer {
+namespace {
+
+namespace fs = std::filesystem;
+
+enum class Rule { Text, Code, Picture, Payment };
+
+struct Mapping {
+  std::string_view column;
+  std::string_view field;  // for the payment: none, it fills p1..p15
+  Rule rule;
+};
+
+// The order in which the fields are filled.
+constexpr Mapping kMapping[] = {
+    {"auction_type", "Anzeigenart", Rule::Code},
+    {"title", "Artikelname", Rule::Text},
+    {"qm_untertitel", "Untertitel", Rule::Text},
+    {"sprache", "Sprache", Rule::Code},
+    {"einheiten", "Einheiten", Rule::Text},
+    {"masseinheit", "Masseinheit", Rule::Code},
+    {"html_desc_1", "html_desc_1", Rule::Text},
+    {"qm_fsk18_artikel", "FSK 18", Rule::Code},
+    {"qm_preis_vorschlag", "Preisvorschlag", Rule::Code},
+    {"qm_preis_vorschlag_minimum", "Preisvorschlag-Minimum", Rule::Text},
+    {"description", "Beschreibung", Rule::Text},
+    {"category", "Kategorie Nummer", Rule::Text},
+    {"category_2", "Kategorie Nummer 2", Rule::Text},
+    {"duration", "Auktionsdauer", Rule::Text},
+    {"qm_wiedereinstellen", "Wiedereinstellen", Rule::Code},
+    {"zustand", "Zustand", Rule::Code},
+    {"location_zip", "location_zip", Rule::Text},
+    {"location", "location", Rule::Text},
+    {"country", "country", Rule::Text},
+    {"minimum_bid", "Startpreis", Rule::Text},
+    {"buynow", "Sofortkauf", Rule::Text},
+    {"quantity", "Anzahl", Rule::Text},
+    {"buy_now_show", "Verhalten", Rule::Code},
+    {"qm_minimum_preis", "Mindestpreis", Rule::Text},
+    {"qm_minimum_preis_zeigen", "minimum_preis_zeigen", Rule::Code},
+    {"shipping", "shipping", Rule::Text},
+    {"qm_versandart_1", "Versand_1", Rule::Text},
+    {"qm_versandart_2", "Versand_2", Rule::Text},
+    {"qm_versandart_3", "Versand_3", Rule::Text},
+    {"qm_versandkosten_1", "Versandpreis_1", Rule::Text},
+    {"qm_versandkosten_2", "Versandpreis_2", Rule::Text},
+    {"qm_versandkosten_3", "Versandpreis_3", Rule::Text},
+    {"international", "international", Rule::Code},
+    {"fett", "Fettschrift", Rule::Code},
+    {"marker", "Textmarker", Rule::Code},
+    {"topkat", "Top-Kategorie", Rule::Code},
+    {"pict_url", "Bild1", Rule::Picture},
+    {"pict_url2", "Bild2", Rule::Picture},
+    {"pict_url3", "Bild3", Rule::Picture},
+    {"payment", "", Rule::Payment},
+};
+
+std::string selection_statement(const db::Connection& db, std::string_view user_id) {
+  return "select * from auctions where user=" + db.quoted(user_id);
+}
+
+std::size_t row_count(db::Connection& db, const std::string& sql) {
+  auto result = db.query(sql);
+  if (!result)
+    throw Error("Die Auktionen konnten nicht gelesen werden: " + db.last_error());
+  return result->row_count();
+}
+
+// Picture rule for one column.
+void apply_picture(store::Table& table, std::string_view field, const std::string& name,
+                   PictureSource& pictures, const std::string& folder, const Notes& notes,
+                   const std::string& auction) {
+  auto note = [&](const std::string& why) {
+    if (notes) notes("Bild \"" + name + "\" der Auktion " + auction + " nicht übernommen: " + why);
+  };
+  // Nothing on the server can have an empty name; asking would only cost a round trip.
+  if (name.empty()) return;
+  if (auto why = unusable_picture_name(name)) {
+    note(*why);
+    return;
+  }
+  const std::optional<std::uint64_t> size = pictures.size(name);
+  if (size && *size > kMaxPictureBytes) {
+    note("mit " + std::to_string(*size) + " Bytes größer als erlaubt (" +
+         std::to_string(kMaxPictureBytes) + " Bytes).");
+    return;
+  }
+  const std::string local = folder + name;
+  std::error_code ec;
+  const bool exists = fs::exists(fs::symlink_status(local, ec));
+  switch (decide_picture(size, exists)) {
+    case PictureStep::Skip:
+      return;
+    case PictureStep::Fetch:
+      pictures.fetch(name, local, *size);
+      break;
+    case PictureStep::Keep:
+      break;
+  }
+  table.set_text(field, name);
+}
+
+// The file server of one run: one login for all of its pictures.
+class FtpPictures : public PictureSource {
+ public:
+  FtpPictures(net::Endpoint endpoint, net::Timeouts timeouts)
+      : session_(std::move(endpoint), timeouts) {}
+
+  void open() { session_.open(); }
+  long connections() const { return session_.connections_opened(); }
+
+  std::optional<std::uint64_t> size(const std::string& name) override {
+    return session_.size(name);
+  }
+  void fetch(const std::string& name, const std::string& local_path,
+             std::uint64_t bytes) override {
+    // Generous for a slow line, but a server that trickles cannot hold the window for ever.
+    const long total_ms = 30000 + static_cast<long>(bytes / 50);  // 50 bytes/ms = 50 kB/s
+    session_.retrieve(name, local_path, {bytes, total_ms});
+  }
+
+ private:
+  net::FtpSession session_;
+};
+
+}  // namespace
+
+std::string count_statement(const db::Connection& db, std::string_view user_id, bool expired) {
+  return "select * from auctions where (user=" + db.quoted(user_id) +
+         " and closed=" + (expired ? "1" : "0") + ") ";
+}
+
+std::optional<std::string> import_statement(const db::Connection& db, std::string_view user_id,
+                                            Selection selection) {
+  if (selection.current && selection.expired) return selection_statement(db, user_id);
+  if (selection.current) return selection_statement(db, user_id) + " and closed=0";
+  if (selection.expired) return selection_statement(db, user_id) + " and closed=1";
+  return std::nullopt;
+}
+
+Counts count_auctions(db::Connection& db, std::string_view user_id) {
+  Counts c;
+  c.current = row_count(db, count_statement(db, user_id, false));
+  c.expired = row_count(db, count_statement(db, user_id, true));
+  return c;
+}
+
+std::string current_caption(std::size_t count) {
+  return std::to_string(count) + " Aktuelle Artikel importieren";
+}
+
+std::string expired_caption(std::size_t count) {
+  return std::to_string(count) + " Abgelaufene Artikel importieren";
+}
+
+std::optional<std::string_view> decode(std::string_view column, std::string_view code) {
+  const upload::CodeTable* table = upload::code_table_for_column(column);
+  if (!table) return std::nullopt;
+  return table->decode(code);
+}
+
+void apply_payment(store::Table& table, std::string_view payment,
+                   const catalogue::PaymentNames& names) {
+  for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
+    const std::string& name = names.name[i];
+    if (name.empty() || payment.find(name) == std::string_view::npos) continue;
+    table.set("p" + std::to_string(i + 1), store::Value::flag(true));
+  }
+}
+
+std::optional<std::string> unusable_picture_name(std::string_view name) {
+  if (name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos)
+    return "Der Name enthält einen Pfadtrenner.";
+  if (name.find("..") != std::string_view::npos) return "Der Name enthält \"..\".";
+  // "C:bild.jpg" names a drive on the seller's Windows machine; a colon has no place in a name.
+  if (name.find(':') != std::string_view::npos)
+    return "Der Name enthält einen Laufwerksbuchstaben oder Doppelpunkt.";
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7f) return "Der Name enthält ein Steuerzeichen.";
+  }
+  if (name == ".") return "Der Name bezeichnet den Bilderordner selbst.";
+  const auto width = static_cast<std::size_t>(store::article_fields()[store::field_at("Bild1")].width);
+  if (text::char_count(name) > width)
+    return "Der Name ist länger als " + std::to_string(width) + " Zeichen.";
+  return std::nullopt;
+}
+
+PictureStep decide_picture(std::optional<std::uint64_t> server_size, bool local_exists) {
+  if (!server_size || *server_size == 0) return PictureStep::Skip;
+  return local_exists ? PictureStep::Keep : PictureStep::Fetch;
+}
+
+void fill_record(store::Table& table, const Columns& row, const catalogue::PaymentNames& names,
+                 PictureSource& pictures, const std::string& picture_folder, const Notes& notes) {
+  const std::string auction = row("id").value_or("?");
+  for (const Mapping& m : kMapping) {
+    const std::optional<std::string> value = row(m.column);
+    if (!value) continue;
+    switch (m.rule) {
+      case Rule::Text:
+        table.set_text(m.field, *value);
+        break;
+      case Rule::Code:
+        if (auto text = decode(m.column, *value)) table.set_text(m.field, *text);
+        break;
+      case Rule::Picture:
+        apply_picture(table, m.field, *value, pictures, picture_folder, notes, auction);
+        break;
+      case Rule::Payment:
+        apply_payment(table, *value, names);
+        break;
+    }
+  }
+}
+
+RunResult run_import(const Services& services, Selection selection, store::Table& imports,
+                     const Hooks& hooks) {
+  RunResult out;
+  const auto sql = import_statement(services.db, services.user_id, selection);
+  if (!sql) return out;
+  auto result = services.db.query(*sql);
+  if (!result)
+    throw Error("Die Auktionen konnten nicht gelesen werden: " + services.db.last_error());
+  out.rows = result->row_count();
+  if (out.rows == 0) return out;
+
+  if (hooks.pump) hooks.pump();
+  struct Finish {
+    const Hooks& hooks;
+    ~Finish() {
+      if (hooks.finish) hooks.finish();
+    }
+  };
+  if (hooks.start) hooks.start(out.rows);
+  Finish finish{hooks};
+
+  // The session says QUIT when it goes out of scope, after an error too.
+  FtpPictures pictures(services.ftp, services.timeouts);
+  pictures.open();
+  const Columns columns = [&](std::string_view column) { return result->value(column); };
+  result->first();
+  for (std::size_t i = 0; i < out.rows; ++i) {
+    imports.append();
+    try {
+      fill_record(imports, columns, services.payments, pictures, services.picture_folder,
+                  hooks.note);
+      imports.post();
+    } catch (const Error& e) {
+      imports.cancel();  // no half-filled record
+      throw Error("Import der Auktion " + result->value("id").value_or("?") + " abgebrochen: " +
+                  e.what());
+    }
+    ++out.imported;
+    if (hooks.advance) hooks.advance();
+    result->next();
+  }
+  out.ftp_connections = pictures.connections();
+  return out;
+}
+
+}  // namespace tellvaro::importer

@@ -1,0 +1,134 @@
+#pragma once
+
+// Reading the seller's own auctions back from the auction house into the import table: which
+// rows, how each column becomes a field, and which pictures come along from the file server.
+// Qt-free; never writes to the auction house.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "catalogue/reference.h"
+#include "net/net.h"
+
+namespace tellvaro::db {
+class Connection;
+}
+namespace tellvaro::store {
+class Table;
+}
+
+namespace tellvaro::importer {
+
+// --- which auctions -------------------------------------------------------------------------
+
+// The two check boxes of the import view.
+struct Selection {
+  bool current = false;  // closed = 0
+  bool expired = false;  // closed = 1
+};
+
+// The counting statement of the view: "select * from auctions where (user='42' and closed=0) ".
+std::string count_statement(const db::Connection& db, std::string_view user_id, bool expired);
+// The statement of a run; nothing when neither box is ticked. With both ticked every auction of
+// the seller is read, whatever its `closed` value.
+std::optional<std::string> import_statement(const db::Connection& db, std::string_view user_id,
+                                            Selection selection);
+
+struct Counts {
+  std::size_t current = 0;
+  std::size_t expired = 0;
+};
+// Runs both counting statements; a refused statement throws tellvaro::Error.
+Counts count_auctions(db::Connection& db, std::string_view user_id);
+
+// "2 Aktuelle Artikel importieren", "5 Abgelaufene Artikel importieren"
+std::string current_caption(std::size_t count);
+std::string expired_caption(std::size_t count);
+
+// --- one auction row into one record --------------------------------------------------------
+
+// A column of the auction row by name, as text; absent for NULL.
+using Columns = std::function<std::optional<std::string>(std::string_view column)>;
+
+// The code tables read backwards: the field text of a code, compared exactly. Absent for a
+// code outside the table (there is no fallback) and for a column without a table.
+std::optional<std::string_view> decode(std::string_view column, std::string_view code);
+
+// Sets p1..p15 to True where the slot's name occurs in the payment text; never sets False, and
+// an empty slot never matches.
+void apply_payment(store::Table& table, std::string_view payment,
+                   const catalogue::PaymentNames& names);
+
+// Why a picture name from the auction house cannot become a file of the picture folder (a path
+// separator, "..", a drive letter, a control character, longer than the field can hold);
+// nothing for a usable name.
+std::optional<std::string> unusable_picture_name(std::string_view name);
+
+// Pictures larger than this are not fetched at all: a hostile server cannot fill the disk.
+inline constexpr std::uint64_t kMaxPictureBytes = 16u * 1024u * 1024u;
+
+enum class PictureStep {
+  Skip,   // not on the server (or size 0): the field stays null
+  Keep,   // on the server and already in the picture folder: only the name is set
+  Fetch,  // on the server, not local: fetch it, then set the name
+};
+// The rule for one picture whose name is usable: the server's size first, then the local file.
+PictureStep decide_picture(std::optional<std::uint64_t> server_size, bool local_exists);
+
+// The file server as the picture rule uses it.
+class PictureSource {
+ public:
+  virtual ~PictureSource() = default;
+  // "SIZE name": the size of a 213 reply; absent for any other reply.
+  virtual std::optional<std::uint64_t> size(const std::string& name) = 0;
+  // Fetches exactly `bytes` bytes into `local_path`; on failure nothing is left there.
+  virtual void fetch(const std::string& name, const std::string& local_path,
+                     std::uint64_t bytes) = 0;
+};
+
+// Lines that say why a picture was left out (shown to the user, never a secret).
+using Notes = std::function<void(const std::string& line)>;
+
+// Fills the current record of `table` (freshly appended) from one auction row, field by field in
+// the order of the mapping. A column text that a number field cannot read throws
+// tellvaro::Error; so does a failed fetch.
+void fill_record(store::Table& table, const Columns& row, const catalogue::PaymentNames& names,
+                 PictureSource& pictures, const std::string& picture_folder, const Notes& notes);
+
+// --- a whole run ----------------------------------------------------------------------------
+
+struct Services {
+  db::Connection& db;
+  net::Endpoint ftp;  // host, user and password of the file server
+  net::Timeouts timeouts{};
+  std::string user_id;
+  std::string picture_folder;  // ends with "/"
+  catalogue::PaymentNames payments;
+};
+
+// What the window sees of a run. Every member may be empty.
+struct Hooks {
+  std::function<void()> pump;                    // once, before the file server is contacted
+  std::function<void(std::size_t rows)> start;   // the rows are known
+  std::function<void()> advance;                 // one more record posted
+  std::function<void()> finish;                  // the run is over, also after an error
+  Notes note;
+};
+
+struct RunResult {
+  std::size_t rows = 0;      // rows the statement returned
+  std::size_t imported = 0;  // records posted
+  long ftp_connections = 0;  // control connections the run opened
+};
+
+// One press of "Importieren". Nothing happens when neither box is ticked or no row matches.
+// Every row is appended to `imports` and posted; an error throws tellvaro::Error at that row,
+// the records posted before stay, the half-filled one is dropped.
+RunResult run_import(const Services& services, Selection selection, store::Table& imports,
+                     const Hooks& hooks = {});
+
+}  // namespace tellvaro::importer

@@ -1,0 +1,336 @@
+// The import's rules without servers: codes read backwards, payments, the picture decisions and
+// the names that must never become local files, the row mapping, and the transfer back.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "db/connection.h"
+#include "import/auction_import.h"
+#include "import/transfer_back.h"
+#include "store/table.h"
+#include "text/error.h"
+
+namespace tellvaro::importer {
+namespace {
+
+namespace fs = std::filesystem;
+using store::Table;
+using store::Value;
+
+catalogue::PaymentNames four_payments() {
+  catalogue::PaymentNames names;
+  names.name[0] = "Überweisung";
+  names.name[1] = "Barzahlung bei Abholung";
+  names.name[2] = "Nachnahme";
+  names.name[3] = "PayPal";
+  names.shown = 4;
+  return names;
+}
+
+TEST(ImportCodes, EachTableReadBackwardsWithoutFallback) {
+  struct Case {
+    const char* column;
+    const char* code;
+    std::optional<std::string_view> text;
+  };
+  const Case cases[] = {
+      {"zustand", "7", "Neu"},
+      {"zustand", "1", "Neuwertig"},
+      {"zustand", "0", "Siehe Beschreibung"},
+      {"zustand", "8", std::nullopt},
+      {"masseinheit", "L", "L - Liter"},
+      {"masseinheit", "l", std::nullopt},  // case counts
+      {"masseinheit", "0", "keine Angabe"},
+      {"qm_wiedereinstellen", "99", "Bis verkauft"},
+      {"qm_wiedereinstellen", "5", std::nullopt},
+      {"auction_type", "5", "Power Auktion"},
+      {"auction_type", "", std::nullopt},  // the send's fallback is not read back
+      {"sprache", "1", "International / unabhängig"},
+      {"sprache", "7", std::nullopt},
+      {"buy_now_show", "2", "Stehen lassen"},
+      {"qm_minimum_preis_zeigen", "1", "Mindestpreis"},
+      {"qm_fsk18_artikel", "1", "ja"},
+      {"qm_preis_vorschlag", "0", "nein"},
+      {"fett", "1", "True"},
+      {"international", "0", "False"},
+      {"topkat", "2", std::nullopt},
+      {"zustand", " 7", std::nullopt},  // the whole text, exactly
+      {"title", "1", std::nullopt},     // no table for this column
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(decode(c.column, c.code), c.text) << c.column << " " << c.code;
+  }
+}
+
+TEST(ImportPayment, SubstringsSetTrueOnlyAndEmptyNamesNeverMatch) {
+  auto flags = [](std::string_view payment, const catalogue::PaymentNames& names) {
+    Table t;
+    t.append();
+    apply_payment(t, payment, names);
+    std::string out;
+    for (int i = 1; i <= 15; ++i) {
+      const Value& v = t.get("p" + std::to_string(i));
+      out += v.is_null() ? '-' : (*v.as_flag() ? 'T' : 'F');
+    }
+    return out;
+  };
+  const auto four = four_payments();
+  EXPECT_EQ(flags("Überweisung \nPayPal \n", four), "T--T-----------");
+  EXPECT_EQ(flags("", four), "---------------");
+  EXPECT_EQ(flags("paypal \n", four), "---------------");  // case counts
+  // Slots 5..15 are empty: they never match, not even the empty payment text.
+  EXPECT_EQ(flags("Überweisung \nBarzahlung bei Abholung \nNachnahme \nPayPal \n", four),
+            "TTTT-----------");
+
+  // A short name inside a longer one matches wherever the longer one stands.
+  catalogue::PaymentNames nested;
+  nested.name[0] = "Barzahlung";
+  nested.name[1] = "Barzahlung bei Abholung";
+  EXPECT_EQ(flags("Barzahlung bei Abholung \n", nested), "TT-------------");
+  EXPECT_EQ(flags("Barzahlung \n", nested), "T--------------");
+}
+
+TEST(ImportPictures, DecisionsAskTheServerFirst) {
+  using S = PictureStep;
+  EXPECT_EQ(decide_picture(std::nullopt, false), S::Skip);  // not on the server
+  EXPECT_EQ(decide_picture(std::nullopt, true), S::Skip);   // local only: still not taken
+  EXPECT_EQ(decide_picture(0, false), S::Skip);
+  EXPECT_EQ(decide_picture(0, true), S::Skip);
+  EXPECT_EQ(decide_picture(1, false), S::Fetch);
+  EXPECT_EQ(decide_picture(1, true), S::Keep);  // an existing file stays, even if it differs
+}
+
+TEST(ImportPictures, HostileNamesNeverBecomeFiles) {
+  const char* hostile[] = {
+      "../x.jpg",       "..\\x.jpg",   "a/b.jpg",      "/etc/passwd",  "C:\\x.jpg",
+      "C:x.jpg",        "..",          ".",            "x..jpg",       "bild\r\nDELE a",
+      "tab\t.jpg",      "\x7f.jpg",    "ordner\\",     "a:b",
+      "ein_sehr_langer_bildname_ueber_30.jpg",
+  };
+  for (const char* name : hostile) {
+    EXPECT_TRUE(unusable_picture_name(name).has_value()) << name;
+  }
+  EXPECT_TRUE(unusable_picture_name(std::string("a\0b.jpg", 7)).has_value());
+  for (const char* name : {"990.jpg", "990_2.jpg", "Münze.jpg", "bild mit blank.JPG",
+                           "genau_dreissig_zeichen_lang.jp"}) {
+    EXPECT_EQ(unusable_picture_name(name), std::nullopt) << name;
+  }
+}
+
+// The server's side of the picture rule, recorded.
+class RecordingSource : public PictureSource {
+ public:
+  std::map<std::string, std::uint64_t> files;  // name -> size
+  std::vector<std::string> asked, fetched;
+
+  std::optional<std::uint64_t> size(const std::string& name) override {
+    asked.push_back(name);
+    auto it = files.find(name);
+    if (it == files.end()) return std::nullopt;
+    return it->second;
+  }
+  void fetch(const std::string& name, const std::string& local, std::uint64_t bytes) override {
+    fetched.push_back(name);
+    std::ofstream(local, std::ios::binary) << std::string(bytes, 'x');
+  }
+};
+
+class ImportRow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("tellvaro-import-" + std::to_string(::getpid()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // Fills one record from `row`; returns the notes.
+  std::vector<std::string> fill(std::map<std::string, std::string> row,
+                                const catalogue::PaymentNames& names = four_payments()) {
+    table_.append();
+    std::vector<std::string> notes;
+    fill_record(
+        table_,
+        [&](std::string_view column) -> std::optional<std::string> {
+          auto it = row.find(std::string(column));
+          if (it == row.end()) return std::nullopt;
+          return it->second;
+        },
+        names, source_, folder_.string() + "/", [&](const std::string& l) { notes.push_back(l); });
+    table_.post();
+    return notes;
+  }
+
+  fs::path folder_;
+  Table table_;
+  RecordingSource source_;
+};
+
+TEST_F(ImportRow, ColumnsBecomeFieldsThroughTheirRules) {
+  fill({{"id", "990"},
+        {"auction_type", "2"},
+        {"title", "Winterreifen 205/55 R16"},
+        {"sprache", "3"},
+        {"masseinheit", "l"},
+        {"html_desc_1", "1"},
+        {"qm_fsk18_artikel", "0"},
+        {"qm_preis_vorschlag", "1"},
+        {"description", "Händler´s Lager"},
+        {"category", "1112"},
+        {"minimum_bid", "120.00"},
+        {"buynow", ""},
+        {"quantity", "4"},
+        {"buy_now_show", "3"},
+        {"qm_minimum_preis_zeigen", "0"},
+        {"qm_wiedereinstellen", "99"},
+        {"zustand", "8"},
+        {"international", "1"},
+        {"marker", "0"},
+        {"payment", "PayPal \n"}});
+  EXPECT_EQ(table_.text("Anzeigenart"), "Sofortkauf");
+  EXPECT_EQ(table_.text("Artikelname"), "Winterreifen 205/55 R16");
+  EXPECT_EQ(table_.text("Sprache"), "Deutschland / Deutsch");
+  EXPECT_TRUE(table_.get("Masseinheit").is_null());
+  EXPECT_EQ(table_.get("html_desc_1"), Value::small_int(1));
+  EXPECT_EQ(table_.text("FSK 18"), "nein");
+  EXPECT_EQ(table_.text("Preisvorschlag"), "ja");
+  EXPECT_EQ(table_.text("Beschreibung"), "Händler´s Lager");  // copied unchanged
+  EXPECT_EQ(table_.text("Kategorie Nummer"), "1112");
+  EXPECT_TRUE(table_.get("Kategorie").is_null());
+  EXPECT_EQ(table_.get("Startpreis"), Value::amount(120));
+  EXPECT_TRUE(table_.get("Sofortkauf").is_null());  // empty amount: null
+  EXPECT_EQ(table_.text("Anzahl"), "4");
+  EXPECT_TRUE(table_.get("Verhalten").is_null());
+  EXPECT_EQ(table_.text("minimum_preis_zeigen"), "nicht erreicht");
+  EXPECT_EQ(table_.text("Wiedereinstellen"), "Bis verkauft");
+  EXPECT_TRUE(table_.get("Zustand").is_null());
+  EXPECT_EQ(table_.get("international"), Value::flag(true));
+  EXPECT_EQ(table_.get("Textmarker"), Value::flag(false));
+  EXPECT_TRUE(table_.get("Fettschrift").is_null());  // NULL column
+  EXPECT_EQ(table_.get("p4"), Value::flag(true));
+  EXPECT_TRUE(table_.get("p1").is_null());
+  for (const char* f : {"Gebühr", "duration", "payment", "Bild4", "Artikelstatus", "Info_1",
+                        "Mitglied", "Erstellt", "Kategorie 2"}) {
+    EXPECT_TRUE(table_.get(f).is_null()) << f;
+  }
+}
+
+TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
+  source_.files = {{"1.jpg", 10}, {"2.jpg", 5}, {"leer.jpg", 0}, {"riesig.jpg", kMaxPictureBytes + 1}};
+  std::ofstream(folder_ / "2.jpg") << "lokal";  // present: kept as it is
+  std::ofstream(folder_ / "nur_lokal.jpg") << "x";
+
+  auto notes = fill({{"id", "7"}, {"pict_url", "1.jpg"}, {"pict_url2", "2.jpg"}, {"pict_url3", "leer.jpg"}});
+  EXPECT_EQ(table_.text("Bild1"), "1.jpg");
+  EXPECT_EQ(table_.text("Bild2"), "2.jpg");
+  EXPECT_TRUE(table_.get("Bild3").is_null());
+  EXPECT_EQ(source_.fetched, std::vector<std::string>{"1.jpg"});
+  EXPECT_EQ(fs::file_size(folder_ / "1.jpg"), 10u);
+  EXPECT_EQ(fs::file_size(folder_ / "2.jpg"), 5u);  // "lokal" untouched
+  EXPECT_TRUE(notes.empty());
+
+  source_.asked.clear();
+  source_.fetched.clear();
+  notes = fill({{"id", "8"},
+                {"pict_url", "nur_lokal.jpg"},
+                {"pict_url2", "../../boese.jpg"},
+                {"pict_url3", "riesig.jpg"}});
+  EXPECT_TRUE(table_.get("Bild1").is_null());  // size asked first: not on the server
+  EXPECT_TRUE(table_.get("Bild2").is_null());
+  EXPECT_TRUE(table_.get("Bild3").is_null());
+  EXPECT_EQ(source_.asked, (std::vector<std::string>{"nur_lokal.jpg", "riesig.jpg"}));
+  EXPECT_TRUE(source_.fetched.empty());
+  ASSERT_EQ(notes.size(), 2u);
+  EXPECT_EQ(notes[0],
+            "Bild \"../../boese.jpg\" der Auktion 8 nicht übernommen: Der Name enthält einen "
+            "Pfadtrenner.");
+  EXPECT_NE(notes[1].find("riesig.jpg"), std::string::npos);
+
+  // An empty column is a picture that is not there; the server is not asked about it.
+  source_.asked.clear();
+  fill({{"id", "9"}, {"pict_url", ""}});
+  EXPECT_TRUE(table_.get("Bild1").is_null());
+  EXPECT_TRUE(source_.asked.empty());
+}
+
+TEST_F(ImportRow, ANumberFieldThatCannotReadItsColumnThrows) {
+  table_.append();
+  auto row = [](std::string_view c) -> std::optional<std::string> {
+    if (c == "title") return "ok";
+    if (c == "minimum_bid") return "zwölf";
+    return std::nullopt;
+  };
+  EXPECT_THROW(fill_record(table_, row, four_payments(), source_, folder_.string() + "/", {}),
+               Error);
+  EXPECT_EQ(table_.text("Artikelname"), "ok");  // filled in order up to the fault
+}
+
+TEST(ImportStatements, CountsAndChoices) {
+  db::Connection db;  // quoting works without a connection
+  EXPECT_EQ(count_statement(db, "42", false),
+            "select * from auctions where (user='42' and closed=0) ");
+  EXPECT_EQ(count_statement(db, "42", true),
+            "select * from auctions where (user='42' and closed=1) ");
+  EXPECT_EQ(import_statement(db, "42", {true, false}),
+            "select * from auctions where user='42' and closed=0");
+  EXPECT_EQ(import_statement(db, "42", {false, true}),
+            "select * from auctions where user='42' and closed=1");
+  EXPECT_EQ(import_statement(db, "42", {true, true}), "select * from auctions where user='42'");
+  EXPECT_EQ(import_statement(db, "42", {false, false}), std::nullopt);
+  EXPECT_EQ(current_caption(2), "2 Aktuelle Artikel importieren");
+  EXPECT_EQ(expired_caption(0), "0 Abgelaufene Artikel importieren");
+}
+
+TEST(TransferBack, CopiesTheListedFieldsAsTypedValuesAndLeavesTheImportTable) {
+  Table imports, articles;
+  int fee_posts = 0;
+  articles.on_before_post([&] {
+    ++fee_posts;
+    articles.set("Gebühr", Value::amount(1.25));
+  });
+  for (const char* name : {"B", "C", "A"}) {
+    imports.append();
+    imports.set("Artikelname", Value::text(name));
+    imports.set("Startpreis", Value::amount(2.5));
+    imports.set("Gebühr", Value::amount(99));
+    imports.set("Bild4", Value::text("4.jpg"));  // not copied
+    imports.set("Info_1", Value::text("frei"));  // not copied
+    imports.set("p2", Value::flag(true));
+    imports.post();
+  }
+  imports.sort(store::SortKind::AscendingNoCase, "Artikelname");
+  const auto before = imports.stored();
+
+  imports.move_to(1);  // "B"
+  transfer_current(imports, articles);
+  transfer_current(imports, articles);  // nothing prevents duplicates
+  EXPECT_EQ(transfer_all(imports, articles), 3u);
+
+  EXPECT_EQ(imports.stored(), before);
+  EXPECT_EQ(imports.position(), 2u);  // left on the last record
+  ASSERT_EQ(articles.count(), 5u);
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < articles.count(); ++i) {
+    const store::Record& r = articles.row(i);
+    names.push_back(*r[store::field_at("Artikelname")].as_string());
+    EXPECT_EQ(r[store::field_at("Startpreis")], Value::amount(2.5));
+    EXPECT_EQ(r[store::field_at("Gebühr")], Value::amount(1.25));  // the hook's, not the copy's
+    EXPECT_EQ(r[store::field_at("p2")], Value::flag(true));
+    EXPECT_TRUE(r[store::field_at("p1")].is_null());  // not False
+    EXPECT_TRUE(r[store::field_at("Bild4")].is_null());
+    EXPECT_TRUE(r[store::field_at("Info_1")].is_null());
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"B", "B", "A", "B", "C"}));
+  EXPECT_EQ(fee_posts, 5);
+
+  Table empty;
+  EXPECT_EQ(transfer_all(empty, articles), 0u);
+  EXPECT_EQ(articles.count(), 5u);
+  transfer_current(empty, articles);  // one article without imported values
+  EXPECT_EQ(articles.count(), 6u);
+}
+
+}  // namespace
+}  // namespace tellvaro::importer
