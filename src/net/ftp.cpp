@@ -18,6 +18,7 @@ struct FtpSession::Impl {
   Timeouts timeouts;
   std::unique_ptr<detail::CurlCall> call;  // present while open
   long closed_connections = 0;             // counted by handles already gone
+  long binary_on = -1;  // the connection (by count) that was switched to TYPE I
 
   std::string service() const { return "FTP-Server " + endpoint.host; }
   std::string base() const { return detail::server_url("ftp", endpoint, 21) + "/"; }
@@ -62,6 +63,7 @@ FtpSession::~FtpSession() { close(); }
 void FtpSession::open() {
   close();
   impl_->call = std::make_unique<detail::CurlCall>();
+  impl_->binary_on = -1;
   try {
     CURL* h = impl_->prepare();
     Slist quote(curl_slist_append(nullptr, "CWD /"));
@@ -105,11 +107,17 @@ std::optional<std::uint64_t> FtpSession::size(const std::string& remote_path) {
   detail::url_path(remote_path, impl_->service());
   CURL* h = impl_->prepare();
   std::string command = "*SIZE " + remote_path;
-  Slist quote(curl_slist_append(nullptr, command.c_str()));
+  // Servers refuse SIZE in ASCII mode, which is where a fresh login starts; curl switches to
+  // binary only for its own transfers. Once per connection is enough.
+  Slist quote;
+  const bool binary_known = impl_->binary_on == impl_->call->connections_opened();
+  if (!binary_known) quote.reset(curl_slist_append(nullptr, "TYPE I"));
+  quote.reset(curl_slist_append(quote.release(), command.c_str()));
   curl_easy_setopt(h, CURLOPT_URL, impl_->base().c_str());
   curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
   curl_easy_setopt(h, CURLOPT_QUOTE, quote.get());
   impl_->call->perform(impl_->service(), "Abfrage der Größe von " + remote_path);
+  impl_->binary_on = impl_->call->connections_opened();
   for (const std::string& line : impl_->call->replies()) {
     if (line.rfind("213 ", 0) == 0) {
       try {

@@ -173,6 +173,8 @@ TEST_F(NetTest, FtpFetchWithLimitsTakesExactlyTheAnnouncedBytes) {
   write_file(fs::path(ftp_root()) / "p.jpg", std::string(5000, 'p'));
   FtpSession ftp(ftp_account());
   ftp.open();
+  // Straight after the login, before any transfer has switched to binary.
+  EXPECT_EQ(ftp.size("p.jpg"), std::optional<std::uint64_t>(5000));
   const std::string local = (dir_ / "p.jpg").string();
   const std::string prefix = std::string("FTP-Server ") + host() + ": Laden von p.jpg fehlgeschlagen: ";
   // The server sends more than it announced: refused before the surplus reaches the disk.

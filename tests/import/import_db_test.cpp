@@ -1,0 +1,321 @@
+// The import against the real database and file server of the test auction house, judged by
+// what those servers logged and by the records and files it left.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "db/connection.h"
+#include "import/auction_import.h"
+#include "import/transfer_back.h"
+#include "store/table.h"
+#include "support/auction_house.h"
+#include "text/error.h"
+
+namespace tellvaro::importer {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace tellvaro::test;
+using store::Table;
+using store::Value;
+
+std::string read_file(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void write_file(const fs::path& p, const std::string& bytes) {
+  std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// An auction of seller 42 with only the columns given; the others are NULL.
+void add_auction(int id, const std::string& closed, const std::string& title,
+                 const std::string& more_columns = "", const std::string& more_values = "") {
+  admin_exec("insert into tv_auktionshaus.auctions (id, user, closed, title" + more_columns +
+             ") values (" + std::to_string(id) + ", 42, " + closed + ", '" + title + "'" +
+             more_values + ")");
+}
+
+class ImportDbTest : public AuctionHouseTest {
+ protected:
+  void SetUp() override {
+    AuctionHouseTest::SetUp();
+    db_.set_params({host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true});
+    ASSERT_TRUE(db_.connect());
+    ASSERT_TRUE(db_.select_database(kAuctionDatabase));
+    base_ = fs::temp_directory_path() / ("tellvaro-import-db-" + std::to_string(getpid()));
+    fs::remove_all(base_);
+    fs::create_directories(base_ / "bilder");
+  }
+  void TearDown() override { fs::remove_all(base_); }
+
+  Services services() {
+    Services s{db_, {host(), 0, kFtpUser, ftp_password()}, {}, kSellerId,
+               (base_ / "bilder").string() + "/", {}};
+    s.payments.name[0] = "Überweisung";
+    s.payments.name[1] = "Barzahlung bei Abholung";
+    s.payments.name[2] = "Nachnahme";
+    s.payments.name[3] = "PayPal";
+    s.payments.shown = 4;
+    return s;
+  }
+
+  std::vector<std::string> titles() const {
+    std::vector<std::string> out;
+    for (const auto& r : imports_.stored()) out.push_back(*r[store::field_at("Artikelname")].as_string());
+    return out;
+  }
+
+  db::Connection db_;
+  fs::path base_;
+  Table imports_;
+};
+
+TEST_F(ImportDbTest, CaptionsCountCurrentAndExpiredAuctions) {
+  for (int i = 0; i < 4; ++i) add_auction(1000 + i, "1", "alt");
+  auto mark = general_log_mark();
+  Counts c = count_auctions(db_, kSellerId);
+  EXPECT_EQ(current_caption(c.current), "2 Aktuelle Artikel importieren");
+  EXPECT_EQ(expired_caption(c.expired), "5 Abgelaufene Artikel importieren");
+  // The server drops the statements' trailing blank before it logs them.
+  EXPECT_EQ(queries_since(mark),
+            (std::vector<std::string>{"select * from auctions where (user='42' and closed=0)",
+                                      "select * from auctions where (user='42' and closed=1)"}));
+  admin_exec("delete from tv_auktionshaus.auctions where user=42 and closed=0");
+  EXPECT_EQ(current_caption(count_auctions(db_, kSellerId).current),
+            "0 Aktuelle Artikel importieren");
+}
+
+TEST_F(ImportDbTest, TheBoxesChooseTheRowsAndNothingHappensWithoutRows) {
+  add_auction(1001, "2", "geschlossen 2");  // neither current nor expired
+  struct Case {
+    Selection selection;
+    std::vector<std::string> titles;
+  };
+  const Case cases[] = {
+      {{true, false}, {"Winterreifen 205/55 R16", "Notebook 15 Zoll"}},
+      {{false, true}, {"2-Euro-Gedenkmünze 2006"}},
+      {{true, true},
+       {"Winterreifen 205/55 R16", "Notebook 15 Zoll", "2-Euro-Gedenkmünze 2006", "geschlossen 2"}},
+  };
+  for (const Case& c : cases) {
+    imports_.replace_all({});
+    run_import(services(), c.selection, imports_);
+    auto got = titles();
+    std::sort(got.begin(), got.end());
+    auto want = c.titles;
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want) << c.selection.current << c.selection.expired;
+  }
+
+  // Neither box: no statement at all. No rows: no file server.
+  imports_.replace_all({});
+  auto mark = general_log_mark();
+  auto ftp_mark = ftp_log_mark();
+  EXPECT_EQ(run_import(services(), {false, false}, imports_).rows, 0u);
+  EXPECT_TRUE(queries_since(mark).empty());
+  Services other = services();
+  other.user_id = "44";
+  RunResult r = run_import(other, {true, true}, imports_);
+  EXPECT_EQ(r.rows, 0u);
+  EXPECT_EQ(r.ftp_connections, 0);
+  EXPECT_EQ(queries_since(mark), std::vector<std::string>{"select * from auctions where user='44'"});
+  EXPECT_TRUE(ftp_commands_since(ftp_mark).empty());
+  EXPECT_EQ(imports_.count(), 0u);
+}
+
+TEST_F(ImportDbTest, SeededAuctionDecodesAndPicturesComeOverOneLogin) {
+  const std::string picture("\xff\xd8\xff\xe0 JPEG\r\n\0 Bytes", 17);
+  write_file(fs::path(ftp_root()) / "990.jpg", picture);
+  // 990_2.jpg is named but not on the server.
+  auto ftp_mark = ftp_log_mark();
+  std::size_t progress_rows = 0, advanced = 0, finished = 0, pumped = 0;
+  Hooks hooks;
+  hooks.pump = [&] { ++pumped; };
+  hooks.start = [&](std::size_t n) { progress_rows = n; };
+  hooks.advance = [&] { ++advanced; };
+  hooks.finish = [&] { ++finished; };
+  RunResult r = run_import(services(), {true, false}, imports_, hooks);
+  EXPECT_EQ(r.imported, 2u);
+  EXPECT_EQ(r.ftp_connections, 1);
+  EXPECT_EQ(progress_rows, 2u);
+  EXPECT_EQ(advanced, 2u);
+  EXPECT_EQ(finished, 1u);
+  EXPECT_EQ(pumped, 1u);
+
+  imports_.first();
+  while (imports_.text("Artikelname") != "Winterreifen 205/55 R16") imports_.next();
+  EXPECT_EQ(imports_.text("Anzeigenart"), "Sofortkauf");
+  EXPECT_EQ(imports_.text("Sprache"), "Deutschland / Deutsch");
+  EXPECT_EQ(imports_.text("Masseinheit"), "kg - Kilogramm");
+  EXPECT_EQ(imports_.text("Zustand"), "Neu");
+  EXPECT_EQ(imports_.text("Wiedereinstellen"), "Bis verkauft");
+  EXPECT_EQ(imports_.text("Verhalten"), "Stehen lassen");
+  EXPECT_EQ(imports_.text("minimum_preis_zeigen"), "Mindestpreis");
+  EXPECT_EQ(imports_.text("FSK 18"), "ja");
+  EXPECT_EQ(imports_.get("Fettschrift"), Value::flag(true));
+  EXPECT_EQ(imports_.get("Startpreis"), Value::amount(120));
+  EXPECT_EQ(imports_.get("Versandpreis_3"), Value::amount(12.5));
+  EXPECT_EQ(imports_.text("Beschreibung"), "<p>Reifen vom Händler´s Lager.</p>");
+  EXPECT_EQ(imports_.text("Kategorie Nummer"), "1112");
+  EXPECT_EQ(imports_.get("p1"), Value::flag(true));
+  EXPECT_EQ(imports_.get("p4"), Value::flag(true));
+  EXPECT_TRUE(imports_.get("p2").is_null());
+  EXPECT_EQ(imports_.text("Bild1"), "990.jpg");
+  EXPECT_TRUE(imports_.get("Bild2").is_null());
+  EXPECT_TRUE(imports_.get("Bild3").is_null());
+  EXPECT_EQ(read_file(base_ / "bilder" / "990.jpg"), picture);
+  EXPECT_EQ(std::distance(fs::directory_iterator(base_ / "bilder"), {}), 1);
+
+  auto commands = ftp_commands_since(ftp_mark);
+  auto count = [&](const std::string& c) { return std::count(commands.begin(), commands.end(), c); };
+  EXPECT_EQ(count("USER tvftp"), 1);
+  EXPECT_EQ(count("CWD /"), 1);
+  EXPECT_EQ(count("SIZE 990.jpg"), 1);
+  EXPECT_EQ(count("SIZE 990_2.jpg"), 1);
+  EXPECT_EQ(count("RETR 990.jpg"), 1);
+  EXPECT_EQ(count("RETR 990_2.jpg"), 0);
+  EXPECT_EQ(count("QUIT"), 1);
+
+  // The same selection again: each auction twice; the local picture is not fetched again.
+  ftp_mark = ftp_log_mark();
+  run_import(services(), {true, false}, imports_);
+  EXPECT_EQ(imports_.count(), 4u);
+  commands = ftp_commands_since(ftp_mark);
+  EXPECT_EQ(count("SIZE 990.jpg"), 1);
+  EXPECT_EQ(count("RETR 990.jpg"), 0);
+}
+
+TEST_F(ImportDbTest, PicturesPresentMissingEmptyOrHostile) {
+  fs::create_directories(fs::path(ftp_root()) / "sub");
+  write_file(fs::path(ftp_root()) / "da.jpg", "vom Server");
+  write_file(fs::path(ftp_root()) / "lokal.jpg", "vom Server");
+  write_file(fs::path(ftp_root()) / "null.jpg", "");
+  write_file(fs::path(ftp_root()) / "boese.jpg", "boese");
+  write_file(fs::path(ftp_root()) / "sub" / "x.jpg", "x");
+  write_file(base_ / "bilder" / "lokal.jpg", "lokal");
+  write_file(base_ / "bilder" / "nur_hier.jpg", "lokal");
+  admin_exec("delete from tv_auktionshaus.auctions");
+  const std::string cols = ", pict_url, pict_url2, pict_url3";
+  add_auction(1, "0", "a", cols, ", 'fehlt.jpg', 'da.jpg', 'lokal.jpg'");
+  add_auction(2, "0", "b", cols, ", 'null.jpg', 'nur_hier.jpg', '../boese.jpg'");
+  add_auction(3, "0", "c", cols, ", 'sub/x.jpg', 'C:boese.jpg', NULL");
+
+  std::vector<std::string> notes;
+  Hooks hooks;
+  hooks.note = [&](const std::string& l) { notes.push_back(l); };
+  auto ftp_mark = ftp_log_mark();
+  run_import(services(), {true, false}, imports_, hooks);
+  ASSERT_EQ(imports_.count(), 3u);
+
+  auto pictures = [&](const std::string& title) {
+    imports_.first();
+    while (imports_.text("Artikelname") != title) imports_.next();
+    return imports_.text("Bild1") + "|" + imports_.text("Bild2") + "|" + imports_.text("Bild3");
+  };
+  EXPECT_EQ(pictures("a"), "|da.jpg|lokal.jpg");
+  EXPECT_EQ(pictures("b"), "||");
+  EXPECT_EQ(pictures("c"), "||");
+  EXPECT_EQ(read_file(base_ / "bilder" / "da.jpg"), "vom Server");
+  EXPECT_EQ(read_file(base_ / "bilder" / "lokal.jpg"), "lokal");  // never overwritten
+  EXPECT_FALSE(fs::exists(base_ / "bilder" / "null.jpg"));
+  EXPECT_FALSE(fs::exists(base_ / "boese.jpg"));
+  EXPECT_FALSE(fs::exists(base_ / "bilder" / "sub"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(base_), {}), 1);  // only the picture folder
+
+  ASSERT_EQ(notes.size(), 3u);
+  EXPECT_EQ(notes[0], "Bild \"../boese.jpg\" der Auktion 2 nicht übernommen: Der Name enthält "
+                      "einen Pfadtrenner.");
+  EXPECT_NE(notes[1].find("sub/x.jpg"), std::string::npos);
+  EXPECT_NE(notes[2].find("C:boese.jpg"), std::string::npos);
+  // Hostile names never reach the server.
+  for (const std::string& c : ftp_commands_since(ftp_mark)) {
+    EXPECT_EQ(c.find("boese"), std::string::npos) << c;
+    EXPECT_EQ(c.find("sub"), std::string::npos) << c;
+  }
+}
+
+TEST_F(ImportDbTest, AFetchBrokenOffLeavesNoFileAndTheNextRunFetchesItWhole) {
+  admin_exec("delete from tv_auktionshaus.auctions");
+  add_auction(1, "0", "vorher");
+  add_auction(2, "0", "gross", ", pict_url", ", 'gross.jpg'");
+  std::string big(kMaxPictureBytes, 'b');
+  write_file(fs::path(ftp_root()) / "gross.jpg", big);
+  const fs::path folder = base_ / "bilder";
+
+  Services s = services();
+  s.timeouts = {500, 1000, 1000};
+  // The server stops answering as soon as the fetch has begun (its temporary file exists).
+  std::atomic<bool> done{false};
+  std::unique_ptr<Frozen> frozen;
+  std::thread watch([&] {
+    while (!done) {
+      if (!fs::is_empty(folder)) {
+        frozen = std::make_unique<Frozen>("ftp");
+        return;
+      }
+    }
+  });
+  std::string message;
+  try {
+    run_import(s, {true, false}, imports_);
+  } catch (const Error& e) {
+    message = e.what();
+  }
+  done = true;
+  watch.join();
+  ASSERT_TRUE(frozen && frozen->ok());
+  frozen.reset();
+  EXPECT_EQ(message.rfind("Import der Auktion 2 abgebrochen: FTP-Server ", 0), 0u) << message;
+  EXPECT_TRUE(fs::is_empty(folder));  // no truncated picture that would count as present
+  EXPECT_EQ(titles(), std::vector<std::string>{"vorher"});  // the row before stays
+
+  imports_.replace_all({});
+  run_import(services(), {true, false}, imports_);
+  EXPECT_EQ(imports_.count(), 2u);
+  EXPECT_EQ(fs::file_size(folder / "gross.jpg"), big.size());
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), {}), 1);
+}
+
+TEST_F(ImportDbTest, FileServerRefusingTheLoginAddsNothing) {
+  Services s = services();
+  s.ftp.password += "x";
+  try {
+    run_import(s, {true, true}, imports_);
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_EQ(std::string(e.what()).find(s.ftp.password), std::string::npos);
+  }
+  EXPECT_EQ(imports_.count(), 0u);
+}
+
+TEST_F(ImportDbTest, ImportedRecordsGoOverToTheArticleTableInTheImportOrder) {
+  run_import(services(), {true, true}, imports_);
+  imports_.sort(store::SortKind::Descending, "Artikelname");
+  Table articles;
+  articles.on_before_post([&] { articles.set("Gebühr", Value::amount(0.35)); });
+  EXPECT_EQ(transfer_all(imports_, articles), 3u);
+  imports_.first();
+  transfer_current(imports_, articles);
+  ASSERT_EQ(articles.count(), 4u);
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < 4; ++i) {
+    const store::Record& r = articles.row(i);
+    names.push_back(*r[store::field_at("Artikelname")].as_string());
+    EXPECT_EQ(r[store::field_at("Gebühr")], Value::amount(0.35));
+    EXPECT_TRUE(r[store::field_at("Kategorie")].is_null());
+    EXPECT_FALSE(r[store::field_at("Kategorie Nummer")].is_null());
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"Winterreifen 205/55 R16", "Notebook 15 Zoll",
+                                             "2-Euro-Gedenkmünze 2006", "Winterreifen 205/55 R16"}));
+  EXPECT_EQ(imports_.count(), 3u);
+}
+
+}  // namespace
+}  // namespace tellvaro::importer
