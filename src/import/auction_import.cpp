@@ -73,8 +73,7 @@ std::string selection_statement(const db::Connection& db, std::string_view user_
 
 std::size_t row_count(db::Connection& db, const std::string& sql) {
   auto result = db.query(sql);
-  if (!result)
-    throw Error("Die Auktionen konnten nicht gelesen werden: " + db.last_error());
+  if (!result) throw Error("Die Auktionen konnten nicht gelesen werden: " + db.last_error());
   return result->row_count();
 }
 
@@ -124,8 +123,7 @@ class FtpPictures : public PictureSource {
   std::optional<std::uint64_t> size(const std::string& name) override {
     return session_.size(name);
   }
-  void fetch(const std::string& name, const std::string& local_path,
-             std::uint64_t bytes) override {
+  void fetch(const std::string& name, const std::string& local_path, std::uint64_t bytes) override {
     // Generous for a slow line, but a server that trickles cannot hold the window for ever.
     const long total_ms = 30000 + static_cast<long>(bytes / 50);  // 50 bytes/ms = 50 kB/s
     session_.retrieve(name, local_path, {bytes, total_ms});
@@ -191,7 +189,8 @@ std::optional<std::string> unusable_picture_name(std::string_view name) {
     if (c < 0x20 || c == 0x7f) return "Der Name enthält ein Steuerzeichen.";
   }
   if (name == ".") return "Der Name bezeichnet den Bilderordner selbst.";
-  const auto width = static_cast<std::size_t>(store::article_fields()[store::field_at("Bild1")].width);
+  const auto width =
+      static_cast<std::size_t>(store::article_fields()[store::field_at("Bild1")].width);
   if (text::char_count(name) > width)
     return "Der Name ist länger als " + std::to_string(width) + " Zeichen.";
   return std::nullopt;
@@ -259,8 +258,8 @@ RunResult run_import(const Services& services, Selection selection, store::Table
       imports.post();
     } catch (const Error& e) {
       imports.cancel();  // no half-filled record
-      throw Error("Import der Auktion " + result->value("id").value_or("?") + " abgebrochen: " +
-                  e.what());
+      throw Error("Import der Auktion " + result->value("id").value_or("?") +
+                  " abgebrochen: " + e.what());
     }
     ++out.imported;
     if (hooks.advance) hooks.advance();

@@ -112,10 +112,10 @@ struct Services {
 
 // What the window sees of a run. Every member may be empty.
 struct Hooks {
-  std::function<void()> pump;                    // once, before the file server is contacted
-  std::function<void(std::size_t rows)> start;   // the rows are known
-  std::function<void()> advance;                 // one more record posted
-  std::function<void()> finish;                  // the run is over, also after an error
+  std::function<void()> pump;                   // once, before the file server is contacted
+  std::function<void(std::size_t rows)> start;  // the rows are known
+  std::function<void()> advance;                // one more record posted
+  std::function<void()> finish;                 // the run is over, also after an error
   Notes note;
 };
 

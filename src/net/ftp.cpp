@@ -18,7 +18,7 @@ struct FtpSession::Impl {
   Timeouts timeouts;
   std::unique_ptr<detail::CurlCall> call;  // present while open
   long closed_connections = 0;             // counted by handles already gone
-  long binary_on = -1;  // the connection (by count) that was switched to TYPE I
+  long binary_on = -1;                     // the connection (by count) that was switched to TYPE I
 
   std::string service() const { return "FTP-Server " + endpoint.host; }
   std::string base() const { return detail::server_url("ftp", endpoint, 21) + "/"; }
@@ -201,8 +201,7 @@ void FtpSession::retrieve_into(const std::string& remote_path, const std::string
     }
     if (expected && sink.received != *expected)
       throw Error(service + ": " + step + " fehlgeschlagen: die Verbindung ist abgebrochen (" +
-                  std::to_string(sink.received) + " von " + std::to_string(*expected) +
-                  " Bytes).");
+                  std::to_string(sink.received) + " von " + std::to_string(*expected) + " Bytes).");
     if (std::fflush(out.get()) != 0 || std::ferror(out.get())) throw cannot_write();
     out.reset();
     // mkstemp makes the file private; a picture gets the modes of any other new file.

@@ -56,8 +56,8 @@ class ImportDbTest : public AuctionHouseTest {
   void TearDown() override { fs::remove_all(base_); }
 
   Services services() {
-    Services s{db_, {host(), 0, kFtpUser, ftp_password()}, {}, kSellerId,
-               (base_ / "bilder").string() + "/", {}};
+    Services s{db_,       {host(), 0, kFtpUser, ftp_password()}, {},
+               kSellerId, (base_ / "bilder").string() + "/",     {}};
     s.payments.name[0] = "Überweisung";
     s.payments.name[1] = "Barzahlung bei Abholung";
     s.payments.name[2] = "Nachnahme";
@@ -68,7 +68,8 @@ class ImportDbTest : public AuctionHouseTest {
 
   std::vector<std::string> titles() const {
     std::vector<std::string> out;
-    for (const auto& r : imports_.stored()) out.push_back(*r[store::field_at("Artikelname")].as_string());
+    for (const auto& r : imports_.stored())
+      out.push_back(*r[store::field_at("Artikelname")].as_string());
     return out;
   }
 
@@ -125,7 +126,8 @@ TEST_F(ImportDbTest, TheBoxesChooseTheRowsAndNothingHappensWithoutRows) {
   RunResult r = run_import(other, {true, true}, imports_);
   EXPECT_EQ(r.rows, 0u);
   EXPECT_EQ(r.ftp_connections, 0);
-  EXPECT_EQ(queries_since(mark), std::vector<std::string>{"select * from auctions where user='44'"});
+  EXPECT_EQ(queries_since(mark),
+            std::vector<std::string>{"select * from auctions where user='44'"});
   EXPECT_TRUE(ftp_commands_since(ftp_mark).empty());
   EXPECT_EQ(imports_.count(), 0u);
 }
@@ -174,7 +176,9 @@ TEST_F(ImportDbTest, SeededAuctionDecodesAndPicturesComeOverOneLogin) {
   EXPECT_EQ(std::distance(fs::directory_iterator(base_ / "bilder"), {}), 1);
 
   auto commands = ftp_commands_since(ftp_mark);
-  auto count = [&](const std::string& c) { return std::count(commands.begin(), commands.end(), c); };
+  auto count = [&](const std::string& c) {
+    return std::count(commands.begin(), commands.end(), c);
+  };
   EXPECT_EQ(count("USER tvftp"), 1);
   EXPECT_EQ(count("CWD /"), 1);
   EXPECT_EQ(count("SIZE 990.jpg"), 1);
@@ -230,8 +234,9 @@ TEST_F(ImportDbTest, PicturesPresentMissingEmptyOrHostile) {
   EXPECT_EQ(std::distance(fs::directory_iterator(base_), {}), 1);  // only the picture folder
 
   ASSERT_EQ(notes.size(), 3u);
-  EXPECT_EQ(notes[0], "Bild \"../boese.jpg\" der Auktion 2 nicht übernommen: Der Name enthält "
-                      "einen Pfadtrenner.");
+  EXPECT_EQ(notes[0],
+            "Bild \"../boese.jpg\" der Auktion 2 nicht übernommen: Der Name enthält "
+            "einen Pfadtrenner.");
   EXPECT_NE(notes[1].find("sub/x.jpg"), std::string::npos);
   EXPECT_NE(notes[2].find("C:boese.jpg"), std::string::npos);
   // Hostile names never reach the server.
@@ -312,8 +317,9 @@ TEST_F(ImportDbTest, ImportedRecordsGoOverToTheArticleTableInTheImportOrder) {
     EXPECT_TRUE(r[store::field_at("Kategorie")].is_null());
     EXPECT_FALSE(r[store::field_at("Kategorie Nummer")].is_null());
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"Winterreifen 205/55 R16", "Notebook 15 Zoll",
-                                             "2-Euro-Gedenkmünze 2006", "Winterreifen 205/55 R16"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"Winterreifen 205/55 R16", "Notebook 15 Zoll",
+                                      "2-Euro-Gedenkmünze 2006", "Winterreifen 205/55 R16"}));
   EXPECT_EQ(imports_.count(), 3u);
 }
 

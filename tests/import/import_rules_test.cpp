@@ -105,10 +105,9 @@ TEST(ImportPictures, DecisionsAskTheServerFirst) {
 
 TEST(ImportPictures, HostileNamesNeverBecomeFiles) {
   const char* hostile[] = {
-      "../x.jpg",       "..\\x.jpg",   "a/b.jpg",      "/etc/passwd",  "C:\\x.jpg",
-      "C:x.jpg",        "..",          ".",            "x..jpg",       "bild\r\nDELE a",
-      "tab\t.jpg",      "\x7f.jpg",    "ordner\\",     "a:b",
-      "ein_sehr_langer_bildname_ueber_30.jpg",
+      "../x.jpg",  "..\\x.jpg", "a/b.jpg",  "/etc/passwd", "C:\\x.jpg",
+      "C:x.jpg",   "..",        ".",        "x..jpg",      "bild\r\nDELE a",
+      "tab\t.jpg", "\x7f.jpg",  "ordner\\", "a:b",         "ein_sehr_langer_bildname_ueber_30.jpg",
   };
   for (const char* name : hostile) {
     EXPECT_TRUE(unusable_picture_name(name).has_value()) << name;
@@ -218,11 +217,13 @@ TEST_F(ImportRow, ColumnsBecomeFieldsThroughTheirRules) {
 }
 
 TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
-  source_.files = {{"1.jpg", 10}, {"2.jpg", 5}, {"leer.jpg", 0}, {"riesig.jpg", kMaxPictureBytes + 1}};
+  source_.files = {
+      {"1.jpg", 10}, {"2.jpg", 5}, {"leer.jpg", 0}, {"riesig.jpg", kMaxPictureBytes + 1}};
   std::ofstream(folder_ / "2.jpg") << "lokal";  // present: kept as it is
   std::ofstream(folder_ / "nur_lokal.jpg") << "x";
 
-  auto notes = fill({{"id", "7"}, {"pict_url", "1.jpg"}, {"pict_url2", "2.jpg"}, {"pict_url3", "leer.jpg"}});
+  auto notes =
+      fill({{"id", "7"}, {"pict_url", "1.jpg"}, {"pict_url2", "2.jpg"}, {"pict_url3", "leer.jpg"}});
   EXPECT_EQ(table_.text("Bild1"), "1.jpg");
   EXPECT_EQ(table_.text("Bild2"), "2.jpg");
   EXPECT_TRUE(table_.get("Bild3").is_null());

@@ -176,12 +176,17 @@ TEST_F(NetTest, FtpFetchWithLimitsTakesExactlyTheAnnouncedBytes) {
   // Straight after the login, before any transfer has switched to binary.
   EXPECT_EQ(ftp.size("p.jpg"), std::optional<std::uint64_t>(5000));
   const std::string local = (dir_ / "p.jpg").string();
-  const std::string prefix = std::string("FTP-Server ") + host() + ": Laden von p.jpg fehlgeschlagen: ";
+  const std::string prefix =
+      std::string("FTP-Server ") + host() + ": Laden von p.jpg fehlgeschlagen: ";
   // The server sends more than it announced: refused before the surplus reaches the disk.
-  EXPECT_EQ(error_of([&] { ftp.retrieve("p.jpg", local, {4096, 0}); }),
+  EXPECT_EQ(error_of([&] {
+              ftp.retrieve("p.jpg", local, {4096, 0});
+            }),
             prefix + "Der Server schickt mehr als die angekündigten 4096 Bytes.");
   // Fewer than announced: the transfer broke off.
-  EXPECT_EQ(error_of([&] { ftp.retrieve("p.jpg", local, {6000, 0}); }),
+  EXPECT_EQ(error_of([&] {
+              ftp.retrieve("p.jpg", local, {6000, 0});
+            }),
             prefix + "die Verbindung ist abgebrochen (5000 von 6000 Bytes).");
   EXPECT_TRUE(fs::is_empty(dir_));  // neither the target nor a temporary file
   ftp.retrieve("p.jpg", local, {5000, 0});
