@@ -50,6 +50,9 @@ TEST(PaymentText, TickedSlotsInOrderEachWithBlankAndLineFeed) {
   for (const auto& c : cases) {
     EXPECT_EQ(payment_text(article(c.ticks), payments()), c.text) << c.name;
   }
+  catalogue::PaymentNames first_empty = payments();
+  first_empty.name[0].clear();
+  EXPECT_EQ(payment_text(article({{"p1", flag(true)}}), first_empty), " \n");
   // Quoting turns the line feed into the statement's backslash-n.
   db::Connection quoting;
   EXPECT_EQ(quoting.quoted(payment_text(article({{"p2", flag(true)}}), payments())),
