@@ -6,13 +6,29 @@
 
 namespace tellvaro::net {
 
-std::string http_date(const std::string& url, const Timeouts& timeouts) {
-  const std::string service = "Webserver " + url;
+struct WebClock::Impl {
+  std::string url;
+  Timeouts timeouts;
   detail::CurlCall call;
-  call.prepare(timeouts, "http,https");
-  curl_easy_setopt(call.handle(), CURLOPT_URL, url.c_str());
+};
+
+WebClock::WebClock(std::string url, Timeouts timeouts) : impl_(std::make_unique<Impl>()) {
+  impl_->url = std::move(url);
+  impl_->timeouts = timeouts;
+}
+
+WebClock::~WebClock() = default;
+
+long WebClock::connections_opened() const { return impl_->call.connections_opened(); }
+
+std::string WebClock::date() {
+  const std::string service = "Webserver " + impl_->url;
+  detail::CurlCall& call = impl_->call;
+  call.prepare(impl_->timeouts, "http,https");
+  curl_easy_setopt(call.handle(), CURLOPT_URL, impl_->url.c_str());
   curl_easy_setopt(call.handle(), CURLOPT_NOBODY, 1L);
-  curl_easy_setopt(call.handle(), CURLOPT_TIMEOUT_MS, timeouts.connect_ms + timeouts.response_ms);
+  curl_easy_setopt(call.handle(), CURLOPT_TIMEOUT_MS,
+                   impl_->timeouts.connect_ms + impl_->timeouts.response_ms);
   call.perform(service, "Abfrage der Uhrzeit");
   for (const std::string& line : call.replies()) {
     if (line.size() > 5 && strncasecmp(line.c_str(), "Date:", 5) == 0) {
@@ -21,6 +37,10 @@ std::string http_date(const std::string& url, const Timeouts& timeouts) {
     }
   }
   throw Error(service + ": Die Antwort enthält keine Uhrzeit (keine Kopfzeile \"Date\").");
+}
+
+std::string http_date(const std::string& url, const Timeouts& timeouts) {
+  return WebClock(url, timeouts).date();
 }
 
 }  // namespace tellvaro::net

@@ -26,7 +26,24 @@ struct Endpoint {
   std::string password;
 };
 
-// One HEAD request to `url`; the value of its `Date` header ("Wed, 09 Dec 2026 23:38:49 GMT").
+// HEAD requests to one address, over one kept-alive connection while the server allows it.
+class WebClock {
+ public:
+  explicit WebClock(std::string url, Timeouts timeouts = {});
+  ~WebClock();
+  WebClock(const WebClock&) = delete;
+  WebClock& operator=(const WebClock&) = delete;
+
+  // One HEAD request; the value of its `Date` header ("Wed, 09 Dec 2026 23:38:49 GMT").
+  std::string date();
+  long connections_opened() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// One HEAD request to `url` on a connection of its own; the value of its `Date` header.
 std::string http_date(const std::string& url, const Timeouts& timeouts = {});
 
 // A logged-in FTP control connection in active mode with binary transfers, kept open from

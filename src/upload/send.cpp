@@ -111,7 +111,7 @@ void Sender::send_article(std::size_t row, bool single) {
   add(kBlank);
   s_.pump.pump();
 
-  std::string date = net::http_date(s_.web_url, s_.timeouts);
+  std::string date = clock_->date();
   ++counts_.http_requests;
   s_.pump.pump();
   AuctionPeriod period = auction_period(date, field_text(article, "Auktionsdauer"));
@@ -192,6 +192,7 @@ bool Sender::run(bool all) {
           s_.timeouts);
     }
     ftp_->open();
+    clock_ = std::make_unique<net::WebClock>(s_.web_url, s_.timeouts);
     if (s_.show_protocol_view) s_.show_protocol_view();
     s_.pump.pump();
     if (all) {
@@ -233,6 +234,10 @@ bool Sender::run(bool all) {
     if (article_pending_)
       add("Der Artikel wurde nicht eingestellt, seine Gebühren wurden nicht gebucht.");
     s_.dialogs.error(e.what());
+  }
+  if (clock_) {
+    counts_.http_connections = clock_->connections_opened();
+    clock_.reset();
   }
   if (ftp_) {
     counts_.ftp_connections = ftp_->connections_opened();

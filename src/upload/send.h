@@ -65,6 +65,7 @@ struct SendSetup {
 struct RunCounts {
   long ftp_connections = 0;
   long smtp_connections = 0;
+  long http_connections = 0;
   long http_requests = 0;
   long articles = 0;  // auctions written
 };
@@ -94,6 +95,7 @@ class Sender {
 
   SendSetup s_;
   std::unique_ptr<net::FtpSession> ftp_;
+  std::unique_ptr<net::WebClock> clock_;
   std::vector<std::string> lines_;
   RunCounts counts_;
   bool running_ = false;

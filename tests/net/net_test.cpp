@@ -56,11 +56,16 @@ class NetTest : public AuctionHouseTest {
   fs::path dir_;
 };
 
-TEST_F(NetTest, HeadRequestGivesTheDateHeader) {
-  std::string date = http_date(web_url());
-  EXPECT_TRUE(std::regex_match(
-      date, std::regex(R"([A-Z][a-z]{2}, \d\d [A-Z][a-z]{2} \d{4} \d\d:\d\d:\d\d GMT)")))
-      << date;
+TEST_F(NetTest, HeadRequestsGiveTheDateHeaderOverOneConnection) {
+  WebClock clock(web_url());
+  for (int i = 0; i < 3; ++i) {
+    std::string date = clock.date();
+    EXPECT_TRUE(std::regex_match(
+        date, std::regex(R"([A-Z][a-z]{2}, \d\d [A-Z][a-z]{2} \d{4} \d\d:\d\d:\d\d GMT)")))
+        << date;
+  }
+  EXPECT_EQ(clock.connections_opened(), 1);
+  EXPECT_FALSE(http_date(web_url()).empty());
 }
 
 TEST_F(NetTest, WebServerDownOrSilentIsAnErrorWithinTheTimeLimits) {

@@ -301,6 +301,7 @@ TEST_F(SendTest, AllArticlesGoOverOneConnectionPerServiceWithOneMailPair) {
   EXPECT_EQ(s.counts().ftp_connections, 1);
   EXPECT_EQ(s.counts().smtp_connections, 1);
   EXPECT_EQ(s.counts().http_requests, 3);
+  EXPECT_EQ(s.counts().http_connections, 1);
   EXPECT_EQ(uploads_.count(), 3u);
 }
 
