@@ -81,7 +81,10 @@ void SendController::setRunning(bool on) {
        {static_cast<QWidget*>(view->sendOneButton()), static_cast<QWidget*>(view->sendAllButton()),
         static_cast<QWidget*>(view->navigator())})
     w->setEnabled(!on);
-  for (QAction* a : {view->copyAction(), view->removeAction(), view->removeAllAction()})
+  ArticleView* articles = window_.articleView();
+  for (QAction* a :
+       {view->copyAction(), view->removeAction(), view->removeAllAction(),
+        articles->transferOneAction(), articles->transferAllAction(), articles->directAction()})
     a->setEnabled(!on);
   emit runningChanged(on);
 }

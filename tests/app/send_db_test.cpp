@@ -120,7 +120,8 @@ void watch(MainWindow& w, Seen& seen, int after_lines) {
     seen.send_one = view->sendOneButton()->isEnabled();
     seen.send_all = view->sendAllButton()->isEnabled();
     seen.navigator = view->navigator()->isEnabled();
-    seen.remove = view->removeAllAction()->isEnabled();
+    seen.remove =
+        view->removeAllAction()->isEnabled() || w.articleView()->transferAllAction()->isEnabled();
     seen.bar = w.sendController()->progressBar()->isVisible();
     seen.lines = w.protocolView()->list()->count();
     seen.closed = w.close();
