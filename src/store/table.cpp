@@ -129,11 +129,11 @@ void Table::post() { commit(true); }
 
 void Table::post_if_changed() { commit(false); }
 
-void Table::commit(bool keep_untouched_insert) {
+void Table::commit(bool explicit_post) {
   if (state_ == EditState::Browse || posting_) return;
   const bool inserting = state_ == EditState::Insert;
   const bool changed = inserting ? buffer_ != empty_record() : buffer_ != records_[view_[*cursor_]];
-  if (!changed && !(inserting && keep_untouched_insert)) {
+  if (!changed && !explicit_post) {
     cancel();
     return;
   }

@@ -65,9 +65,10 @@ class Table {
   // A new empty record, current and in insert state (shown at the end until posted).
   void append();
   // Stores the edit: runs the before-post hook, then the record takes its place in the order.
-  // An edit that changed nothing is cancelled instead. Nothing to do in browse state. An insert
-  // is stored even when nothing was written (an empty article is a record, too). A before-post
-  // hook that throws stops the post; the record stays in editing.
+  // The hook runs even when nothing was written, so what it derives (the fee) is brought up to
+  // date by every explicit post. Nothing to do in browse state. An insert is stored even when
+  // nothing was written (an empty article is a record, too). A before-post hook that throws
+  // stops the post; the record stays in editing.
   void post();
   // What a cursor move, a sort, a filter change and a save do with a pending edit: post it when
   // it changed something, cancel it otherwise (an untouched insert disappears).
@@ -122,7 +123,7 @@ class Table {
 
  private:
   // implementation detail, free to change
-  void commit(bool keep_untouched_insert);
+  void commit(bool explicit_post);
   std::optional<std::size_t> current_id() const;
   bool shows(std::size_t id) const;
   bool less(std::size_t a, std::size_t b) const;

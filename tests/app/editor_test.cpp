@@ -9,10 +9,12 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <set>
 
 #include "app/editor/clickable_label.h"
 #include "app/editor_fixture.h"
+#include "app/record_navigator.h"
 #include "store/field.h"
 
 using tellvaro::test::EditorFixture;
@@ -83,6 +85,7 @@ class EditorTest : public QObject {
   void paymentBoxesShownByName();
   void pageChangeCommits();
   void pageChangeOnEmptyTableAddsOneArticle();
+  void pageChangeAndNavigatorPostRefreshTheFee();
   void categoryTextOpensCategoryPage();
   void uploadPanelsFollowTheUploadTable();
 };
@@ -358,6 +361,33 @@ void EditorTest::pageChangeOnEmptyTableAddsOneArticle() {
   QCOMPARE(f.panel_articles.text(), QString("Artikel in Artikel-Tabelle: 1"));
   f.editor->setCurrentIndex(0);
   QCOMPARE(f.articles.count(), std::size_t(1));
+}
+
+void EditorTest::pageChangeAndNavigatorPostRefreshTheFee() {
+  EditorFixture f;
+  // A fee read from a file that no longer fits: nothing the user changes brings it up to date.
+  f.add_article({{"Artikelname", "Alpha"}, {"Fettschrift", "True"}, {"Gebühr", "9"}});
+  f.open();
+  catalogue::FeatureFees fees;
+  fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 0.5;
+  f.editor->setFeatureFees(fees);
+  QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(9));
+
+  f.editor->setCurrentIndex(1);
+  QCOMPARE(f.articles.state(), store::EditState::Browse);
+  QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(0.5));
+
+  // The auction house changed its fee; "edit" and "post" on the navigator store the new one.
+  fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 1.25;
+  f.editor->setFeatureFees(fees);
+  app::RecordNavigator nav(
+      f.articles, f.dialogs,
+      {app::RecordNavigator::Button::Edit, app::RecordNavigator::Button::Post});
+  nav.button(app::RecordNavigator::Button::Edit)->click();
+  nav.button(app::RecordNavigator::Button::Post)->click();
+  QCOMPARE(f.articles.state(), store::EditState::Browse);
+  QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(1.25));
+  QCOMPARE(f.articles.stored()[0][store::field_at("Gebühr")], store::Value::amount(1.25));
 }
 
 void EditorTest::categoryTextOpensCategoryPage() {

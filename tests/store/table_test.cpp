@@ -105,19 +105,27 @@ TEST_F(TableTest, EditPostAndCancel) {
   EXPECT_EQ(t.stored()[0][field_at("Startpreis")], Value::amount(12.5));
 }
 
-TEST_F(TableTest, PostOfAnUnchangedEditIsACancel) {
-  fill({"A"});
+TEST_F(TableTest, ExplicitPostRunsTheHookEvenUnchanged) {
+  fill({"A", "B"});
+  t.set("Gebühr", Value::amount(9));  // a stale fee, as read from a file
+  t.post();
+  t.on_before_post([this] { t.set("Gebühr", Value::amount(0.5)); });
   watch();
   t.edit();
-  t.set("Artikelname", Value::text("A"));  // the same value
-  t.post();
+  t.post();  // nothing written: the hook still brings the fee up to date
   EXPECT_EQ(t.state(), EditState::Browse);
-  EXPECT_EQ(std::count(log.begin(), log.end(), "before-post"), 0);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "before-post"), 1);
+  EXPECT_EQ(t.stored()[0][field_at("Gebühr")], Value::amount(0.5));
 
+  // Settling an edit (cursor move, save) still drops one that changed nothing.
+  log.clear();
   t.edit();
   t.set("Artikelname", Value::text("X"));
   t.set("Artikelname", Value::text("A"));  // changed back
-  t.post();
+  t.post_if_changed();
+  EXPECT_EQ(t.state(), EditState::Browse);
+  t.edit();
+  t.next();
   EXPECT_EQ(std::count(log.begin(), log.end(), "before-post"), 0);
 }
 
