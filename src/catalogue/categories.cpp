@@ -102,11 +102,15 @@ void CategoryBrowser::clear_from(int level) {
 }
 
 void CategoryBrowser::start(Slot slot) {
+  // Into editing first: on an empty table that inserts, and a new record drops what a browse
+  // held.
+  articles_.edit();
   change_enabled_ = false;
   clear_from(1);
-  articles_.edit();
   names_ = {};
-  names_dirty_ = true;
+  // The record holds from now on what a post without "Speichern" stores: the slot and the
+  // level names empty.
+  write_names();
   if (slot != Slot::None) {
     number_.clear();
     number_slot_ = slot;
@@ -128,7 +132,6 @@ void CategoryBrowser::choose(int level, std::optional<std::size_t> index, Slot s
   if (level < kLevels) clear_from(level + 1);
   chosen_[level - 1] = index;
   names_ = {};
-  names_dirty_ = true;
   number_.clear();
   number_slot_ = slot;
   number_dirty_ = slot != Slot::None;
@@ -158,6 +161,8 @@ void CategoryBrowser::save(Slot slot) {
     articles_.set(path_field(slot), store::Value::text(path()));
     articles_.set(number_field(slot), store::Value::text(number_));
   }
+  write_names();
+  number_dirty_ = false;
   articles_.post();
   save_enabled_ = false;
   change_enabled_ = true;
@@ -169,23 +174,19 @@ void CategoryBrowser::reset() {
   save_enabled_ = false;
 }
 
-void CategoryBrowser::before_post() {
-  // Flags first: the writes below fire the change hook, which may call back into the browser.
-  bool number = number_dirty_, names = names_dirty_;
-  number_dirty_ = names_dirty_ = false;
-  if (number && number_slot_ != Slot::None) {
-    articles_.set(number_field(number_slot_), store::Value::text(number_));
-  }
-  if (names) {
-    for (int i = 0; i < kLevels; ++i) articles_.set(kLevelFields[i], store::Value::text(names_[i]));
-  }
-  change_enabled_ = true;
+void CategoryBrowser::write_names() {
+  // A copy: each write fires the change hook, which may call back into the browser.
+  const auto names = names_;
+  for (int i = 0; i < kLevels; ++i) articles_.set(kLevelFields[i], store::Value::text(names[i]));
 }
 
+void CategoryBrowser::before_post() { change_enabled_ = true; }
+
 void CategoryBrowser::discard_pending() {
-  number_dirty_ = names_dirty_ = false;
+  number_dirty_ = false;
   names_ = {};
   number_.clear();
+  change_enabled_ = true;
 }
 
 }  // namespace tellvaro::catalogue

@@ -51,10 +51,10 @@ class CategoryBrowser {
   void save(Slot slot);
   // The article table's change hook.
   void reset();
-  // The article table's before-post hook: carries the number and the level names into the
-  // record when a browse changed them, and enables "Kategorie ändern".
+  // The article table's before-post hook: enables "Kategorie ändern".
   void before_post();
-  // The record was cancelled or left: what the browse held for it is dropped.
+  // The record was posted, cancelled or left: what the browse held for it is dropped and
+  // "Kategorie ändern" comes back.
   void discard_pending();
 
   const std::vector<CategoryEntry>& entries(int level) const { return levels_[level - 1]; }
@@ -70,6 +70,7 @@ class CategoryBrowser {
 
  private:
   void clear_from(int level);
+  void write_names();  // the level names into `Kategorie1` ... `Kategorie5`
 
   db::Connection& db_;
   store::Table& articles_;
@@ -77,7 +78,6 @@ class CategoryBrowser {
   std::array<bool, kLevels> enabled_{};
   std::array<std::optional<std::size_t>, kLevels> chosen_{};
   std::array<std::string, kLevels> names_;
-  bool names_dirty_ = false;
   std::string number_;
   Slot number_slot_ = Slot::None;
   bool number_dirty_ = false;

@@ -7,9 +7,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include "app/editor_fixture.h"
+#include "app/record_navigator.h"
 #include "db/connection.h"
+#include "store/field.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -61,6 +64,7 @@ class EditorDbTest : public QObject {
   void unreachableDatabaseLeavesListsEmpty();
   void categoryPageBrowsesTheTree();
   void levelFiveTakesDeeperCategories();
+  void everyPostEndsTheBrowse();
 };
 
 void EditorDbTest::referenceListsFillTheEditor() {
@@ -232,6 +236,68 @@ void EditorDbTest::levelFiveTakesDeeperCategories() {
   QCOMPARE(f.articles.text("Kategorie"),
            std::string("Sammeln > Münzen > Deutschland > Euro > 2-Euro-Münzen"));
   QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("311111"));
+}
+
+// A browse on "Kat 1" that chose a leaf and is then left by each kind of post, on a record
+// whose first category was absent, empty or set.
+void EditorDbTest::everyPostEndsTheBrowse() {
+  using Nav = app::RecordNavigator::Button;
+  using Fields = std::vector<std::pair<const char*, const char*>>;
+  const std::pair<const char*, Fields> records[] = {
+      {"absent", {}},
+      {"empty",
+       {{"Kategorie", ""}, {"Kategorie Nummer", ""}, {"Kategorie1", ""}, {"Kategorie2", ""}}},
+      {"set",
+       {{"Kategorie", "Computer > Notebooks"},
+        {"Kategorie Nummer", "21"},
+        {"Kategorie1", "Computer"},
+        {"Kategorie2", "Notebooks"}}},
+  };
+  const char* ways[] = {"page change", "navigator post", "next record", "Speichern"};
+  db::Connection db;
+  QVERIFY(connect_test_db(db));
+  for (const auto& [slot, fields] : records) {
+    for (const char* way : ways) {
+      const QByteArray name = QByteArray(slot) + " / " + way;
+      EditorFixture f;
+      f.articles.append();
+      f.articles.set_text("Artikelname", "Erster");
+      for (const auto& [field, text] : fields) f.articles.set_text(field, text);
+      f.articles.post();
+      f.add_article({{"Artikelname", "Zweiter"}});
+      f.articles.first();
+      f.open(&db);
+      app::RecordNavigator nav(f.articles, f.dialogs, {Nav::Next, Nav::Post});
+      f.editor->setCurrentIndex(3);
+      auto* change = button(f, QString::fromUtf8("Kategorie ändern"));
+      QTest::mouseClick(change, Qt::LeftButton);
+      QVERIFY2(!change->isEnabled(), name);
+      auto* chooser = f.find<QComboBox>("Kategorie Ebene 1");
+      int leaf = chooser->findText(QString::fromUtf8("Bücher"));
+      chooser->setCurrentIndex(leaf);
+      emit chooser->activated(leaf);
+      QVERIFY2(button(f, "Speichern")->isEnabled(), name);
+
+      const std::string w = way;
+      if (w == "page change") f.editor->setCurrentIndex(0);
+      if (w == "navigator post") nav.button(Nav::Post)->click();
+      if (w == "next record") nav.button(Nav::Next)->click();
+      if (w == "Speichern") QTest::mouseClick(button(f, "Speichern"), Qt::LeftButton);
+
+      QVERIFY2(f.articles.state() == store::EditState::Browse, name);
+      QVERIFY2(change->isEnabled(), name);
+      const store::Record& first = f.articles.stored()[0];
+      auto text = [&](const char* field) {
+        std::size_t i = store::field_at(field);
+        return store::to_text(first[i], store::article_fields()[i]);
+      };
+      const bool saved = w == "Speichern";
+      QVERIFY2(text("Kategorie") == (saved ? "Bücher" : ""), name);
+      QVERIFY2(text("Kategorie Nummer") == (saved ? "4" : ""), name);
+      QVERIFY2(text("Kategorie1") == (saved ? "Bücher" : ""), name);
+      QVERIFY2(text("Kategorie2").empty(), name);
+    }
+  }
 }
 
 QTEST_MAIN(EditorDbTest)

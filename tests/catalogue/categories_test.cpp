@@ -140,13 +140,31 @@ TEST_F(CategoriesTest, BelowLevelFiveTheEntriesJoinTheLastList) {
 }
 
 TEST_F(CategoriesTest, BrowseLeftWithoutSaveEmptiesTheSlotWhenPosted) {
+  articles.set("Kategorie1", store::Value::text("Alt"));
+  articles.post();
   browser.start(Slot::First);
   choose(1, "Auto");
+  choose(2, "Zubehör");  // a leaf, never saved
   articles.post();
-  EXPECT_EQ(field("Kategorie"), "");
-  EXPECT_EQ(field("Kategorie Nummer"), "");
-  EXPECT_EQ(field("Kategorie1"), "");
+  for (const char* name : {"Kategorie", "Kategorie Nummer", "Kategorie1", "Kategorie2"}) {
+    EXPECT_EQ(field(name), "") << name;
+  }
   EXPECT_TRUE(browser.change_enabled());
+}
+
+TEST_F(CategoriesTest, SavingTheCategoryTheSlotHoldsStillTakesItsLevelNames) {
+  articles.set("Kategorie 2", store::Value::text("Bücher"));
+  articles.set("Kategorie Nummer 2", store::Value::text("6"));
+  articles.set("Kategorie1", store::Value::text("Auto"));  // of an earlier "Kat 1" browse
+  articles.set("Kategorie2", store::Value::text("Teile"));
+  articles.post();
+  browser.start(Slot::Second);
+  choose(1, "Bücher", Slot::Second);
+  browser.save(Slot::Second);
+  EXPECT_EQ(articles.state(), store::EditState::Browse);
+  EXPECT_EQ(field("Kategorie 2"), "Bücher");
+  EXPECT_EQ(field("Kategorie1"), "Bücher");
+  EXPECT_EQ(field("Kategorie2"), "");
 }
 
 TEST_F(CategoriesTest, LongNamesAreCutToTheFieldWidths) {
