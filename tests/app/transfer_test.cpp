@@ -65,11 +65,18 @@ class TransferTest : public QObject {
 
 void TransferTest::oneArticleMessagesAndPages() {
   Fixture f;
+  // The fee of "A Reifen" is its bold title's: every page change posts the article again and
+  // the fee is computed anew.
+  store::Record bold = article("A Reifen", 1.5);
+  bold[store::field_at("Fettschrift")] = Value::flag(true);
   f.put(store::kArticleFile,
-        {article("A Reifen", 1.5), without(article("B Felge", 0), "location"),
-         without(article("C Kette", 0), "p2"), without(article("D Lampe", 0), "Kategorie Nummer")});
+        {bold, without(article("B Felge", 0), "location"), without(article("C Kette", 0), "p2"),
+         without(article("D Lampe", 0), "Kategorie Nummer")});
   auto& w = f.open();
   auto* editor = w.articleView()->editor();
+  catalogue::FeatureFees fees;
+  fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 1.5;
+  editor->setFeatureFees(fees);
   struct Case {
     int row;
     const char* message;
