@@ -2,6 +2,8 @@
 // "ss"), in three passes: base letters, then accents, then letter case.
 
 #include <array>
+#include <optional>
+#include <vector>
 
 #include "store/detail.h"
 #include "store/table.h"
@@ -130,6 +132,58 @@ int compare_values(const Value& a, const Value& b, bool ignore_case) {
   // Values of different kinds: only possible in a hand-made record; order by their texts.
   const Field any{"", Kind::Text, 0};
   return compare_german(to_text(a, any), to_text(b, any), ignore_case);
+}
+
+std::optional<std::vector<SortKey>> sort_keys(const std::vector<const Value*>& values,
+                                              bool ignore_case) {
+  std::vector<SortKey> keys(values.size());
+  enum { None, Texts, Numbers, Flags } kind = None;
+  auto same_kind = [&kind](decltype(kind) k) {
+    if (kind == None) kind = k;
+    return kind == k;
+  };
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    const Value& v = *values[i];
+    SortKey& key = keys[i];
+    if (v.is_null()) continue;
+    if (const std::string* s = v.as_string()) {
+      if (s->empty()) continue;
+      if (!same_kind(Texts)) return std::nullopt;
+      key.rank = 1;
+      // The passes of compare_german one after the other, each unit raised by one so that a
+      // 0 ends a pass (a shorter pass then sorts first, as there), and written in three bytes,
+      // high byte first, so that comparing the bytes compares the units.
+      std::string accents, cases;
+      auto put = [](std::string& out, char32_t unit) {
+        out += static_cast<char>((unit >> 16) & 0xFF);
+        out += static_cast<char>((unit >> 8) & 0xFF);
+        out += static_cast<char>(unit & 0xFF);
+      };
+      key.text.reserve(s->size() * 9 + 6);
+      Units units(*s);
+      Unit u{};
+      while (units.next(u)) {
+        put(key.text, u.base + 1);
+        put(accents, u.accent + 1);
+        if (!ignore_case) put(cases, static_cast<char32_t>(u.upper + 1));
+      }
+      put(key.text, 0);
+      key.text += accents;
+      if (!ignore_case) {
+        put(key.text, 0);
+        key.text += cases;
+      }
+    } else if (auto f = v.as_flag()) {
+      if (!same_kind(Flags)) return std::nullopt;
+      key.rank = 1;
+      key.number = *f ? 1 : 0;
+    } else if (auto d = v.as_amount()) {
+      if (!same_kind(Numbers) || *d != *d) return std::nullopt;  // NaN has no place
+      key.rank = 1;
+      key.number = *d;
+    }
+  }
+  return keys;
 }
 
 }  // namespace detail

@@ -319,15 +319,25 @@ std::size_t Table::place(std::size_t id) {
   return static_cast<std::size_t>(placed - view_.begin());
 }
 
-void Table::rebuild_view(std::optional<std::size_t> keep_id) {
-  view_.clear();
+void Table::rebuild_view(std::optional<std::size_t> keep_id, bool order_kept) {
+  std::vector<std::size_t> shown;
   for (std::size_t id = 0; id < records_.size(); ++id) {
-    if (shows(id)) view_.push_back(id);
+    if (shows(id)) shown.push_back(id);
   }
-  // A merge sort stays in bounds even if a hand-made record breaks the order's rules.
-  if (sort_kind_ != SortKind::Stored) {
-    std::stable_sort(view_.begin(), view_.end(),
-                     [this](std::size_t a, std::size_t b) { return less(a, b); });
+  // Typing into the filter mostly narrows it: when no record comes back into view, the rows
+  // still shown keep their order and nothing needs sorting.
+  bool narrowed = false;
+  if (order_kept && sort_kind_ != SortKind::Stored && shown.size() <= view_.size()) {
+    std::vector<bool> was_shown(records_.size());
+    for (auto id : view_) was_shown[id] = true;
+    narrowed =
+        std::all_of(shown.begin(), shown.end(), [&](std::size_t id) { return was_shown[id]; });
+  }
+  if (narrowed) {
+    std::erase_if(view_, [this](std::size_t id) { return !shows(id); });
+  } else {
+    view_ = std::move(shown);
+    order_view();
   }
   at_end_ = false;
   cursor_.reset();
@@ -337,6 +347,31 @@ void Table::rebuild_view(std::optional<std::size_t> keep_id) {
     auto it = std::find(view_.begin(), view_.end(), *keep_id);
     if (it != view_.end()) cursor_ = static_cast<std::size_t>(it - view_.begin());
   }
+}
+
+void Table::order_view() {
+  if (sort_kind_ == SortKind::Stored) return;  // the rows are in stored order already
+  std::vector<const Value*> values;
+  values.reserve(view_.size());
+  for (auto id : view_) values.push_back(&records_[id][sort_index_]);
+  const auto keys = detail::sort_keys(values, sort_kind_ == SortKind::AscendingNoCase);
+  if (!keys) {
+    // A merge sort stays in bounds even if a hand-made record breaks the order's rules.
+    std::stable_sort(view_.begin(), view_.end(),
+                     [this](std::size_t a, std::size_t b) { return less(a, b); });
+    return;
+  }
+  const bool down = sort_kind_ == SortKind::Descending;
+  std::vector<std::size_t> at(view_.size());
+  for (std::size_t i = 0; i < at.size(); ++i) at[i] = i;
+  std::sort(at.begin(), at.end(), [&](std::size_t a, std::size_t b) {
+    const int c = (*keys)[a].compare((*keys)[b]);
+    if (c != 0) return down ? c > 0 : c < 0;
+    return view_[a] < view_[b];  // ties keep the stored order
+  });
+  std::vector<std::size_t> ordered(view_.size());
+  for (std::size_t i = 0; i < at.size(); ++i) ordered[i] = view_[at[i]];
+  view_ = std::move(ordered);
 }
 
 void Table::sort(SortKind kind, std::string_view field) {
@@ -370,7 +405,7 @@ void Table::set_filter(std::string expression) {
   like_field_ = like.field;
   like_pattern_ = std::move(like.pattern);
   if (!filtered_) return;
-  rebuild_view(current_id());
+  rebuild_view(current_id(), true);
   notify_layout();
   notify_data(std::nullopt);
 }
@@ -379,7 +414,7 @@ void Table::set_filtered(bool on) {
   if (on == filtered_) return;
   post_if_changed();
   filtered_ = on;
-  rebuild_view(current_id());
+  rebuild_view(current_id(), true);
   notify_layout();
   notify_data(std::nullopt);
 }

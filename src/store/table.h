@@ -128,7 +128,9 @@ class Table {
   bool shows(std::size_t id) const;
   bool less(std::size_t a, std::size_t b) const;
   std::size_t place(std::size_t id);
-  void rebuild_view(std::optional<std::size_t> keep_id);
+  // `order_kept`: only the filter changed, so the rows shown are still in order.
+  void rebuild_view(std::optional<std::size_t> keep_id, bool order_kept = false);
+  void order_view();
   void go_to(std::size_t pos);
   void notify_data(std::optional<std::size_t> field);
   void notify_layout();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "store/detail.h"
 #include "text/error.h"
 
 namespace tellvaro::store {
@@ -308,6 +309,44 @@ TEST_F(TableTest, SortsNumbersAndFlagsByValue) {
   t.replace_all({rec({{"p1", Value::flag(true)}}), rec({{"p1", Value::flag(false)}})});
   t.sort(SortKind::AscendingCase, "p1");
   EXPECT_EQ(shown(t, "p1"), (Names{"False", "True"}));
+}
+
+// Sorting goes by keys made once per record; they must order exactly as comparing does.
+TEST(SortKeys, OrderAsComparingDoes) {
+  const std::vector<Value> texts = {
+      Value(),          Value::text(""),         Value::text("a"),    Value::text("A"),
+      Value::text("ä"), Value::text("Ä"),        Value::text("ab"),   Value::text("Äb"),
+      Value::text("ß"), Value::text("ss"),       Value::text("SS"),   Value::text("st"),
+      Value::text("Œ"), Value::text("oe"),       Value::text("Æon"),  Value::text("aeon"),
+      Value::text(" "), Value::text("a b"),      Value::text("a-b"),  Value::text("Zß"),
+      Value::text("z"), Value::text("\xc2\xa0"), Value::text("日本"), Value::text("Uhr 1"),
+  };
+  const std::vector<Value> numbers = {Value(),
+                                      Value::amount(-1),
+                                      Value::amount(0),
+                                      Value::amount(2.5),
+                                      Value::small_int(2),
+                                      Value::amount(1e9)};
+  const std::vector<Value> flags = {Value(), Value::flag(false), Value::flag(true)};
+  auto sign = [](int c) { return (c > 0) - (c < 0); };
+  for (const auto* list : {&texts, &numbers, &flags}) {
+    std::vector<const Value*> values;
+    for (const auto& v : *list) values.push_back(&v);
+    for (bool ignore_case : {true, false}) {
+      const auto keys = detail::sort_keys(values, ignore_case);
+      ASSERT_TRUE(keys);
+      for (std::size_t a = 0; a < values.size(); ++a) {
+        for (std::size_t b = 0; b < values.size(); ++b) {
+          EXPECT_EQ(sign((*keys)[a].compare((*keys)[b])),
+                    sign(detail::compare_values(*values[a], *values[b], ignore_case)))
+              << a << " " << b << " ignore_case " << ignore_case;
+        }
+      }
+    }
+  }
+  // Mixed kinds have no keys; the table then falls back to comparing.
+  const Value text = Value::text("1"), number = Value::amount(1);
+  EXPECT_FALSE(detail::sort_keys({&text, &number}, true));
 }
 
 TEST_F(TableTest, CursorStaysOnItsRecordAcrossSorts) {

@@ -1,0 +1,88 @@
+#include "store/table_commands.h"
+
+#include "ports/dialogs.h"
+#include "store/article_store.h"
+#include "store/data_packet.h"
+#include "store/files.h"
+#include "store/table.h"
+#include "text/error.h"
+
+namespace tellvaro::store {
+namespace {
+
+constexpr std::string_view kPictureFields[] = {"Bild1", "Bild2", "Bild3"};
+
+bool confirmed(ports::Dialogs& dialogs, std::string_view question) {
+  return dialogs.ask_yes_no(std::string(question)) == ports::Answer::Yes;
+}
+
+}  // namespace
+
+std::optional<std::string> open_article_file(Table& articles, std::string_view program_folder,
+                                             ports::Dialogs& dialogs) {
+  const auto path =
+      dialogs.open_file(data_path(program_folder, kTableFolder), std::string(kOpenFileTypes));
+  if (!path) return std::nullopt;
+  // Read first: a file that is refused must not cost the backup of the table still shown.
+  Table opened;
+  load_table(opened, *path);
+  const std::string backup = data_path(program_folder, kArticleBackupFile);
+  // The next save writes the opened content over the standard file; what was typed since the
+  // last save would be gone without this copy.
+  save_table(articles, backup);
+  articles.replace_all(opened.stored());
+  return "Die bisherige Artikel-Tabelle wurde in " + backup + " gesichert.";
+}
+
+void save_standard_files(ArticleStore& store, std::string_view program_folder) {
+  std::string errors;
+  for (auto [table, file] :
+       {std::pair{&store.articles, kArticleFile}, std::pair{&store.uploads, kUploadFile}}) {
+    try {
+      save_table(*table, data_path(program_folder, file));
+    } catch (const Error& e) {
+      if (!errors.empty()) errors += '\n';
+      errors += e.what();
+    }
+  }
+  if (!errors.empty()) throw Error(errors);
+}
+
+std::optional<std::string> save_articles_as(Table& articles, std::string_view program_folder,
+                                            ports::Dialogs& dialogs) {
+  const auto path = dialogs.save_file(data_path(program_folder, kTableFolder), {});
+  if (!path) return std::nullopt;
+  save_table(articles, *path);
+  return path;
+}
+
+void copy_current(Table& table, CopyRule rule) {
+  if (table.empty()) return;
+  Record values = table.values();
+  if (rule == CopyRule::WithoutPictures) {
+    for (auto name : kPictureFields) values[field_at(name)] = Value();
+  }
+  table.append();
+  table.set_values(values);
+  try {
+    table.post();
+  } catch (...) {
+    // A copy that cannot be posted is dropped rather than left half made.
+    table.cancel();
+    throw;
+  }
+}
+
+bool delete_current(Table& table, ports::Dialogs& dialogs, std::string_view question) {
+  if (table.empty() || !confirmed(dialogs, question)) return false;
+  table.remove();
+  return true;
+}
+
+bool delete_all(Table& table, ports::Dialogs& dialogs) {
+  if (!confirmed(dialogs, kAskDeleteAll)) return false;
+  table.remove_all_shown();
+  return true;
+}
+
+}  // namespace tellvaro::store

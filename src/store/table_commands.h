@@ -1,0 +1,63 @@
+#pragma once
+
+// The user's commands on a whole table: open, save and save under for the table files, copy
+// and delete of records. Qt-free; questions and file choices go through ports::Dialogs, and an
+// unexpected failure throws tellvaro::Error with a German message.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tellvaro::ports {
+class Dialogs;
+}
+
+namespace tellvaro::store {
+
+class Table;
+struct ArticleStore;
+
+inline constexpr std::string_view kTableFolder = "files/db";
+// What "Öffnen" keeps of the article table it replaces (one generation). An .xml name, so the
+// open dialog offers it for getting the old table back.
+inline constexpr std::string_view kArticleBackupFile = "files/db/artikel_db_sicherung.xml";
+// The file-type list of the open dialog, in the dialogs' form.
+inline constexpr std::string_view kOpenFileTypes = "All (*.xml);;XML DATABASE (*.xml)";
+
+inline constexpr std::string_view kAskDeleteArticle = "Artikel löschen?";
+inline constexpr std::string_view kAskDeleteAll = "Sollen alle Artikel gelöscht werden ?";
+// The navigators' delete and the grids' delete key.
+inline constexpr std::string_view kAskDeleteRecord = "Delete record?";
+
+// Asks for a table file and loads it into the article table, which keeps its standard file.
+// Before the table is replaced its content goes into the backup file beside the standard file.
+// Returns the text for the status line, or nothing when the user cancelled. A file that cannot
+// be read, or a backup that cannot be written, throws and leaves the table as it was.
+std::optional<std::string> open_article_file(Table& articles, std::string_view program_folder,
+                                             ports::Dialogs& dialogs);
+
+// Saves the article and the upload table to their standard files. Both are tried; a failure
+// throws one error naming every file that failed.
+void save_standard_files(ArticleStore& store, std::string_view program_folder);
+
+// Asks for a name and saves the article table under exactly that path (no extension added).
+// Returns the path, or nothing when the user cancelled.
+std::optional<std::string> save_articles_as(Table& articles, std::string_view program_folder,
+                                            ports::Dialogs& dialogs);
+
+enum class CopyRule {
+  WithoutPictures,  // the article table: `Bild1` to `Bild3` cleared, posted through its hooks
+  Identical,        // the upload table
+};
+// Appends a copy of the current record and posts it; the copy takes its place in the order
+// and becomes current. A table that shows no record is left alone.
+void copy_current(Table& table, CopyRule rule);
+
+// Asks `question` (Yes / No) and on Yes deletes the current record. True when it did.
+bool delete_current(Table& table, ports::Dialogs& dialogs, std::string_view question);
+
+// Asks whether all articles shall go and on Yes deletes every record the filter lets through;
+// the others remain. The table files are not touched. True when it deleted.
+bool delete_all(Table& table, ports::Dialogs& dialogs);
+
+}  // namespace tellvaro::store

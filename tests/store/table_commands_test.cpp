@@ -1,0 +1,248 @@
+#include "store/table_commands.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "app/scripted_dialogs.h"
+#include "store/article_store.h"
+#include "store/data_packet.h"
+#include "store/files.h"
+#include "temp_dir.h"
+#include "text/error.h"
+
+namespace tellvaro::store {
+namespace {
+
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using ports::Answer;
+using testing::read_file;
+using testing::TempDir;
+using testing::write_file;
+
+Record named(std::string name) {
+  Record r = empty_record();
+  r[field_at("Artikelname")] = Value::text(std::move(name));
+  return r;
+}
+
+Names shown(const Table& t) {
+  Names out;
+  for (std::size_t r = 0; r < t.count(); ++r) {
+    const auto* s = t.row(r)[field_at("Artikelname")].as_string();
+    out.push_back(s ? *s : "");
+  }
+  return out;
+}
+
+// A record as its field texts, so a difference reads well.
+Names texts(const Record& r) {
+  Names out;
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    out.push_back(std::string(article_fields()[i].name) + "=" + to_text(r[i], article_fields()[i]));
+  }
+  return out;
+}
+
+Names in_file(const std::string& path) {
+  Table t;
+  load_table(t, path);
+  return shown(t);
+}
+
+class TableFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    make_files(dir.folder());
+    store.articles.replace_all({named("alt")});
+  }
+  std::string path(std::string_view relative) const { return data_path(dir.folder(), relative); }
+  std::string backup() const { return path(kArticleBackupFile); }
+
+  TempDir dir;
+  ArticleStore store;
+  test::ScriptedDialogs dialogs;
+};
+
+TEST_F(TableFiles, OpenKeepsTheReplacedTableAsBackup) {
+  Table other;
+  other.replace_all({named("fremd 1"), named("fremd 2")});
+  save_table(other, dir / "andere.xml");
+  // Typed since the last save and not yet posted: exactly what the backup is for.
+  store.articles.append();
+  store.articles.set("Artikelname", Value::text("neu getippt"));
+
+  dialogs.files = {dir / "andere.xml"};
+  const auto status = open_article_file(store.articles, dir.folder(), dialogs);
+  ASSERT_TRUE(status);
+  EXPECT_NE(status->find(backup()), std::string::npos) << *status;
+  ASSERT_EQ(dialogs.file_dialogs.size(), 1u);
+  EXPECT_EQ(dialogs.file_dialogs[0].first, path("files/db"));
+  EXPECT_EQ(dialogs.file_dialogs[0].second, "All (*.xml);;XML DATABASE (*.xml)");
+  EXPECT_EQ(shown(store.articles), (Names{"fremd 1", "fremd 2"}));
+  EXPECT_EQ(in_file(backup()), (Names{"alt", "neu getippt"}));
+  // The standard file is only written by the next save.
+  EXPECT_EQ(read_file(path(kArticleFile)), empty_table_bytes());
+
+  // One generation: the next open keeps what was shown just before it.
+  dialogs.files = {path(kArticleFile)};
+  ASSERT_TRUE(open_article_file(store.articles, dir.folder(), dialogs));
+  EXPECT_EQ(shown(store.articles), Names{});
+  EXPECT_EQ(in_file(backup()), (Names{"fremd 1", "fremd 2"}));
+  EXPECT_FALSE(fs::exists(backup() + ".tmp"));
+}
+
+TEST_F(TableFiles, OpenThatFailsChangesNothing) {
+  write_file(dir / "kaputt.xml", "<DATAPACKET Version=\"2.0\"><METADATA>");
+  fs::create_directory(dir / "ordner.xml");
+  struct Case {
+    const char* what;
+    std::optional<std::string> chosen;
+    bool backup_blocked;
+    bool throws;
+  };
+  const Case cases[] = {
+      {"cancelled", std::nullopt, false, false},
+      {"missing file", dir / "fehlt.xml", false, true},
+      {"malformed file", dir / "kaputt.xml", false, true},
+      {"a folder", dir / "ordner.xml", false, true},
+      {"backup cannot be written", path(kUploadFile), true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.backup_blocked) fs::create_directories(backup() + "/x");
+    dialogs.files = {c.chosen};
+    if (c.throws) {
+      EXPECT_THROW(open_article_file(store.articles, dir.folder(), dialogs), Error);
+    } else {
+      EXPECT_FALSE(open_article_file(store.articles, dir.folder(), dialogs));
+    }
+    EXPECT_EQ(shown(store.articles), Names{"alt"});
+    EXPECT_EQ(fs::is_regular_file(backup()), false);
+  }
+}
+
+TEST_F(TableFiles, SaveWritesArticleAndUploadTablesOnly) {
+  store.uploads.replace_all({named("hoch")});
+  store.imports.replace_all({named("geholt")});
+  save_standard_files(store, dir.folder());
+  EXPECT_EQ(in_file(path(kArticleFile)), Names{"alt"});
+  EXPECT_EQ(in_file(path(kUploadFile)), Names{"hoch"});
+  EXPECT_EQ(read_file(path(kImportFile)), empty_table_bytes());
+}
+
+TEST_F(TableFiles, SaveThatFailsForOneFileStillSavesTheOther) {
+  store.uploads.replace_all({named("hoch")});
+  fs::remove(path(kArticleFile));
+  fs::create_directories(path(kArticleFile) + "/x");
+  try {
+    save_standard_files(store, dir.folder());
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find(path(kArticleFile)), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(shown(store.articles), Names{"alt"});
+  EXPECT_EQ(in_file(path(kUploadFile)), Names{"hoch"});
+}
+
+TEST_F(TableFiles, SaveUnderWritesExactlyTheNameChosen) {
+  dialogs.files = {dir / "test"};
+  EXPECT_EQ(save_articles_as(store.articles, dir.folder(), dialogs), dir / "test");
+  ASSERT_EQ(dialogs.file_dialogs.size(), 1u);
+  EXPECT_EQ(dialogs.file_dialogs[0].first, path("files/db"));
+  EXPECT_EQ(dialogs.file_dialogs[0].second, "");
+  EXPECT_EQ(in_file(dir / "test"), Names{"alt"});
+  EXPECT_FALSE(fs::exists(dir / "test.xml"));
+  EXPECT_EQ(read_file(path(kArticleFile)), empty_table_bytes());
+
+  dialogs.files = {std::nullopt};
+  EXPECT_FALSE(save_articles_as(store.articles, dir.folder(), dialogs));
+
+  dialogs.files = {dir / "fehlt/test"};
+  EXPECT_THROW(save_articles_as(store.articles, dir.folder(), dialogs), Error);
+  EXPECT_EQ(shown(store.articles), Names{"alt"});
+}
+
+TEST(CopyCurrent, ArticleLosesPicturesAndGetsItsFeeAfreshUploadStaysIdentical) {
+  Record original = named("Uhr");
+  for (auto f : {"Bild1", "Bild2", "Bild3"})
+    original[field_at(f)] = Value::text(std::string(f) + ".jpg");
+  original[field_at("Gebühr")] = Value::amount(9.99);
+  original[field_at("Startpreis")] = Value::amount(5);
+  const std::vector<Record> records = {named("Zange"), original, named("Anker")};
+
+  for (CopyRule rule : {CopyRule::WithoutPictures, CopyRule::Identical}) {
+    SCOPED_TRACE(rule == CopyRule::WithoutPictures ? "article table" : "upload table");
+    Table t;
+    t.replace_all(records);
+    t.sort(SortKind::AscendingCase, "Artikelname");
+    int posts = 0;
+    if (rule == CopyRule::WithoutPictures) {
+      t.on_before_post([&] {
+        ++posts;
+        t.set("Gebühr", Value::amount(0.5));
+      });
+    }
+    t.move_to(1);  // Uhr
+    copy_current(t, rule);
+    EXPECT_EQ(shown(t), (Names{"Anker", "Uhr", "Uhr", "Zange"}));
+    EXPECT_EQ(t.position(), 2u);  // the copy, after its original
+    EXPECT_EQ(t.state(), EditState::Browse);
+    Record expected = original;
+    if (rule == CopyRule::WithoutPictures) {
+      for (auto f : {"Bild1", "Bild2", "Bild3"}) expected[field_at(f)] = Value();
+      expected[field_at("Gebühr")] = Value::amount(0.5);
+      EXPECT_EQ(posts, 1);
+    }
+    EXPECT_EQ(texts(t.values()), texts(expected));
+    t.prior();
+    EXPECT_EQ(texts(t.values()), texts(original));
+  }
+
+  Table empty;
+  copy_current(empty, CopyRule::WithoutPictures);
+  EXPECT_EQ(empty.count(), 0u);
+}
+
+TEST(CopyCurrent, AFailingFeeLeavesNoHalfCopy) {
+  Table t;
+  t.replace_all({named("Uhr")});
+  t.on_before_post([] { throw Error("Gebühr unbekannt"); });
+  EXPECT_THROW(copy_current(t, CopyRule::WithoutPictures), Error);
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_EQ(shown(t), Names{"Uhr"});
+}
+
+TEST(Delete, AsksAndDeletesOnYesOnly) {
+  test::ScriptedDialogs dialogs;
+  Table t;
+  t.replace_all({named("a"), named("b"), named("c")});
+  t.move_to(1);
+  dialogs.answers = {Answer::No, Answer::Yes};
+  EXPECT_FALSE(delete_current(t, dialogs, kAskDeleteArticle));
+  EXPECT_EQ(shown(t), (Names{"a", "b", "c"}));
+  EXPECT_TRUE(delete_current(t, dialogs, kAskDeleteRecord));
+  EXPECT_EQ(shown(t), (Names{"a", "c"}));
+  EXPECT_EQ(dialogs.shown, (Names{"Artikel löschen?", "Delete record?"}));
+}
+
+TEST(Delete, AllUnderAFilterLeavesTheOthers) {
+  test::ScriptedDialogs dialogs;
+  Table t;
+  t.replace_all({named("Uhr alt"), named("Taschenuhr"), named("Uhrkette"), named("Zange")});
+  t.set_filter(Table::like_expression("Artikelname", "Uhr"));
+  t.set_filtered(true);
+  dialogs.answers = {Answer::No, Answer::Yes};
+  EXPECT_FALSE(delete_all(t, dialogs));
+  EXPECT_EQ(shown(t), (Names{"Uhr alt", "Uhrkette"}));
+  EXPECT_TRUE(delete_all(t, dialogs));
+  EXPECT_EQ(shown(t), Names{});
+  t.set_filtered(false);
+  EXPECT_EQ(shown(t), (Names{"Taschenuhr", "Zange"}));
+  EXPECT_EQ(dialogs.shown, (Names{"Sollen alle Artikel gelöscht werden ?",
+                                  "Sollen alle Artikel gelöscht werden ?"}));
+}
+
+}  // namespace
+}  // namespace tellvaro::store
