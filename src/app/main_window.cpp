@@ -16,7 +16,9 @@
 
 #include "app/editor/article_editor.h"
 #include "app/error_report.h"
+#include "app/import_controller.h"
 #include "app/send_controller.h"
+#include "app/status_progress.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "app/transfer_commands.h"
@@ -76,6 +78,8 @@ struct MainWindow::Impl {
   ImportView* import_view = nullptr;
   QLabel* panels[4] = {};
   SendController* send = nullptr;
+  ImportController* import = nullptr;
+  StatusProgress* progress = nullptr;
   bool busy = false;
 
   Impl(session::ServiceConfig c, session::SessionUser u, session::Deployment d, std::string f,
@@ -136,6 +140,7 @@ MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
     d.stack->addWidget(view);
   }
   setCentralWidget(d.stack);
+  d.progress = new StatusProgress(d.panels[3]);
   d.send = new SendController(*this, d.deployment.web_url);
 
   new TransferCommands({d.article_view, &d.store.articles, &d.store.uploads, &d.dialogs,
@@ -190,6 +195,8 @@ MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
     connect(action, &QAction::triggered, this, [this, view = view] { showView(view); });
   }
   connect(m.quit, &QAction::triggered, this, &QWidget::close);
+  // After the view switch above, so the counts come with the view.
+  d.import = new ImportController(*this);
 }
 
 MainWindow::~MainWindow() {
@@ -319,6 +326,8 @@ QLabel* MainWindow::statusPanel(int index) const {
   return index >= 0 && index < 4 ? impl_->panels[index] : nullptr;
 }
 SendController* MainWindow::sendController() const { return impl_->send; }
+ImportController* MainWindow::importController() const { return impl_->import; }
+StatusProgress* MainWindow::statusProgress() const { return impl_->progress; }
 void MainWindow::setBusy(bool busy) { impl_->busy = busy; }
 bool MainWindow::busy() const { return impl_->busy; }
 store::ArticleStore& MainWindow::store() { return impl_->store; }

@@ -27,6 +27,8 @@ class UploadView;
 class ProtocolView;
 class ImportView;
 class SendController;
+class ImportController;
+class StatusProgress;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -76,8 +78,11 @@ class MainWindow : public QMainWindow {
   // Status bar panels 0 to 3.
   QLabel* statusPanel(int index) const;
   SendController* sendController() const;
+  ImportController* importController() const;
+  // The progress bar of long runs in the fourth panel.
+  StatusProgress* statusProgress() const;
 
-  // A send runs: the window may not close under it.
+  // A send or an import runs: the window may not close under it.
   void setBusy(bool busy);
   bool busy() const;
 

@@ -2,17 +2,14 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
 
 #include "app/editor/article_editor.h"
 #include "app/error_report.h"
 #include "app/main_window.h"
 #include "app/record_navigator.h"
+#include "app/status_progress.h"
 #include "app/view_article.h"
 #include "app/view_protocol.h"
 #include "app/view_upload.h"
@@ -22,22 +19,14 @@ namespace tellvaro::app {
 
 SendController::SendController(MainWindow& window, std::string web_url)
     : QObject(&window), window_(window), web_url_(std::move(web_url)) {
-  QLabel* panel = window_.statusPanel(3);
-  bar_ = new QProgressBar(panel);
-  bar_->setAccessibleName(QStringLiteral("Fortschritt"));
-  bar_->setTextVisible(true);
-  bar_->setFormat(QStringLiteral("%v / %m"));
-  auto* layout = new QHBoxLayout(panel);
-  layout->setContentsMargins(1, 1, 1, 1);
-  layout->addWidget(bar_);
-  bar_->hide();
-
   UploadView* view = window_.uploadView();
   connect(view->sendOneButton(), &QPushButton::clicked, this, &SendController::sendMarked);
   connect(view->sendAllButton(), &QPushButton::clicked, this, &SendController::sendAll);
 }
 
 SendController::~SendController() = default;
+
+QProgressBar* SendController::progressBar() const { return window_.statusProgress()->bar(); }
 
 void SendController::sendMarked() { run(false); }
 void SendController::sendAll() { run(true); }
@@ -99,21 +88,10 @@ void SendController::add(const std::string& line) {
   list->scrollToBottom();
 }
 
-void SendController::start(std::size_t count) {
-  // The panel is narrow at rest; the bar needs room for "k / N".
-  QLabel* panel = window_.statusPanel(3);
-  panel_width_ = panel->width();
-  panel->setFixedWidth(std::max(panel_width_, 200));
-  bar_->setRange(0, static_cast<int>(count));
-  bar_->setValue(0);
-  bar_->show();
-}
+void SendController::start(std::size_t count) { window_.statusProgress()->start(count); }
 
-void SendController::advance() { bar_->setValue(bar_->value() + 1); }
+void SendController::advance() { window_.statusProgress()->advance(); }
 
-void SendController::finish() {
-  bar_->hide();
-  window_.statusPanel(3)->setFixedWidth(panel_width_);
-}
+void SendController::finish() { window_.statusProgress()->finish(); }
 
 }  // namespace tellvaro::app

@@ -28,7 +28,7 @@ class SendController : public QObject,
   ~SendController() override;
 
   bool running() const { return running_; }
-  QProgressBar* progressBar() const { return bar_; }
+  QProgressBar* progressBar() const;
 
   void sendMarked();
   void sendAll();
@@ -49,9 +49,7 @@ class SendController : public QObject,
 
   MainWindow& window_;
   std::string web_url_;
-  QProgressBar* bar_ = nullptr;
   bool running_ = false;
-  int panel_width_ = 0;
 };
 
 }  // namespace tellvaro::app

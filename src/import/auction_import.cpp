@@ -235,7 +235,6 @@ RunResult run_import(const Services& services, Selection selection, store::Table
   out.rows = result->row_count();
   if (out.rows == 0) return out;
 
-  if (hooks.pump) hooks.pump();
   struct Finish {
     const Hooks& hooks;
     ~Finish() {
@@ -244,6 +243,8 @@ RunResult run_import(const Services& services, Selection selection, store::Table
   };
   if (hooks.start) hooks.start(out.rows);
   Finish finish{hooks};
+  // The window paints the progress bar and the disabled buttons before the loop holds it.
+  if (hooks.pump) hooks.pump();
 
   // The session says QUIT when it goes out of scope, after an error too.
   FtpPictures pictures(services.ftp, services.timeouts);

@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "app/main_window_fixture.h"
+#include "app/auction_house_window.h"
 #include "app/record_navigator.h"
 #include "app/send_controller.h"
 #include "support/auction_house.h"
@@ -16,21 +16,6 @@ using namespace tellvaro;
 using namespace tellvaro::test;
 
 namespace {
-
-session::ServiceConfig full_config() {
-  session::ServiceConfig c;
-  c.sql_host = c.ftp_host = c.mail_host = host();
-  c.sql_user = kAppUser;
-  c.sql_password = sql_password();
-  c.sql_database = kAuctionDatabase;
-  c.ftp_user = kFtpUser;
-  c.ftp_password = ftp_password();
-  c.mail_user = kMailUser;
-  c.mail_password = mail_password();
-  c.mail_sender = kMailSender;
-  c.mail_admin = kMailAdmin;
-  return c;
-}
 
 std::vector<store::Record> articles(int n) {
   std::vector<store::Record> out;
@@ -91,16 +76,13 @@ namespace {
 struct Window {
   Fixture f;
   MainWindow* w = nullptr;
-  explicit Window(int count, session::ServiceConfig config = full_config()) {
+  explicit Window(int count, session::ServiceConfig config = auction_house_config()) {
     f.put(store::kUploadFile, articles(count));
     write_file(f.path(store::kPictureFolder) + "bild.jpg", "JPEG-Bytes");
     session::Deployment d = test_deployment();
     d.web_url = std::string("http://") + host() + "/";
-    session::SessionUser seller;
-    seller.id = kSellerId;
-    seller.nick = kSellerNick;
-    seller.email = kSellerEmail;
-    f.window = std::make_unique<MainWindow>(config, seller, d, f.folder, f.dialogs, &f.login);
+    f.window = std::make_unique<MainWindow>(config, auction_house_seller(), d, f.folder, f.dialogs,
+                                            &f.login);
     f.window->start();
     f.window->show();
     w = f.window.get();
@@ -174,7 +156,7 @@ void SendDbTest::sendAllShowsLinesProgressAndDisablesTheButtons() {
 }
 
 void SendDbTest::sendMarkedAndAFailedSend() {
-  session::ServiceConfig bad = full_config();
+  session::ServiceConfig bad = auction_house_config();
   bad.ftp_password += "x";
   {
     Window win(2, bad);

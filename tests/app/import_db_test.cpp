@@ -1,0 +1,108 @@
+// The import view against the test auction house: the counts in the captions, a run with its
+// progress bar and what is disabled meanwhile, the grid afterwards, and the two transfers.
+
+#include <QCheckBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/auction_house_window.h"
+#include "app/import_controller.h"
+#include "app/record_navigator.h"
+#include "app/status_progress.h"
+#include "app/table_grid.h"
+
+using namespace tellvaro;
+using namespace tellvaro::test;
+
+class ImportDbTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    if (!auction_house_running()) {
+      QSKIP("The test auction house is not running (scripts/auction-house up --data test).");
+    }
+    reset_data();
+    clear_ftp();
+  }
+  void cleanup() {
+    if (auction_house_running()) reset_data();
+  }
+  void viewCountsImportsWithProgressAndTransfers();
+};
+
+void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
+  for (int i = 0; i < 4; ++i)
+    admin_exec("insert into tv_auktionshaus.auctions (id, user, closed, title) values (" +
+               std::to_string(1100 + i) + ", 42, 1, 'alt')");
+  write_file(ftp_root() + "/990.jpg", "JPEG-Bytes");
+  Fixture f;
+  f.window = std::make_unique<MainWindow>(auction_house_config(), auction_house_seller(),
+                                          test_deployment(), f.folder, f.dialogs, &f.login);
+  f.window->start();
+  f.window->show();
+  MainWindow& w = *f.window;
+  app::ImportView* view = w.importView();
+
+  w.menus().imports->trigger();
+  verify_only(w, MainWindow::View::Imports);
+  QCOMPARE(view->currentBox()->text(), u("2 Aktuelle Artikel importieren"));
+  QCOMPARE(view->expiredBox()->text(), u("5 Abgelaufene Artikel importieren"));
+  QVERIFY(view->currentBox()->isChecked());
+  QVERIFY(!view->expiredBox()->isChecked());
+
+  // The window as it looks at the run's one pause.
+  struct Seen {
+    bool taken = false, button = true, navigator = true, remove = true, bar = false;
+    bool closed = true;
+    int maximum = 0;
+  } seen;
+  QTimer::singleShot(0, &w, [&] {
+    seen.taken = true;
+    seen.button = view->importButton()->isEnabled();
+    seen.navigator = view->navigator()->isEnabled();
+    seen.remove = view->removeAllAction()->isEnabled();
+    seen.bar = w.statusProgress()->bar()->isVisible();
+    seen.maximum = w.statusProgress()->bar()->maximum();
+    seen.closed = w.close();
+    w.importController()->runImport();  // a second press while running starts nothing
+  });
+  view->importButton()->click();
+  QVERIFY2(f.dialogs.shown.empty(), f.dialogs.shown.empty() ? "" : f.dialogs.shown[0].c_str());
+  QVERIFY(seen.taken);
+  QVERIFY(!seen.button);
+  QVERIFY(!seen.navigator);
+  QVERIFY(!seen.remove);
+  QVERIFY(seen.bar);
+  QCOMPARE(seen.maximum, 2);
+  QVERIFY(!seen.closed);
+
+  QCOMPARE(view->grid()->model()->rowCount(), 2);
+  QVERIFY(!w.statusProgress()->bar()->isVisible());
+  QCOMPARE(w.statusProgress()->bar()->value(), 2);
+  QVERIFY(view->importButton()->isEnabled());
+  QVERIFY(view->grid()->isEnabled());
+  QVERIFY(!w.busy());
+  QCOMPARE(read_file(w.pictureFolder() + "990.jpg"), std::string("JPEG-Bytes"));
+  // The captions show the counts of the view's opening, not of the run.
+  QCOMPARE(view->currentBox()->text(), u("2 Aktuelle Artikel importieren"));
+
+  // Both transfers, no question asked; the article table's own hook works out the fee.
+  const int before = int(w.store().articles.count());
+  view->transferAllAction()->trigger();
+  view->transferOneAction()->trigger();
+  QCOMPARE(int(w.store().articles.count()), before + 3);
+  QCOMPARE(int(w.store().imports.count()), 2);
+  QVERIFY(f.dialogs.shown.empty());
+  for (std::size_t i = 0; i < w.store().articles.count(); ++i) {
+    const store::Record& r = w.store().articles.row(i);
+    if (r[store::field_at("Artikelname")] != store::Value::text("Winterreifen 205/55 R16"))
+      continue;
+    // Fettschrift, Textmarker, Top-Kategorie, a subtitle, a minimum price: never nothing.
+    QVERIFY(r[store::field_at("Gebühr")].as_amount().value_or(0) > 0);
+  }
+}
+
+QTEST_MAIN(ImportDbTest)
+#include "import_db_test.moc"
