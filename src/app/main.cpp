@@ -8,6 +8,7 @@
 #include "app/login_window.h"
 #include "app/main_window.h"
 #include "app/qt_dialogs.h"
+#include "app/web_engine.h"
 #include "session/session.h"
 #include "store/files.h"
 
@@ -16,6 +17,7 @@ using namespace tellvaro;
 int main(int argc, char** argv) {
   // The program reads no arguments; Qt gets the program name only.
   int qt_argc = argc > 0 ? 1 : 0;
+  app::prepare_web_engine();
   QApplication app(qt_argc, argv);
   QApplication::setApplicationName(QString::fromUtf8(session::kApplicationTitle));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/tellvaro/logo.png")));

@@ -19,6 +19,7 @@ struct EditorFixture {
   ScriptedDialogs dialogs;
   QLabel fee_total, panel_articles, panel_uploads, panel_total;
   std::unique_ptr<app::ArticleEditor> editor;
+  std::string picture_folder;  // set before open() for the picture slots
 
   void open(db::Connection* db = nullptr) {
     app::ArticleEditor::Context context;
@@ -30,6 +31,7 @@ struct EditorFixture {
     context.panel_articles = &panel_articles;
     context.panel_uploads = &panel_uploads;
     context.panel_total = &panel_total;
+    context.picture_folder = picture_folder;
     editor = std::make_unique<app::ArticleEditor>(context);
     editor->resize(700, 600);
     editor->show();

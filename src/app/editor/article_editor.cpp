@@ -8,6 +8,8 @@
 #include "app/editor/clickable_label.h"
 #include "app/editor/fee_display.h"
 #include "app/editor/field_widgets.h"
+#include "app/editor/page_beschreibung.h"
+#include "app/editor/page_bilder.h"
 #include "app/editor/page_kategorie.h"
 #include "db/connection.h"
 #include "ports/dialogs.h"
@@ -37,8 +39,11 @@ ArticleEditor::ArticleEditor(Context context, QWidget* parent)
   category_page_ = new CategoryPage(*context_.db, articles, *binder_, context_.dialogs);
 
   addTab(build_artikel_page(*binder_, controls_), QStringLiteral("Artikel"));
-  addTab(build_beschreibung_page(*binder_, controls_), QStringLiteral("Beschreibung"));
-  addTab(build_bilder_page(*binder_, controls_), QStringLiteral("Bilder"));
+  description_page_ = new DescriptionPage(*binder_, controls_, articles, context_.dialogs);
+  pictures_page_ =
+      new PicturesPage(*binder_, controls_, articles, context_.dialogs, context_.picture_folder);
+  addTab(description_page_, QStringLiteral("Beschreibung"));
+  addTab(pictures_page_, QStringLiteral("Bilder"));
   addTab(category_page_, QStringLiteral("Kategorie"));
   addTab(build_bezahlung_page(*binder_, controls_), QStringLiteral("Bezahlung"));
   addTab(build_gebueren_page(controls_), QString::fromUtf8("Gebüren"));
@@ -148,6 +153,10 @@ void ArticleEditor::beforePost() {
   findePreise();
   context_.articles->set("Gebühr", store::Value::amount(marks_.total));
 }
+
+void ArticleEditor::showDescriptionPreview() { description_page_->refreshPreview(); }
+
+void ArticleEditor::findeBilder() { pictures_page_->refresh(); }
 
 void ArticleEditor::findePreise() {
   marks_ = catalogue::compute_fees(fees_, *context_.articles);

@@ -27,7 +27,9 @@ class Dialogs;
 namespace tellvaro::app {
 
 class CategoryPage;
+class DescriptionPage;
 class FieldBinder;
+class PicturesPage;
 
 class ArticleEditor : public QTabWidget {
   Q_OBJECT
@@ -75,8 +77,8 @@ class ArticleEditor : public QTabWidget {
 
  protected:
   // Hooks the media pages fill in: the description preview and the picture previews.
-  virtual void showDescriptionPreview() {}
-  virtual void findeBilder() {}
+  virtual void showDescriptionPreview();
+  virtual void findeBilder();
 
  private:
   void dataChange(std::optional<std::size_t> field);  // DataSource1DataChange
@@ -91,6 +93,8 @@ class ArticleEditor : public QTabWidget {
   std::unique_ptr<db::Connection> own_db_;  // unconnected, when the context brings none
   FieldBinder* binder_ = nullptr;
   CategoryPage* category_page_ = nullptr;
+  DescriptionPage* description_page_ = nullptr;
+  PicturesPage* pictures_page_ = nullptr;
   EditorControls controls_;
   catalogue::FeatureFees fees_;
   catalogue::PaymentNames payments_;

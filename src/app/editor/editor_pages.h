@@ -37,8 +37,6 @@ struct EditorControls {
 QLabel* make_fee_label(const QString& accessible_name, QWidget* parent);
 
 QWidget* build_artikel_page(FieldBinder& binder, EditorControls& controls);
-QWidget* build_beschreibung_page(FieldBinder& binder, EditorControls& controls);
-QWidget* build_bilder_page(FieldBinder& binder, EditorControls& controls);
 QWidget* build_bezahlung_page(FieldBinder& binder, EditorControls& controls);
 QWidget* build_gebueren_page(EditorControls& controls);
 QWidget* build_infos_page(FieldBinder& binder);

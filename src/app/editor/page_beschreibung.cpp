@@ -1,26 +1,111 @@
+#include "app/editor/page_beschreibung.h"
+
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
 #include <QVBoxLayout>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
 
 #include "app/editor/editor_pages.h"
 #include "app/editor/field_widgets.h"
+#include "app/web_engine.h"
+#include "media/description.h"
+#include "ports/dialogs.h"
+#include "store/table.h"
+#include "text/error.h"
 
 namespace tellvaro::app {
 
-QWidget* build_beschreibung_page(FieldBinder& b, EditorControls& c) {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  auto* html_row = new QHBoxLayout;
-  html_row->addWidget(new QLabel(QStringLiteral("Beschreibung in HTML:"), page));
-  html_row->addWidget(b.radio("html_desc_1", page));
-  html_row->addStretch(1);
-  layout->addLayout(html_row);
-  c.description = b.memo("Beschreibung", page);
+DescriptionPage::DescriptionPage(FieldBinder& b, EditorControls& c, store::Table& articles,
+                                 ports::Dialogs* dialogs, QWidget* parent)
+    : QWidget(parent), articles_(articles), dialogs_(dialogs) {
+  auto* layout = new QVBoxLayout(this);
+  auto* bar = new QHBoxLayout;
+  bar->addWidget(new QLabel(QStringLiteral("Beschreibung in HTML:"), this));
+  bar->addWidget(b.radio("html_desc_1", this));
+  bar->addStretch(1);
+  auto* open = new QPushButton(QStringLiteral("Datei öffnen"), this);
+  open->setAccessibleDescription(QStringLiteral("Beschreibung"));
+  text_button_ = new QPushButton(QStringLiteral("Text Ansicht"), this);
+  preview_button_ = new QPushButton(QStringLiteral("Browser Vorschau"), this);
+  bar->addWidget(open);
+  bar->addWidget(text_button_);
+  bar->addWidget(preview_button_);
+  layout->addLayout(bar);
+  connect(open, &QPushButton::clicked, this, [this] { openFile(); });
+  connect(text_button_, &QPushButton::clicked, this, [this] { showText(); });
+  connect(preview_button_, &QPushButton::clicked, this, [this] { showPreview(); });
+
+  stack_ = new QStackedWidget(this);
+  c.description = b.memo("Beschreibung", stack_);
   c.description->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  layout->addWidget(c.description, 1);
-  return page;
+  c.description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  text_ = c.description;
+  stack_->addWidget(text_);
+  layout->addWidget(stack_, 1);
+  showText();
+}
+
+bool DescriptionPage::previewShown() const {
+  return browser_ && stack_->currentWidget() == browser_;
+}
+
+void DescriptionPage::showText() {
+  stack_->setCurrentWidget(text_);
+  text_button_->setEnabled(false);
+  preview_button_->setEnabled(true);
+}
+
+void DescriptionPage::showPreview() {
+  if (!browser_) {
+    prepare_web_engine();
+    browser_ = new QWebEngineView(stack_);
+    browser_->setAccessibleName(QStringLiteral("Browser Vorschau"));
+    browser_->setAccessibleDescription(QStringLiteral("Beschreibung"));
+    // A description is foreign HTML: its scripts may run, but never read local files.
+    QWebEngineSettings* s = browser_->settings();
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
+    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
+    stack_->addWidget(browser_);
+    stale_ = true;
+  }
+  stack_->setCurrentWidget(browser_);
+  text_button_->setEnabled(true);
+  preview_button_->setEnabled(false);
+  if (stale_) render();
+}
+
+void DescriptionPage::refreshPreview() {
+  stale_ = true;
+  if (previewShown() && isVisible()) render();
+}
+
+void DescriptionPage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (previewShown() && stale_) render();
+}
+
+void DescriptionPage::render() {
+  stale_ = false;
+  // Rendered as HTML whatever html_desc_1 says; no base address, so relative names and file
+  // addresses lead nowhere.
+  browser_->setHtml(QString::fromStdString(articles_.text("Beschreibung")),
+                    QUrl(QStringLiteral("about:blank")));
+}
+
+void DescriptionPage::openFile() {
+  if (!dialogs_) return;
+  try {
+    media::load_description(articles_, *dialogs_);
+  } catch (const Error& e) {
+    dialogs_->error(e.what());
+  }
 }
 
 }  // namespace tellvaro::app

@@ -1,0 +1,254 @@
+// Pages "Bilder" and "Beschreibung": the questions in their order, the previews, the two views
+// and what the browser engine renders.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <filesystem>
+
+#include "app/editor/page_beschreibung.h"
+#include "app/editor/page_bilder.h"
+#include "app/editor_fixture.h"
+#include "app/web_engine.h"
+#include "media/image.h"
+#include "media/pictures.h"
+#include "store/temp_dir.h"
+
+using tellvaro::test::EditorFixture;
+using namespace tellvaro;
+using Answer = ports::Answer;
+using Texts = std::vector<std::string>;
+
+namespace {
+
+void write(const std::string& path, const std::string& bytes) {
+  store::testing::write_file(path, bytes);
+}
+
+std::string jpeg(int w, int h) {
+  media::Image image;
+  image.width = w;
+  image.height = h;
+  image.rgb.assign(std::size_t(w) * h * 3, 90);
+  return media::encode_jpeg(image, 90);
+}
+
+QVariant run_js(QWebEngineView* view, const QString& script) {
+  QVariant result;
+  bool done = false;
+  view->page()->runJavaScript(script, [&](const QVariant& v) {
+    result = v;
+    done = true;
+  });
+  if (!QTest::qWaitFor([&] { return done; }, 10000)) return QStringLiteral("<no answer>");
+  return result;
+}
+
+}  // namespace
+
+class MediaPagesTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init();
+  void cleanup();
+  void pictureQuestionsInOrderAndPreviews();
+  void previewsFollowTheRecord();
+  void descriptionViewsAndButtons();
+  void previewShowsLoadedFileAtOnce();
+  void descriptionScriptsCannotReadFiles();
+
+ private:
+  QPushButton* button(const QString& text, const QString& field = {}) {
+    for (auto* b : f->editor->findChildren<QPushButton*>()) {
+      if (b->text() == text && (field.isEmpty() || b->accessibleDescription() == field)) return b;
+    }
+    return nullptr;
+  }
+  app::PicturesPage* pictures() { return f->editor->findChild<app::PicturesPage*>(); }
+  app::DescriptionPage* description() { return f->editor->findChild<app::DescriptionPage*>(); }
+
+  std::unique_ptr<store::testing::TempDir> dir;
+  std::unique_ptr<EditorFixture> f;
+  std::string folder, offered;
+};
+
+void MediaPagesTest::init() {
+  dir = std::make_unique<store::testing::TempDir>();
+  folder = *dir / "bilder/";
+  offered = *dir / "auswahl/";
+  std::filesystem::create_directories(folder);
+  std::filesystem::create_directories(offered);
+  f = std::make_unique<EditorFixture>();
+  f->picture_folder = folder;
+  f->add_article({{"Artikelname", "Lampe"}});
+  f->open();
+  f->editor->refreshAll();
+}
+
+void MediaPagesTest::cleanup() {
+  f.reset();
+  dir.reset();
+}
+
+void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
+  f->editor->setCurrentWidget(pictures());
+  QLabel* preview = pictures()->preview(1);
+  QVERIFY(preview->isHidden());
+
+  // b.jpg is there already and a large b.jpeg is chosen: first replace, then shrink.
+  write(folder + "b.jpg", jpeg(8, 8));
+  std::string big = jpeg(400, 200);
+  big.resize(1'200'000, '\0');
+  write(offered + "b.jpeg", big);
+  f->dialogs.files = {offered + "b.jpeg"};
+  f->dialogs.answers = {Answer::Yes, Answer::Yes};
+  button("Neue Datei", "Bild1")->click();
+  QCOMPARE(f->dialogs.shown,
+           (Texts{std::string(media::kAskReplace), std::string(media::kAskShrink)}));
+  QCOMPARE(f->articles.text("Bild1"), std::string("b.jpg"));
+  QVERIFY(preview->isVisible());
+  QCOMPARE(preview->pixmap().size(), QSize(177, 89));  // 400 x 200 fitted, centred
+
+  // A small picture is never enlarged.
+  write(offered + "klein.jpg", jpeg(20, 10));
+  f->dialogs.files = {offered + "klein.jpg"};
+  button("Neue Datei", "Bild2")->click();
+  QCOMPARE(pictures()->preview(2)->pixmap().size(), QSize(20, 10));
+  QVERIFY(pictures()->preview(2)->isVisible());
+
+  // Delete: Cancel keeps it, Yes removes file, name and preview.
+  f->dialogs.shown.clear();
+  f->dialogs.answers = {Answer::Cancel, Answer::Yes};
+  button(QString::fromUtf8("Datei löschen"), "Bild1")->click();
+  QVERIFY(preview->isVisible());
+  button(QString::fromUtf8("Datei löschen"), "Bild1")->click();
+  QCOMPARE(f->dialogs.shown, (Texts{"Datei löschen?", "Datei löschen?"}));
+  QVERIFY(preview->isHidden());
+  QCOMPARE(f->articles.text("Bild1"), std::string());
+  QVERIFY(!std::filesystem::exists(folder + "b.jpg"));
+
+  // A damaged file is refused with its message and changes nothing.
+  write(offered + "kaputt.jpg", jpeg(30, 30).substr(0, 200));
+  f->dialogs.shown.clear();
+  f->dialogs.files = {offered + "kaputt.jpg"};
+  button("Neue Datei", "Bild3")->click();
+  QCOMPARE(f->dialogs.shown.size(), std::size_t(1));
+  QVERIFY(f->dialogs.shown[0].find("kaputt.jpg") != std::string::npos);
+  QVERIFY(pictures()->preview(3)->isHidden());
+  QCOMPARE(f->articles.text("Bild3"), std::string());
+}
+
+void MediaPagesTest::previewsFollowTheRecord() {
+  write(folder + "eins.jpg", jpeg(300, 300));
+  f->add_article({{"Artikelname", "Tisch"}, {"Bild1", "eins.jpg"}, {"Bild2", "fehlt.jpg"}});
+  f->editor->setCurrentWidget(pictures());
+  f->articles.last();
+  QVERIFY(pictures()->preview(1)->isVisible());
+  QCOMPARE(pictures()->preview(1)->pixmap().size(), QSize(146, 146));
+  QVERIFY(pictures()->preview(2)->isHidden());  // named, but not in the folder
+  f->articles.first();
+  QVERIFY(pictures()->preview(1)->isHidden());
+}
+
+void MediaPagesTest::descriptionViewsAndButtons() {
+  app::DescriptionPage* page = description();
+  f->editor->setCurrentWidget(page);
+  QVERIFY(!page->browser());  // no browser engine until the preview is wanted
+  QVERIFY(!page->textButton()->isEnabled());
+  QVERIFY(page->previewButton()->isEnabled());
+
+  f->articles.edit();
+  f->articles.set_text("Beschreibung", "<p id='t'>erste</p>");
+  f->articles.post();
+  QVERIFY(!page->browser());
+
+  QWebEngineView* view = nullptr;
+  {
+    page->previewButton()->click();
+    view = page->browser();
+    QVERIFY(view);
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    QVERIFY(loaded.wait(20000));
+  }
+  QVERIFY(page->textButton()->isEnabled());
+  QVERIFY(!page->previewButton()->isEnabled());
+  QCOMPARE(run_js(view, "document.getElementById('t').textContent").toString(),
+           QStringLiteral("erste"));
+
+  // Hidden again: changes are only remembered, and shown when the preview comes back.
+  page->textButton()->click();
+  QVERIFY(!page->textButton()->isEnabled());
+  QVERIFY(page->previewButton()->isEnabled());
+  f->articles.edit();
+  f->articles.set_text("Beschreibung", "<p id='t'>zweite</p>");
+  f->articles.post();
+  QCOMPARE(run_js(view, "document.getElementById('t').textContent").toString(),
+           QStringLiteral("erste"));
+  QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+  page->previewButton()->click();
+  QVERIFY(loaded.wait(20000));
+  QCOMPARE(run_js(view, "document.getElementById('t').textContent").toString(),
+           QStringLiteral("zweite"));
+
+  // Another record keeps the view chosen.
+  f->add_article({{"Beschreibung", "<p id='t'>dritte</p>"}});
+  QVERIFY(page->previewShown());
+  QTRY_COMPARE_WITH_TIMEOUT(
+      run_js(view, "document.getElementById('t') && document.getElementById('t').textContent")
+          .toString(),
+      QStringLiteral("dritte"), 20000);
+}
+
+void MediaPagesTest::previewShowsLoadedFileAtOnce() {
+  app::DescriptionPage* page = description();
+  f->editor->setCurrentWidget(page);
+  page->previewButton()->click();
+  QSignalSpy first(page->browser(), &QWebEngineView::loadFinished);
+  QVERIFY(first.wait(20000));
+
+  // html_desc_1 "nein" and still rendered: a table styled by CSS.
+  f->articles.edit();
+  f->articles.set_text("html_desc_1", "0");
+  f->articles.post();
+  write(offered + "text.html",
+        "<style>td.p { color: rgb(200, 0, 0); border: 2px solid black }</style>\r\n"
+        "<table><tr><td class=p id=c>Gr\xC3\xB6\xC3\x9F"
+        "e</td></tr></table>\r\n");
+  f->dialogs.files = {offered + "text.html"};
+  button(QString::fromUtf8("Datei öffnen"))->click();
+  QTRY_COMPARE_WITH_TIMEOUT(
+      run_js(page->browser(),
+             "var c = document.getElementById('c'); c ? c.textContent + ' ' + "
+             "getComputedStyle(c).color + ' ' + c.offsetParent.tagName : ''")
+          .toString(),
+      QString::fromUtf8("Größe rgb(200, 0, 0) TABLE"), 20000);
+}
+
+void MediaPagesTest::descriptionScriptsCannotReadFiles() {
+  app::DescriptionPage* page = description();
+  f->editor->setCurrentWidget(page);
+  f->articles.edit();
+  f->articles.set_text("Beschreibung", "<p>x</p>");
+  f->articles.post();
+  page->previewButton()->click();
+  QSignalSpy loaded(page->browser(), &QWebEngineView::loadFinished);
+  QVERIFY(loaded.wait(20000));
+  const QString read =
+      "try { var x = new XMLHttpRequest(); x.open('GET', 'file:///etc/hostname', false); "
+      "x.send(); x.responseText.length > 0 ? 'gelesen' : 'leer' } catch (e) { 'verweigert' }";
+  QCOMPARE(run_js(page->browser(), read).toString(), QStringLiteral("verweigert"));
+}
+
+int main(int argc, char** argv) {
+  app::prepare_web_engine();
+  QApplication app(argc, argv);
+  MediaPagesTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "media_pages_test.moc"
