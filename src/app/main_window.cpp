@@ -21,6 +21,7 @@
 #include "app/status_progress.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
+#include "app/table_operations.h"
 #include "app/transfer_commands.h"
 #include "app/view_article.h"
 #include "app/view_import.h"
@@ -31,6 +32,7 @@
 #include "store/article_store.h"
 #include "store/data_packet.h"
 #include "store/files.h"
+#include "store/sorting.h"
 
 namespace tellvaro::app {
 
@@ -68,7 +70,11 @@ struct MainWindow::Impl {
 
   store::ArticleStore store;
   db::Connection db;
-  SortState sort;
+  store::GridSorting sorting{
+      store,
+      {start_sort_column(article_grid_columns()), start_sort_column(upload_grid_columns()),
+       start_sort_column(import_grid_columns())}};
+  TableOperations* operations = nullptr;
 
   Menus menus;
   QStackedWidget* stack = nullptr;
@@ -197,6 +203,19 @@ MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
   connect(m.quit, &QAction::triggered, this, &QWidget::close);
   // After the view switch above, so the counts come with the view.
   d.import = new ImportController(*this);
+
+  TableOperations::Context ops;
+  ops.store = &d.store;
+  ops.sorting = &d.sorting;
+  ops.dialogs = &d.dialogs;
+  ops.program_folder = d.program_folder;
+  ops.articles = d.article_view;
+  ops.uploads = d.upload_view;
+  ops.imports = d.import_view;
+  ops.status = statusBar();
+  ops.busy = [this] { return busy(); };
+  d.operations = new TableOperations(std::move(ops), this);
+  d.operations->connectFileMenu(m.open, m.save, m.save_as);
 }
 
 MainWindow::~MainWindow() {
@@ -237,17 +256,8 @@ void MainWindow::Impl::loadTable(store::Table& table, std::string_view relative)
 }
 
 void MainWindow::Impl::startSort() {
-  for (TableGrid* grid : {article_view->grid(), upload_view->grid(), import_view->grid()}) {
-    auto* model = grid->tableModel();
-    model->setTitleBold(start_sort_column(model->columns()), true);
-  }
-  store.articles.sort(store::SortKind::AscendingNoCase, kStartSortField);
-  store.articles.sort(store::SortKind::AscendingCase, kStartSortField);
-  article_view->sortLabel()->setText(
-      u("Sortiert nach: ") +
-      QString::fromUtf8(kStartSortField.data(), static_cast<int>(kStartSortField.size())));
-  store.imports.sort(store::SortKind::AscendingCase, kStartSortField);
-  sort.marker = 1;
+  sorting.start();
+  operations->showSorting();
 }
 
 void MainWindow::Impl::connectDatabase() {
@@ -332,7 +342,7 @@ void MainWindow::setBusy(bool busy) { impl_->busy = busy; }
 bool MainWindow::busy() const { return impl_->busy; }
 store::ArticleStore& MainWindow::store() { return impl_->store; }
 db::Connection& MainWindow::connection() { return impl_->db; }
-SortState& MainWindow::sortState() { return impl_->sort; }
+store::GridSorting& MainWindow::sorting() { return impl_->sorting; }
 ports::Dialogs& MainWindow::dialogs() { return impl_->dialogs; }
 const std::string& MainWindow::programFolder() const { return impl_->program_folder; }
 const std::string& MainWindow::pictureFolder() const { return impl_->picture_folder; }

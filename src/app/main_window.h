@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-#include "app/sort_state.h"
 #include "session/session.h"
 
 class QLabel;
@@ -15,7 +14,8 @@ class Dialogs;
 }
 namespace tellvaro::store {
 struct ArticleStore;
-}
+class GridSorting;
+}  // namespace tellvaro::store
 namespace tellvaro::db {
 class Connection;
 }
@@ -88,7 +88,7 @@ class MainWindow : public QMainWindow {
 
   store::ArticleStore& store();
   db::Connection& connection();
-  SortState& sortState();
+  store::GridSorting& sorting();
   ports::Dialogs& dialogs();
   const std::string& programFolder() const;
   const std::string& pictureFolder() const;

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QHeaderView>
+#include <QKeyEvent>
 
 #include "app/error_report.h"
 #include "app/table_model.h"
@@ -49,6 +50,19 @@ void TableGrid::addMenuSeparator() {
   auto* action = new QAction(this);
   action->setSeparator(true);
   addAction(action);
+}
+
+void TableGrid::scrollToCursor() {
+  const auto pos = model_->table().position();
+  if (pos) scrollTo(model_->index(static_cast<int>(*pos), std::max(currentIndex().column(), 0)));
+}
+
+void TableGrid::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
+    emit deleteRequested();
+    return;
+  }
+  QTableView::keyPressEvent(event);
 }
 
 void TableGrid::followCursor(int row) {

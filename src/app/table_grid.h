@@ -21,6 +21,16 @@ class TableGrid : public QTableView {
   QAction* addMenuEntry(const QString& caption);
   void addMenuSeparator();
 
+  // Scrolls the table's current record into view.
+  void scrollToCursor();
+
+ signals:
+  // The delete key combination (Ctrl+Del): whoever owns the question connects here.
+  void deleteRequested();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   void followCursor(int row);
   void currentRowChanged(const QModelIndex& current);

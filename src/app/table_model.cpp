@@ -2,6 +2,8 @@
 
 #include <QFont>
 #include <QPointer>
+#include <algorithm>
+#include <iterator>
 
 #include "app/error_report.h"
 #include "store/table.h"
@@ -88,9 +90,13 @@ bool TableModel::setData(const QModelIndex& index, const QVariant& value, int ro
   });
 }
 
-void TableModel::setTitleBold(int column, bool bold) {
-  if (bold ? !bold_.insert(column).second : bold_.erase(column) == 0) return;
-  emit headerDataChanged(Qt::Horizontal, column, column);
+void TableModel::setBoldTitles(const std::set<int>& columns) {
+  if (columns == bold_) return;
+  std::set<int> changed;
+  std::set_symmetric_difference(columns.begin(), columns.end(), bold_.begin(), bold_.end(),
+                                std::inserter(changed, changed.end()));
+  bold_ = columns;
+  emit headerDataChanged(Qt::Horizontal, *changed.begin(), *changed.rbegin());
 }
 
 int TableModel::columnOf(std::size_t field) const {

@@ -45,7 +45,7 @@ class TableModel : public QAbstractTableModel {
   bool readOnly(int column) const;
 
   // Bold column titles mark the sort column.
-  void setTitleBold(int column, bool bold);
+  void setBoldTitles(const std::set<int>& columns);
   bool titleBold(int column) const { return bold_.count(column) != 0; }
 
   // True while the model reacts to the table; a view must not move the cursor then.

@@ -25,6 +25,7 @@
 #include "store/article_store.h"
 #include "store/data_packet.h"
 #include "store/files.h"
+#include "store/sorting.h"
 
 namespace tellvaro::test {
 

@@ -370,8 +370,8 @@ void MainWindowTest::startSort() {
            (std::vector<std::string>{"Zitrone", "banane", "Apfel"}));
   QCOMPARE(w.store().uploads.sort_kind(), store::SortKind::Stored);
   QCOMPARE(w.articleView()->sortLabel()->text(), u("Sortiert nach: Artikelname"));
-  QCOMPARE(w.sortState().marker, 1);
-  QCOMPARE(w.sortState().direction, std::string());
+  QCOMPARE(w.sorting().marker(), 1);
+  QCOMPARE(w.sorting().direction(), std::string());
 
   // Exactly the Artikelname title is bold: fourth, fourth, third.
   const std::pair<app::TableGrid*, int> grids[] = {
