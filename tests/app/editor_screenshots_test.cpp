@@ -3,18 +3,58 @@
 //   TELLVARO_SCREENSHOTS=docs/screenshots QT_QPA_PLATFORM=offscreen ./editor_screenshots_test
 // With the test auction house running, the reference lists and a category browse come from it.
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QWebEngineView>
+#include <algorithm>
+#include <cmath>
 
+#include "app/editor/page_beschreibung.h"
 #include "app/editor_fixture.h"
+#include "app/web_engine.h"
 #include "db/connection.h"
+#include "media/image.h"
+#include "store/temp_dir.h"
 #include "support/auction_house.h"
 
 using tellvaro::test::EditorFixture;
 using namespace tellvaro;
+
+namespace {
+
+// A demo photo: a dark tyre on a light floor, lit from one side; `turn` varies the view.
+std::string tyre_photo(double turn) {
+  media::Image image;
+  image.width = 640;
+  image.height = 480;
+  image.rgb.resize(640 * 480 * 3);
+  for (int y = 0; y < 480; ++y) {
+    for (int x = 0; x < 640; ++x) {
+      const double dx = (x - 320 - 60 * turn) / (1.0 - 0.3 * turn), dy = y - 240;
+      const double r = std::sqrt(dx * dx + dy * dy);
+      const double light = 0.75 + 0.25 * std::cos(std::atan2(dy, dx) - 0.8);
+      double v[3] = {205 - y * 0.1, 200 - y * 0.1, 190 - y * 0.12};  // floor
+      if (r < 200 && r >= 110) {                                     // rubber with tread
+        const double tread = (static_cast<int>(std::atan2(dy, dx) * 40) % 2) ? 38 : 30;
+        v[0] = v[1] = v[2] = tread * light;
+      } else if (r < 110) {  // steel rim
+        const double rim = (r > 95 || (r < 30 && r > 20)) ? 120 : 165;
+        v[0] = rim * light, v[1] = rim * light, v[2] = (rim + 10) * light;
+      }
+      std::uint8_t* p = image.row(y) + x * 3;
+      for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(std::clamp(v[c], 0.0, 255.0));
+    }
+  }
+  return media::encode_jpeg(image, 85);
+}
+
+}  // namespace
 
 class EditorScreenshots : public QObject {
   Q_OBJECT
@@ -36,7 +76,12 @@ void EditorScreenshots::grabPages() {
         {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
     live = db.connect() && db.select_database(test::kAuctionDatabase);
   }
+  // The article's three pictures in a picture folder of their own.
+  store::testing::TempDir pictures;
+  const char* names[] = {"1001.jpg", "1001_2.jpg", "1001_3.jpg"};
+  for (int i = 0; i < 3; ++i) store::testing::write_file(pictures / names[i], tyre_photo(i * 0.5));
   EditorFixture f;
+  f.picture_folder = pictures.folder();
   f.add_article({{"Anzeigenart", "Auktion"},
                  {"Artikelname", "Winterreifen 205/55 R16 auf Stahlfelgen"},
                  {"Untertitel", "Satz mit vier Reifen, kaum gefahren"},
@@ -74,11 +119,19 @@ void EditorScreenshots::grabPages() {
                  {"Versandpreis_2", "0"},
                  {"Bild1", "1001.jpg"},
                  {"Bild2", "1001_2.jpg"},
+                 {"Bild3", "1001_3.jpg"},
                  {"html_desc_1", "1"},
                  {"Beschreibung",
-                  "<h2>Winterreifen 205/55 R16</h2>\n<p>Vier Reifen auf Stahlfelgen, Profil "
-                  "6&nbsp;mm, DOT 2024.</p>\n<ul>\n  <li>Lastindex 91</li>\n  <li>Geschwindigkeit "
-                  "H</li>\n</ul>"},
+                  "<style>\n  h2 { color: #1d4f91; border-bottom: 2px solid #1d4f91; }\n"
+                  "  table { border-collapse: collapse; }\n"
+                  "  td, th { border: 1px solid #aab; padding: 4px 10px; }\n"
+                  "  tr:nth-child(even) td { background: #eef2f8; }\n</style>\n"
+                  "<h2>Winterreifen 205/55 R16</h2>\n<p>Vier Reifen auf Stahlfelgen, kaum "
+                  "gefahren.</p>\n<table>\n  <tr><th>Merkmal</th><th>Wert</th></tr>\n"
+                  "  <tr><td>Profil</td><td>6&nbsp;mm</td></tr>\n"
+                  "  <tr><td>DOT</td><td>2024</td></tr>\n"
+                  "  <tr><td>Lastindex</td><td>91</td></tr>\n"
+                  "  <tr><td>Geschwindigkeit</td><td>H</td></tr>\n</table>"},
                  {"p1", "True"},
                  {"p4", "True"},
                  {"Info_1", "Reifen stehen im Keller, Regal 3."},
@@ -127,7 +180,23 @@ void EditorScreenshots::grabPages() {
     QString path = QDir(folder).filePath(QString("editor-%1.png").arg(files[page]));
     QVERIFY2(f.editor->grab().save(path), qPrintable(path));
   }
+
+  // The description once more, rendered by the browser preview.
+  auto* description = f.editor->findChild<app::DescriptionPage*>();
+  f.editor->setCurrentWidget(description);
+  description->showPreview();
+  QSignalSpy loaded(description->browser(), &QWebEngineView::loadFinished);
+  QVERIFY(loaded.wait(20000));
+  QTest::qWait(500);  // the first frame after loading
+  QString path = QDir(folder).filePath("editor-beschreibung-vorschau.png");
+  QVERIFY2(f.editor->grab().save(path), qPrintable(path));
 }
 
-QTEST_MAIN(EditorScreenshots)
+int main(int argc, char** argv) {
+  app::prepare_web_engine();
+  QApplication app(argc, argv);
+  EditorScreenshots test;
+  return QTest::qExec(&test, argc, argv);
+}
+
 #include "editor_screenshots_test.moc"
