@@ -82,14 +82,22 @@ std::vector<std::string> load_durations(db::Connection& db) {
   return days;
 }
 
-FeatureFees load_features(db::Connection& db) {
+FeatureFees load_features(db::Connection& db, std::vector<std::string>* bad_rows) {
   FeatureFees fees;
   auto result = db.query("select * from features order by id");
   if (!result) return fees;
   for (; !result->eof(); result->next()) {
     std::string description = result->text("description");
     for (std::size_t i = 0; i < kFeatureCount; ++i) {
-      if (description == kFeatureNames[i]) fees.fee[i] = text::parse_number(result->text("value"));
+      if (description != kFeatureNames[i]) continue;
+      // One bad row must not cost the fees of the good ones: they are charged all the same.
+      std::string value = result->text("value");
+      if (auto fee = text::try_parse_number(value)) {
+        fees.fee[i] = *fee;
+      } else if (bad_rows) {
+        bad_rows->push_back("Die Gebühr für \"" + description + "\" ist keine Zahl ('" + value +
+                            "') und wird nicht berechnet.");
+      }
     }
   }
   return fees;

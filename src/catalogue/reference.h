@@ -47,8 +47,9 @@ struct PaymentNames {
 // the database cannot be reached.
 std::vector<std::string> load_durations(db::Connection& db);
 // "select * from features order by id": exact, case-sensitive match of `description`; the last
-// row of a name wins. A `value` that is no number throws tellvaro::Error.
-FeatureFees load_features(db::Connection& db);
+// row of a name wins. A row whose `value` is no number changes nothing: the fees read before and
+// after it are kept, and the row's German message goes to `bad_rows`.
+FeatureFees load_features(db::Connection& db, std::vector<std::string>* bad_rows = nullptr);
 // "select * from payments order by id": the first fifteen rows.
 PaymentNames load_payments(db::Connection& db);
 

@@ -60,7 +60,7 @@ class EditorDbTest : public QObject {
     test::reset_data();
   }
   void referenceListsFillTheEditor();
-  void feeThatIsNoNumberStopsTheLists();
+  void feeThatIsNoNumberKeepsTheOthers();
   void unreachableDatabaseLeavesListsEmpty();
   void categoryPageBrowsesTheTree();
   void levelFiveTakesDeeperCategories();
@@ -94,14 +94,27 @@ void EditorDbTest::referenceListsFillTheEditor() {
   QCOMPARE(f.editor->paymentNames().name[2], std::string("Nachnahme"));
 }
 
-void EditorDbTest::feeThatIsNoNumberStopsTheLists() {
-  test::admin_exec("update tv_auktionshaus.features set value='zwei' where id=7");
+void EditorDbTest::feeThatIsNoNumberKeepsTheOthers() {
+  test::admin_exec("update tv_auktionshaus.features set value='zwei' where id=2");
   db::Connection db;
   QVERIFY(connect_test_db(db));
   EditorFixture f;
+  f.add_article({{"Artikelname", "Alpha"}, {"Fettschrift", "True"}, {"Mindestpreis", "5"}});
   f.open(&db);
-  QVERIFY_THROWS_EXCEPTION(tellvaro::Error, f.editor->loadReferenceLists());
-  QVERIFY(f.find<QCheckBox>("p1")->isHidden());  // payments were not read
+  try {
+    f.editor->loadReferenceLists();
+    QFAIL("the bad fee was not reported");
+  } catch (const tellvaro::Error& e) {
+    QCOMPARE(
+        QString::fromUtf8(e.what()),
+        QString::fromUtf8(
+            "Die Gebühr für \"Textmarker\" ist keine Zahl ('zwei') und wird nicht berechnet."));
+  }
+  // The fees before and after the bad row are charged; the start went on to the payments.
+  QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 2.50 € )"));
+  f.editor->setCurrentIndex(1);
+  QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(2.5));
+  QVERIFY(!f.find<QCheckBox>("p1")->isHidden());
 }
 
 void EditorDbTest::unreachableDatabaseLeavesListsEmpty() {

@@ -59,13 +59,23 @@ TEST_F(ReferenceTest, FeaturesMatchExactlyAndTheLastRowWins) {
   EXPECT_EQ(fee_label(fees[Feature::Untertitel]), "( 0.75 € )");
 }
 
-TEST_F(ReferenceTest, AFeeThatIsNoNumberIsAnError) {
+TEST_F(ReferenceTest, AFeeThatIsNoNumberKeepsTheOthers) {
   for (const char* bad : {"'1,50'", "''", "NULL", "'gratis'"}) {
     test::admin_exec(
         "delete from tv_auktionshaus.features;"
-        "insert into tv_auktionshaus.features (id, value, description) values (1, " +
-        std::string(bad) + ", 'Fettschrift')");
-    EXPECT_THROW(load_features(db), Error) << bad;
+        "insert into tv_auktionshaus.features (id, value, description) values"
+        " (1, '0.5', 'Fettschrift'), (2, '0.75', 'Textmarker'), (3, " +
+        std::string(bad) + ", 'Textmarker'), (4, " + bad +
+        ", 'Untertitel'), (5, '2', 'Mindestpreis')");
+    std::vector<std::string> bad_rows;
+    FeatureFees fees = load_features(db, &bad_rows);
+    EXPECT_EQ(fees[Feature::Fettschrift], 0.5) << bad;
+    EXPECT_EQ(fees[Feature::Textmarker], 0.75) << bad;  // the bad row after it changes nothing
+    EXPECT_EQ(fees[Feature::Untertitel], 0) << bad;
+    EXPECT_EQ(fees[Feature::Mindestpreis], 2) << bad;
+    ASSERT_EQ(bad_rows.size(), 2u) << bad;
+    EXPECT_EQ(bad_rows[1].rfind("Die Gebühr für \"Untertitel\" ist keine Zahl ('", 0), 0u)
+        << bad_rows[1];
   }
 }
 

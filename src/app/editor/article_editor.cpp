@@ -80,8 +80,14 @@ ArticleEditor::~ArticleEditor() { alive_.reset(); }
 void ArticleEditor::loadReferenceLists() {
   db::Connection& db = *context_.db;
   binder_->setComboItems("Auktionsdauer", catalogue::load_durations(db));
-  setFeatureFees(catalogue::load_features(db));   // runs FindePreise
-  setPaymentNames(catalogue::load_payments(db));  // runs FindeBezahlung
+  std::vector<std::string> bad_fees;
+  setFeatureFees(catalogue::load_features(db, &bad_fees));  // runs FindePreise
+  setPaymentNames(catalogue::load_payments(db));            // runs FindeBezahlung
+  if (!bad_fees.empty()) {
+    std::string text;
+    for (const auto& line : bad_fees) text += (text.empty() ? "" : "\n") + line;
+    throw Error(text);
+  }
 }
 
 void ArticleEditor::setFeatureFees(const catalogue::FeatureFees& fees) {

@@ -54,8 +54,9 @@ class ArticleEditor : public QTabWidget {
   // The connection status list on page "Gebüren".
   QListWidget* connectionStatusList() const { return controls_.status_list; }
 
-  // Main window creation, after the connection lines: durations, fees, payments. A fee that is
-  // no number throws tellvaro::Error (the rest of start-up is skipped by the caller).
+  // Main window creation, after the connection lines: durations, fees, payments. Fees that are
+  // no number are left out; once all lists are loaded they are reported together by throwing
+  // tellvaro::Error.
   void loadReferenceLists();
 
   // Main window creation: pictures, upload counters and total, description preview.
