@@ -1,10 +1,9 @@
 #include "catalogue/categories.h"
 
-#include <unordered_set>
-
 #include "db/connection.h"
 #include "store/table.h"
 #include "text/cp1252.h"
+#include "text/number.h"
 
 namespace tellvaro::catalogue {
 namespace {
@@ -46,19 +45,26 @@ std::string children_query(const db::Connection& db, std::string_view parent_id)
 std::vector<CategoryEntry> read_level(db::Connection& db, std::string_view parent_id) {
   std::vector<CategoryEntry> entries = read_children(db, parent_id);
   if (entries.empty()) return entries;
-  // One grouped statement finds every marker of the level: a far-away server answers a level of
-  // hundreds of entries in two round trips instead of hundreds.
-  std::string sql = "select parent_id from categories where parent_id in (";
+  // One statement finds every marker of the level: a far-away server answers a level of hundreds
+  // of entries in two round trips instead of hundreds. Each entry gets its own test with the
+  // children query's comparison, so the server's collation and column type decide exactly as
+  // they would for that query (case, trailing blanks, umlauts, a number column against '012').
+  std::string sql;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i) sql += ',';
-    sql += db.quoted(entries[i].cat_id);
+    if (i) sql += " union all ";
+    sql += "select " + std::to_string(i) +
+           " as entry, exists(select * from categories where (parent_id=" +
+           db.quoted(entries[i].cat_id) + ")) as has_children";
   }
-  sql += ") group by parent_id";
+  sql += " order by entry";
   auto result = db.query(sql);
   if (!result) return entries;
-  std::unordered_set<std::string> parents;
-  for (; !result->eof(); result->next()) parents.insert(result->text("parent_id"));
-  for (auto& e : entries) e.has_children = parents.count(e.cat_id) > 0;
+  for (; !result->eof(); result->next()) {
+    auto i = text::try_parse_number(result->text("entry"));
+    if (i && *i >= 0 && *i < static_cast<double>(entries.size())) {
+      entries[static_cast<std::size_t>(*i)].has_children = result->text("has_children") == "1";
+    }
+  }
   return entries;
 }
 

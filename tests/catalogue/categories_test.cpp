@@ -231,5 +231,61 @@ TEST_F(CategoriesTest, ALevelCostsAtMostTwoStatementsWithTheSameEntries) {
   }
 }
 
+// The markers as the server decides them, on `categories` tables of other auction houses: text
+// ids under a case- and accent-insensitive collation, and a number column for `parent_id`. Each
+// runs in a database of its own, so the test auction house's table stays as it is.
+TEST(CategoryMarkers, TheServerComparesAsForOneEntryAlone) {
+  struct Case {
+    const char* what;
+    const char* table;
+    const char* rows;
+    std::vector<std::string> top;  // the top level as shown
+  };
+  const Case cases[] = {
+      {"text ids, _ci collation",
+       "cat_id varchar(20), parent_id varchar(20), cat_name varchar(50)) default charset=utf8mb4"
+       " collate=utf8mb4_general_ci",
+       "('abc','0','Fall'),('k1','ABC','Kind'),('pad','0','Blank'),('k2','pad  ','Kind'),"
+       "('Müller','0','Umlaut'),('k3','muller','Kind'),('leer ','0','Blatt'),('k4','leer','Kind'),"
+       "('7','0','Zahl')",
+       {"Blank -->", "Blatt -->", "Fall -->", "Umlaut -->", "Zahl"}},
+      {"number parent_id",
+       "cat_id varchar(20), parent_id int, cat_name varchar(50)) default charset=latin1",
+       "('012',0,'Null-Zwölf'),('k1',12,'Kind'),('',0,'Leer'),('7',0,'Sieben')",
+       {"Leer -->", "Null-Zwölf -->", "Sieben"}},
+  };
+  const std::string scratch = "tv_marker_cases";
+  struct DropScratch {
+    std::string name;
+    ~DropScratch() {
+      try {
+        test::admin_exec("drop database if exists " + name);
+        test::admin_exec("revoke all on " + name + ".* from '" + test::kAppUser + "'@'127.0.0.%'");
+      } catch (...) {
+      }
+    }
+  } drop{scratch};
+  for (const auto& c : cases) {
+    test::admin_exec("drop database if exists " + scratch + "; create database " + scratch +
+                     "; create table " + scratch + ".categories (" + c.table + "; insert into " +
+                     scratch + ".categories (cat_id, parent_id, cat_name) values " + c.rows +
+                     "; grant select on " + scratch + ".* to '" + test::kAppUser + "'@'127.0.0.%'");
+    db::Connection db;
+    db.set_params({test::host(), 3306, test::kAppUser, test::sql_password(), scratch, true});
+    ASSERT_TRUE(db.connect()) << c.what;
+    ASSERT_TRUE(db.select_database(scratch)) << c.what;
+
+    auto mark = test::general_log_mark();
+    auto ours = read_level(db, "0");
+    EXPECT_EQ(test::queries_since(mark).size(), 2u) << c.what;
+    auto theirs = read_level_per_entry(db, "0");
+    std::vector<std::string> shown, alone;
+    for (const auto& e : ours) shown.push_back(e.display(true));
+    for (const auto& e : theirs) alone.push_back(e.display(true));
+    EXPECT_EQ(shown, alone) << c.what;
+    EXPECT_EQ(shown, c.top) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace tellvaro::catalogue
