@@ -1,10 +1,12 @@
 #include "store/file_io.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <random>
 
 #include "text/error.h"
 
@@ -19,6 +21,52 @@ std::string folder_of(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string name_of(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+constexpr std::string_view kTempMark = ".tmp-";
+constexpr std::size_t kTempRandom = 6;  // as mkstemp's XXXXXX
+
+// Temporary files of earlier saves of `path` that died before their rename.
+void remove_leftovers(const std::string& path) {
+  const std::string prefix = name_of(path) + std::string(kTempMark);
+  DIR* dir = ::opendir(folder_of(path).c_str());
+  if (!dir) return;
+  while (const dirent* e = ::readdir(dir)) {
+    const std::string_view name = e->d_name;
+    if (name.size() != prefix.size() + kTempRandom || !name.starts_with(prefix)) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
+      ::unlinkat(::dirfd(dir), e->d_name, 0);
+    }
+  }
+  ::closedir(dir);
+}
+
+std::string random_temp_name(const std::string& path) {
+  static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  static std::mt19937 random{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
+  std::string name = path + std::string(kTempMark);
+  for (std::size_t i = 0; i < kTempRandom; ++i) name += kChars[pick(random)];
+  return name;
+}
+
+// Gives the unnamed file `fd` a temporary name beside `path`; EEXIST means try another name.
+int link_unnamed(int fd, std::string& temp, const std::string& path) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = random_temp_name(path);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != EEXIST) break;
+  }
+  const int err = errno;
+  temp.clear();
+  return err;
 }
 
 mode_t new_file_mode(const std::string& path) {
@@ -81,19 +129,31 @@ void FileWriter::write(std::string_view bytes) {
 }
 
 void replace_file(const std::string& path, const std::function<void(FileWriter&)>& produce) {
-  std::string temp = path + ".tmp-XXXXXX";
+  std::string temp;
   int fd = -1;
   try {
+    remove_leftovers(path);
     const mode_t mode = new_file_mode(path);
-    fd = ::mkstemp(temp.data());
-    if (fd < 0) {
-      temp.clear();
-      throw SaveFailure{errno};
+    // A file without a name while it is written: a save killed midway leaves nothing behind.
+    // Where the file system cannot do that, a named temporary file, which the next save removes
+    // if it is left over.
+    fd = ::open(folder_of(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+    const bool unnamed = fd >= 0;
+    if (!unnamed) {
+      temp = path + std::string(kTempMark) + std::string(kTempRandom, 'X');
+      fd = ::mkstemp(temp.data());
+      if (fd < 0) {
+        temp.clear();
+        throw SaveFailure{errno};
+      }
     }
     if (::fchmod(fd, mode) != 0) throw SaveFailure{errno};
     FileWriter writer(fd);
     produce(writer);
     if (::fsync(fd) != 0) throw SaveFailure{errno};
+    if (unnamed) {
+      if (const int err = link_unnamed(fd, temp, path)) throw SaveFailure{err};
+    }
     const int closed = ::close(fd);
     fd = -1;
     if (closed != 0) throw SaveFailure{errno};

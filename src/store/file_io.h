@@ -26,8 +26,9 @@ class FileWriter {
 std::string read_whole_file(const std::string& path);
 
 // Writes the file through a temporary file beside it (flushed to disk, then renamed over the
-// old one). On any failure the temporary file is removed, the old file is untouched, and a
-// tellvaro::Error naming `path` is thrown.
+// old one). The temporary file gets its name only when it is complete; temporary files that
+// earlier saves of `path` left behind are removed first. On any failure the temporary file is
+// removed, the old file is untouched, and a tellvaro::Error naming `path` is thrown.
 void replace_file(const std::string& path, const std::function<void(FileWriter&)>& produce);
 
 // Creates a file that does not exist yet with these bytes; an existing file is left alone and
