@@ -58,7 +58,7 @@ class SendDbTest : public QObject {
  private slots:
   void init() {
     if (!auction_house_running()) {
-      QSKIP("The test auction house is not running (scripts/auction-house up --data test).");
+      QFAIL("Test-Auktionshaus läuft nicht. Starten mit: scripts/auction-house up --data test");
     }
     reset_data();
     clear_ftp();

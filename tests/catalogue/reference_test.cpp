@@ -15,7 +15,8 @@ class ReferenceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::reset_data();
-    db.set_params({test::host(), 3306, "tv_seller_app", "SqP!Auktion26", "tv_auktionshaus", true});
+    db.set_params(
+        {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
     ASSERT_TRUE(db.connect());
     ASSERT_TRUE(db.select_database("tv_auktionshaus"));
   }

@@ -10,7 +10,7 @@ namespace tellvaro::db {
 namespace {
 
 ConnectParams app_account() {
-  return {test::host(), 3306, "tv_seller_app", "SqP!Auktion26", "tv_auktionshaus", true};
+  return {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true};
 }
 
 class ConnectionTest : public ::testing::Test {
