@@ -132,9 +132,17 @@ void TableModel::tableChanged(std::optional<std::size_t> field) {
 
 void TableModel::tableLayoutChanged() {
   Reacting guard(reacting_);
-  beginResetModel();
-  rows_ = static_cast<int>(table_.count());
-  endResetModel();
+  const int rows = static_cast<int>(table_.count());
+  if (rows == rows_ && rows > 0) {
+    // The same number of rows in another order (a sort): the views re-read what they show and
+    // keep their scroll position and header; a reset would rebuild all of it.
+    emit layoutAboutToBeChanged();
+    emit layoutChanged();
+  } else {
+    beginResetModel();
+    rows_ = rows;
+    endResetModel();
+  }
   emit cursorMoved(cursorRow());
 }
 
