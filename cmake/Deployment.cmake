@@ -21,4 +21,18 @@ foreach(v SQL FTP MAIL)
     message(FATAL_ERROR "TELLVARO_${v}_PREFIX must be four characters long")
   endif()
 endforeach()
-configure_file(${CMAKE_CURRENT_LIST_DIR}/deployment.h.in ${CMAKE_BINARY_DIR}/generated/tellvaro/deployment.h @ONLY)
+
+# Writes the header of the deployment values in scope. Each value becomes a C++ literal of hex
+# escapes, one literal per byte, so a quote, a backslash or a line break in a -D value compiles
+# and arrives unchanged.
+set(_tellvaro_deployment_template ${CMAKE_CURRENT_LIST_DIR}/deployment.h.in)
+function(tellvaro_deployment_header out_file)
+  foreach(v CUSTOMER DIR_HOST DIR_USER DIR_DB DIR_PASSWORD_1 DIR_PASSWORD_2 DIR_PASSWORD_3
+            SQL_PREFIX FTP_PREFIX MAIL_PREFIX WEB_URL MAKER_URL)
+    string(HEX "${TELLVARO_${v}}" _hex)
+    string(REGEX REPLACE "(..)" "\\\\x\\1\" \"" _bytes "${_hex}")
+    set(TELLVARO_${v}_LITERAL "\"${_bytes}\"")
+  endforeach()
+  configure_file(${_tellvaro_deployment_template} ${out_file} @ONLY)
+endfunction()
+tellvaro_deployment_header(${CMAKE_BINARY_DIR}/generated/tellvaro/deployment.h)
