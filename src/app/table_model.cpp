@@ -1,7 +1,6 @@
 #include "app/table_model.h"
 
 #include <QFont>
-#include <QPointer>
 #include <algorithm>
 #include <iterator>
 
@@ -32,14 +31,11 @@ TableModel::TableModel(store::Table& table, std::vector<GridColumn> columns, boo
       dialogs_(dialogs) {
   for (const auto& c : columns_) fields_.push_back(store::field_at(c.field));
   rows_ = static_cast<int>(table_.count());
-  // The table outlives no window but may outlive a model; a dead model just stops listening.
-  QPointer<TableModel> self(this);
-  table_.on_data_change([self](std::optional<std::size_t> field) {
-    if (self) self->tableChanged(field);
-  });
-  table_.on_layout_change([self] {
-    if (self) self->tableLayoutChanged();
-  });
+  shown_cursor_ = cursorRow();
+  data_change_ =
+      table_.on_data_change([this](std::optional<std::size_t> field) { tableChanged(field); });
+  rows_change_ =
+      table_.on_rows_change([this](const store::Table::RowChange& c) { tableRowsChanged(c); });
 }
 
 int TableModel::rowCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : rows_; }
@@ -111,11 +107,15 @@ int TableModel::cursorRow() const {
   return pos ? static_cast<int>(*pos) : -1;
 }
 
+void TableModel::emitRowChanged(int row) {
+  if (row >= 0 && row < rows_) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+}
+
 void TableModel::tableChanged(std::optional<std::size_t> field) {
   Reacting guard(reacting_);
-  // An insert or a delete may come as a record change; the row count tells.
+  // Row events keep the count; a mismatch would mean a missed one, and a reset mends it.
   if (static_cast<int>(table_.count()) != rows_) {
-    tableLayoutChanged();
+    resetRows();
     return;
   }
   const int row = cursorRow();
@@ -124,13 +124,54 @@ void TableModel::tableChanged(std::optional<std::size_t> field) {
     if (row >= 0 && column >= 0) emit dataChanged(index(row, column), index(row, column));
     return;
   }
-  // The cursor moved or the record was replaced as a whole: the old row may show stale edit
-  // values, and which row that was is not known here.
-  if (rows_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columnCount() - 1));
+  // The cursor moved, or the current record changed as a whole: the row left may still show
+  // the values of an edit that was cancelled, so both rows are painted again.
+  if (shown_cursor_ != row) emitRowChanged(shown_cursor_);
+  emitRowChanged(row);
+  shown_cursor_ = row;
   emit cursorMoved(row);
 }
 
-void TableModel::tableLayoutChanged() {
+void TableModel::tableRowsChanged(const store::Table::RowChange& change) {
+  using Kind = store::Table::RowChange::Kind;
+  Reacting guard(reacting_);
+  const int first = static_cast<int>(change.first);
+  const int count = static_cast<int>(change.count);
+  switch (change.kind) {
+    case Kind::Inserted:
+      if (first > rows_ || count <= 0) return resetRows();
+      beginInsertRows({}, first, first + count - 1);
+      rows_ += count;
+      endInsertRows();
+      break;
+    case Kind::Removed:
+      if (first + count > rows_ || count <= 0) return resetRows();
+      beginRemoveRows({}, first, first + count - 1);
+      rows_ -= count;
+      endRemoveRows();
+      break;
+    case Kind::Moved: {
+      const int to = static_cast<int>(change.to);
+      if (first >= rows_ || to >= rows_) return resetRows();
+      if (first == to) {
+        emitRowChanged(first);
+        break;
+      }
+      // Qt names the row the moved one goes before, counted before the move.
+      beginMoveRows({}, first, first, {}, to > first ? to + 1 : to);
+      endMoveRows();
+      emitRowChanged(to);
+      break;
+    }
+    case Kind::Reset:
+      return resetRows();
+  }
+  if (static_cast<int>(table_.count()) != rows_) return resetRows();
+  shown_cursor_ = cursorRow();
+  emit cursorMoved(shown_cursor_);
+}
+
+void TableModel::resetRows() {
   Reacting guard(reacting_);
   const int rows = static_cast<int>(table_.count());
   if (rows == rows_ && rows > 0) {
@@ -143,7 +184,8 @@ void TableModel::tableLayoutChanged() {
     rows_ = rows;
     endResetModel();
   }
-  emit cursorMoved(cursorRow());
+  shown_cursor_ = cursorRow();
+  emit cursorMoved(shown_cursor_);
 }
 
 }  // namespace tellvaro::app

@@ -10,10 +10,9 @@
 #include <vector>
 
 #include "app/grid_columns.h"
+#include "ports/signal.h"
+#include "store/table.h"
 
-namespace tellvaro::store {
-class Table;
-}
 namespace tellvaro::ports {
 class Dialogs;
 }
@@ -57,7 +56,9 @@ class TableModel : public QAbstractTableModel {
 
  private:
   void tableChanged(std::optional<std::size_t> field);
-  void tableLayoutChanged();
+  void tableRowsChanged(const store::Table::RowChange& change);
+  void resetRows();
+  void emitRowChanged(int row);
   int columnOf(std::size_t field) const;
   int cursorRow() const;
 
@@ -67,8 +68,11 @@ class TableModel : public QAbstractTableModel {
   bool editable_;
   ports::Dialogs& dialogs_;
   std::set<int> bold_;
-  int rows_ = 0;  // the row count the views were last told
+  int rows_ = 0;           // the row count the views were last told
+  int shown_cursor_ = -1;  // the current row the views were last told
   int reacting_ = 0;
+  ports::Subscription data_change_;
+  ports::Subscription rows_change_;
 };
 
 }  // namespace tellvaro::app

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "text/cp1252.h"
+#include "text/error.h"
 
 namespace tellvaro::db {
 namespace {
@@ -155,6 +156,36 @@ std::optional<Result> Connection::query(std::string_view sql) {
 }
 
 bool Connection::exec(std::string_view sql) { return query(sql).has_value(); }
+
+Result Connection::fetch(std::string_view sql) {
+  if (!connected_) throw Error("Keine Verbindung zur Datenbank des Auktionshauses.");
+  auto result = query(sql);
+  if (!result) throw Error("Die Datenbank des Auktionshauses meldet einen Fehler: " + last_error_);
+  return std::move(*result);
+}
+
+void Connection::run(std::string_view sql) { (void)fetch(sql); }
+
+std::uint64_t Connection::affected_rows() const {
+  return connected_ ? static_cast<std::uint64_t>(mysql_affected_rows(mysql_)) : 0;
+}
+
+std::uint64_t Connection::insert_id() const {
+  return connected_ ? static_cast<std::uint64_t>(mysql_insert_id(mysql_)) : 0;
+}
+
+Transaction::Transaction(Connection& db) : db_(db) { db_.run("start transaction"); }
+
+Transaction::~Transaction() {
+  // Nothing may escape a destructor; a connection that is gone rolls back on the server anyway.
+  if (!done_) (void)db_.exec("rollback");
+}
+
+void Transaction::commit() {
+  if (done_) throw Error("Die Transaktion wurde schon abgeschlossen.");
+  db_.run("commit");
+  done_ = true;
+}
 
 std::string Connection::quoted(std::string_view value) const {
   std::string bytes = text::utf8_to_cp1252(value);

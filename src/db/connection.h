@@ -1,8 +1,11 @@
 #pragma once
 
 // A MySQL connection that speaks Windows-1252 on the wire and UTF-8 to its callers. A failed
-// connect or query never throws: callers get false or an absent result and must handle it.
+// connect, query() or exec() never throws: callers get false or an absent result, which the
+// compiler makes them look at. fetch() and run() throw tellvaro::Error with the server's message
+// instead, for runs that must stop at the first failure; Transaction groups their statements.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -70,8 +73,15 @@ class Connection {
 
   // Runs a statement; absent when not connected or when the server refused it. A statement
   // that returns no rows gives an empty result.
-  std::optional<Result> query(std::string_view sql);
-  bool exec(std::string_view sql);
+  [[nodiscard]] std::optional<Result> query(std::string_view sql);
+  [[nodiscard]] bool exec(std::string_view sql);
+
+  // As query() and exec(), but a failure throws tellvaro::Error carrying the server's message.
+  Result fetch(std::string_view sql);
+  void run(std::string_view sql);
+  // Rows changed by the last statement, and the id the last insert generated.
+  std::uint64_t affected_rows() const;
+  std::uint64_t insert_id() const;
 
   // The one way a value enters a statement: the value escaped and between single quotes, so a
   // quote or backslash in it is stored exactly and never changes the statement.
@@ -87,6 +97,23 @@ class Connection {
   ConnectParams params_;
   bool connected_ = false;
   std::string last_error_;
+};
+
+// Starts a transaction; rolls it back when it goes without commit() (an exception, an early
+// return). A failed start or commit throws tellvaro::Error with the server's message.
+class Transaction {
+ public:
+  explicit Transaction(Connection& db);
+  ~Transaction();
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+
+  void commit();
+  bool committed() const { return done_; }
+
+ private:
+  Connection& db_;
+  bool done_ = false;
 };
 
 }  // namespace tellvaro::db

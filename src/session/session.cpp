@@ -55,6 +55,24 @@ std::string password_hash(std::string_view password) {
   return out;
 }
 
+bool open_auction_house(db::Connection& db, const ServiceConfig& config,
+                        const std::function<void(const std::string&)>& status) {
+  auto add = [&](std::string_view line) {
+    if (status) status(std::string(line));
+  };
+  db.set_params({.host = config.sql_host,
+                 .port = kPort,
+                 .user = config.sql_user,
+                 .password = config.sql_password,
+                 .database = config.sql_database,
+                 .compress = true});
+  const bool server = db.connect();
+  add(server ? kServerUp : kNoInternet);
+  const bool database = db.select_database(config.sql_database);
+  add(database ? kDatabaseUp : kNoDatabase);
+  return server && database;
+}
+
 Login::Login(Deployment deployment, std::string program_folder)
     : deployment_(std::move(deployment)), program_folder_(std::move(program_folder)) {}
 
@@ -108,14 +126,7 @@ LoginResult Login::run(std::string_view user_name, std::string_view password,
 
   // Auction house: connection failures only show as lines; the lookup below then fails.
   db::Connection house;
-  house.set_params({.host = config_.sql_host,
-                    .port = kPort,
-                    .user = config_.sql_user,
-                    .password = config_.sql_password,
-                    .database = config_.sql_database,
-                    .compress = true});
-  add(house.connect() ? kServerUp : kNoInternet);
-  add(house.select_database(config_.sql_database) ? kDatabaseUp : kNoDatabase);
+  open_auction_house(house, config_, [&](const std::string& line) { add(line); });
 
   hash_ = password_hash(password);
   // The typed name goes through the quoting like every other value: a quote in it must not

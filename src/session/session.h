@@ -7,6 +7,10 @@
 #include <string>
 #include <string_view>
 
+namespace tellvaro::db {
+class Connection;
+}
+
 namespace tellvaro::session {
 
 struct ServiceConfig {
@@ -40,6 +44,12 @@ std::string window_caption(const Deployment& d);
 
 // Lower-case hex MD5 over the Windows-1252 bytes of the salt followed by the password.
 std::string password_hash(std::string_view password);
+
+// Opens `db` on the auction house named by `config` (the one place for its connect parameters)
+// and reports the two status lines: the server ("Verbindung zu Server aufgebaut" or "Keine
+// Internet Verbindung"), then the database. True when both succeeded.
+bool open_auction_house(db::Connection& db, const ServiceConfig& config,
+                        const std::function<void(const std::string&)>& status);
 
 enum class LoginOutcome {
   OpenMainWindow,  // success: the data folder is complete; hide the login, open the main window

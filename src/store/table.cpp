@@ -19,15 +19,6 @@ const Value& no_value() {
   return v;
 }
 
-// Calls every observer, also when one of them adds another while running.
-template <typename List, typename... Args>
-void call_all(const List& list, Args... args) {
-  for (std::size_t i = 0; i < list.size(); ++i) {
-    auto f = list[i];
-    f(args...);
-  }
-}
-
 }  // namespace
 
 Table::Table() = default;
@@ -120,7 +111,7 @@ void Table::append() {
   state_ = EditState::Insert;
   cursor_ = view_.size();
   at_end_ = false;
-  notify_layout();
+  notify_rows({RowChange::Kind::Inserted, view_.size(), 1, 0}, true);
   notify_state();
   notify_data(std::nullopt);
 }
@@ -139,7 +130,8 @@ void Table::commit(bool explicit_post) {
   }
   posting_ = true;
   try {
-    call_all(before_post_);
+    before_post_.notify();
+    if (post_rule_ && state_ != EditState::Browse) post_rule_();
   } catch (...) {
     posting_ = false;
     throw;
@@ -167,7 +159,16 @@ void Table::commit(bool explicit_post) {
     pos = std::min(old_pos, view_.size() - 1);
   }
   cursor_ = view_.empty() ? std::nullopt : std::optional(pos);
-  if (inserting || pos != old_pos || !shows(id)) notify_layout();
+  // A row edited inside a batch may no longer be current when the batch ends: views re-read.
+  if (!inserting && batch_.depth > 0) {
+    batch_.rows = true;
+    batch_.only_appends = false;
+  }
+  if (!shows(id)) {
+    notify_rows({RowChange::Kind::Removed, old_pos, 1, 0}, inserting);
+  } else if (inserting || pos != old_pos) {
+    notify_rows({RowChange::Kind::Moved, old_pos, 0, pos}, inserting);
+  }
   notify_state();
   notify_data(std::nullopt);
 }
@@ -186,7 +187,7 @@ void Table::cancel() {
     if (!pos && !view_.empty()) pos = view_.size() - 1;
     cursor_ = pos;
     insert_from_.reset();
-    notify_layout();
+    notify_rows({RowChange::Kind::Removed, view_.size(), 1, 0}, true);
   }
   notify_state();
   notify_data(std::nullopt);
@@ -253,7 +254,7 @@ void Table::remove() {
   }
   cursor_ = view_.empty() ? std::nullopt : std::optional(std::min(pos, view_.size() - 1));
   at_end_ = false;
-  notify_layout();
+  notify_rows({RowChange::Kind::Removed, pos, 1, 0});
   if (was_editing) notify_state();
   notify_data(std::nullopt);
 }
@@ -274,10 +275,11 @@ void Table::remove_all_shown() {
     if (!gone[id]) records_[kept++] = std::move(records_[id]);
   }
   records_.resize(kept);
+  const std::size_t shown = view_.size();
   view_.clear();
   cursor_.reset();
   at_end_ = false;
-  notify_layout();
+  notify_rows({RowChange::Kind::Removed, 0, shown, 0});
   if (was_editing) notify_state();
   notify_data(std::nullopt);
 }
@@ -290,7 +292,7 @@ void Table::replace_all(std::vector<Record> records) {
   state_ = EditState::Browse;
   insert_from_.reset();
   rebuild_view(std::nullopt);
-  notify_layout();
+  notify_reset();
   if (was_editing) notify_state();
   notify_data(std::nullopt);
 }
@@ -382,7 +384,7 @@ void Table::sort(SortKind kind, std::string_view field) {
   sort_index_ = index;
   sort_field_ = std::string(field);
   rebuild_view(current_id());
-  notify_layout();
+  notify_reset();
   notify_data(std::nullopt);
 }
 
@@ -406,7 +408,7 @@ void Table::set_filter(std::string expression) {
   like_pattern_ = std::move(like.pattern);
   if (!filtered_) return;
   rebuild_view(current_id(), true);
-  notify_layout();
+  notify_reset();
   notify_data(std::nullopt);
 }
 
@@ -415,14 +417,94 @@ void Table::set_filtered(bool on) {
   post_if_changed();
   filtered_ = on;
   rebuild_view(current_id(), true);
-  notify_layout();
+  notify_reset();
   notify_data(std::nullopt);
 }
 
 // --- observers ---
 
-void Table::notify_data(std::optional<std::size_t> field) { call_all(data_change_, field); }
-void Table::notify_layout() { call_all(layout_change_); }
-void Table::notify_state() { call_all(state_change_); }
+ports::Subscription Table::on_data_change(DataChange f) {
+  return data_change_.connect(std::move(f));
+}
+ports::Subscription Table::on_before_post(BeforePost f) {
+  return before_post_.connect(std::move(f));
+}
+ports::Subscription Table::on_rows_change(RowsChange f) {
+  return rows_change_.connect(std::move(f));
+}
+ports::Subscription Table::on_state_change(StateChange f) {
+  return state_change_.connect(std::move(f));
+}
+
+void Table::notify_data(std::optional<std::size_t> field) {
+  if (batch_.depth > 0) {
+    batch_.data = true;
+    return;
+  }
+  data_change_.notify(field);
+}
+
+void Table::notify_rows(const RowChange& change, bool own_insert) {
+  if (batch_.depth > 0) {
+    batch_.rows = true;
+    if (!own_insert) batch_.only_appends = false;
+    return;
+  }
+  rows_change_.notify(change);
+}
+
+void Table::notify_reset() { notify_rows({RowChange::Kind::Reset, 0, 0, 0}); }
+
+void Table::notify_state() {
+  if (batch_.depth > 0) {
+    batch_.state = true;
+    return;
+  }
+  state_change_.notify();
+}
+
+void Table::begin_batch() {
+  if (batch_.depth++ > 0) return;
+  batch_ = BatchState{.depth = 1, .records = records_.size(), .shown = count()};
+  // A pending insert from before would be posted or dropped inside: no plain append then.
+  if (state_ == EditState::Insert) batch_.only_appends = false;
+}
+
+void Table::end_batch() {
+  if (batch_.depth == 0 || --batch_.depth > 0) return;
+  const BatchState done = batch_;
+  if (done.rows) {
+    // The new rows as shown: records stored since the batch began, and a pending insert.
+    std::vector<std::size_t> rows;
+    if (done.only_appends) {
+      for (std::size_t p = 0; p < view_.size(); ++p) {
+        if (view_[p] >= done.records) rows.push_back(p);
+      }
+      if (state_ == EditState::Insert) rows.push_back(view_.size());
+    }
+    if (!done.only_appends || rows.size() + done.shown != count()) {
+      rows_change_.notify({RowChange::Kind::Reset, 0, 0, 0});
+    } else {
+      // Ascending runs: each one's rows are where they end up once the runs before it are in.
+      for (std::size_t i = 0; i < rows.size();) {
+        std::size_t j = i + 1;
+        while (j < rows.size() && rows[j] == rows[j - 1] + 1) ++j;
+        rows_change_.notify({RowChange::Kind::Inserted, rows[i], j - i, 0});
+        i = j;
+      }
+    }
+  }
+  if (done.state) state_change_.notify();
+  if (done.data || done.rows) data_change_.notify(std::nullopt);
+}
+
+Table::Batch::~Batch() {
+  try {
+    table_.end_batch();
+  } catch (...) {
+    // An observer that throws must not end the program from a destructor; the views re-read
+    // on their next event.
+  }
+}
 
 }  // namespace tellvaro::store

@@ -2,6 +2,10 @@
 
 // The in-memory dataset behind every grid and editor: records in stored order, a visible order
 // (sort and filter), a cursor, an edit buffer, and observers. Qt-free.
+//
+// Observers get a Subscription and stay subscribed while they hold it. Row events name the
+// rows as shown, so a grid can insert, remove or move exactly those rows; a Batch collects the
+// events of many appends (an import, a transfer) into one.
 
 #include <functional>
 #include <optional>
@@ -9,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ports/signal.h"
 #include "store/field.h"
 
 namespace tellvaro::store {
@@ -35,8 +40,22 @@ class Table {
   // post, load).
   using DataChange = std::function<void(std::optional<std::size_t> field)>;
   using BeforePost = std::function<void()>;
-  // Rows were added, removed, reordered or filtered: views must re-read everything.
-  using LayoutChange = std::function<void()>;
+  // Which rows (as shown) came, went or moved. Rows are counted in the order as shown, with a
+  // pending insert as the row after the last stored one.
+  struct RowChange {
+    enum class Kind {
+      Inserted,  // `count` rows now stand at `first`...
+      Removed,   // `count` rows that stood at `first`... are gone
+      Moved,     // the row at `first` now stands at `to` (the same row when the posted insert
+                 // or edit kept its place)
+      Reset,     // anything else (load, sort, filter): views must re-read everything
+    };
+    Kind kind;
+    std::size_t first = 0;
+    std::size_t count = 0;
+    std::size_t to = 0;
+  };
+  using RowsChange = std::function<void(const RowChange&)>;
   // The edit state changed (navigators enable their buttons by it).
   using StateChange = std::function<void()>;
 
@@ -115,11 +134,29 @@ class Table {
   void set_filtered(bool on);
   bool filtered() const { return filtered_; }
 
-  // --- observers (any number; called in the order added) ---
-  void on_data_change(DataChange f) { data_change_.push_back(std::move(f)); }
-  void on_before_post(BeforePost f) { before_post_.push_back(std::move(f)); }
-  void on_layout_change(LayoutChange f) { layout_change_.push_back(std::move(f)); }
-  void on_state_change(StateChange f) { state_change_.push_back(std::move(f)); }
+  // --- observers (any number; called in the order added, while the subscription is held) ---
+  [[nodiscard]] ports::Subscription on_data_change(DataChange f);
+  [[nodiscard]] ports::Subscription on_before_post(BeforePost f);
+  [[nodiscard]] ports::Subscription on_rows_change(RowsChange f);
+  [[nodiscard]] ports::Subscription on_state_change(StateChange f);
+  // The rule that fills computed fields of a record being posted (the article fee). It runs
+  // after every before-post listener, so it sees what they wrote; one per table.
+  void set_post_rule(BeforePost rule) { post_rule_ = std::move(rule); }
+
+  // While a Batch lives, row, data and state events are held back; when the last one ends,
+  // observers hear once: appends that only added rows come as one Inserted event per run of
+  // adjacent new rows (one for a table in stored order), anything else as one Reset; then one
+  // state event if the state changed and one data event. Before-post hooks run as usual.
+  class Batch {
+   public:
+    explicit Batch(Table& table) : table_(table) { table_.begin_batch(); }
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    Table& table_;
+  };
 
  private:
   // implementation detail, free to change
@@ -133,8 +170,13 @@ class Table {
   void order_view();
   void go_to(std::size_t pos);
   void notify_data(std::optional<std::size_t> field);
-  void notify_layout();
+  // `own_insert` marks the events of a pending insert (its appearing, posting or cancelling),
+  // which a batch may still report as plain inserts.
+  void notify_rows(const RowChange& change, bool own_insert = false);
+  void notify_reset();
   void notify_state();
+  void begin_batch();
+  void end_batch();
 
   std::vector<Record> records_;        // stored order
   std::vector<std::size_t> view_;      // indices into records_, as shown
@@ -152,10 +194,18 @@ class Table {
   bool has_like_ = false;
   std::size_t like_field_ = 0;
   std::string like_pattern_;
-  std::vector<DataChange> data_change_;
-  std::vector<BeforePost> before_post_;
-  std::vector<LayoutChange> layout_change_;
-  std::vector<StateChange> state_change_;
+  ports::Signal<std::optional<std::size_t>> data_change_;
+  ports::Signal<> before_post_;
+  BeforePost post_rule_;
+  ports::Signal<const RowChange&> rows_change_;
+  ports::Signal<> state_change_;
+  struct BatchState {
+    int depth = 0;
+    std::size_t records = 0;  // stored records when it began: ids from here on are new
+    std::size_t shown = 0;    // rows shown when it began
+    bool rows = false, data = false, state = false;
+    bool only_appends = true;
+  } batch_;
 };
 
 }  // namespace tellvaro::store

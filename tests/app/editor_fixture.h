@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "app/editor/article_editor.h"
-#include "app/scripted_dialogs.h"
 #include "store/table.h"
+#include "support/scripted_dialogs.h"
 
 namespace tellvaro::test {
 

@@ -15,9 +15,9 @@
 #include <memory>
 
 #include "app/login_window.h"
-#include "scripted_dialogs.h"
 #include "session/session.h"
 #include "support/auction_house.h"
+#include "support/scripted_dialogs.h"
 
 using namespace tellvaro;
 

@@ -16,7 +16,6 @@
 
 #include "app/editor/article_editor.h"
 #include "app/main_window.h"
-#include "app/scripted_dialogs.h"
 #include "app/view_article.h"
 #include "app/view_import.h"
 #include "app/view_protocol.h"
@@ -26,6 +25,7 @@
 #include "store/data_packet.h"
 #include "store/files.h"
 #include "store/sorting.h"
+#include "support/scripted_dialogs.h"
 
 namespace tellvaro::test {
 

@@ -35,7 +35,7 @@ class CategoriesTest : public ::testing::Test {
     articles.set("Kategorie", store::Value::text("Alt"));
     articles.set("Kategorie Nummer", store::Value::text("99"));
     articles.post();
-    articles.on_before_post([this] { browser.before_post(); });
+    pending = articles.on_before_post([this] { browser.before_post(); });
   }
   std::size_t index_of(int level, const std::string& name) {
     const auto& e = browser.entries(level);
@@ -53,6 +53,7 @@ class CategoriesTest : public ::testing::Test {
   db::Connection db;
   store::Table articles;
   CategoryBrowser browser{db, articles};
+  ports::Subscription pending;
 };
 
 TEST_F(CategoriesTest, TopLevelWithMarkersAndALeafAtLevelOne) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "support/auction_house.h"
+#include "text/error.h"
 
 namespace tellvaro::db {
 namespace {
@@ -78,6 +79,54 @@ TEST_F(ConnectionTest, RefusedStatementGivesNoResult) {
   EXPECT_EQ(r->text("anything"), "");
 }
 
+std::size_t payments_with_id(int id) {
+  return test::admin_query("select id from tv_auktionshaus.payments where id=" + std::to_string(id))
+      .size();
+}
+
+TEST_F(ConnectionTest, TransactionRollsBackUnlessCommittedAndCommitsOnce) {
+  try {
+    Transaction t(db);
+    db.run("insert into payments (id, description) values (951, 'weg')");
+    throw Error("Abbruch mitten im Lauf");
+  } catch (const Error&) {
+  }
+  EXPECT_EQ(payments_with_id(951), 0u);
+  {
+    Transaction t(db);
+    db.run("insert into payments (id, description) values (952, 'bleibt')");
+    t.commit();
+    EXPECT_THROW(t.commit(), Error);
+  }
+  EXPECT_EQ(payments_with_id(952), 1u);
+  {
+    Transaction t(db);  // goes without commit: an early return
+    db.run("insert into payments (id, description) values (953, 'weg')");
+  }
+  EXPECT_EQ(payments_with_id(953), 0u);
+}
+
+TEST_F(ConnectionTest, FailedStatementThrowsTheServersMessage) {
+  try {
+    (void)db.fetch("select * from no_such_table");
+    FAIL() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("no_such_table"), std::string::npos) << e.what();
+  }
+  // Inside a transaction the failure ends the run and nothing before it stays.
+  try {
+    Transaction t(db);
+    db.run("insert into payments (id, description) values (954, 'weg')");
+    db.run("insert into payments (id, description) values (954, 'doppelt')");
+    t.commit();
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("Duplicate"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(payments_with_id(954), 0u);
+  db.run("update payments set description='x' where id=-1");
+  EXPECT_EQ(db.affected_rows(), 0u);
+}
+
 TEST(ConnectionFailure, UnreachableServerAndWrongPasswordNeverThrow) {
   Connection down;
   down.set_params({"127.0.0.99", 3306, "tv_seller_app", "x", "tv_auktionshaus", true});
@@ -85,6 +134,7 @@ TEST(ConnectionFailure, UnreachableServerAndWrongPasswordNeverThrow) {
   EXPECT_FALSE(down.select_database("tv_auktionshaus"));
   EXPECT_FALSE(down.query("select 1").has_value());
   EXPECT_FALSE(down.exec("select 1"));
+  EXPECT_THROW(down.run("select 1"), Error);
 
   test::require_auction_house();
   Connection wrong;

@@ -178,8 +178,9 @@ TEST(CopyCurrent, ArticleLosesPicturesAndGetsItsFeeAfreshUploadStaysIdentical) {
     t.replace_all(records);
     t.sort(SortKind::AscendingCase, "Artikelname");
     int posts = 0;
+    ports::Subscription fee;
     if (rule == CopyRule::WithoutPictures) {
-      t.on_before_post([&] {
+      fee = t.on_before_post([&] {
         ++posts;
         t.set("Gebühr", Value::amount(0.5));
       });
@@ -208,7 +209,7 @@ TEST(CopyCurrent, ArticleLosesPicturesAndGetsItsFeeAfreshUploadStaysIdentical) {
 TEST(CopyCurrent, AFailingFeeLeavesNoHalfCopy) {
   Table t;
   t.replace_all({named("Uhr")});
-  t.on_before_post([] { throw Error("Gebühr unbekannt"); });
+  auto refuse = t.on_before_post([] { throw Error("Gebühr unbekannt"); });
   EXPECT_THROW(copy_current(t, CopyRule::WithoutPictures), Error);
   EXPECT_EQ(t.state(), EditState::Browse);
   EXPECT_EQ(shown(t), Names{"Uhr"});

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
+
 #include "store/detail.h"
 #include "text/error.h"
 
@@ -40,15 +43,16 @@ class TableTest : public ::testing::Test {
   }
   // Every observer call, in order.
   void watch() {
-    t.on_data_change([this](std::optional<std::size_t> f) {
+    subs.push_back(t.on_data_change([this](std::optional<std::size_t> f) {
       log.push_back(f ? "data:" + std::string(article_fields()[*f].name) : "data");
-    });
-    t.on_layout_change([this] { log.push_back("layout"); });
-    t.on_state_change([this] { log.push_back("state"); });
-    t.on_before_post([this] { log.push_back("before-post"); });
+    }));
+    subs.push_back(t.on_rows_change([this](const Table::RowChange&) { log.push_back("layout"); }));
+    subs.push_back(t.on_state_change([this] { log.push_back("state"); }));
+    subs.push_back(t.on_before_post([this] { log.push_back("before-post"); }));
   }
   Table t;
   std::vector<std::string> log;
+  std::vector<ports::Subscription> subs;
 };
 
 TEST_F(TableTest, EmptyTableShowsNothing) {
@@ -110,7 +114,7 @@ TEST_F(TableTest, ExplicitPostRunsTheHookEvenUnchanged) {
   fill({"A", "B"});
   t.set("Gebühr", Value::amount(9));  // a stale fee, as read from a file
   t.post();
-  t.on_before_post([this] { t.set("Gebühr", Value::amount(0.5)); });
+  auto fee = t.on_before_post([this] { t.set("Gebühr", Value::amount(0.5)); });
   watch();
   t.edit();
   t.post();  // nothing written: the hook still brings the fee up to date
@@ -174,7 +178,7 @@ TEST_F(TableTest, EditOrSetOnAnEmptyTableInserts) {
 
 TEST_F(TableTest, ObserversInOrderAndBeforePostMayWrite) {
   fill({"A"});
-  t.on_before_post([this] {
+  auto fee = t.on_before_post([this] {
     EXPECT_NE(t.state(), EditState::Browse);  // the record is not stored yet
     t.set("Gebühr", Value::amount(0.5));
   });
@@ -202,7 +206,7 @@ TEST_F(TableTest, ObserversInOrderAndBeforePostMayWrite) {
 
 TEST_F(TableTest, BeforePostThatThrowsKeepsTheEdit) {
   fill({"A"});
-  t.on_before_post([] { throw Error("Gebühr unbekannt"); });
+  auto refuse = t.on_before_post([] { throw Error("Gebühr unbekannt"); });
   t.set("Artikelname", Value::text("B"));
   EXPECT_THROW(t.post(), Error);
   EXPECT_EQ(t.state(), EditState::Edit);
@@ -515,6 +519,183 @@ TEST_F(TableTest, ReplaceAllDropsAPendingEditAndStartsAtTheFirstInOrder) {
   EXPECT_EQ(t.position(), 0u);
   EXPECT_EQ(t.text("Artikelname"), "C");
   EXPECT_EQ(log, (std::vector<std::string>{"layout", "state", "data"}));
+}
+
+// A grid's copy of the names, kept only by the row events and the current row's data events:
+// if the events are right, it always equals what the table shows.
+struct Mirror {
+  explicit Mirror(Table& t) : t(t) {
+    subs.push_back(t.on_rows_change([this](const Table::RowChange& c) { apply(c); }));
+    subs.push_back(t.on_data_change([this](std::optional<std::size_t>) {
+      if (auto p = this->t.position(); p && *p < rows.size()) rows[*p] = name(*p);
+    }));
+    rows = shown(t);
+  }
+  std::string name(std::size_t row) const {
+    return to_text(t.row(row)[field_at("Artikelname")], article_fields()[field_at("Artikelname")]);
+  }
+  void apply(const Table::RowChange& c) {
+    using K = Table::RowChange::Kind;
+    kinds.push_back(c.kind);
+    switch (c.kind) {
+      case K::Inserted:
+        for (std::size_t i = 0; i < c.count; ++i) {
+          rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(c.first + i), name(c.first + i));
+        }
+        break;
+      case K::Removed:
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(c.first),
+                   rows.begin() + static_cast<std::ptrdiff_t>(c.first + c.count));
+        break;
+      case K::Moved: {
+        std::string moved = rows[c.first];
+        rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(c.first));
+        rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(c.to), moved);
+        break;
+      }
+      case K::Reset:
+        rows = shown(t);
+        break;
+    }
+  }
+  Table& t;
+  Names rows;
+  std::vector<Table::RowChange::Kind> kinds;
+  std::vector<ports::Subscription> subs;
+};
+
+TEST_F(TableTest, RowEventsNameTheRowsThatCameWentOrMoved) {
+  using K = Table::RowChange::Kind;
+  fill({"D", "B", "F"});
+  t.sort(SortKind::AscendingNoCase, "Artikelname");
+  Mirror m(t);
+  auto step = [&](const char* what, auto action, std::vector<K> kinds) {
+    m.kinds.clear();
+    action();
+    EXPECT_EQ(m.rows, shown(t)) << what;
+    EXPECT_EQ(m.kinds, kinds) << what;
+  };
+  step("append", [&] { t.append(); }, {K::Inserted});
+  step("post the insert into its place",
+       [&] {
+         t.set("Artikelname", Value::text("A"));
+         t.post();
+       },
+       {K::Moved});
+  step("rename moves the row",
+       [&] {
+         t.move_to(1);
+         t.set("Artikelname", Value::text("E"));
+         t.post();
+       },
+       {K::Moved});
+  step("rename in place",
+       [&] {
+         t.set("Artikelname", Value::text("E2"));
+         t.post();
+       },
+       {});
+  step("cancelled insert goes",
+       [&] {
+         t.append();
+         t.cancel();
+       },
+       {K::Inserted, K::Removed});
+  step("remove",
+       [&] {
+         t.move_to(0);
+         t.remove();
+       },
+       {K::Removed});
+  t.set_filter("[Artikelname] like '%E%'");
+  step("filter", [&] { t.set_filtered(true); }, {K::Reset});
+  step("edit out of the filter",
+       [&] {
+         t.set("Artikelname", Value::text("X"));
+         t.post();
+       },
+       {K::Removed});
+  step("remove all shown",
+       [&] {
+         t.set_filtered(false);
+         t.remove_all_shown();
+       },
+       {K::Reset, K::Removed});
+  EXPECT_TRUE(t.empty());
+}
+
+TEST_F(TableTest, BatchOfAppendsIsOneInsertPerRunOfNewRows) {
+  using K = Table::RowChange::Kind;
+  fill({"B", "D"});
+  for (bool sorted : {false, true}) {
+    t.sort(sorted ? SortKind::AscendingCase : SortKind::Stored, sorted ? "Artikelname" : "");
+    Mirror m(t);
+    watch();
+    log.clear();
+    {
+      Table::Batch batch(t);
+      Table::Batch nested(t);
+      for (int i = 0; i < 500; ++i) {
+        t.append();
+        t.set("Artikelname", Value::text(i % 2 ? "A" : "C"));  // before B and between B and D
+        t.post();
+      }
+    }
+    EXPECT_EQ(m.rows, shown(t));
+    // Stored order: one run at the end; sorted: the A run before B and the C run after it.
+    const std::vector<K> runs(sorted ? 2 : 1, K::Inserted);
+    EXPECT_EQ(m.kinds, runs);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "before-post"), 500);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "data"), 1);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "state"), 1);
+    subs.clear();
+    fill({"B", "D"});
+  }
+}
+
+TEST_F(TableTest, BatchWithOtherChangesEndsInOneReset) {
+  using K = Table::RowChange::Kind;
+  fill({"B", "D"});
+  Mirror m(t);
+  {
+    Table::Batch batch(t);
+    t.append();
+    t.set("Artikelname", Value::text("E"));
+    t.post();
+    t.first();
+    t.remove();
+    t.set("Artikelname", Value::text("F"));  // an edit of a row that was there before
+    t.append();                              // left pending
+  }
+  EXPECT_EQ(m.kinds, std::vector<K>{K::Reset});
+  EXPECT_EQ(m.rows, shown(t));
+  EXPECT_EQ(t.state(), EditState::Insert);
+}
+
+TEST_F(TableTest, ListenersEndWithTheirSubscription) {
+  fill({"A", "B"});
+  int calls = 0;
+  {
+    auto sub = t.on_data_change([&](std::optional<std::size_t>) { ++calls; });
+    t.next();
+    EXPECT_EQ(calls, 1);
+  }
+  t.first();
+  EXPECT_EQ(calls, 1);
+  // A listener may end another one (and itself) while an event runs.
+  ports::Subscription second;
+  auto first = t.on_data_change([&](std::optional<std::size_t>) {
+    ++calls;
+    second.reset();
+  });
+  second = t.on_data_change([&](std::optional<std::size_t>) { calls += 100; });
+  t.next();
+  EXPECT_EQ(calls, 2);
+  // The table may go first; its subscriptions then end without harm.
+  auto orphan = std::make_unique<Table>();
+  auto sub = orphan->on_state_change([] {});
+  orphan.reset();
+  sub.reset();
 }
 
 }  // namespace

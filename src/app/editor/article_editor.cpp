@@ -27,7 +27,7 @@ void set_panel(QLabel* panel, const std::string& text) {
 }  // namespace
 
 ArticleEditor::ArticleEditor(Context context, QWidget* parent)
-    : QTabWidget(parent), context_(std::move(context)), alive_(std::make_shared<bool>(true)) {
+    : QTabWidget(parent), context_(std::move(context)) {
   if (!context_.db) {
     own_db_ = std::make_unique<db::Connection>();
     context_.db = own_db_.get();
@@ -55,27 +55,23 @@ ArticleEditor::ArticleEditor(Context context, QWidget* parent)
   // Connected after the pages exist: adding the first page is no page change of the user.
   connect(this, &QTabWidget::currentChanged, this, [this] { commitOnPageChange(); });
 
-  std::weak_ptr<bool> alive = alive_;
-  articles.on_data_change([this, alive](std::optional<std::size_t> field) {
-    if (!alive.expired()) dataChange(field);
-  });
-  articles.on_before_post([this, alive] {
-    if (!alive.expired()) beforePost();
-  });
+  subscriptions_.push_back(
+      articles.on_data_change([this](std::optional<std::size_t> field) { dataChange(field); }));
+  subscriptions_.push_back(articles.on_before_post([this] { beforePost(); }));
   if (context_.uploads) {
     // Any change of the upload table's rows or fees makes the counters and total stale.
     std::size_t fee = store::field_at("Gebühr");
-    context_.uploads->on_layout_change([this, alive] {
-      if (!alive.expired()) scheduleUploadTotals();
-    });
-    context_.uploads->on_data_change([this, alive, fee](std::optional<std::size_t> field) {
-      if (!alive.expired() && field == fee) scheduleUploadTotals();
-    });
+    subscriptions_.push_back(context_.uploads->on_rows_change(
+        [this](const store::Table::RowChange&) { scheduleUploadTotals(); }));
+    subscriptions_.push_back(
+        context_.uploads->on_data_change([this, fee](std::optional<std::size_t> field) {
+          if (field == fee) scheduleUploadTotals();
+        }));
   }
   findePreise();
 }
 
-ArticleEditor::~ArticleEditor() { alive_.reset(); }
+ArticleEditor::~ArticleEditor() = default;
 
 void ArticleEditor::loadReferenceLists() {
   db::Connection& db = *context_.db;

@@ -6,10 +6,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/editor/editor_pages.h"
 #include "catalogue/fees.h"
 #include "catalogue/reference.h"
+#include "ports/signal.h"
 
 class QLabel;
 class QListWidget;
@@ -101,7 +103,7 @@ class ArticleEditor : public QTabWidget {
   catalogue::PaymentNames payments_;
   catalogue::FeeMarks marks_;
   bool totals_pending_ = false;
-  std::shared_ptr<bool> alive_;
+  std::vector<ports::Subscription> subscriptions_;  // last: they end first
 };
 
 }  // namespace tellvaro::app

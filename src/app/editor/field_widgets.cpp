@@ -47,15 +47,11 @@ struct FieldBinder::Binding {
 };
 
 FieldBinder::FieldBinder(store::Table& table, ports::Dialogs* dialogs, QObject* parent)
-    : QObject(parent), table_(table), dialogs_(dialogs), alive_(std::make_shared<bool>(true)) {
-  // The table may outlive the editor; the hooks turn into no-ops then.
-  std::weak_ptr<bool> alive = alive_;
-  table_.on_data_change([this, alive](std::optional<std::size_t> field) {
-    if (!alive.expired()) refresh(field);
-  });
-  table_.on_before_post([this, alive] {
-    if (!alive.expired()) flush();
-  });
+    : QObject(parent), table_(table), dialogs_(dialogs) {
+  // The table may outlive the editor; the subscriptions end with the binder.
+  data_change_ =
+      table_.on_data_change([this](std::optional<std::size_t> field) { refresh(field); });
+  before_post_ = table_.on_before_post([this] { flush(); });
 }
 
 FieldBinder::~FieldBinder() = default;

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "ports/signal.h"
+
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -77,7 +79,8 @@ class FieldBinder : public QObject {
   std::vector<std::unique_ptr<Binding>> bindings_;
   Binding* starting_edit_ = nullptr;  // not refreshed while its own edit() inserts a record
   bool committing_ = false;
-  std::shared_ptr<bool> alive_;
+  ports::Subscription data_change_;
+  ports::Subscription before_post_;
 };
 
 }  // namespace tellvaro::app

@@ -1,6 +1,7 @@
 #pragma once
 
-// Answers the program's questions from a script and records every text shown.
+// The user-interface ports for tests, core and GUI alike: dialogs that answer from a script
+// and record every text shown, a progress display and a message pump that record their calls.
 
 #include <deque>
 #include <optional>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "ports/dialogs.h"
+#include "ports/progress.h"
 
 namespace tellvaro::test {
 
@@ -48,6 +50,21 @@ class ScriptedDialogs : public ports::Dialogs {
     files.pop_front();
     return f;
   }
+};
+
+// Every call as a line: "start 3", "advance 1", "finish".
+class ScriptedProgress : public ports::Progress {
+ public:
+  std::vector<std::string> calls;
+  void start(std::size_t count) override { calls.push_back("start " + std::to_string(count)); }
+  void advance(std::size_t steps) override { calls.push_back("advance " + std::to_string(steps)); }
+  void finish() override { calls.push_back("finish"); }
+};
+
+class CountingPump : public ports::Pump {
+ public:
+  int pumps = 0;
+  void pump() override { ++pumps; }
 };
 
 }  // namespace tellvaro::test

@@ -1,0 +1,110 @@
+#include "workspace/workspace.h"
+
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+#include "catalogue/fees.h"
+#include "store/data_packet.h"
+#include "store/files.h"
+#include "text/error.h"
+
+namespace tellvaro::workspace {
+namespace {
+
+// Keeps the bytes of a table file that cannot be read beside it. Returns the copy's path, or
+// nothing when no copy was made.
+std::optional<std::string> keep_unreadable(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::is_regular_file(path, ec)) return std::nullopt;
+  for (int n = 1; n < 100; ++n) {
+    std::string copy = path + ".unlesbar" + (n == 1 ? "" : "-" + std::to_string(n));
+    if (fs::exists(copy, ec)) continue;
+    if (fs::copy_file(path, copy, ec)) return copy;
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Workspace::Workspace(session::Deployment deployment, session::ServiceConfig config,
+                     session::SessionUser user, std::string program_folder)
+    : deployment_(std::move(deployment)),
+      config_(std::move(config)),
+      user_(std::move(user)),
+      program_folder_(std::move(program_folder)),
+      picture_folder_(store::data_path(program_folder_, store::kPictureFolder)) {
+  store::Table& articles = store_.articles;
+  const std::size_t fee = store::field_at("Gebühr");
+  articles.set_post_rule([this, &articles, fee] {
+    articles.set(fee, store::Value::amount(catalogue::compute_fees(fees_, articles).total));
+  });
+}
+
+Workspace::~Workspace() = default;
+
+std::vector<std::string> Workspace::load_tables() {
+  std::vector<std::string> messages;
+  const std::pair<store::Table*, std::string_view> files[] = {
+      {&store_.articles, store::kArticleFile},
+      {&store_.uploads, store::kUploadFile},
+      {&store_.imports, store::kImportFile}};
+  for (auto [table, relative] : files) {
+    const auto path = store::data_path(program_folder_, relative);
+    try {
+      store::load_table(*table, path);
+    } catch (const std::exception& e) {
+      std::string text = e.what();
+      if (auto copy = keep_unreadable(path)) {
+        text += "\n\nDie Datei wurde unverändert als " + *copy + " aufbewahrt.";
+      }
+      messages.push_back(std::move(text));
+    }
+  }
+  return messages;
+}
+
+void Workspace::save_tables() { store_.save_all(program_folder_); }
+
+bool Workspace::connect(const std::function<void(const std::string&)>& status) {
+  return session::open_auction_house(db_, config_, status);
+}
+
+void Workspace::load_reference_lists() {
+  set_durations(catalogue::load_durations(db_));
+  set_feature_fees(catalogue::load_features(db_));
+  set_payment_names(catalogue::load_payments(db_));
+}
+
+void Workspace::set_durations(std::vector<std::string> durations) {
+  durations_ = std::move(durations);
+  reference_lists_.notify();
+}
+
+void Workspace::set_feature_fees(const catalogue::FeatureFees& fees) {
+  fees_ = fees;
+  reference_lists_.notify();
+}
+
+void Workspace::set_payment_names(const catalogue::PaymentNames& names) {
+  payments_ = names;
+  reference_lists_.notify();
+}
+
+Workspace::Run::Run(Workspace& w) : w_(w) {
+  if (w_.runs_++ == 0) w_.busy_change_.notify(true);
+}
+
+Workspace::Run::~Run() {
+  if (--w_.runs_ == 0) {
+    try {
+      w_.busy_change_.notify(false);
+    } catch (...) {
+      // A view that fails to enable itself again must not end the program from here.
+    }
+  }
+}
+
+}  // namespace tellvaro::workspace

@@ -1,0 +1,106 @@
+#pragma once
+
+// What one logged-in run works on, without any window: the deployment values, the service
+// configuration, the seller, the program and picture folders, the three tables, the one
+// auction-house connection, the reference lists read from it, the upload protocol, and the busy
+// state of a long run. It attaches the fee rule to the article table, so a post anywhere (the
+// editor, a transfer, a copy) stores the same `Gebühr`. main.cpp owns it; the windows and their
+// controllers take a reference and never own any of this.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "catalogue/reference.h"
+#include "db/connection.h"
+#include "ports/signal.h"
+#include "session/session.h"
+#include "store/article_store.h"
+#include "upload/protocol.h"
+
+namespace tellvaro::workspace {
+
+class Workspace {
+ public:
+  Workspace(session::Deployment deployment, session::ServiceConfig config,
+            session::SessionUser user, std::string program_folder);
+  ~Workspace();
+  Workspace(const Workspace&) = delete;
+  Workspace& operator=(const Workspace&) = delete;
+
+  const session::Deployment& deployment() const { return deployment_; }
+  const session::ServiceConfig& config() const { return config_; }
+  const session::SessionUser& user() const { return user_; }
+  const std::string& program_folder() const { return program_folder_; }  // ends with "/"
+  const std::string& picture_folder() const { return picture_folder_; }  // ends with "/"
+
+  store::ArticleStore& store() { return store_; }
+  store::Table& articles() { return store_.articles; }
+  store::Table& uploads() { return store_.uploads; }
+  store::Table& imports() { return store_.imports; }
+  db::Connection& db() { return db_; }
+  upload::Protocol& protocol() { return protocol_; }
+
+  // --- the tables' standard files ---
+  // Loads the three tables; one message per table whose file could not be read (that table
+  // stays empty). Such a file would be overwritten by the next save, so its bytes are kept
+  // beside it first and the message names the copy.
+  std::vector<std::string> load_tables();
+  // Saves the three tables (a pending edit is posted first); a failure throws tellvaro::Error.
+  void save_tables();
+
+  // --- the auction house ---
+  // Opens the connection the way the login does; `status` receives its two status lines.
+  bool connect(const std::function<void(const std::string&)>& status);
+  void disconnect() { db_.close(); }
+  // Reads durations, feature fees and payment names once. A fee that is no number throws
+  // tellvaro::Error; the durations read before it stay.
+  void load_reference_lists();
+  const std::vector<std::string>& durations() const { return durations_; }
+  const catalogue::FeatureFees& feature_fees() const { return fees_; }
+  const catalogue::PaymentNames& payment_names() const { return payments_; }
+  // Also the way tests give the lists without a database.
+  void set_durations(std::vector<std::string> durations);
+  void set_feature_fees(const catalogue::FeatureFees& fees);
+  void set_payment_names(const catalogue::PaymentNames& names);
+  // A list changed (read or set); the editor repaints its fee texts and choices.
+  [[nodiscard]] ports::Subscription on_reference_lists(std::function<void()> f) {
+    return reference_lists_.connect(std::move(f));
+  }
+
+  // --- long runs ---
+  // Marks the workspace busy while it lives (send all, import): the views disable what would
+  // change the tables the run walks or share the connection. Runs may nest.
+  class Run {
+   public:
+    explicit Run(Workspace& w);
+    ~Run();
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+   private:
+    Workspace& w_;
+  };
+  bool busy() const { return runs_ > 0; }
+  [[nodiscard]] ports::Subscription on_busy_change(std::function<void(bool busy)> f) {
+    return busy_change_.connect(std::move(f));
+  }
+
+ private:
+  session::Deployment deployment_;
+  session::ServiceConfig config_;
+  session::SessionUser user_;
+  std::string program_folder_;
+  std::string picture_folder_;
+  store::ArticleStore store_;
+  db::Connection db_;
+  upload::Protocol protocol_;
+  std::vector<std::string> durations_;
+  catalogue::FeatureFees fees_;
+  catalogue::PaymentNames payments_;
+  int runs_ = 0;
+  ports::Signal<> reference_lists_;
+  ports::Signal<bool> busy_change_;
+};
+
+}  // namespace tellvaro::workspace
