@@ -157,14 +157,16 @@ std::optional<Result> Connection::query(std::string_view sql) {
 
 bool Connection::exec(std::string_view sql) { return query(sql).has_value(); }
 
-Result Connection::fetch(std::string_view sql) {
-  if (!connected_) throw Error("Keine Verbindung zur Datenbank des Auktionshauses.");
+Result Connection::fetch(std::string_view sql, std::string_view what) {
   auto result = query(sql);
-  if (!result) throw Error("Die Datenbank des Auktionshauses meldet einen Fehler: " + last_error_);
+  if (!result) {
+    throw Error("Datenbank: " + std::string(what) + " fehlgeschlagen: " +
+                (connected_ ? last_error_ : std::string("keine Verbindung zum Auktionshaus.")));
+  }
   return std::move(*result);
 }
 
-void Connection::run(std::string_view sql) { (void)fetch(sql); }
+void Connection::run(std::string_view sql, std::string_view what) { (void)fetch(sql, what); }
 
 std::uint64_t Connection::affected_rows() const {
   return connected_ ? static_cast<std::uint64_t>(mysql_affected_rows(mysql_)) : 0;
@@ -174,7 +176,9 @@ std::uint64_t Connection::insert_id() const {
   return connected_ ? static_cast<std::uint64_t>(mysql_insert_id(mysql_)) : 0;
 }
 
-Transaction::Transaction(Connection& db) : db_(db) { db_.run("start transaction"); }
+Transaction::Transaction(Connection& db, std::string what) : db_(db), what_(std::move(what)) {
+  db_.run("start transaction", what_);
+}
 
 Transaction::~Transaction() {
   // Nothing may escape a destructor; a connection that is gone rolls back on the server anyway.
@@ -182,8 +186,8 @@ Transaction::~Transaction() {
 }
 
 void Transaction::commit() {
-  if (done_) throw Error("Die Transaktion wurde schon abgeschlossen.");
-  db_.run("commit");
+  if (done_) throw Error("Datenbank: " + what_ + " wurde schon abgeschlossen.");
+  db_.run("commit", what_);
   done_ = true;
 }
 

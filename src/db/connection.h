@@ -76,9 +76,10 @@ class Connection {
   [[nodiscard]] std::optional<Result> query(std::string_view sql);
   [[nodiscard]] bool exec(std::string_view sql);
 
-  // As query() and exec(), but a failure throws tellvaro::Error carrying the server's message.
-  Result fetch(std::string_view sql);
-  void run(std::string_view sql);
+  // As query() and exec(), but a failure throws tellvaro::Error carrying the server's message:
+  // "Datenbank: <what> fehlgeschlagen: <message>".
+  Result fetch(std::string_view sql, std::string_view what = "Anweisung");
+  void run(std::string_view sql, std::string_view what = "Anweisung");
   // Rows changed by the last statement, and the id the last insert generated.
   std::uint64_t affected_rows() const;
   std::uint64_t insert_id() const;
@@ -103,7 +104,8 @@ class Connection {
 // return). A failed start or commit throws tellvaro::Error with the server's message.
 class Transaction {
  public:
-  explicit Transaction(Connection& db);
+  // `what` names the step in the messages ("Eintrag des Artikels").
+  explicit Transaction(Connection& db, std::string what = "Transaktion");
   ~Transaction();
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
@@ -113,6 +115,7 @@ class Transaction {
 
  private:
   Connection& db_;
+  std::string what_;
   bool done_ = false;
 };
 

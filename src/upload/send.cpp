@@ -19,30 +19,6 @@ namespace {
 constexpr const char* kBlank = " ";
 constexpr std::array<const char*, 3> kPictureFields = {"Bild1", "Bild2", "Bild3"};
 
-void exec_or_throw(db::Connection& db, const std::string& sql, const std::string& what) {
-  if (!db.exec(sql)) throw Error("Datenbank: " + what + " fehlgeschlagen: " + db.last_error());
-}
-
-// Rolls back unless committed, so no statement of a failed step outlives the failure.
-class Transaction {
- public:
-  Transaction(db::Connection& db, const std::string& what) : db_(db), what_(what) {
-    exec_or_throw(db_, "start transaction", what_);
-  }
-  ~Transaction() {
-    if (!done_) db_.exec("rollback");
-  }
-  void commit() {
-    exec_or_throw(db_, "commit", what_);
-    done_ = true;
-  }
-
- private:
-  db::Connection& db_;
-  std::string what_;
-  bool done_ = false;
-};
-
 }  // namespace
 
 Sender::Sender(SendSetup setup) : s_(std::move(setup)) {}
@@ -61,12 +37,11 @@ std::string Sender::take_auction_number() {
   // The row is locked from the read to the commit, so two sellers sending at once wait for
   // each other here instead of getting the same number. Nothing slow happens in between.
   const std::string what = "Vergabe der Auktionsnummer";
-  Transaction t(s_.db, what);
-  auto result = s_.db.query("select * from numbers where id=1 for update");
-  if (!result) throw Error("Datenbank: " + what + " fehlgeschlagen: " + s_.db.last_error());
-  if (result->row_count() == 0)
+  db::Transaction t(s_.db, what);
+  auto result = s_.db.fetch("select * from numbers where id=1 for update", what);
+  if (result.row_count() == 0)
     throw Error("Die Tabelle numbers enthält keine Auktionsnummer (die Zeile mit id 1 fehlt).");
-  std::string value = result->text("value");
+  std::string value = result.text("value");
   std::string_view v = text::trim_blanks(value);
   long long number = 0;
   auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), number);
@@ -74,8 +49,7 @@ std::string Sender::take_auction_number() {
       number == LLONG_MAX)
     throw Error("Die Auktionsnummer \"" + value +
                 "\" in der Tabelle numbers ist keine ganze Zahl.");
-  exec_or_throw(
-      s_.db,
+  s_.db.run(
       "update numbers set value=" + s_.db.quoted(std::to_string(number + 1)) + " where (id<5)",
       what);
   t.commit();
@@ -128,12 +102,12 @@ void Sender::send_article(std::size_t row, bool single) {
 
   // The fee rows and the auction row stand or fall together: a failure before the auction row
   // is written takes the fee rows back with it.
-  Transaction t(s_.db, "Eintrag des Artikels");
+  db::Transaction t(s_.db, "Eintrag des Artikels");
   article_pending_ = true;
   FeeRows booking = s_.rows.fee_rows(article, c);
   for (const std::string& line : booking.head_lines) add(line);
   for (const BookedFee& item : booking.fees) {
-    exec_or_throw(s_.db, item.statement, "Buchung der Gebühren");
+    s_.db.run(item.statement, "Buchung der Gebühren");
     add(item.line);
   }
   s_.pump.pump();
@@ -145,7 +119,7 @@ void Sender::send_article(std::size_t row, bool single) {
 
   send_pictures(article, c);
 
-  exec_or_throw(s_.db, s_.rows.auction_row(article, c), "Eintrag der Auktion");
+  s_.db.run(s_.rows.auction_row(article, c), "Eintrag der Auktion");
   t.commit();
   article_pending_ = false;
   ++counts_.articles;

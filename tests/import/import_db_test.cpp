@@ -304,7 +304,7 @@ TEST_F(ImportDbTest, ImportedRecordsGoOverToTheArticleTableInTheImportOrder) {
   run_import(services(), {true, true}, imports_);
   imports_.sort(store::SortKind::Descending, "Artikelname");
   Table articles;
-  articles.on_before_post([&] { articles.set("Gebühr", Value::amount(0.35)); });
+  auto fee = articles.on_before_post([&] { articles.set("Gebühr", Value::amount(0.35)); });
   EXPECT_EQ(transfer_all(imports_, articles), 3u);
   imports_.first();
   transfer_current(imports_, articles);

@@ -287,7 +287,7 @@ TEST(ImportStatements, CountsAndChoices) {
 TEST(TransferBack, CopiesTheListedFieldsAsTypedValuesAndLeavesTheImportTable) {
   Table imports, articles;
   int fee_posts = 0;
-  articles.on_before_post([&] {
+  auto fee = articles.on_before_post([&] {
     ++fee_posts;
     articles.set("Gebühr", Value::amount(1.25));
   });

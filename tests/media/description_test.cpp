@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "media/description.h"
 #include "store/table.h"
 #include "store/temp_dir.h"

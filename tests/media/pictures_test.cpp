@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "app/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "media/pictures.h"
 #include "media/test_pictures.h"
 #include "store/table.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "article_fixture.h"
 #include "store/table.h"
 #include "upload/auction_row.h"
