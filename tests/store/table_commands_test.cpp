@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/scripted_dialogs.h"
+#include "support/scripted_dialogs.h"
 #include "store/article_store.h"
 #include "store/data_packet.h"
 #include "store/files.h"
