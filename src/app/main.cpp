@@ -2,6 +2,7 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTranslator>
 #include <memory>
 
@@ -11,6 +12,7 @@
 #include "app/web_engine.h"
 #include "session/session.h"
 #include "store/files.h"
+#include "store/folder_lock.h"
 
 using namespace tellvaro;
 
@@ -29,6 +31,15 @@ int main(int argc, char** argv) {
     QApplication::installTranslator(&qt_texts);
   }
 
+  // Held for the whole run: a second run on the same folder would write back stale tables.
+  const std::string data_root = store::data_root();
+  const store::FolderLock folder_lock(data_root);
+  if (!folder_lock.held()) {
+    QMessageBox::critical(nullptr, QString::fromUtf8(session::kApplicationTitle),
+                          QString::fromStdString(folder_lock.error()));
+    return 1;
+  }
+
   app::QtDialogs dialogs;
   auto make_main_window = [&dialogs](const session::Login& login, const std::string& folder,
                                      QWidget* login_window) -> std::unique_ptr<QWidget> {
@@ -38,8 +49,7 @@ int main(int argc, char** argv) {
     return window;
   };
   // Beside the program when it may write there, else in the user's data folder; chosen once.
-  app::LoginWindow login(session::Deployment::built_in(), store::data_root(), dialogs,
-                         make_main_window);
+  app::LoginWindow login(session::Deployment::built_in(), data_root, dialogs, make_main_window);
   login.show();
   return QApplication::exec();
 }
