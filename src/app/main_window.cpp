@@ -270,6 +270,9 @@ void MainWindow::Impl::connectDatabase() {
   params.compress = true;
   db.set_params(std::move(params));
   auto* list = article_view->editor()->connectionStatusList();
+  db.on_notice([list = QPointer<QListWidget>(list)](const std::string& line) {
+    if (list) list->addItem(QString::fromStdString(line));
+  });
   list->addItem(db.connect() ? u("Verbindung zu Server aufgebaut")
                              : u("Keine Internet Verbindung"));
   list->addItem(db.select_database(config.sql_database) ? u("Verbindung zu Daten-Bank hergestellt")

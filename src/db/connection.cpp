@@ -2,8 +2,11 @@
 
 #include <mysql.h>
 
+#include <errmsg.h>
+
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <utility>
 
 #include "text/cp1252.h"
@@ -17,6 +20,36 @@ std::string lower(std::string_view s) {
   std::transform(out.begin(), out.end(), out.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
   return out;
+}
+
+double now() {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+// After this long without an exchange the server may have ended the session (its idle limit,
+// a restart, an administrator's KILL), so a ping goes first. Statements of one operation follow
+// each other faster and are not held up.
+constexpr double kCheckAfterIdle = 0.5;
+
+// Errors after which the session is gone and the handle cannot be used again.
+bool session_gone(unsigned error) {
+  switch (error) {
+    case CR_SERVER_GONE_ERROR:
+    case CR_SERVER_LOST:
+    case 2055:  // lost connection, with the system error
+    case 1927:  // connection was killed
+    case 4031:  // disconnected by the server for inactivity
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The statement's first word(s), lower case, to follow transactions.
+std::string leading_words(std::string_view sql) {
+  auto start = sql.find_first_not_of(" \t\r\n");
+  if (start == std::string_view::npos) return {};
+  return lower(sql.substr(start, 17));
 }
 
 }  // namespace
@@ -96,18 +129,45 @@ void Connection::reset_handle() {
   mysql_optionsv(mysql_, MYSQL_SET_CHARSET_NAME, "latin1");
   unsigned protocol = MYSQL_PROTOCOL_TCP;
   mysql_optionsv(mysql_, MYSQL_OPT_PROTOCOL, &protocol);
-  unsigned timeout = 10;
-  mysql_optionsv(mysql_, MYSQL_OPT_CONNECT_TIMEOUT, &timeout);
+  // Without these a server that stops answering would hold the window for good.
+  unsigned connect = params_.waits.connect;
+  unsigned read = params_.waits.read;
+  unsigned write = params_.waits.write;
+  mysql_optionsv(mysql_, MYSQL_OPT_CONNECT_TIMEOUT, &connect);
+  mysql_optionsv(mysql_, MYSQL_OPT_READ_TIMEOUT, &read);
+  mysql_optionsv(mysql_, MYSQL_OPT_WRITE_TIMEOUT, &write);
 }
 
 void Connection::set_params(ConnectParams params) {
-  if (connected_) close();
+  close();
   params_ = std::move(params);
+  database_.clear();
+  reset_handle();
+}
+
+void Connection::set_waits(Waits waits) {
+  if (waits.connect == params_.waits.connect && waits.read == params_.waits.read &&
+      waits.write == params_.waits.write) {
+    return;
+  }
+  params_.waits = waits;
+  if (connected_) {
+    waits_changed_ = true;
+  } else {
+    reset_handle();
+  }
 }
 
 bool Connection::connect() {
   if (connected_) return true;
-  if (!mysql_) reset_handle();
+  return open();
+}
+
+bool Connection::open() {
+  reset_handle();
+  dropped_ = false;
+  waits_changed_ = false;
+  in_transaction_ = false;
   if (!mysql_) {
     last_error_ = "Keine Verbindung möglich.";
     return false;
@@ -123,6 +183,14 @@ bool Connection::connect() {
     return false;
   }
   connected_ = true;
+  idle_since_ = now();
+  if (!database_.empty()) {
+    const std::string name = database_;
+    if (!select_database(name)) {
+      reset_handle();
+      return false;
+    }
+  }
   return true;
 }
 
@@ -132,27 +200,102 @@ bool Connection::select_database(const std::string& name) {
     last_error_ = text::cp1252_to_utf8(mysql_error(mysql_));
     return false;
   }
+  database_ = name;
   return true;
 }
 
-void Connection::close() { reset_handle(); }
+void Connection::close() {
+  reset_handle();
+  dropped_ = false;
+  waits_changed_ = false;
+  in_transaction_ = false;
+}
+
+void Connection::note_failure(unsigned error, double seconds) {
+  const std::string server = params_.label + " " + params_.host + ": ";
+  if (!session_gone(error)) {
+    last_error_ = text::cp1252_to_utf8(mysql_error(mysql_));
+    return;
+  }
+  dropped_ = true;
+  if (seconds + 0.5 >= params_.waits.read) {
+    last_error_ = server + "keine Antwort innerhalb von " + std::to_string(params_.waits.read) +
+                  " Sekunden. Bitte prüfen Sie die Verbindung und versuchen Sie es erneut.";
+  } else {
+    last_error_ = server + "die Verbindung wurde getrennt (" +
+                  text::cp1252_to_utf8(mysql_error(mysql_)) + ").";
+  }
+}
+
+bool Connection::revive() {
+  if (in_transaction_) {
+    if (!dropped_) return true;
+    // The server has rolled the transaction back with the session; its remaining statements
+    // must not run on a new one as if nothing had happened.
+    last_error_ = params_.label + " " + params_.host +
+                  ": die Verbindung wurde während der Transaktion getrennt; nichts davon wurde "
+                  "übernommen.";
+    return false;
+  }
+  if (!connected_ && !dropped_) return false;
+  bool reopen = dropped_ || waits_changed_;
+  if (!reopen && now() - idle_since_ >= kCheckAfterIdle) {
+    const double start = now();
+    if (mysql_ping(mysql_) != 0) {
+      const double seconds = now() - start;
+      note_failure(mysql_errno(mysql_), seconds);
+      // A server that did not answer the ping would not answer a new login either; the next
+      // action tries again.
+      if (!dropped_ || seconds + 0.5 >= params_.waits.read) return false;
+      reopen = true;
+    } else {
+      idle_since_ = now();
+    }
+  }
+  if (!reopen) return true;
+  const bool announce = dropped_;
+  if (!open()) {
+    dropped_ = true;
+    if (announce && notice_) {
+      notice_(params_.label + " " + params_.host +
+              ": Verbindung getrennt, neuer Aufbau fehlgeschlagen: " + last_error_);
+    }
+    return false;
+  }
+  if (announce && notice_) {
+    notice_(params_.label + " " + params_.host +
+            ": Verbindung war getrennt und wurde neu aufgebaut");
+  }
+  return true;
+}
 
 std::optional<Result> Connection::query(std::string_view sql) {
-  if (!connected_) return std::nullopt;
+  const std::string words = leading_words(sql);
+  const bool ends_transaction = words.rfind("commit", 0) == 0 || words.rfind("rollback", 0) == 0;
+  const bool starts_transaction =
+      words.rfind("start transaction", 0) == 0 || words.rfind("begin", 0) == 0;
+  if (starts_transaction) in_transaction_ = false;  // a new operation: it may reconnect
+  if (!revive()) {
+    if (ends_transaction) in_transaction_ = false;  // the next action may reconnect
+    return std::nullopt;
+  }
   std::string bytes = text::utf8_to_cp1252(sql);
+  const double start = now();
   if (mysql_real_query(mysql_, bytes.data(), bytes.size()) != 0) {
-    last_error_ = text::cp1252_to_utf8(mysql_error(mysql_));
+    note_failure(mysql_errno(mysql_), now() - start);
+    if (ends_transaction) in_transaction_ = false;
     return std::nullopt;
   }
   MYSQL_RES* res = mysql_store_result(mysql_);
-  if (!res) {
-    if (mysql_field_count(mysql_) != 0) {  // rows were due but could not be read
-      last_error_ = text::cp1252_to_utf8(mysql_error(mysql_));
-      return std::nullopt;
-    }
-    return Result();
+  if (!res && mysql_field_count(mysql_) != 0) {  // rows were due but could not be read
+    note_failure(mysql_errno(mysql_), now() - start);
+    if (ends_transaction) in_transaction_ = false;
+    return std::nullopt;
   }
-  return Result(res);
+  idle_since_ = now();
+  if (starts_transaction) in_transaction_ = true;
+  if (ends_transaction) in_transaction_ = false;
+  return res ? Result(res) : Result();
 }
 
 bool Connection::exec(std::string_view sql) { return query(sql).has_value(); }

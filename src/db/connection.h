@@ -6,6 +6,7 @@
 // instead, for runs that must stop at the first failure; Transaction groups their statements.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,17 @@ struct st_mysql_res;
 
 namespace tellvaro::db {
 
+// How long the client waits for a server, in seconds; the only place these values are set.
+struct Waits {
+  unsigned connect = 10;
+  unsigned read = 5;
+  unsigned write = 5;
+};
+// Browsing, reference lists, login and import: short statements a user waits for.
+inline constexpr Waits kCatalogueWaits{10, 5, 5};
+// A send's statements may wait on row locks held by the auction house's own site.
+inline constexpr Waits kSendWaits{10, 60, 60};
+
 struct ConnectParams {
   std::string host;
   unsigned port = 3306;
@@ -24,6 +36,9 @@ struct ConnectParams {
   std::string password;
   std::string database;
   bool compress = true;
+  // Names the server in messages: "Auktionshaus 127.0.0.1: keine Antwort ...".
+  std::string label = "Auktionshaus";
+  Waits waits = kCatalogueWaits;
 };
 
 // A stored result: all rows are on the client, positioned on the first row.
@@ -91,13 +106,31 @@ class Connection {
   // The server's last error text, for diagnostics; never holds a password.
   const std::string& last_error() const { return last_error_; }
 
+  // The waits of the following statements. A change reopens the connection before the next
+  // statement outside a transaction, as the client fixes them when it connects.
+  void set_waits(Waits waits);
+
+  // Told, in German, when a dropped connection was opened again or could not be.
+  void on_notice(std::function<void(const std::string&)> notice) { notice_ = std::move(notice); }
+
  private:
   void reset_handle();
+  // Before an operation's first statement: a connection the server dropped, or one idle long
+  // enough that it may have, is checked and opened again once. Never inside a transaction.
+  bool revive();
+  bool open();
+  void note_failure(unsigned error, double seconds);
 
   st_mysql* mysql_ = nullptr;
   ConnectParams params_;
   bool connected_ = false;
   std::string last_error_;
+  std::string database_;         // selected again after a reconnect
+  bool dropped_ = false;         // the server or a timeout ended the session
+  bool waits_changed_ = false;   // reopen with the new waits at the next chance
+  bool in_transaction_ = false;  // between start transaction and commit or rollback
+  double idle_since_ = 0;        // monotonic seconds of the last exchange
+  std::function<void(const std::string&)> notice_;
 };
 
 // Starts a transaction; rolls it back when it goes without commit() (an exception, an early

@@ -91,7 +91,8 @@ LoginResult Login::run(std::string_view user_name, std::string_view password,
                           .user = deployment_.directory_user,
                           .password = deployment_.directory_password,
                           .database = deployment_.directory_database,
-                          .compress = true});
+                          .compress = true,
+                          .label = "Verzeichnisserver"});
     if (!directory.connect()) add(kNoInternet);
     if (!directory.select_database(deployment_.directory_database)) add(kNoDatabase);
     if (!directory.connect() || !directory.select_database(deployment_.directory_database)) {

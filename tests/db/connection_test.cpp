@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -147,6 +150,95 @@ TEST(ConnectionFailure, UnreachableServerAndWrongPasswordNeverThrow) {
   auto r = wrong.query("show session status like 'Compression'");
   ASSERT_TRUE(r);
   EXPECT_EQ(r->text("Value"), "ON");
+}
+
+// A session that survives: the server's idle limit, an administrator's KILL, a hung server.
+class SurvivingSessionTest : public ConnectionTest {
+ protected:
+  void SetUp() override {
+    ConnectionTest::SetUp();
+    db.on_notice([this](const std::string& line) { notices.push_back(line); });
+  }
+  std::string session_id() {
+    auto r = db.query("select connection_id() as id");
+    return r ? r->text("id") : std::string();
+  }
+  std::size_t top_level() {
+    auto r = db.query("select cat_id from categories where parent_id='0'");
+    return r ? r->row_count() : 0;
+  }
+  static void idle(double seconds) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  }
+  std::vector<std::string> notices;
+};
+
+TEST_F(SurvivingSessionTest, DroppedBetweenActionsIsOpenedAgainOnceAndSaysSo) {
+  const std::size_t expected = top_level();
+  ASSERT_GT(expected, 0u);
+
+  // The server's idle limit ends the session while the seller types.
+  ASSERT_TRUE(db.exec("set session wait_timeout=2"));
+  idle(3);
+  EXPECT_EQ(top_level(), expected) << db.last_error();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_NE(notices[0].find("neu aufgebaut"), std::string::npos) << notices[0];
+  EXPECT_NE(notices[0].find("Auktionshaus"), std::string::npos) << notices[0];
+
+  // An administrator ends it between two actions.
+  const std::string first = session_id();
+  test::admin_exec("kill " + first);
+  idle(1);
+  EXPECT_EQ(top_level(), expected) << db.last_error();
+  EXPECT_NE(session_id(), first);
+  EXPECT_EQ(notices.size(), 2u);
+
+  // The selected database comes back with the new session.
+  auto r = db.query("select database() as d");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->text("d"), "tv_auktionshaus");
+}
+
+TEST_F(SurvivingSessionTest, KilledInsideATransactionFailsRollsBackAndTheNextActionWorks) {
+  ASSERT_TRUE(db.exec("start transaction"));
+  ASSERT_TRUE(db.exec("insert into payments (id, description) values (951, 'erste')"));
+  test::admin_exec("kill " + session_id());
+  idle(1);
+  // Neither the statement after the loss nor the rest of the transaction runs on a new session.
+  EXPECT_FALSE(db.exec("insert into payments (id, description) values (952, 'zweite')"));
+  EXPECT_NE(db.last_error().find("Auktionshaus"), std::string::npos) << db.last_error();
+  EXPECT_FALSE(db.exec("insert into payments (id, description) values (953, 'dritte')"));
+  EXPECT_NE(db.last_error().find("Transaktion"), std::string::npos) << db.last_error();
+  EXPECT_FALSE(db.exec("commit"));
+  EXPECT_TRUE(notices.empty());
+
+  EXPECT_GT(top_level(), 0u) << db.last_error();
+  EXPECT_EQ(notices.size(), 1u);
+  EXPECT_TRUE(test::admin_query("select id from tv_auktionshaus.payments where id>950").empty());
+}
+
+TEST_F(SurvivingSessionTest, HungServerFailsWithinTheWaitAndTheNextActionWorks) {
+  auto params = app_account();
+  params.waits = {2, 2, 2};
+  db.set_params(params);
+  ASSERT_TRUE(db.connect());
+  ASSERT_TRUE(db.select_database("tv_auktionshaus"));
+  ASSERT_GT(top_level(), 0u);
+  {
+    test::Frozen frozen("mariadb");
+    ASSERT_TRUE(frozen.ok());
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(db.query("select cat_id from categories").has_value());
+    const double waited =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(waited, 10.0);  // bounded, not forever; the wait itself is measured, not judged
+    EXPECT_NE(db.last_error().find("Auktionshaus " + std::string(test::host()) +
+                                   ": keine Antwort innerhalb von 2 Sekunden"),
+              std::string::npos)
+        << db.last_error();
+  }
+  EXPECT_GT(top_level(), 0u) << db.last_error();
+  EXPECT_EQ(notices.size(), 1u);
 }
 
 TEST(Quoting, EscapesWithoutAConnectionToo) {
