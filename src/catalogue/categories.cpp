@@ -3,6 +3,7 @@
 #include "db/connection.h"
 #include "store/table.h"
 #include "text/cp1252.h"
+#include "text/error.h"
 #include "text/number.h"
 
 namespace tellvaro::catalogue {
@@ -12,10 +13,15 @@ constexpr std::size_t kKept = 255;
 
 std::string kept(std::string s) { return std::string(text::first_chars(s, kKept)); }
 
+// A failed read must not look like a level without entries.
+[[noreturn]] void throw_unread(const db::Connection& db) {
+  throw Error("Die Kategorien konnten nicht gelesen werden. " + db.last_error());
+}
+
 std::vector<CategoryEntry> read_children(db::Connection& db, std::string_view parent_id) {
   std::vector<CategoryEntry> entries;
   auto result = db.query(children_query(db, parent_id));
-  if (!result) return entries;
+  if (!result) throw_unread(db);
   entries.reserve(result->row_count());
   for (; !result->eof(); result->next()) {
     entries.push_back({kept(result->text("cat_id")), kept(result->text("parent_id")),
@@ -58,7 +64,7 @@ std::vector<CategoryEntry> read_level(db::Connection& db, std::string_view paren
   }
   sql += " order by entry";
   auto result = db.query(sql);
-  if (!result) return entries;
+  if (!result) throw_unread(db);
   for (; !result->eof(); result->next()) {
     auto i = text::try_parse_number(result->text("entry"));
     if (i && *i >= 0 && *i < static_cast<double>(entries.size())) {

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "db/connection.h"
+#include "text/error.h"
 #include "text/number.h"
 
 namespace tellvaro::catalogue {
@@ -70,6 +71,11 @@ const std::map<std::string_view, Items>& choice_table() {
   return table;
 }
 
+// An empty list would look like an auction house without entries; the user must see why.
+[[noreturn]] void throw_unread(const db::Connection& db, const std::string& what) {
+  throw Error(what + " konnten nicht gelesen werden. " + db.last_error());
+}
+
 }  // namespace
 
 std::string fee_label(double fee) { return "( " + text::format_money(fee) + " â‚¬ )"; }
@@ -77,7 +83,7 @@ std::string fee_label(double fee) { return "( " + text::format_money(fee) + " â‚
 std::vector<std::string> load_durations(db::Connection& db) {
   std::vector<std::string> days;
   auto result = db.query("select * from durations order by days");
-  if (!result) return days;
+  if (!result) throw_unread(db, "Die Auktionsdauern");
   for (; !result->eof(); result->next()) days.push_back(result->text("days"));
   return days;
 }
@@ -85,7 +91,7 @@ std::vector<std::string> load_durations(db::Connection& db) {
 FeatureFees load_features(db::Connection& db, std::vector<std::string>* bad_rows) {
   FeatureFees fees;
   auto result = db.query("select * from features order by id");
-  if (!result) return fees;
+  if (!result) throw_unread(db, "Die Zusatzoptionen");
   for (; !result->eof(); result->next()) {
     std::string description = result->text("description");
     for (std::size_t i = 0; i < kFeatureCount; ++i) {
@@ -106,7 +112,7 @@ FeatureFees load_features(db::Connection& db, std::vector<std::string>* bad_rows
 PaymentNames load_payments(db::Connection& db) {
   PaymentNames names;
   auto result = db.query("select * from payments order by id");
-  if (!result) return names;
+  if (!result) throw_unread(db, "Die Zahlungsarten");
   for (; !result->eof() && names.shown < kPaymentSlots; result->next()) {
     names.name[names.shown++] = result->text("description");
   }

@@ -227,6 +227,14 @@ void Connection::note_failure(unsigned error, double seconds) {
   }
 }
 
+void Connection::fail_statement(bool ends_transaction, double seconds) {
+  note_failure(mysql_errno(mysql_), seconds);
+  if (ends_transaction) in_transaction_ = false;
+  // A lost session goes into the status list as well as to the caller; a refused statement is
+  // the caller's to report.
+  if (dropped_ && notice_) notice_(last_error_);
+}
+
 bool Connection::revive() {
   if (in_transaction_) {
     if (!dropped_) return true;
@@ -237,7 +245,11 @@ bool Connection::revive() {
                   "übernommen.";
     return false;
   }
-  if (!connected_ && !dropped_) return false;
+  if (!connected_ && !dropped_) {
+    if (last_error_.empty())
+      last_error_ = params_.label + " " + params_.host + ": keine Verbindung.";
+    return false;
+  }
   bool reopen = dropped_ || waits_changed_;
   if (!reopen && now() - idle_since_ >= kCheckAfterIdle) {
     const double start = now();
@@ -282,14 +294,12 @@ std::optional<Result> Connection::query(std::string_view sql) {
   std::string bytes = text::utf8_to_cp1252(sql);
   const double start = now();
   if (mysql_real_query(mysql_, bytes.data(), bytes.size()) != 0) {
-    note_failure(mysql_errno(mysql_), now() - start);
-    if (ends_transaction) in_transaction_ = false;
+    fail_statement(ends_transaction, now() - start);
     return std::nullopt;
   }
   MYSQL_RES* res = mysql_store_result(mysql_);
   if (!res && mysql_field_count(mysql_) != 0) {  // rows were due but could not be read
-    note_failure(mysql_errno(mysql_), now() - start);
-    if (ends_transaction) in_transaction_ = false;
+    fail_statement(ends_transaction, now() - start);
     return std::nullopt;
   }
   idle_since_ = now();

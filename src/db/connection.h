@@ -109,6 +109,7 @@ class Connection {
   // The waits of the following statements. A change reopens the connection before the next
   // statement outside a transaction, as the client fixes them when it connects.
   void set_waits(Waits waits);
+  const Waits& waits() const { return params_.waits; }
 
   // Told, in German, when a dropped connection was opened again or could not be.
   void on_notice(std::function<void(const std::string&)> notice) { notice_ = std::move(notice); }
@@ -120,6 +121,7 @@ class Connection {
   bool revive();
   bool open();
   void note_failure(unsigned error, double seconds);
+  void fail_statement(bool ends_transaction, double seconds);
 
   st_mysql* mysql_ = nullptr;
   ConnectParams params_;

@@ -19,6 +19,21 @@ namespace {
 constexpr const char* kBlank = " ";
 constexpr std::array<const char*, 3> kPictureFields = {"Bild1", "Bild2", "Bild3"};
 
+// A send's statements may wait longer than a browse; the earlier waits come back after it.
+class SendWaits {
+ public:
+  explicit SendWaits(db::Connection& db) : db_(db), before_(db.waits()) {
+    db_.set_waits(db::kSendWaits);
+  }
+  ~SendWaits() { db_.set_waits(before_); }
+  SendWaits(const SendWaits&) = delete;
+  SendWaits& operator=(const SendWaits&) = delete;
+
+ private:
+  db::Connection& db_;
+  db::Waits before_;
+};
+
 }  // namespace
 
 Sender::Sender(SendSetup setup) : s_(std::move(setup)) {}
@@ -145,6 +160,7 @@ void Sender::send_mail() {
 bool Sender::run(bool all) {
   if (running_) return false;  // the pauses let a second click through
   running_ = true;
+  const SendWaits waits(s_.db);
   counts_ = {};
   lines_.clear();
   s_.protocol.clear();

@@ -63,7 +63,7 @@ class EditorDbTest : public QObject {
   }
   void referenceListsFillTheEditor();
   void feeThatIsNoNumberKeepsTheOthers();
-  void unreachableDatabaseLeavesListsEmpty();
+  void unreachableDatabaseIsReportedNotShownAsEmptyLists();
   void categoryPageBrowsesTheTree();
   void levelFiveTakesDeeperCategories();
   void everyPostEndsTheBrowse();
@@ -119,21 +119,22 @@ void EditorDbTest::feeThatIsNoNumberKeepsTheOthers() {
   QVERIFY(!f.find<QCheckBox>("p1")->isHidden());
 }
 
-void EditorDbTest::unreachableDatabaseLeavesListsEmpty() {
+void EditorDbTest::unreachableDatabaseIsReportedNotShownAsEmptyLists() {
   db::Connection db;  // never connected
   EditorFixture f;
   f.add_article({{"Artikelname", "Alpha"}});
   f.open(&db);
-  f.editor->loadReferenceLists();
+  QVERIFY_THROWS_EXCEPTION(tellvaro::Error, f.editor->loadReferenceLists());
   QCOMPARE(f.find<QComboBox>("Auktionsdauer")->count(), 0);
   QVERIFY(f.find<QCheckBox>("p1")->isHidden());
   QCOMPARE(f.find<QLabel>(QString::fromUtf8("Gebühr Fettschrift"))->text(),
            QString::fromUtf8("( 0.00 € )"));
-  // The category page stays usable: a browse finds nothing and stops.
+  // The category page stays usable: a browse says why it found nothing and stops.
   f.editor->setCurrentIndex(3);
   QTest::mouseClick(button(f, QString::fromUtf8("Kategorie ändern")), Qt::LeftButton);
   QVERIFY(!f.find<QComboBox>("Kategorie Ebene 1")->isEnabled());
-  QVERIFY(f.dialogs.shown.empty());
+  QCOMPARE(f.dialogs.shown.size(), std::size_t{1});
+  QVERIFY(f.dialogs.shown[0].rfind("Die Kategorien konnten nicht gelesen werden.", 0) == 0);
 }
 
 void EditorDbTest::categoryPageBrowsesTheTree() {
