@@ -100,12 +100,8 @@ int main() {
     std::cerr << "Datenbank nicht erreichbar: " << db.last_error() << "\n";
     return 1;
   }
-  importer::Services services{db,
-                              {test::host(), 0, test::kFtpUser, test::ftp_password()},
-                              {},
-                              test::kSellerId,
-                              folder.string() + "/",
-                              {}};
+  const net::Endpoint ftp{test::host(), 0, test::kFtpUser, test::ftp_password()};
+  importer::Services services{db, ftp, {}, test::kSellerId, folder.string() + "/", {}};
   services.payments.name[0] = "Überweisung";
   services.payments.name[3] = "PayPal";
 

@@ -239,7 +239,10 @@ void MainWindow::start() {
   run_guarded(d.dialogs, [&] { d.article_view->editor()->refreshAll(); });
   run_guarded(d.dialogs, [&] { d.startSort(); });
   d.connectDatabase();
-  run_guarded(d.dialogs, [&] { d.article_view->editor()->loadReferenceLists(); });
+  // Without a connection the status list already says so; a failed read on a live one is shown.
+  if (d.db.connected()) {
+    run_guarded(d.dialogs, [&] { d.article_view->editor()->loadReferenceLists(); });
+  }
 }
 
 void MainWindow::Impl::loadTable(store::Table& table, std::string_view relative) {
