@@ -68,7 +68,7 @@ ArticleEditor::ArticleEditor(Context context, QWidget* parent)
           if (field == fee) scheduleUploadTotals();
         }));
   }
-  findePreise();
+  refreshFees();
 }
 
 ArticleEditor::~ArticleEditor() = default;
@@ -77,8 +77,8 @@ void ArticleEditor::loadReferenceLists() {
   db::Connection& db = *context_.db;
   binder_->setComboItems("Auktionsdauer", catalogue::load_durations(db));
   std::vector<std::string> bad_fees;
-  setFeatureFees(catalogue::load_features(db, &bad_fees));  // runs FindePreise
-  setPaymentNames(catalogue::load_payments(db));            // runs FindeBezahlung
+  setFeatureFees(catalogue::load_features(db, &bad_fees));  // refreshes the fee labels
+  setPaymentNames(catalogue::load_payments(db));            // refreshes the payment boxes
   if (!bad_fees.empty()) {
     std::string text;
     for (const auto& line : bad_fees) text += (text.empty() ? "" : "\n") + line;
@@ -89,7 +89,7 @@ void ArticleEditor::loadReferenceLists() {
 void ArticleEditor::setFeatureFees(const catalogue::FeatureFees& fees) {
   fees_ = fees;
   paint_fee_texts(controls_, fees_);
-  findePreise();
+  refreshFees();
 }
 
 void ArticleEditor::setPaymentNames(const catalogue::PaymentNames& names) {
@@ -98,7 +98,7 @@ void ArticleEditor::setPaymentNames(const catalogue::PaymentNames& names) {
     controls_.payments[i]->setText(QString::fromStdString(payments_.name[i]));
     controls_.payments[i]->show();
   }
-  findeBezahlung();
+  refreshPayments();
 }
 
 void ArticleEditor::refreshAll() {
@@ -145,27 +145,27 @@ void ArticleEditor::dataChange(std::optional<std::size_t> field) {
   category_page_->reset();
   showDescriptionPreview();
   set_panel(context_.panel_articles, catalogue::articles_panel(context_.articles->count()));
-  findePreise();
-  findeBezahlung();
-  findeBilder();
+  refreshFees();
+  refreshPayments();
+  refreshPictures();
 }
 
 void ArticleEditor::beforePost() {
   category_page_->beforePost();
-  findePreise();
+  refreshFees();
   context_.articles->set("Gebühr", store::Value::amount(marks_.total));
 }
 
 void ArticleEditor::showDescriptionPreview() { description_page_->refreshPreview(); }
 
-void ArticleEditor::findeBilder() { pictures_page_->refresh(); }
+void ArticleEditor::refreshPictures() { pictures_page_->refresh(); }
 
-void ArticleEditor::findePreise() {
+void ArticleEditor::refreshFees() {
   marks_ = catalogue::compute_fees(fees_, *context_.articles);
   paint_fees(controls_, marks_, context_.fee_total);
 }
 
-void ArticleEditor::findeBezahlung() {
+void ArticleEditor::refreshPayments() {
   for (std::size_t i = 1; i <= catalogue::kPaymentSlots; ++i) {
     binder_->refresh(store::field_at("p" + std::to_string(i)));
   }

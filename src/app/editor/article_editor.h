@@ -81,13 +81,13 @@ class ArticleEditor : public QTabWidget {
  protected:
   // Hooks the media pages fill in: the description preview and the picture previews.
   virtual void showDescriptionPreview();
-  virtual void findeBilder();
+  virtual void refreshPictures();
 
  private:
-  void dataChange(std::optional<std::size_t> field);  // DataSource1DataChange
-  void beforePost();                                  // DataSource1UpdateData
-  void findePreise();
-  void findeBezahlung();
+  void dataChange(std::optional<std::size_t> field);  // after a record or field change
+  void beforePost();                                  // before every post
+  void refreshFees();
+  void refreshPayments();
   void commitOnPageChange();
   void scheduleUploadTotals();
   void showUploadTotals(const catalogue::UploadTotals& totals);
