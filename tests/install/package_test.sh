@@ -18,11 +18,13 @@ tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp"
 for lib in $(objdump -p "$tmp/usr/bin/tellvaro" | awk '/NEEDED/ {print $2}'); do
-  path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ {print $NF; exit}')
+  # Readers take their whole input: an early exit would kill the writer with SIGPIPE, which
+  # pipefail turns into a silent failure whenever the writer is slower than the reader.
+  path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ && !found {print $NF; found = 1}')
   [ -n "$path" ] || fail "$lib nicht gefunden"
-  pkg=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -n 1 | cut -d: -f1) ||
-    pkg=$(dpkg -S "$path" | head -n 1 | cut -d: -f1)
-  sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends" | grep -qxF "$pkg" || fail "$lib ($pkg) fehlt in Depends: $depends"
+  pkg=$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | awk -F: 'NR == 1 {print $1}') ||
+    pkg=$(dpkg -S "$path" | awk -F: 'NR == 1 {print $1}')
+  sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends" | grep -xF "$pkg" >/dev/null || fail "$lib ($pkg) fehlt in Depends: $depends"
 done
 
 for f in usr/bin/tellvaro usr/share/applications/tellvaro.desktop usr/share/doc/tellvaro/README.md \
