@@ -161,17 +161,21 @@ AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::D
   const std::size_t count = articles.count();
   if (dialogs.ask_yes_no(transfer_question(count)) != ports::Answer::Yes) return result;
   result.asked_yes = true;
-  articles.first();
-  for (std::size_t i = 0; i < count && !articles.at_end(); ++i) {
-    const store::Record article = articles.values();
-    if (find_gap(article)) {
-      ++result.incomplete;
-      if (protocol) protocol(incomplete_line(field_text(article, "Artikelname")));
-    } else {
-      ++result.transferred;
-      append_copy(uploads, article);
+  {
+    // One notification per table for the whole run, so the grids repaint once.
+    store::Table::Batch article_batch(articles), upload_batch(uploads);
+    articles.first();
+    for (std::size_t i = 0; i < count && !articles.at_end(); ++i) {
+      const store::Record article = articles.values();
+      if (find_gap(article)) {
+        ++result.incomplete;
+        if (protocol) protocol(incomplete_line(field_text(article, "Artikelname")));
+      } else {
+        ++result.transferred;
+        append_copy(uploads, article);
+      }
+      articles.next();
     }
-    articles.next();
   }
   if (result.transferred > 0 && copied) copied();
   dialogs.inform(transfer_summary(result.transferred, result.incomplete));

@@ -232,6 +232,19 @@ TEST(TransferAll, QuestionProtocolSummaryAndCopies) {
   }
 }
 
+TEST(TransferAll, TheUploadGridHearsOfTheCopiesOnce) {
+  Tables tb;
+  for (int i = 0; i < 500; ++i) tb.add(complete_article("A" + std::to_string(i)));
+  std::vector<store::Table::RowChange> changes;
+  auto sub = tb.uploads.on_rows_change([&](const auto& c) { changes.push_back(c); });
+  tb.dialogs.answers.push_back(ports::Answer::Yes);
+  transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);
+  ASSERT_EQ(tb.uploads.count(), 500u);
+  ASSERT_EQ(changes.size(), 1u);
+  EXPECT_EQ(changes[0].kind, store::Table::RowChange::Kind::Inserted);
+  EXPECT_EQ(changes[0].count, 500u);
+}
+
 TEST(TransferAll, OnlyTheArticlesTheFilterShows) {
   Tables tb;
   for (auto name : {"Reifen vorn", "Felge", "Reifen hinten"}) tb.add(complete_article(name));
