@@ -5,22 +5,15 @@
 #include <errmsg.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <utility>
 
+#include "text/ascii.h"
 #include "text/cp1252.h"
 #include "text/error.h"
 
 namespace tellvaro::db {
 namespace {
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
 
 double now() {
   return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
@@ -49,7 +42,7 @@ bool session_gone(unsigned error) {
 std::string leading_words(std::string_view sql) {
   auto start = sql.find_first_not_of(" \t\r\n");
   if (start == std::string_view::npos) return {};
-  return lower(sql.substr(start, 17));
+  return text::ascii_lower(sql.substr(start, 17));
 }
 
 }  // namespace
@@ -60,7 +53,7 @@ Result::Result(st_mysql_res* res) : res_(res) {
   unsigned n = mysql_num_fields(res_);
   MYSQL_FIELD* fields = mysql_fetch_fields(res_);
   names_.reserve(n);
-  for (unsigned i = 0; i < n; ++i) names_.push_back(lower(fields[i].name));
+  for (unsigned i = 0; i < n; ++i) names_.push_back(text::ascii_lower(fields[i].name));
   fetch();
 }
 
@@ -105,7 +98,7 @@ void Result::next() {
 
 std::optional<std::string> Result::value(std::string_view column) const {
   if (!row_) return std::nullopt;
-  std::string name = lower(column);
+  std::string name = text::ascii_lower(column);
   auto it = std::find(names_.begin(), names_.end(), name);
   if (it == names_.end()) return std::nullopt;
   auto i = static_cast<std::size_t>(it - names_.begin());

@@ -2,16 +2,10 @@
 
 #include <algorithm>
 
+#include "text/ascii.h"
+
 namespace tellvaro::media {
 namespace {
-
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
 
 // Position of the extension's dot in a bare file name, npos when there is none.
 std::size_t extension_dot(std::string_view name) {
@@ -25,7 +19,7 @@ PictureKind kind_of(std::string_view file_name) {
   const std::string name = file_name_of(file_name);
   const auto dot = extension_dot(name);
   if (dot == std::string::npos) return PictureKind::Other;
-  const std::string ext = lower(std::string_view(name).substr(dot));
+  const std::string ext = text::ascii_lower(std::string_view(name).substr(dot));
   if (ext == ".jpg" || ext == ".jpeg") return PictureKind::Jpeg;
   if (ext == ".bmp") return PictureKind::Bitmap;
   if (ext == ".gif") return PictureKind::Gif;

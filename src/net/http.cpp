@@ -1,7 +1,6 @@
-#include <strings.h>
-
 #include "net/curl_call.h"
 #include "net/net.h"
+#include "text/ascii.h"
 #include "text/error.h"
 
 namespace tellvaro::net {
@@ -31,7 +30,7 @@ std::string WebClock::date() {
                    impl_->timeouts.connect_ms + impl_->timeouts.response_ms);
   call.perform(service, "Abfrage der Uhrzeit");
   for (const std::string& line : call.replies()) {
-    if (line.size() > 5 && strncasecmp(line.c_str(), "Date:", 5) == 0) {
+    if (line.size() > 5 && text::starts_with_no_case(line, "Date:")) {
       std::size_t begin = line.find_first_not_of(" \t", 5);
       return begin == std::string::npos ? std::string() : line.substr(begin);
     }

@@ -16,6 +16,7 @@
 #include "store/field_file_type.h"
 #include "store/file_io.h"
 #include "store/table.h"
+#include "text/ascii.h"
 #include "text/cp1252.h"
 #include "text/error.h"
 #include "text/number.h"
@@ -80,15 +81,6 @@ struct FileField {
   std::size_t index;     // article field
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-bool equal_no_case(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    return lower(x) == lower(y);
-  });
-}
-
 // Bytes of an attribute value that need more than copying.
 constexpr std::array<bool, 256> kSpecialIn = [] {
   std::array<bool, 256> t{};
@@ -101,7 +93,8 @@ constexpr std::array<bool, 256> kSpecialIn = [] {
 std::optional<Kind> kind_of(std::string_view type, std::string_view subtype) {
   if (type == detail::kWideTextType) return Kind::Text;
   for (const detail::FileType& t : detail::kFileTypes) {
-    if (t.type == type && (t.subtype.empty() || equal_no_case(subtype, t.subtype))) return t.kind;
+    if (t.type == type && (t.subtype.empty() || text::equal_no_case(subtype, t.subtype)))
+      return t.kind;
   }
   return std::nullopt;
 }
@@ -159,11 +152,11 @@ class Reader {
     const std::size_t close = decl.find(decl[q], q + 1);
     const std::string_view name = decl.substr(q + 1, close - q - 1);
     for (auto known : {"utf-8", "utf8"}) {
-      if (equal_no_case(name, known)) return Encoding::Utf8;
+      if (text::equal_no_case(name, known)) return Encoding::Utf8;
     }
     for (auto known :
          {"windows-1252", "cp1252", "iso-8859-1", "latin1", "iso_8859-1", "us-ascii", "ascii"}) {
-      if (equal_no_case(name, known)) return Encoding::Cp1252;
+      if (text::equal_no_case(name, known)) return Encoding::Cp1252;
     }
     fail("die Zeichenkodierung '" + std::string(name) + "' wird nicht unterstützt.");
   }
@@ -271,7 +264,7 @@ class Reader {
     for (;;) {
       const std::string_view r = src_.ensure(1);
       std::size_t i = 0;
-      while (i < r.size() && is_blank(r[i])) ++i;
+      while (i < r.size() && text::is_blank(r[i])) ++i;
       src_.skip(i);
       if (!r.empty() && i == r.size()) continue;  // only blanks so far: read on
       if (starts_with("<!--")) {
@@ -293,7 +286,7 @@ class Reader {
     const std::string_view r = src_.ensure(name.size() + 1);
     if (r.size() <= name.size() || r.substr(0, name.size()) != name) return false;
     const char c = r[name.size()];
-    return is_blank(c) || c == '>' || c == '/';
+    return text::is_blank(c) || c == '>' || c == '/';
   }
 
   // The offset of the '>' that closes the tag starting the unread bytes; quoted values may
@@ -396,17 +389,17 @@ class Reader {
     next_ = 0;
     std::size_t i = 0;
     for (;;) {
-      while (i < s.size() && is_blank(s[i])) ++i;
+      while (i < s.size() && text::is_blank(s[i])) ++i;
       if (i == s.size()) return;
       const std::size_t eq = s.find('=', i);
       if (eq == std::string_view::npos) row_fail("ein Attribut hat keinen Wert.");
       std::string_view name = s.substr(i, eq - i);
-      while (!name.empty() && is_blank(name.back())) name.remove_suffix(1);
+      while (!name.empty() && text::is_blank(name.back())) name.remove_suffix(1);
       if (name.empty() || name.find_first_of("\"'<>&/") != std::string_view::npos) {
         row_fail("ein Attributname ist ungültig.");
       }
       i = eq + 1;
-      while (i < s.size() && is_blank(s[i])) ++i;
+      while (i < s.size() && text::is_blank(s[i])) ++i;
       if (i == s.size() || (s[i] != '"' && s[i] != '\'')) {
         row_fail("der Wert von '" + to_utf8(name) + "' steht nicht in Anführungszeichen.");
       }
@@ -414,7 +407,7 @@ class Reader {
       if (close == std::string_view::npos) row_fail("ein Attributwert ist nicht abgeschlossen.");
       const std::string_view raw = s.substr(i + 1, close - i - 1);
       i = close + 1;
-      if (i < s.size() && !is_blank(s[i]))
+      if (i < s.size() && !text::is_blank(s[i]))
         row_fail("zwischen zwei Attributen fehlt ein Leerzeichen.");
       const FileField* f = lookup(name);
       if (!f) continue;  // no field of ours, such as a row state

@@ -101,15 +101,6 @@ constexpr std::array<Field, kFieldCount> kFields = {
     text("Editiert", 30),
 };
 
-bool equal_no_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 [[noreturn]] void field_error(const Field& f, const Error& e) {
   throw Error("Feld '" + std::string(f.name) + "': " + e.what());
 }
@@ -161,8 +152,8 @@ namespace detail {
 
 std::optional<bool> parse_flag(std::string_view text) {
   text = text::trim_blanks(text);
-  if (equal_no_case(text, "true")) return true;
-  if (equal_no_case(text, "false")) return false;
+  if (text::equal_no_case(text, "true")) return true;
+  if (text::equal_no_case(text, "false")) return false;
   return std::nullopt;
 }
 
@@ -178,7 +169,7 @@ Value from_text(std::string_view text, const Field& f) {
       break;
   }
   // A blank entry in a number or check field means "no value", as an empty one does.
-  if (text::trim_blanks(text).empty()) return {};
+  if (text::is_blank_text(text)) return {};
   try {
     switch (f.kind) {
       case Kind::Amount:

@@ -1,15 +1,14 @@
 #include "store/filter.h"
 
 #include "store/field.h"
+#include "text/ascii.h"
 #include "text/error.h"
 
 namespace tellvaro::store::detail {
 namespace {
 
-bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
 void skip_blanks(std::string_view s, std::size_t& i) {
-  while (i < s.size() && blank(s[i])) ++i;
+  while (i < s.size() && text::is_blank(s[i])) ++i;
 }
 
 [[noreturn]] void unreadable(std::string_view expression) {
@@ -36,10 +35,7 @@ LikeFilter parse_like(std::string_view e) {
   i = close + 1;
   skip_blanks(e, i);
   static constexpr std::string_view kLike = "like";
-  if (e.size() - i < kLike.size()) unreadable(e);
-  for (std::size_t k = 0; k < kLike.size(); ++k) {
-    if ((e[i + k] | 0x20) != kLike[k]) unreadable(e);
-  }
+  if (!text::starts_with_no_case(e.substr(i), kLike)) unreadable(e);
   i += kLike.size();
   skip_blanks(e, i);
   if (i >= e.size() || e[i] != '\'') unreadable(e);

@@ -86,13 +86,6 @@ std::string format_money(double value) {
   return out + integer + '.' + cents.substr(cents.size() - 2);
 }
 
-std::string_view trim_blanks(std::string_view text) {
-  auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  auto last = text.find_last_not_of(" \t");
-  return text.substr(first, last - first + 1);
-}
-
 std::optional<double> try_parse_number(std::string_view text) {
   std::string_view s = trim_blanks(text);
   // The grammar is checked by hand: from_chars alone would take "inf", "nan" and hex forms.

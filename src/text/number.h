@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/ascii.h"  // number texts may carry blanks around them
+
 namespace tellvaro::text {
 
 // Shortest decimal form with at most 15 significant digits, no exponent, no thousands
@@ -25,7 +27,5 @@ double parse_number(std::string_view text);
 
 // A whole number that fits 16 bits; throws tellvaro::Error otherwise.
 std::int16_t parse_small_int(std::string_view text);
-
-std::string_view trim_blanks(std::string_view text);
 
 }  // namespace tellvaro::text

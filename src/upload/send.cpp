@@ -143,7 +143,7 @@ void Sender::send_article(std::size_t row, bool single) {
 void Sender::send_mail() {
   std::vector<std::string> recipients;
   for (const std::string& to : {s_.user.email, s_.config.mail_admin})
-    if (!text::trim_blanks(to).empty()) recipients.emplace_back(text::trim_blanks(to));
+    if (!text::is_blank_text(to)) recipients.emplace_back(text::trim_blanks(to));
   if (recipients.empty()) return;
   net::SmtpClient smtp({s_.config.mail_host, 25, s_.config.mail_user, s_.config.mail_password},
                        s_.timeouts);
