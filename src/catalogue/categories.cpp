@@ -1,5 +1,6 @@
 #include "catalogue/categories.h"
 
+#include "catalogue/category_search.h"
 #include "db/connection.h"
 #include "store/table.h"
 #include "text/cp1252.h"
@@ -179,6 +180,22 @@ void CategoryBrowser::save(Slot slot) {
   save_enabled_ = false;
   change_enabled_ = true;
   clear_from(1);
+}
+
+bool CategoryBrowser::take(const CategoryMatch& match, Slot slot) {
+  if (!match.leaf || match.names.empty()) return false;
+  articles_.edit();
+  names_ = {};
+  const std::size_t depth = match.names.size();
+  for (std::size_t i = 0; i < depth && i < kLevels; ++i) names_[i] = match.names[i];
+  // A browse below the fifth level lists the deeper entries in the fifth list, so the leaf
+  // takes the fifth place there.
+  if (depth > kLevels) names_[kLevels - 1] = match.names.back();
+  number_ = match.cat_id;
+  number_slot_ = slot;
+  number_dirty_ = slot != Slot::None;
+  save(slot);
+  return true;
 }
 
 void CategoryBrowser::reset() {

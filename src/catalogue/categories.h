@@ -17,6 +17,8 @@ class Table;
 
 namespace tellvaro::catalogue {
 
+struct CategoryMatch;
+
 struct CategoryEntry {
   std::string cat_id, parent_id, cat_name;  // each kept to 255 characters
   bool has_children = false;
@@ -49,6 +51,9 @@ class CategoryBrowser {
   void choose(int level, std::optional<std::size_t> index, Slot slot);
   // "Speichern": path into the slot's fields, then the record is posted.
   void save(Slot slot);
+  // A leaf found by the search, stored as a browse ending in it followed by "Speichern" would
+  // store it. False, and nothing changed, for a category with sub-categories.
+  bool take(const CategoryMatch& match, Slot slot);
   // The article table's change hook.
   void reset();
   // The article table's before-post hook: enables "Kategorie ändern".

@@ -1,0 +1,223 @@
+#include "store/csv.h"
+
+#include <gtest/gtest.h>
+
+#include "store/table.h"
+#include "temp_dir.h"
+#include "text/error.h"
+
+namespace tellvaro::store {
+namespace {
+
+using testing::read_file;
+using testing::TempDir;
+using testing::write_file;
+
+std::string field_text(const Record& r, std::string_view name) {
+  const std::size_t i = field_at(name);
+  return to_text(r[i], article_fields()[i]);
+}
+
+struct ReadCase {
+  const char* name;
+  std::string bytes;
+  std::vector<std::string> names;  // `Artikelname` of each record read
+  std::vector<std::size_t> skipped;
+  std::string problem;  // a piece of the first problem, empty for none
+};
+
+TEST(CsvRead, Cases) {
+  const ReadCase cases[] = {
+      {"semicolon, UTF-8 with BOM",
+       "\xEF\xBB\xBF"
+       "Artikelname;Startpreis\r\nZündkerze;1.5\r\nÖlfilter;\r\n",
+       {"Zündkerze", "Ölfilter"},
+       {},
+       ""},
+      {"comma, no BOM, LF", "Artikelname,Startpreis\nA,1\nB,2", {"A", "B"}, {}, ""},
+      {"Windows-1252",
+       "Artikelname;Geb\xFChr\r\nZ\xFCndkerze \x80;0.5\r\n",
+       {"Zündkerze €"},
+       {},
+       ""},
+      {"quotes, separators and line breaks inside",
+       "Artikelname;Beschreibung;Startpreis\r\n"
+       "\"Reifen \"\"Winter\"\"; 4 Stück\";\"Zeile 1\r\nZeile 2\nZeile 3\";1\r\n"
+       "B;x;zwei\r\n",
+       {"Reifen \"Winter\"; 4 Stück"},
+       {5},
+       "Zeile 5, Spalte 3 (Startpreis)"},
+      {"bad number leaves the row out whole",
+       "Artikelname;Startpreis;Anzahl\nA;1,50;3\nB;2;4\n",
+       {"B"},
+       {2},
+       "Zeile 2, Spalte 2 (Startpreis)"},
+      {"bad flag and a bad small integer",
+       "Artikelname;Fettschrift;html_desc_1\nA;ja;1\nB;true;70000\nC;FALSE;0\n",
+       {"C"},
+       {2, 3},
+       "Zeile 2, Spalte 2 (Fettschrift)"},
+      {"text after a closing quote",
+       "Artikelname;Anzahl\n\"A\"x;1\nB;2\n",
+       {"B"},
+       {2},
+       "Zeile 2, Spalte 1"},
+      {"value beyond the header", "Artikelname\nA;verloren\nB;\n", {"B"}, {2}, "Zeile 2, Spalte 2"},
+      {"empty lines and header blanks", "\n Artikelname ;Anzahl\n\nA;1\n\n", {"A"}, {}, ""},
+      {"header only", "Artikelname;Anzahl\r\n", {}, {}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    CsvImport got = read_articles_csv(c.bytes);
+    std::vector<std::string> names;
+    for (const auto& r : got.records) names.push_back(field_text(r, "Artikelname"));
+    EXPECT_EQ(names, c.names);
+    EXPECT_EQ(got.skipped_lines, c.skipped);
+    if (c.problem.empty()) {
+      EXPECT_TRUE(got.problems.empty());
+    } else {
+      ASSERT_FALSE(got.problems.empty());
+      EXPECT_NE(got.problems[0].find(c.problem), std::string::npos) << got.problems[0];
+    }
+  }
+}
+
+TEST(CsvRead, ValuesFollowTheRecordsTextRules) {
+  CsvImport got = read_articles_csv(
+      "Artikelname;Startpreis;html_desc_1;Fettschrift;Einheiten;Beschreibung\n"
+      "Ein sehr langer Artikelname, der weit über fünfzig Zeichen hinausgeht;12.50;1;TRUE;"
+      "123456789;\n");
+  ASSERT_EQ(got.records.size(), 1u);
+  const Record& r = got.records[0];
+  EXPECT_EQ(field_text(r, "Artikelname"), "Ein sehr langer Artikelname, der weit über fünfzig");
+  EXPECT_EQ(r[field_at("Startpreis")], Value::amount(12.5));
+  EXPECT_EQ(r[field_at("html_desc_1")], Value::small_int(1));
+  EXPECT_EQ(r[field_at("Fettschrift")], Value::flag(true));
+  EXPECT_EQ(field_text(r, "Einheiten"), "1234567");
+  EXPECT_TRUE(r[field_at("Beschreibung")].is_null());  // an empty cell is no value
+  EXPECT_TRUE(r[field_at("Mindestpreis")].is_null());  // a field without column too
+}
+
+TEST(CsvRead, UnreadableFilesSayWhy) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "leer"},
+      {"\xEF\xBB\xBF", "leer"},
+      {"\n\r\n", "leer"},
+      {"Artikelname;Preis\nA;1\n", "Zeile 1, Spalte 2: \"Preis\" ist kein Feld"},
+      {"Artikelname;Anzahl;Artikelname\nA;1;B\n", "Zeile 1, Spalte 3"},
+      {"Artikelname\nA\n\"B\nC\n", "Zeile 3: ein Anführungszeichen"},
+      {std::string("\xFF\xFE"
+                   "A\0r\0",
+                   6),
+       "UTF-16"},
+      {std::string("Artikelname\nA\0B\n", 15), "Null-Bytes"},
+      {"\xEF\xBB\xBF"
+       "Artikelname\nZ\xFC"
+       "ndkerze\n",
+       "kein UTF-8"},
+  };
+  for (const auto& [bytes, message] : cases) {
+    SCOPED_TRACE(message);
+    try {
+      (void)read_articles_csv(bytes);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find(message), std::string::npos) << e.what();
+    }
+  }
+}
+
+TEST(CsvRead, SeparatorComesFromTheHeaderOutsideQuotes) {
+  EXPECT_EQ(detect_separator("\"a;b;c\",d,e\nx;y;z;w"), ',');
+  EXPECT_EQ(detect_separator("a;b,c"), ';');
+  EXPECT_EQ(detect_separator("Artikelname"), ';');
+}
+
+Record awkward() {
+  Record r = empty_record();
+  auto set = [&](std::string_view f, Value v) { r[field_at(f)] = std::move(v); };
+  set("Artikelname", Value::text("\"Zündkerze\"; Satz, 4 Stück"));
+  set("Untertitel", Value::text("  Blanks vorn und hinten  "));
+  set("Beschreibung", Value::text("<p class=\"x\">Zeile 1</p>\r\nZeile 2\nZeile 3\r;\"\"\r\n"));
+  set("Zustand", Value::text("€ ß ÄÖÜ 😀 \t Tab"));
+  set("Kategorie", Value::text("Auto & Motorrad > Ersatzteile > Zündkerzen"));
+  set("Gebühr", Value::amount(0.35));
+  set("Startpreis", Value::amount(1234567.89));
+  set("Sofortkauf", Value::amount(-0.01));
+  set("Versandpreis_1", Value::amount(0));
+  set("html_desc_1", Value::small_int(-32768));
+  set("Fettschrift", Value::flag(true));
+  set("p15", Value::flag(false));
+  set("Info_1", Value::text("="));
+  set("Editiert", Value::text("\"\""));
+  return r;
+}
+
+TEST(CsvRoundTrip, AwkwardArticlesComeBackEqual) {
+  Record first = awkward();
+  Record second = empty_record();
+  second[field_at("Artikelname")] = Value::text("Nur der Name");
+  const std::string bytes = write_articles_csv({first, second});
+  ASSERT_TRUE(
+      bytes.starts_with("\xEF\xBB\xBF"
+                        "Anzeigenart;Artikelstatus;"));
+  CsvImport back = read_articles_csv(bytes);
+  EXPECT_TRUE(back.problems.empty());
+  ASSERT_EQ(back.records.size(), 2u);
+  EXPECT_EQ(back.records[0], first);
+  EXPECT_EQ(back.records[1], second);
+}
+
+TEST(CsvFiles, ImportAppendsAndPostsEachGoodRowThroughTheHooks) {
+  TempDir dir;
+  Table articles;
+  articles.set_post_rule([&] { articles.set("Gebühr", Value::amount(0.5)); });
+  articles.append();
+  articles.set("Artikelname", Value::text("Schon da"));
+  articles.post();
+
+  write_file(dir / "bad.csv", "Artikelname;Menge\nA;1\n");
+  EXPECT_THROW(import_articles_csv(articles, dir / "bad.csv"), Error);
+  EXPECT_THROW(import_articles_csv(articles, dir / "fehlt.csv"), Error);
+  EXPECT_EQ(articles.count(), 1u);
+
+  write_file(dir / "in.csv", "Artikelname;Startpreis\nA;1\nB;x\nC;3\n");
+  CsvImport got = import_articles_csv(articles, dir / "in.csv");
+  EXPECT_EQ(got.records.size(), 2u);
+  ASSERT_EQ(articles.count(), 3u);
+  EXPECT_EQ(articles.state(), EditState::Browse);
+  for (std::size_t i = 1; i < 3; ++i) {
+    EXPECT_EQ(articles.row(i)[field_at("Gebühr")], Value::amount(0.5));
+  }
+  EXPECT_EQ(import_summary(got),
+            "2 Artikel wurden importiert.\n\nAusgelassene Zeilen: 3\n\n"
+            "Zeile 3, Spalte 2 (Startpreis): Feld 'Startpreis': 'x' ist keine gültige Zahl.");
+}
+
+TEST(CsvFiles, ExportWritesWhatTheFilterShowsAndImportsBackEqual) {
+  TempDir dir;
+  Table articles;
+  for (const char* name : {"Reifen", "Felge", "Winterreifen"}) {
+    articles.append();
+    articles.set_values(awkward());
+    articles.set("Artikelname", Value::text(name));
+    articles.post();
+  }
+  articles.set_filter(Table::like_expression("Artikelname", "reifen"));
+  articles.set_filtered(true);
+  ASSERT_EQ(articles.count(), 1u);  // letter case counts: "Winterreifen"
+  // An edit not yet posted belongs in the file.
+  articles.set("Artikelstatus", Value::text("neu"));
+  EXPECT_EQ(export_articles_csv(articles, dir / "out.csv"), 1u);
+
+  Table back;
+  CsvImport got = import_articles_csv(back, dir / "out.csv");
+  ASSERT_EQ(back.count(), 1u);
+  EXPECT_EQ(back.row(0), articles.row(0));
+  EXPECT_EQ(field_text(back.row(0), "Artikelstatus"), "neu");
+
+  EXPECT_THROW(export_articles_csv(articles, dir / "kein/ordner.csv"), Error);
+}
+
+}  // namespace
+}  // namespace tellvaro::store
