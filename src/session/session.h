@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "tellvaro/version.h"
+
 namespace tellvaro::db {
 class Connection;
 }
@@ -42,10 +44,10 @@ struct Deployment {
 };
 
 inline constexpr std::string_view kProduct = "QM Tellvaro";
-inline constexpr std::string_view kVersion = "2.0.0.1";
+using tellvaro::kVersion;
 inline constexpr std::string_view kApplicationTitle = "Quillmar Tellvaro";
 
-// "Quillmar - Tellvaro v.: 2.0.0.1 - <customer>"
+// "Quillmar - Tellvaro v.: <version> - <customer>"
 std::string window_caption(const Deployment& d);
 
 // Lower-case hex MD5 over the Windows-1252 bytes of the salt followed by the password.
