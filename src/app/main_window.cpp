@@ -14,6 +14,7 @@
 #include <optional>
 #include <system_error>
 
+#include "app/accessible.h"
 #include "app/editor/article_editor.h"
 #include "app/error_report.h"
 #include "app/import_controller.h"
@@ -120,7 +121,12 @@ MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
     auto* panel = new QLabel(u(kPanelTexts[i]));
     panel->setFixedWidth(kPanelWidths[i]);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    panel->setAccessibleName(i < 3 ? u(kPanelTexts[i]).chopped(1) : u("Statusfeld 4"));
+    // The count panels are heard as they read; the fourth only ever holds the progress bar.
+    if (i < 3) {
+      name_by_value(panel);
+    } else {
+      panel->setAccessibleName(u("Statusfeld 4"));
+    }
     statusBar()->addWidget(panel);
     d.panels[i] = panel;
   }

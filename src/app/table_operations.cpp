@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QStatusBar>
 
+#include "app/accessible.h"
 #include "app/error_report.h"
 #include "app/record_navigator.h"
 #include "app/table_grid.h"
@@ -109,7 +110,7 @@ void TableOperations::showSorting() {
                                                       {store::Grid::Uploads, c_.uploads->grid()},
                                                       {store::Grid::Imports, c_.imports->grid()}};
   for (auto [grid, view] : grids) view->tableModel()->setBoldTitles(c_.sorting->bold(grid));
-  c_.articles->sortLabel()->setText(qtext(c_.sorting->label()));
+  show_value(c_.articles->sortLabel(), qtext(c_.sorting->label()));
 }
 
 void TableOperations::titleClicked(store::Grid grid, TableGrid* view, int column) {

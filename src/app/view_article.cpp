@@ -7,6 +7,7 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "app/accessible.h"
 #include "app/record_navigator.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
@@ -41,10 +42,10 @@ ArticleView::ArticleView(ArticleEditor::Context context, QWidget* parent) : QWid
                            RecordNavigator::Button::Cancel});
   auto* fee_caption = new QLabel(u("Artikel Uploadkosten:"));
   fee_ = new QLabel;
-  fee_->setAccessibleName(u("Artikel Uploadkosten"));
+  name_by_value(fee_, spoken_caption(fee_caption->text()));
   fee_->setMinimumWidth(80);
   sort_label_ = new QLabel(u("Sortiert nach:"));
-  sort_label_->setAccessibleName(u("Sortiert nach"));
+  name_by_value(sort_label_);
   filter_edit_ = new QLineEdit;
   filter_edit_->setAccessibleName(u("Filtertext"));
   filter_edit_->setMaximumWidth(200);

@@ -85,7 +85,7 @@ void EditorDbTest::referenceListsFillTheEditor() {
   QCOMPARE(duration->count(), 8);
   QCOMPARE(duration->itemText(0), QString("1"));
   QCOMPARE(duration->itemText(7), QString("30"));
-  QCOMPARE(f.find<QLabel>(QString::fromUtf8("Gebühr Top-Kategorie"))->text(),
+  QCOMPARE(f.named<QLabel>(QString::fromUtf8("Gebühr Top-Kategorie"))->text(),
            QString::fromUtf8("( 1.25 € )"));
   QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.75 € )"));
   for (int i = 1; i <= 15; ++i) {
@@ -127,12 +127,12 @@ void EditorDbTest::unreachableDatabaseIsReportedNotShownAsEmptyLists() {
   QVERIFY_THROWS_EXCEPTION(tellvaro::Error, f.editor->loadReferenceLists());
   QCOMPARE(f.find<QComboBox>("Auktionsdauer")->count(), 0);
   QVERIFY(f.find<QCheckBox>("p1")->isHidden());
-  QCOMPARE(f.find<QLabel>(QString::fromUtf8("Gebühr Fettschrift"))->text(),
+  QCOMPARE(f.named<QLabel>(QString::fromUtf8("Gebühr Fettschrift"))->text(),
            QString::fromUtf8("( 0.00 € )"));
   // The category page stays usable: a browse says why it found nothing and stops.
   f.editor->setCurrentIndex(3);
   QTest::mouseClick(button(f, QString::fromUtf8("Kategorie ändern")), Qt::LeftButton);
-  QVERIFY(!f.find<QComboBox>("Kategorie Ebene 1")->isEnabled());
+  QVERIFY(!f.named<QComboBox>("Kategorie Ebene 1")->isEnabled());
   QCOMPARE(f.dialogs.shown.size(), std::size_t{1});
   QVERIFY(f.dialogs.shown[0].rfind("Die Kategorien konnten nicht gelesen werden.", 0) == 0);
 }
@@ -147,10 +147,10 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
   f.editor->setCurrentIndex(3);
   auto* change = button(f, QString::fromUtf8("Kategorie ändern"));
   auto* save = button(f, "Speichern");
-  auto* chooser = f.find<QComboBox>("Kategorie Ebene 1");
+  auto* chooser = f.named<QComboBox>("Kategorie Ebene 1");
   QListWidget* lists[] = {
-      f.find<QListWidget>("Kategorie Ebene 2"), f.find<QListWidget>("Kategorie Ebene 3"),
-      f.find<QListWidget>("Kategorie Ebene 4"), f.find<QListWidget>("Kategorie Ebene 5")};
+      f.named<QListWidget>("Kategorie Ebene 2"), f.named<QListWidget>("Kategorie Ebene 3"),
+      f.named<QListWidget>("Kategorie Ebene 4"), f.named<QListWidget>("Kategorie Ebene 5")};
   auto* number = f.find<QLineEdit>("Kategorie Nummer");
   QVERIFY(change->isEnabled());
   QVERIFY(!save->isEnabled());
@@ -201,7 +201,7 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
            QString("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
 
   // "Kat 2": a leaf at level 1 for the second category.
-  auto* kat = f.find<QComboBox>("Kat");
+  auto* kat = f.named<QComboBox>("Kat");
   kat->setCurrentIndex(1);
   QTest::mouseClick(change, Qt::LeftButton);
   QCOMPARE(f.articles.text("Kategorie 2"), std::string());  // emptied at the start
@@ -234,14 +234,14 @@ void EditorDbTest::levelFiveTakesDeeperCategories() {
   f.open(&db);
   f.editor->setCurrentIndex(3);
   QTest::mouseClick(button(f, QString::fromUtf8("Kategorie ändern")), Qt::LeftButton);
-  auto* chooser = f.find<QComboBox>("Kategorie Ebene 1");
+  auto* chooser = f.named<QComboBox>("Kategorie Ebene 1");
   int top = chooser->findText("Sammeln -->");
   chooser->setCurrentIndex(top);
   emit chooser->activated(top);
-  click_item(f.find<QListWidget>("Kategorie Ebene 2"), QString::fromUtf8("Münzen ->"));
-  click_item(f.find<QListWidget>("Kategorie Ebene 3"), "Deutschland ->");
-  click_item(f.find<QListWidget>("Kategorie Ebene 4"), "Euro ->");
-  auto* level5 = f.find<QListWidget>("Kategorie Ebene 5");
+  click_item(f.named<QListWidget>("Kategorie Ebene 2"), QString::fromUtf8("Münzen ->"));
+  click_item(f.named<QListWidget>("Kategorie Ebene 3"), "Deutschland ->");
+  click_item(f.named<QListWidget>("Kategorie Ebene 4"), "Euro ->");
+  auto* level5 = f.named<QListWidget>("Kategorie Ebene 5");
   click_item(level5, QString::fromUtf8("Gedenkmünzen ->"));
   // The sixth level joins the fifth list below its entries.
   QCOMPARE(items(level5),
@@ -288,7 +288,7 @@ void EditorDbTest::everyPostEndsTheBrowse() {
       auto* change = button(f, QString::fromUtf8("Kategorie ändern"));
       QTest::mouseClick(change, Qt::LeftButton);
       QVERIFY2(!change->isEnabled(), name);
-      auto* chooser = f.find<QComboBox>("Kategorie Ebene 1");
+      auto* chooser = f.named<QComboBox>("Kategorie Ebene 1");
       int leaf = chooser->findText(QString::fromUtf8("Bücher"));
       chooser->setCurrentIndex(leaf);
       emit chooser->activated(leaf);

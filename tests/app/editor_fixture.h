@@ -39,11 +39,20 @@ struct EditorFixture {
 
   ~EditorFixture() { editor.reset(); }
 
-  // The control whose accessible name is `name` (the field name for bound controls).
+  // The control bound to `field` (its accessible description).
   template <class W>
-  W* find(const QString& name) const {
+  W* find(const QString& field) const {
     for (W* w : editor->findChildren<W*>()) {
-      if (w->accessibleName() == name) return w;
+      if (w->accessibleDescription() == field) return w;
+    }
+    return nullptr;
+  }
+
+  // A control bound to no field, by its accessible name or, for fee labels, its object name.
+  template <class W>
+  W* named(const QString& name) const {
+    for (W* w : editor->findChildren<W*>()) {
+      if (w->accessibleName() == name || w->objectName() == name) return w;
     }
     return nullptr;
   }

@@ -165,12 +165,12 @@ void EditorScreenshots::grabPages() {
       for (auto* b : f.editor->findChildren<QPushButton*>()) {
         if (b->text() == QString::fromUtf8("Kategorie ändern")) b->click();
       }
-      auto* chooser = f.find<QComboBox>("Kategorie Ebene 1");
+      auto* chooser = f.named<QComboBox>("Kategorie Ebene 1");
       int top = chooser->findText("Sammeln -->");
       chooser->setCurrentIndex(top);
       emit chooser->activated(top);
       for (auto [level, name] : {std::pair{2, "Münzen ->"}, std::pair{3, "Deutschland ->"}}) {
-        auto* list = f.find<QListWidget>(QString("Kategorie Ebene %1").arg(level));
+        auto* list = f.named<QListWidget>(QString("Kategorie Ebene %1").arg(level));
         auto found = list->findItems(QString::fromUtf8(name), Qt::MatchExactly);
         QVERIFY(!found.isEmpty());
         list->setCurrentItem(found[0]);  // chooses like the keyboard does

@@ -107,7 +107,7 @@ void EditorTest::everyFieldControlCarriesItsFieldName() {
   }
   for (const char* name : {"Kategorie Ebene 1", "Kategorie Ebene 5", "Kat", "Gebühr Fettschrift",
                            "Gebühr Bild 1", "Gebühr Mindestpreis"}) {
-    QVERIFY2(f.find<QWidget>(QString::fromUtf8(name)) != nullptr, name);
+    QVERIFY2(f.named<QWidget>(QString::fromUtf8(name)) != nullptr, name);
   }
 }
 
@@ -277,7 +277,7 @@ void EditorTest::feeLabelsFollowTheFeatures() {
   fees.fee = {1.0, 0.5, 0.0, 0.3, 0.0, 0.25, 12};  // Feature order
   f.editor->setFeatureFees(fees);
   auto label = [&](const char* feature) {
-    return f.find<QLabel>(QString::fromUtf8("Gebühr ") + QString::fromUtf8(feature));
+    return f.named<QLabel>(QString::fromUtf8("Gebühr ") + QString::fromUtf8(feature));
   };
   QCOMPARE(label("Textmarker")->text(), QString::fromUtf8("( 0.50 € )"));
   QCOMPARE(label("Mindestpreis")->text(), QString::fromUtf8("( 12.00 € )"));

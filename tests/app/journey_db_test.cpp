@@ -32,6 +32,15 @@ W* named(QWidget& root, const QString& name) {
   return nullptr;
 }
 
+// The control bound to `field` (buttons that act on the field aside).
+template <class W>
+W* bound(QWidget& root, const QString& field) {
+  for (W* w : root.findChildren<W*>()) {
+    if (w->accessibleDescription() == field && !qobject_cast<QPushButton*>(w)) return w;
+  }
+  return nullptr;
+}
+
 QPushButton* button(QWidget& root, const QString& text) {
   for (auto* b : root.findChildren<QPushButton*>()) {
     if (b->text() == text) return b;
@@ -93,7 +102,7 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
     }
   };
   auto type = [&](const char* field, const char* text) {
-    QWidget* control = named<QWidget>(*editor, u(field));
+    QWidget* control = bound<QWidget>(*editor, u(field));
     QVERIFY2(control, field);
     show_page_of(control);
     if (auto* combo = qobject_cast<QComboBox*>(control)) control = combo->lineEdit();
@@ -111,7 +120,7 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   type("Beschreibung", "Koffer's Rollen laufen, Griff's neu.");
   type("Versand_1", "DHL Paket");
   type("Versandpreis_1", "5.99");
-  auto* paid = named<QCheckBox>(*editor, u("p1"));
+  auto* paid = bound<QCheckBox>(*editor, u("p1"));
   QVERIFY(paid);
   show_page_of(paid);
   paid->click();

@@ -179,6 +179,7 @@ void MainWindowTest::statusPanels() {
     QVERIFY2(i == 3 ? panel->text().isEmpty() : panel->text().startsWith(u(panels[i].first)),
              qPrintable(panel->text()));
     QCOMPARE(panel->width(), panels[i].second);
+    if (i < 3) QCOMPARE(panel->accessibleName(), panel->text());  // heard as it reads now
     if (i > 0) QVERIFY(panel->x() > w.statusPanel(i - 1)->x());
   }
   QCOMPARE(w.statusPanel(1)->text(), u("Artikel in Upload-Tabelle: 1"));

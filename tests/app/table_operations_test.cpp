@@ -193,6 +193,7 @@ void TableOperationsTest::titleClicks() {
   click_title(articles, "Startpreis");
   QCOMPARE(column_shown(articles, 3), (Names{"anker", "Boje", "Zange"}));
   QCOMPARE(label->text(), u("Sortiert nach: Startpreis"));
+  QCOMPARE(label->accessibleName(), label->text());
   QCOMPARE(bold_titles(articles), (QStringList{u("Artikelname"), u("Startpreis")}));
   click_title(articles, "Startpreis");  // the article grid stays ascending
   QCOMPARE(column_shown(articles, 3), (Names{"anker", "Boje", "Zange"}));

@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QTimer>
 
+#include "app/accessible.h"
 #include "app/editor/clickable_label.h"
 #include "app/editor/fee_display.h"
 #include "app/editor/field_widgets.h"
@@ -21,7 +22,7 @@ namespace tellvaro::app {
 namespace {
 
 void set_panel(QLabel* panel, const std::string& text) {
-  if (panel) panel->setText(QString::fromStdString(text));
+  if (panel) show_value(panel, QString::fromStdString(text));
 }
 
 }  // namespace
@@ -95,7 +96,9 @@ void ArticleEditor::setFeatureFees(const catalogue::FeatureFees& fees) {
 void ArticleEditor::setPaymentNames(const catalogue::PaymentNames& names) {
   payments_ = names;
   for (std::size_t i = 0; i < catalogue::kPaymentSlots && i < payments_.shown; ++i) {
-    controls_.payments[i]->setText(QString::fromStdString(payments_.name[i]));
+    // A payment name is shown as it is written: an '&' in it is no mnemonic.
+    controls_.payments[i]->setText(
+        QString::fromStdString(payments_.name[i]).replace(QLatin1Char('&'), QStringLiteral("&&")));
     controls_.payments[i]->show();
   }
   refreshPayments();

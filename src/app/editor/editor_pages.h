@@ -33,8 +33,9 @@ struct EditorControls {
   QListWidget* status_list = nullptr;
 };
 
-// "( 0.00 € )", plain text, named for screen readers.
-QLabel* make_fee_label(const QString& accessible_name, QWidget* parent);
+// "( 0.00 € )", plain text; heard as `purpose` followed by the fee, found by `purpose` as its
+// object name.
+QLabel* make_fee_label(const QString& purpose, QWidget* parent);
 
 QWidget* build_artikel_page(FieldBinder& binder, EditorControls& controls);
 QWidget* build_bezahlung_page(FieldBinder& binder, EditorControls& controls);

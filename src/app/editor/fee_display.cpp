@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QSignalBlocker>
 
+#include "app/accessible.h"
 #include "app/editor/editor_pages.h"
 
 namespace tellvaro::app {
@@ -19,10 +20,11 @@ void show_flag(QCheckBox* box, bool on) {
 
 }  // namespace
 
-QLabel* make_fee_label(const QString& accessible_name, QWidget* parent) {
+QLabel* make_fee_label(const QString& purpose, QWidget* parent) {
   auto* label = new QLabel(label_text(0), parent);
   label->setTextFormat(Qt::PlainText);
-  label->setAccessibleName(accessible_name);
+  label->setObjectName(purpose);
+  name_by_value(label, purpose);
   return label;
 }
 
@@ -41,16 +43,16 @@ void paint_fees(EditorControls& c, const catalogue::FeeMarks& marks, QLabel* tot
   for (std::size_t i = 0; i < catalogue::kFeatureCount; ++i)
     set_fee_colour(c.fee_labels[i], marks.red[i]);
   if (total) {
-    total->setText(label_text(marks.total));
+    show_value(total, label_text(marks.total));
     set_fee_colour(total, marks.total_red);
   }
 }
 
 void paint_fee_texts(EditorControls& c, const catalogue::FeatureFees& fees) {
   for (std::size_t i = 0; i < catalogue::kFeatureCount; ++i) {
-    if (c.fee_labels[i]) c.fee_labels[i]->setText(label_text(fees.fee[i]));
+    if (c.fee_labels[i]) show_value(c.fee_labels[i], label_text(fees.fee[i]));
   }
-  if (c.bild1_fee) c.bild1_fee->setText(label_text(0));
+  if (c.bild1_fee) show_value(c.bild1_fee, label_text(0));
 }
 
 }  // namespace tellvaro::app

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "app/accessible.h"
 #include "catalogue/reference.h"
 #include "ports/dialogs.h"
 #include "store/field.h"
@@ -57,7 +58,8 @@ FieldBinder::FieldBinder(store::Table& table, ports::Dialogs* dialogs, QObject* 
 FieldBinder::~FieldBinder() = default;
 
 FieldBinder::Binding& FieldBinder::add(std::unique_ptr<Binding> binding) {
-  binding->widget->setAccessibleName(q(store::article_fields()[binding->field].name));
+  // Screen readers name the control by its caption (set by the page); the field is its binding.
+  binding->widget->setAccessibleDescription(q(store::article_fields()[binding->field].name));
   bindings_.push_back(std::move(binding));
   Binding& b = *bindings_.back();
   show(b);
@@ -136,9 +138,10 @@ QLabel* FieldBinder::bindLabel(QLabel* label, std::string_view field) {
   b->field = store::field_at(field);
   b->widget = label;
   b->read = [label] { return u(label->text()); };
-  b->write = [label](const std::string& t) { label->setText(q(t)); };
+  b->write = [label](const std::string& t) { show_value(label, q(t)); };
   b->writes = false;
   label->setTextFormat(Qt::PlainText);
+  name_by_value(label);
   add(std::move(b));
   return label;
 }
@@ -172,6 +175,7 @@ QGroupBox* FieldBinder::radio(std::string_view field, QWidget* parent, bool vert
   std::vector<std::pair<QRadioButton*, std::string>> buttons;
   for (const auto& item : catalogue::radio_items(field)) {
     auto* button = new QRadioButton(q(item.caption), box);
+    button->setAccessibleDescription(q(field));
     group->addButton(button);
     layout->addWidget(button);
     buttons.emplace_back(button, std::string(item.stored));

@@ -39,7 +39,7 @@ class FieldBinder : public QObject {
   ~FieldBinder() override;
 
   // Each binds an existing control to `field` (its exact name; the control gets it as its
-  // accessible name) and returns the control.
+  // accessible description, while its name stays what a person sees) and returns the control.
   QLineEdit* bindEdit(QLineEdit* edit, std::string_view field);
   QPlainTextEdit* bindMemo(QPlainTextEdit* memo, std::string_view field);
   // Editable; items from the field's fixed choice list.
@@ -53,7 +53,7 @@ class FieldBinder : public QObject {
   QPlainTextEdit* memo(std::string_view field, QWidget* parent);
   QComboBox* combo(std::string_view field, QWidget* parent);
   QCheckBox* check(std::string_view field, const QString& caption, QWidget* parent);
-  // A row (or column) of radio buttons from the field's radio items.
+  // A row (or column) of radio buttons from the field's radio items; name the box by its caption.
   QGroupBox* radio(std::string_view field, QWidget* parent, bool vertical = false);
 
   // Replaces the items of a bound drop-down (the duration choices) and shows the field again.

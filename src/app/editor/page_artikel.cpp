@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <string_view>
 
+#include "app/accessible.h"
 #include "app/editor/clickable_label.h"
 #include "app/editor/editor_pages.h"
 #include "app/editor/field_widgets.h"
@@ -20,6 +21,18 @@ using catalogue::Feature;
 
 QLabel* caption(const char* text, QWidget* parent) {
   return new QLabel(QString::fromUtf8(text), parent);
+}
+
+// A caption that labels `control`.
+QLabel* caption(const char* text, QWidget* parent, QWidget* control) {
+  return label_for(caption(text, parent), control);
+}
+
+// A control with no caption beside it gets a short name of what it holds.
+template <class W>
+W* named(W* control, const char* name) {
+  control->setAccessibleName(QString::fromUtf8(name));
+  return control;
 }
 
 QGridLayout* grid(QGroupBox* box) {
@@ -37,55 +50,71 @@ QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Artikel"), parent);
   auto* g = grid(box);
   int row = 0;
-  g->addWidget(caption("Artikelname:", box), row, 0);
-  g->addWidget(b.edit("Artikelname", box), row, 1);
-  g->addWidget(b.combo("Anzeigenart", box), row, 2, 1, 2);
+  auto* name = b.edit("Artikelname", box);
+  g->addWidget(caption("Artikelname:", box, name), row, 0);
+  g->addWidget(name, row, 1);
+  g->addWidget(named(b.combo("Anzeigenart", box), "Anzeigenart"), row, 2, 1, 2);
   ++row;
-  g->addWidget(caption("Untertitel:", box), row, 0);
-  g->addWidget(b.edit("Untertitel", box), row, 1);
+  auto* subtitle = b.edit("Untertitel", box);
+  g->addWidget(caption("Untertitel:", box, subtitle), row, 0);
+  g->addWidget(subtitle, row, 1);
   fee_slot(c, Feature::Untertitel) = make_fee_label(QStringLiteral("Gebühr Untertitel"), box);
   g->addWidget(fee_slot(c, Feature::Untertitel), row, 2, 1, 2);
   ++row;
-  g->addWidget(caption("FSK 18 Artikel:", box), row, 0);
-  g->addWidget(b.radio("FSK 18", box), row, 1);
-  g->addWidget(b.combo("Sprache", box), row, 2, 1, 2);
+  auto* adult = b.radio("FSK 18", box);
+  g->addWidget(caption("FSK 18 Artikel:", box, adult), row, 0);
+  g->addWidget(adult, row, 1);
+  g->addWidget(named(b.combo("Sprache", box), "Sprache"), row, 2, 1, 2);
   ++row;
-  g->addWidget(caption("Zustand der Ware:", box), row, 0);
-  g->addWidget(b.combo("Zustand", box), row, 1);
-  g->addWidget(caption("Anzahl:", box), row, 2);
-  g->addWidget(b.edit("Anzahl", box), row, 3);
+  auto* condition = b.combo("Zustand", box);
+  g->addWidget(caption("Zustand der Ware:", box, condition), row, 0);
+  g->addWidget(condition, row, 1);
+  auto* count = b.edit("Anzahl", box);
+  g->addWidget(caption("Anzahl:", box, count), row, 2);
+  g->addWidget(count, row, 3);
   ++row;
-  g->addWidget(caption("Einheiten / Masseinheit:", box), row, 0);
+  // One caption over two controls: each is heard by its own half of it.
+  auto* einheiten = named(b.edit("Einheiten", box), "Einheiten");
+  auto* units_caption = caption("Einheiten / Masseinheit:", box);
+  units_caption->setBuddy(einheiten);
+  g->addWidget(units_caption, row, 0);
   auto* units = new QHBoxLayout;
-  auto* einheiten = b.edit("Einheiten", box);
   einheiten->setMaximumWidth(70);
   units->addWidget(einheiten);
-  units->addWidget(b.combo("Masseinheit", box), 1);
+  units->addWidget(named(b.combo("Masseinheit", box), "Masseinheit"), 1);
   g->addLayout(units, row, 1);
   ++row;
-  g->addWidget(caption("Auktionsdauer:", box), row, 0);
-  g->addWidget(b.combo("Auktionsdauer", box), row, 1);
-  g->addWidget(caption("Wiedereinstellen:", box), row, 2);
-  g->addWidget(b.combo("Wiedereinstellen", box), row, 3);
+  auto* duration = b.combo("Auktionsdauer", box);
+  g->addWidget(caption("Auktionsdauer:", box, duration), row, 0);
+  g->addWidget(duration, row, 1);
+  auto* relist = b.combo("Wiedereinstellen", box);
+  g->addWidget(caption("Wiedereinstellen:", box, relist), row, 2);
+  g->addWidget(relist, row, 3);
   ++row;
-  g->addWidget(caption("Kategorie:", box), row, 0);
   c.category_text = new ClickableLabel(box);
   c.category_text->setWordWrap(true);
   c.category_text->setStyleSheet(QStringLiteral("color: #1a4fa0; text-decoration: underline;"));
   c.category_text->setToolTip(QStringLiteral("Kategorie wählen"));
   b.bindLabel(c.category_text, "Kategorie");
+  auto* category_caption = caption("Kategorie:", box);
+  // Heard after its caption, so an empty path is not heard as the box's title.
+  name_by_value(c.category_text, spoken_caption(category_caption->text()));
+  g->addWidget(category_caption, row, 0);
   g->addWidget(c.category_text, row, 1, 1, 3);
   ++row;
   // The seller's own three notes share one row.
   auto* notes = new QHBoxLayout;
   notes->setSpacing(8);
   for (const char* field : {"Artikelstatus", "Artikelgruppe", "Artikelnummer"}) {
-    if (std::string_view(field) != "Artikelstatus") {
-      notes->addWidget(new QLabel(QString::fromUtf8(field) + ":", box));
+    auto* note = b.edit(field, box);
+    auto* label = label_for(new QLabel(QString::fromUtf8(field) + ":", box), note);
+    if (std::string_view(field) == "Artikelstatus") {
+      g->addWidget(label, row, 0);
+    } else {
+      notes->addWidget(label);
     }
-    notes->addWidget(b.edit(field, box), 1);
+    notes->addWidget(note, 1);
   }
-  g->addWidget(caption("Artikelstatus:", box), row, 0);
   g->addLayout(notes, row, 1, 1, 3);
   g->setColumnStretch(1, 3);
   g->setColumnStretch(3, 2);
@@ -95,17 +124,22 @@ QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
 QGroupBox* preise_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Preise"), parent);
   auto* g = grid(box);
-  g->addWidget(caption("Startpreis:", box), 0, 0);
-  g->addWidget(b.edit("Startpreis", box), 0, 1);
-  g->addWidget(caption("Sofort-Kaufen Preis:", box), 1, 0);
-  g->addWidget(b.edit("Sofortkauf", box), 1, 1);
-  g->addWidget(b.combo("Verhalten", box), 1, 2);
-  g->addWidget(caption("Mindestpreis:", box), 2, 0);
-  g->addWidget(b.edit("Mindestpreis", box), 2, 1);
-  auto* shown_as = caption("solange nicht erreicht, in der Artikelbeschreibung als:", box);
+  auto* start = b.edit("Startpreis", box);
+  g->addWidget(caption("Startpreis:", box, start), 0, 0);
+  g->addWidget(start, 0, 1);
+  auto* buy_now = b.edit("Sofortkauf", box);
+  g->addWidget(caption("Sofort-Kaufen Preis:", box, buy_now), 1, 0);
+  g->addWidget(buy_now, 1, 1);
+  g->addWidget(named(b.combo("Verhalten", box), "Verhalten"), 1, 2);
+  auto* reserve = b.edit("Mindestpreis", box);
+  g->addWidget(caption("Mindestpreis:", box, reserve), 2, 0);
+  g->addWidget(reserve, 2, 1);
+  auto* reserve_shown = b.combo("minimum_preis_zeigen", box);
+  auto* shown_as =
+      caption("solange nicht erreicht, in der Artikelbeschreibung als:", box, reserve_shown);
   shown_as->setWordWrap(true);
   g->addWidget(shown_as, 3, 0, 1, 3);
-  g->addWidget(b.combo("minimum_preis_zeigen", box), 4, 0, 1, 2);
+  g->addWidget(reserve_shown, 4, 0, 1, 2);
   fee_slot(c, Feature::Mindestpreis) = make_fee_label(QStringLiteral("Gebühr Mindestpreis"), box);
   g->addWidget(fee_slot(c, Feature::Mindestpreis), 4, 2);
   g->setColumnStretch(1, 1);
@@ -115,10 +149,11 @@ QGroupBox* preise_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
 QGroupBox* vorschlaege_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QString::fromUtf8("Preisvorschläge"), parent);
   auto* g = grid(box);
-  g->addWidget(caption("Preisvorschläge akzeptieren:", box), 0, 0);
-  g->addWidget(b.radio("Preisvorschlag", box), 0, 1, 1, 2);
-  g->addWidget(caption("Preisvorschläge unterhalb von:", box), 1, 0);
+  auto* accept = b.radio("Preisvorschlag", box);
+  g->addWidget(caption("Preisvorschläge akzeptieren:", box, accept), 0, 0);
+  g->addWidget(accept, 0, 1, 1, 2);
   auto* minimum = b.edit("Preisvorschlag-Minimum", box);
+  g->addWidget(caption("Preisvorschläge unterhalb von:", box, minimum), 1, 0);
   minimum->setMaximumWidth(80);
   g->addWidget(minimum, 1, 1, Qt::AlignLeft);
   g->addWidget(caption("€ automatisch ablehnen.", box), 2, 0, 1, 2);
@@ -153,14 +188,16 @@ QGroupBox* hervorhebungen_group(FieldBinder& b, EditorControls& c, QWidget* pare
 QGroupBox* standort_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Artikelstandort"), parent);
   auto* g = grid(box);
-  g->addWidget(caption("Ort:", box), 0, 0);
-  g->addWidget(b.edit("location", box), 0, 1);
-  g->addWidget(caption("PLZ:", box), 0, 2);
+  auto* place = b.edit("location", box);
+  g->addWidget(caption("Ort:", box, place), 0, 0);
+  g->addWidget(place, 0, 1);
   auto* zip = b.edit("location_zip", box);
+  g->addWidget(caption("PLZ:", box, zip), 0, 2);
   zip->setMaximumWidth(70);
   g->addWidget(zip, 0, 3);
-  g->addWidget(caption("Land:", box), 1, 0);
-  g->addWidget(b.combo("country", box), 1, 1, 1, 3);
+  auto* country = b.combo("country", box);
+  g->addWidget(caption("Land:", box, country), 1, 0);
+  g->addWidget(country, 1, 1, 1, 3);
   g->setColumnStretch(1, 1);
   return box;
 }
@@ -168,18 +205,20 @@ QGroupBox* standort_group(FieldBinder& b, QWidget* parent) {
 QGroupBox* versand_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Versand"), parent);
   auto* g = grid(box);
-  g->addWidget(b.radio("shipping", box, true), 0, 0, 1, 4);
+  // The box's title is the caption the shipping choices stand under.
+  g->addWidget(named(b.radio("shipping", box, true), "Versand"), 0, 0, 1, 4);
   g->addWidget(b.check("international", QStringLiteral("Internationaler Versand"), box), 1, 0, 1,
                4);
   for (int i = 1; i <= 3; ++i) {
     std::string n = std::to_string(i);
-    g->addWidget(new QLabel(QStringLiteral("Versandart %1:").arg(i), box), 1 + i, 0);
     auto* method = b.combo("Versand_" + n, box);
+    g->addWidget(label_for(new QLabel(QStringLiteral("Versandart %1:").arg(i), box), method), 1 + i,
+                 0);
     method->setMinimumContentsLength(6);
     method->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     g->addWidget(method, 1 + i, 1);
-    g->addWidget(caption("Preis:", box), 1 + i, 2);
     auto* price = b.edit("Versandpreis_" + n, box);
+    g->addWidget(caption("Preis:", box, price), 1 + i, 2);
     price->setMaximumWidth(60);
     g->addWidget(price, 1 + i, 3);
   }

@@ -10,6 +10,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "app/accessible.h"
 #include "app/editor/editor_pages.h"
 #include "app/editor/field_widgets.h"
 #include "app/web_engine.h"
@@ -25,8 +26,9 @@ DescriptionPage::DescriptionPage(FieldBinder& b, EditorControls& c, store::Table
     : QWidget(parent), articles_(articles), dialogs_(dialogs) {
   auto* layout = new QVBoxLayout(this);
   auto* bar = new QHBoxLayout;
-  bar->addWidget(new QLabel(QStringLiteral("Beschreibung in HTML:"), this));
-  bar->addWidget(b.radio("html_desc_1", this));
+  auto* html = b.radio("html_desc_1", this);
+  bar->addWidget(label_for(new QLabel(QStringLiteral("Beschreibung in HTML:"), this), html));
+  bar->addWidget(html);
   bar->addStretch(1);
   auto* open = new QPushButton(QStringLiteral("Datei öffnen"), this);
   open->setAccessibleDescription(QStringLiteral("Beschreibung"));
@@ -42,6 +44,8 @@ DescriptionPage::DescriptionPage(FieldBinder& b, EditorControls& c, store::Table
 
   stack_ = new QStackedWidget(this);
   c.description = b.memo("Beschreibung", stack_);
+  // Under the page's tab, with no caption of its own.
+  c.description->setAccessibleName(QStringLiteral("Beschreibung"));
   c.description->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   c.description->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   text_ = c.description;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/accessible.h"
 #include "app/editor/editor_pages.h"
 #include "app/editor/field_widgets.h"
 #include "media/picture_rules.h"
@@ -43,8 +44,9 @@ PicturesPage::PicturesPage(FieldBinder& b, EditorControls& c, store::Table& arti
   for (int i = 0; i < media::kSlotCount; ++i) {
     const int slot = i + 1;
     const QString field = QString::fromStdString(media::slot_field(slot));
-    g->addWidget(new QLabel(QStringLiteral("Bild %1:").arg(slot), this), 0, i);
-    g->addWidget(b.edit(media::slot_field(slot), this, true), 1, i);
+    auto* name = b.edit(media::slot_field(slot), this, true);
+    g->addWidget(label_for(new QLabel(QStringLiteral("Bild %1:").arg(slot), this), name), 0, i);
+    g->addWidget(name, 1, i);
     *fees[i] = make_fee_label(QStringLiteral("Gebühr Bild %1").arg(slot), this);
     g->addWidget(*fees[i], 2, i);
     auto* add = new QPushButton(QStringLiteral("Neue Datei"), this);

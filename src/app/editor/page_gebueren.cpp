@@ -2,6 +2,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "app/accessible.h"
 #include "app/editor/editor_pages.h"
 
 namespace tellvaro::app {
@@ -9,9 +10,9 @@ namespace tellvaro::app {
 QWidget* build_gebueren_page(EditorControls& c) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(new QLabel(QStringLiteral("Verbindungsstatus:"), page));
   c.status_list = new QListWidget(page);
-  c.status_list->setAccessibleName(QStringLiteral("Verbindungsstatus"));
+  layout->addWidget(
+      label_for(new QLabel(QStringLiteral("Verbindungsstatus:"), page), c.status_list));
   layout->addWidget(c.status_list, 1);
   return page;
 }

@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/accessible.h"
 #include "app/editor/field_widgets.h"
 #include "ports/dialogs.h"
 #include "store/table.h"
@@ -58,11 +59,13 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   for (int i = 0; i < 2; ++i) {
     numbers[i]->setReadOnly(true);
     numbers[i]->setMaximumWidth(90);
-    numbers[i]->setAccessibleName(QString::fromUtf8(number_fields[i]));
+    // Shows the field (or the number a browse has chosen) without being bound to it.
+    numbers[i]->setAccessibleDescription(QString::fromUtf8(number_fields[i]));
     auto* path = new QLabel(this);
     path->setWordWrap(true);
     binder.bindLabel(path, path_fields[i]);
-    current->addWidget(new QLabel(QStringLiteral("Kat %1:").arg(i + 1), this), i, 0);
+    current->addWidget(
+        label_for(new QLabel(QStringLiteral("Kat %1:").arg(i + 1), this), numbers[i]), i, 0);
     current->addWidget(numbers[i], i, 1);
     current->addWidget(path, i, 2);
   }
