@@ -292,6 +292,11 @@ void MainWindowTest::accessibleNames() {
   QCOMPARE(w.uploadView()->grid()->accessibleName(), u("Upload-Tabelle"));
   QCOMPARE(w.importView()->grid()->accessibleName(), u("Import-Tabelle"));
   QCOMPARE(w.protocolView()->list()->accessibleName(), u("Upload-Protokoll"));
+  // Value labels are heard by what they show, the fee after its caption.
+  QLabel* fee = w.articleView()->feeLabel();
+  QCOMPARE(fee->accessibleName(), u("Artikel Uploadkosten ") + fee->text());
+  QLabel* sorting = w.articleView()->sortLabel();
+  QCOMPARE(sorting->accessibleName(), sorting->text());
 
   auto* view = w.importView();
   QCOMPARE(view->currentBox()->text(), u("Aktuelle Artikel importieren"));
