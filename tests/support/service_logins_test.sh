@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The test auction house's FTP and mail logins follow the build's password prefixes: started for
-# a build whose prefixes hold a quote and a backslash, it accepts the logins the program builds
-# from them (prefix + stored text) and refuses those of the default prefixes. Afterwards it
-# runs again with the logins of the build under test.
+# The test auction house's database, FTP and mail logins follow the build's password prefixes:
+# started for a build whose prefixes hold a quote and a backslash, it accepts the logins the
+# program builds from them (prefix + stored text) and refuses those of the default prefixes.
+# Afterwards it runs again with the logins of the build under test.
 #
 #   service_logins_test.sh SOURCE_DIR BUILD_DIR
 set -euo pipefail
@@ -28,6 +28,7 @@ restore() {
 trap restore EXIT
 
 # A configured build folder with other prefixes, as cmake writes it (nothing compiled).
+sql_prefix='\"S!'
 ftp_prefix='F"\!'
 mail_prefix='M\"x'
 mkdir "$tmp/src"
@@ -36,14 +37,19 @@ cmake_minimum_required(VERSION 3.25)
 project(prefixes NONE)
 include("$src/cmake/Deployment.cmake")
 CMAKE
-cmake -S "$tmp/src" -B "$tmp/build" "-DTELLVARO_FTP_PREFIX=$ftp_prefix" \
-  "-DTELLVARO_MAIL_PREFIX=$mail_prefix" >"$tmp/configure.log" 2>&1 ||
+cmake -S "$tmp/src" -B "$tmp/build" "-DTELLVARO_SQL_PREFIX=$sql_prefix" \
+  "-DTELLVARO_FTP_PREFIX=$ftp_prefix" "-DTELLVARO_MAIL_PREFIX=$mail_prefix" >"$tmp/configure.log" 2>&1 ||
   { cat "$tmp/configure.log"; exit 1; }
 
 TELLVARO_BUILD_DIR=$tmp/build "$src/scripts/auction-house" up --data test
 
 # Logs in as the program would, the password on stdin; prints "ok" or the refusal.
 login() {
+  if [ "$1" = sql ]; then
+    if MYSQL_PWD=$3 mariadb --no-defaults -h "$host" -u "$2" -e 'SELECT 1' tv_auktionshaus \
+      >/dev/null 2>&1; then echo ok; else echo refused; fi
+    return
+  fi
   printf '%s' "$3" | python3 -c '
 import ftplib, smtplib, sys
 kind, host, user = sys.argv[1:4]
@@ -70,6 +76,8 @@ check() {  # what user password expected
     failed=1
   fi
 }
+check sql tv_seller_app "${sql_prefix}Auktion26" ok "dem Präfix des Builds"
+check sql tv_seller_app 'SqP!Auktion26' refused "dem Standard-Präfix"
 check ftp tvftp "${ftp_prefix}Bilder26" ok "dem Präfix des Builds"
 check ftp tvftp 'FtP!Bilder26' refused "dem Standard-Präfix"
 check smtp tvmail "${mail_prefix}Post26" ok "dem Präfix des Builds"
