@@ -1,7 +1,6 @@
 #include "store/article_store.h"
 
 #include "store/data_packet.h"
-#include "store/files.h"
 #include "text/error.h"
 
 namespace tellvaro::store {
@@ -9,8 +8,7 @@ namespace tellvaro::store {
 void ArticleStore::load_all(std::string_view folder) {
   // A file that cannot be read must not keep the other two tables from loading.
   std::string errors;
-  for (auto [table, file] : {std::pair{&articles, kArticleFile}, std::pair{&uploads, kUploadFile},
-                             std::pair{&imports, kImportFile}}) {
+  for (auto [table, file] : standard_files()) {
     try {
       load_table(*table, data_path(folder, file));
     } catch (const Error& e) {
@@ -22,9 +20,7 @@ void ArticleStore::load_all(std::string_view folder) {
 }
 
 void ArticleStore::save_all(std::string_view folder) {
-  save_table(articles, data_path(folder, kArticleFile));
-  save_table(uploads, data_path(folder, kUploadFile));
-  save_table(imports, data_path(folder, kImportFile));
+  for (auto [table, file] : standard_files()) save_table(*table, data_path(folder, file));
 }
 
 }  // namespace tellvaro::store

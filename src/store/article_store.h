@@ -1,8 +1,10 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
+#include "store/files.h"
 #include "store/table.h"
 
 namespace tellvaro::store {
@@ -12,6 +14,15 @@ struct ArticleStore {
   Table articles;
   Table uploads;
   Table imports;
+
+  struct StandardFile {
+    Table* table;
+    std::string_view file;  // relative to the folder that holds the data folder
+  };
+  // The three tables with their standard files, in the order they are loaded and saved.
+  std::array<StandardFile, 3> standard_files() {
+    return {{{&articles, kArticleFile}, {&uploads, kUploadFile}, {&imports, kImportFile}}};
+  }
 
   // Loads the three standard files below the program folder, in this order. A file that fails
   // leaves its table as it was and the others still load; then one tellvaro::Error carries the

@@ -24,7 +24,9 @@ bool is_file(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-constexpr std::string_view kFolders[] = {"files", "files/bilder", "files/db"};
+// In creation order. Without the picture folder's closing "/", for messages naming it.
+constexpr std::string_view kFolders[] = {
+    kDataFolder, kPictureFolder.substr(0, kPictureFolder.size() - 1), kTableFolder};
 
 // Creates `path` and any missing parents, private to the user as the base folders of user data
 // are; failures are left for make_files to report with the folder's name.
@@ -129,8 +131,7 @@ void make_files(std::string_view folder) {
       }
     });
   }
-  for (auto f :
-       {"/files/db/artikel_db.xml", "/files/db/upload_db.xml", "/files/db/import_db.xml"}) {
+  for (auto f : {kArticleFile, kUploadFile, kImportFile}) {
     attempt([&] { detail::create_new_file(data_path(folder, f), empty_table_bytes()); });
   }
   if (failure) throw *failure;

@@ -26,10 +26,17 @@ std::string data_root();
 // taken as separators ("files\\bilder\\").
 std::string data_path(std::string_view folder, std::string_view relative);
 
+// The data folder's parts, relative to the folder that holds it.
+inline constexpr std::string_view kDataFolder = "files";
+inline constexpr std::string_view kPictureFolder = "files/bilder/";
+inline constexpr std::string_view kTableFolder = "files/db";
+// The standard files of the article, the upload and the import table.
 inline constexpr std::string_view kArticleFile = "files/db/artikel_db.xml";
 inline constexpr std::string_view kUploadFile = "files/db/upload_db.xml";
 inline constexpr std::string_view kImportFile = "files/db/import_db.xml";
-inline constexpr std::string_view kPictureFolder = "files/bilder/";
+// What "Öffnen" keeps of the article table it replaces (one generation). An .xml name, so the
+// open dialog offers it for getting the old table back.
+inline constexpr std::string_view kArticleBackupFile = "files/db/artikel_db_sicherung.xml";
 
 // True when a folder or table file of the data folder is missing (checked in the login's order).
 bool data_folder_incomplete(std::string_view folder);

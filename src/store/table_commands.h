@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/files.h"
+
 namespace tellvaro::ports {
 class Dialogs;
 }
@@ -17,10 +19,6 @@ namespace tellvaro::store {
 class Table;
 struct ArticleStore;
 
-inline constexpr std::string_view kTableFolder = "files/db";
-// What "Öffnen" keeps of the article table it replaces (one generation). An .xml name, so the
-// open dialog offers it for getting the old table back.
-inline constexpr std::string_view kArticleBackupFile = "files/db/artikel_db_sicherung.xml";
 // The file-type list of the open dialog, in the dialogs' form.
 inline constexpr std::string_view kOpenFileTypes = "All (*.xml);;XML DATABASE (*.xml)";
 

@@ -47,11 +47,7 @@ Workspace::~Workspace() = default;
 
 std::vector<std::string> Workspace::load_tables() {
   std::vector<std::string> messages;
-  const std::pair<store::Table*, std::string_view> files[] = {
-      {&store_.articles, store::kArticleFile},
-      {&store_.uploads, store::kUploadFile},
-      {&store_.imports, store::kImportFile}};
-  for (auto [table, relative] : files) {
+  for (auto [table, relative] : store_.standard_files()) {
     const auto path = store::data_path(program_folder_, relative);
     try {
       store::load_table(*table, path);
