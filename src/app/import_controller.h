@@ -1,23 +1,40 @@
 #pragma once
 
-// The import view's commands: the counts in the check-box captions when the view opens, the
-// import run with its progress in the fourth status panel, and the two transfers of the
-// import grid's context menu. Everything that would change the import table is disabled
-// while a run goes on.
+// Owns the import view's commands: the counts in the check-box captions when the view opens,
+// "Importieren" (a long run: the workspace is busy, its progress goes through the Progress
+// port, its rows arrive in one batch), and the two transfers back of the import grid's menu.
 
 #include <QObject>
+#include <functional>
+#include <string>
+
+class QAction;
+
+namespace tellvaro::ports {
+class Dialogs;
+class Progress;
+}  // namespace tellvaro::ports
+namespace tellvaro::workspace {
+class Workspace;
+}
 
 namespace tellvaro::app {
 
-class MainWindow;
+class ImportView;
 
 class ImportController : public QObject {
   Q_OBJECT
 
  public:
-  explicit ImportController(MainWindow& window);
-
-  bool running() const { return running_; }
+  struct Parts {
+    workspace::Workspace& workspace;
+    ImportView& view;
+    QAction* open_view = nullptr;  // the menu item that shows the view
+    ports::Dialogs& dialogs;
+    ports::Progress& progress;
+    std::function<void(const std::string&)> note;  // the connection status list
+  };
+  explicit ImportController(Parts parts, QObject* parent = nullptr);
 
   // Counts the seller's current and expired auctions into the check-box captions.
   void showCounts();
@@ -26,14 +43,8 @@ class ImportController : public QObject {
   void transferCurrent();
   void transferAll();
 
- signals:
-  void runningChanged(bool running);
-
  private:
-  void setRunning(bool on);
-
-  MainWindow& window_;
-  bool running_ = false;
+  Parts p_;
 };
 
 }  // namespace tellvaro::app

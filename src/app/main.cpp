@@ -13,6 +13,7 @@
 #include "session/session.h"
 #include "store/files.h"
 #include "store/folder_lock.h"
+#include "workspace/workspace.h"
 
 using namespace tellvaro;
 
@@ -41,10 +42,14 @@ int main(int argc, char** argv) {
   }
 
   app::QtDialogs dialogs;
-  auto make_main_window = [&dialogs](const session::Login& login, const std::string& folder,
-                                     QWidget* login_window) -> std::unique_ptr<QWidget> {
-    auto window = std::make_unique<app::MainWindow>(
-        login.config(), login.user(), login.deployment(), folder, dialogs, login_window);
+  // What the run works on; it outlives the main window, which the login window below holds.
+  std::unique_ptr<workspace::Workspace> workspace;
+  auto make_main_window = [&dialogs, &workspace](
+                              const session::Login& login, const std::string& folder,
+                              QWidget* login_window) -> std::unique_ptr<QWidget> {
+    workspace = std::make_unique<workspace::Workspace>(login.deployment(), login.config(),
+                                                       login.user(), folder);
+    auto window = std::make_unique<app::MainWindow>(*workspace, dialogs, login_window);
     window->start();
     return window;
   };

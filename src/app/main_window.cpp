@@ -8,32 +8,30 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QStackedWidget>
 #include <QStatusBar>
-#include <filesystem>
-#include <optional>
-#include <system_error>
 
 #include "app/accessible.h"
 #include "app/editor/article_editor.h"
+#include "app/editor/page_kategorie.h"
 #include "app/error_report.h"
+#include "app/file_commands.h"
 #include "app/import_controller.h"
+#include "app/record_navigator.h"
 #include "app/send_controller.h"
 #include "app/status_progress.h"
 #include "app/table_grid.h"
-#include "app/table_model.h"
 #include "app/table_operations.h"
 #include "app/transfer_commands.h"
 #include "app/view_article.h"
 #include "app/view_import.h"
 #include "app/view_protocol.h"
 #include "app/view_upload.h"
-#include "db/connection.h"
 #include "ports/dialogs.h"
-#include "store/article_store.h"
-#include "store/data_packet.h"
-#include "store/files.h"
-#include "store/sorting.h"
+#include "ports/signal.h"
+#include "session/session.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::app {
 
@@ -41,41 +39,12 @@ namespace {
 
 QString u(const char* s) { return QString::fromUtf8(s); }
 
-constexpr unsigned kDatabasePort = 3306;
-
-// A table file that cannot be read would be overwritten with an empty table by the next save;
-// keep its bytes beside it first. Returns the copy's path, or nothing when no copy was made.
-std::optional<std::string> keep_unreadable(const std::string& path) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return std::nullopt;
-  for (int n = 1; n < 100; ++n) {
-    std::string copy = path + ".unlesbar" + (n == 1 ? "" : "-" + std::to_string(n));
-    if (fs::exists(copy, ec)) continue;
-    if (fs::copy_file(path, copy, ec)) return copy;
-    return std::nullopt;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 struct MainWindow::Impl {
-  session::ServiceConfig config;
-  session::SessionUser user;
-  session::Deployment deployment;
-  std::string program_folder;
-  std::string picture_folder;
+  workspace::Workspace& workspace;
   ports::Dialogs& dialogs;
   QPointer<QWidget> login_window;
-
-  store::ArticleStore store;
-  db::Connection db;
-  store::GridSorting sorting{
-      store,
-      {start_sort_column(article_grid_columns()), start_sort_column(upload_grid_columns()),
-       start_sort_column(import_grid_columns())}};
-  TableOperations* operations = nullptr;
 
   Menus menus;
   QStackedWidget* stack = nullptr;
@@ -84,32 +53,22 @@ struct MainWindow::Impl {
   ProtocolView* protocol_view = nullptr;
   ImportView* import_view = nullptr;
   QLabel* panels[4] = {};
+  StatusProgress* progress = nullptr;
   SendController* send = nullptr;
   ImportController* import = nullptr;
-  StatusProgress* progress = nullptr;
-  bool busy = false;
+  TableOperations* operations = nullptr;
+  TransferCommands* transfers = nullptr;
+  FileCommands* files = nullptr;
+  ports::Subscription busy_change;
+  ports::Subscription connection_notice;
 
-  Impl(session::ServiceConfig c, session::SessionUser u, session::Deployment d, std::string f,
-       ports::Dialogs& dl, QWidget* login)
-      : config(std::move(c)),
-        user(std::move(u)),
-        deployment(std::move(d)),
-        program_folder(std::move(f)),
-        picture_folder(store::data_path(program_folder, store::kPictureFolder)),
-        dialogs(dl),
-        login_window(login) {}
-
-  void loadTable(store::Table& table, std::string_view relative);
-  void startSort();
-  void connectDatabase();
+  Impl(workspace::Workspace& w, ports::Dialogs& dl, QWidget* login)
+      : workspace(w), dialogs(dl), login_window(login) {}
 };
 
-MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
-                       session::Deployment deployment, std::string program_folder,
-                       ports::Dialogs& dialogs, QWidget* login_window, QWidget* parent)
-    : QMainWindow(parent),
-      impl_(std::make_unique<Impl>(std::move(config), std::move(user), std::move(deployment),
-                                   std::move(program_folder), dialogs, login_window)) {
+MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
+                       QWidget* login_window, QWidget* parent)
+    : QMainWindow(parent), impl_(std::make_unique<Impl>(workspace, dialogs, login_window)) {
   auto& d = *impl_;
   resize(1114, 780);
 
@@ -130,36 +89,26 @@ MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
     statusBar()->addWidget(panel);
     d.panels[i] = panel;
   }
+  d.progress = new StatusProgress(d.panels[3]);
 
   ArticleEditor::Context context;
-  context.articles = &d.store.articles;
-  context.uploads = &d.store.uploads;
-  context.db = &d.db;
-  context.dialogs = &d.dialogs;
+  context.workspace = &workspace;
+  context.dialogs = &dialogs;
   context.panel_articles = d.panels[0];
   context.panel_uploads = d.panels[1];
   context.panel_total = d.panels[2];
-  context.picture_folder = d.picture_folder;
 
   d.stack = new QStackedWidget(this);
   d.article_view = new ArticleView(std::move(context));
-  d.upload_view = new UploadView(d.store.uploads, d.dialogs);
-  d.protocol_view = new ProtocolView;
-  d.import_view = new ImportView(d.store.imports, d.dialogs);
+  d.upload_view = new UploadView(workspace.uploads(), dialogs);
+  d.protocol_view = new ProtocolView(workspace.protocol());
+  d.import_view = new ImportView(workspace.imports(), dialogs);
   for (QWidget* view :
        {static_cast<QWidget*>(d.article_view), static_cast<QWidget*>(d.upload_view),
         static_cast<QWidget*>(d.protocol_view), static_cast<QWidget*>(d.import_view)}) {
     d.stack->addWidget(view);
   }
   setCentralWidget(d.stack);
-  d.progress = new StatusProgress(d.panels[3]);
-  d.send = new SendController(*this, d.deployment.web_url);
-
-  new TransferCommands({d.article_view, &d.store.articles, &d.store.uploads, &d.dialogs,
-                        [list = d.protocol_view->list()](const std::string& line) {
-                          list->addItem(QString::fromStdString(line));
-                        }},
-                       this);
 
   // Menus. A menu title's shortcut opens that menu.
   auto add_menu = [this](const char* title, QKeySequence key) {
@@ -207,27 +156,36 @@ MainWindow::MainWindow(session::ServiceConfig config, session::SessionUser user,
     connect(action, &QAction::triggered, this, [this, view = view] { showView(view); });
   }
   connect(m.quit, &QAction::triggered, this, &QWidget::close);
-  // After the view switch above, so the counts come with the view.
-  d.import = new ImportController(*this);
 
-  TableOperations::Context ops;
-  ops.store = &d.store;
-  ops.sorting = &d.sorting;
-  ops.dialogs = &d.dialogs;
-  ops.program_folder = d.program_folder;
-  ops.articles = d.article_view;
-  ops.uploads = d.upload_view;
-  ops.imports = d.import_view;
-  ops.status = statusBar();
-  ops.busy = [this] { return busy(); };
-  d.operations = new TableOperations(std::move(ops), this);
-  d.operations->connectFileMenu(m.open, m.save, m.save_as);
+  // The controllers. The import's comes after the view switch above, so the counts come with
+  // the view.
+  d.operations = new TableOperations(workspace, {*d.article_view, *d.upload_view, *d.import_view},
+                                     dialogs, this);
+  d.transfers = new TransferCommands({workspace, *d.article_view, dialogs}, this);
+  d.send = new SendController(
+      {workspace, *d.upload_view, dialogs, *d.progress, [this] { showView(View::Protocol); }},
+      this);
+  QListWidget* status_list = d.article_view->editor()->connectionStatusList();
+  d.import = new ImportController({workspace, *d.import_view, m.imports, dialogs, *d.progress,
+                                   [status_list](const std::string& line) {
+                                     status_list->addItem(QString::fromStdString(line));
+                                   }},
+                                  this);
+  ArticleEditor* editor = d.article_view->editor();
+  d.files =
+      new FileCommands({workspace, dialogs, statusBar(),
+                        [editor, &dialogs] {
+                          return run_guarded(dialogs, [editor] { editor->commitPendingEdits(); });
+                        }},
+                       m.open, m.save, m.save_as, this);
+
+  d.busy_change = workspace.on_busy_change([this](bool busy) { honourBusy(busy); });
+  d.connection_notice = workspace.on_connection_notice([status_list](const std::string& line) {
+    status_list->addItem(QString::fromStdString(line));
+  });
 }
 
-MainWindow::~MainWindow() {
-  // The views read the tables; they go before the tables do.
-  delete impl_->stack;
-}
+MainWindow::~MainWindow() = default;
 
 void MainWindow::start() {
   auto& d = *impl_;
@@ -238,54 +196,39 @@ void MainWindow::start() {
   QLocale::setDefault(numbers);
 
   showView(View::Articles);
-  d.loadTable(d.store.articles, store::kArticleFile);
-  d.loadTable(d.store.uploads, store::kUploadFile);
-  d.loadTable(d.store.imports, store::kImportFile);
-  setWindowTitle(QString::fromStdString(session::window_caption(d.deployment)));
-  run_guarded(d.dialogs, [&] { d.article_view->editor()->refreshAll(); });
-  run_guarded(d.dialogs, [&] { d.startSort(); });
-  d.connectDatabase();
-  // Without a connection the status list already says so; a failed read on a live one is shown.
-  if (d.db.connected()) {
-    run_guarded(d.dialogs, [&] { d.article_view->editor()->loadReferenceLists(); });
-  }
-}
-
-void MainWindow::Impl::loadTable(store::Table& table, std::string_view relative) {
-  const auto path = store::data_path(program_folder, relative);
-  try {
-    store::load_table(table, path);
-  } catch (...) {
-    std::string text = current_error_text();
-    if (auto copy = keep_unreadable(path)) {
-      text += "\n\nDie Datei wurde unverändert als " + *copy + " aufbewahrt.";
-    }
-    dialogs.error(text);
-  }
-}
-
-void MainWindow::Impl::startSort() {
-  sorting.start();
-  operations->showSorting();
-}
-
-void MainWindow::Impl::connectDatabase() {
-  db::ConnectParams params;
-  params.host = config.sql_host;
-  params.port = kDatabasePort;
-  params.user = config.sql_user;
-  params.password = config.sql_password;
-  params.database = config.sql_database;
-  params.compress = true;
-  db.set_params(std::move(params));
-  auto* list = article_view->editor()->connectionStatusList();
-  db.on_notice([list = QPointer<QListWidget>(list)](const std::string& line) {
-    if (list) list->addItem(QString::fromStdString(line));
+  for (const std::string& message : d.workspace.load_tables()) d.dialogs.error(message);
+  setWindowTitle(QString::fromStdString(session::window_caption(d.workspace.deployment())));
+  ArticleEditor* editor = d.article_view->editor();
+  run_guarded(d.dialogs, [&] { editor->refreshAll(); });
+  d.operations->startSorting();
+  QListWidget* status_list = editor->connectionStatusList();
+  d.workspace.connect([status_list](const std::string& line) {
+    status_list->addItem(QString::fromStdString(line));
   });
-  list->addItem(db.connect() ? u("Verbindung zu Server aufgebaut")
-                             : u("Keine Internet Verbindung"));
-  list->addItem(db.select_database(config.sql_database) ? u("Verbindung zu Daten-Bank hergestellt")
-                                                        : u("Datenbank nicht verfügbar"));
+  // Without a connection the status list already says so; a failed read on a live one is shown.
+  if (d.workspace.db().connected()) {
+    run_guarded(d.dialogs, [&] { d.workspace.load_reference_lists(); });
+  }
+}
+
+void MainWindow::honourBusy(bool busy) {
+  auto& d = *impl_;
+  const bool on = !busy;
+  // Whatever sends, imports or browses the categories shares the one connection, and whatever
+  // would change the upload or import table would pull rows from under a run walking them.
+  UploadView* up = d.upload_view;
+  ImportView* im = d.import_view;
+  ArticleView* art = d.article_view;
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           up->sendOneButton(), up->sendAllButton(), up->navigator(), im->importButton(),
+           im->navigator(), im->grid(), art->editor()->categoryPage()}) {
+    w->setEnabled(on);
+  }
+  for (QAction* a : {up->copyAction(), up->removeAction(), up->removeAllAction(),
+                     im->transferOneAction(), im->transferAllAction(), im->removeAllAction(),
+                     art->transferOneAction(), art->transferAllAction(), art->directAction()}) {
+    a->setEnabled(on);
+  }
 }
 
 void MainWindow::showView(View view) {
@@ -320,21 +263,21 @@ MainWindow::View MainWindow::currentView() const {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
   auto& d = *impl_;
-  // Saving and closing the connection under a running send would pull the tables and the
-  // database from under it; the send ends in seconds.
-  if (d.busy) {
+  // Saving and closing the connection under a running send or import would pull the tables
+  // and the database from under it; the run ends in seconds.
+  if (d.workspace.busy()) {
     event->ignore();
     return;
   }
   // A record still in edit is posted by the save; nothing typed is dropped.
   if (!run_guarded(d.dialogs, [&] {
         d.article_view->editor()->commitPendingEdits();
-        d.store.save_all(d.program_folder);
+        d.workspace.save_tables();
       })) {
     event->ignore();
     return;
   }
-  d.db.close();
+  d.workspace.disconnect();
   event->accept();
   if (d.login_window) d.login_window->close();
 }
@@ -347,18 +290,12 @@ ImportView* MainWindow::importView() const { return impl_->import_view; }
 QLabel* MainWindow::statusPanel(int index) const {
   return index >= 0 && index < 4 ? impl_->panels[index] : nullptr;
 }
+StatusProgress* MainWindow::statusProgress() const { return impl_->progress; }
 SendController* MainWindow::sendController() const { return impl_->send; }
 ImportController* MainWindow::importController() const { return impl_->import; }
-StatusProgress* MainWindow::statusProgress() const { return impl_->progress; }
-void MainWindow::setBusy(bool busy) { impl_->busy = busy; }
-bool MainWindow::busy() const { return impl_->busy; }
-store::ArticleStore& MainWindow::store() { return impl_->store; }
-db::Connection& MainWindow::connection() { return impl_->db; }
-store::GridSorting& MainWindow::sorting() { return impl_->sorting; }
-ports::Dialogs& MainWindow::dialogs() { return impl_->dialogs; }
-const std::string& MainWindow::programFolder() const { return impl_->program_folder; }
-const std::string& MainWindow::pictureFolder() const { return impl_->picture_folder; }
-const session::ServiceConfig& MainWindow::config() const { return impl_->config; }
-const session::SessionUser& MainWindow::user() const { return impl_->user; }
+TableOperations* MainWindow::tableOperations() const { return impl_->operations; }
+TransferCommands* MainWindow::transferCommands() const { return impl_->transfers; }
+FileCommands* MainWindow::fileCommands() const { return impl_->files; }
+store::GridSorting& MainWindow::sorting() { return impl_->operations->sorting(); }
 
 }  // namespace tellvaro::app

@@ -1,10 +1,11 @@
 #pragma once
 
+// The main window: four views in a stack, the menus, the status bar. It works on a workspace
+// it does not own, constructs the controllers that own each view's commands, wires them to the
+// menus and honours the workspace's busy state.
+
 #include <QMainWindow>
 #include <memory>
-#include <string>
-
-#include "session/session.h"
 
 class QLabel;
 class QMenu;
@@ -13,11 +14,10 @@ namespace tellvaro::ports {
 class Dialogs;
 }
 namespace tellvaro::store {
-struct ArticleStore;
 class GridSorting;
-}  // namespace tellvaro::store
-namespace tellvaro::db {
-class Connection;
+}
+namespace tellvaro::workspace {
+class Workspace;
 }
 
 namespace tellvaro::app {
@@ -28,17 +28,19 @@ class ProtocolView;
 class ImportView;
 class SendController;
 class ImportController;
+class TableOperations;
+class TransferCommands;
+class FileCommands;
 class StatusProgress;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  // The login hands over what it found; `login_window` is closed by the close sequence, which
-  // ends the program.
-  MainWindow(session::ServiceConfig config, session::SessionUser user,
-             session::Deployment deployment, std::string program_folder, ports::Dialogs& dialogs,
-             QWidget* login_window, QWidget* parent = nullptr);
+  // `login_window` is closed by the close sequence, which ends the program. The workspace
+  // outlives the window.
+  MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs, QWidget* login_window,
+             QWidget* parent = nullptr);
   ~MainWindow() override;
 
   // Main window creation in its order: tables, caption, refresh, start sort, connection,
@@ -77,30 +79,25 @@ class MainWindow : public QMainWindow {
   ImportView* importView() const;
   // Status bar panels 0 to 3.
   QLabel* statusPanel(int index) const;
-  SendController* sendController() const;
-  ImportController* importController() const;
   // The progress bar of long runs in the fourth panel.
   StatusProgress* statusProgress() const;
 
-  // A send or an import runs: the window may not close under it.
-  void setBusy(bool busy);
-  bool busy() const;
-
-  store::ArticleStore& store();
-  db::Connection& connection();
+  // The controllers, one per group of commands.
+  SendController* sendController() const;
+  ImportController* importController() const;
+  TableOperations* tableOperations() const;
+  TransferCommands* transferCommands() const;
+  FileCommands* fileCommands() const;
   store::GridSorting& sorting();
-  ports::Dialogs& dialogs();
-  const std::string& programFolder() const;
-  const std::string& pictureFolder() const;
-  const session::ServiceConfig& config() const;
-  const session::SessionUser& user() const;
 
  protected:
   // The close sequence: save the three tables, release the connection, close the login window.
-  // A failed save is shown and the window stays open.
+  // A failed save is shown and the window stays open; while a run goes on it stays open, too.
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void honourBusy(bool busy);
+
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -1,56 +1,45 @@
 #include "app/send_controller.h"
 
-#include <QAction>
 #include <QCoreApplication>
-#include <QListWidget>
 #include <QPushButton>
 
-#include "app/editor/article_editor.h"
 #include "app/error_report.h"
-#include "app/main_window.h"
-#include "app/record_navigator.h"
-#include "app/status_progress.h"
-#include "app/view_article.h"
-#include "app/view_protocol.h"
 #include "app/view_upload.h"
-#include "store/article_store.h"
+#include "ports/progress.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::app {
 
-SendController::SendController(MainWindow& window, std::string web_url)
-    : QObject(&window), window_(window), web_url_(std::move(web_url)) {
-  UploadView* view = window_.uploadView();
-  connect(view->sendOneButton(), &QPushButton::clicked, this, &SendController::sendMarked);
-  connect(view->sendAllButton(), &QPushButton::clicked, this, &SendController::sendAll);
+SendController::SendController(Parts parts, QObject* parent)
+    : QObject(parent), p_(std::move(parts)) {
+  connect(p_.view.sendOneButton(), &QPushButton::clicked, this, &SendController::sendMarked);
+  connect(p_.view.sendAllButton(), &QPushButton::clicked, this, &SendController::sendAll);
 }
 
 SendController::~SendController() = default;
-
-QProgressBar* SendController::progressBar() const { return window_.statusProgress()->bar(); }
 
 void SendController::sendMarked() { run(false); }
 void SendController::sendAll() { run(true); }
 
 void SendController::run(bool all) {
-  // The pauses of a send let clicks through; a second send waits for the first to end.
-  if (running_) return;
-  setRunning(true);
-  run_guarded(window_.dialogs(), [&] {
-    upload::AuctionHouseRows rows(window_.connection(),
-                                  window_.articleView()->editor()->featureFees(),
-                                  window_.articleView()->editor()->paymentNames());
-    upload::Sender sender({window_.connection(),
-                           window_.store().uploads,
+  workspace::Workspace& ws = p_.workspace;
+  // The pauses of a run let clicks through; a second run waits for the first to end.
+  if (ws.busy()) return;
+  const workspace::Workspace::Run busy(ws);
+  run_guarded(p_.dialogs, [&] {
+    upload::AuctionHouseRows rows(ws.db(), ws.feature_fees(), ws.payment_names());
+    upload::Sender sender({ws.db(),
+                           ws.uploads(),
                            rows,
-                           window_.dialogs(),
+                           p_.dialogs,
                            *this,
                            *this,
                            this,
-                           [this] { window_.showView(MainWindow::View::Protocol); },
-                           window_.config(),
-                           window_.user(),
-                           web_url_,
-                           window_.pictureFolder(),
+                           p_.show_protocol,
+                           ws.config(),
+                           ws.user(),
+                           ws.deployment().web_url,
+                           ws.picture_folder(),
                            {}});
     if (all) {
       sender.send_all();
@@ -58,40 +47,13 @@ void SendController::run(bool all) {
       sender.send_marked();
     }
   });
-  setRunning(false);
-}
-
-void SendController::setRunning(bool on) {
-  running_ = on;
-  window_.setBusy(on);
-  UploadView* view = window_.uploadView();
-  // Everything on the upload view that sends again or changes the upload table.
-  for (QWidget* w :
-       {static_cast<QWidget*>(view->sendOneButton()), static_cast<QWidget*>(view->sendAllButton()),
-        static_cast<QWidget*>(view->navigator())})
-    w->setEnabled(!on);
-  ArticleView* articles = window_.articleView();
-  for (QAction* a :
-       {view->copyAction(), view->removeAction(), view->removeAllAction(),
-        articles->transferOneAction(), articles->transferAllAction(), articles->directAction()})
-    a->setEnabled(!on);
-  emit runningChanged(on);
 }
 
 void SendController::pump() { QCoreApplication::processEvents(); }
-
-void SendController::clear() { window_.protocolView()->list()->clear(); }
-
-void SendController::add(const std::string& line) {
-  QListWidget* list = window_.protocolView()->list();
-  list->addItem(QString::fromStdString(line));
-  list->scrollToBottom();
-}
-
-void SendController::start(std::size_t count) { window_.statusProgress()->start(count); }
-
-void SendController::advance() { window_.statusProgress()->advance(); }
-
-void SendController::finish() { window_.statusProgress()->finish(); }
+void SendController::clear() { p_.workspace.protocol().clear(); }
+void SendController::add(const std::string& line) { p_.workspace.protocol().add(line); }
+void SendController::start(std::size_t count) { p_.progress.start(count); }
+void SendController::advance() { p_.progress.advance(); }
+void SendController::finish() { p_.progress.finish(); }
 
 }  // namespace tellvaro::app

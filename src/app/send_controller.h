@@ -1,21 +1,26 @@
 #pragma once
 
-// The two send buttons of the upload view: runs the core's send, shows its protocol lines as
-// they come, the progress of a run of all articles in the fourth status panel, and keeps
-// everything that would change the upload table disabled while a send runs.
+// Owns the upload view's two send buttons. A send is a long run: it marks the workspace busy
+// (the main window then disables what would disturb it), writes its lines into the workspace's
+// protocol and shows its progress through the Progress port.
 
 #include <QObject>
-#include <memory>
+#include <functional>
 #include <string>
 
 #include "ports/dialogs.h"
 #include "upload/send.h"
 
-class QProgressBar;
+namespace tellvaro::ports {
+class Progress;
+}
+namespace tellvaro::workspace {
+class Workspace;
+}
 
 namespace tellvaro::app {
 
-class MainWindow;
+class UploadView;
 
 class SendController : public QObject,
                        public ports::Pump,
@@ -24,14 +29,21 @@ class SendController : public QObject,
   Q_OBJECT
 
  public:
-  SendController(MainWindow& window, std::string web_url);
+  struct Parts {
+    workspace::Workspace& workspace;
+    UploadView& view;
+    ports::Dialogs& dialogs;
+    ports::Progress& progress;
+    std::function<void()> show_protocol;
+  };
+  explicit SendController(Parts parts, QObject* parent = nullptr);
   ~SendController() override;
-
-  bool running() const { return running_; }
-  QProgressBar* progressBar() const;
 
   void sendMarked();
   void sendAll();
+
+ private:
+  void run(bool all);
 
   void pump() override;
   void clear() override;
@@ -40,16 +52,7 @@ class SendController : public QObject,
   void advance() override;
   void finish() override;
 
- signals:
-  void runningChanged(bool running);
-
- private:
-  void run(bool all);
-  void setRunning(bool on);
-
-  MainWindow& window_;
-  std::string web_url_;
-  bool running_ = false;
+  Parts p_;
 };
 
 }  // namespace tellvaro::app

@@ -27,14 +27,14 @@ void StatusProgress::start(std::size_t count) {
   bar_->show();
 }
 
-void StatusProgress::advance() {
-  bar_->setValue(bar_->value() + 1);
+void StatusProgress::advance(std::size_t steps) {
+  bar_->setValue(std::min(bar_->maximum(), bar_->value() + static_cast<int>(steps)));
   bar_->repaint();
 }
 
 void StatusProgress::finish() {
   bar_->hide();
-  panel_->setFixedWidth(panel_width_);
+  if (panel_width_ > 0) panel_->setFixedWidth(panel_width_);
 }
 
 }  // namespace tellvaro::app

@@ -1,16 +1,19 @@
 #pragma once
 
-// The progress bar of long runs (send all, import) in the fourth status panel: row k of N.
+// The progress of a long run (send all, import) as a bar in the fourth status panel, "k / N"
+// on it: the Qt side of the core's Progress port.
 
 #include <QObject>
 #include <cstddef>
+
+#include "ports/progress.h"
 
 class QLabel;
 class QProgressBar;
 
 namespace tellvaro::app {
 
-class StatusProgress : public QObject {
+class StatusProgress : public QObject, public ports::Progress {
   Q_OBJECT
 
  public:
@@ -18,10 +21,10 @@ class StatusProgress : public QObject {
 
   QProgressBar* bar() const { return bar_; }
 
-  void start(std::size_t count);
+  void start(std::size_t count) override;
   // Paints the bar at once, so it moves while the run holds the event loop.
-  void advance();
-  void finish();
+  void advance(std::size_t steps = 1) override;
+  void finish() override;
 
  private:
   QLabel* panel_;

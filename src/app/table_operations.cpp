@@ -5,7 +5,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QStatusBar>
 
 #include "app/accessible.h"
 #include "app/error_report.h"
@@ -18,79 +17,78 @@
 #include "store/article_store.h"
 #include "store/sorting.h"
 #include "store/table_commands.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::app {
 
-namespace {
+TableOperations::TableOperations(workspace::Workspace& workspace, Views views,
+                                 ports::Dialogs& dialogs, QObject* parent)
+    : QObject(parent),
+      workspace_(workspace),
+      views_(views),
+      dialogs_(dialogs),
+      sorting_(std::make_unique<store::GridSorting>(
+          workspace.store(), std::array<int, 3>{start_sort_column(article_grid_columns()),
+                                                start_sort_column(upload_grid_columns()),
+                                                start_sort_column(import_grid_columns())})) {
+  auto& store = workspace_.store();
 
-QString qtext(const std::string& s) { return QString::fromStdString(s); }
+  connectGrid(store::Grid::Articles, views_.articles.grid());
+  connectGrid(store::Grid::Uploads, views_.uploads.grid());
+  connectGrid(store::Grid::Imports, views_.imports.grid());
 
-// How long the status line shows what "Öffnen" kept.
-constexpr int kStatusMilliseconds = 15000;
+  connect(views_.articles.filterEdit(), &QLineEdit::textChanged, this, [this] { filter(); });
+  connect(views_.articles.filterBox(), &QCheckBox::clicked, this, [this] { filter(); });
 
-}  // namespace
-
-TableOperations::TableOperations(Context context, QObject* parent)
-    : QObject(parent), c_(std::move(context)) {
-  auto& store = *c_.store;
-  auto& dialogs = *c_.dialogs;
-
-  connectGrid(store::Grid::Articles, c_.articles->grid());
-  connectGrid(store::Grid::Uploads, c_.uploads->grid());
-  connectGrid(store::Grid::Imports, c_.imports->grid());
-
-  connect(c_.articles->filterEdit(), &QLineEdit::textChanged, this, [this] { filter(); });
-  connect(c_.articles->filterBox(), &QCheckBox::clicked, this, [this] { filter(); });
-
-  connect(c_.articles->copyAction(), &QAction::triggered, this, [this, &store] {
+  connect(views_.articles.copyAction(), &QAction::triggered, this, [this, &store] {
     if (settleEditor())
       guarded([&] { copy_current(store.articles, store::CopyRule::WithoutPictures); });
   });
-  connect(c_.uploads->copyAction(), &QAction::triggered, this, [this, &store] {
-    guarded([&] { copy_current(store.uploads, store::CopyRule::Identical); });
+  connect(views_.uploads.copyAction(), &QAction::triggered, this, [this, &store] {
+    if (!busy()) guarded([&] { copy_current(store.uploads, store::CopyRule::Identical); });
   });
 
-  auto remove = [this, &dialogs](store::Table& table, std::string_view question) {
-    if (settleEditor()) guarded([&] { store::delete_current(table, dialogs, question); });
+  // Only the article table is never walked by a run.
+  auto remove = [this, &store](store::Table& table, std::string_view question) {
+    if ((&table == &store.articles || !busy()) && settleEditor())
+      guarded([&] { store::delete_current(table, dialogs_, question); });
   };
-  auto remove_all = [this, &dialogs](store::Table& table) {
-    if (settleEditor()) guarded([&] { store::delete_all(table, dialogs); });
+  auto remove_all = [this, &store](store::Table& table) {
+    if ((&table == &store.articles || !busy()) && settleEditor())
+      guarded([&] { store::delete_all(table, dialogs_); });
   };
-  connect(c_.articles->removeAction(), &QAction::triggered, this,
+  connect(views_.articles.removeAction(), &QAction::triggered, this,
           [=, &store] { remove(store.articles, store::kAskDeleteArticle); });
-  connect(c_.uploads->removeAction(), &QAction::triggered, this,
+  connect(views_.uploads.removeAction(), &QAction::triggered, this,
           [=, &store] { remove(store.uploads, store::kAskDeleteArticle); });
-  connect(c_.articles->removeAllAction(), &QAction::triggered, this,
+  connect(views_.articles.removeAllAction(), &QAction::triggered, this,
           [=, &store] { remove_all(store.articles); });
-  connect(c_.uploads->removeAllAction(), &QAction::triggered, this,
+  connect(views_.uploads.removeAllAction(), &QAction::triggered, this,
           [=, &store] { remove_all(store.uploads); });
-  connect(c_.imports->removeAllAction(), &QAction::triggered, this,
+  connect(views_.imports.removeAllAction(), &QAction::triggered, this,
           [=, &store] { remove_all(store.imports); });
 
   // The navigators' delete and the grids' delete key ask their own question.
   const std::pair<RecordNavigator*, store::Table*> navigators[] = {
-      {c_.articles->navigator(), &store.articles},
-      {c_.uploads->navigator(), &store.uploads},
-      {c_.imports->navigator(), &store.imports}};
+      {views_.articles.navigator(), &store.articles},
+      {views_.uploads.navigator(), &store.uploads},
+      {views_.imports.navigator(), &store.imports}};
   for (auto [navigator, table] : navigators) {
     connect(navigator, &RecordNavigator::deleteClicked, this,
             [=] { remove(*table, store::kAskDeleteRecord); });
   }
-  const std::pair<TableGrid*, store::Table*> grids[] = {{c_.articles->grid(), &store.articles},
-                                                        {c_.uploads->grid(), &store.uploads},
-                                                        {c_.imports->grid(), &store.imports}};
+  const std::pair<TableGrid*, store::Table*> grids[] = {{views_.articles.grid(), &store.articles},
+                                                        {views_.uploads.grid(), &store.uploads},
+                                                        {views_.imports.grid(), &store.imports}};
   for (auto [grid, table] : grids) {
-    connect(grid, &TableGrid::deleteRequested, this, [=, this, &store] {
-      if (table == &store.articles || !busy()) remove(*table, store::kAskDeleteRecord);
-    });
+    connect(grid, &TableGrid::deleteRequested, this,
+            [=] { remove(*table, store::kAskDeleteRecord); });
   }
 }
 
-void TableOperations::connectFileMenu(QAction* open, QAction* save, QAction* save_as) {
-  connect(open, &QAction::triggered, this, &TableOperations::open);
-  connect(save, &QAction::triggered, this, &TableOperations::save);
-  connect(save_as, &QAction::triggered, this, &TableOperations::saveAs);
-}
+TableOperations::~TableOperations() = default;
+
+bool TableOperations::busy() const { return workspace_.busy(); }
 
 void TableOperations::connectGrid(store::Grid grid, TableGrid* view) {
   connect(view->horizontalHeader(), &QHeaderView::sectionClicked, this,
@@ -98,26 +96,32 @@ void TableOperations::connectGrid(store::Grid grid, TableGrid* view) {
 }
 
 void TableOperations::guarded(const std::function<void()>& action) {
-  run_guarded(*c_.dialogs, action);
+  run_guarded(dialogs_, action);
 }
 
 bool TableOperations::settleEditor() {
-  return run_guarded(*c_.dialogs, [this] { c_.articles->editor()->commitPendingEdits(); });
+  return run_guarded(dialogs_, [this] { views_.articles.editor()->commitPendingEdits(); });
+}
+
+void TableOperations::startSorting() {
+  guarded([this] { sorting_->start(); });
+  showSorting();
 }
 
 void TableOperations::showSorting() {
-  const std::pair<store::Grid, TableGrid*> grids[] = {{store::Grid::Articles, c_.articles->grid()},
-                                                      {store::Grid::Uploads, c_.uploads->grid()},
-                                                      {store::Grid::Imports, c_.imports->grid()}};
-  for (auto [grid, view] : grids) view->tableModel()->setBoldTitles(c_.sorting->bold(grid));
-  show_value(c_.articles->sortLabel(), qtext(c_.sorting->label()));
+  const std::pair<store::Grid, TableGrid*> grids[] = {
+      {store::Grid::Articles, views_.articles.grid()},
+      {store::Grid::Uploads, views_.uploads.grid()},
+      {store::Grid::Imports, views_.imports.grid()}};
+  for (auto [grid, view] : grids) view->tableModel()->setBoldTitles(sorting_->bold(grid));
+  show_value(views_.articles.sortLabel(), QString::fromStdString(sorting_->label()));
 }
 
 void TableOperations::titleClicked(store::Grid grid, TableGrid* view, int column) {
   const auto& columns = view->tableModel()->columns();
   if (column < 0 || column >= static_cast<int>(columns.size())) return;
   if ((grid != store::Grid::Articles && busy()) || !settleEditor()) return;
-  guarded([&] { c_.sorting->click_title(grid, column, columns[column].field); });
+  guarded([&] { sorting_->click_title(grid, column, columns[column].field); });
   showSorting();
   view->scrollToCursor();
 }
@@ -125,32 +129,11 @@ void TableOperations::titleClicked(store::Grid grid, TableGrid* view, int column
 void TableOperations::filter() {
   if (!settleEditor()) return;
   guarded([this] {
-    c_.sorting->filter(c_.articles->filterEdit()->text().toStdString(),
-                       c_.articles->filterBox()->isChecked());
+    sorting_->filter(views_.articles.filterEdit()->text().toStdString(),
+                     views_.articles.filterBox()->isChecked());
   });
   showSorting();
-  c_.articles->grid()->scrollToCursor();
-}
-
-void TableOperations::open() {
-  if (!settleEditor()) return;
-  guarded([this] {
-    if (auto said = store::open_article_file(c_.store->articles, c_.program_folder, *c_.dialogs)) {
-      if (c_.status) c_.status->showMessage(qtext(*said), kStatusMilliseconds);
-    }
-  });
-}
-
-void TableOperations::save() {
-  if (!busy() && settleEditor())
-    guarded([this] { store::save_standard_files(*c_.store, c_.program_folder); });
-}
-
-void TableOperations::saveAs() {
-  if (settleEditor()) {
-    guarded(
-        [this] { store::save_articles_as(c_.store->articles, c_.program_folder, *c_.dialogs); });
-  }
+  views_.articles.grid()->scrollToCursor();
 }
 
 }  // namespace tellvaro::app

@@ -1,26 +1,25 @@
 #pragma once
 
-// The user's operations on whole tables, wired to the widgets that start them: the file menu
-// (open, save, save under), the column titles of the three grids, the name filter, and the
-// grids' and navigators' copy and delete. The rules live in the core; this only gathers input
-// and shows the outcome.
+// Owns the article table commands of the three grids and the sort state they share: the column
+// titles, the name filter, and the grids' and navigators' copy and delete. The rules live in
+// the core; this only gathers input and shows the outcome. While a run is busy, the upload and
+// import tables it walks are neither sorted nor shrunk from here.
 
 #include <QObject>
 #include <functional>
-#include <string>
-
-class QAction;
-class QStatusBar;
+#include <memory>
 
 namespace tellvaro::ports {
 class Dialogs;
 }
 namespace tellvaro::store {
-struct ArticleStore;
 class GridSorting;
 class Table;
 enum class Grid;
 }  // namespace tellvaro::store
+namespace tellvaro::workspace {
+class Workspace;
+}
 
 namespace tellvaro::app {
 
@@ -33,37 +32,33 @@ class TableOperations : public QObject {
   Q_OBJECT
 
  public:
-  struct Context {
-    store::ArticleStore* store = nullptr;
-    store::GridSorting* sorting = nullptr;
-    ports::Dialogs* dialogs = nullptr;
-    std::string program_folder;
-    ArticleView* articles = nullptr;
-    UploadView* uploads = nullptr;
-    ImportView* imports = nullptr;
-    QStatusBar* status = nullptr;  // where "Öffnen" says where the old table went
-    // True while a send or an import walks its table: it must not be sorted, saved or shrunk.
-    std::function<bool()> busy;
+  struct Views {
+    ArticleView& articles;
+    UploadView& uploads;
+    ImportView& imports;
   };
-  TableOperations(Context context, QObject* parent = nullptr);
+  TableOperations(workspace::Workspace& workspace, Views views, ports::Dialogs& dialogs,
+                  QObject* parent = nullptr);
+  ~TableOperations() override;
 
-  void connectFileMenu(QAction* open, QAction* save, QAction* save_as);
-  // Shows the sort state in the grids' titles and the sort label.
-  void showSorting();
+  // The order at program start, shown in the grids' titles and the sort label.
+  void startSorting();
+  store::GridSorting& sorting() { return *sorting_; }
 
  private:
-  void open();
-  void save();
-  void saveAs();
+  void showSorting();
   void titleClicked(store::Grid grid, TableGrid* view, int column);
   void filter();
   // Hands over what the user typed into the article editor and has not left yet.
   bool settleEditor();
   void connectGrid(store::Grid grid, TableGrid* view);
   void guarded(const std::function<void()>& action);
-  bool busy() const { return c_.busy && c_.busy(); }
+  bool busy() const;
 
-  Context c_;
+  workspace::Workspace& workspace_;
+  Views views_;
+  ports::Dialogs& dialogs_;
+  std::unique_ptr<store::GridSorting> sorting_;
 };
 
 }  // namespace tellvaro::app

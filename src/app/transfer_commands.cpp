@@ -8,6 +8,7 @@
 #include "app/table_grid.h"
 #include "app/view_article.h"
 #include "upload/transfer.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::app {
 
@@ -33,9 +34,9 @@ TransferCommands::TransferCommands(Parts parts, QObject* parent)
     : QObject(parent), p_(std::move(parts)) {
   // The viewport sees a double click also where the grid shows no row: an empty table is
   // checked, too (and asks for the name).
-  p_.view->grid()->viewport()->installEventFilter(this);
-  connect(p_.view->transferOneAction(), &QAction::triggered, this, [this] { transferOne(); });
-  connect(p_.view->transferAllAction(), &QAction::triggered, this, [this] { transferAll(); });
+  p_.view.grid()->viewport()->installEventFilter(this);
+  connect(p_.view.transferOneAction(), &QAction::triggered, this, [this] { transferOne(); });
+  connect(p_.view.transferAllAction(), &QAction::triggered, this, [this] { transferAll(); });
 }
 
 bool TransferCommands::eventFilter(QObject* watched, QEvent* event) {
@@ -44,10 +45,12 @@ bool TransferCommands::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TransferCommands::transferOne() {
-  ArticleEditor* editor = p_.view->editor();
+  workspace::Workspace& ws = p_.workspace;
+  if (ws.busy()) return;
+  ArticleEditor* editor = p_.view.editor();
   editor->commitPendingEdits();
-  run_guarded(*p_.dialogs, [&] {
-    auto result = upload::transfer_current(*p_.articles, *p_.uploads, *p_.dialogs,
+  run_guarded(p_.dialogs, [&] {
+    auto result = upload::transfer_current(ws.articles(), ws.uploads(), p_.dialogs,
                                            [editor] { editor->updateUploadTotals(); });
     if (result.page) {
       const QString title = page_title(*result.page);
@@ -59,11 +62,15 @@ void TransferCommands::transferOne() {
 }
 
 void TransferCommands::transferAll() {
-  ArticleEditor* editor = p_.view->editor();
+  workspace::Workspace& ws = p_.workspace;
+  if (ws.busy()) return;
+  ArticleEditor* editor = p_.view.editor();
   editor->commitPendingEdits();
-  run_guarded(*p_.dialogs, [&] {
-    upload::transfer_all(*p_.articles, *p_.uploads, *p_.dialogs, p_.add_protocol_line,
-                         [editor] { editor->updateUploadTotals(); });
+  run_guarded(p_.dialogs, [&] {
+    upload::transfer_all(
+        ws.articles(), ws.uploads(), p_.dialogs,
+        [&ws](const std::string& line) { ws.protocol().add(line); },
+        [editor] { editor->updateUploadTotals(); });
   });
 }
 

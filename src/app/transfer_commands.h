@@ -1,18 +1,17 @@
 #pragma once
 
-// The article view's two transfer commands: one article (double click on the article grid, or
-// its menu entry) and all articles. The checks and the copy are the core's; this only shows
-// their messages, brings the editor page forward and refreshes the upload counters.
+// Owns the article view's two transfer commands: one article (double click on the article grid,
+// or its menu entry) and all articles. The checks and the copy are the core's; this only shows
+// their messages, brings the editor page forward and writes the lines into the workspace's
+// upload protocol. Nothing is transferred while a run is busy with the upload table.
 
 #include <QObject>
-#include <functional>
-#include <string>
 
 namespace tellvaro::ports {
 class Dialogs;
 }
-namespace tellvaro::store {
-class Table;
+namespace tellvaro::workspace {
+class Workspace;
 }
 
 namespace tellvaro::app {
@@ -24,11 +23,9 @@ class TransferCommands : public QObject {
 
  public:
   struct Parts {
-    ArticleView* view = nullptr;  // grid, menu entries and editor
-    store::Table* articles = nullptr;
-    store::Table* uploads = nullptr;
-    ports::Dialogs* dialogs = nullptr;
-    std::function<void(const std::string&)> add_protocol_line;
+    workspace::Workspace& workspace;
+    ArticleView& view;  // grid, menu entries and editor
+    ports::Dialogs& dialogs;
   };
   explicit TransferCommands(Parts parts, QObject* parent = nullptr);
 

@@ -11,6 +11,7 @@
 #include "app/record_navigator.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::app {
 
@@ -19,7 +20,7 @@ QString u(const char* s) { return QString::fromUtf8(s); }
 }  // namespace
 
 ArticleView::ArticleView(ArticleEditor::Context context, QWidget* parent) : QWidget(parent) {
-  auto& articles = *context.articles;
+  auto& articles = context.workspace->articles();
   auto& dialogs = *context.dialogs;
 
   auto* model = new TableModel(articles, article_grid_columns(), true, dialogs);

@@ -36,6 +36,7 @@ Workspace::Workspace(session::Deployment deployment, session::ServiceConfig conf
       user_(std::move(user)),
       program_folder_(std::move(program_folder)),
       picture_folder_(store::data_path(program_folder_, store::kPictureFolder)) {
+  db_.on_notice([this](const std::string& line) { connection_notice_.notify(line); });
   store::Table& articles = store_.articles;
   const std::size_t fee = store::field_at("Gebühr");
   articles.set_post_rule([this, &articles, fee] {
@@ -43,7 +44,8 @@ Workspace::Workspace(session::Deployment deployment, session::ServiceConfig conf
   });
 }
 
-Workspace::~Workspace() = default;
+// The connection goes after the signal its notices feed.
+Workspace::~Workspace() { db_.on_notice(nullptr); }
 
 std::vector<std::string> Workspace::load_tables() {
   std::vector<std::string> messages;
@@ -70,8 +72,14 @@ bool Workspace::connect(const std::function<void(const std::string&)>& status) {
 
 void Workspace::load_reference_lists() {
   set_durations(catalogue::load_durations(db_));
-  set_feature_fees(catalogue::load_features(db_));
+  std::vector<std::string> bad_fees;
+  set_feature_fees(catalogue::load_features(db_, &bad_fees));
   set_payment_names(catalogue::load_payments(db_));
+  if (!bad_fees.empty()) {
+    std::string text;
+    for (const auto& line : bad_fees) text += (text.empty() ? "" : "\n") + line;
+    throw Error(text);
+  }
 }
 
 void Workspace::set_durations(std::vector<std::string> durations) {

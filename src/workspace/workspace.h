@@ -53,8 +53,14 @@ class Workspace {
   // Opens the connection the way the login does; `status` receives its two status lines.
   bool connect(const std::function<void(const std::string&)>& status);
   void disconnect() { db_.close(); }
-  // Reads durations, feature fees and payment names once. A fee that is no number throws
-  // tellvaro::Error; the durations read before it stay.
+  // What the connection notes on its own later (a session opened again, a lost one).
+  [[nodiscard]] ports::Subscription on_connection_notice(
+      std::function<void(const std::string&)> f) {
+    return connection_notice_.connect(std::move(f));
+  }
+  // Reads durations, feature fees and payment names once. A list that cannot be read throws
+  // tellvaro::Error (the lists read before it stay). Fees that are no number are left out; once
+  // all lists are read they are reported together by throwing tellvaro::Error.
   void load_reference_lists();
   const std::vector<std::string>& durations() const { return durations_; }
   const catalogue::FeatureFees& feature_fees() const { return fees_; }
@@ -101,6 +107,7 @@ class Workspace {
   int runs_ = 0;
   ports::Signal<> reference_lists_;
   ports::Signal<bool> busy_change_;
+  ports::Signal<const std::string&> connection_notice_;
 };
 
 }  // namespace tellvaro::workspace

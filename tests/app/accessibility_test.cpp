@@ -91,7 +91,7 @@ void AccessibilityTest::editorControlsHeardByCaptionAndDescribedByField() {
   payments.name[0] = "Überweisung";
   payments.name[1] = "Bar & Abholung";
   payments.shown = 2;
-  f.editor->setPaymentNames(payments);
+  f.ws.set_payment_names(payments);
 
   // field -> what is heard of every visible control bound to it
   std::map<QString, QStringList> expected = {
@@ -181,7 +181,7 @@ void AccessibilityTest::valueLabelsHeardByTheirValue() {
   // A fee that changes is heard with its new amount, after what it is for.
   catalogue::FeatureFees fees;
   fees.fee = {1.0, 0.5, 0.0, 0.3, 0.0, 0.25, 12};  // Feature order
-  f.editor->setFeatureFees(fees);
+  f.ws.set_feature_fees(fees);
   const QStringList names = read_tree(f.editor.get()).names;
   QVERIFY(names.contains(u"Gebühr Untertitel ( 0.25 € )"_qs));
   QVERIFY(names.contains(u"Gebühr Mindestpreis ( 12.00 € )"_qs));

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/auction_house_window.h"
 #include "app/editor_fixture.h"
 #include "app/record_navigator.h"
 #include "db/connection.h"
@@ -20,12 +21,6 @@ using tellvaro::test::EditorFixture;
 using namespace tellvaro;
 
 namespace {
-
-bool connect_test_db(db::Connection& db) {
-  db.set_params(
-      {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
-  return db.connect() && db.select_database(test::kAuctionDatabase);
-}
 
 QPushButton* button(EditorFixture& f, const QString& caption) {
   for (auto* b : f.editor->findChildren<QPushButton*>()) {
@@ -74,12 +69,11 @@ void EditorDbTest::referenceListsFillTheEditor() {
       "delete from tv_auktionshaus.payments;"
       "insert into tv_auktionshaus.payments (id, description) values"
       " (1,'Überweisung'),(2,'PayPal'),(3,'Nachnahme')");
-  db::Connection db;
-  QVERIFY(connect_test_db(db));
-  EditorFixture f;
+  EditorFixture f(auction_house_config());
+  QVERIFY(f.connect());
   f.add_article({{"Artikelname", "Alpha"}, {"p3", "True"}, {"Textmarker", "True"}});
-  f.open(&db);
-  f.editor->loadReferenceLists();
+  f.open();
+  f.ws.load_reference_lists();
 
   auto* duration = f.find<QComboBox>("Auktionsdauer");
   QCOMPARE(duration->count(), 8);
@@ -93,18 +87,17 @@ void EditorDbTest::referenceListsFillTheEditor() {
   }
   QCOMPARE(f.find<QCheckBox>("p2")->text(), QString("PayPal"));
   QVERIFY(f.find<QCheckBox>("p3")->isChecked());
-  QCOMPARE(f.editor->paymentNames().name[2], std::string("Nachnahme"));
+  QCOMPARE(f.ws.payment_names().name[2], std::string("Nachnahme"));
 }
 
 void EditorDbTest::feeThatIsNoNumberKeepsTheOthers() {
   test::admin_exec("update tv_auktionshaus.features set value='zwei' where id=2");
-  db::Connection db;
-  QVERIFY(connect_test_db(db));
-  EditorFixture f;
+  EditorFixture f(auction_house_config());
+  QVERIFY(f.connect());
   f.add_article({{"Artikelname", "Alpha"}, {"Fettschrift", "True"}, {"Mindestpreis", "5"}});
-  f.open(&db);
+  f.open();
   try {
-    f.editor->loadReferenceLists();
+    f.ws.load_reference_lists();
     QFAIL("the bad fee was not reported");
   } catch (const tellvaro::Error& e) {
     QCOMPARE(
@@ -120,11 +113,10 @@ void EditorDbTest::feeThatIsNoNumberKeepsTheOthers() {
 }
 
 void EditorDbTest::unreachableDatabaseIsReportedNotShownAsEmptyLists() {
-  db::Connection db;  // never connected
-  EditorFixture f;
+  EditorFixture f;  // never connected
   f.add_article({{"Artikelname", "Alpha"}});
-  f.open(&db);
-  QVERIFY_THROWS_EXCEPTION(tellvaro::Error, f.editor->loadReferenceLists());
+  f.open();
+  QVERIFY_THROWS_EXCEPTION(tellvaro::Error, f.ws.load_reference_lists());
   QCOMPARE(f.find<QComboBox>("Auktionsdauer")->count(), 0);
   QVERIFY(f.find<QCheckBox>("p1")->isHidden());
   QCOMPARE(f.named<QLabel>(QString::fromUtf8("Gebühr Fettschrift"))->text(),
@@ -138,12 +130,11 @@ void EditorDbTest::unreachableDatabaseIsReportedNotShownAsEmptyLists() {
 }
 
 void EditorDbTest::categoryPageBrowsesTheTree() {
-  db::Connection db;
-  QVERIFY(connect_test_db(db));
-  EditorFixture f;
+  EditorFixture f(auction_house_config());
+  QVERIFY(f.connect());
   f.add_article(
       {{"Artikelname", "Winterreifen"}, {"Kategorie 2", "Bücher"}, {"Kategorie Nummer 2", "4"}});
-  f.open(&db);
+  f.open();
   f.editor->setCurrentIndex(3);
   auto* change = button(f, QString::fromUtf8("Kategorie ändern"));
   auto* save = button(f, "Speichern");
@@ -227,11 +218,10 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
 }
 
 void EditorDbTest::levelFiveTakesDeeperCategories() {
-  db::Connection db;
-  QVERIFY(connect_test_db(db));
-  EditorFixture f;
+  EditorFixture f(auction_house_config());
+  QVERIFY(f.connect());
   f.add_article({{"Artikelname", "Gedenkmünze"}});
-  f.open(&db);
+  f.open();
   f.editor->setCurrentIndex(3);
   QTest::mouseClick(button(f, QString::fromUtf8("Kategorie ändern")), Qt::LeftButton);
   auto* chooser = f.named<QComboBox>("Kategorie Ebene 1");
@@ -270,19 +260,18 @@ void EditorDbTest::everyPostEndsTheBrowse() {
         {"Kategorie2", "Notebooks"}}},
   };
   const char* ways[] = {"page change", "navigator post", "next record", "Speichern"};
-  db::Connection db;
-  QVERIFY(connect_test_db(db));
   for (const auto& [slot, fields] : records) {
     for (const char* way : ways) {
       const QByteArray name = QByteArray(slot) + " / " + way;
-      EditorFixture f;
+      EditorFixture f(auction_house_config());
+      QVERIFY(f.connect());
       f.articles.append();
       f.articles.set_text("Artikelname", "Erster");
       for (const auto& [field, text] : fields) f.articles.set_text(field, text);
       f.articles.post();
       f.add_article({{"Artikelname", "Zweiter"}});
       f.articles.first();
-      f.open(&db);
+      f.open();
       app::RecordNavigator nav(f.articles, f.dialogs, {Nav::Next, Nav::Post});
       f.editor->setCurrentIndex(3);
       auto* change = button(f, QString::fromUtf8("Kategorie ändern"));

@@ -1,37 +1,52 @@
 #pragma once
 
-// An article editor over real tables, shown offscreen, with scripted dialogs.
+// An article editor over a workspace of its own (tables in memory, a program folder in a
+// temporary folder, the given service configuration), shown offscreen, with scripted dialogs.
 
 #include <QApplication>
 #include <QLabel>
+#include <QTemporaryDir>
 #include <QWidget>
+#include <filesystem>
 #include <memory>
 
 #include "app/editor/article_editor.h"
 #include "store/table.h"
 #include "support/scripted_dialogs.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::test {
 
 struct EditorFixture {
-  store::Table articles;
-  store::Table uploads;
+  QTemporaryDir dir;
+  workspace::Workspace ws;
+  store::Table& articles;
+  store::Table& uploads;
   ScriptedDialogs dialogs;
   QLabel fee_total, panel_articles, panel_uploads, panel_total;
   std::unique_ptr<app::ArticleEditor> editor;
-  std::string picture_folder;  // set before open() for the picture slots
 
-  void open(db::Connection* db = nullptr) {
+  explicit EditorFixture(session::ServiceConfig config = {})
+      : ws({}, std::move(config), {}, dir.path().toStdString() + "/"),
+        articles(ws.articles()),
+        uploads(ws.uploads()) {
+    std::filesystem::create_directories(ws.picture_folder());
+  }
+
+  // The picture folder of the workspace; it exists.
+  const std::string& picture_folder() const { return ws.picture_folder(); }
+
+  // Connects the workspace the way the main window does.
+  bool connect() { return ws.connect(nullptr); }
+
+  void open() {
     app::ArticleEditor::Context context;
-    context.articles = &articles;
-    context.uploads = &uploads;
-    context.db = db;
+    context.workspace = &ws;
     context.dialogs = &dialogs;
     context.fee_total = &fee_total;
     context.panel_articles = &panel_articles;
     context.panel_uploads = &panel_uploads;
     context.panel_total = &panel_total;
-    context.picture_folder = picture_folder;
     editor = std::make_unique<app::ArticleEditor>(context);
     editor->resize(700, 600);
     editor->show();

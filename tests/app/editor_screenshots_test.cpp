@@ -68,20 +68,22 @@ void EditorScreenshots::grabPages() {
   if (folder.isEmpty()) QSKIP("TELLVARO_SCREENSHOTS not set");
   QVERIFY(QDir().mkpath(folder));
 
-  db::Connection db;
   bool live = test::auction_house_running();
+  session::ServiceConfig config;
   if (live) {
     test::reset_data();
-    db.set_params(
-        {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
-    live = db.connect() && db.select_database(test::kAuctionDatabase);
+    config.sql_host = test::host();
+    config.sql_user = test::kAppUser;
+    config.sql_password = test::sql_password();
+    config.sql_database = test::kAuctionDatabase;
   }
-  // The article's three pictures in a picture folder of their own.
-  store::testing::TempDir pictures;
+  EditorFixture f(config);
+  live = live && f.connect();
+  // The article's three pictures in the workspace's picture folder.
   const char* names[] = {"1001.jpg", "1001_2.jpg", "1001_3.jpg"};
-  for (int i = 0; i < 3; ++i) store::testing::write_file(pictures / names[i], tyre_photo(i * 0.5));
-  EditorFixture f;
-  f.picture_folder = pictures.folder();
+  for (int i = 0; i < 3; ++i) {
+    store::testing::write_file(f.picture_folder() + names[i], tyre_photo(i * 0.5));
+  }
   f.add_article({{"Anzeigenart", "Auktion"},
                  {"Artikelname", "Winterreifen 205/55 R16 auf Stahlfelgen"},
                  {"Untertitel", "Satz mit vier Reifen, kaum gefahren"},
@@ -139,19 +141,19 @@ void EditorScreenshots::grabPages() {
                  {"Mitglied", "haendler"},
                  {"Erstellt", "01.12.2026"},
                  {"Editiert", "09.12.2026"}});
-  f.open(live ? &db : nullptr);
+  f.open();
   f.editor->resize(720, 640);
   if (live) {
-    f.editor->loadReferenceLists();
+    f.ws.load_reference_lists();
   } else {
     catalogue::FeatureFees fees;
     fees.fee = {0.5, 0.75, 1.25, 0.1, 0.2, 0.35, 2};
-    f.editor->setFeatureFees(fees);
+    f.ws.set_feature_fees(fees);
     catalogue::PaymentNames names;
     const char* shown[] = {"Überweisung", "Barzahlung bei Abholung", "Nachnahme", "PayPal"};
     for (std::size_t i = 0; i < 4; ++i) names.name[i] = shown[i];
     names.shown = 4;
-    f.editor->setPaymentNames(names);
+    f.ws.set_payment_names(names);
   }
   f.editor->connectionStatusList()->addItems(
       {"Verbindung zu Server aufgebaut", "Verbindung zu Daten-Bank hergestellt"});

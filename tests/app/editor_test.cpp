@@ -275,7 +275,7 @@ void EditorTest::feeLabelsFollowTheFeatures() {
   f.open();
   catalogue::FeatureFees fees;
   fees.fee = {1.0, 0.5, 0.0, 0.3, 0.0, 0.25, 12};  // Feature order
-  f.editor->setFeatureFees(fees);
+  f.ws.set_feature_fees(fees);
   auto label = [&](const char* feature) {
     return f.named<QLabel>(QString::fromUtf8("Gebühr ") + QString::fromUtf8(feature));
   };
@@ -326,7 +326,7 @@ void EditorTest::paymentBoxesShownByName() {
   names.name[1] = "PayPal";
   names.name[2] = "Nachnahme";
   names.shown = 3;
-  f.editor->setPaymentNames(names);
+  f.ws.set_payment_names(names);
   for (int i = 1; i <= 15; ++i) {
     auto* box = f.find<QCheckBox>(QString("p%1").arg(i));
     QCOMPARE(box->isHidden(), i > 3);
@@ -366,11 +366,15 @@ void EditorTest::pageChangeOnEmptyTableAddsOneArticle() {
 void EditorTest::pageChangeAndNavigatorPostRefreshTheFee() {
   EditorFixture f;
   // A fee read from a file that no longer fits: nothing the user changes brings it up to date.
-  f.add_article({{"Artikelname", "Alpha"}, {"Fettschrift", "True"}, {"Gebühr", "9"}});
+  auto read = store::empty_record();
+  read[store::field_at("Artikelname")] = store::Value::text("Alpha");
+  read[store::field_at("Fettschrift")] = store::Value::flag(true);
+  read[store::field_at("Gebühr")] = store::Value::amount(9);
+  f.articles.replace_all({read});
   f.open();
   catalogue::FeatureFees fees;
   fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 0.5;
-  f.editor->setFeatureFees(fees);
+  f.ws.set_feature_fees(fees);
   QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(9));
 
   f.editor->setCurrentIndex(1);
@@ -379,7 +383,7 @@ void EditorTest::pageChangeAndNavigatorPostRefreshTheFee() {
 
   // The auction house changed its fee; "edit" and "post" on the navigator store the new one.
   fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 1.25;
-  f.editor->setFeatureFees(fees);
+  f.ws.set_feature_fees(fees);
   app::RecordNavigator nav(
       f.articles, f.dialogs,
       {app::RecordNavigator::Button::Edit, app::RecordNavigator::Button::Post});

@@ -38,11 +38,7 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
                std::to_string(1100 + i) + ", 42, 1, 'alt')");
   write_file(ftp_root() + "/990.jpg", "JPEG-Bytes");
   Fixture f;
-  f.window = std::make_unique<MainWindow>(auction_house_config(), auction_house_seller(),
-                                          test_deployment(), f.folder, f.dialogs, &f.login);
-  f.window->start();
-  f.window->show();
-  MainWindow& w = *f.window;
+  MainWindow& w = f.open(auction_house_config(), auction_house_seller());
   app::ImportView* view = w.importView();
 
   w.menus().imports->trigger();
@@ -83,20 +79,20 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
   QCOMPARE(w.statusProgress()->bar()->value(), 2);
   QVERIFY(view->importButton()->isEnabled());
   QVERIFY(view->grid()->isEnabled());
-  QVERIFY(!w.busy());
-  QCOMPARE(read_file(w.pictureFolder() + "990.jpg"), std::string("JPEG-Bytes"));
+  QVERIFY(!f.ws->busy());
+  QCOMPARE(read_file(f.ws->picture_folder() + "990.jpg"), std::string("JPEG-Bytes"));
   // The captions show the counts of the view's opening, not of the run.
   QCOMPARE(view->currentBox()->text(), u("2 Aktuelle Artikel importieren"));
 
   // Both transfers, no question asked; the article table's own hook works out the fee.
-  const int before = int(w.store().articles.count());
+  const int before = int(f.store().articles.count());
   view->transferAllAction()->trigger();
   view->transferOneAction()->trigger();
-  QCOMPARE(int(w.store().articles.count()), before + 3);
-  QCOMPARE(int(w.store().imports.count()), 2);
+  QCOMPARE(int(f.store().articles.count()), before + 3);
+  QCOMPARE(int(f.store().imports.count()), 2);
   QVERIFY(f.dialogs.shown.empty());
-  for (std::size_t i = 0; i < w.store().articles.count(); ++i) {
-    const store::Record& r = w.store().articles.row(i);
+  for (std::size_t i = 0; i < f.store().articles.count(); ++i) {
+    const store::Record& r = f.store().articles.row(i);
     if (r[store::field_at("Artikelname")] != store::Value::text("Winterreifen 205/55 R16"))
       continue;
     // Fettschrift, Textmarker, Top-Kategorie, a subtitle, a minimum price: never nothing.

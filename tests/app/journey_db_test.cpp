@@ -75,12 +75,14 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   session::Deployment deployment = session::Deployment::built_in();
   deployment.directory_host = host();
   deployment.web_url = std::string("http://") + host() + "/";
-  // The factory of the program's own entry.
+  // The factory of the program's own entry; the workspace outlives the window.
+  std::unique_ptr<workspace::Workspace> ws;
   app::LoginWindow login(
       deployment, folder.path().toStdString() + "/", dialogs,
-      [&dialogs](const session::Login& l, const std::string& program_folder, QWidget* lw) {
-        auto window = std::make_unique<MainWindow>(l.config(), l.user(), l.deployment(),
-                                                   program_folder, dialogs, lw);
+      [&dialogs, &ws](const session::Login& l, const std::string& program_folder, QWidget* lw) {
+        ws = std::make_unique<workspace::Workspace>(l.deployment(), l.config(), l.user(),
+                                                    program_folder);
+        auto window = std::make_unique<MainWindow>(*ws, dialogs, lw);
         window->start();
         return std::unique_ptr<QWidget>(std::move(window));
       });
@@ -134,8 +136,8 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   button(*editor, u("Speichern"))->click();
   // The picture as attaching leaves it: the file in the picture folder, its name in Bild1.
   const std::string picture("\xff\xd8\xff\xe0 Koffer\0\r\n", 13);
-  write_file(w->pictureFolder() + "koffer.jpg", picture);
-  store::Table& articles = w->store().articles;
+  write_file(ws->picture_folder() + "koffer.jpg", picture);
+  store::Table& articles = ws->store().articles;
   articles.set_text("Bild1", "koffer.jpg");
   articles.post();
   QCOMPARE(articles.count(), std::size_t(1));
@@ -147,7 +149,7 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   auto* grid = w->articleView()->grid();
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {},
                      grid->visualRect(grid->model()->index(0, 0)).center());
-  QVERIFY2(w->store().uploads.count() == 1,
+  QVERIFY2(ws->store().uploads.count() == 1,
            qPrintable(QString::fromStdString(dialogs.shown.empty() ? "" : dialogs.shown.back())));
   dialogs.shown.clear();
   w->showView(MainWindow::View::Uploads);
@@ -157,13 +159,13 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
            std::optional<std::string>("Reisekoffer mit Rollen"));
 
   // --- import and take back -----------------------------------------------------------------
-  std::filesystem::remove(w->pictureFolder() + "1000.jpg");
+  std::filesystem::remove(ws->picture_folder() + "1000.jpg");
   w->menus().imports->trigger();
   app::ImportView* view = w->importView();
   QCOMPARE(view->currentBox()->text(), u("3 Aktuelle Artikel importieren"));
   view->importButton()->click();
   QVERIFY2(dialogs.shown.empty(), dialogs.shown.empty() ? "" : dialogs.shown[0].c_str());
-  store::Table& imports = w->store().imports;
+  store::Table& imports = ws->store().imports;
   QCOMPARE(imports.count(), std::size_t(3));
   for (std::size_t i = 0; i < imports.count(); ++i) {
     if (imports.row(i)[store::field_at("Artikelname")] ==
@@ -214,7 +216,7 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
     }
   }
   QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u("; "))));
-  QCOMPARE(read_file(w->pictureFolder() + "1000.jpg"), picture);
+  QCOMPARE(read_file(ws->picture_folder() + "1000.jpg"), picture);
   // The article table's own hook worked the fee out again.
   QCOMPARE(back[store::field_at("Gebühr")], typed[store::field_at("Gebühr")]);
   QVERIFY(dialogs.shown.empty());

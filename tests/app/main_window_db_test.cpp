@@ -42,9 +42,9 @@ void MainWindowDbTest::creationAgainstAuctionHouse() {
   auto& w = f.open(test_config());
   QCOMPARE(f.statusLines().mid(0, 2), QStringList({u("Verbindung zu Server aufgebaut"),
                                                    u("Verbindung zu Daten-Bank hergestellt")}));
-  QVERIFY(w.connection().connected());
+  QVERIFY(f.ws->db().connected());
   QVERIFY(w.close());
-  QVERIFY(!w.connection().connected());
+  QVERIFY(!f.ws->db().connected());
 }
 
 void MainWindowDbTest::referenceErrorEndsStartButWindowStays() {

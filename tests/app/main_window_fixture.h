@@ -26,6 +26,7 @@
 #include "store/files.h"
 #include "store/sorting.h"
 #include "support/scripted_dialogs.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::test {
 
@@ -92,12 +93,14 @@ inline session::Deployment test_deployment() {
   return d;
 }
 
-// A program folder of its own with the complete data folder, and the window over it.
+// A program folder of its own with the complete data folder, the workspace over it (as
+// main.cpp makes it after the login), and the window over that.
 struct Fixture {
   QTemporaryDir dir;
   std::string folder;
   test::ScriptedDialogs dialogs;
   LoginStandIn login;
+  std::unique_ptr<workspace::Workspace> ws;
   std::unique_ptr<MainWindow> window;
 
   Fixture() : folder(dir.path().toStdString() + "/") { store::make_files(folder); }
@@ -108,13 +111,18 @@ struct Fixture {
     write_file(path(relative), store::format_table(records));
   }
 
-  MainWindow& open(session::ServiceConfig config = offline_config()) {
-    window = std::make_unique<MainWindow>(config, session::SessionUser{}, test_deployment(), folder,
-                                          dialogs, &login);
+  MainWindow& open(session::ServiceConfig config = offline_config(), session::SessionUser user = {},
+                   session::Deployment deployment = test_deployment()) {
+    window.reset();
+    ws = std::make_unique<workspace::Workspace>(std::move(deployment), std::move(config),
+                                                std::move(user), folder);
+    window = std::make_unique<MainWindow>(*ws, dialogs, &login);
     window->start();
     window->show();
     return *window;
   }
+
+  store::ArticleStore& store() { return ws->store(); }
 
   QStringList statusLines() const {
     QStringList out;

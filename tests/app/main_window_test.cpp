@@ -52,9 +52,9 @@ void MainWindowTest::creationWithoutDatabase() {
   QCOMPARE(f.statusLines(),
            QStringList({u("Keine Internet Verbindung"), u("Datenbank nicht verfügbar")}));
   QVERIFY(f.dialogs.shown.empty());
-  QVERIFY(!w.connection().connected());
-  QCOMPARE(w.pictureFolder(), f.folder + "files/bilder/");
-  QCOMPARE(w.programFolder(), f.folder);
+  QVERIFY(!f.ws->db().connected());
+  QCOMPARE(f.ws->picture_folder(), f.folder + "files/bilder/");
+  QCOMPARE(f.ws->program_folder(), f.folder);
   verify_only(w, MainWindow::View::Articles);
   // Still usable: switching views and closing work.
   w.menus().uploads->trigger();
@@ -169,7 +169,8 @@ void MainWindowTest::statusPanels() {
                                                 {"Upload-Gesamtpreis:", 200},
                                                 {"", 50}};
   // The start texts stand until creation counts the tables; then the counts follow them.
-  MainWindow w(offline_config(), {}, test_deployment(), f.folder, f.dialogs, &f.login);
+  workspace::Workspace ws(test_deployment(), offline_config(), {}, f.folder);
+  MainWindow w(ws, f.dialogs, &f.login);
   for (int i = 0; i < 4; ++i) QCOMPARE(w.statusPanel(i)->text(), u(panels[i].first));
   w.start();
   w.show();
@@ -367,14 +368,14 @@ void MainWindowTest::startSort() {
 
   // Dictionary order, not byte order (which would put "Zitrone" before "banane").
   const std::vector<std::string> sorted = {"Apfel", "banane", "Zitrone"};
-  QCOMPARE(names_shown(w.store().articles), sorted);
-  QCOMPARE(w.store().articles.sort_kind(), store::SortKind::AscendingCase);
-  QCOMPARE(w.store().articles.sort_field(), std::string("Artikelname"));
-  QCOMPARE(names_shown(w.store().imports), sorted);
-  QCOMPARE(w.store().imports.sort_field(), std::string("Artikelname"));
-  QCOMPARE(names_shown(w.store().uploads),
+  QCOMPARE(names_shown(f.store().articles), sorted);
+  QCOMPARE(f.store().articles.sort_kind(), store::SortKind::AscendingCase);
+  QCOMPARE(f.store().articles.sort_field(), std::string("Artikelname"));
+  QCOMPARE(names_shown(f.store().imports), sorted);
+  QCOMPARE(f.store().imports.sort_field(), std::string("Artikelname"));
+  QCOMPARE(names_shown(f.store().uploads),
            (std::vector<std::string>{"Zitrone", "banane", "Apfel"}));
-  QCOMPARE(w.store().uploads.sort_kind(), store::SortKind::Stored);
+  QCOMPARE(f.store().uploads.sort_kind(), store::SortKind::Stored);
   QCOMPARE(w.articleView()->sortLabel()->text(), u("Sortiert nach: Artikelname"));
   QCOMPARE(w.sorting().marker(), 1);
   QCOMPARE(w.sorting().direction(), std::string());
@@ -403,7 +404,7 @@ void MainWindowTest::gridFollowsCursorAndEdits() {
   prices[0][store::field_at("Startpreis")] = store::Value::amount(1.5);
   f.put(store::kArticleFile, prices);
   auto& w = f.open();
-  auto& table = w.store().articles;
+  auto& table = f.store().articles;
   auto* grid = w.articleView()->grid();
   auto* model = grid->model();
   const int name = 3, price = 8, fee = 2;
@@ -447,13 +448,13 @@ void MainWindowTest::closeSavesAllThree() {
   f.put(store::kUploadFile, named({"Zitrone"}));
   f.put(store::kImportFile, named({"Kiwi", "Mango"}));
   auto& w = f.open();
-  QVERIFY(w.connection().connected() == false);
+  QVERIFY(f.ws->db().connected() == false);
 
   // A pending edit in the article grid is not lost.
   auto* model = w.articleView()->grid()->model();
   QVERIFY(model->setData(model->index(1, 3), u("Birnen")));
-  QCOMPARE(w.store().articles.state(), store::EditState::Edit);
-  w.store().imports.remove();
+  QCOMPARE(f.store().articles.state(), store::EditState::Edit);
+  f.store().imports.remove();
 
   if (by_menu) {
     w.menus().quit->trigger();
@@ -465,9 +466,9 @@ void MainWindowTest::closeSavesAllThree() {
   QVERIFY(f.dialogs.shown.empty());
 
   const std::pair<std::string_view, store::Table*> files[] = {
-      {store::kArticleFile, &w.store().articles},
-      {store::kUploadFile, &w.store().uploads},
-      {store::kImportFile, &w.store().imports}};
+      {store::kArticleFile, &f.store().articles},
+      {store::kUploadFile, &f.store().uploads},
+      {store::kImportFile, &f.store().imports}};
   for (auto [relative, table] : files) {
     QCOMPARE(read_file(f.path(relative)), store::format_table(table->stored()));
   }
@@ -488,7 +489,7 @@ void MainWindowTest::failedSaveKeepsRunning() {
   f.put(store::kUploadFile, named({"Zitrone"}));
   const auto article_before = read_file(f.path(store::kArticleFile));
   auto& w = f.open();
-  w.store().articles.set_text("Artikelname", "Apfelmus");
+  f.store().articles.set_text("Artikelname", "Apfelmus");
 
   // The upload file cannot be replaced: a folder stands in its place (root ignores modes).
   fs::remove(f.path(store::kUploadFile));
@@ -530,8 +531,8 @@ void MainWindowTest::unreadableFileIsReportedAndKept() {
            f.dialogs.shown[0].c_str());
   QCOMPARE(read_file(copy), broken);
   // Creation went on: an empty article table, the others loaded, caption and lines there.
-  QCOMPARE(w.store().articles.count(), std::size_t(0));
-  QCOMPARE(w.store().uploads.count(), std::size_t(1));
+  QCOMPARE(f.store().articles.count(), std::size_t(0));
+  QCOMPARE(f.store().uploads.count(), std::size_t(1));
   QCOMPARE(w.windowTitle(), u("Quillmar - Tellvaro v.: 2.0.0.1 - Testhaus"));
   QCOMPARE(f.statusLines().size(), 2);
   QVERIFY(w.close());
@@ -549,11 +550,12 @@ void MainWindowTest::emptyProgramFolder() {
 
   test::ScriptedDialogs dialogs;
   LoginStandIn login;
-  MainWindow w(offline_config(), {}, test_deployment(), folder, dialogs, &login);
+  workspace::Workspace ws(test_deployment(), offline_config(), {}, folder);
+  MainWindow w(ws, dialogs, &login);
   w.start();
   w.show();
   QVERIFY(dialogs.shown.empty());
-  for (auto* table : {&w.store().articles, &w.store().uploads, &w.store().imports}) {
+  for (auto* table : {&ws.articles(), &ws.uploads(), &ws.imports()}) {
     QCOMPARE(table->count(), std::size_t(0));
   }
   QCOMPARE(w.articleView()->grid()->model()->rowCount(), 0);
@@ -570,8 +572,8 @@ void MainWindowTest::otherWorkingDirectory() {
   const auto before = fs::current_path();
   QVERIFY(::chdir(elsewhere.path().toLocal8Bit().constData()) == 0);
   auto& w = f.open();
-  QCOMPARE(w.store().articles.count(), std::size_t(1));
-  w.store().articles.set_text("Artikelname", "Apfelkuchen");
+  QCOMPARE(f.store().articles.count(), std::size_t(1));
+  f.store().articles.set_text("Artikelname", "Apfelkuchen");
   QVERIFY(w.close());
   fs::current_path(before);
   QVERIFY(fs::is_empty(elsewhere.path().toStdString()));

@@ -79,12 +79,10 @@ class MediaPagesTest : public QObject {
 
 void MediaPagesTest::init() {
   dir = std::make_unique<store::testing::TempDir>();
-  folder = *dir / "bilder/";
   offered = *dir / "auswahl/";
-  std::filesystem::create_directories(folder);
   std::filesystem::create_directories(offered);
   f = std::make_unique<EditorFixture>();
-  f->picture_folder = folder;
+  folder = f->picture_folder();
   f->add_article({{"Artikelname", "Lampe"}});
   f->open();
   f->editor->refreshAll();

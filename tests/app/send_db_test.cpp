@@ -10,6 +10,8 @@
 #include "app/auction_house_window.h"
 #include "app/record_navigator.h"
 #include "app/send_controller.h"
+#include "app/status_progress.h"
+#include "app/view_protocol.h"
 #include "support/auction_house.h"
 
 using namespace tellvaro;
@@ -34,12 +36,7 @@ std::vector<store::Record> articles(int n) {
   return out;
 }
 
-QStringList lines(MainWindow& w) {
-  QStringList out;
-  auto* list = w.protocolView()->list();
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-  return out;
-}
+QStringList lines(MainWindow& w) { return w.protocolView()->lines(); }
 
 // What the window looked like at one pause of a running send.
 struct Seen {
@@ -81,11 +78,7 @@ struct Window {
     write_file(f.path(store::kPictureFolder) + "bild.jpg", "JPEG-Bytes");
     session::Deployment d = test_deployment();
     d.web_url = std::string("http://") + host() + "/";
-    f.window = std::make_unique<MainWindow>(config, auction_house_seller(), d, f.folder, f.dialogs,
-                                            &f.login);
-    f.window->start();
-    f.window->show();
-    w = f.window.get();
+    w = &f.open(config, auction_house_seller(), d);
     w->showView(MainWindow::View::Uploads);
   }
 };
@@ -95,7 +88,7 @@ void watch(MainWindow& w, Seen& seen, int after_lines) {
   auto* timer = new QTimer(&w);
   timer->setInterval(0);
   QObject::connect(timer, &QTimer::timeout, &w, [&w, &seen, after_lines, timer] {
-    if (seen.taken || w.protocolView()->list()->count() < after_lines) return;
+    if (seen.taken || lines(w).size() < after_lines) return;
     seen.taken = true;
     timer->stop();
     auto* view = w.uploadView();
@@ -104,8 +97,8 @@ void watch(MainWindow& w, Seen& seen, int after_lines) {
     seen.navigator = view->navigator()->isEnabled();
     seen.remove =
         view->removeAllAction()->isEnabled() || w.articleView()->transferAllAction()->isEnabled();
-    seen.bar = w.sendController()->progressBar()->isVisible();
-    seen.lines = w.protocolView()->list()->count();
+    seen.bar = w.statusProgress()->bar()->isVisible();
+    seen.lines = int(lines(w).size());
     seen.closed = w.close();
     // A second click while the first send runs starts nothing.
     w.sendController()->sendAll();
@@ -146,13 +139,13 @@ void SendDbTest::sendAllShowsLinesProgressAndDisablesTheButtons() {
   // The view follows the newest line; afterwards everything is back.
   auto* bar = w.protocolView()->list()->verticalScrollBar();
   QCOMPARE(bar->value(), bar->maximum());
-  QVERIFY(!w.sendController()->progressBar()->isVisible());
-  QCOMPARE(w.sendController()->progressBar()->value(), 3);
+  QVERIFY(!w.statusProgress()->bar()->isVisible());
+  QCOMPARE(w.statusProgress()->bar()->value(), 3);
   QVERIFY(w.uploadView()->sendOneButton()->isEnabled());
   QVERIFY(w.uploadView()->sendAllButton()->isEnabled());
   QVERIFY(w.uploadView()->removeAllAction()->isEnabled());
-  QVERIFY(!w.busy());
-  QCOMPARE(int(w.store().uploads.count()), 3);
+  QVERIFY(!win.f.ws->busy());
+  QCOMPARE(int(win.f.store().uploads.count()), 3);
 }
 
 void SendDbTest::sendMarkedAndAFailedSend() {
@@ -166,11 +159,11 @@ void SendDbTest::sendMarkedAndAFailedSend() {
     QVERIFY(win.f.dialogs.shown[0].rfind("FTP-Server", 0) == 0);
     QVERIFY(lines(w).last().startsWith(u("Fehler: FTP-Server")));
     QVERIFY(w.uploadView()->sendOneButton()->isEnabled());
-    QVERIFY(!w.busy());
+    QVERIFY(!win.f.ws->busy());
   }
   Window win(2);
   MainWindow& w = *win.w;
-  w.store().uploads.move_to(1);
+  win.f.store().uploads.move_to(1);
   w.uploadView()->sendOneButton()->click();
   QVERIFY2(win.f.dialogs.shown.empty(),
            win.f.dialogs.shown.empty() ? "" : win.f.dialogs.shown[0].c_str());
@@ -181,7 +174,7 @@ void SendDbTest::sendMarkedAndAFailedSend() {
   QVERIFY(got.contains(u("Sende Bild 2: bild.jpg")));
   QCOMPARE(got.last(), u(" "));
   QCOMPARE(got[got.size() - 4], u("Artikel wurde eingestellt."));
-  QVERIFY(!w.sendController()->progressBar()->isVisible());
+  QVERIFY(!w.statusProgress()->bar()->isVisible());
 }
 
 QTEST_MAIN(SendDbTest)

@@ -98,7 +98,7 @@ void TableOperationsTest::openKeepsTheReplacedTable() {
   f.put(store::kArticleFile, named({"gespeichert"}));
   write_file(f.folder + "andere.xml", store::format_table(named({"fremd 2", "fremd 1"})));
   auto& w = f.open();
-  auto& articles = w.store().articles;
+  auto& articles = f.store().articles;
   // Typed since the last save: the open must not lose it.
   articles.last();
   articles.set("Artikelname", store::Value::text("neu getippt"));
@@ -137,9 +137,9 @@ void TableOperationsTest::openKeepsTheReplacedTable() {
 void TableOperationsTest::saveAndSaveUnder() {
   Fixture f;
   auto& w = f.open();
-  w.store().articles.replace_all(named({"Uhr"}));
-  w.store().uploads.replace_all(named({"Vase"}));
-  w.store().imports.replace_all(named({"Krug"}));
+  f.store().articles.replace_all(named({"Uhr"}));
+  f.store().uploads.replace_all(named({"Vase"}));
+  f.store().imports.replace_all(named({"Krug"}));
   const std::string import_before = read_file(f.path(store::kImportFile));
 
   w.menus().save->trigger();
@@ -175,7 +175,7 @@ void TableOperationsTest::saveThatFailsKeepsTheTable() {
     c.action->trigger();
     QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
     QVERIFY2(f.dialogs.shown[0].find(c.names) != std::string::npos, f.dialogs.shown[0].c_str());
-    QCOMPARE(names_shown(w.store().articles), Names{"Uhr"});
+    QCOMPARE(names_shown(f.store().articles), Names{"Uhr"});
   }
 }
 
@@ -189,7 +189,7 @@ void TableOperationsTest::titleClicks() {
   auto* uploads = w.uploadView()->grid();
   auto* label = w.articleView()->sortLabel();
 
-  w.store().articles.move_to(0);  // anker
+  f.store().articles.move_to(0);  // anker
   click_title(articles, "Startpreis");
   QCOMPARE(column_shown(articles, 3), (Names{"anker", "Boje", "Zange"}));
   QCOMPARE(label->text(), u("Sortiert nach: Startpreis"));
@@ -199,14 +199,14 @@ void TableOperationsTest::titleClicks() {
   QCOMPARE(column_shown(articles, 3), (Names{"anker", "Boje", "Zange"}));
 
   w.showView(MainWindow::View::Uploads);
-  w.store().uploads.move_to(0);  // Zange, stored first
+  f.store().uploads.move_to(0);  // Zange, stored first
   click_title(uploads, "Startpreis");
   QCOMPARE(column_shown(uploads, 3), (Names{"anker", "Boje", "Zange"}));
   click_title(uploads, "Startpreis");
   QCOMPARE(column_shown(uploads, 3), (Names{"Zange", "Boje", "anker"}));
   QCOMPARE(bold_titles(uploads), (QStringList{u("Artikelname"), u("Startpreis")}));
   // The current record stays current, in the grid as well.
-  QCOMPARE(w.store().uploads.text("Artikelname"), std::string("Zange"));
+  QCOMPARE(f.store().uploads.text("Artikelname"), std::string("Zange"));
   QCOMPARE(uploads->currentIndex().row(), 0);
   QCOMPARE(label->text(), u("Sortiert nach: Startpreis"));
   QCOMPARE(w.sorting().marker(), 7);
@@ -246,7 +246,7 @@ void TableOperationsTest::copy() {
   f.put(store::kUploadFile, items);
   auto& w = f.open();
 
-  auto& articles = w.store().articles;
+  auto& articles = f.store().articles;
   articles.move_to(1);  // Uhr
   w.articleView()->copyAction()->trigger();
   QCOMPARE(names_shown(articles), (Names{"Anker", "Uhr", "Uhr"}));
@@ -254,7 +254,7 @@ void TableOperationsTest::copy() {
   QCOMPARE(w.articleView()->grid()->currentIndex().row(), 2);
   QCOMPARE(articles.text("Bild1") + articles.text("Bild2") + articles.text("Bild3"), std::string());
 
-  auto& uploads = w.store().uploads;
+  auto& uploads = f.store().uploads;
   uploads.move_to(0);  // Uhr, stored order
   w.uploadView()->copyAction()->trigger();
   QCOMPARE(names_shown(uploads), (Names{"Uhr", "Anker", "Uhr"}));
@@ -268,7 +268,7 @@ void TableOperationsTest::deleteQuestions() {
   f.put(store::kArticleFile, named({"a", "b", "c", "d"}));
   f.put(store::kImportFile, named({"x", "y"}));
   auto& w = f.open();
-  auto& articles = w.store().articles;
+  auto& articles = f.store().articles;
   auto* delete_button = w.articleView()->navigator()->button(app::RecordNavigator::Button::Delete);
 
   f.dialogs.answers = {ports::Answer::No, ports::Answer::Yes};
@@ -289,7 +289,7 @@ void TableOperationsTest::deleteQuestions() {
 
   f.dialogs.answers = {ports::Answer::Yes};
   w.importView()->removeAllAction()->trigger();
-  QCOMPARE(w.store().imports.count(), std::size_t(0));
+  QCOMPARE(f.store().imports.count(), std::size_t(0));
   QCOMPARE(names_shown(articles), Names{"d"});
 
   QCOMPARE(f.dialogs.shown,

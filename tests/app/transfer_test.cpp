@@ -37,12 +37,7 @@ store::Record without(store::Record r, const char* field) {
   return r;
 }
 
-QStringList protocol(MainWindow& w) {
-  QStringList out;
-  auto* list = w.protocolView()->list();
-  for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
-  return out;
-}
+QStringList protocol(MainWindow& w) { return w.protocolView()->lines(); }
 
 void double_click_row(MainWindow& w, int row) {
   auto* grid = w.articleView()->grid();
@@ -76,7 +71,7 @@ void TransferTest::oneArticleMessagesAndPages() {
   auto* editor = w.articleView()->editor();
   catalogue::FeatureFees fees;
   fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 1.5;
-  editor->setFeatureFees(fees);
+  f.ws->set_feature_fees(fees);
   struct Case {
     int row;
     const char* message;
@@ -127,7 +122,7 @@ void TransferTest::allArticles() {
         {article("A", 0.5), without(article("B", 0), "Beschreibung"), article("C", 0.25),
          without(article("D", 0), "Startpreis"), article("E", 1)});
   auto& w = f.open();
-  w.protocolView()->list()->addItem(u("älter"));
+  f.ws->protocol().add("älter");
   f.dialogs.answers.push_back(ports::Answer::Yes);
   w.articleView()->transferAllAction()->trigger();
   QCOMPARE(f.dialogs.shown,

@@ -12,11 +12,11 @@
 #include "app/editor/page_beschreibung.h"
 #include "app/editor/page_bilder.h"
 #include "app/editor/page_kategorie.h"
-#include "db/connection.h"
 #include "ports/dialogs.h"
 #include "store/field.h"
 #include "store/table.h"
 #include "text/error.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::app {
 namespace {
@@ -28,28 +28,23 @@ void set_panel(QLabel* panel, const std::string& text) {
 }  // namespace
 
 ArticleEditor::ArticleEditor(Context context, QWidget* parent)
-    : QTabWidget(parent), context_(std::move(context)) {
-  if (!context_.db) {
-    own_db_ = std::make_unique<db::Connection>();
-    context_.db = own_db_.get();
-  }
-  store::Table& articles = *context_.articles;
+    : QTabWidget(parent), context_(std::move(context)), workspace_(*context_.workspace) {
+  store::Table& articles = workspace_.articles();
   // The binder hooks the table first: controls are written before the fee is stored, and show
   // the record before the displays that depend on it are painted.
   binder_ = new FieldBinder(articles, context_.dialogs, this);
-  category_page_ = new CategoryPage(*context_.db, articles, *binder_, context_.dialogs);
+  category_page_ = new CategoryPage(workspace_.db(), articles, *binder_, context_.dialogs);
 
   addTab(build_artikel_page(*binder_, controls_), QStringLiteral("Artikel"));
   description_page_ = new DescriptionPage(*binder_, controls_, articles, context_.dialogs);
-  pictures_page_ =
-      new PicturesPage(*binder_, controls_, articles, context_.dialogs, context_.picture_folder);
+  pictures_page_ = new PicturesPage(*binder_, controls_, articles, context_.dialogs,
+                                    workspace_.picture_folder());
   addTab(description_page_, QStringLiteral("Beschreibung"));
   addTab(pictures_page_, QStringLiteral("Bilder"));
   addTab(category_page_, QStringLiteral("Kategorie"));
   addTab(build_bezahlung_page(*binder_, controls_), QStringLiteral("Bezahlung"));
   addTab(build_gebueren_page(controls_), QString::fromUtf8("Gebüren"));
   addTab(build_infos_page(*binder_), QStringLiteral("Infos"));
-  paint_fee_texts(controls_, fees_);
 
   connect(controls_.category_text, &ClickableLabel::clicked, this,
           [this] { setCurrentWidget(category_page_); });
@@ -59,48 +54,35 @@ ArticleEditor::ArticleEditor(Context context, QWidget* parent)
   subscriptions_.push_back(
       articles.on_data_change([this](std::optional<std::size_t> field) { dataChange(field); }));
   subscriptions_.push_back(articles.on_before_post([this] { beforePost(); }));
-  if (context_.uploads) {
-    // Any change of the upload table's rows or fees makes the counters and total stale.
-    std::size_t fee = store::field_at("Gebühr");
-    subscriptions_.push_back(context_.uploads->on_rows_change(
-        [this](const store::Table::RowChange&) { scheduleUploadTotals(); }));
-    subscriptions_.push_back(
-        context_.uploads->on_data_change([this, fee](std::optional<std::size_t> field) {
-          if (field == fee) scheduleUploadTotals();
-        }));
-  }
-  refreshFees();
+  // Any change of the upload table's rows or fees makes the counters and total stale.
+  const std::size_t fee = store::field_at("Gebühr");
+  subscriptions_.push_back(workspace_.uploads().on_rows_change(
+      [this](const store::Table::RowChange&) { scheduleUploadTotals(); }));
+  subscriptions_.push_back(
+      workspace_.uploads().on_data_change([this, fee](std::optional<std::size_t> field) {
+        if (field == fee) scheduleUploadTotals();
+      }));
+  subscriptions_.push_back(workspace_.on_reference_lists([this] { showReferenceLists(); }));
+  showReferenceLists();
 }
 
 ArticleEditor::~ArticleEditor() = default;
 
-void ArticleEditor::loadReferenceLists() {
-  db::Connection& db = *context_.db;
-  binder_->setComboItems("Auktionsdauer", catalogue::load_durations(db));
-  std::vector<std::string> bad_fees;
-  setFeatureFees(catalogue::load_features(db, &bad_fees));  // refreshes the fee labels
-  setPaymentNames(catalogue::load_payments(db));            // refreshes the payment boxes
-  if (!bad_fees.empty()) {
-    std::string text;
-    for (const auto& line : bad_fees) text += (text.empty() ? "" : "\n") + line;
-    throw Error(text);
+void ArticleEditor::showReferenceLists() {
+  // Refilling the drop-down would touch its text; only a changed list is worth that.
+  if (workspace_.durations() != durations_shown_) {
+    durations_shown_ = workspace_.durations();
+    binder_->setComboItems("Auktionsdauer", durations_shown_);
   }
-}
-
-void ArticleEditor::setFeatureFees(const catalogue::FeatureFees& fees) {
-  fees_ = fees;
-  paint_fee_texts(controls_, fees_);
-  refreshFees();
-}
-
-void ArticleEditor::setPaymentNames(const catalogue::PaymentNames& names) {
-  payments_ = names;
-  for (std::size_t i = 0; i < catalogue::kPaymentSlots && i < payments_.shown; ++i) {
+  paint_fee_texts(controls_, workspace_.feature_fees());
+  const catalogue::PaymentNames& payments = workspace_.payment_names();
+  for (std::size_t i = 0; i < catalogue::kPaymentSlots && i < payments.shown; ++i) {
     // A payment name is shown as it is written: an '&' in it is no mnemonic.
     controls_.payments[i]->setText(
-        QString::fromStdString(payments_.name[i]).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        QString::fromStdString(payments.name[i]).replace(QLatin1Char('&'), QStringLiteral("&&")));
     controls_.payments[i]->show();
   }
+  refreshFees();
   refreshPayments();
 }
 
@@ -111,7 +93,7 @@ void ArticleEditor::refreshAll() {
 }
 
 void ArticleEditor::updateUploadTotals() {
-  if (context_.uploads) showUploadTotals(catalogue::upload_totals(*context_.uploads));
+  showUploadTotals(catalogue::upload_totals(workspace_.uploads()));
 }
 
 void ArticleEditor::showUploadTotals(const catalogue::UploadTotals& totals) {
@@ -126,14 +108,14 @@ void ArticleEditor::scheduleUploadTotals() {
   QTimer::singleShot(0, this, [this] {
     totals_pending_ = false;
     // Counted without moving the cursor: the user's row stays where it was.
-    showUploadTotals(catalogue::sum_upload_fees(*context_.uploads));
+    showUploadTotals(catalogue::sum_upload_fees(workspace_.uploads()));
   });
 }
 
 void ArticleEditor::commitPendingEdits() { binder_->flush(); }
 
 void ArticleEditor::commitOnPageChange() {
-  store::Table& articles = *context_.articles;
+  store::Table& articles = workspace_.articles();
   try {
     binder_->flush();
     articles.edit();
@@ -147,24 +129,21 @@ void ArticleEditor::dataChange(std::optional<std::size_t> field) {
   if (!field) category_page_->discardPending();
   category_page_->reset();
   showDescriptionPreview();
-  set_panel(context_.panel_articles, catalogue::articles_panel(context_.articles->count()));
+  set_panel(context_.panel_articles, catalogue::articles_panel(workspace_.articles().count()));
   refreshFees();
   refreshPayments();
   refreshPictures();
 }
 
-void ArticleEditor::beforePost() {
-  category_page_->beforePost();
-  refreshFees();
-  context_.articles->set("Gebühr", store::Value::amount(marks_.total));
-}
+// The fee is the workspace's rule on every post; it runs after this and sees the category.
+void ArticleEditor::beforePost() { category_page_->beforePost(); }
 
 void ArticleEditor::showDescriptionPreview() { description_page_->refreshPreview(); }
 
 void ArticleEditor::refreshPictures() { pictures_page_->refresh(); }
 
 void ArticleEditor::refreshFees() {
-  marks_ = catalogue::compute_fees(fees_, *context_.articles);
+  marks_ = catalogue::compute_fees(workspace_.feature_fees(), workspace_.articles());
   paint_fees(controls_, marks_, context_.fee_total);
 }
 

@@ -16,11 +16,8 @@
 class QLabel;
 class QListWidget;
 
-namespace tellvaro::store {
-class Table;
-}
-namespace tellvaro::db {
-class Connection;
+namespace tellvaro::workspace {
+class Workspace;
 }
 namespace tellvaro::ports {
 class Dialogs;
@@ -37,29 +34,25 @@ class ArticleEditor : public QTabWidget {
   Q_OBJECT
 
  public:
-  // What the editor paints or reads outside its own pages; owned by the main window.
+  // What the editor paints or reads outside its own pages. The workspace brings the tables,
+  // the connection, the picture folder and the reference lists.
   struct Context {
-    store::Table* articles = nullptr;
-    store::Table* uploads = nullptr;
-    db::Connection* db = nullptr;
+    workspace::Workspace* workspace = nullptr;
     ports::Dialogs* dialogs = nullptr;
     QLabel* fee_total = nullptr;       // right of "Artikel Uploadkosten:"
     QLabel* panel_articles = nullptr;  // status panel 1
     QLabel* panel_uploads = nullptr;   // status panel 2
     QLabel* panel_total = nullptr;     // status panel 3
-    std::string picture_folder;        // ends with "/"
   };
 
   explicit ArticleEditor(Context context, QWidget* parent = nullptr);
   ~ArticleEditor() override;
 
+  // The page "Kategorie" with the category browser, which shares the workspace's connection.
+  CategoryPage* categoryPage() const { return category_page_; }
+
   // The connection status list on page "Gebüren".
   QListWidget* connectionStatusList() const { return controls_.status_list; }
-
-  // Main window creation, after the connection lines: durations, fees, payments. Fees that are
-  // no number are left out; once all lists are loaded they are reported together by throwing
-  // tellvaro::Error.
-  void loadReferenceLists();
 
   // Main window creation: pictures, upload counters and total, description preview.
   void refreshAll();
@@ -71,11 +64,6 @@ class ArticleEditor : public QTabWidget {
   // outside the editor (navigator buttons that take no focus).
   void commitPendingEdits();
 
-  // The reference lists as read; also the way tests give fees and payments without a database.
-  void setFeatureFees(const catalogue::FeatureFees& fees);
-  void setPaymentNames(const catalogue::PaymentNames& names);
-  const catalogue::FeatureFees& featureFees() const { return fees_; }
-  const catalogue::PaymentNames& paymentNames() const { return payments_; }
   const catalogue::FeeMarks& feeMarks() const { return marks_; }
 
  protected:
@@ -86,6 +74,7 @@ class ArticleEditor : public QTabWidget {
  private:
   void dataChange(std::optional<std::size_t> field);  // after a record or field change
   void beforePost();                                  // before every post
+  void showReferenceLists();
   void refreshFees();
   void refreshPayments();
   void commitOnPageChange();
@@ -93,14 +82,13 @@ class ArticleEditor : public QTabWidget {
   void showUploadTotals(const catalogue::UploadTotals& totals);
 
   Context context_;
-  std::unique_ptr<db::Connection> own_db_;  // unconnected, when the context brings none
+  workspace::Workspace& workspace_;
   FieldBinder* binder_ = nullptr;
   CategoryPage* category_page_ = nullptr;
   DescriptionPage* description_page_ = nullptr;
   PicturesPage* pictures_page_ = nullptr;
   EditorControls controls_;
-  catalogue::FeatureFees fees_;
-  catalogue::PaymentNames payments_;
+  std::vector<std::string> durations_shown_;
   catalogue::FeeMarks marks_;
   bool totals_pending_ = false;
   std::vector<ports::Subscription> subscriptions_;  // last: they end first
