@@ -8,12 +8,16 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QToolButton>
 #include <filesystem>
 
+#include "app/editor/page_kategorie.h"
+#include "app/import_controller.h"
 #include "app/main_window_fixture.h"
 #include "app/record_navigator.h"
+#include "app/send_controller.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "store/table_commands.h"
@@ -91,6 +95,7 @@ class TableOperationsTest : public QObject {
   void nameFilter();
   void copy();
   void deleteQuestions();
+  void busyRunHoldsOffWhatWouldDisturbIt();
 };
 
 void TableOperationsTest::openKeepsTheReplacedTable() {
@@ -296,6 +301,63 @@ void TableOperationsTest::deleteQuestions() {
            (std::vector<std::string>{"Delete record?", "Delete record?", "Delete record?",
                                      "Artikel löschen?", "Artikel löschen?",
                                      "Sollen alle Artikel gelöscht werden ?"}));
+}
+
+void TableOperationsTest::busyRunHoldsOffWhatWouldDisturbIt() {
+  Fixture f;
+  f.put(store::kArticleFile, named({"b", "a"}));
+  f.put(store::kUploadFile, named({"z", "y"}));
+  f.put(store::kImportFile, named({"x", "w"}));
+  auto& w = f.open();
+  f.dialogs.shown.clear();
+  app::ArticleView* articles = w.articleView();
+  app::UploadView* uploads = w.uploadView();
+  app::ImportView* imports = w.importView();
+  // The connection's other users, and whatever changes the upload or import table a run walks.
+  const std::vector<QWidget*> widgets = {
+      uploads->sendOneButton(),          uploads->sendAllButton(), uploads->navigator(),
+      imports->importButton(),           imports->navigator(),     imports->grid(),
+      articles->editor()->categoryPage()};
+  const std::vector<QAction*> actions = {
+      uploads->copyAction(),         uploads->removeAction(),       uploads->removeAllAction(),
+      imports->transferOneAction(),  imports->transferAllAction(),  imports->removeAllAction(),
+      articles->transferOneAction(), articles->transferAllAction(), articles->directAction()};
+  const std::string saved = read_file(f.path(store::kArticleFile));
+  {
+    workspace::Workspace::Run run(*f.ws);
+    for (QWidget* x : widgets) QVERIFY2(!x->isEnabled(), qPrintable(x->accessibleName()));
+    for (QAction* a : actions) QVERIFY2(!a->isEnabled(), qPrintable(a->text()));
+    // No run walks the article table: its own commands stay.
+    QVERIFY(articles->copyAction()->isEnabled());
+    QVERIFY(articles->navigator()->isEnabled());
+    articles->copyAction()->trigger();
+    QCOMPARE(f.store().articles.count(), std::size_t(3));
+
+    // The ways around the disabled controls start nothing either: the delete key and a title
+    // click on the upload grid, "Speichern", a second send or import, a transfer by double click.
+    f.dialogs.answers = {ports::Answer::Yes, ports::Answer::Yes};
+    uploads->grid()->setFocus();
+    QTest::keyClick(uploads->grid(), Qt::Key_Delete, Qt::ControlModifier);
+    click_title(uploads->grid(), "Artikelname");
+    w.menus().save->trigger();
+    w.sendController()->sendAll();
+    w.importController()->runImport();
+    w.importController()->transferAll();
+    articles->grid()->selectRow(0);
+    QTest::mouseDClick(articles->grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+    QCOMPARE(names_shown(f.store().uploads), (Names{"z", "y"}));
+    QCOMPARE(names_shown(f.store().imports), (Names{"w", "x"}));
+    QCOMPARE(f.store().articles.count(), std::size_t(3));
+    QCOMPARE(read_file(f.path(store::kArticleFile)), saved);
+    QVERIFY(f.ws->protocol().empty());
+    QCOMPARE(f.dialogs.shown, std::vector<std::string>{});
+  }
+  for (QWidget* x : widgets) QVERIFY2(x->isEnabled(), qPrintable(x->accessibleName()));
+  for (QAction* a : actions) QVERIFY2(a->isEnabled(), qPrintable(a->text()));
+  f.dialogs.answers = {ports::Answer::Yes};
+  uploads->grid()->setFocus();
+  QTest::keyClick(uploads->grid(), Qt::Key_Delete, Qt::ControlModifier);
+  QCOMPARE(f.store().uploads.count(), std::size_t(1));
 }
 
 QTEST_MAIN(TableOperationsTest)
