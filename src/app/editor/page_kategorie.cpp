@@ -9,12 +9,15 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/accessible.h"
 #include "app/editor/field_widgets.h"
 #include "ports/dialogs.h"
 #include "store/table.h"
+#include "text/ascii.h"
+#include "text/cp1252.h"
 #include "text/error.h"
 
 namespace tellvaro::app {
@@ -34,7 +37,7 @@ void set_base(QWidget* w, bool enabled) {
 
 CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBinder& binder,
                            ports::Dialogs* dialogs, QWidget* parent)
-    : QWidget(parent), articles_(articles), dialogs_(dialogs), browser_(db, articles) {
+    : QWidget(parent), articles_(articles), dialogs_(dialogs), browser_(db, articles), db_(db) {
   auto* layout = new QVBoxLayout(this);
 
   auto* buttons = new QHBoxLayout;
@@ -77,17 +80,22 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
     binder.edit("Kategorie" + std::to_string(i), this, true)->hide();
   }
 
+  auto* columns = new QHBoxLayout;
+  auto* browse = new QVBoxLayout;
+  columns->addLayout(browse, 3);
+  layout->addLayout(columns, 1);
+
   chooser_ = new QComboBox(this);
   chooser_->setEditable(false);
   chooser_->setAccessibleName(QStringLiteral("Kategorie Ebene 1"));
-  layout->addWidget(chooser_);
+  browse->addWidget(chooser_);
   connect(chooser_, &QComboBox::activated, this, [this](int index) { choose(1, index); });
   for (int i = 0; i < 4; ++i) {
     auto* list = new QListWidget(this);
     int level = i + 2;
     list->setAccessibleName(QStringLiteral("Kategorie Ebene %1").arg(level));
     list->viewport()->installEventFilter(this);
-    layout->addWidget(list, 1);
+    browse->addWidget(list, 1);
     lists_[i] = list;
     // Keyboard and screen readers choose by moving the current row; a mouse chooses by its
     // click, so that a click on the row already chosen opens it again.
@@ -97,6 +105,37 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
     connect(list, &QListWidget::itemClicked, this,
             [this, level, list](QListWidgetItem* item) { choose(level, list->row(item)); });
   }
+
+  auto* finder = new QVBoxLayout;
+  columns->addLayout(finder, 2);
+  auto* search_caption = new QLabel(QStringLiteral("&Suchen:"), this);
+  search_ = new QLineEdit(this);
+  search_caption->setBuddy(search_);
+  search_->setAccessibleName(QStringLiteral("Suchen"));
+  search_->setAccessibleDescription(QStringLiteral("categories.cat_name"));
+  search_->setPlaceholderText(QString::fromUtf8("mindestens drei Zeichen"));
+  search_->setClearButtonEnabled(true);
+  auto* search_row = new QHBoxLayout;
+  search_row->addWidget(search_caption);
+  search_row->addWidget(search_, 1);
+  finder->addLayout(search_row);
+  results_ = new QListWidget(this);
+  results_->setAccessibleName(QString::fromUtf8("Gefundene Kategorien"));
+  results_->setAccessibleDescription(QStringLiteral("Kategorie, Kategorie Nummer"));
+  results_->setToolTip(QString::fromUtf8(
+      "Doppelklick oder Eingabetaste übernimmt die Kategorie für die gewählte Kat 1 / Kat 2."));
+  finder->addWidget(results_, 1);
+  note_ = new QLabel(this);
+  note_->setWordWrap(true);
+  finder->addWidget(note_);
+  // Searching at every keystroke would ask the server for every letter typed.
+  pause_ = new QTimer(this);
+  pause_->setSingleShot(true);
+  pause_->setInterval(300);
+  connect(pause_, &QTimer::timeout, this, [this] { search(); });
+  connect(search_, &QLineEdit::textChanged, pause_, qOverload<>(&QTimer::start));
+  connect(results_, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { take(results_->row(item)); });
 
   connect(change_, &QPushButton::clicked, this,
           [this] { run([this] { browser_.start(slot()); }); });
@@ -121,6 +160,40 @@ void CategoryPage::choose(int level, int row) {
   std::optional<std::size_t> index;
   if (row >= 0) index = static_cast<std::size_t>(row);
   run([&] { browser_.choose(level, index, slot()); });
+}
+
+void CategoryPage::search() {
+  matches_.clear();
+  results_->clear();
+  note_->clear();
+  const std::string text = search_->text().toStdString();
+  if (text::char_count(text::trim_blanks(text)) < catalogue::kSearchMinChars) return;
+  try {
+    matches_ = catalogue::search_categories(db_, text);
+  } catch (const Error& e) {
+    // Beside the edit rather than in a box: the next pause in typing tries again.
+    note_->setText(QString::fromStdString(e.what()));
+    return;
+  }
+  for (const auto& m : matches_) {
+    auto* item = new QListWidgetItem(QString::fromStdString(m.path()), results_);
+    if (!m.leaf) {
+      item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
+      item->setToolTip(QString::fromUtf8("Hat Unterkategorien und kann nicht gewählt werden."));
+    }
+  }
+  if (matches_.empty()) {
+    note_->setText(QString::fromUtf8("Keine Kategorie gefunden."));
+  } else if (matches_.size() >= catalogue::kSearchMaxMatches) {
+    note_->setText(QString::fromUtf8("Die ersten %1 Treffer; ein längerer Suchtext findet genauer.")
+                       .arg(catalogue::kSearchMaxMatches));
+  }
+}
+
+void CategoryPage::take(int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= matches_.size()) return;
+  const catalogue::CategoryMatch match = matches_[static_cast<std::size_t>(row)];
+  run([&] { browser_.take(match, slot()); });
 }
 
 void CategoryPage::reset() {

@@ -9,12 +9,14 @@
 #include <functional>
 
 #include "catalogue/categories.h"
+#include "catalogue/category_search.h"
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QTimer;
 
 namespace tellvaro::ports {
 class Dialogs;
@@ -40,6 +42,11 @@ class CategoryPage : public QWidget {
   void discardPending();
   void paint();
 
+  // The search beside the browser: the edit "Suchen:", its results and the line below them.
+  QLineEdit* searchEdit() const { return search_; }
+  QListWidget* searchResults() const { return results_; }
+  QLabel* searchNote() const { return note_; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -48,6 +55,8 @@ class CategoryPage : public QWidget {
   void run(const std::function<void()>& step);
   void choose(int level, int row);
   void paintLevel(int level);
+  void search();
+  void take(int row);
 
   store::Table& articles_;
   ports::Dialogs* dialogs_;
@@ -62,6 +71,12 @@ class CategoryPage : public QWidget {
   // What each level shows, so an unchanged level is not rebuilt under the user's click.
   std::array<QStringList, catalogue::CategoryBrowser::kLevels> shown_;
   bool mouse_down_ = false;
+  db::Connection& db_;
+  QLineEdit* search_ = nullptr;
+  QListWidget* results_ = nullptr;
+  QLabel* note_ = nullptr;
+  QTimer* pause_ = nullptr;
+  std::vector<catalogue::CategoryMatch> matches_;
 };
 
 }  // namespace tellvaro::app
