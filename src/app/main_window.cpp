@@ -18,6 +18,7 @@
 #include "app/error_report.h"
 #include "app/file_commands.h"
 #include "app/import_controller.h"
+#include "app/menu_commands.h"
 #include "app/record_navigator.h"
 #include "app/send_controller.h"
 #include "app/status_progress.h"
@@ -59,6 +60,7 @@ struct MainWindow::Impl {
   TableOperations* operations = nullptr;
   TransferCommands* transfers = nullptr;
   FileCommands* files = nullptr;
+  MenuCommands* commands = nullptr;
   ports::Subscription busy_change;
   ports::Subscription connection_notice;
 
@@ -138,6 +140,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   m.protocol = add_item(m.article, "Upload-&Protokoll", QKeySequence(Qt::Key_F5));
   m.import_mine = add_item(m.article, "Meine Artikel aus dem Auktionshaus importieren");
   m.import_file = add_item(m.article, "Artikel aus einer Datei importieren");
+  m.export_file = add_item(m.article, "Artikel in eine Datei exportieren");
 
   m.user = add_menu("&Benutzer", QKeySequence(Qt::CTRL | Qt::Key_B));
   m.my_data = add_item(m.user, "Meine Daten");
@@ -183,6 +186,12 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   d.connection_notice = workspace.on_connection_notice([status_list](const std::string& line) {
     status_list->addItem(QString::fromStdString(line));
   });
+  d.commands = new MenuCommands(
+      {workspace, this, dialogs, [editor] { editor->commitPendingEdits(); },
+       [this] { return impl_->transfers->transferOne(); }, [this] { impl_->send->sendMarked(); }},
+      {m.imports, m.import_mine, m.import_file, m.export_file, m.my_data, m.my_bills, m.my_messages,
+       d.article_view->directAction()},
+      this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -297,5 +306,6 @@ TableOperations* MainWindow::tableOperations() const { return impl_->operations;
 TransferCommands* MainWindow::transferCommands() const { return impl_->transfers; }
 FileCommands* MainWindow::fileCommands() const { return impl_->files; }
 store::GridSorting& MainWindow::sorting() { return impl_->operations->sorting(); }
+MenuCommands* MainWindow::menuCommands() const { return impl_->commands; }
 
 }  // namespace tellvaro::app

@@ -32,6 +32,7 @@ class TableOperations;
 class TransferCommands;
 class FileCommands;
 class StatusProgress;
+class MenuCommands;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -66,6 +67,7 @@ class MainWindow : public QMainWindow {
     QAction* protocol = nullptr;
     QAction* import_mine = nullptr;
     QAction* import_file = nullptr;
+    QAction* export_file = nullptr;
     QMenu* user = nullptr;
     QAction* my_data = nullptr;
     QAction* my_bills = nullptr;
@@ -88,6 +90,7 @@ class MainWindow : public QMainWindow {
   TableOperations* tableOperations() const;
   TransferCommands* transferCommands() const;
   FileCommands* fileCommands() const;
+  MenuCommands* menuCommands() const;
   store::GridSorting& sorting();
 
  protected:

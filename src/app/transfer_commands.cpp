@@ -44,14 +44,16 @@ bool TransferCommands::eventFilter(QObject* watched, QEvent* event) {
   return QObject::eventFilter(watched, event);
 }
 
-void TransferCommands::transferOne() {
+bool TransferCommands::transferOne() {
   workspace::Workspace& ws = p_.workspace;
-  if (ws.busy()) return;
+  if (ws.busy()) return false;
   ArticleEditor* editor = p_.view.editor();
   editor->commitPendingEdits();
+  bool copied = false;
   run_guarded(p_.dialogs, [&] {
     auto result = upload::transfer_current(ws.articles(), ws.uploads(), p_.dialogs,
                                            [editor] { editor->updateUploadTotals(); });
+    copied = result.copied;
     if (result.page) {
       const QString title = page_title(*result.page);
       for (int i = 0; i < editor->count(); ++i) {
@@ -59,6 +61,7 @@ void TransferCommands::transferOne() {
       }
     }
   });
+  return copied;
 }
 
 void TransferCommands::transferAll() {

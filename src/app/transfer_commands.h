@@ -29,7 +29,8 @@ class TransferCommands : public QObject {
   };
   explicit TransferCommands(Parts parts, QObject* parent = nullptr);
 
-  void transferOne();
+  // True when the article was complete and copied.
+  bool transferOne();
   void transferAll();
 
  protected:

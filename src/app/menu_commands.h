@@ -1,0 +1,75 @@
+#pragma once
+
+// The menu items beyond the views and files: showing the import view from "Meine Artikel aus
+// dem Auktionshaus importieren", articles from and to a CSV file, the windows "Meine Daten" and
+// "Meine Rechnungen", "Meine Nachrichten" (offered by no auction house to this program), and
+// the direct transfer of one article from the article grid's menu.
+
+#include <QObject>
+#include <QPointer>
+#include <functional>
+
+class QAction;
+class QWidget;
+
+namespace tellvaro::ports {
+class Dialogs;
+}
+namespace tellvaro::workspace {
+class Workspace;
+}
+
+namespace tellvaro::app {
+
+class SellerDataWindow;
+class FeeStatementWindow;
+
+class MenuCommands : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Parts {
+    QWidget* window = nullptr;  // parent of the windows
+    store::Table* articles = nullptr;
+    db::Connection* db = nullptr;
+    const session::SessionUser* user = nullptr;
+    ports::Dialogs* dialogs = nullptr;
+    std::string start_folder;            // where the file dialogs open
+    std::function<bool()> busy;          // a send or an import runs
+    std::function<void()> commit_edits;  // what the editor holds goes into the record
+    // The article grid's one-article transfer (true when the article was copied) and the send
+    // of the upload table's current record.
+    std::function<bool()> transfer_one;
+    std::function<void()> send_marked;
+  };
+  struct Actions {
+    QAction* imports = nullptr;  // "&Importieren"
+    QAction* import_mine = nullptr;
+    QAction* import_file = nullptr;
+    QAction* export_file = nullptr;
+    QAction* my_data = nullptr;
+    QAction* my_bills = nullptr;
+    QAction* my_messages = nullptr;
+    QAction* direct = nullptr;
+  };
+  MenuCommands(Parts parts, Actions actions, QObject* parent = nullptr);
+
+  void importFile();
+  void exportFile();
+  void showSellerData();
+  void showFeeStatement();
+  void transferDirect();
+
+  // The windows while they are open.
+  SellerDataWindow* sellerDataWindow() const;
+  FeeStatementWindow* feeStatementWindow() const;
+
+ private:
+  bool refuseWhileBusy();
+
+  Parts p_;
+  QPointer<SellerDataWindow> seller_data_;
+  QPointer<FeeStatementWindow> fee_statement_;
+};
+
+}  // namespace tellvaro::app

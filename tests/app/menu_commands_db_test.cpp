@@ -1,0 +1,257 @@
+// The menu items beyond views and files, and the category search, in the real main window
+// against the test auction house.
+
+#include <QLineEdit>
+#include <QTableWidget>
+#include <filesystem>
+
+#include "app/account_windows.h"
+#include "app/auction_house_window.h"
+#include "app/editor/page_kategorie.h"
+#include "app/menu_commands.h"
+#include "support/auction_house.h"
+
+using namespace tellvaro;
+using namespace tellvaro::test;
+
+namespace {
+
+struct Window {
+  Fixture f;
+  MainWindow* w = nullptr;
+  explicit Window(const std::vector<store::Record>& articles = {}) {
+    f.put(store::kArticleFile, articles);
+    session::SessionUser seller = auction_house_seller();
+    seller.name = "Hans Händler";
+    seller.password = kSellerPasswordHash;
+    seller.city = "Köln";
+    session::Deployment d = test_deployment();
+    d.web_url = std::string("http://") + host() + "/";
+    f.window = std::make_unique<MainWindow>(auction_house_config(), seller, d, f.folder, f.dialogs,
+                                            &f.login);
+    f.window->start();
+    f.window->show();
+    w = f.window.get();
+  }
+  std::string shown() const {
+    std::string all;
+    for (const auto& s : f.dialogs.shown) all += s + "\n";
+    return all;
+  }
+};
+
+store::Record complete_article(const char* name) {
+  auto r = store::empty_record();
+  auto set = [&](const char* f, const char* v) {
+    r[store::field_at(f)] = store::from_text(v, store::article_fields()[store::field_at(f)]);
+  };
+  set("Artikelname", name);
+  set("Kategorie Nummer", "1111");
+  set("Kategorie", "Auto & Motorrad > Autoteile > Reifen > Sommerreifen");
+  set("Auktionsdauer", "7");
+  set("location_zip", "50667");
+  set("location", "Köln");
+  set("Startpreis", "1.5");
+  set("p1", "True");
+  set("Beschreibung", "<b>gut</b>");
+  set("Fettschrift", "True");
+  return r;
+}
+
+}  // namespace
+
+class MenuCommandsDbTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    if (!auction_house_running()) {
+      QFAIL("Test-Auktionshaus läuft nicht. Starten mit: scripts/auction-house up --data test");
+    }
+    reset_data();
+    clear_ftp();
+    clear_mail();
+  }
+  void cleanup() {
+    if (auction_house_running()) reset_data();
+  }
+  void importMineShowsTheImportView();
+  void articlesFromAndToAFile();
+  void myDataShowsTheLoginsDataWithoutThePassword();
+  void myBillsListsTheFeeRowsOrSaysWhyNot();
+  void myMessagesIsDisabledWithAReason();
+  void directTransferChecksCopiesAndSends();
+  void categorySearchFillsTheChosenSlot();
+};
+
+void MenuCommandsDbTest::importMineShowsTheImportView() {
+  Window win;
+  win.w->menus().import_mine->trigger();
+  verify_only(*win.w, MainWindow::View::Imports);
+}
+
+void MenuCommandsDbTest::articlesFromAndToAFile() {
+  Window win(named({"Schon da"}));
+  auto& w = *win.w;
+  const auto& m = w.menus();
+  const QStringList items = captions(m.article);
+  QCOMPARE(items.indexOf(u("Artikel in eine Datei exportieren")),
+           items.indexOf(u("Artikel aus einer Datei importieren")) + 1);
+
+  const std::string in = win.f.folder + "in.csv";
+  write_file(in,
+             "Artikelname;Fettschrift;Startpreis\r\n"
+             "\"Zündkerze; 4er\";True;2.5\r\nKaputt;True;zwei\r\n");
+  win.f.dialogs.files.push_back(in);
+  m.import_file->trigger();
+  QCOMPARE(names_shown(w.store().articles),
+           (std::vector<std::string>{"Schon da", "Zündkerze; 4er"}));
+  // Posted through the window's fee rule: bold type costs 0.50.
+  QCOMPARE(w.store().articles.row(1)[store::field_at("Gebühr")], store::Value::amount(0.5));
+  QVERIFY2(win.shown().find("1 Artikel wurde importiert.") != std::string::npos,
+           win.shown().c_str());
+  QVERIFY(win.shown().find("Zeile 3, Spalte 3 (Startpreis)") != std::string::npos);
+
+  win.f.dialogs.shown.clear();
+  win.f.dialogs.files.push_back(std::nullopt);  // cancelled: nothing happens
+  m.import_file->trigger();
+  QVERIFY(win.f.dialogs.shown.empty());
+
+  const std::string out = win.f.folder + "out.csv";
+  win.f.dialogs.files.push_back(out);
+  m.export_file->trigger();
+  const std::string bytes = read_file(out);
+  QVERIFY(
+      bytes.starts_with("\xEF\xBB\xBF"
+                        "Anzeigenart;"));
+  QVERIFY(bytes.find("\"Zündkerze; 4er\"") != std::string::npos);
+  QVERIFY(win.shown().find("2 Artikel wurden in die Datei") != std::string::npos);
+
+  // An unreadable file adds nothing and says why.
+  win.f.dialogs.shown.clear();
+  write_file(in, "Artikelname;Preis\r\nA;1\r\n");
+  win.f.dialogs.files.push_back(in);
+  m.import_file->trigger();
+  QCOMPARE(w.store().articles.count(), std::size_t(2));
+  QVERIFY2(win.shown().find("\"Preis\" ist kein Feld") != std::string::npos, win.shown().c_str());
+}
+
+void MenuCommandsDbTest::myDataShowsTheLoginsDataWithoutThePassword() {
+  Window win;
+  win.w->menus().my_data->trigger();
+  auto* data = win.w->menuCommands()->sellerDataWindow();
+  QVERIFY(data && data->isVisible());
+  QCOMPARE(data->windowTitle(), u("Meine Daten"));
+  QLineEdit* mail = data->valueEdit(u("E-Mail:"));
+  QVERIFY(mail && mail->isReadOnly());
+  QCOMPARE(mail->text(), u(kSellerEmail));
+  QCOMPARE(mail->accessibleName(), u("E-Mail"));
+  QCOMPARE(mail->accessibleDescription(), u("users.email"));
+  QCOMPARE(data->valueEdit(u("Ort:"))->text(), u("Köln"));
+  for (auto* edit : data->findChildren<QLineEdit*>()) {
+    QVERIFY(!edit->text().contains(u(kSellerPasswordHash)));
+  }
+  // A second call brings the same window forward.
+  win.w->menus().my_data->trigger();
+  QCOMPARE(win.w->menuCommands()->sellerDataWindow(), data);
+}
+
+void MenuCommandsDbTest::myBillsListsTheFeeRowsOrSaysWhyNot() {
+  admin_exec(
+      "insert into tv_auktionshaus.accountpos (re_nr, date, user_id, auction_id, auction_title, "
+      "description, value, closed) values"
+      " ('','2026-12-01 08:05:09',42,990,'Reifen','Fettschrift',0.50,0),"
+      " ('','2026-12-09 10:00:00',42,991,'Felge','Untertitel',0.35,0),"
+      " ('','2026-11-09 10:00:00',42,992,'Alt','Mindestpreis',2.00,0),"
+      " ('','2026-12-09 10:00:00',43,993,'Fremd','Fettschrift',9.99,0)");
+  Window win;
+  win.w->menus().my_bills->trigger();
+  auto* bills = win.w->menuCommands()->feeStatementWindow();
+  QVERIFY(bills && bills->isVisible());
+  QCOMPARE(bills->windowTitle(), u("Meine Rechnungen"));
+  QCOMPARE(bills->rowsTable()->rowCount(), 3);
+  QCOMPARE(bills->rowsTable()->item(0, 2)->text(), u("Felge"));
+  QCOMPARE(bills->rowsTable()->item(0, 4)->text(), u("0.35"));
+  QCOMPARE(bills->monthsTable()->rowCount(), 2);
+  QCOMPARE(bills->monthsTable()->item(0, 0)->text(), u("Dezember 2026"));
+  QCOMPARE(bills->monthsTable()->item(0, 1)->text(), u("0.85"));
+  QCOMPARE(bills->totalLabel()->text(), u("2.85 €"));
+  QVERIFY(win.f.dialogs.shown.empty());
+
+  bills->close();
+  win.w->connection().close();
+  win.w->menus().my_bills->trigger();
+  QVERIFY2(win.shown().find("Die Rechnungen konnten nicht gelesen werden.") != std::string::npos,
+           win.shown().c_str());
+}
+
+void MenuCommandsDbTest::myMessagesIsDisabledWithAReason() {
+  Window win;
+  QAction* messages = win.w->menus().my_messages;
+  QVERIFY(!messages->isEnabled());
+  QCOMPARE(messages->toolTip(), u("Das Auktionshaus bietet diesem Programm keine Nachrichten an."));
+  QVERIFY(win.w->menus().user->toolTipsVisible());
+}
+
+void MenuCommandsDbTest::directTransferChecksCopiesAndSends() {
+  auto incomplete = complete_article("Ohne Beschreibung");
+  incomplete[store::field_at("Beschreibung")] = store::Value();
+  Window win({incomplete, complete_article("Sommerreifen")});
+  auto& w = *win.w;
+  QAction* direct = w.articleView()->directAction();
+
+  w.store().articles.first();
+  direct->trigger();
+  QCOMPARE(win.f.dialogs.shown,
+           (std::vector<std::string>{"Bitte die Artikel-Beschreibung eigeben."}));
+  QCOMPARE(w.articleView()->editor()->tabText(w.articleView()->editor()->currentIndex()),
+           u("Beschreibung"));
+  QCOMPARE(w.store().uploads.count(), std::size_t(0));
+  QCOMPARE(admin_query("select count(*) from tv_auktionshaus.auctions")[0][0].value(),
+           std::string("4"));
+
+  win.f.dialogs.shown.clear();
+  w.store().articles.last();
+  direct->trigger();
+  QCOMPARE(w.store().uploads.count(), std::size_t(1));
+  QVERIFY2(
+      win.shown().find("Sommerreifen wurde in die Upload-Tabelle übertragen.") != std::string::npos,
+      win.shown().c_str());
+  QCOMPARE(w.currentView(), MainWindow::View::Protocol);
+  auto rows = admin_query("select title, user from tv_auktionshaus.auctions where id = 1000");
+  QCOMPARE(rows.size(), std::size_t(1));
+  QCOMPARE(rows[0][0].value(), std::string("Sommerreifen"));
+  QCOMPARE(rows[0][1].value(), std::string(kSellerId));
+}
+
+void MenuCommandsDbTest::categorySearchFillsTheChosenSlot() {
+  Window win(named({"Winterreifen"}));
+  auto& w = *win.w;
+  auto* page = w.findChild<app::CategoryPage*>();
+  QVERIFY(page);
+  QCOMPARE(page->searchEdit()->accessibleName(), u("Suchen"));
+  auto* results = page->searchResults();
+
+  page->searchEdit()->setText(u("re"));  // too short: no list
+  QTest::qWait(400);
+  QCOMPARE(results->count(), 0);
+
+  page->searchEdit()->setText(u("REIFEN"));
+  QTRY_COMPARE(results->count(), 3);
+  QCOMPARE(results->item(0)->text(), u("Auto & Motorrad > Autoteile > Reifen"));
+  QVERIFY(!(results->item(0)->flags() & Qt::ItemIsEnabled));  // has sub-categories
+  QCOMPARE(results->item(2)->text(), u("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
+
+  results->setFocus();
+  results->setCurrentRow(2);
+  QTest::keyClick(results, Qt::Key_Return);
+  auto& a = w.store().articles;
+  QCOMPARE(a.state(), store::EditState::Browse);
+  QCOMPARE(a.text("Kategorie"), std::string("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
+  QCOMPARE(a.text("Kategorie Nummer"), std::string("1112"));
+  QCOMPARE(a.text("Kategorie4"), std::string("Winterreifen"));
+  QCOMPARE(a.text("Kategorie 2"), std::string(""));
+}
+
+QTEST_MAIN(MenuCommandsDbTest)
+#include "menu_commands_db_test.moc"
