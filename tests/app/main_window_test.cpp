@@ -79,15 +79,16 @@ void MainWindowTest::menus() {
   QCOMPARE(captions(m.article),
            QStringList({u("&Artikel-Tabelle"), u("&Upload-Tabelle"), u("&Importieren"),
                         u("Upload-&Protokoll"), u("Meine Artikel aus dem Auktionshaus importieren"),
-                        u("Artikel aus einer Datei importieren")}));
+                        u("Artikel aus einer Datei importieren"),
+                        u("Artikel in eine Datei exportieren")}));
   QCOMPARE(captions(m.user),
            QStringList({u("Meine Daten"), u("Meine Rechnungen"), u("Meine Nachrichten")}));
 
   const std::pair<QAction*, const char*> keys[] = {
       {m.open, "Ctrl+F"},  {m.save, "Ctrl+S"},  {m.save_as, "Ctrl+U"}, {m.quit, "Ctrl+Q"},
       {m.articles, "F2"},  {m.uploads, "F3"},   {m.imports, "F4"},     {m.protocol, "F5"},
-      {m.import_mine, ""}, {m.import_file, ""}, {m.my_data, ""},       {m.my_bills, ""},
-      {m.my_messages, ""}};
+      {m.import_mine, ""}, {m.import_file, ""}, {m.export_file, ""},   {m.my_data, ""},
+      {m.my_bills, ""},    {m.my_messages, ""}};
   for (auto [action, key] : keys) QCOMPARE(action->shortcut(), QKeySequence(u(key)));
 
   // Only the four view items carry a check mark.
