@@ -9,6 +9,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "app/accessible.h"
+
 namespace tellvaro::app {
 
 namespace {
@@ -69,8 +71,7 @@ SellerDataWindow::SellerDataWindow(const session::SessionUser& user, QWidget* pa
     auto* edit = new QLineEdit(q(value));
     edit->setReadOnly(true);
     edit->setMinimumWidth(280);
-    label->setBuddy(edit);
-    edit->setAccessibleName(label->text().chopped(1));
+    label_for(label, edit);
     edit->setAccessibleDescription(u(user_column(caption)));
     form->addRow(label, edit);
   }
@@ -95,7 +96,7 @@ FeeStatementWindow::FeeStatementWindow(const catalogue::FeeStatement& statement,
   auto* rows_caption = new QLabel(u("&Gebühren:"));
   rows_ = read_only_table({u("Datum"), u("Auktion"), u("Titel"), u("Beschreibung"), u("Betrag")},
                           u("Gebühren"), u("accountpos"));
-  rows_caption->setBuddy(rows_);
+  label_for(rows_caption, rows_);
   for (const auto& r : statement.rows) {
     add_row(
         rows_,
@@ -108,7 +109,7 @@ FeeStatementWindow::FeeStatementWindow(const catalogue::FeeStatement& statement,
   auto* months_caption = new QLabel(u("Summen je &Monat:"));
   months_ = read_only_table({u("Monat"), u("Summe")}, u("Summen je Monat"),
                             u("accountpos.value je Monat"));
-  months_caption->setBuddy(months_);
+  label_for(months_caption, months_);
   for (const auto& m : statement.months) {
     add_row(months_, {q(m.month), q(catalogue::money_text(m.cents))}, 1);
   }
@@ -117,7 +118,8 @@ FeeStatementWindow::FeeStatementWindow(const catalogue::FeeStatement& statement,
 
   auto* total_caption = new QLabel(u("Gesamt:"));
   total_ = new QLabel(q(catalogue::money_text(statement.total_cents)) + u(" €"));
-  total_->setAccessibleName(total_->text());
+  label_for(total_caption, total_);
+  name_by_value(total_, u("Gesamt"));
   total_->setAccessibleDescription(u("Summe von accountpos.value"));
   auto* total_row = new QHBoxLayout;
   total_row->addWidget(total_caption);

@@ -23,6 +23,10 @@
 namespace tellvaro::app {
 namespace {
 
+const QString kSearchHint = QString::fromUtf8(
+    "Mindestens drei Zeichen eingeben. Doppelklick oder Eingabetaste übernimmt eine Kategorie "
+    "ohne Unterkategorien für die gewählte Kat 1 / Kat 2.");
+
 void set_base(QWidget* w, bool enabled) {
   QPalette palette = w->palette();
   QColor base = enabled ? QColor(Qt::white) : QColor(212, 208, 200);
@@ -110,22 +114,17 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   columns->addLayout(finder, 2);
   auto* search_caption = new QLabel(QStringLiteral("&Suchen:"), this);
   search_ = new QLineEdit(this);
-  search_caption->setBuddy(search_);
-  search_->setAccessibleName(QStringLiteral("Suchen"));
-  search_->setAccessibleDescription(QStringLiteral("categories.cat_name"));
-  search_->setPlaceholderText(QString::fromUtf8("mindestens drei Zeichen"));
+  label_for(search_caption, search_);
   search_->setClearButtonEnabled(true);
   auto* search_row = new QHBoxLayout;
   search_row->addWidget(search_caption);
   search_row->addWidget(search_, 1);
   finder->addLayout(search_row);
   results_ = new QListWidget(this);
-  results_->setAccessibleName(QString::fromUtf8("Gefundene Kategorien"));
-  results_->setAccessibleDescription(QStringLiteral("Kategorie, Kategorie Nummer"));
-  results_->setToolTip(QString::fromUtf8(
-      "Doppelklick oder Eingabetaste übernimmt die Kategorie für die gewählte Kat 1 / Kat 2."));
+  finder->addWidget(
+      label_for(new QLabel(QString::fromUtf8("Gefundene Kategorien:"), this), results_));
   finder->addWidget(results_, 1);
-  note_ = new QLabel(this);
+  note_ = new QLabel(kSearchHint, this);
   note_->setWordWrap(true);
   finder->addWidget(note_);
   // Searching at every keystroke would ask the server for every letter typed.
@@ -165,7 +164,7 @@ void CategoryPage::choose(int level, int row) {
 void CategoryPage::search() {
   matches_.clear();
   results_->clear();
-  note_->clear();
+  note_->setText(kSearchHint);
   const std::string text = search_->text().toStdString();
   if (text::char_count(text::trim_blanks(text)) < catalogue::kSearchMinChars) return;
   try {
@@ -182,6 +181,7 @@ void CategoryPage::search() {
       item->setToolTip(QString::fromUtf8("Hat Unterkategorien und kann nicht gewählt werden."));
     }
   }
+  note_->clear();
   if (matches_.empty()) {
     note_->setText(QString::fromUtf8("Keine Kategorie gefunden."));
   } else if (matches_.size() >= catalogue::kSearchMaxMatches) {
