@@ -89,6 +89,8 @@ void MenuCommands::showSellerData() {
 }
 
 void MenuCommands::showFeeStatement() {
+  // The send and the import hold the one connection between their steps.
+  if (refuseWhileBusy()) return;
   catalogue::FeeStatement statement;
   if (!run_guarded(p_.dialogs, [&] {
         statement = catalogue::read_fee_statement(p_.workspace.db(), p_.workspace.user().id);

@@ -162,6 +162,8 @@ void CategoryPage::choose(int level, int row) {
 }
 
 void CategoryPage::search() {
+  // A pause that ends while a send or an import holds the connection asks nothing.
+  if (!isEnabled()) return;
   matches_.clear();
   results_->clear();
   note_->setText(kSearchHint);
