@@ -29,13 +29,9 @@ class MenuCommands : public QObject {
 
  public:
   struct Parts {
-    QWidget* window = nullptr;  // parent of the windows
-    store::Table* articles = nullptr;
-    db::Connection* db = nullptr;
-    const session::SessionUser* user = nullptr;
-    ports::Dialogs* dialogs = nullptr;
-    std::string start_folder;            // where the file dialogs open
-    std::function<bool()> busy;          // a send or an import runs
+    workspace::Workspace& workspace;
+    QWidget* window;  // parent of the windows
+    ports::Dialogs& dialogs;
     std::function<void()> commit_edits;  // what the editor holds goes into the record
     // The article grid's one-article transfer (true when the article was copied) and the send
     // of the upload table's current record.

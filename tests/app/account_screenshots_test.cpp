@@ -9,9 +9,9 @@
 #include <QTest>
 
 #include "app/account_windows.h"
+#include "app/auction_house_window.h"
 #include "app/editor/page_kategorie.h"
 #include "app/editor_fixture.h"
-#include "db/connection.h"
 #include "support/auction_house.h"
 
 using tellvaro::test::EditorFixture;
@@ -52,13 +52,10 @@ void AccountScreenshots::grabWindows() {
 
   if (!test::auction_house_running()) QSKIP("test auction house not running: no search picture");
   test::reset_data();
-  db::Connection db;
-  db.set_params(
-      {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
-  QVERIFY(db.connect() && db.select_database(test::kAuctionDatabase));
-  EditorFixture f;
+  EditorFixture f(auction_house_config());
+  QVERIFY(f.connect());
   f.add_article({{"Artikelname", "Winterreifen 205/55 R16 auf Stahlfelgen"}});
-  f.open(&db);
+  f.open();
   f.editor->resize(900, 600);
   auto* page = f.editor->findChild<app::CategoryPage*>();
   f.editor->setCurrentWidget(page);

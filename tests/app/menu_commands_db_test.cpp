@@ -27,11 +27,7 @@ struct Window {
     seller.city = "Köln";
     session::Deployment d = test_deployment();
     d.web_url = std::string("http://") + host() + "/";
-    f.window = std::make_unique<MainWindow>(auction_house_config(), seller, d, f.folder, f.dialogs,
-                                            &f.login);
-    f.window->start();
-    f.window->show();
-    w = f.window.get();
+    w = &f.open(auction_house_config(), seller, d);
   }
   std::string shown() const {
     std::string all;
@@ -104,10 +100,10 @@ void MenuCommandsDbTest::articlesFromAndToAFile() {
              "\"Zündkerze; 4er\";True;2.5\r\nKaputt;True;zwei\r\n");
   win.f.dialogs.files.push_back(in);
   m.import_file->trigger();
-  QCOMPARE(names_shown(w.store().articles),
+  QCOMPARE(names_shown(win.f.store().articles),
            (std::vector<std::string>{"Schon da", "Zündkerze; 4er"}));
   // Posted through the window's fee rule: bold type costs 0.50.
-  QCOMPARE(w.store().articles.row(1)[store::field_at("Gebühr")], store::Value::amount(0.5));
+  QCOMPARE(win.f.store().articles.row(1)[store::field_at("Gebühr")], store::Value::amount(0.5));
   QVERIFY2(win.shown().find("1 Artikel wurde importiert.") != std::string::npos,
            win.shown().c_str());
   QVERIFY(win.shown().find("Zeile 3, Spalte 3 (Startpreis)") != std::string::npos);
@@ -132,7 +128,7 @@ void MenuCommandsDbTest::articlesFromAndToAFile() {
   write_file(in, "Artikelname;Preis\r\nA;1\r\n");
   win.f.dialogs.files.push_back(in);
   m.import_file->trigger();
-  QCOMPARE(w.store().articles.count(), std::size_t(2));
+  QCOMPARE(win.f.store().articles.count(), std::size_t(2));
   QVERIFY2(win.shown().find("\"Preis\" ist kein Feld") != std::string::npos, win.shown().c_str());
 }
 
@@ -179,7 +175,7 @@ void MenuCommandsDbTest::myBillsListsTheFeeRowsOrSaysWhyNot() {
   QVERIFY(win.f.dialogs.shown.empty());
 
   bills->close();
-  win.w->connection().close();
+  win.f.ws->disconnect();
   win.w->menus().my_bills->trigger();
   QVERIFY2(win.shown().find("Die Rechnungen konnten nicht gelesen werden.") != std::string::npos,
            win.shown().c_str());
@@ -200,20 +196,20 @@ void MenuCommandsDbTest::directTransferChecksCopiesAndSends() {
   auto& w = *win.w;
   QAction* direct = w.articleView()->directAction();
 
-  w.store().articles.first();
+  win.f.store().articles.first();
   direct->trigger();
   QCOMPARE(win.f.dialogs.shown,
            (std::vector<std::string>{"Bitte die Artikel-Beschreibung eigeben."}));
   QCOMPARE(w.articleView()->editor()->tabText(w.articleView()->editor()->currentIndex()),
            u("Beschreibung"));
-  QCOMPARE(w.store().uploads.count(), std::size_t(0));
+  QCOMPARE(win.f.store().uploads.count(), std::size_t(0));
   QCOMPARE(admin_query("select count(*) from tv_auktionshaus.auctions")[0][0].value(),
            std::string("4"));
 
   win.f.dialogs.shown.clear();
-  w.store().articles.last();
+  win.f.store().articles.last();
   direct->trigger();
-  QCOMPARE(w.store().uploads.count(), std::size_t(1));
+  QCOMPARE(win.f.store().uploads.count(), std::size_t(1));
   QVERIFY2(
       win.shown().find("Sommerreifen wurde in die Upload-Tabelle übertragen.") != std::string::npos,
       win.shown().c_str());
@@ -245,7 +241,7 @@ void MenuCommandsDbTest::categorySearchFillsTheChosenSlot() {
   results->setFocus();
   results->setCurrentRow(2);
   QTest::keyClick(results, Qt::Key_Return);
-  auto& a = w.store().articles;
+  auto& a = win.f.store().articles;
   QCOMPARE(a.state(), store::EditState::Browse);
   QCOMPARE(a.text("Kategorie"), std::string("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
   QCOMPARE(a.text("Kategorie Nummer"), std::string("1112"));
