@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -116,6 +117,7 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   search_ = new QLineEdit(this);
   label_for(search_caption, search_);
   search_->setClearButtonEnabled(true);
+  search_->installEventFilter(this);
   auto* search_row = new QHBoxLayout;
   search_row->addWidget(search_caption);
   search_row->addWidget(search_, 1);
@@ -255,6 +257,17 @@ void CategoryPage::paint() {
 }
 
 bool CategoryPage::eventFilter(QObject* watched, QEvent* event) {
+  // Down from the search text goes to the first entry that can be chosen.
+  if (watched == search_ && event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
+    for (int row = 0; row < results_->count(); ++row) {
+      if (results_->item(row)->flags() & Qt::ItemIsEnabled) {
+        results_->setFocus();
+        results_->setCurrentRow(row);
+        return true;
+      }
+    }
+  }
   if (event->type() == QEvent::MouseButtonPress) mouse_down_ = true;
   if (event->type() == QEvent::MouseButtonRelease) mouse_down_ = false;
   return QWidget::eventFilter(watched, event);
