@@ -74,6 +74,7 @@ void MenuCommands::exportFile() {
   auto path =
       p_.dialogs.save_file(p_.workspace.program_folder(), std::string(store::kCsvFileTypes));
   if (!path) return;
+  path = store::with_csv_extension(*path);
   run_guarded(p_.dialogs, [&] {
     const std::size_t n = store::export_articles_csv(p_.workspace.articles(), *path);
     p_.dialogs.inform(std::to_string(n) + (n == 1 ? " Artikel wurde" : " Artikel wurden") +

@@ -294,6 +294,15 @@ std::size_t export_articles_csv(Table& articles, const std::string& path) {
   return shown.size();
 }
 
+std::string with_csv_extension(std::string path) {
+  const auto slash = path.find_last_of('/');
+  const std::string_view name =
+      std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+  // A leading dot names a hidden file, not an extension.
+  if (name.empty() || name.find('.', 1) == std::string_view::npos) path += ".csv";
+  return path;
+}
+
 std::string import_summary(const CsvImport& result) {
   std::string text = std::to_string(result.records.size()) +
                      (result.records.size() == 1 ? " Artikel wurde" : " Artikel wurden") +

@@ -61,6 +61,10 @@ CsvImport import_articles_csv(Table& articles, const std::string& path);
 // any old file whole and throws tellvaro::Error. Returns the number of articles written.
 std::size_t export_articles_csv(Table& articles, const std::string& path);
 
+// The path a name typed in the save dialog stands for: ".csv" added when the file name has no
+// extension, so the file opens in a spreadsheet with a double click.
+std::string with_csv_extension(std::string path);
+
 // The German summary of an import for a message box.
 std::string import_summary(const CsvImport& result);
 

@@ -168,6 +168,17 @@ TEST(CsvRoundTrip, AwkwardArticlesComeBackEqual) {
   EXPECT_EQ(back.records[1], second);
 }
 
+TEST(CsvFiles, ExportNameGetsAnExtensionWhenItHasNone) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/home/a/artikel", "/home/a/artikel.csv"},
+      {"/home/a/artikel.csv", "/home/a/artikel.csv"},
+      {"/home/a/artikel.txt", "/home/a/artikel.txt"},
+      {"/home/a.b/artikel", "/home/a.b/artikel.csv"},
+      {"/home/a/.artikel", "/home/a/.artikel.csv"},
+  };
+  for (auto [typed, path] : cases) EXPECT_EQ(with_csv_extension(typed), path) << typed;
+}
+
 TEST(CsvFiles, ImportAppendsAndPostsEachGoodRowThroughTheHooks) {
   TempDir dir;
   Table articles;
