@@ -15,9 +15,9 @@
 
 #include "catalogue/reference.h"
 #include "db/connection.h"
-#include "ports/dialogs.h"
 #include "store/table.h"
 #include "support/auction_house.h"
+#include "support/scripted_dialogs.h"
 #include "text/cp1252.h"
 #include "upload/send.h"
 
@@ -30,19 +30,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kArticles = 100;
 constexpr std::size_t kPictureBytes = 200 * 1024;
 
-struct Quiet : ports::Dialogs, ports::Pump, upload::ProtocolSink {
-  std::vector<std::string> errors;
-  void inform(const std::string& t) override { errors.push_back(t); }
-  void error(const std::string& t) override { errors.push_back(t); }
-  ports::Answer ask_yes_no(const std::string&) override { return ports::Answer::No; }
-  ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Cancel; }
-  std::optional<std::string> open_file(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<std::string> save_file(const std::string&, const std::string&) override {
-    return {};
-  }
-  void pump() override {}
+struct Quiet : test::ScriptedDialogs, test::CountingPump, upload::ProtocolSink {
   void clear() override {}
   void add(const std::string&) override {}
 };
@@ -140,7 +128,7 @@ int main() {
   bool ok = sender.send_all();
   double run = seconds_since(t0);
   if (!ok) {
-    std::cerr << "Senden fehlgeschlagen: " << (quiet.errors.empty() ? "" : quiet.errors.back())
+    std::cerr << "Senden fehlgeschlagen: " << (quiet.shown.empty() ? "" : quiet.shown.back())
               << "\n";
     return 1;
   }

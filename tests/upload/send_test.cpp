@@ -16,9 +16,9 @@
 
 #include "catalogue/reference.h"
 #include "db/connection.h"
-#include "ports/dialogs.h"
 #include "store/table.h"
 #include "support/auction_house.h"
+#include "support/scripted_dialogs.h"
 #include "text/cp1252.h"
 #include "upload/listing_rows.h"
 
@@ -28,20 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tellvaro::test;
 
-struct Recorder : ports::Dialogs, ports::Pump, ProtocolSink, RunProgress {
-  std::vector<std::string> shown, lines, progress;
-  int pumps = 0;
-  void inform(const std::string& t) override { shown.push_back(t); }
-  void error(const std::string& t) override { shown.push_back(t); }
-  ports::Answer ask_yes_no(const std::string&) override { return ports::Answer::No; }
-  ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Cancel; }
-  std::optional<std::string> open_file(const std::string&, const std::string&) override {
-    return {};
-  }
-  std::optional<std::string> save_file(const std::string&, const std::string&) override {
-    return {};
-  }
-  void pump() override { ++pumps; }
+struct Recorder : ScriptedDialogs, CountingPump, ProtocolSink, RunProgress {
+  std::vector<std::string> lines, progress;
   void clear() override { lines.clear(); }
   void add(const std::string& l) override { lines.push_back(l); }
   void start(std::size_t n) override { progress.push_back("start " + std::to_string(n)); }
