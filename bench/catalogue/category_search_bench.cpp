@@ -8,6 +8,7 @@
 
 #include "catalogue/category_search.h"
 #include "db/connection.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 
 namespace {
@@ -49,8 +50,7 @@ db::Connection& connection() {
       parents = std::move(made);
     }
     flush();
-    db.set_params(
-        {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
+    db.set_params(test::app_account());
     return db.connect() && db.select_database(test::kAuctionDatabase);
   }();
   if (!ready) throw std::runtime_error("test auction house not reachable");

@@ -15,6 +15,7 @@
 #include "db/connection.h"
 #include "import/auction_import.h"
 #include "store/table.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -94,14 +95,13 @@ int main() {
       fs::temp_directory_path() / ("tellvaro-import-bench-" + std::to_string(getpid()));
   fs::create_directories(folder);
   db::Connection db;
-  db.set_params(
-      {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
+  db.set_params(test::app_account());
   if (!db.connect() || !db.select_database(test::kAuctionDatabase)) {
     std::cerr << "Datenbank nicht erreichbar: " << db.last_error() << "\n";
     return 1;
   }
-  const net::Endpoint ftp{test::host(), 0, test::kFtpUser, test::ftp_password()};
-  importer::Services services{db, ftp, {}, test::kSellerId, folder.string() + "/", {}};
+  importer::Services services{db, test::ftp_account(), {}, test::kSellerId, folder.string() + "/",
+                              {}};
   services.payments.name[0] = "Überweisung";
   services.payments.name[3] = "PayPal";
 

@@ -16,6 +16,7 @@
 #include "catalogue/reference.h"
 #include "db/connection.h"
 #include "store/table.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "support/scripted_dialogs.h"
 #include "text/cp1252.h"
@@ -74,8 +75,7 @@ int main() {
   }
 
   db::Connection db;
-  db.set_params(
-      {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
+  db.set_params(test::app_account());
   if (!db.connect() || !db.select_database(test::kAuctionDatabase)) {
     std::cerr << "Datenbank nicht erreichbar: " << db.last_error() << "\n";
     return 1;
@@ -94,18 +94,6 @@ int main() {
     uploads.post();
   }
 
-  session::ServiceConfig config;
-  config.ftp_host = config.mail_host = test::host();
-  config.ftp_user = test::kFtpUser;
-  config.ftp_password = test::ftp_password();
-  config.mail_user = test::kMailUser;
-  config.mail_password = test::mail_password();
-  config.mail_sender = test::kMailSender;
-  config.mail_admin = test::kMailAdmin;
-  session::SessionUser seller;
-  seller.id = test::kSellerId;
-  seller.nick = test::kSellerNick;
-  seller.email = test::kSellerEmail;
   const std::string web = std::string("http://") + test::host() + "/";
 
   Quiet quiet;
@@ -118,8 +106,8 @@ int main() {
                          quiet,
                          nullptr,
                          {},
-                         config,
-                         seller,
+                         test::service_config(),
+                         test::active_seller(),
                          web,
                          dir.string() + "/",
                          {}});

@@ -14,6 +14,7 @@
 #include "app/record_navigator.h"
 #include "db/connection.h"
 #include "store/field.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -51,10 +52,7 @@ class EditorDbTest : public QObject {
 
  private slots:
   void init() {
-    if (!test::auction_house_running()) {
-      QFAIL("Test-Auktionshaus läuft nicht. Starten mit: scripts/auction-house up --data test");
-    }
-    test::reset_data();
+    if (auto down = test::fresh_start()) QFAIL(down->c_str());
   }
   void referenceListsFillTheEditor();
   void feeThatIsNoNumberKeepsTheOthers();
@@ -69,7 +67,7 @@ void EditorDbTest::referenceListsFillTheEditor() {
       "delete from tv_auktionshaus.payments;"
       "insert into tv_auktionshaus.payments (id, description) values"
       " (1,'Überweisung'),(2,'PayPal'),(3,'Nachnahme')");
-  EditorFixture f(auction_house_config());
+  EditorFixture f(test::service_config());
   QVERIFY(f.connect());
   f.add_article({{"Artikelname", "Alpha"}, {"p3", "True"}, {"Textmarker", "True"}});
   f.open();
@@ -92,7 +90,7 @@ void EditorDbTest::referenceListsFillTheEditor() {
 
 void EditorDbTest::feeThatIsNoNumberKeepsTheOthers() {
   test::admin_exec("update tv_auktionshaus.features set value='zwei' where id=2");
-  EditorFixture f(auction_house_config());
+  EditorFixture f(test::service_config());
   QVERIFY(f.connect());
   f.add_article({{"Artikelname", "Alpha"}, {"Fettschrift", "True"}, {"Mindestpreis", "5"}});
   f.open();
@@ -130,7 +128,7 @@ void EditorDbTest::unreachableDatabaseIsReportedNotShownAsEmptyLists() {
 }
 
 void EditorDbTest::categoryPageBrowsesTheTree() {
-  EditorFixture f(auction_house_config());
+  EditorFixture f(test::service_config());
   QVERIFY(f.connect());
   f.add_article(
       {{"Artikelname", "Winterreifen"}, {"Kategorie 2", "Bücher"}, {"Kategorie Nummer 2", "4"}});
@@ -218,7 +216,7 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
 }
 
 void EditorDbTest::levelFiveTakesDeeperCategories() {
-  EditorFixture f(auction_house_config());
+  EditorFixture f(test::service_config());
   QVERIFY(f.connect());
   f.add_article({{"Artikelname", "Gedenkmünze"}});
   f.open();
@@ -263,7 +261,7 @@ void EditorDbTest::everyPostEndsTheBrowse() {
   for (const auto& [slot, fields] : records) {
     for (const char* way : ways) {
       const QByteArray name = QByteArray(slot) + " / " + way;
-      EditorFixture f(auction_house_config());
+      EditorFixture f(test::service_config());
       QVERIFY(f.connect());
       f.articles.append();
       f.articles.set_text("Artikelname", "Erster");

@@ -20,11 +20,7 @@ class ImportDbTest : public QObject {
 
  private slots:
   void init() {
-    if (!auction_house_running()) {
-      QFAIL("Test-Auktionshaus läuft nicht. Starten mit: scripts/auction-house up --data test");
-    }
-    reset_data();
-    clear_ftp();
+    if (auto down = fresh_start()) QFAIL(down->c_str());
   }
   void cleanup() {
     if (auction_house_running()) reset_data();
@@ -38,7 +34,7 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
                std::to_string(1100 + i) + ", 42, 1, 'alt')");
   write_file(ftp_root() + "/990.jpg", "JPEG-Bytes");
   Fixture f;
-  MainWindow& w = f.open(auction_house_config(), auction_house_seller());
+  MainWindow& w = f.open(service_config(), active_seller());
   app::ImportView* view = w.importView();
 
   w.menus().imports->trigger();

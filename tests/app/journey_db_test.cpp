@@ -56,12 +56,7 @@ class JourneyDbTest : public QObject {
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
   void init() {
-    if (!auction_house_running()) {
-      QFAIL("Test-Auktionshaus läuft nicht. Starten mit: scripts/auction-house up --data test");
-    }
-    reset_data();
-    clear_ftp();
-    clear_mail();
+    if (auto down = fresh_start()) QFAIL(down->c_str());
   }
   void cleanup() {
     if (auction_house_running()) reset_data();

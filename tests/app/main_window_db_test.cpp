@@ -25,10 +25,7 @@ class MainWindowDbTest : public QObject {
 
  private slots:
   void init() {
-    if (!auction_house_running()) {
-      QFAIL("Test-Auktionshaus läuft nicht. Starten mit: scripts/auction-house up --data test");
-    }
-    reset_data();
+    if (auto down = fresh_start()) QFAIL(down->c_str());
   }
   void cleanup() {
     if (auction_house_running()) reset_data();

@@ -54,12 +54,7 @@ class SendDbTest : public QObject {
 
  private slots:
   void init() {
-    if (!auction_house_running()) {
-      QFAIL("Test-Auktionshaus läuft nicht. Starten mit: scripts/auction-house up --data test");
-    }
-    reset_data();
-    clear_ftp();
-    clear_mail();
+    if (auto down = fresh_start()) QFAIL(down->c_str());
   }
   void cleanup() {
     if (auction_house_running()) reset_data();
@@ -73,12 +68,12 @@ namespace {
 struct Window {
   Fixture f;
   MainWindow* w = nullptr;
-  explicit Window(int count, session::ServiceConfig config = auction_house_config()) {
+  explicit Window(int count, session::ServiceConfig config = service_config()) {
     f.put(store::kUploadFile, articles(count));
     write_file(f.path(store::kPictureFolder) + "bild.jpg", "JPEG-Bytes");
     session::Deployment d = test_deployment();
     d.web_url = std::string("http://") + host() + "/";
-    w = &f.open(config, auction_house_seller(), d);
+    w = &f.open(config, active_seller(), d);
     w->showView(MainWindow::View::Uploads);
   }
 };
@@ -149,7 +144,7 @@ void SendDbTest::sendAllShowsLinesProgressAndDisablesTheButtons() {
 }
 
 void SendDbTest::sendMarkedAndAFailedSend() {
-  session::ServiceConfig bad = auction_house_config();
+  session::ServiceConfig bad = service_config();
   bad.ftp_password += "x";
   {
     Window win(2, bad);

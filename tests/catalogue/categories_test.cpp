@@ -6,6 +6,7 @@
 
 #include "db/connection.h"
 #include "store/table.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 
 namespace tellvaro::catalogue {
@@ -26,8 +27,7 @@ class CategoriesTest : public ::testing::Test {
   void SetUp() override {
     test::reset_data();
     test::admin_exec(kTree);
-    db.set_params(
-        {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
+    db.set_params(test::app_account());
     ASSERT_TRUE(db.connect());
     ASSERT_TRUE(db.select_database("tv_auktionshaus"));
     articles.append();

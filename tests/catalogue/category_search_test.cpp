@@ -7,6 +7,7 @@
 #include "catalogue/categories.h"
 #include "db/connection.h"
 #include "store/table.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -30,8 +31,7 @@ class CategorySearchTest : public ::testing::Test {
   void SetUp() override {
     test::reset_data();
     test::admin_exec(kTree);
-    db.set_params(
-        {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
+    db.set_params(test::app_account());
     ASSERT_TRUE(db.connect());
     ASSERT_TRUE(db.select_database("tv_auktionshaus"));
   }

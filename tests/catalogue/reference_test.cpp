@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "db/connection.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -17,8 +18,7 @@ class ReferenceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::reset_data();
-    db.set_params(
-        {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true});
+    db.set_params(test::app_account());
     ASSERT_TRUE(db.connect());
     ASSERT_TRUE(db.select_database("tv_auktionshaus"));
   }

@@ -7,21 +7,18 @@
 #include <chrono>
 #include <thread>
 
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
 namespace tellvaro::db {
 namespace {
 
-ConnectParams app_account() {
-  return {test::host(), 3306, test::kAppUser, test::sql_password(), test::kAuctionDatabase, true};
-}
-
 class ConnectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::reset_data();
-    db.set_params(app_account());
+    db.set_params(test::app_account());
     ASSERT_TRUE(db.connect()) << db.last_error();
     ASSERT_TRUE(db.select_database("tv_auktionshaus"));
   }
@@ -145,7 +142,7 @@ TEST(ConnectionFailure, UnreachableServerAndWrongPasswordNeverThrow) {
   EXPECT_FALSE(wrong.connect());
   EXPECT_EQ(wrong.last_error().find("falsch"), std::string::npos);
   // The same object connects once given the right password.
-  wrong.set_params(app_account());
+  wrong.set_params(test::app_account());
   EXPECT_TRUE(wrong.connect());
   auto r = wrong.query("show session status like 'Compression'");
   ASSERT_TRUE(r);
@@ -218,7 +215,7 @@ TEST_F(SurvivingSessionTest, KilledInsideATransactionFailsRollsBackAndTheNextAct
 }
 
 TEST_F(SurvivingSessionTest, HungServerFailsWithinTheWaitAndTheNextActionWorks) {
-  auto params = app_account();
+  auto params = test::app_account();
   params.waits = {2, 2, 2};
   db.set_params(params);
   ASSERT_TRUE(db.connect());

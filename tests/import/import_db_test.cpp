@@ -14,6 +14,7 @@
 #include "import/auction_import.h"
 #include "import/transfer_back.h"
 #include "store/table.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -46,7 +47,7 @@ class ImportDbTest : public AuctionHouseTest {
  protected:
   void SetUp() override {
     AuctionHouseTest::SetUp();
-    db_.set_params({host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true});
+    db_.set_params(test::app_account());
     ASSERT_TRUE(db_.connect());
     ASSERT_TRUE(db_.select_database(kAuctionDatabase));
     base_ = fs::temp_directory_path() / ("tellvaro-import-db-" + std::to_string(getpid()));
@@ -56,8 +57,7 @@ class ImportDbTest : public AuctionHouseTest {
   void TearDown() override { fs::remove_all(base_); }
 
   Services services() {
-    Services s{db_,       {host(), 0, kFtpUser, ftp_password()}, {},
-               kSellerId, (base_ / "bilder").string() + "/",     {}};
+    Services s{db_, ftp_account(), {}, kSellerId, (base_ / "bilder").string() + "/", {}};
     s.payments.name[0] = "Überweisung";
     s.payments.name[1] = "Barzahlung bei Abholung";
     s.payments.name[2] = "Nachnahme";

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -21,8 +22,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tellvaro::test;
 
-Endpoint ftp_account() { return {host(), 0, kFtpUser, ftp_password()}; }
-Endpoint mail_account() { return {host(), 0, kMailUser, mail_password()}; }
 std::string web_url() { return std::string("http://") + host() + "/"; }
 
 std::string read_file(const fs::path& p) {

@@ -245,6 +245,18 @@ void require_auction_house() {
   seen_running = true;
 }
 
+std::optional<std::string> fresh_start() {
+  try {
+    require_auction_house();
+    reset_data();
+    clear_ftp();
+    clear_mail();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return std::nullopt;
+}
+
 void reset_data() { admin().run(test_data_sql(), nullptr); }
 
 void clear_ftp() { clear_folder(ftp_root()); }
@@ -337,14 +349,7 @@ std::vector<Mail> mails() {
 // --- gtest -----------------------------------------------------------------------------------
 
 void AuctionHouseTest::SetUp() {
-  try {
-    require_auction_house();
-    reset_data();
-    clear_ftp();
-    clear_mail();
-  } catch (const std::exception& e) {
-    GTEST_FAIL() << e.what();
-  }
+  if (auto down = fresh_start()) GTEST_FAIL() << *down;
 }
 
 void AuctionHouseEnvironment::SetUp() {

@@ -77,6 +77,9 @@ std::string ftp_log_path();      // run_dir() + "/ftp.log"
 bool auction_house_running();
 // Throws std::runtime_error with a message naming the start command when the instance is down.
 void require_auction_house();
+// What every test against the instance starts from: checks that it runs, then resets the data
+// and empties the FTP root and the mail folder. The message to fail with when it is down.
+std::optional<std::string> fresh_start();
 
 // Empties every table and loads the test data set again (scripts/sql/clear.sql and
 // test-data.sql, the same files scripts/auction-house loads). Leaves files and mails alone.

@@ -17,6 +17,7 @@
 #include "catalogue/reference.h"
 #include "db/connection.h"
 #include "store/table.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "support/scripted_dialogs.h"
 #include "text/cp1252.h"
@@ -36,26 +37,6 @@ struct Recorder : ScriptedDialogs, CountingPump, ProtocolSink, RunProgress {
   void advance() override { progress.push_back("advance"); }
   void finish() override { progress.push_back("finish"); }
 };
-
-session::ServiceConfig test_config() {
-  session::ServiceConfig c;
-  c.ftp_host = c.mail_host = host();
-  c.ftp_user = kFtpUser;
-  c.ftp_password = ftp_password();
-  c.mail_user = kMailUser;
-  c.mail_password = mail_password();
-  c.mail_sender = kMailSender;
-  c.mail_admin = kMailAdmin;
-  return c;
-}
-
-session::SessionUser test_seller() {
-  session::SessionUser u;
-  u.id = kSellerId;
-  u.nick = kSellerNick;
-  u.email = kSellerEmail;
-  return u;
-}
 
 std::string read_file(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -82,7 +63,7 @@ class SendTest : public AuctionHouseTest {
     fs::create_directories(folder_);
     std::ofstream(folder_ / "zwei.jpg", std::ios::binary) << std::string("\xFF\xD8zwei\r\n", 8);
     std::ofstream(folder_ / "drei.gif", std::ios::binary) << "GIF89a drei";
-    db_.set_params({host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true});
+    db_.set_params(test::app_account());
     ASSERT_TRUE(db_.connect()) << db_.last_error();
     ASSERT_TRUE(db_.select_database(kAuctionDatabase));
     fees_ = catalogue::load_features(db_);
@@ -103,7 +84,7 @@ class SendTest : public AuctionHouseTest {
     uploads_.post();
   }
 
-  Sender sender(session::ServiceConfig config = test_config(),
+  Sender sender(session::ServiceConfig config = service_config(),
                 std::string web = std::string("http://") + host() + "/") {
     return Sender(SendSetup{db_,
                             uploads_,
@@ -114,7 +95,7 @@ class SendTest : public AuctionHouseTest {
                             &rec_,
                             [this] { ++views_shown_; },
                             std::move(config),
-                            test_seller(),
+                            active_seller(),
                             std::move(web),
                             folder_.string() + "/",
                             {1500, 3000, 3000}});
@@ -354,7 +335,7 @@ TEST_F(SendTest, FaultsStopTheSendCleanlyAndTheNextSendWorks) {
     uploads_.replace_all({});
     add_article("Fehlerfall");
     rec_ = Recorder();
-    session::ServiceConfig config = test_config();
+    session::ServiceConfig config = service_config();
     std::string web = web_ok;
     f.make(config, web, uploads_);
     if (uploads_.state() != store::EditState::Browse) uploads_.post();
@@ -400,7 +381,7 @@ TEST_F(SendTest, TwoProcessesSendingAtOnceGetDistinctNumbers) {
     child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      db_.set_params({host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true});
+      db_.set_params(test::app_account());
       bool ok = db_.connect() && db_.select_database(kAuctionDatabase);
       if (ok) {
         Sender s = sender();

@@ -5,6 +5,7 @@
 #include "article_fixture.h"
 #include "db/connection.h"
 #include "store/temp_dir.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "upload/listing_rows.h"
 
@@ -17,8 +18,7 @@ class UploadDbTest : public tellvaro::test::AuctionHouseTest {
  protected:
   void SetUp() override {
     AuctionHouseTest::SetUp();
-    db.set_params({tellvaro::test::host(), 3306, tellvaro::test::kAppUser,
-                   tellvaro::test::sql_password(), tellvaro::test::kAuctionDatabase, true});
+    db.set_params(test::app_account());
     ASSERT_TRUE(db.connect()) << db.last_error();
     ASSERT_TRUE(db.select_database(tellvaro::test::kAuctionDatabase));
   }
