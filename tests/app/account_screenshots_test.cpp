@@ -52,7 +52,7 @@ void AccountScreenshots::grabWindows() {
 
   if (!test::auction_house_running()) QSKIP("test auction house not running: no search picture");
   test::reset_data();
-  EditorFixture f(auction_house_config());
+  EditorFixture f(test::service_config());
   QVERIFY(f.connect());
   f.add_article({{"Artikelname", "Winterreifen 205/55 R16 auf Stahlfelgen"}});
   f.open();

@@ -21,13 +21,13 @@ struct Window {
   MainWindow* w = nullptr;
   explicit Window(const std::vector<store::Record>& articles = {}) {
     f.put(store::kArticleFile, articles);
-    session::SessionUser seller = auction_house_seller();
+    session::SessionUser seller = active_seller();
     seller.name = "Hans Händler";
     seller.password = kSellerPasswordHash;
     seller.city = "Köln";
     session::Deployment d = test_deployment();
     d.web_url = std::string("http://") + host() + "/";
-    w = &f.open(auction_house_config(), seller, d);
+    w = &f.open(service_config(), seller, d);
   }
   std::string shown() const {
     std::string all;
@@ -61,12 +61,7 @@ class MenuCommandsDbTest : public QObject {
 
  private slots:
   void init() {
-    if (!auction_house_running()) {
-      QFAIL("Test-Auktionshaus läuft nicht. Starten mit: scripts/auction-house up --data test");
-    }
-    reset_data();
-    clear_ftp();
-    clear_mail();
+    if (auto down = fresh_start()) QFAIL(down->c_str());
   }
   void cleanup() {
     if (auction_house_running()) reset_data();
