@@ -50,8 +50,7 @@ db::Connection& connection() {
       parents = std::move(made);
     }
     flush();
-    db.set_params(test::app_account());
-    return db.connect() && db.select_database(test::kAuctionDatabase);
+    return test::connect_app(db);
   }();
   if (!ready) throw std::runtime_error("test auction house not reachable");
   return db;

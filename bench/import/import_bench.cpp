@@ -95,8 +95,7 @@ int main() {
       fs::temp_directory_path() / ("tellvaro-import-bench-" + std::to_string(getpid()));
   fs::create_directories(folder);
   db::Connection db;
-  db.set_params(test::app_account());
-  if (!db.connect() || !db.select_database(test::kAuctionDatabase)) {
+  if (!test::connect_app(db)) {
     std::cerr << "Datenbank nicht erreichbar: " << db.last_error() << "\n";
     return 1;
   }

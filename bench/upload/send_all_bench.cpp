@@ -75,8 +75,7 @@ int main() {
   }
 
   db::Connection db;
-  db.set_params(test::app_account());
-  if (!db.connect() || !db.select_database(test::kAuctionDatabase)) {
+  if (!test::connect_app(db)) {
     std::cerr << "Datenbank nicht erreichbar: " << db.last_error() << "\n";
     return 1;
   }

@@ -27,9 +27,7 @@ class CategoriesTest : public ::testing::Test {
   void SetUp() override {
     test::reset_data();
     test::admin_exec(kTree);
-    db.set_params(test::app_account());
-    ASSERT_TRUE(db.connect());
-    ASSERT_TRUE(db.select_database("tv_auktionshaus"));
+    ASSERT_TRUE(test::connect_app(db)) << db.last_error();
     articles.append();
     articles.set("Artikelname", store::Value::text("Winterreifen"));
     articles.set("Kategorie", store::Value::text("Alt"));

@@ -31,9 +31,7 @@ class CategorySearchTest : public ::testing::Test {
   void SetUp() override {
     test::reset_data();
     test::admin_exec(kTree);
-    db.set_params(test::app_account());
-    ASSERT_TRUE(db.connect());
-    ASSERT_TRUE(db.select_database("tv_auktionshaus"));
+    ASSERT_TRUE(test::connect_app(db)) << db.last_error();
   }
   std::vector<std::string> paths(std::string_view text) {
     std::vector<std::string> out;

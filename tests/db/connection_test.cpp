@@ -18,9 +18,7 @@ class ConnectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::reset_data();
-    db.set_params(test::app_account());
-    ASSERT_TRUE(db.connect()) << db.last_error();
-    ASSERT_TRUE(db.select_database("tv_auktionshaus"));
+    ASSERT_TRUE(test::connect_app(db)) << db.last_error();
   }
   Connection db;
 };

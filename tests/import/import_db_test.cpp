@@ -47,9 +47,7 @@ class ImportDbTest : public AuctionHouseTest {
  protected:
   void SetUp() override {
     AuctionHouseTest::SetUp();
-    db_.set_params(test::app_account());
-    ASSERT_TRUE(db_.connect());
-    ASSERT_TRUE(db_.select_database(kAuctionDatabase));
+    ASSERT_TRUE(test::connect_app(db_)) << db_.last_error();
     base_ = fs::temp_directory_path() / ("tellvaro-import-db-" + std::to_string(getpid()));
     fs::remove_all(base_);
     fs::create_directories(base_ / "bilder");

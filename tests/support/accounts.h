@@ -17,6 +17,13 @@ inline db::ConnectParams app_account() {
   return {host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true};
 }
 
+// Connects `db` with that account and selects the auction house database; on false,
+// db.last_error() says why.
+inline bool connect_app(db::Connection& db) {
+  db.set_params(app_account());
+  return db.connect() && db.select_database(kAuctionDatabase);
+}
+
 inline net::Endpoint ftp_account() { return {host(), 0, kFtpUser, ftp_password()}; }
 inline net::Endpoint mail_account() { return {host(), 0, kMailUser, mail_password()}; }
 

@@ -63,9 +63,7 @@ class SendTest : public AuctionHouseTest {
     fs::create_directories(folder_);
     std::ofstream(folder_ / "zwei.jpg", std::ios::binary) << std::string("\xFF\xD8zwei\r\n", 8);
     std::ofstream(folder_ / "drei.gif", std::ios::binary) << "GIF89a drei";
-    db_.set_params(test::app_account());
-    ASSERT_TRUE(db_.connect()) << db_.last_error();
-    ASSERT_TRUE(db_.select_database(kAuctionDatabase));
+    ASSERT_TRUE(test::connect_app(db_)) << db_.last_error();
     fees_ = catalogue::load_features(db_);
     payments_ = catalogue::load_payments(db_);
   }
@@ -381,8 +379,7 @@ TEST_F(SendTest, TwoProcessesSendingAtOnceGetDistinctNumbers) {
     child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      db_.set_params(test::app_account());
-      bool ok = db_.connect() && db_.select_database(kAuctionDatabase);
+      bool ok = test::connect_app(db_);
       if (ok) {
         Sender s = sender();
         ok = s.send_all();

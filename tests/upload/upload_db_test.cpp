@@ -18,9 +18,7 @@ class UploadDbTest : public tellvaro::test::AuctionHouseTest {
  protected:
   void SetUp() override {
     AuctionHouseTest::SetUp();
-    db.set_params(test::app_account());
-    ASSERT_TRUE(db.connect()) << db.last_error();
-    ASSERT_TRUE(db.select_database(tellvaro::test::kAuctionDatabase));
+    ASSERT_TRUE(test::connect_app(db)) << db.last_error();
   }
   db::Connection db;
 };
