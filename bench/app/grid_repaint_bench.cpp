@@ -18,43 +18,20 @@
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "article_generator.h"
-#include "ports/dialogs.h"
+#include "grid_bench.h"
 #include "store/table.h"
 
 namespace {
 
 using namespace tellvaro;
+using bench::cpu_ms;
+using bench::median;
+using bench::NoDialogs;
 using Clock = std::chrono::steady_clock;
 
 constexpr std::size_t kArticles = 10000;
 constexpr std::size_t kAppended = 1000;
 constexpr int kRuns = 11;
-
-class NoDialogs : public ports::Dialogs {
- public:
-  void inform(const std::string&) override {}
-  void error(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-  ports::Answer ask_yes_no(const std::string&) override { return ports::Answer::No; }
-  ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Cancel; }
-  std::optional<std::string> open_file(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-  std::optional<std::string> save_file(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-};
-
-// Processor time of this thread: the machine may be shared.
-double cpu_ms() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
-}
-
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
 
 // What reached the grid during one step.
 struct Seen {
