@@ -31,10 +31,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kArticles = 100;
 constexpr std::size_t kPictureBytes = 200 * 1024;
 
-struct Quiet : test::ScriptedDialogs, test::CountingPump, upload::ProtocolSink {
-  void clear() override {}
-  void add(const std::string&) override {}
-};
+struct Quiet : test::ScriptedDialogs, test::CountingPump {};
 
 double seconds_since(Clock::time_point t0) {
   return std::chrono::duration<double>(Clock::now() - t0).count();
@@ -96,13 +93,14 @@ int main() {
   const std::string web = std::string("http://") + test::host() + "/";
 
   Quiet quiet;
+  upload::Protocol protocol;
   upload::AuctionHouseRows rows(db, catalogue::load_features(db), catalogue::load_payments(db));
   upload::Sender sender({db,
                          uploads,
                          rows,
                          quiet,
                          quiet,
-                         quiet,
+                         protocol,
                          nullptr,
                          {},
                          test::service_config(),

@@ -44,12 +44,9 @@ void ImportController::runImport() {
   if (ws.busy()) return;
   const importer::Selection selection{p_.view.currentBox()->isChecked(),
                                       p_.view.expiredBox()->isChecked()};
-  ports::Progress& progress = p_.progress;
   importer::Hooks hooks;
   hooks.pump = [] { QCoreApplication::processEvents(); };
-  hooks.start = [&progress](std::size_t rows) { progress.start(rows); };
-  hooks.advance = [&progress] { progress.advance(); };
-  hooks.finish = [&progress] { progress.finish(); };
+  hooks.progress = &p_.progress;
   hooks.note = p_.note;
   const session::ServiceConfig& config = ws.config();
   net::Endpoint ftp;

@@ -33,8 +33,8 @@ void SendController::run(bool all) {
                            rows,
                            p_.dialogs,
                            *this,
-                           *this,
-                           this,
+                           ws.protocol(),
+                           &p_.progress,
                            p_.show_protocol,
                            ws.config(),
                            ws.user(),
@@ -50,10 +50,5 @@ void SendController::run(bool all) {
 }
 
 void SendController::pump() { QCoreApplication::processEvents(); }
-void SendController::clear() { p_.workspace.protocol().clear(); }
-void SendController::add(const std::string& line) { p_.workspace.protocol().add(line); }
-void SendController::start(std::size_t count) { p_.progress.start(count); }
-void SendController::advance() { p_.progress.advance(); }
-void SendController::finish() { p_.progress.finish(); }
 
 }  // namespace tellvaro::app

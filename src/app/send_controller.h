@@ -22,10 +22,7 @@ namespace tellvaro::app {
 
 class UploadView;
 
-class SendController : public QObject,
-                       public ports::Pump,
-                       public upload::ProtocolSink,
-                       public upload::RunProgress {
+class SendController : public QObject, public ports::Pump {
   Q_OBJECT
 
  public:
@@ -46,11 +43,6 @@ class SendController : public QObject,
   void run(bool all);
 
   void pump() override;
-  void clear() override;
-  void add(const std::string& line) override;
-  void start(std::size_t count) override;
-  void advance() override;
-  void finish() override;
 
   Parts p_;
 };

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "db/connection.h"
+#include "ports/progress.h"
 #include "store/field.h"
 #include "store/table.h"
 #include "text/cp1252.h"
@@ -235,14 +236,8 @@ RunResult run_import(const Services& services, Selection selection, store::Table
   out.rows = result->row_count();
   if (out.rows == 0) return out;
 
-  struct Finish {
-    const Hooks& hooks;
-    ~Finish() {
-      if (hooks.finish) hooks.finish();
-    }
-  };
-  if (hooks.start) hooks.start(out.rows);
-  Finish finish{hooks};
+  ports::NoProgress none;
+  ports::ProgressRun progress(hooks.progress ? *hooks.progress : none, out.rows);
   // The window paints the progress bar and the disabled buttons before the loop holds it.
   if (hooks.pump) hooks.pump();
 
@@ -263,7 +258,7 @@ RunResult run_import(const Services& services, Selection selection, store::Table
                   " abgebrochen: " + e.what());
     }
     ++out.imported;
-    if (hooks.advance) hooks.advance();
+    progress.advance();
     result->next();
   }
   out.ftp_connections = pictures.connections();

@@ -20,6 +20,9 @@ class Connection;
 namespace tellvaro::store {
 class Table;
 }
+namespace tellvaro::ports {
+class Progress;
+}
 
 namespace tellvaro::importer {
 
@@ -112,10 +115,9 @@ struct Services {
 
 // What the window sees of a run. Every member may be empty.
 struct Hooks {
-  std::function<void()> pump;                   // once, before the file server is contacted
-  std::function<void(std::size_t rows)> start;  // the rows are known
-  std::function<void()> advance;                // one more record posted
-  std::function<void()> finish;                 // the run is over, also after an error
+  std::function<void()> pump;  // once, before the file server is contacted
+  // Started once the rows are known, one step per record posted, finished also after an error.
+  ports::Progress* progress = nullptr;
   Notes note;
 };
 

@@ -18,6 +18,14 @@ class Progress {
   virtual void finish() = 0;
 };
 
+// For a caller that shows no progress.
+class NoProgress : public Progress {
+ public:
+  void start(std::size_t) override {}
+  void advance(std::size_t) override {}
+  void finish() override {}
+};
+
 // Starts on construction and finishes on destruction, so a run that throws still clears the
 // display.
 class ProgressRun {

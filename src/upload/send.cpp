@@ -5,6 +5,7 @@
 
 #include "db/connection.h"
 #include "ports/dialogs.h"
+#include "ports/progress.h"
 #include "store/table.h"
 #include "text/error.h"
 #include "text/number.h"
@@ -43,10 +44,7 @@ Sender::~Sender() = default;
 bool Sender::send_marked() { return run(false); }
 bool Sender::send_all() { return run(true); }
 
-void Sender::add(const std::string& line) {
-  lines_.push_back(line);
-  s_.protocol.add(line);
-}
+void Sender::add(const std::string& line) { s_.protocol.add(line); }
 
 std::string Sender::take_auction_number() {
   // The row is locked from the read to the commit, so two sellers sending at once wait for
@@ -147,8 +145,10 @@ void Sender::send_mail() {
   if (recipients.empty()) return;
   net::SmtpClient smtp({s_.config.mail_host, 25, s_.config.mail_user, s_.config.mail_password},
                        s_.timeouts);
-  net::MailMessage m{
-      s_.config.mail_sender, {}, "Artikel Uploadprotokol: User: " + s_.user.nick, lines_};
+  net::MailMessage m{s_.config.mail_sender,
+                     {},
+                     "Artikel Uploadprotokol: User: " + s_.user.nick,
+                     s_.protocol.lines()};
   for (const std::string& to : recipients) {
     m.to = to;
     smtp.send(m);
@@ -162,7 +162,6 @@ bool Sender::run(bool all) {
   running_ = true;
   const SendWaits waits(s_.db);
   counts_ = {};
-  lines_.clear();
   s_.protocol.clear();
   article_pending_ = false;
   bool ok = false;

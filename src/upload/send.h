@@ -14,6 +14,7 @@
 #include "session/session.h"
 #include "store/field.h"
 #include "upload/listing_rows.h"
+#include "upload/protocol.h"
 
 namespace tellvaro::db {
 class Connection;
@@ -23,27 +24,11 @@ class Table;
 }
 namespace tellvaro::ports {
 class Dialogs;
+class Progress;
 class Pump;
 }  // namespace tellvaro::ports
 
 namespace tellvaro::upload {
-
-// Where the send writes its lines (the protocol view follows them).
-class ProtocolSink {
- public:
-  virtual ~ProtocolSink() = default;
-  virtual void clear() = 0;
-  virtual void add(const std::string& line) = 0;
-};
-
-// Article k of N during a run of all articles.
-class RunProgress {
- public:
-  virtual ~RunProgress() = default;
-  virtual void start(std::size_t count) = 0;
-  virtual void advance() = 0;
-  virtual void finish() = 0;
-};
 
 struct SendSetup {
   db::Connection& db;
@@ -51,8 +36,8 @@ struct SendSetup {
   ListingRows& rows;
   ports::Dialogs& dialogs;
   ports::Pump& pump;
-  ProtocolSink& protocol;
-  RunProgress* progress = nullptr;
+  Protocol& protocol;                   // emptied when a send begins, then line by line
+  ports::Progress* progress = nullptr;  // article k of N during a run of all articles
   std::function<void()> show_protocol_view;
   session::ServiceConfig config;
   session::SessionUser user;
@@ -83,7 +68,7 @@ class Sender {
 
   bool running() const { return running_; }
   const RunCounts& counts() const { return counts_; }
-  const std::vector<std::string>& protocol_lines() const { return lines_; }
+  const std::vector<std::string>& protocol_lines() const { return s_.protocol.lines(); }
 
  private:
   bool run(bool all);
@@ -96,7 +81,6 @@ class Sender {
   SendSetup s_;
   std::unique_ptr<net::FtpSession> ftp_;
   std::unique_ptr<net::WebClock> clock_;
-  std::vector<std::string> lines_;
   RunCounts counts_;
   bool running_ = false;
   bool article_pending_ = false;  // an article's rows are begun and not committed

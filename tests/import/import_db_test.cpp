@@ -16,6 +16,7 @@
 #include "store/table.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
+#include "support/scripted_dialogs.h"
 #include "text/error.h"
 
 namespace tellvaro::importer {
@@ -135,18 +136,16 @@ TEST_F(ImportDbTest, SeededAuctionDecodesAndPicturesComeOverOneLogin) {
   write_file(fs::path(ftp_root()) / "990.jpg", picture);
   // 990_2.jpg is named but not on the server.
   auto ftp_mark = ftp_log_mark();
-  std::size_t progress_rows = 0, advanced = 0, finished = 0, pumped = 0;
+  int pumped = 0;
+  test::ScriptedProgress progress;
   Hooks hooks;
   hooks.pump = [&] { ++pumped; };
-  hooks.start = [&](std::size_t n) { progress_rows = n; };
-  hooks.advance = [&] { ++advanced; };
-  hooks.finish = [&] { ++finished; };
+  hooks.progress = &progress;
   RunResult r = run_import(services(), {true, false}, imports_, hooks);
   EXPECT_EQ(r.imported, 2u);
   EXPECT_EQ(r.ftp_connections, 1);
-  EXPECT_EQ(progress_rows, 2u);
-  EXPECT_EQ(advanced, 2u);
-  EXPECT_EQ(finished, 1u);
+  EXPECT_EQ(progress.calls,
+            (std::vector<std::string>{"start 2", "advance 1", "advance 1", "finish"}));
   EXPECT_EQ(pumped, 1u);
 
   imports_.first();

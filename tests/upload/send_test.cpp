@@ -16,6 +16,7 @@
 
 #include "catalogue/reference.h"
 #include "db/connection.h"
+#include "ports/progress.h"
 #include "store/table.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
@@ -29,12 +30,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tellvaro::test;
 
-struct Recorder : ScriptedDialogs, CountingPump, ProtocolSink, RunProgress {
-  std::vector<std::string> lines, progress;
-  void clear() override { lines.clear(); }
-  void add(const std::string& l) override { lines.push_back(l); }
+struct Recorder : ScriptedDialogs, CountingPump, ports::Progress {
+  std::vector<std::string> progress;
   void start(std::size_t n) override { progress.push_back("start " + std::to_string(n)); }
-  void advance() override { progress.push_back("advance"); }
+  void advance(std::size_t) override { progress.push_back("advance"); }
   void finish() override { progress.push_back("finish"); }
 };
 
@@ -89,7 +88,7 @@ class SendTest : public AuctionHouseTest {
                             rows_,
                             rec_,
                             rec_,
-                            rec_,
+                            protocol_,
                             &rec_,
                             [this] { ++views_shown_; },
                             std::move(config),
@@ -106,6 +105,7 @@ class SendTest : public AuctionHouseTest {
   catalogue::PaymentNames payments_;
   AuctionHouseRows rows_{db_, fees_, payments_};
   Recorder rec_;
+  Protocol protocol_;
   int views_shown_ = 0;
 };
 
@@ -176,7 +176,7 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
                                        " ",
                                        " ",
                                        " "};
-  EXPECT_EQ(rec_.lines, expected);
+  EXPECT_EQ(protocol_.lines(), expected);
   EXPECT_EQ(s.protocol_lines(), expected);
 
   // The statements in order: the number in a short transaction of its own, then fee row and
@@ -225,7 +225,7 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
   EXPECT_EQ(uploads_.count(), 2u);
   ASSERT_TRUE(s.send_marked());
   EXPECT_EQ(single("select title from tv_auktionshaus.auctions where id=1001"), "Grüße aus Köln");
-  EXPECT_EQ(rec_.lines[5], "Auktions-Nr: 1001");
+  EXPECT_EQ(protocol_.lines()[5], "Auktions-Nr: 1001");
 }
 
 TEST_F(SendTest, AllArticlesGoOverOneConnectionPerServiceWithOneMailPair) {
@@ -245,9 +245,9 @@ TEST_F(SendTest, AllArticlesGoOverOneConnectionPerServiceWithOneMailPair) {
             "Eins,Zwei,Zwei");
   EXPECT_EQ(orphan_fees(), "0");
   EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "4");
-  EXPECT_EQ(rec_.lines[0], "3 - Artikel zum Upload gefunden");
+  EXPECT_EQ(protocol_.lines()[0], "3 - Artikel zum Upload gefunden");
   std::vector<std::string> heads, numbers;
-  for (const auto& l : rec_.lines) {
+  for (const auto& l : protocol_.lines()) {
     if (l == "Neuer Artikel") heads.push_back(l);
     if (l.rfind("Auktions-Nr: ", 0) == 0) numbers.push_back(l);
     EXPECT_NE(l.rfind("ends", 0), 0u) << l;
@@ -255,7 +255,7 @@ TEST_F(SendTest, AllArticlesGoOverOneConnectionPerServiceWithOneMailPair) {
   EXPECT_EQ(heads.size(), 3u);
   EXPECT_EQ(numbers, (std::vector<std::string>{"Auktions-Nr: 1000", "Auktions-Nr: 1001",
                                                "Auktions-Nr: 1002"}));
-  std::vector<std::string> tail(rec_.lines.end() - 7, rec_.lines.end());
+  std::vector<std::string> tail(protocol_.lines().end() - 7, protocol_.lines().end());
   EXPECT_EQ(tail, (std::vector<std::string>{" ", " ", " ", "Alle Artikel wurden eingestellt.", " ",
                                             " ", " "}));
   EXPECT_EQ(rec_.progress,
@@ -280,7 +280,7 @@ TEST_F(SendTest, AnEmptyUploadTableOnlyShowsTheMessage) {
   EXPECT_FALSE(s.send_all());
   EXPECT_EQ(rec_.shown, (std::vector<std::string>{"Kein Artikel zum Upload gefunden.",
                                                   "Keine Artikel zum Upload gefunden."}));
-  EXPECT_TRUE(rec_.lines.empty());
+  EXPECT_TRUE(protocol_.lines().empty());
   EXPECT_TRUE(queries_since(log).empty());
   EXPECT_TRUE(ftp_commands_since(ftp_log).empty());
   EXPECT_EQ(views_shown_, 0);
@@ -344,15 +344,15 @@ TEST_F(SendTest, FaultsStopTheSendCleanlyAndTheNextSendWorks) {
     EXPECT_EQ(rec_.shown[0].rfind(f.message_start, 0), 0u) << rec_.shown[0];
     EXPECT_EQ(rec_.shown[0].find("!Bilder26"), std::string::npos);
     EXPECT_EQ(rec_.shown[0].find("!Post26"), std::string::npos);
-    ASSERT_GE(rec_.lines.size(), 1u);
+    ASSERT_GE(protocol_.lines().size(), 1u);
     // The protocol says what failed and never claims the article was listed by a failed step.
-    const bool after_listing = std::find(rec_.lines.begin(), rec_.lines.end(),
-                                         "Artikel wurde eingestellt.") != rec_.lines.end();
+    const bool after_listing = std::find(protocol_.lines().begin(), protocol_.lines().end(),
+                                         "Artikel wurde eingestellt.") != protocol_.lines().end();
     EXPECT_EQ(after_listing, std::string(f.message_start) == "Mailserver");
-    EXPECT_EQ(
-        rec_.lines.back().rfind(after_listing || !f.fees_reached ? "Fehler: " : "Der Artikel", 0),
-        0u)
-        << rec_.lines.back();
+    EXPECT_EQ(protocol_.lines().back().rfind(
+                  after_listing || !f.fees_reached ? "Fehler: " : "Der Artikel", 0),
+              0u)
+        << protocol_.lines().back();
     EXPECT_EQ(orphan_fees(), "0");
     if (f.fees_reached && std::string(f.name) != "auction row refused") {
       EXPECT_EQ(single("select count(*) from tv_auktionshaus.auctions where id>=1000"), "0");
