@@ -3,6 +3,7 @@
 #include <cctype>
 #include <mutex>
 
+#include "text/ascii.h"
 #include "text/error.h"
 
 namespace tellvaro::net::detail {
@@ -104,7 +105,8 @@ std::string url_path(std::string_view path, const std::string& service) {
   for (unsigned char c : path) {
     if (c == '\r' || c == '\n' || c == '\0')
       throw Error(service + ": Der Dateiname enthält einen Zeilenumbruch oder ein Nullzeichen.");
-    if (std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+    if (text::is_ascii_alnum(static_cast<char>(c)) || c == '-' || c == '.' || c == '_' ||
+        c == '~' || c == '/') {
       out += static_cast<char>(c);
     } else {
       out += '%';

@@ -5,6 +5,7 @@
 
 #include "net/curl_call.h"
 #include "net/net.h"
+#include "text/ascii.h"
 #include "text/cp1252.h"
 #include "text/error.h"
 
@@ -44,7 +45,8 @@ std::string subject_header(std::string_view utf8) {
     if (word.size() > 45) flush();
     if (c == ' ') {
       word += '_';
-    } else if (std::isalnum(c) || c == '!' || c == '*' || c == '+' || c == '-' || c == '/') {
+    } else if (text::is_ascii_alnum(static_cast<char>(c)) || c == '!' || c == '*' || c == '+' ||
+               c == '-' || c == '/') {
       word += static_cast<char>(c);
     } else {
       word += '=';

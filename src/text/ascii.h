@@ -18,6 +18,10 @@ bool equal_no_case(std::string_view a, std::string_view b);
 
 bool starts_with_no_case(std::string_view s, std::string_view prefix);
 
+constexpr bool is_ascii_alnum(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 // Space, tab, CR or LF: what separates the parts of a file, a filter or a statement.
 constexpr bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 

@@ -4,14 +4,19 @@
 #include "net/net.h"
 
 #include <signal.h>
+#include <unistd.h>
 
+#include <cctype>
 #include <chrono>
+#include <clocale>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
 
 #include <gtest/gtest.h>
 
+#include "net/curl_call.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
@@ -290,6 +295,33 @@ TEST(MailBytes, SubjectAndHeadersCannotBeBrokenIntoNewHeaders) {
             "Content-Type: text/plain; charset=windows-1252\r\n"
             "Content-Transfer-Encoding: 8bit\r\n"
             "\r\n");
+}
+
+// Qt puts the user's locale in force at start; under an 8-bit one the C library counts umlaut
+// bytes as letters, and they must still be encoded in a header and a file name on the wire.
+TEST(WireEncoding, UmlautsEncodedUnderALatin1Locale) {
+  const fs::path dir = fs::temp_directory_path() / ("tellvaro-locale-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const std::string build = "localedef -i de_DE -f ISO-8859-1 '" +
+                            (dir / "de_DE.ISO-8859-1").string() + "' >/dev/null 2>&1";
+  if (std::system(build.c_str()) != 0) {
+    fs::remove_all(dir);
+    GTEST_SKIP() << "localedef oder die Quelle de_DE fehlt";
+  }
+  const std::string before = std::setlocale(LC_CTYPE, nullptr);
+  ::setenv("LOCPATH", dir.c_str(), 1);
+  ASSERT_NE(std::setlocale(LC_CTYPE, "de_DE.ISO-8859-1"), nullptr);
+  ASSERT_TRUE(std::isalnum(0xE4));  // the locale is in force
+
+  const std::string mail =
+      mail_bytes({"a@b.example", "c@d.example", "J\xC3\xBCrgen", {}}, "Thu, 10 Dec 2026", "<1@b>");
+  const std::string path = detail::url_path("b\xE4r.jpg", "FTP");
+
+  std::setlocale(LC_CTYPE, before.c_str());
+  ::unsetenv("LOCPATH");
+  fs::remove_all(dir);
+  EXPECT_NE(mail.find("Subject: =?windows-1252?Q?J=FCrgen?=\r\n"), std::string::npos) << mail;
+  EXPECT_EQ(path, "b%E4r.jpg");
 }
 
 }  // namespace

@@ -50,5 +50,12 @@ TEST(Blanks, SpacesAndTabsTrimmedLineBreaksKept) {
   for (char c : {'\0', '\v', '\f', 'a', '\xA0'}) EXPECT_FALSE(is_blank(c)) << int(c);
 }
 
+TEST(AsciiAlnum, DigitsAndLettersOfAsciiOnly) {
+  for (char c : {'0', '9', 'A', 'Z', 'a', 'z'}) EXPECT_TRUE(is_ascii_alnum(c)) << c;
+  for (char c : {'/', ':', '@', '[', '`', '{', '\xC4', '\xE4', '\xDF'}) {
+    EXPECT_FALSE(is_ascii_alnum(c)) << int(c);
+  }
+}
+
 }  // namespace
 }  // namespace tellvaro::text
