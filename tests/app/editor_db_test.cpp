@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/editor_fixture.h"
 #include "app/record_navigator.h"
@@ -47,13 +48,10 @@ bool white(QWidget* w) { return w->palette().color(QPalette::Base) == QColor(Qt:
 
 }  // namespace
 
-class EditorDbTest : public QObject {
+class EditorDbTest : public AuctionHouseCase {
   Q_OBJECT
 
  private slots:
-  void init() {
-    if (auto down = test::fresh_start()) QFAIL(down->c_str());
-  }
   void referenceListsFillTheEditor();
   void feeThatIsNoNumberKeepsTheOthers();
   void unreachableDatabaseIsReportedNotShownAsEmptyLists();

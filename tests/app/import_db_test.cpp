@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/import_controller.h"
 #include "app/record_navigator.h"
@@ -15,16 +16,10 @@
 using namespace tellvaro;
 using namespace tellvaro::test;
 
-class ImportDbTest : public QObject {
+class ImportDbTest : public AuctionHouseCase {
   Q_OBJECT
 
  private slots:
-  void init() {
-    if (auto down = fresh_start()) QFAIL(down->c_str());
-  }
-  void cleanup() {
-    if (auction_house_running()) reset_data();
-  }
   void viewCountsImportsWithProgressAndTransfers();
 };
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 
+#include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/login_window.h"
 #include "app/send_controller.h"
@@ -50,17 +51,11 @@ QPushButton* button(QWidget& root, const QString& text) {
 
 }  // namespace
 
-class JourneyDbTest : public QObject {
+class JourneyDbTest : public AuctionHouseCase {
   Q_OBJECT
 
  private slots:
   void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
-  void init() {
-    if (auto down = fresh_start()) QFAIL(down->c_str());
-  }
-  void cleanup() {
-    if (auction_house_running()) reset_data();
-  }
   void writeSendImportAndTakeBack();
 };
 

@@ -1,6 +1,7 @@
 // The main window against the test auction house: the connection lines of a good start, and a
 // reference list that breaks start-up without breaking the window.
 
+#include "app/auction_house_case.h"
 #include "app/main_window_fixture.h"
 #include "support/auction_house.h"
 
@@ -20,16 +21,10 @@ session::ServiceConfig test_config() {
 
 }  // namespace
 
-class MainWindowDbTest : public QObject {
+class MainWindowDbTest : public AuctionHouseCase {
   Q_OBJECT
 
  private slots:
-  void init() {
-    if (auto down = fresh_start()) QFAIL(down->c_str());
-  }
-  void cleanup() {
-    if (auction_house_running()) reset_data();
-  }
   void creationAgainstAuctionHouse();
   void referenceErrorEndsStartButWindowStays();
 };

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "app/account_windows.h"
+#include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/editor/page_kategorie.h"
 #include "app/menu_commands.h"
@@ -56,16 +57,10 @@ store::Record complete_article(const char* name) {
 
 }  // namespace
 
-class MenuCommandsDbTest : public QObject {
+class MenuCommandsDbTest : public AuctionHouseCase {
   Q_OBJECT
 
  private slots:
-  void init() {
-    if (auto down = fresh_start()) QFAIL(down->c_str());
-  }
-  void cleanup() {
-    if (auction_house_running()) reset_data();
-  }
   void importMineShowsTheImportView();
   void articlesFromAndToAFile();
   void myDataShowsTheLoginsDataWithoutThePassword();

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/record_navigator.h"
 #include "app/send_controller.h"
@@ -49,16 +50,10 @@ struct Seen {
 
 }  // namespace
 
-class SendDbTest : public QObject {
+class SendDbTest : public AuctionHouseCase {
   Q_OBJECT
 
  private slots:
-  void init() {
-    if (auto down = fresh_start()) QFAIL(down->c_str());
-  }
-  void cleanup() {
-    if (auction_house_running()) reset_data();
-  }
   void sendAllShowsLinesProgressAndDisablesTheButtons();
   void sendMarkedAndAFailedSend();
 };
