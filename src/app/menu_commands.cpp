@@ -77,8 +77,7 @@ void MenuCommands::exportFile() {
   path = store::with_csv_extension(*path);
   run_guarded(p_.dialogs, [&] {
     const std::size_t n = store::export_articles_csv(p_.workspace.articles(), *path);
-    p_.dialogs.inform(std::to_string(n) + (n == 1 ? " Artikel wurde" : " Artikel wurden") +
-                      " in die Datei " + *path + " geschrieben.");
+    p_.dialogs.inform(store::export_summary(n, *path));
   });
 }
 

@@ -53,9 +53,13 @@ std::string category_path_query(const db::Connection& db, const std::vector<std:
          ") select match_id, parent_id, cat_name, depth from up order by match_id, depth";
 }
 
+bool searchable(std::string_view text) {
+  return text::char_count(text::trim_blanks(text)) >= kSearchMinChars;
+}
+
 std::vector<CategoryMatch> search_categories(db::Connection& db, std::string_view text) {
+  if (!searchable(text)) return {};
   text = text::trim_blanks(text);
-  if (text::char_count(text) < kSearchMinChars) return {};
   auto found = db.query(category_match_query(db, text));
   if (!found) throw_unread(db);
   std::vector<CategoryMatch> matches;

@@ -30,10 +30,13 @@ std::string category_match_query(const db::Connection& db, std::string_view text
 // The names above each of the categories, from the category itself up to the top.
 std::string category_path_query(const db::Connection& db, const std::vector<std::string>& ids);
 
+// Whether a text is long enough to search for: kSearchMinChars characters, blanks around not
+// counted.
+bool searchable(std::string_view text);
+
 // The matches with their whole paths: one statement for the matches, one for all their paths.
-// A text of fewer than kSearchMinChars characters (blanks around not counted) finds nothing
-// without asking the server. Categories that no browse can reach (an orphan, a cycle) are left
-// out. A failed read throws tellvaro::Error.
+// A text that is not searchable finds nothing without asking the server. Categories that no browse
+// can reach (an orphan, a cycle) are left out. A failed read throws tellvaro::Error.
 std::vector<CategoryMatch> search_categories(db::Connection& db, std::string_view text);
 
 }  // namespace tellvaro::catalogue

@@ -303,6 +303,11 @@ std::string with_csv_extension(std::string path) {
   return path;
 }
 
+std::string export_summary(std::size_t count, const std::string& path) {
+  return std::to_string(count) + (count == 1 ? " Artikel wurde" : " Artikel wurden") +
+         " in die Datei " + path + " geschrieben.";
+}
+
 std::string import_summary(const CsvImport& result) {
   std::string text = std::to_string(result.records.size()) +
                      (result.records.size() == 1 ? " Artikel wurde" : " Artikel wurden") +

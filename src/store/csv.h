@@ -65,7 +65,8 @@ std::size_t export_articles_csv(Table& articles, const std::string& path);
 // extension, so the file opens in a spreadsheet with a double click.
 std::string with_csv_extension(std::string path);
 
-// The German summary of an import for a message box.
+// The German summaries of an import and of an export of `count` articles, for a message box.
 std::string import_summary(const CsvImport& result);
+std::string export_summary(std::size_t count, const std::string& path);
 
 }  // namespace tellvaro::store

@@ -17,8 +17,6 @@
 #include "app/editor/field_widgets.h"
 #include "ports/dialogs.h"
 #include "store/table.h"
-#include "text/ascii.h"
-#include "text/cp1252.h"
 #include "text/error.h"
 
 namespace tellvaro::app {
@@ -170,7 +168,7 @@ void CategoryPage::search() {
   results_->clear();
   note_->setText(kSearchHint);
   const std::string text = search_->text().toStdString();
-  if (text::char_count(text::trim_blanks(text)) < catalogue::kSearchMinChars) return;
+  if (!catalogue::searchable(text)) return;
   try {
     matches_ = catalogue::search_categories(db_, text);
   } catch (const Error& e) {
