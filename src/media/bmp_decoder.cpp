@@ -42,7 +42,7 @@ bool rows_complete(std::string_view b) {
 }  // namespace
 
 Image decode_bmp(std::string_view bytes) {
-  if (!looks_like_bmp(bytes)) throw Error("Die Datei ist kein Bitmap-Bild.");
+  if (content_kind(bytes) != PictureKind::Bitmap) throw Error("Die Datei ist kein Bitmap-Bild.");
   const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
   const int size = static_cast<int>(std::min<std::size_t>(bytes.size(), 0x7fffffff));
   int w = 0, h = 0, comps = 0;

@@ -43,7 +43,7 @@ struct Closer {
 }  // namespace
 
 Image decode_gif(std::string_view bytes) {
-  if (!looks_like_gif(bytes)) throw Error("Die Datei ist kein GIF-Bild.");
+  if (content_kind(bytes) != PictureKind::Gif) throw Error("Die Datei ist kein GIF-Bild.");
   Source src{bytes};
   int err = 0;
   std::unique_ptr<GifFileType, Closer> gif(DGifOpen(&src, read_bytes, &err));

@@ -7,28 +7,27 @@
 
 namespace tellvaro::media {
 
-void check_dimensions(long long width, long long height) {
+void check_dimensions(long long width, long long height, long long max_pixels) {
   if (width <= 0 || height <= 0) throw Error("Das Bild hat keine Bildpunkte.");
-  if (width > kMaxSide || height > kMaxSide || width * height > kMaxPixels) {
+  if (width > kMaxSide || height > kMaxSide || width * height > max_pixels) {
     throw Error("Das Bild ist mit " + std::to_string(width) + " x " + std::to_string(height) +
-                " Bildpunkten zu groß (höchstens " + std::to_string(kMaxPixels / 1000000) +
+                " Bildpunkten zu groß (höchstens " + std::to_string(max_pixels / 1000000) +
                 " Megapixel).");
   }
 }
 
-bool looks_like_jpeg(std::string_view b) {
-  return b.size() >= 3 && static_cast<unsigned char>(b[0]) == 0xFF &&
-         static_cast<unsigned char>(b[1]) == 0xD8 && static_cast<unsigned char>(b[2]) == 0xFF;
+PictureKind content_kind(std::string_view b) {
+  if (b.size() >= 3 && static_cast<unsigned char>(b[0]) == 0xFF &&
+      static_cast<unsigned char>(b[1]) == 0xD8 && static_cast<unsigned char>(b[2]) == 0xFF) {
+    return PictureKind::Jpeg;
+  }
+  if (b.substr(0, 6) == "GIF87a" || b.substr(0, 6) == "GIF89a") return PictureKind::Gif;
+  if (b.substr(0, 2) == "BM") return PictureKind::Bitmap;
+  return PictureKind::Other;
 }
 
-bool looks_like_gif(std::string_view b) {
-  return b.substr(0, 6) == "GIF87a" || b.substr(0, 6) == "GIF89a";
-}
-
-bool looks_like_bmp(std::string_view b) { return b.substr(0, 2) == "BM"; }
-
-Image decode(std::string_view bytes, PictureKind kind, Size min_size) {
-  switch (kind) {
+Image decode(std::string_view bytes, Size min_size) {
+  switch (content_kind(bytes)) {
     case PictureKind::Jpeg:
       return decode_jpeg(bytes, min_size);
     case PictureKind::Gif:
@@ -38,7 +37,57 @@ Image decode(std::string_view bytes, PictureKind kind, Size min_size) {
     case PictureKind::Other:
       break;
   }
-  throw Error("Dateien dieser Art kann das Programm nicht anzeigen.");
+  throw Error("Die Datei ist kein JPEG-, GIF- oder Bitmap-Bild.");
+}
+
+Size oriented_size(Size stored, int orientation) {
+  if (orientation >= 5 && orientation <= 8) return {stored.height, stored.width};
+  return stored;
+}
+
+Image oriented(Image image, int orientation) {
+  if (orientation < 2 || orientation > 8) return image;
+  const int w = image.width, h = image.height;
+  const Size size = oriented_size(image.size(), orientation);
+  Image out;
+  out.width = size.width;
+  out.height = size.height;
+  out.rgb.resize(image.rgb.size());
+  // For each pixel of the upright picture, the stored pixel it shows.
+  for (int y = 0; y < out.height; ++y) {
+    std::uint8_t* dst = out.row(y);
+    for (int x = 0; x < out.width; ++x) {
+      int sx = x, sy = y;
+      switch (orientation) {
+        case 2:
+          sx = w - 1 - x;
+          break;
+        case 3:
+          sx = w - 1 - x, sy = h - 1 - y;
+          break;
+        case 4:
+          sy = h - 1 - y;
+          break;
+        case 5:
+          sx = y, sy = x;
+          break;
+        case 6:
+          sx = y, sy = h - 1 - x;
+          break;
+        case 7:
+          sx = w - 1 - y, sy = h - 1 - x;
+          break;
+        case 8:
+          sx = w - 1 - y, sy = x;
+          break;
+      }
+      const std::uint8_t* src = image.row(sy) + std::size_t(sx) * 3;
+      dst[x * 3] = src[0];
+      dst[x * 3 + 1] = src[1];
+      dst[x * 3 + 2] = src[2];
+    }
+  }
+  return out;
 }
 
 namespace {

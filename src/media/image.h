@@ -1,7 +1,7 @@
 #pragma once
 
 // Pictures as pixels: decoding JPEG (libjpeg-turbo), GIF (giflib) and bitmaps (stb_image),
-// encoding JPEG, and stretching. Every decoder refuses a damaged or hostile file with
+// encoding JPEG, stretching and turning. Every decoder refuses a damaged or hostile file with
 // tellvaro::Error and a German message before it allocates more than the pixel limit allows.
 
 #include <cstdint>
@@ -13,9 +13,12 @@
 
 namespace tellvaro::media {
 
-// Above this many pixels a picture is refused unread (a 50-megapixel camera still fits).
+// No decoded picture has more pixels than this (a 50-megapixel camera still fits whole).
 inline constexpr long long kMaxPixels = 50'000'000;
 inline constexpr int kMaxSide = 65'535;
+// A larger JPEG is decoded at 1/2, 1/4 or 1/8 of its size, so it may have up to 64 times as
+// many pixels; GIF and bitmap files above kMaxPixels are refused unread.
+inline constexpr long long kMaxJpegPixels = kMaxPixels * 64;
 
 // 8-bit RGB, rows top to bottom without padding.
 struct Image {
@@ -29,13 +32,19 @@ struct Image {
 };
 
 // Throws tellvaro::Error unless width and height are positive and within the limits.
-void check_dimensions(long long width, long long height);
+void check_dimensions(long long width, long long height, long long max_pixels = kMaxPixels);
 
-// Decodes by kind. `min_size`, when given, lets a JPEG decoder take a cheaper reduced decode
+// What a file's first bytes say it is (JPEG FF D8 FF, GIF87a/GIF89a, BM), whatever its name;
+// Other for anything else. Every decoder goes by this.
+PictureKind content_kind(std::string_view bytes);
+
+// Decodes by content. `min_size`, when given, lets a JPEG decoder take a cheaper reduced decode
 // (1/2, 1/4, 1/8) as long as the result is still at least that large one way or the other;
 // previews use it. Other kinds ignore it.
-Image decode(std::string_view bytes, PictureKind kind, Size min_size = {});
+Image decode(std::string_view bytes, Size min_size = {});
 
+// A JPEG above kMaxPixels comes out at the largest of 1/2, 1/4 or 1/8 of its size that is
+// within it.
 Image decode_jpeg(std::string_view bytes, Size min_size = {});
 Image decode_gif(std::string_view bytes);  // the first frame on the logical screen
 Image decode_bmp(std::string_view bytes);
@@ -47,9 +56,9 @@ std::string encode_jpeg(const Image& image, int quality);
 // detail turns into its mean colour instead of into noise; enlarging repeats pixels.
 Image stretch(const Image& image, Size size);
 
-// Picture file kinds by their first bytes: a decoder is only tried on what it can read.
-bool looks_like_jpeg(std::string_view bytes);
-bool looks_like_gif(std::string_view bytes);
-bool looks_like_bmp(std::string_view bytes);
+// The EXIF orientation values 1 to 8: how the stored pixels must be mirrored and turned to
+// stand upright. 5 to 8 swap width and height. Any other value leaves the picture as it is.
+Size oriented_size(Size stored, int orientation);
+Image oriented(Image image, int orientation);
 
 }  // namespace tellvaro::media

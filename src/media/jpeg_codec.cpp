@@ -91,7 +91,13 @@ bool run_decode(const unsigned char* data, unsigned long size, int min_w, int mi
   out.claimed_width = info.image_width;
   out.claimed_height = info.image_height;
   const long long w = info.image_width, h = info.image_height;
-  if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || w * h > kMaxPixels) {
+  // libjpeg scales while it takes the blocks apart, so a reduced decode never holds the full
+  // picture: the first 1/N within the pixel limit.
+  int denom = 1;
+  while (denom <= 8 && ((w + denom - 1) / denom) * ((h + denom - 1) / denom) > kMaxPixels) {
+    denom *= 2;
+  }
+  if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || denom > 8) {
     out.too_large = true;
     jpeg_destroy_decompress(&info);
     return true;
@@ -102,14 +108,15 @@ bool run_decode(const unsigned char* data, unsigned long size, int min_w, int mi
   info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
   if (min_w > 0 && min_h > 0) {
     // The smallest 1/N still covering the wanted size one way or the other.
-    for (int denom = 8; denom > 1; denom /= 2) {
-      if ((w + denom - 1) / denom >= min_w || (h + denom - 1) / denom >= min_h) {
-        info.scale_num = 1;
-        info.scale_denom = static_cast<unsigned>(denom);
+    for (int d = 8; d > denom; d /= 2) {
+      if ((w + d - 1) / d >= min_w || (h + d - 1) / d >= min_h) {
+        denom = d;
         break;
       }
     }
   }
+  info.scale_num = 1;
+  info.scale_denom = static_cast<unsigned>(denom);
   jpeg_start_decompress(&info);
   const int ow = static_cast<int>(info.output_width), oh = static_cast<int>(info.output_height);
   const int comps = info.output_components;
@@ -183,7 +190,7 @@ bool run_encode(const Image& image, int quality, ErrorManager& err, unsigned cha
 }  // namespace
 
 Image decode_jpeg(std::string_view bytes, Size min_size) {
-  if (!looks_like_jpeg(bytes)) throw Error("Die Datei ist kein JPEG-Bild.");
+  if (content_kind(bytes) != PictureKind::Jpeg) throw Error("Die Datei ist kein JPEG-Bild.");
   ErrorManager err;
   Image image;
   Decoded d;
@@ -195,7 +202,12 @@ Image decode_jpeg(std::string_view bytes, Size min_size) {
     throw Error(std::string("Das JPEG-Bild ist beschädigt oder unvollständig (") + err.message +
                 ").");
   }
-  if (d.too_large) check_dimensions(d.claimed_width, d.claimed_height);
+  if (d.too_large) {
+    check_dimensions(d.claimed_width, d.claimed_height, kMaxJpegPixels);
+    // Only a hair within that bound: even 1/8 of it rounds up past the decoded limit.
+    throw Error("Das Bild ist mit " + std::to_string(d.claimed_width) + " x " +
+                std::to_string(d.claimed_height) + " Bildpunkten zu groß.");
+  }
   image.width = d.width;
   image.height = d.height;
   return image;

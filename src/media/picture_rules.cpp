@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/ascii.h"
+#include "text/cp1252.h"
 
 namespace tellvaro::media {
 namespace {
@@ -34,6 +35,24 @@ std::string file_name_of(std::string_view path) {
 std::string shrunk_name(std::string_view file_name) {
   const auto dot = extension_dot(file_name);
   return std::string(file_name.substr(0, dot)) + ".jpg";
+}
+
+std::string shortened_name(std::string_view file_name, std::size_t width, int n) {
+  const std::string suffix = n > 1 ? "~" + std::to_string(n) : std::string();
+  if (suffix.empty() && text::char_count(file_name) <= width) return std::string(file_name);
+  const auto dot = extension_dot(file_name);
+  const std::string_view extension =
+      dot == std::string_view::npos ? std::string_view() : file_name.substr(dot);
+  const std::string_view stem = file_name.substr(0, file_name.size() - extension.size());
+  const std::size_t tail = text::char_count(extension) + suffix.size();
+  if (tail >= width) {  // no room for any of the stem: an absurd extension is cut instead
+    const std::string whole = std::string(stem) + suffix + std::string(extension);
+    return std::string(text::first_chars(whole, width));
+  }
+  std::string_view cut = text::first_chars(stem, width - tail);
+  const auto keep = cut.find_last_not_of(" .-_");
+  if (keep != std::string_view::npos) cut = cut.substr(0, keep + 1);
+  return std::string(cut) + suffix + std::string(extension);
 }
 
 std::string slot_field(int slot) { return "Bild" + std::to_string(slot); }

@@ -35,6 +35,11 @@ std::string file_name_of(std::string_view path);
 // without extension gets one).
 std::string shrunk_name(std::string_view file_name);
 
+// The name cut to at most `width` characters, for a field that holds no more: the extension is
+// kept, the rest shortened, with "~n" before the extension for n above 1, and blanks, dots,
+// dashes and underscores at the cut dropped. A name that fits comes back unchanged for n = 1.
+std::string shortened_name(std::string_view file_name, std::size_t width, int n = 1);
+
 // The field of a slot: "Bild1" for slot 1 and so on.
 std::string slot_field(int slot);
 

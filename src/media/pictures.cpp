@@ -5,18 +5,30 @@
 
 #include <cerrno>
 
+#include "media/exif.h"
 #include "media/shrink.h"
 #include "ports/dialogs.h"
+#include "store/field.h"
 #include "store/file_io.h"
 #include "store/table.h"
+#include "text/cp1252.h"
 #include "text/error.h"
 
 namespace tellvaro::media {
 namespace {
 
+// Shortened names tried before giving up: "-2" up to this.
+constexpr int kMaxNameTries = 999;
+
 bool regular_file(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Anything under that name, a dangling link included.
+bool exists(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
 }
 
 void check_slot(int slot) {
@@ -66,34 +78,48 @@ std::optional<std::string> slot_picture(const store::Table& table, std::string_v
 }
 
 AttachOutcome attach_picture(store::Table& articles, int slot, const std::string& folder,
-                             ports::Dialogs& dialogs) {
+                             ports::Dialogs& dialogs, const StatusNote& note) {
   check_slot(slot);
   const auto chosen = dialogs.open_file("", std::string(kPictureFilter));
   if (!chosen) return AttachOutcome::Cancelled;
   const std::string source = *chosen;
   const std::string name = file_name_of(source);
   const std::string small_name = shrunk_name(name);
-  const PictureKind kind = kind_of(name);
   const std::string field = slot_field(slot);
+  const std::size_t width =
+      static_cast<std::size_t>(store::article_fields()[store::field_at(field)].width);
+  const auto fits = [&](const std::string& n) { return text::char_count(n) <= width; };
+  const std::string caption = "Bild " + std::to_string(slot);
 
   // Everything that can refuse the file happens before the first change: reading it, and
-  // decoding it when it is a picture of a kind we know. What is decoded here is also what a
-  // shrink starts from.
-  const std::string bytes = store::detail::read_whole_file(source);
+  // decoding it when it is a picture. What is decoded for a shrink is also what it starts from.
+  std::string bytes = store::detail::read_whole_file(source);
   const std::uintmax_t size = bytes.size();
+  const PictureKind kind = content_kind(bytes);
+  if (kind == PictureKind::Other && kind_of(name) != PictureKind::Other) {
+    throw Error(file_text(name, Error("Die Datei ist kein JPEG-, GIF- oder Bitmap-Bild.")));
+  }
+  const bool shrink = too_large(size) && shrinkable(kind);
   std::optional<Image> loaded;
-  if (kind != PictureKind::Other && (!too_large(size) || shrinkable(kind))) {
-    try {
-      loaded = decode(bytes, kind);
-    } catch (const Error& e) {
-      throw Error(file_text(name, e));
+  try {
+    if (shrink) {
+      loaded = decode_upright(bytes);
+      std::string().swap(bytes);  // a shrink never writes the file's own bytes
+    } else if (kind != PictureKind::Other && !too_large(size)) {
+      decode(bytes, {kPreviewWidth, kPreviewHeight});  // only that it can be shown
     }
+  } catch (const Error& e) {
+    throw Error(file_text(name, e));
   }
   const auto target = picture_path(folder, name);
   const auto small_target = picture_path(folder, small_name);
   if (!target || !small_target) throw Error("Der Dateiname '" + name + "' ist ungültig.");
 
-  if (!regular_file(*target) && !regular_file(*small_target)) {
+  // A name too long for the field is never stored as it is, so only names that fit can be
+  // there already.
+  const bool taken =
+      (fits(name) && regular_file(*target)) || (fits(small_name) && regular_file(*small_target));
+  if (!taken) {
     articles.edit();
     if (const auto old = picture_path(folder, articles.text(field)); old && regular_file(*old)) {
       remove_file(*old);
@@ -106,15 +132,35 @@ AttachOutcome attach_picture(store::Table& articles, int slot, const std::string
     articles.edit();
   }
 
+  // The name that fits under which `data` is stored: its own, replacing a file of that name, or
+  // a shortened one that no file has yet.
+  const auto store_as = [&](const std::string& wanted, std::string_view data) {
+    if (fits(wanted)) {
+      write_file(*picture_path(folder, wanted), data);
+      return wanted;
+    }
+    for (int n = 1; n <= kMaxNameTries; ++n) {
+      const std::string shorter = shortened_name(wanted, width, n);
+      const auto path = picture_path(folder, shorter);
+      if (!path || exists(*path)) continue;
+      if (store::detail::create_new_file(*path, data)) {
+        note(caption + " gespeichert als \"" + shorter + "\": \"" + wanted +
+             "\" ist länger als die " + std::to_string(width) + " Zeichen des Feldes.");
+        return shorter;
+      }
+    }
+    throw Error("Für '" + wanted + "' ist im Bilderordner kein kürzerer Name mehr frei.");
+  };
+
   std::string stored;
   AttachOutcome outcome = AttachOutcome::LeftEmpty;
   try {
-    if (too_large(size) && shrinkable(kind)) {
+    if (shrink) {
       if (dialogs.ask_yes_no(std::string(kAskShrink)) == ports::Answer::Yes) {
         const ShrinkResult shrunk = shrink_to_limit(*loaded, size);
+        loaded.reset();
         if (shrunk.fits) {
-          write_file(*small_target, shrunk.jpeg);
-          stored = small_name;
+          stored = store_as(small_name, shrunk.jpeg);
           outcome = AttachOutcome::Stored;
         } else {
           dialogs.inform(std::string(kCannotShrink));
@@ -123,8 +169,10 @@ AttachOutcome attach_picture(store::Table& articles, int slot, const std::string
     } else if (too_large(size)) {
       dialogs.inform(std::string(kTooLargeNoShrink));
     } else {
-      write_file(*target, bytes);
-      stored = name;
+      // Only the location goes; the compressed picture stays byte for byte.
+      const bool located = kind == PictureKind::Jpeg && remove_location(bytes);
+      stored = store_as(name, bytes);
+      if (located) note(caption + ": Ortsangaben (GPS) aus \"" + stored + "\" entfernt.");
       outcome = AttachOutcome::Stored;
     }
   } catch (const Error& e) {
@@ -158,7 +206,7 @@ std::optional<Image> preview_image(std::string_view folder, std::string_view nam
   const auto path = picture_path(folder, name);
   if (!path || !regular_file(*path)) return std::nullopt;
   try {
-    const Image full = decode(store::detail::read_whole_file(*path), kind_of(name), box);
+    const Image full = decode_upright(store::detail::read_whole_file(*path), box);
     return stretch(full, fit_into(full.size(), box));
   } catch (const Error&) {
     return std::nullopt;

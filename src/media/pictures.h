@@ -4,6 +4,7 @@
 // name files in: attaching a file (copied, or shrunk to the size limit), deleting it, and the
 // pixels for the previews. The folder is shared by every article of every table.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -57,10 +58,17 @@ enum class AttachOutcome {
   CopyFailed,  // reported; the slot names no file that is not there
 };
 
+// A line for the status list.
+using StatusNote = std::function<void(const std::string& line)>;
+
 // "Neue Datei" for slot 1 to 3 of the current article. A file that cannot be read, or that is
-// no readable picture of its kind, throws tellvaro::Error before anything changes.
-AttachOutcome attach_picture(store::Table& articles, int slot, const std::string& folder,
-                             ports::Dialogs& dialogs);
+// no readable picture, throws tellvaro::Error before anything changes. Pictures are told apart
+// by their content, whatever their name says. A name too long for the field is stored
+// shortened and unique in the folder, and `note` says so. A JPEG shrunk is turned upright; one
+// copied loses its location (GPS) data and nothing else, and `note` says so.
+AttachOutcome attach_picture(
+    store::Table& articles, int slot, const std::string& folder, ports::Dialogs& dialogs,
+    const StatusNote& note = [](const std::string&) {});
 
 enum class DeleteOutcome { Cancelled, Deleted, NothingToDelete };
 
@@ -70,8 +78,8 @@ enum class DeleteOutcome { Cancelled, Deleted, NothingToDelete };
 DeleteOutcome delete_picture(store::Table& articles, int slot, const std::string& folder,
                              ports::Dialogs& dialogs);
 
-// The preview's pixels of a file in the folder, fitted into `box`; absent when there is no such
-// file or it is no readable picture (the preview is then hidden, without a message).
+// The preview's pixels of a file in the folder, upright and fitted into `box`; absent when there
+// is no such file or it is no readable picture (the preview is then hidden, without a message).
 std::optional<Image> preview_image(std::string_view folder, std::string_view name,
                                    Size box = {kPreviewWidth, kPreviewHeight});
 

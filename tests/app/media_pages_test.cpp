@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -58,6 +59,7 @@ class MediaPagesTest : public QObject {
   void cleanup();
   void pictureQuestionsInOrderAndPreviews();
   void previewsFollowTheRecord();
+  void longNameShortenedWithAStatusLine();
   void descriptionViewsAndButtons();
   void previewShowsLoadedFileAtOnce();
   void descriptionScriptsCannotReadFiles();
@@ -151,6 +153,22 @@ void MediaPagesTest::previewsFollowTheRecord() {
   QVERIFY(pictures()->preview(2)->isHidden());  // named, but not in the folder
   f->articles.first();
   QVERIFY(pictures()->preview(1)->isHidden());
+}
+
+void MediaPagesTest::longNameShortenedWithAStatusLine() {
+  f->editor->setCurrentWidget(pictures());
+  const std::string name = "WhatsApp Image 2024-05-12 at 14.30.15.jpeg";
+  write(offered + name, jpeg(60, 40));
+  f->dialogs.files = {offered + name};
+  button("Neue Datei", "Bild2")->click();
+  QCOMPARE(f->articles.text("Bild2"), std::string("WhatsApp Image 2024-05-12.jpeg"));
+  QVERIFY(pictures()->preview(2)->isVisible());
+  QListWidget* status = f->editor->connectionStatusList();
+  QVERIFY(status->count() > 0);
+  QVERIFY(status->item(status->count() - 1)
+              ->text()
+              .startsWith(
+                  QString::fromUtf8("Bild 2 gespeichert als \"WhatsApp Image 2024-05-12.jpeg\"")));
 }
 
 void MediaPagesTest::descriptionViewsAndButtons() {

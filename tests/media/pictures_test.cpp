@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 
-#include "support/scripted_dialogs.h"
+#include "media/exif.h"
 #include "media/pictures.h"
+#include "media/shrink.h"
 #include "media/test_pictures.h"
 #include "store/table.h"
 #include "store/temp_dir.h"
+#include "support/scripted_dialogs.h"
 #include "text/error.h"
+#include "upload/fee_booking.h"
 
 using namespace tellvaro;
 using namespace tellvaro::media;
@@ -40,7 +45,8 @@ class Pictures : public ::testing::Test {
   AttachOutcome attach(int slot, const std::string& path, std::vector<Answer> answers = {}) {
     dialogs.files.push_back(path);
     dialogs.answers.assign(answers.begin(), answers.end());
-    return attach_picture(articles, slot, folder, dialogs);
+    return attach_picture(articles, slot, folder, dialogs,
+                          [this](const std::string& line) { notes.push_back(line); });
   }
 
   std::vector<std::string> folder_files() const {
@@ -56,9 +62,51 @@ class Pictures : public ::testing::Test {
   std::string folder;
   store::Table articles;
   test::ScriptedDialogs dialogs;
+  std::vector<std::string> notes;
 };
 
 using Names = std::vector<std::string>;
+
+enum Corner { TopLeft, TopRight, BottomLeft, BottomRight };
+
+// Grey, with a red square in one corner and a green one in another.
+Image marked(int width, int height, Corner red, Corner green) {
+  Image image;
+  image.width = width;
+  image.height = height;
+  image.rgb.assign(std::size_t(width) * height * 3, 128);
+  const auto paint = [&](Corner c, std::uint8_t r, std::uint8_t g) {
+    const int x0 = c == TopRight || c == BottomRight ? width - 12 : 0;
+    const int y0 = c == BottomLeft || c == BottomRight ? height - 12 : 0;
+    for (int y = y0; y < y0 + 12; ++y) {
+      for (int x = x0; x < x0 + 12; ++x) {
+        std::uint8_t* p = image.row(y) + x * 3;
+        p[0] = r, p[1] = g, p[2] = 0;
+      }
+    }
+  };
+  paint(red, 230, 0);
+  paint(green, 0, 200);
+  return image;
+}
+
+// Red in the top left corner, green in the top right, of a picture as shown.
+void expect_upright(const Image& image) {
+  const std::uint8_t* tl = image.row(4) + 4 * 3;
+  const std::uint8_t* tr = image.row(4) + (image.width - 5) * 3;
+  EXPECT_TRUE(tl[0] > 170 && tl[1] < 80) << "top left " << int(tl[0]) << "," << int(tl[1]);
+  EXPECT_TRUE(tr[0] < 80 && tr[1] > 150) << "top right " << int(tr[0]) << "," << int(tr[1]);
+}
+
+// What ImageMagick's EXIF reader finds in a file: its "exif:Name=value" lines.
+std::string exif_as_read_by_imagemagick(const std::string& path) {
+  const std::string command = "identify -format '%[EXIF:*]' '" + path + "' 2>/dev/null";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+  std::string out;
+  char buffer[4096];
+  while (pipe && std::fgets(buffer, sizeof buffer, pipe.get())) out += buffer;
+  return out;
+}
 
 }  // namespace
 
@@ -144,8 +192,7 @@ TEST_F(Pictures, DamagedOrHostileFilesChangeNothing) {
   } cases[] = {{"riesig.bmp", hostile},
                {"kaputt.jpg", damaged},
                {"gross-kaputt.jpg", padded(damaged, 1'500'000)},
-               {"leer.gif", ""},
-               {"falsch.jpg", make_gif(4, 4)}};
+               {"leer.gif", ""}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     dialogs.shown.clear();
@@ -219,4 +266,173 @@ TEST_F(Pictures, SlotPictureForTheUpload) {
   EXPECT_TRUE(picture_exists(folder, "zwei.gif"));
   EXPECT_EQ(preview_image(folder, "zwei.gif")->size(), (Size{4, 4}));  // never enlarged
   EXPECT_THROW(slot_picture(articles, folder, 4), Error);
+}
+
+TEST_F(Pictures, EveryOrientationStandsUprightShrunkAndPreviewed) {
+  // Where the stored pixels hold the corners that stand top left and top right when upright.
+  struct Case {
+    int orientation;
+    Corner red, green;
+  } cases[] = {{1, TopLeft, TopRight},       {2, TopRight, TopLeft},
+               {3, BottomRight, BottomLeft}, {4, BottomLeft, BottomRight},
+               {5, TopLeft, BottomLeft},     {6, BottomLeft, TopLeft},
+               {7, BottomRight, TopRight},   {8, TopRight, BottomRight}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.orientation);
+    const bool turned = c.orientation >= 5;
+    const Size upright = turned ? Size{40, 64} : Size{64, 40};
+    const std::string jpeg = with_exif(encode_jpeg(marked(64, 40, c.red, c.green), 95),
+                                       make_exif(c.orientation % 2 == 0, c.orientation, false));
+    // As it is in the folder (imported, or copied small): the preview stands upright.
+    const std::string copied = "kopie" + std::to_string(c.orientation) + ".jpg";
+    write_file(folder + copied, jpeg);
+    const auto preview = preview_image(folder, copied);
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->size(), upright);
+    expect_upright(*preview);
+    // Shrunk: stored upright, without the tag.
+    const std::string name = "foto" + std::to_string(c.orientation) + ".jpg";
+    ASSERT_EQ(attach(1, offer(name, padded(jpeg, 1'200'000)), {Answer::Yes}),
+              AttachOutcome::Stored);
+    const std::string stored = read_file(folder + name);
+    EXPECT_EQ(exif_orientation(stored), 1);
+    EXPECT_EQ(stored.find("Exif"), std::string::npos);
+    const Image shrunk = decode_jpeg(stored);
+    EXPECT_EQ(shrunk.size(), upright);
+    expect_upright(shrunk);
+    expect_upright(*preview_image(folder, name));
+  }
+}
+
+TEST_F(Pictures, DamagedExifStillAttaches) {
+  std::string tiff = make_exif(false, 6, true);
+  tiff[8] = '\x7F';  // 127 entries in a block that holds three
+  const std::string broken = with_exif(encode_jpeg(marked(64, 40, TopLeft, TopRight), 95), tiff);
+  EXPECT_EQ(attach(1, offer("kaputt-exif.jpg", broken)), AttachOutcome::Stored);
+  EXPECT_EQ(articles.text("Bild1"), "kaputt-exif.jpg");
+  const auto preview = preview_image(folder, "kaputt-exif.jpg");
+  ASSERT_TRUE(preview);
+  EXPECT_EQ(preview->size(), (Size{64, 40}));  // no orientation: as stored
+  expect_upright(*preview);
+  // Too large, shrunk: the same.
+  EXPECT_EQ(attach(2, offer("kaputt-gross.jpg", padded(broken, 1'100'000)), {Answer::Yes}),
+            AttachOutcome::Stored);
+  expect_upright(decode_jpeg(read_file(folder + "kaputt-gross.jpg")));
+}
+
+TEST_F(Pictures, CopiedPhoneFotoLosesItsLocationAndNothingElse) {
+  const std::string original = read_file(TELLVARO_MEDIA_DATA "/phone-gps.jpg");
+  const std::string before = exif_as_read_by_imagemagick(TELLVARO_MEDIA_DATA "/phone-gps.jpg");
+  ASSERT_NE(before.find("exif:GPSLatitude="), std::string::npos) << "identify is missing";
+  EXPECT_EQ(attach(1, offer("handy.jpg", original)), AttachOutcome::Stored);
+  const std::string copied = read_file(folder + "handy.jpg");
+  EXPECT_EQ(copied.size(), original.size());
+  EXPECT_EQ(scan_data(copied), scan_data(original));
+  EXPECT_EQ(notes, Names{"Bild 1: Ortsangaben (GPS) aus \"handy.jpg\" entfernt."});
+
+  // Every EXIF entry but the GPS ones reads as before.
+  const std::string after = exif_as_read_by_imagemagick(folder + "handy.jpg");
+  std::string want;
+  for (std::size_t at = 0; at < before.size();) {
+    const std::size_t end = std::min(before.find('\n', at), before.size());
+    const std::string line = before.substr(at, end - at + 1);
+    if (line.rfind("exif:GPS", 0) != 0) want += line;
+    at = end + 1;
+  }
+  EXPECT_EQ(after, want);
+  EXPECT_NE(after.find("exif:Orientation=6"), std::string::npos);
+
+  const auto preview = preview_image(folder, "handy.jpg");
+  ASSERT_TRUE(preview);
+  EXPECT_EQ(preview->size(), (Size{110, 146}));  // 240 x 320 upright
+  expect_upright(*preview);
+}
+
+TEST_F(Pictures, LongNamesAreShortenedToFitTheField) {
+  const std::string whatsapp = "WhatsApp Image 2024-05-12 at 14.30.15.jpeg";  // 42 characters
+  const std::string first = make_jpeg(30, 20), second = make_jpeg(20, 30);
+  EXPECT_EQ(attach(1, offer(whatsapp, first)), AttachOutcome::Stored);
+  EXPECT_EQ(articles.text("Bild1"), "WhatsApp Image 2024-05-12.jpeg");
+  EXPECT_EQ(read_file(folder + "WhatsApp Image 2024-05-12.jpeg"), first);
+  EXPECT_EQ(notes, Names{"Bild 1 gespeichert als \"WhatsApp Image 2024-05-12.jpeg\": \"" +
+                         whatsapp + "\" ist länger als die 30 Zeichen des Feldes."});
+
+  // Another picture of that name for slot 2: its shortened form is taken, so it gets a new one;
+  // no question, and the first file stays as it is.
+  std::filesystem::create_directory(root / "andere");
+  const std::string other = root / ("andere/" + whatsapp);
+  write_file(other, second);
+  dialogs.shown.clear();
+  EXPECT_EQ(attach(2, other), AttachOutcome::Stored);
+  EXPECT_EQ(dialogs.shown, Names{});
+  EXPECT_EQ(articles.text("Bild2"), "WhatsApp Image 2024-05~2.jpeg");
+  EXPECT_EQ(read_file(folder + "WhatsApp Image 2024-05-12.jpeg"), first);
+  EXPECT_EQ(read_file(folder + "WhatsApp Image 2024-05~2.jpeg"), second);
+
+  // Shrunk, a long bitmap name: the shrunk name, shortened.
+  const std::string scan = "Scan vom Dachboden mit Opas alter Kamera.bmp";
+  EXPECT_EQ(attach(3, offer(scan, make_bmp(make_image(700, 500))), {Answer::Yes}),
+            AttachOutcome::Stored);
+  EXPECT_EQ(articles.text("Bild3"), "Scan vom Dachboden mit Opa.jpg");
+  EXPECT_LE(std::filesystem::file_size(folder + "Scan vom Dachboden mit Opa.jpg"), kSizeLimit);
+
+  // Every field names a file that is there: previews, fees and the send's pictures see all three.
+  for (int slot = 1; slot <= 3; ++slot) {
+    const std::string name = articles.text(slot_field(slot));
+    EXPECT_LE(name.size(), 30u);
+    EXPECT_TRUE(preview_image(folder, name)) << name;
+    EXPECT_TRUE(upload::picture_file_exists(folder, name)) << name;
+  }
+  EXPECT_EQ(folder_files(),
+            (Names{"Scan vom Dachboden mit Opa.jpg", "WhatsApp Image 2024-05-12.jpeg",
+                   "WhatsApp Image 2024-05~2.jpeg"}));
+
+  // The same long file again for slot 1: its old file goes first, so the name is free again.
+  EXPECT_EQ(attach(1, offer(whatsapp, second)), AttachOutcome::Stored);
+  EXPECT_EQ(articles.text("Bild1"), "WhatsApp Image 2024-05-12.jpeg");
+  EXPECT_EQ(read_file(folder + "WhatsApp Image 2024-05-12.jpeg"), second);
+}
+
+TEST_F(Pictures, JpegAboveFiftyMegapixelsIsShrunk) {
+  const std::string big = make_big_jpeg(13416, 8944);  // 120 megapixels
+  EXPECT_EQ(
+      attach(1, offer("kamera.jpg", padded(big, std::max<std::size_t>(big.size(), 1'500'000))),
+             {Answer::Yes}),
+      AttachOutcome::Stored);
+  const std::string stored = read_file(folder + "kamera.jpg");
+  EXPECT_LE(stored.size(), kSizeLimit);
+  // Decoded at half its sides; the passes start from there.
+  const auto passes = pass_sizes({6708, 4472});
+  EXPECT_NE(std::find(passes.begin(), passes.end(), decode_jpeg(stored).size()), passes.end());
+}
+
+TEST_F(Pictures, KindGoesByContentNotByName) {
+  // A GIF named .jpg (the send names every picture .jpg) and a JPEG named .gif: both preview.
+  write_file(folder + "41.jpg", make_gif(30, 20));
+  write_file(folder + "42.gif", make_jpeg(20, 30));
+  ASSERT_TRUE(preview_image(folder, "41.jpg"));
+  EXPECT_EQ(preview_image(folder, "41.jpg")->size(), (Size{30, 20}));
+  ASSERT_TRUE(preview_image(folder, "42.gif"));
+  EXPECT_EQ(preview_image(folder, "42.gif")->size(), (Size{20, 30}));
+
+  // Attached: a GIF named .jpg is copied; a large JPEG named .gif may be shrunk; a large GIF
+  // named .jpg may not.
+  EXPECT_EQ(attach(1, offer("falsch.jpg", make_gif(4, 4))), AttachOutcome::Stored);
+  EXPECT_EQ(articles.text("Bild1"), "falsch.jpg");
+  EXPECT_EQ(attach(2, offer("foto.gif", padded(make_jpeg(40, 30), 1'100'000)), {Answer::Yes}),
+            AttachOutcome::Stored);
+  EXPECT_EQ(articles.text("Bild2"), "foto.jpg");
+  dialogs.shown.clear();
+  EXPECT_EQ(attach(3, offer("animation.jpg", padded(make_gif(8, 8), 1'100'000))),
+            AttachOutcome::LeftEmpty);
+  EXPECT_EQ(dialogs.shown, Names{std::string(kTooLargeNoShrink)});
+
+  // A picture's name with bytes of no picture kind is refused before anything changes.
+  try {
+    attach(3, offer("kein-bild.jpg", "\x89PNG\r\n\x1a\n and more"));
+    ADD_FAILURE() << "accepted";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("kein JPEG-, GIF- oder Bitmap-Bild"), std::string::npos)
+        << e.what();
+  }
 }

@@ -69,3 +69,24 @@ TEST(PictureRules, PreviewFitKeepsProportionsAndNeverEnlarges) {
         << c.picture.width << "x" << c.picture.height;
   }
 }
+
+TEST(PictureRules, ShortenedNamesFitAndKeepTheirExtension) {
+  struct Case {
+    const char* name;
+    int n;
+    const char* want;
+  } cases[] = {
+      {"Haus.jpg", 1, "Haus.jpg"},  // fits: unchanged
+      {"WhatsApp Image 2024-05-12 at 14.30.15.jpeg", 1, "WhatsApp Image 2024-05-12.jpeg"},
+      {"WhatsApp Image 2024-05-12 at 14.30.15.jpeg", 2, "WhatsApp Image 2024-05~2.jpeg"},
+      {"WhatsApp Image 2024-05-12 at 14.30.15.jpeg", 12, "WhatsApp Image 2024-05~12.jpeg"},
+      {"Haus.jpg", 3, "Haus~3.jpg"},
+      // Counted in characters, not bytes: umlauts are one each.
+      {"Größenvergleich Übergröße Öfen mit Fuß.jpg", 1, "Größenvergleich Übergröße.jpg"},
+      {"ohne Endung und viel zu lang für das Feld", 1, "ohne Endung und viel zu lang f"},
+      {"x.eine-sehr-lange-endung-von-mehr-als-dreissig", 1, "x.eine-sehr-lange-endung-von-m"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(shortened_name(c.name, 30, c.n), c.want) << c.name << " " << c.n;
+  }
+}

@@ -1,6 +1,10 @@
 #include "media/test_pictures.h"
 
 #include <gif_lib.h>
+// jpeglib.h needs size_t and FILE declared first.
+#include <jpeglib.h>
+#include <cstdio>
+#include <cstdlib>
 
 #include <algorithm>
 #include <random>
@@ -108,6 +112,138 @@ std::string padded(std::string bytes, std::size_t size) {
   if (bytes.size() > size) throw std::runtime_error("picture larger than the padded size");
   bytes.resize(size, '\0');
   return bytes;
+}
+
+std::string make_big_jpeg(int width, int height) {
+  jpeg_compress_struct info;
+  jpeg_error_mgr err;
+  info.err = jpeg_std_error(&err);
+  jpeg_create_compress(&info);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&info, &buffer, &size);
+  info.image_width = static_cast<JDIMENSION>(width);
+  info.image_height = static_cast<JDIMENSION>(height);
+  info.input_components = 3;
+  info.in_color_space = JCS_RGB;
+  jpeg_set_defaults(&info);
+  jpeg_set_quality(&info, 75, TRUE);
+  jpeg_start_compress(&info, TRUE);
+  std::vector<unsigned char> row(std::size_t(width) * 3);
+  while (info.next_scanline < info.image_height) {
+    const int y = static_cast<int>(info.next_scanline);
+    for (int x = 0; x < width; ++x) {
+      row[std::size_t(x) * 3] = static_cast<unsigned char>(x * 255LL / width);
+      row[std::size_t(x) * 3 + 1] = static_cast<unsigned char>(y * 255LL / height);
+      row[std::size_t(x) * 3 + 2] = static_cast<unsigned char>((x / 64 + y / 64) % 2 ? 200 : 60);
+    }
+    unsigned char* p = row.data();
+    jpeg_write_scanlines(&info, &p, 1);
+  }
+  jpeg_finish_compress(&info);
+  jpeg_destroy_compress(&info);
+  std::string out(reinterpret_cast<const char*>(buffer), size);
+  std::free(buffer);
+  return out;
+}
+
+namespace {
+
+// Writes into a TIFF block in its byte order.
+struct Tiff {
+  bool big;
+  std::string s;
+  void u16(std::uint32_t v) {
+    if (big)
+      s += static_cast<char>(v >> 8), s += static_cast<char>(v & 0xFF);
+    else
+      s += static_cast<char>(v & 0xFF), s += static_cast<char>(v >> 8);
+  }
+  void u32(std::uint32_t v) {
+    if (big)
+      u16(v >> 16), u16(v & 0xFFFF);
+    else
+      u16(v & 0xFFFF), u16(v >> 16);
+  }
+  // An entry whose value fits in it (up to four bytes, left-aligned).
+  void entry(std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::string value) {
+    u16(tag);
+    u16(type);
+    u32(count);
+    value.resize(4, '\0');
+    s += value;
+  }
+  void entry_at(std::uint32_t tag, std::uint32_t type, std::uint32_t count, std::uint32_t at) {
+    u16(tag);
+    u16(type);
+    u32(count);
+    u32(at);
+  }
+  std::string short_value(std::uint32_t v) const {
+    std::string r(2, '\0');
+    r[big ? 0 : 1] = static_cast<char>(v >> 8);
+    r[big ? 1 : 0] = static_cast<char>(v & 0xFF);
+    return r;
+  }
+  void fractions(std::initializer_list<std::uint32_t> parts) {
+    for (std::uint32_t p : parts) u32(p);
+  }
+};
+
+}  // namespace
+
+std::string exif_latitude(bool big_endian) {
+  Tiff t{big_endian, {}};
+  t.fractions({52, 1, 31, 1, 1234, 100});
+  return t.s;
+}
+
+std::string make_exif(bool big_endian, int orientation, bool gps) {
+  Tiff t{big_endian, std::string(big_endian ? "MM" : "II")};
+  t.u16(42);
+  t.u32(8);
+  const std::uint32_t entries = 1 + (orientation ? 1 : 0) + (gps ? 1 : 0);
+  const std::uint32_t make_at = 8 + 2 + entries * 12 + 4;  // right after the directory
+  const std::uint32_t gps_at = make_at + 8;
+  t.u16(entries);
+  t.entry_at(0x010F, 2, 8, make_at);
+  if (orientation) t.entry(0x0112, 3, 1, t.short_value(static_cast<std::uint32_t>(orientation)));
+  if (gps) t.entry_at(0x8825, 4, 1, gps_at);
+  t.u32(0);
+  t.s += std::string("Tellfon", 8);
+  if (gps) {
+    const std::uint32_t values = gps_at + 2 + 5 * 12 + 4;
+    t.u16(5);
+    t.entry(0x0000, 1, 4, std::string("\2\3\0\0", 4));
+    t.entry(0x0001, 2, 2, "N");
+    t.entry_at(0x0002, 5, 3, values);
+    t.entry(0x0003, 2, 2, "E");
+    t.entry_at(0x0004, 5, 3, values + 24);
+    t.u32(0);
+    t.fractions({52, 1, 31, 1, 1234, 100});
+    t.fractions({13, 1, 24, 1, 5678, 100});
+  }
+  return t.s;
+}
+
+std::string with_exif(const std::string& jpeg, const std::string& tiff) {
+  const std::string payload = std::string("Exif\0\0", 6) + tiff;
+  const std::size_t length = payload.size() + 2;
+  std::string segment = "\xFF\xE1";
+  segment += static_cast<char>(length >> 8);
+  segment += static_cast<char>(length & 0xFF);
+  return jpeg.substr(0, 2) + segment + payload + jpeg.substr(2);
+}
+
+std::string scan_data(const std::string& jpeg) {
+  // Segment by segment, so that a thumbnail inside the EXIF data is skipped.
+  std::size_t pos = 2;
+  while (pos + 4 <= jpeg.size() && static_cast<unsigned char>(jpeg[pos]) == 0xFF) {
+    if (static_cast<unsigned char>(jpeg[pos + 1]) == 0xDA) return jpeg.substr(pos);
+    pos += 2 + (std::size_t(static_cast<unsigned char>(jpeg[pos + 2])) << 8 |
+                static_cast<unsigned char>(jpeg[pos + 3]));
+  }
+  throw std::runtime_error("no scan");
 }
 
 }  // namespace tellvaro::media::testing

@@ -21,4 +21,20 @@ std::string make_gif(int width, int height, bool interlace = false);
 // Bytes padded after the picture's end to exactly `size` (pictures decode the same).
 std::string padded(std::string bytes, std::size_t size);
 
+// A JPEG of any size written row by row (never held as pixels): soft gradients at quality 75.
+std::string make_big_jpeg(int width, int height);
+
+// EXIF data as a camera writes it (TIFF header, the first directory with a "Make" text and,
+// when given, the orientation; with `gps` a GPS directory holding latitude 52° 31' 12.34" N and
+// longitude 13° 24' 56.78" E), in either byte order.
+std::string make_exif(bool big_endian, int orientation, bool gps);
+// The latitude's three fractions as stored in `make_exif`'s GPS directory.
+std::string exif_latitude(bool big_endian);
+
+// The JPEG with an APP1 Exif segment holding `tiff` right after its start marker.
+std::string with_exif(const std::string& jpeg, const std::string& tiff);
+
+// From the start of the scan (SOS) to the end: the compressed picture.
+std::string scan_data(const std::string& jpeg);
+
 }  // namespace tellvaro::media::testing

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPixmap>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -34,7 +35,11 @@ std::string file_key(const std::string& path) {
 
 PicturesPage::PicturesPage(FieldBinder& b, EditorControls& c, store::Table& articles,
                            ports::Dialogs* dialogs, std::string picture_folder, QWidget* parent)
-    : QWidget(parent), articles_(articles), dialogs_(dialogs), folder_(std::move(picture_folder)) {
+    : QWidget(parent),
+      controls_(c),
+      articles_(articles),
+      dialogs_(dialogs),
+      folder_(std::move(picture_folder)) {
   using catalogue::Feature;
   auto* layout = new QVBoxLayout(this);
   auto* g = new QGridLayout;
@@ -106,7 +111,9 @@ void PicturesPage::refresh() {
 void PicturesPage::attach(int slot) {
   if (!dialogs_) return;
   try {
-    media::attach_picture(articles_, slot, folder_, *dialogs_);
+    media::attach_picture(articles_, slot, folder_, *dialogs_, [this](const std::string& line) {
+      if (controls_.status_list) controls_.status_list->addItem(QString::fromStdString(line));
+    });
   } catch (const Error& e) {
     dialogs_->error(e.what());
   }

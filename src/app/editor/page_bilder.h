@@ -40,6 +40,7 @@ class PicturesPage : public QWidget {
   void attach(int slot);
   void remove(int slot);
 
+  EditorControls& controls_;  // its status list takes the notes of an attach
   store::Table& articles_;
   ports::Dialogs* dialogs_;
   std::string folder_;

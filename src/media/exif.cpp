@@ -1,0 +1,214 @@
+#include "media/exif.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace tellvaro::media {
+namespace {
+
+constexpr std::uint32_t kOrientationTag = 0x0112;
+constexpr std::uint32_t kGpsTag = 0x8825;
+constexpr std::size_t kEntrySize = 12;
+// Photos chain two directories (the picture's and the thumbnail's); more is a loop or an attack.
+constexpr int kMaxDirectories = 8;
+
+unsigned char byte_at(std::string_view b, std::size_t i) {
+  return static_cast<unsigned char>(b[i]);
+}
+
+// Where the TIFF data of one APP1 Exif segment lies in the file.
+struct Block {
+  std::size_t start = 0;
+  std::size_t size = 0;
+};
+
+// Every Exif segment among the headers, up to the scan data. A header that is cut off or no
+// marker where one belongs ends the search; the decoder judges the rest.
+std::vector<Block> exif_blocks(std::string_view jpeg) {
+  static constexpr std::string_view kExif("Exif\0", 5);
+  std::vector<Block> out;
+  if (jpeg.size() < 2 || byte_at(jpeg, 0) != 0xFF || byte_at(jpeg, 1) != 0xD8) return out;
+  std::size_t pos = 2;
+  while (pos + 2 <= jpeg.size()) {
+    if (byte_at(jpeg, pos) != 0xFF) break;
+    const unsigned char marker = byte_at(jpeg, pos + 1);
+    if (marker == 0xFF) {  // fill byte
+      ++pos;
+      continue;
+    }
+    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // markers without a length
+      pos += 2;
+      continue;
+    }
+    if (marker == 0xDA || marker == 0xD9) break;
+    if (pos + 4 > jpeg.size()) break;
+    const std::size_t length = std::size_t(byte_at(jpeg, pos + 2)) << 8 | byte_at(jpeg, pos + 3);
+    if (length < 2 || length > jpeg.size() - pos - 2) break;
+    // The identifier is "Exif", a zero and one pad byte.
+    if (marker == 0xE1 && length >= 2 + kExif.size() + 1 &&
+        jpeg.substr(pos + 4, kExif.size()) == kExif) {
+      out.push_back({pos + 4 + kExif.size() + 1, length - 2 - kExif.size() - 1});
+    }
+    pos += 2 + length;
+  }
+  return out;
+}
+
+// The TIFF data of one block, read in its byte order.
+struct Tiff {
+  std::string_view d;
+  bool big_endian = false;
+
+  bool fits(std::size_t at, std::uint64_t n) const { return at <= d.size() && n <= d.size() - at; }
+  std::uint32_t u16(std::size_t at) const {
+    const std::uint32_t a = byte_at(d, at), b = byte_at(d, at + 1);
+    return big_endian ? a << 8 | b : b << 8 | a;
+  }
+  std::uint32_t u32(std::size_t at) const {
+    return big_endian ? u16(at) << 16 | u16(at + 2) : u16(at + 2) << 16 | u16(at);
+  }
+  void put16(std::size_t at, std::uint32_t v) const {
+    char* p = const_cast<char*>(d.data()) + at;
+    p[big_endian ? 0 : 1] = static_cast<char>(v >> 8);
+    p[big_endian ? 1 : 0] = static_cast<char>(v & 0xFF);
+  }
+  void zero(std::size_t at, std::size_t n) const {
+    std::memset(const_cast<char*>(d.data()) + at, 0, n);
+  }
+
+  // The number of entries of the directory at `at`, when they and the next directory's offset
+  // after them lie in the block.
+  std::optional<std::size_t> entries(std::size_t at) const {
+    if (!fits(at, 2)) return std::nullopt;
+    const std::size_t n = u16(at);
+    if (!fits(at + 2, n * kEntrySize + 4)) return std::nullopt;
+    return n;
+  }
+  std::size_t entry(std::size_t directory, std::size_t i) const {
+    return directory + 2 + i * kEntrySize;
+  }
+};
+
+std::optional<Tiff> open_tiff(std::string_view d) {
+  if (d.size() < 8) return std::nullopt;
+  Tiff t{d, false};
+  if (d.substr(0, 2) == "MM") {
+    t.big_endian = true;
+  } else if (d.substr(0, 2) != "II") {
+    return std::nullopt;
+  }
+  if (t.u16(2) != 42) return std::nullopt;
+  return t;
+}
+
+std::uint64_t type_size(std::uint32_t type) {
+  switch (type) {
+    case 1:
+    case 2:
+    case 6:
+    case 7:
+      return 1;  // bytes, text, undefined
+    case 3:
+    case 8:
+      return 2;  // shorts
+    case 4:
+    case 9:
+    case 11:
+    case 13:
+      return 4;  // longs, floats, directory offsets
+    case 5:
+    case 10:
+    case 12:
+      return 8;  // fractions, doubles
+    default:
+      return 0;  // unknown: its value cannot be found
+  }
+}
+
+// Zeros a GPS directory and the values it points to, as far as they lie in the block.
+void zero_directory(const Tiff& t, std::size_t at) {
+  if (!t.fits(at, 2)) return;
+  const std::size_t n = t.u16(at);
+  for (std::size_t i = 0; i < n && t.fits(t.entry(at, i), kEntrySize); ++i) {
+    const std::size_t e = t.entry(at, i);
+    const std::uint64_t size = type_size(t.u16(e + 2)) * t.u32(e + 4);
+    if (size <= 4) continue;  // the value sits in the entry itself
+    const std::size_t value = t.u32(e + 8);
+    if (t.fits(value, size)) t.zero(value, static_cast<std::size_t>(size));
+  }
+  t.zero(at, std::min<std::size_t>(2 + n * kEntrySize + 4, t.d.size() - at));
+}
+
+bool remove_location_in(const Tiff& t) {
+  bool changed = false;
+  std::vector<std::size_t> gps, seen;
+  std::size_t directory = t.u32(4);
+  for (int k = 0; k < kMaxDirectories && directory != 0; ++k) {
+    auto n = t.entries(directory);
+    if (!n || std::find(seen.begin(), seen.end(), directory) != seen.end()) break;
+    seen.push_back(directory);
+    for (std::size_t i = 0; i < *n;) {
+      const std::size_t e = t.entry(directory, i);
+      if (t.u16(e) != kGpsTag) {
+        ++i;
+        continue;
+      }
+      gps.push_back(t.u32(e + 8));
+      // The later entries and the next directory's offset move up; the freed end is zeroed.
+      char* base = const_cast<char*>(t.d.data());
+      std::memmove(base + e, base + e + kEntrySize, (*n - 1 - i) * kEntrySize + 4);
+      t.zero(t.entry(directory, *n - 1) + 4, kEntrySize);
+      --*n;
+      t.put16(directory, static_cast<std::uint32_t>(*n));
+      changed = true;
+    }
+    directory = t.u32(t.entry(directory, *n));
+  }
+  for (std::size_t at : gps) zero_directory(t, at);
+  return changed;
+}
+
+}  // namespace
+
+int exif_orientation(std::string_view jpeg) {
+  const auto blocks = exif_blocks(jpeg);
+  if (blocks.empty()) return 1;
+  const auto t = open_tiff(jpeg.substr(blocks[0].start, blocks[0].size));
+  if (!t) return 1;
+  const std::size_t directory = t->u32(4);
+  const auto n = t->entries(directory);
+  if (!n) return 1;
+  for (std::size_t i = 0; i < *n; ++i) {
+    const std::size_t e = t->entry(directory, i);
+    if (t->u16(e) != kOrientationTag) continue;
+    const std::uint32_t type = t->u16(e + 2), value = t->u16(e + 8);
+    return type == 3 && t->u32(e + 4) >= 1 && value >= 1 && value <= 8 ? int(value) : 1;
+  }
+  return 1;
+}
+
+bool remove_location(std::string& jpeg) {
+  bool changed = false;
+  for (const Block& b : exif_blocks(jpeg)) {
+    const std::string_view data(jpeg.data() + b.start, b.size);
+    const auto t = open_tiff(data);
+    if (t && t->entries(t->u32(4))) {
+      changed = remove_location_in(*t) || changed;
+    } else if (data.find_first_not_of('\0') != std::string_view::npos) {
+      std::memset(jpeg.data() + b.start, 0, b.size);
+      changed = true;
+    }
+  }
+  return changed;
+}
+
+Image decode_upright(std::string_view bytes, Size min_size) {
+  if (content_kind(bytes) != PictureKind::Jpeg) return decode(bytes, min_size);
+  const int orientation = exif_orientation(bytes);
+  return oriented(decode(bytes, oriented_size(min_size, orientation)), orientation);
+}
+
+}  // namespace tellvaro::media

@@ -1,0 +1,135 @@
+#include "media/exif.h"
+
+#include <gtest/gtest.h>
+
+#include "media/test_pictures.h"
+
+using namespace tellvaro::media;
+using namespace tellvaro::media::testing;
+
+namespace {
+
+const std::string& plain_jpeg() {
+  static const std::string jpeg = make_jpeg(32, 24, 10);
+  return jpeg;
+}
+
+// A little-endian block with its first directory at `first`, holding `count` entries of which
+// the first is the orientation `value` of `type`.
+std::string block(std::uint32_t first, std::uint16_t count, std::uint16_t type,
+                  std::uint16_t value) {
+  std::string s = "II*";
+  s += '\0';
+  for (int i = 0; i < 4; ++i) s += static_cast<char>(first >> (8 * i) & 0xFF);
+  s += static_cast<char>(count & 0xFF);
+  s += static_cast<char>(count >> 8);
+  s += std::string("\x12\x01", 2);
+  s += static_cast<char>(type);
+  s += std::string("\0\1\0\0\0", 5);
+  s += static_cast<char>(value);
+  s += std::string("\0\0\0", 3);
+  s += std::string(4, '\0');  // no next directory
+  return s;
+}
+
+}  // namespace
+
+TEST(Exif, OrientationInBothByteOrders) {
+  EXPECT_EQ(exif_orientation(plain_jpeg()), 1);
+  for (bool big : {false, true}) {
+    for (int value = 1; value <= 8; ++value) {
+      EXPECT_EQ(exif_orientation(with_exif(plain_jpeg(), make_exif(big, value, value % 2))), value)
+          << (big ? "MM " : "II ") << value;
+    }
+  }
+}
+
+TEST(Exif, DamagedBlocksMeanNoOrientation) {
+  const std::string good = block(8, 1, 3, 6);
+  ASSERT_EQ(exif_orientation(with_exif(plain_jpeg(), good)), 6);
+  std::string wrong_order = good;
+  wrong_order[0] = wrong_order[1] = 'X';
+  std::string not_tiff = good;
+  not_tiff[2] = 43;
+  struct Case {
+    const char* what;
+    std::string tiff;
+  } cases[] = {
+      {"empty", ""},
+      {"cut header", "II*"},
+      {"no byte order", wrong_order},
+      {"not 42", not_tiff},
+      {"directory beyond the block", block(4000, 1, 3, 6)},
+      {"directory at the block's end", block(static_cast<std::uint32_t>(good.size()), 1, 3, 6)},
+      {"offset wrapping around", block(0xFFFFFFF0u, 1, 3, 6)},
+      {"count beyond the block", block(8, 0xFFFF, 3, 6)},
+      {"cut entry", good.substr(0, 16)},
+      {"orientation as long", block(8, 1, 4, 6)},
+      {"orientation 9", block(8, 1, 3, 9)},
+      {"orientation 0", block(8, 1, 3, 0)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string jpeg = with_exif(plain_jpeg(), c.tiff);
+    EXPECT_EQ(exif_orientation(jpeg), 1);
+    const std::string scan = scan_data(jpeg);
+    remove_location(jpeg);
+    EXPECT_EQ(scan_data(jpeg), scan);
+    EXPECT_EQ(decode_upright(jpeg).size(), (Size{32, 24}));
+  }
+  // A segment cut off by the file's end, and one whose length is less than its own header.
+  std::string cut = with_exif(plain_jpeg(), good).substr(0, 20);
+  EXPECT_EQ(exif_orientation(cut), 1);
+  EXPECT_FALSE(remove_location(cut));
+  std::string short_segment = "\xFF\xD8\xFF\xE1";
+  short_segment += std::string("\0\1Exif\0\0", 8);
+  EXPECT_EQ(exif_orientation(short_segment), 1);
+  EXPECT_FALSE(remove_location(short_segment));
+}
+
+TEST(Exif, LocationGoesEverythingElseStays) {
+  for (bool big : {false, true}) {
+    SCOPED_TRACE(big ? "MM" : "II");
+    const std::string original = with_exif(plain_jpeg(), make_exif(big, 6, true));
+    ASSERT_NE(original.find(exif_latitude(big)), std::string::npos);
+    std::string jpeg = original;
+    EXPECT_TRUE(remove_location(jpeg));
+    EXPECT_EQ(jpeg.size(), original.size());
+    EXPECT_EQ(jpeg.find(exif_latitude(big)), std::string::npos);
+    EXPECT_EQ(exif_orientation(jpeg), 6);
+    EXPECT_NE(jpeg.find("Tellfon"), std::string::npos);
+    EXPECT_EQ(scan_data(jpeg), scan_data(original));
+    // The directory still reads, without a pointer to GPS data: nothing left to take out.
+    EXPECT_FALSE(remove_location(jpeg));
+  }
+  std::string no_gps = with_exif(plain_jpeg(), make_exif(false, 3, false));
+  const std::string kept = no_gps;
+  EXPECT_FALSE(remove_location(no_gps));
+  EXPECT_EQ(no_gps, kept);
+}
+
+TEST(Exif, BrokenGpsPointersAreRemovedSafely) {
+  // The GPS pointer of a block with orientation 8 aims outside the block, and in another at the
+  // directory itself: the pointer goes, the orientation stays.
+  for (std::uint32_t target : {0xFFFFFFF0u, 8u}) {
+    std::string tiff = make_exif(false, 8, true);
+    const std::size_t pointer = 8 + 2 + 2 * 12 + 8;  // third entry's value
+    ASSERT_EQ(static_cast<unsigned char>(tiff[pointer - 8]), 0x25);
+    for (int i = 0; i < 4; ++i) tiff[pointer + i] = static_cast<char>(target >> (8 * i) & 0xFF);
+    std::string jpeg = with_exif(plain_jpeg(), tiff);
+    const std::string scan = scan_data(jpeg);
+    EXPECT_TRUE(remove_location(jpeg)) << target;
+    EXPECT_EQ(scan_data(jpeg), scan);
+    if (target != 8) {
+      EXPECT_EQ(exif_orientation(jpeg), 8);
+    }
+  }
+  // An unreadable first directory may still hide a position: the block is zeroed whole.
+  std::string tiff = make_exif(true, 6, true);
+  tiff[9] = '\xFF';  // 255 entries
+  std::string jpeg = with_exif(plain_jpeg(), tiff);
+  EXPECT_TRUE(remove_location(jpeg));
+  EXPECT_EQ(jpeg.find(exif_latitude(true)), std::string::npos);
+  EXPECT_EQ(jpeg.size(), with_exif(plain_jpeg(), tiff).size());
+  EXPECT_EQ(decode_upright(jpeg).size(), (Size{32, 24}));
+}
