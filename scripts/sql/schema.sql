@@ -3,7 +3,8 @@
 -- root socket by scripts/auction-house whenever the data folder is new or this file changed.
 --
 -- The types are what a PHP auction site of this kind uses; the program sends every value as a
--- quoted text and the server (lenient SQL mode) converts it, so '' in a number column is 0.
+-- quoted text and the server converts it, so '' in a number column is 0 (the server runs in
+-- its default strict mode; the program's sessions leave the strict flags out).
 -- Almost every column is nullable: tests insert NULLs to check how the program reads them.
 
 SET NAMES utf8mb4;

@@ -129,6 +129,8 @@ void Connection::reset_handle() {
   mysql_optionsv(mysql_, MYSQL_OPT_CONNECT_TIMEOUT, &connect);
   mysql_optionsv(mysql_, MYSQL_OPT_READ_TIMEOUT, &read);
   mysql_optionsv(mysql_, MYSQL_OPT_WRITE_TIMEOUT, &write);
+  // Run by the client library after every connect, so a reconnect gets it too.
+  mysql_optionsv(mysql_, MYSQL_INIT_COMMAND, kSessionModeStatement.data());
 }
 
 void Connection::set_params(ConnectParams params) {

@@ -29,6 +29,14 @@ inline constexpr Waits kCatalogueWaits{10, 5, 5};
 // A send's statements may wait on row locks held by the auction house's own site.
 inline constexpr Waits kSendWaits{10, 60, 60};
 
+// Sent first on every session. Our statements put '' into number columns and rely on it being
+// read as 0; a server in strict mode (the default of current MariaDB and MySQL) refuses that.
+// So each session takes the server's own mode without the two strict flags, computed by the
+// server in the same round trip.
+inline constexpr std::string_view kSessionModeStatement =
+    "SET SESSION sql_mode = TRIM(BOTH ',' FROM REPLACE(REPLACE(CONCAT(',', @@GLOBAL.sql_mode, "
+    "','), ',STRICT_TRANS_TABLES,', ','), ',STRICT_ALL_TABLES,', ','))";
+
 struct ConnectParams {
   std::string host;
   unsigned port = 3306;

@@ -147,6 +147,41 @@ TEST(ConnectionFailure, UnreachableServerAndWrongPasswordNeverThrow) {
   EXPECT_EQ(r->text("Value"), "ON");
 }
 
+// The test server runs in its default strict mode, as real ones do; every session of ours, a
+// reopened one too, leaves only the strict flags out, so '' still reaches number columns as 0.
+TEST_F(ConnectionTest, EverySessionDropsOnlyTheStrictFlagsOfTheServersMode) {
+  const std::string server = *test::admin_query("select @@GLOBAL.sql_mode")[0][0];
+  ASSERT_NE(server.find("STRICT_TRANS_TABLES"), std::string::npos) << server;
+  std::string expected;
+  for (std::size_t start = 0; start <= server.size();) {
+    std::size_t end = std::min(server.find(',', start), server.size());
+    std::string flag = server.substr(start, end - start);
+    if (flag != "STRICT_TRANS_TABLES" && flag != "STRICT_ALL_TABLES")
+      expected += (expected.empty() ? "" : ",") + flag;
+    start = end + 1;
+  }
+  auto mode = [&] {
+    auto r = db.query("select @@SESSION.sql_mode as m, connection_id() as id");
+    return r ? std::pair(r->text("m"), r->text("id")) : std::pair(std::string("?"), std::string());
+  };
+  EXPECT_EQ(mode().first, expected);
+  ASSERT_TRUE(db.exec("insert into accountpos (id, re_nr, value, closed) values ('', '', '', '0')"))
+      << db.last_error();
+
+  test::admin_exec("kill " + mode().second);
+  std::this_thread::sleep_for(std::chrono::seconds(1));
+  EXPECT_EQ(mode().first, expected);
+
+  // Also the flags that stand next to each other or alone.
+  test::admin_exec("set global sql_mode='STRICT_ALL_TABLES,STRICT_TRANS_TABLES'");
+  db.close();
+  const bool connected = test::connect_app(db);
+  const std::string alone = mode().first;
+  test::admin_exec("set global sql_mode='" + server + "'");
+  ASSERT_TRUE(connected) << db.last_error();
+  EXPECT_EQ(alone, "");
+}
+
 // A session that survives: the server's idle limit, an administrator's KILL, a hung server.
 class SurvivingSessionTest : public ConnectionTest {
  protected:
