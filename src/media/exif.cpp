@@ -19,16 +19,15 @@ unsigned char byte_at(std::string_view b, std::size_t i) {
   return static_cast<unsigned char>(b[i]);
 }
 
-// Where the TIFF data of one APP1 Exif segment lies in the file.
+// Where the payload of one header segment lies in the file.
 struct Block {
   std::size_t start = 0;
   std::size_t size = 0;
 };
 
-// Every Exif segment among the headers, up to the scan data. A header that is cut off or no
-// marker where one belongs ends the search; the decoder judges the rest.
-std::vector<Block> exif_blocks(std::string_view jpeg) {
-  static constexpr std::string_view kExif("Exif\0", 5);
+// The payloads of the APP1 segments among the headers, up to the scan data. A header that is
+// cut off or no marker where one belongs ends the search; the decoder judges the rest.
+std::vector<Block> app1_segments(std::string_view jpeg) {
   std::vector<Block> out;
   if (jpeg.size() < 2 || byte_at(jpeg, 0) != 0xFF || byte_at(jpeg, 1) != 0xD8) return out;
   std::size_t pos = 2;
@@ -47,14 +46,90 @@ std::vector<Block> exif_blocks(std::string_view jpeg) {
     if (pos + 4 > jpeg.size()) break;
     const std::size_t length = std::size_t(byte_at(jpeg, pos + 2)) << 8 | byte_at(jpeg, pos + 3);
     if (length < 2 || length > jpeg.size() - pos - 2) break;
-    // The identifier is "Exif", a zero and one pad byte.
-    if (marker == 0xE1 && length >= 2 + kExif.size() + 1 &&
-        jpeg.substr(pos + 4, kExif.size()) == kExif) {
-      out.push_back({pos + 4 + kExif.size() + 1, length - 2 - kExif.size() - 1});
-    }
+    if (marker == 0xE1) out.push_back({pos + 4, length - 2});
     pos += 2 + length;
   }
   return out;
+}
+
+// The TIFF data of the Exif segments: after "Exif", a zero and one pad byte.
+std::vector<Block> exif_blocks(std::string_view jpeg) {
+  static constexpr std::string_view kExif("Exif\0", 5);
+  std::vector<Block> out;
+  for (const Block& b : app1_segments(jpeg)) {
+    if (b.size > kExif.size() && jpeg.substr(b.start, kExif.size()) == kExif) {
+      out.push_back({b.start + kExif.size() + 1, b.size - kExif.size() - 1});
+    }
+  }
+  return out;
+}
+
+// The text of the XMP packets (photo editors repeat the position there).
+std::vector<Block> xmp_packets(std::string_view jpeg) {
+  static constexpr std::string_view kXmp("http://ns.adobe.com/xap/1.0/\0", 29);
+  std::vector<Block> out;
+  for (const Block& b : app1_segments(jpeg)) {
+    if (b.size >= kXmp.size() && jpeg.substr(b.start, kXmp.size()) == kXmp) {
+      out.push_back({b.start + kXmp.size(), b.size - kXmp.size()});
+    }
+  }
+  return out;
+}
+
+bool name_char(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+         c == '-' || c == '.';
+}
+
+bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// Overwrites with blanks the values of every XMP property whose name starts with "GPS" (the
+// exif namespace's GPSLatitude, GPSLongitude, GPSAltitude ...), written as an attribute or as
+// an element; markup and length stay, so the packet still reads. True when something changed.
+bool blank_xmp_gps(char* text, std::size_t size) {
+  const std::string_view p(text, size);
+  bool changed = false;
+  const auto blank = [&](std::size_t from, std::size_t to, bool skip_markup) {
+    bool in_markup = false;
+    for (std::size_t i = from; i < to; ++i) {
+      if (skip_markup && p[i] == '<') in_markup = true;
+      if (!in_markup && !space(p[i])) {
+        text[i] = ' ';
+        changed = true;
+      }
+      if (skip_markup && p[i] == '>') in_markup = false;
+    }
+  };
+  for (std::size_t at = p.find(":GPS"); at != std::string_view::npos; at = p.find(":GPS", at + 1)) {
+    std::size_t begin = at;
+    while (begin > 0 && name_char(p[begin - 1])) --begin;
+    std::size_t end = at + 1;
+    while (end < size && name_char(p[end])) ++end;
+    if (begin == 0 || begin == at) continue;
+    const std::string_view qualified = p.substr(begin, end - begin);
+    if (qualified.substr(0, 6) == "xmlns:") continue;  // a prefix's binding, no value
+    if (p[begin - 1] == '<') {
+      // An element: every text up to its closing tag, nested values included.
+      const std::size_t open_end = p.find('>', end);
+      if (open_end == std::string_view::npos || p[open_end - 1] == '/') continue;
+      const std::string closing = "</" + std::string(qualified);
+      const std::size_t close = p.find(closing, open_end);
+      if (close == std::string_view::npos) continue;
+      blank(open_end + 1, close, true);
+    } else if (space(p[begin - 1])) {
+      // An attribute: name, optional blanks, '=', optional blanks, a quoted value.
+      std::size_t i = end;
+      while (i < size && space(p[i])) ++i;
+      if (i >= size || p[i] != '=') continue;
+      ++i;
+      while (i < size && space(p[i])) ++i;
+      if (i >= size || (p[i] != '"' && p[i] != '\'')) continue;
+      const std::size_t close = p.find(p[i], i + 1);
+      if (close == std::string_view::npos) continue;
+      blank(i + 1, close, false);
+    }
+  }
+  return changed;
 }
 
 // The TIFF data of one block, read in its byte order.
@@ -192,6 +267,9 @@ int exif_orientation(std::string_view jpeg) {
 
 bool remove_location(std::string& jpeg) {
   bool changed = false;
+  for (const Block& b : xmp_packets(jpeg)) {
+    changed = blank_xmp_gps(jpeg.data() + b.start, b.size) || changed;
+  }
   for (const Block& b : exif_blocks(jpeg)) {
     const std::string_view data(jpeg.data() + b.start, b.size);
     const auto t = open_tiff(data);

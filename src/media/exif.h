@@ -1,9 +1,9 @@
 #pragma once
 
-// The two things the picture slots need from a JPEG's EXIF data (APP1 "Exif" segments before
-// the scan data): which way up the picture stands, and taking the location out. Both read
-// untrusted bytes: every offset and count is checked against the segment it lies in, both byte
-// orders are read, and a damaged block never stops a picture from being used.
+// The two things the picture slots need from a JPEG's metadata (APP1 segments before the scan
+// data): which way up the picture stands, and taking the location out. Both read untrusted
+// bytes: every offset and count is checked against the segment it lies in, both byte orders
+// are read, and a damaged block never stops a picture from being used.
 
 #include <string>
 #include <string_view>
@@ -19,8 +19,9 @@ int exif_orientation(std::string_view jpeg);
 // Takes the GPS entries out of every EXIF block in place: the pointer to the GPS directory is
 // removed from its directory, and the GPS directory with its values is overwritten with zeros.
 // A block whose first directory cannot be read is zeroed whole (a lenient reader might still
-// find a position in it). The file keeps its length, and every byte outside the EXIF blocks,
-// the compressed picture included, stays as it is. True when something was taken out.
+// find a position in it). In an XMP packet the values of the GPS properties are overwritten
+// with blanks. The file keeps its length, and every byte outside these segments, the
+// compressed picture included, stays as it is. True when something was taken out.
 bool remove_location(std::string& jpeg);
 
 // Decodes by content (see decode) and turns a JPEG's pixels upright by its orientation tag.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "store/temp_dir.h"
+
 #include "media/test_pictures.h"
 
 using namespace tellvaro::media;
@@ -132,4 +134,43 @@ TEST(Exif, BrokenGpsPointersAreRemovedSafely) {
   EXPECT_EQ(jpeg.find(exif_latitude(true)), std::string::npos);
   EXPECT_EQ(jpeg.size(), with_exif(plain_jpeg(), tiff).size());
   EXPECT_EQ(decode_upright(jpeg).size(), (Size{32, 24}));
+}
+
+TEST(Exif, PositionInAnXmpPacketIsBlanked) {
+  // As a photo editor writes it (exiftool made the file): elements in the exif namespace.
+  const std::string edited =
+      tellvaro::store::testing::read_file(TELLVARO_MEDIA_DATA "/edited-xmp-gps.jpg");
+  ASSERT_NE(edited.find("<exif:GPSLatitude>52,31.2005N</exif:GPSLatitude>"), std::string::npos);
+  std::string jpeg = edited;
+  EXPECT_TRUE(remove_location(jpeg));
+  EXPECT_EQ(jpeg.size(), edited.size());
+  EXPECT_EQ(scan_data(jpeg), scan_data(edited));
+  for (const char* gone : {"52,31", "13,24", "34/1"}) {
+    EXPECT_EQ(jpeg.find(gone), std::string::npos) << gone;
+  }
+  EXPECT_NE(jpeg.find("<exif:GPSLatitude>"), std::string::npos);  // the markup still reads
+  EXPECT_NE(jpeg.find("Lampe aus Messing"), std::string::npos);
+  EXPECT_NE(jpeg.find("Fotobearbeitung 3"), std::string::npos);
+  EXPECT_FALSE(remove_location(jpeg));
+
+  // Attributes, another prefix, and names that only look alike.
+  const std::string packet =
+      "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:Description xmlns:GPSx='urn:gps'"
+      " e:GPSLongitude = \"13,24.3E\" e:GPSAltitudeRef='0' note='e:GPSLatitude=1'"
+      " xmp:Label='GPS 4'/><e:GPSLatitude/><e:GPSLatitude>cut";
+  const std::string payload = std::string("http://ns.adobe.com/xap/1.0/\0", 29) + packet;
+  std::string segment = "\xFF\xE1";
+  segment += static_cast<char>((payload.size() + 2) >> 8);
+  segment += static_cast<char>((payload.size() + 2) & 0xFF);
+  jpeg = plain_jpeg().substr(0, 2) + segment + payload + plain_jpeg().substr(2);
+  const std::string before = jpeg;
+  EXPECT_TRUE(remove_location(jpeg));
+  EXPECT_EQ(jpeg.size(), before.size());
+  EXPECT_EQ(jpeg.find("13,24.3E"), std::string::npos);
+  EXPECT_NE(jpeg.find("e:GPSLongitude = \"        \""), std::string::npos);
+  EXPECT_NE(jpeg.find("e:GPSAltitudeRef=' '"), std::string::npos);
+  EXPECT_NE(jpeg.find("xmlns:GPSx='urn:gps'"), std::string::npos);
+  EXPECT_NE(jpeg.find("xmp:Label='GPS 4'"), std::string::npos);
+  EXPECT_EQ(scan_data(jpeg), scan_data(before));
+  EXPECT_EQ(decode(jpeg).rgb, decode(before).rgb);
 }
