@@ -8,11 +8,15 @@
 #include <atomic>
 #include <filesystem>
 #include <fstream>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "db/connection.h"
 #include "import/auction_import.h"
 #include "import/transfer_back.h"
+#include "store/field.h"
 #include "store/table.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
@@ -34,6 +38,27 @@ std::string read_file(const fs::path& p) {
 
 void write_file(const fs::path& p, const std::string& bytes) {
   std::ofstream(p, std::ios::binary) << bytes;
+}
+
+// Every field that holds a value, with its kind, in field order: one line per field, so a
+// failure's diff names the fields that differ.
+std::string described(const store::Record& r) {
+  std::string out;
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    const Value& v = r[i];
+    if (v.is_null()) continue;
+    std::string line(store::article_fields()[i].name);
+    if (const std::string* t = v.as_string())
+      line += " text \"" + *t + "\"";
+    else if (auto f = v.as_flag())
+      line += *f ? " flag True" : " flag False";
+    else if (auto n = v.as_small_int())
+      line += " int " + std::to_string(*n);
+    else
+      line += " amount " + store::to_text(v, store::article_fields()[i]);
+    out += line + "\n";
+  }
+  return out;
 }
 
 // An auction of seller 42 with only the columns given; the others are NULL.
@@ -148,27 +173,56 @@ TEST_F(ImportDbTest, SeededAuctionDecodesAndPicturesComeOverOneLogin) {
             (std::vector<std::string>{"start 2", "advance 1", "advance 1", "finish"}));
   EXPECT_EQ(pumped, 1u);
 
-  imports_.first();
-  while (imports_.text("Artikelname") != "Winterreifen 205/55 R16") imports_.next();
-  EXPECT_EQ(imports_.text("Anzeigenart"), "Sofortkauf");
-  EXPECT_EQ(imports_.text("Sprache"), "Deutschland / Deutsch");
-  EXPECT_EQ(imports_.text("Masseinheit"), "kg - Kilogramm");
-  EXPECT_EQ(imports_.text("Zustand"), "Neu");
-  EXPECT_EQ(imports_.text("Wiedereinstellen"), "Bis verkauft");
-  EXPECT_EQ(imports_.text("Verhalten"), "Stehen lassen");
-  EXPECT_EQ(imports_.text("minimum_preis_zeigen"), "Mindestpreis");
-  EXPECT_EQ(imports_.text("FSK 18"), "ja");
-  EXPECT_EQ(imports_.get("Fettschrift"), Value::flag(true));
-  EXPECT_EQ(imports_.get("Startpreis"), Value::amount(120));
-  EXPECT_EQ(imports_.get("Versandpreis_3"), Value::amount(12.5));
-  EXPECT_EQ(imports_.text("Beschreibung"), "<p>Reifen vom Händler´s Lager.</p>");
-  EXPECT_EQ(imports_.text("Kategorie Nummer"), "1112");
-  EXPECT_EQ(imports_.get("p1"), Value::flag(true));
-  EXPECT_EQ(imports_.get("p4"), Value::flag(true));
-  EXPECT_TRUE(imports_.get("p2").is_null());
-  EXPECT_EQ(imports_.text("Bild1"), "990.jpg");
-  EXPECT_TRUE(imports_.get("Bild2").is_null());
-  EXPECT_TRUE(imports_.get("Bild3").is_null());
+  // The whole record, so a value that lands in a neighbouring field shows too.
+  const std::vector<std::pair<std::string_view, Value>> expected = {
+      {"Anzeigenart", Value::text("Sofortkauf")},
+      {"Artikelname", Value::text("Winterreifen 205/55 R16")},
+      {"Untertitel", Value::text("Vier Stück, 7 mm Profil")},
+      {"Sprache", Value::text("Deutschland / Deutsch")},
+      {"Einheiten", Value::text("4")},
+      {"Masseinheit", Value::text("kg - Kilogramm")},
+      {"FSK 18", Value::text("ja")},
+      {"html_desc_1", Value::small_int(1)},
+      {"Beschreibung", Value::text("<p>Reifen vom Händler´s Lager.</p>")},
+      {"Zustand", Value::text("Neu")},
+      {"Kategorie Nummer", Value::text("1112")},
+      {"Kategorie Nummer 2", Value::text("12")},
+      {"Startpreis", Value::amount(120)},
+      {"Sofortkauf", Value::amount(200)},
+      {"Anzahl", Value::text("4")},
+      {"Verhalten", Value::text("Stehen lassen")},
+      {"Mindestpreis", Value::amount(150)},
+      {"minimum_preis_zeigen", Value::text("Mindestpreis")},
+      {"Preisvorschlag", Value::text("ja")},
+      {"Preisvorschlag-Minimum", Value::amount(90)},
+      {"Fettschrift", Value::flag(true)},
+      {"Textmarker", Value::flag(true)},
+      {"Top-Kategorie", Value::flag(true)},
+      {"Bild1", Value::text("990.jpg")},
+      {"Auktionsdauer", Value::text("7")},
+      {"Wiedereinstellen", Value::text("Bis verkauft")},
+      {"location", Value::text("Berlin")},
+      {"location_zip", Value::text("10115")},
+      {"country", Value::text("Deutschland")},
+      {"shipping", Value::text("2")},
+      {"international", Value::flag(true)},
+      {"Versand_1", Value::text("DHL Packet (Inland)")},
+      {"Versandpreis_1", Value::amount(6.99)},
+      {"Versand_2", Value::text("Abholung Vorort möglich")},
+      {"Versandpreis_2", Value::amount(0)},
+      {"Versand_3", Value::text("UPS Versand (Inland)")},
+      {"Versandpreis_3", Value::amount(12.5)},
+      {"p1", Value::flag(true)},
+      {"p4", Value::flag(true)},
+  };
+  const auto it = std::find_if(imports_.stored().begin(), imports_.stored().end(), [](auto& r) {
+    return r[store::field_at("Artikelname")] == Value::text("Winterreifen 205/55 R16");
+  });
+  ASSERT_NE(it, imports_.stored().end());
+  store::Record want = store::empty_record();
+  for (const auto& [field, value] : expected) want[store::field_at(field)] = value;
+  EXPECT_EQ(described(*it), described(want));
+
   EXPECT_EQ(read_file(base_ / "bilder" / "990.jpg"), picture);
   EXPECT_EQ(std::distance(fs::directory_iterator(base_ / "bilder"), {}), 1);
 
