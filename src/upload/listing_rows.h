@@ -50,6 +50,13 @@ class AuctionHouseRows : public ListingRows {
   AuctionHouseRows(const db::Connection& quoting, const catalogue::FeatureFees& fees,
                    const catalogue::PaymentNames& payments)
       : quoting_(quoting), fees_(fees), payments_(payments) {}
+  // The rows keep references; a temporary would be gone before the first article.
+  AuctionHouseRows(const db::Connection&, const catalogue::FeatureFees&&,
+                   const catalogue::PaymentNames&) = delete;
+  AuctionHouseRows(const db::Connection&, const catalogue::FeatureFees&,
+                   const catalogue::PaymentNames&&) = delete;
+  AuctionHouseRows(const db::Connection&, const catalogue::FeatureFees&&,
+                   const catalogue::PaymentNames&&) = delete;
   FeeRows fee_rows(const store::Record& article, const ArticleContext& c) override;
   std::string auction_row(const store::Record& article, const ArticleContext& c) override;
 

@@ -1,0 +1,206 @@
+// "Alle Artikel senden" of 20 articles with three 200 kB pictures each, once straight to the
+// test auction house and once through delaying proxies in front of the database, the FTP
+// control connection and the web server (15 ms each way, a 30 ms round trip): per article the
+// round trips by service and the time, and the longest the window would have waited between
+// two of the send's pauses for it. Prints figures; judges nothing.
+//
+// The FTP data connections go around the proxy (in active mode the server connects back to the
+// PORT address), so each picture pays its control round trips only. The mails go straight to
+// the mail server; they leave once per run, after the articles.
+//
+// The send speaks FTP on port 21, so its proxy needs a loopback address of its own:
+// TELLVARO_PROXY_HOST, else 127.0.<last part of the test host>.1 (127.0.43.1 for 127.0.0.43).
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "catalogue/reference.h"
+#include "db/connection.h"
+#include "send_articles.h"
+#include "store/table.h"
+#include "support/accounts.h"
+#include "support/auction_house.h"
+#include "support/delay_proxy.h"
+#include "support/scripted_dialogs.h"
+#include "upload/send.h"
+
+namespace {
+
+using namespace tellvaro;
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr int kArticles = 20;
+constexpr auto kOneWay = 15ms;
+
+double ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+std::string proxy_host() {
+  if (const char* h = std::getenv("TELLVARO_PROXY_HOST"); h && *h) return h;
+  const std::string test_host = test::host();
+  return "127.0." + test_host.substr(test_host.rfind('.') + 1) + ".1";
+}
+
+// The proxies in front of the services, or none for the straight run.
+struct Route {
+  std::unique_ptr<test::DelayProxy> db, ftp, web;
+};
+
+struct Mark {
+  Clock::time_point at;
+  long db = 0, ftp = 0, web = 0;
+};
+
+// Takes a mark at the run's start and after each article; times the gaps between the pauses
+// in which the window would paint and take clicks.
+class Watch : public test::ScriptedDialogs, public ports::Pump, public ports::Progress {
+ public:
+  explicit Watch(const Route& r) : route_(r) {}
+
+  void pump() override { gap(); }
+  void start(std::size_t) override { marks.push_back(mark()); }
+  void advance(std::size_t) override {
+    gap();
+    marks.push_back(mark());
+  }
+  void finish() override { gap(); }
+
+  void begin() {
+    last_ = Clock::now();
+    first = mark();
+  }
+  void end() {
+    gap();
+    last = mark();
+  }
+
+  Mark first, last;
+  std::vector<Mark> marks;  // start, then one after each article
+  Clock::duration longest_wait{};
+
+  Mark mark() const {
+    return {Clock::now(), trips(route_.db), trips(route_.ftp), trips(route_.web)};
+  }
+
+ private:
+  static long trips(const std::unique_ptr<test::DelayProxy>& p) {
+    return p ? p->round_trips() : 0;
+  }
+  void gap() {
+    const auto now = Clock::now();
+    longest_wait = std::max(longest_wait, now - last_);
+    last_ = now;
+  }
+
+  const Route& route_;
+  Clock::time_point last_;
+};
+
+// One run of "Alle Artikel senden" over `route`; exits when the send fails.
+void run(const Route& route, const fs::path& pictures, const std::string& title) {
+  test::reset_data();
+  test::clear_ftp();
+  test::clear_mail();
+
+  db::ConnectParams params = test::app_account();
+  if (route.db) {
+    params.host = route.db->host();
+    params.port = static_cast<unsigned>(route.db->port());
+  }
+  session::ServiceConfig config = test::service_config();
+  std::string web = std::string("http://") + test::host() + "/";
+  if (route.ftp) config.ftp_host = route.ftp->host();
+  if (route.web) web = "http://" + route.web->host() + ":" + std::to_string(route.web->port()) + "/";
+
+  Watch watch(route);
+  watch.begin();
+  db::Connection db;
+  db.set_params(params);
+  if (!db.connect() || !db.select_database(test::kAuctionDatabase)) {
+    std::cerr << "Datenbank nicht erreichbar: " << db.last_error() << "\n";
+    std::exit(1);
+  }
+  store::Table uploads;
+  bench::fill_uploads(uploads, kArticles);
+  upload::Protocol protocol;
+  // The rows keep references: the fees and payments must outlive them.
+  const catalogue::FeatureFees fees = catalogue::load_features(db);
+  const catalogue::PaymentNames payments = catalogue::load_payments(db);
+  upload::AuctionHouseRows rows(db, fees, payments);
+  upload::Sender sender({db, uploads, rows, watch, watch, protocol, &watch, {}, config,
+                         test::active_seller(), web, pictures.string() + "/", {}});
+  const Mark ready = watch.mark();
+  const bool ok = sender.send_all();
+  watch.end();
+  if (!ok) {
+    std::cerr << "Senden fehlgeschlagen: " << (watch.shown.empty() ? "" : watch.shown.back())
+              << "\n";
+    std::exit(1);
+  }
+
+  std::printf("%s\n", title.c_str());
+  auto row = [&](const std::string& what, const Mark& a, const Mark& b) {
+    if (route.db)
+      std::printf("  %-24s DB %3ld  FTP %3ld  HTTP %2ld  %8.1f ms\n", what.c_str(), b.db - a.db,
+                  b.ftp - a.ftp, b.web - a.web, ms(b.at - a.at));
+    else
+      std::printf("  %-24s %8.1f ms\n", what.c_str(), ms(b.at - a.at));
+  };
+  row("Anmelden, Stammdaten", watch.first, ready);
+  row("Vorlauf (FTP-Login)", ready, watch.marks.front());
+  for (std::size_t k = 1; k < watch.marks.size(); ++k)
+    row("Artikel " + std::to_string(k), watch.marks[k - 1], watch.marks[k]);
+  row("Abschluss (QUIT, Mails)", watch.marks.back(), watch.last);
+  const Mark& a = watch.marks.front();
+  const Mark& b = watch.marks.back();
+  const double n = static_cast<double>(watch.marks.size() - 1);
+  std::printf("  je Artikel im Mittel:  %.1f ms", ms(b.at - a.at) / n);
+  if (route.db)
+    std::printf(", Rundreisen DB %.1f, FTP %.1f, HTTP %.1f", (b.db - a.db) / n,
+                (b.ftp - a.ftp) / n, (b.web - a.web) / n);
+  std::printf("\n  längste Wartezeit des Fensters: %.1f ms\n", ms(watch.longest_wait));
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main() {
+  test::require_auction_house();
+  const fs::path dir =
+      fs::temp_directory_path() / ("tellvaro-send-delay-bench-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  bench::write_pictures(dir);
+
+  run({}, dir, "Alle Artikel senden: " + std::to_string(kArticles) +
+                   " Artikel, je 3 Bilder zu 200 kB, direkt (Loopback)");
+
+  const std::string far = proxy_host();
+  Route delayed;
+  try {
+    delayed.db = std::make_unique<test::DelayProxy>(far, 0, test::host(), test::kSqlPort, kOneWay);
+    delayed.ftp = std::make_unique<test::DelayProxy>(far, 21, test::host(), 21, kOneWay);
+    delayed.web = std::make_unique<test::DelayProxy>(far, 0, test::host(), 80, kOneWay);
+  } catch (const std::exception& e) {
+    std::cerr << e.what() << "\n";
+    return 1;
+  }
+  run(delayed, dir,
+      "dasselbe über Proxys mit " + std::to_string(2 * kOneWay.count()) +
+          " ms Rundreise vor Datenbank, FTP-Steuerverbindung und Webserver (" + far + ")");
+
+  fs::remove_all(dir);
+  test::reset_data();
+  test::clear_ftp();
+  test::clear_mail();
+  return 0;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// A TCP forwarder that makes a loopback server look distant: every chunk it reads from either
+// side is passed on only after a set time, so a request and its answer cost two such times.
+// The kernel here has no traffic shaping, hence this. It runs in the process that uses it.
+//
+// Each connection it accepts gets a connection of its own to the target. Data connections that
+// the target opens itself (FTP in active mode connects back to the PORT address) bypass the
+// proxy: only the control connection is delayed.
+
+#include <chrono>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace tellvaro::test {
+
+class DelayProxy {
+ public:
+  // Listens on listen_host:listen_port (0: a free port) and forwards to target_host:target_port.
+  // Throws std::runtime_error when it cannot listen.
+  DelayProxy(const std::string& listen_host, int listen_port, const std::string& target_host,
+             int target_port, std::chrono::milliseconds one_way);
+  ~DelayProxy();  // closes every connection it holds
+  DelayProxy(const DelayProxy&) = delete;
+  DelayProxy& operator=(const DelayProxy&) = delete;
+
+  const std::string& host() const { return host_; }
+  int port() const { return port_; }
+
+  // Round trips over all connections so far: a chunk from the client followed by a chunk from
+  // the server. A greeting the server sends unasked is none.
+  long round_trips() const;
+  long connections() const;
+
+ private:
+  struct Link;
+  void accept_loop();
+
+  std::string host_;
+  int port_ = 0;
+  std::string target_host_;
+  int target_port_;
+  std::chrono::milliseconds delay_;
+  int listen_fd_ = -1;
+  int wake_[2] = {-1, -1};  // written to on destruction so the accept loop returns
+  mutable std::mutex mutex_;
+  std::list<std::unique_ptr<Link>> links_;
+  long connections_ = 0;
+  std::thread acceptor_;
+};
+
+}  // namespace tellvaro::test
