@@ -144,10 +144,11 @@ DelayProxy::DelayProxy(const std::string& listen_host, int listen_port,
                        const std::string& target_host, int target_port,
                        std::chrono::milliseconds one_way)
     : host_(listen_host), target_host_(target_host), target_port_(target_port), delay_(one_way) {
+  sockaddr_in a = address(listen_host, listen_port);
+  address(target_host, target_port);  // a bad target shows here, not at the first connection
   listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int one = 1;
   setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in a = address(listen_host, listen_port);
   if (listen_fd_ < 0 || bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
       listen(listen_fd_, 16) != 0 || pipe2(wake_, O_CLOEXEC) != 0) {
     const std::string why = "DelayProxy: " + listen_host + ":" + std::to_string(listen_port) +
