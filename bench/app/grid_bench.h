@@ -20,6 +20,9 @@ class NoDialogs : public ports::Dialogs {
   void error(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
   ports::Answer ask_yes_no(const std::string&) override { return ports::Answer::No; }
   ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Cancel; }
+  std::size_t choose(const std::string&, const std::vector<std::string>& buttons) override {
+    return buttons.empty() ? 0 : buttons.size() - 1;
+  }
   std::optional<std::string> open_file(const std::string&, const std::string&) override {
     return std::nullopt;
   }

@@ -20,6 +20,7 @@ class AnswerYes : public ports::Dialogs {
   void error(const std::string&) override {}
   ports::Answer ask_yes_no(const std::string&) override { return ports::Answer::Yes; }
   ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Yes; }
+  std::size_t choose(const std::string&, const std::vector<std::string>&) override { return 0; }
   std::optional<std::string> open_file(const std::string&, const std::string&) override {
     return std::nullopt;
   }

@@ -102,7 +102,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
 
   d.stack = new QStackedWidget(this);
   d.article_view = new ArticleView(std::move(context));
-  d.upload_view = new UploadView(workspace.uploads(), dialogs);
+  d.upload_view = new UploadView(workspace.uploads(), dialogs, &workspace.listed());
   d.protocol_view = new ProtocolView(workspace.protocol());
   d.import_view = new ImportView(workspace.imports(), dialogs);
   for (QWidget* view :

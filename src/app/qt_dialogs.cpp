@@ -62,6 +62,20 @@ ports::Answer QtDialogs::ask_yes_cancel(const std::string& text) {
   return show(QMessageBox::Question, text, Buttons::YesCancel);
 }
 
+std::size_t QtDialogs::choose(const std::string& text, const std::vector<std::string>& buttons) {
+  QMessageBox box(QMessageBox::Question, title(), q(text), QMessageBox::NoButton, owner());
+  std::vector<QPushButton*> pressed;
+  for (const std::string& caption : buttons)
+    pressed.push_back(box.addButton(q(caption), QMessageBox::ActionRole));
+  if (pressed.empty()) return 0;
+  box.setDefaultButton(pressed.front());
+  box.setEscapeButton(pressed.back());
+  box.exec();
+  for (std::size_t i = 0; i < pressed.size(); ++i)
+    if (box.clickedButton() == pressed[i]) return i;
+  return pressed.size() - 1;
+}
+
 std::optional<std::string> QtDialogs::open_file(const std::string& start_folder,
                                                 const std::string& filter) {
   return chosen(

@@ -40,7 +40,8 @@ void SendController::run(bool all) {
                            ws.user(),
                            ws.deployment().web_url,
                            ws.picture_folder(),
-                           {}});
+                           {},
+                           &ws.listed()});
     if (all) {
       sender.send_all();
     } else {

@@ -54,6 +54,11 @@ QVariant TableModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant TableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Vertical && section >= 0 && section < static_cast<int>(notes_.size()) &&
+      !notes_[section].mark.isEmpty()) {
+    if (role == Qt::DisplayRole) return QString::number(section + 1) + ' ' + notes_[section].mark;
+    if (role == Qt::ToolTipRole) return notes_[section].tip;
+  }
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
@@ -64,6 +69,13 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
     return font;
   }
   return {};
+}
+
+void TableModel::setRowNotes(std::vector<RowNote> notes) {
+  notes_ = std::move(notes);
+  // The views may not have heard of a row change yet: never name rows they do not have.
+  const int shown = std::min(rows_, static_cast<int>(table_.count()));
+  if (shown > 0) emit headerDataChanged(Qt::Vertical, 0, shown - 1);
 }
 
 bool TableModel::readOnly(int column) const {

@@ -43,6 +43,14 @@ class TableModel : public QAbstractTableModel {
   bool editable() const { return editable_; }
   bool readOnly(int column) const;
 
+  // A mark beside a row's number (the vertical header) with a longer tooltip; rows without one
+  // show their number only.
+  struct RowNote {
+    QString mark;
+    QString tip;
+  };
+  void setRowNotes(std::vector<RowNote> notes);
+
   // Bold column titles mark the sort column.
   void setBoldTitles(const std::set<int>& columns);
   bool titleBold(int column) const { return bold_.count(column) != 0; }
@@ -68,6 +76,7 @@ class TableModel : public QAbstractTableModel {
   bool editable_;
   ports::Dialogs& dialogs_;
   std::set<int> bold_;
+  std::vector<RowNote> notes_;
   int rows_ = 0;           // the row count the views were last told
   int shown_cursor_ = -1;  // the current row the views were last told
   int reacting_ = 0;

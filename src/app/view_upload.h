@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include "ports/signal.h"
+
 class QPushButton;
 
 namespace tellvaro::store {
@@ -12,17 +14,24 @@ class Table;
 namespace tellvaro::ports {
 class Dialogs;
 }
+namespace tellvaro::upload {
+class ListedRows;
+}
 
 namespace tellvaro::app {
 
 class RecordNavigator;
 class TableGrid;
+class TableModel;
 
 class UploadView : public QWidget {
   Q_OBJECT
 
  public:
-  UploadView(store::Table& uploads, ports::Dialogs& dialogs, QWidget* parent = nullptr);
+  // With `listed`, rows listed before carry a mark and their auction number beside their row
+  // number.
+  UploadView(store::Table& uploads, ports::Dialogs& dialogs, upload::ListedRows* listed = nullptr,
+             QWidget* parent = nullptr);
 
   TableGrid* grid() const { return grid_; }
   RecordNavigator* navigator() const { return navigator_; }
@@ -34,6 +43,11 @@ class UploadView : public QWidget {
   QAction* removeAllAction() const { return remove_all_; }
 
  private:
+  void markListedRows();
+
+  store::Table& uploads_;
+  upload::ListedRows* listed_;
+  TableModel* model_ = nullptr;
   TableGrid* grid_ = nullptr;
   RecordNavigator* navigator_ = nullptr;
   QPushButton* send_one_ = nullptr;
@@ -41,6 +55,7 @@ class UploadView : public QWidget {
   QAction* copy_ = nullptr;
   QAction* remove_ = nullptr;
   QAction* remove_all_ = nullptr;
+  ports::Subscription rows_change_, data_change_, listed_change_;
 };
 
 }  // namespace tellvaro::app

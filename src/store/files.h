@@ -34,6 +34,9 @@ inline constexpr std::string_view kTableFolder = "files/db";
 inline constexpr std::string_view kArticleFile = "files/db/artikel_db.xml";
 inline constexpr std::string_view kUploadFile = "files/db/upload_db.xml";
 inline constexpr std::string_view kImportFile = "files/db/import_db.xml";
+// Which upload rows were listed, when and under which number (not a table file: the data
+// folder is complete without it).
+inline constexpr std::string_view kListedFile = "files/db/eingestellt.txt";
 // What "Öffnen" keeps of the article table it replaces (one generation). An .xml name, so the
 // open dialog offers it for getting the old table back.
 inline constexpr std::string_view kArticleBackupFile = "files/db/artikel_db_sicherung.xml";

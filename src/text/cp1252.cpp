@@ -1,5 +1,6 @@
 #include "text/cp1252.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tellvaro::text {
@@ -100,6 +101,19 @@ std::string utf8_to_cp1252(std::string_view utf8, char replacement) {
     }
     auto byte = char_to_cp1252(next_char(utf8, pos));
     out += byte ? static_cast<char>(*byte) : replacement;
+  }
+  return out;
+}
+
+std::vector<std::string> chars_outside_cp1252(std::string_view utf8) {
+  std::vector<std::string> out;
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    const char32_t c = next_char(utf8, pos);
+    if (char_to_cp1252(c)) continue;
+    std::string one;
+    append_utf8(one, c);
+    if (std::find(out.begin(), out.end(), one) == out.end()) out.push_back(std::move(one));
   }
   return out;
 }

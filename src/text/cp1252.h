@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tellvaro::text {
 
@@ -21,6 +22,10 @@ std::string cp1252_to_utf8(std::string_view bytes);
 
 // Characters Windows-1252 cannot hold become `replacement`.
 std::string utf8_to_cp1252(std::string_view utf8, char replacement = '?');
+
+// The distinct characters of a UTF-8 text that Windows-1252 cannot hold, in order of first
+// appearance, each as its own UTF-8 text.
+std::vector<std::string> chars_outside_cp1252(std::string_view utf8);
 
 // Decodes one character of UTF-8 at `pos` and advances it. Malformed bytes decode as U+FFFD,
 // one byte at a time, so no input stops a caller.

@@ -1,6 +1,7 @@
 #include "upload/auction_row.h"
 
 #include "db/connection.h"
+#include "text/cp1252.h"
 #include "upload/codes.h"
 #include "upload/fee_booking.h"
 
@@ -57,6 +58,32 @@ std::string listing_description(const store::Record& article) {
     }
   }
   return out;
+}
+
+std::vector<UnstorableText> unstorable_texts(const store::Record& article) {
+  static constexpr std::string_view kSentAsTyped[] = {
+      "Artikelname",        "Untertitel",   "Einheiten", "Beschreibung", "Kategorie Nummer",
+      "Kategorie Nummer 2", "Versand_1",    "Versand_2", "Versand_3",    "Auktionsdauer",
+      "location",           "location_zip", "country",   "shipping",     "Anzahl"};
+  std::vector<UnstorableText> out;
+  for (std::string_view field : kSentAsTyped) {
+    auto chars = text::chars_outside_cp1252(field_text(article, field));
+    if (!chars.empty()) out.push_back({field, std::move(chars)});
+  }
+  return out;
+}
+
+std::string unstorable_message(const store::Record& article) {
+  const auto found = unstorable_texts(article);
+  if (found.empty()) return {};
+  std::string text = "Der Artikel \"" + field_text(article, "Artikelname") +
+                     "\" enthält Zeichen, die das Auktionshaus nicht speichern kann:";
+  for (const UnstorableText& f : found) {
+    text += "\n" + std::string(f.field) + ": ";
+    for (std::size_t i = 0; i < f.chars.size(); ++i)
+      text += (i ? ", \"" : "\"") + f.chars[i] + "\"";
+  }
+  return text;
 }
 
 std::vector<ColumnValue> auction_row(const store::Record& a, const ArticleContext& send,

@@ -32,6 +32,18 @@ std::string picture_name(std::string_view auction_number, int slot);
 // `Beschreibung` with every apostrophe turned into "´".
 std::string listing_description(const store::Record& article);
 
+// A sent text holding characters the auction house cannot store: its database, its mails and
+// its pages are Windows-1252, and the wire would turn each of them into "?".
+struct UnstorableText {
+  std::string_view field;
+  std::vector<std::string> chars;  // each character once, in order of appearance
+};
+// The fields whose texts a send writes as they are (coded fields map to their codes anyway).
+std::vector<UnstorableText> unstorable_texts(const store::Record& article);
+// "Der Artikel "Łódź Vase" enthält Zeichen, die das Auktionshaus nicht speichern kann: ..." with
+// one line per field and its characters; empty when everything can be stored.
+std::string unstorable_message(const store::Record& article);
+
 struct ColumnValue {
   std::string_view column;
   std::string value;

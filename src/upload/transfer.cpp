@@ -15,6 +15,15 @@ bool any_payment(const store::Record& article) {
   return false;
 }
 
+// The send would stop such an article; the seller hears of it while he can still mend it.
+std::string unstorable_warning(const store::Record& article) {
+  const std::string found = unstorable_message(article);
+  if (found.empty()) return {};
+  return found +
+         "\nSo kann der Artikel nicht gesendet werden; bitte ersetzen Sie diese Zeichen im "
+         "Artikel und übertragen Sie ihn neu.";
+}
+
 void append_copy(store::Table& uploads, const store::Record& article) {
   uploads.append();
   uploads.set_values(upload_copy(article));
@@ -149,7 +158,11 @@ OneTransfer transfer_current(store::Table& articles, store::Table& uploads, port
   append_copy(uploads, article);
   result.copied = true;
   if (copied) copied();
-  dialogs.inform(field_text(article, "Artikelname") + " wurde in die Upload-Tabelle übertragen.");
+  std::string text =
+      field_text(article, "Artikelname") + " wurde in die Upload-Tabelle übertragen.";
+  if (const std::string warning = unstorable_warning(article); !warning.empty())
+    text += "\r\n\r\n" + warning;
+  dialogs.inform(text);
   return result;
 }
 
@@ -173,12 +186,28 @@ AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::D
       } else {
         ++result.transferred;
         append_copy(uploads, article);
+        if (std::string found = unstorable_message(article); !found.empty()) {
+          ++result.unstorable;
+          for (char& c : found)
+            if (c == '\n') c = ' ';
+          if (protocol) protocol(found);
+        }
       }
       articles.next();
     }
   }
   if (result.transferred > 0 && copied) copied();
-  dialogs.inform(transfer_summary(result.transferred, result.incomplete));
+  std::string summary = transfer_summary(result.transferred, result.incomplete);
+  if (result.unstorable > 0) {
+    summary += "\r\n\r\n" + std::to_string(result.unstorable) +
+               (result.unstorable == 1
+                    ? " übertragener Artikel enthält Zeichen, die das Auktionshaus nicht speichern "
+                      "kann, und kann so nicht gesendet werden."
+                    : " übertragene Artikel enthalten Zeichen, die das Auktionshaus nicht "
+                      "speichern kann, und können so nicht gesendet werden.") +
+               " Die Liste finden Sie im Upload-Protokoll.";
+  }
+  dialogs.inform(summary);
   return result;
 }
 

@@ -65,6 +65,7 @@ struct AllTransfer {
   bool asked_yes = false;
   std::size_t transferred = 0;
   std::size_t incomplete = 0;
+  std::size_t unstorable = 0;  // transferred, but holding characters the send stops at
 };
 AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
                          const AddLine& protocol, const Copied& copied = {});

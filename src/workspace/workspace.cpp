@@ -35,7 +35,8 @@ Workspace::Workspace(session::Deployment deployment, session::ServiceConfig conf
       config_(std::move(config)),
       user_(std::move(user)),
       program_folder_(std::move(program_folder)),
-      picture_folder_(store::data_path(program_folder_, store::kPictureFolder)) {
+      picture_folder_(store::data_path(program_folder_, store::kPictureFolder)),
+      listed_(store::data_path(program_folder_, store::kListedFile)) {
   db_.on_notice([this](const std::string& line) { connection_notice_.notify(line); });
   store::Table& articles = store_.articles;
   const std::size_t fee = store::field_at("Gebühr");
@@ -60,6 +61,15 @@ std::vector<std::string> Workspace::load_tables() {
       }
       messages.push_back(std::move(text));
     }
+  }
+  try {
+    listed_.load();
+  } catch (const std::exception& e) {
+    std::string text = e.what();
+    if (auto copy = keep_unreadable(listed_.path())) {
+      text += "\n\nDie Datei wurde unverändert als " + *copy + " aufbewahrt.";
+    }
+    messages.push_back(std::move(text));
   }
   return messages;
 }

@@ -16,6 +16,7 @@
 #include "ports/signal.h"
 #include "session/session.h"
 #include "store/article_store.h"
+#include "upload/listed_rows.h"
 #include "upload/protocol.h"
 
 namespace tellvaro::workspace {
@@ -40,11 +41,13 @@ class Workspace {
   store::Table& imports() { return store_.imports; }
   db::Connection& db() { return db_; }
   upload::Protocol& protocol() { return protocol_; }
+  // What was listed from the upload table, read with the tables.
+  upload::ListedRows& listed() { return listed_; }
 
   // --- the tables' standard files ---
-  // Loads the three tables; one message per table whose file could not be read (that table
-  // stays empty). Such a file would be overwritten by the next save, so its bytes are kept
-  // beside it first and the message names the copy.
+  // Loads the three tables and the memory of listed rows; one message per file that could not
+  // be read (that table stays empty). Such a file would be overwritten by the next save, so its
+  // bytes are kept beside it first and the message names the copy.
   std::vector<std::string> load_tables();
   // Saves the three tables (a pending edit is posted first); a failure throws tellvaro::Error.
   void save_tables();
@@ -98,6 +101,7 @@ class Workspace {
   session::SessionUser user_;
   std::string program_folder_;
   std::string picture_folder_;
+  upload::ListedRows listed_;
   store::ArticleStore store_;
   db::Connection db_;
   upload::Protocol protocol_;

@@ -12,6 +12,7 @@
 #include "app/record_navigator.h"
 #include "app/send_controller.h"
 #include "app/status_progress.h"
+#include "app/table_grid.h"
 #include "app/view_protocol.h"
 #include "support/auction_house.h"
 
@@ -136,6 +137,18 @@ void SendDbTest::sendAllShowsLinesProgressAndDisablesTheButtons() {
   QVERIFY(w.uploadView()->removeAllAction()->isEnabled());
   QVERIFY(!win.f.ws->busy());
   QCOMPARE(int(win.f.store().uploads.count()), 3);
+
+  // The grid marks what was listed, with the number; sending again asks first (here: nothing).
+  QAbstractItemModel* model = w.uploadView()->grid()->model();
+  QCOMPARE(model->headerData(0, Qt::Vertical).toString(), QString::fromUtf8("1 \u2714 1000"));
+  QVERIFY(model->headerData(2, Qt::Vertical, Qt::ToolTipRole)
+              .toString()
+              .endsWith(u(" als Auktion 1002")));
+  w.uploadView()->sendAllButton()->click();
+  QCOMPARE(win.f.dialogs.shown.size(), std::size_t(1));
+  QVERIFY(win.f.dialogs.shown[0].rfind("3 von 3 Artikeln wurden bereits eingestellt", 0) == 0);
+  QCOMPARE(admin_query("select count(*) from tv_auktionshaus.auctions where id>=1000")[0][0],
+           std::optional<std::string>("3"));
 }
 
 void SendDbTest::sendMarkedAndAFailedSend() {

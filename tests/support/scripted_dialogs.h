@@ -18,6 +18,7 @@ class ScriptedDialogs : public ports::Dialogs {
  public:
   std::vector<std::string> shown;  // every text, in order
   std::deque<ports::Answer> answers;
+  std::deque<std::size_t> choices;  // for choose(); none left: the last button
   std::deque<std::optional<std::string>> files;
   // Start folder and file-type list of every file dialog, in order.
   std::vector<std::pair<std::string, std::string>> file_dialogs;
@@ -26,6 +27,15 @@ class ScriptedDialogs : public ports::Dialogs {
   void error(const std::string& text) override { shown.push_back(text); }
   ports::Answer ask_yes_no(const std::string& text) override { return next(text); }
   ports::Answer ask_yes_cancel(const std::string& text) override { return next(text); }
+  std::size_t choose(const std::string& text, const std::vector<std::string>& buttons) override {
+    shown.push_back(text);
+    std::size_t pick = buttons.empty() ? 0 : buttons.size() - 1;
+    if (!choices.empty()) {
+      pick = choices.front();
+      choices.pop_front();
+    }
+    return pick;
+  }
   std::optional<std::string> open_file(const std::string& folder,
                                        const std::string& filter) override {
     return next_file(folder, filter);

@@ -271,5 +271,33 @@ TEST(TransferAll, AnEditThatLeavesTheFilterIsSettledBeforeCounting) {
   EXPECT_EQ(tb.uploads.text("Artikelname"), "Reifen hinten");
 }
 
+// Characters the auction house cannot store: the copy is made as typed (the tables keep them),
+// and the seller is warned then, not only when the send stops the article.
+TEST(Transfer, TextsTheAuctionHouseCannotHoldAreNamedAtTransfer) {
+  Tables tb;
+  tb.add(complete_article("\xC5\x81\xC3\xB3" "d\xC5\xBA Vase"));  // Łódź
+  tb.add(complete_article("Vase"));
+  tb.articles.first();
+  EXPECT_TRUE(transfer_current(tb.articles, tb.uploads, tb.dialogs).copied);
+  EXPECT_EQ(tb.dialogs.shown.back(),
+            "\xC5\x81\xC3\xB3" "d\xC5\xBA Vase wurde in die Upload-Tabelle übertragen.\r\n\r\n"
+            "Der Artikel \"\xC5\x81\xC3\xB3" "d\xC5\xBA Vase\" enthält Zeichen, die das "
+            "Auktionshaus nicht speichern kann:\nArtikelname: \"\xC5\x81\", \"\xC5\xBA\"\n"
+            "So kann der Artikel nicht gesendet werden; bitte ersetzen Sie diese Zeichen im "
+            "Artikel und übertragen Sie ihn neu.");
+  EXPECT_EQ(tb.uploads.text("Artikelname"), "\xC5\x81\xC3\xB3" "d\xC5\xBA Vase");
+
+  tb.dialogs.answers = {ports::Answer::Yes};
+  auto all = transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);
+  const auto& protocol = tb.protocol;
+  EXPECT_EQ(all.transferred, 2u);
+  EXPECT_EQ(all.unstorable, 1u);
+  ASSERT_EQ(protocol.size(), 1u);
+  EXPECT_NE(protocol[0].find("Artikelname: \"\xC5\x81\", \"\xC5\xBA\""), std::string::npos);
+  EXPECT_NE(tb.dialogs.shown.back().find("\r\n\r\n1 übertragener Artikel enthält Zeichen"),
+            std::string::npos)
+      << tb.dialogs.shown.back();
+}
+
 }  // namespace
 }  // namespace tellvaro::upload
