@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
 #include <set>
 
@@ -151,9 +152,23 @@ void EditorTest::memoWritesOnLeaveAndFollowsTheRecord() {
   QTest::keyClicks(memo, "<b>2</b>");
   QCOMPARE(f.articles.state(), store::EditState::Edit);
   leave(memo);
-  QCOMPARE(f.articles.text("Beschreibung"), std::string("Zeile 1\n<b>2</b>"));
+  QCOMPARE(f.articles.text("Beschreibung"), std::string("Zeile 1\r\n<b>2</b>"));
   f.articles.next();
   QCOMPARE(memo->toPlainText(), QString("Text B"));
+
+  // A description as loaded from a file: one key typed keeps every CR LF, the empty line and
+  // the no-break space (U+00A0) of "5 €".
+  const std::string loaded = "<p>Zeile 1</p>\r\n\r\n<p>5\xC2\xA0\xE2\x82\xAC</p>\r\nEnde";
+  f.articles.edit();
+  f.articles.set_text("Beschreibung", loaded);
+  f.articles.post();
+  memo->moveCursor(QTextCursor::End);
+  QTest::keyClick(memo, Qt::Key_Period);
+  leave(memo);
+  QCOMPARE(f.articles.text("Beschreibung"), loaded + ".");
+  // Stored through the next post unchanged.
+  f.articles.post();
+  QCOMPARE(f.articles.text("Beschreibung"), loaded + ".");
 }
 
 void EditorTest::comboWritesChoicesAndTypedText() {

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSignalBlocker>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <functional>
 
@@ -21,6 +22,7 @@
 #include "store/field.h"
 #include "store/table.h"
 #include "text/error.h"
+#include "text/line_breaks.h"
 
 namespace tellvaro::app {
 namespace {
@@ -88,7 +90,9 @@ QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, std::string_view fie
   auto b = std::make_unique<Binding>();
   b->field = store::field_at(field);
   b->widget = memo;
-  b->read = [memo] { return u(memo->toPlainText()); };
+  // The raw text keeps no-break spaces (the plain text makes them blanks); its paragraph
+  // separators become the stored CR LF.
+  b->read = [memo] { return text::crlf_line_breaks(u(memo->document()->toRawText())); };
   b->write = [memo](const std::string& t) { memo->setPlainText(q(t)); };
   Binding& bound = add(std::move(b));
   // Refreshing blocks the memo's signals, so only the user's typing arrives here.
