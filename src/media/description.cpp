@@ -3,6 +3,7 @@
 #include "ports/dialogs.h"
 #include "store/file_io.h"
 #include "store/table.h"
+#include "text/ascii.h"
 #include "text/cp1252.h"
 
 namespace tellvaro::media {
@@ -60,6 +61,24 @@ std::string description_text(std::string_view bytes) {
     out.append(text, start, line_end - start);
     start = last ? end : end + 1;
   }
+  return out;
+}
+
+std::string preview_document(std::string_view description) {
+  const std::string meta = "<meta http-equiv=\"Content-Security-Policy\" content=\"" +
+                           std::string(kPreviewPolicy) + "\">";
+  std::size_t start = 0;
+  while (start < description.size() && text::is_blank(description[start])) ++start;
+  std::size_t insert_at = 0;
+  if (text::starts_with_no_case(description.substr(start), "<!doctype")) {
+    const std::size_t end = description.find('>', start);
+    if (end != std::string_view::npos) insert_at = end + 1;
+  }
+  std::string out;
+  out.reserve(description.size() + meta.size());
+  out.append(description.substr(0, insert_at));
+  out += meta;
+  out.append(description.substr(insert_at));
   return out;
 }
 

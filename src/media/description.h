@@ -24,6 +24,17 @@ std::string description_text(std::string_view bytes);
 // True when the bytes are well-formed UTF-8 (shortest forms, no surrogates).
 bool valid_utf8(std::string_view bytes);
 
+// A description is foreign HTML (an import, a supplier's text): the preview shows its markup
+// and styles and nothing else. The policy allows inline styles and embedded (data:) images and
+// fonts; no script, frame, form target or request to any server.
+inline constexpr std::string_view kPreviewPolicy =
+    "default-src 'none'; style-src 'unsafe-inline'; img-src data:; font-src data:; "
+    "base-uri 'none'; form-action 'none'";
+
+// The document the preview renders: the description with the policy as a meta element in
+// front, after a leading doctype so the page keeps its rendering mode.
+std::string preview_document(std::string_view description);
+
 // "Datei öffnen": asks for a file, puts the current article into editing, reads the file into
 // `Beschreibung` and posts. False when no file was chosen. A file that cannot be read throws
 // tellvaro::Error; the article then stays in editing with its text unchanged.

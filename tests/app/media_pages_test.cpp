@@ -6,8 +6,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
 #include <QWebEngineView>
 #include <filesystem>
 
@@ -41,7 +44,8 @@ std::string jpeg(int w, int h) {
 QVariant run_js(QWebEngineView* view, const QString& script) {
   QVariant result;
   bool done = false;
-  view->page()->runJavaScript(script, [&](const QVariant& v) {
+  // The program's own probe runs beside the page: the page itself may run no script.
+  view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
     result = v;
     done = true;
   });
@@ -63,6 +67,7 @@ class MediaPagesTest : public QObject {
   void descriptionViewsAndButtons();
   void previewShowsLoadedFileAtOnce();
   void descriptionScriptsCannotReadFiles();
+  void previewRunsNothingAndAsksNoServer();
 
  private:
   QPushButton* button(const QString& text, const QString& field = {}) {
@@ -258,6 +263,71 @@ void MediaPagesTest::descriptionScriptsCannotReadFiles() {
       "try { var x = new XMLHttpRequest(); x.open('GET', 'file:///etc/hostname', false); "
       "x.send(); x.responseText.length > 0 ? 'gelesen' : 'leer' } catch (e) { 'verweigert' }";
   QCOMPARE(run_js(page->browser(), read).toString(), QStringLiteral("verweigert"));
+}
+
+void MediaPagesTest::previewRunsNothingAndAsksNoServer() {
+  // Whoever wrote the description listens here: every connection counts, and is closed at once
+  // so that a page that does ask still finishes loading.
+  QTcpServer server;
+  QVERIFY(server.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+  int connections = 0;
+  connect(&server, &QTcpServer::newConnection, &server, [&] {
+    while (QTcpSocket* s = server.nextPendingConnection()) {
+      ++connections;
+      s->abort();
+      s->deleteLater();
+    }
+  });
+  const std::string at = "http://127.0.0.1:" + std::to_string(server.serverPort());
+  const std::string html =
+      "<!DOCTYPE html><html><head><title>Lampe</title>\r\n"
+      "<link rel=stylesheet href='" +
+      at +
+      "/stil.css'>\r\n"
+      "<link rel=preconnect href='" +
+      at + "'><link rel=prefetch href='" + at +
+      "/vorab'>\r\n"
+      "<style>#t { color: rgb(1, 2, 3) }</style></head><body>\r\n"
+      "<p id=t>Text</p>\r\n"
+      "<script>document.title = 'Skript'; document.getElementById('t').textContent = 'Skript';"
+      "new Image().src = '" +
+      at +
+      "/spion';</script>\r\n"
+      "<iframe src='" +
+      at +
+      "/rahmen'></iframe>\r\n"
+      "<img id=bild alt=Bild width=40 height=30 src='" +
+      at +
+      "/bild.jpg'>\r\n"
+      "<div style=\"background-image: url('" +
+      at +
+      "/muster.png')\">x</div>\r\n"
+      "<meta http-equiv=refresh content='0; url=" +
+      at +
+      "/weiter'>\r\n"
+      "</body></html>";
+
+  app::DescriptionPage* page = description();
+  f->editor->setCurrentWidget(page);
+  f->articles.edit();
+  f->articles.set_text("Beschreibung", html);
+  f->articles.post();
+  page->previewButton()->click();
+  QSignalSpy loaded(page->browser(), &QWebEngineView::loadFinished);
+  QVERIFY(loaded.wait(20000));
+  // Late requests (the refresh, a lazy frame) get their time too.
+  QTest::qWait(1500);
+
+  QCOMPARE(connections, 0);
+  QWebEngineView* view = page->browser();
+  QCOMPARE(run_js(view, "document.title").toString(), QStringLiteral("Lampe"));
+  QCOMPARE(run_js(view,
+                  "document.getElementById('t').textContent + ' ' + "
+                  "getComputedStyle(document.getElementById('t')).color")
+               .toString(),
+           QStringLiteral("Text rgb(1, 2, 3)"));
+  // The remote picture stays a placeholder.
+  QCOMPARE(run_js(view, "document.getElementById('bild').naturalWidth").toInt(), 0);
 }
 
 int main(int argc, char** argv) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "support/scripted_dialogs.h"
 #include "media/description.h"
 #include "store/table.h"
 #include "store/temp_dir.h"
+#include "support/scripted_dialogs.h"
 #include "text/error.h"
 
 using namespace tellvaro;
@@ -71,4 +71,20 @@ TEST(Description, LoadWritesTheFieldAndPosts) {
   EXPECT_THROW(load_description(articles, dialogs), Error);
   EXPECT_EQ(articles.text("Beschreibung"), "bleibt");
   EXPECT_EQ(articles.state(), store::EditState::Edit);
+}
+
+TEST(Description, PreviewPutsThePolicyFirstButAfterADoctype) {
+  const std::string meta = "<meta http-equiv=\"Content-Security-Policy\" content=\"" +
+                           std::string(kPreviewPolicy) + "\">";
+  struct Case {
+    std::string in, out;
+  } cases[] = {
+      {"", meta},
+      {"<p>Text</p>", meta + "<p>Text</p>"},
+      // Before a doctype the page would fall back to quirks mode.
+      {"<!DOCTYPE html>\r\n<html>", "<!DOCTYPE html>" + meta + "\r\n<html>"},
+      {" \r\n<!doctype html><p>", " \r\n<!doctype html>" + meta + "<p>"},
+      {"<!DOCTYPE html", meta + "<!DOCTYPE html"},  // no end: nothing to skip
+  };
+  for (const auto& c : cases) EXPECT_EQ(preview_document(c.in), c.out) << c.in;
 }

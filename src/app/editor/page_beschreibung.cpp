@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QVBoxLayout>
-#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 #include "app/accessible.h"
@@ -67,15 +66,9 @@ void DescriptionPage::showText() {
 void DescriptionPage::showPreview() {
   if (!browser_) {
     prepare_web_engine();
-    browser_ = new QWebEngineView(stack_);
+    browser_ = make_sealed_view(stack_);
     browser_->setAccessibleName(QStringLiteral("Browser Vorschau"));
     browser_->setAccessibleDescription(QStringLiteral("Beschreibung"));
-    // A description is foreign HTML: its scripts may run, but never read local files.
-    QWebEngineSettings* s = browser_->settings();
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, false);
-    s->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
-    s->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
-    s->setAttribute(QWebEngineSettings::JavascriptCanAccessClipboard, false);
     stack_->addWidget(browser_);
     stale_ = true;
   }
@@ -99,8 +92,8 @@ void DescriptionPage::render() {
   stale_ = false;
   // Rendered as HTML whatever html_desc_1 says; no base address, so relative names and file
   // addresses lead nowhere.
-  browser_->setHtml(QString::fromStdString(articles_.text("Beschreibung")),
-                    QUrl(QStringLiteral("about:blank")));
+  const std::string document = media::preview_document(articles_.text("Beschreibung"));
+  browser_->setHtml(QString::fromStdString(document), QUrl(QStringLiteral("about:blank")));
 }
 
 void DescriptionPage::openFile() {
