@@ -47,7 +47,12 @@ void ImportController::runImport() {
   importer::Hooks hooks;
   hooks.pump = [] { QCoreApplication::processEvents(); };
   hooks.progress = &p_.progress;
-  hooks.note = p_.note;
+  p_.view.clearNotes();
+  // Seen where the run was started, and kept in the connection status list as before.
+  hooks.note = [this](const std::string& line) {
+    p_.view.addNote(QString::fromStdString(line));
+    if (p_.note) p_.note(line);
+  };
   const session::ServiceConfig& config = ws.config();
   net::Endpoint ftp;
   ftp.host = config.ftp_host;

@@ -2,9 +2,12 @@
 
 #include <QCheckBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/accessible.h"
 #include "app/record_navigator.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
@@ -38,10 +41,30 @@ ImportView::ImportView(store::Table& imports, ports::Dialogs& dialogs, QWidget* 
   top->addWidget(import_);
   top->addStretch(1);
 
+  notes_ = new QListWidget;
+  notes_caption_ = label_for(
+      new QLabel(QString::fromUtf8("Beim letzten Import nicht übernommene Bilder:")), notes_);
+  notes_->setMaximumHeight(110);
+
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(2, 2, 2, 2);
   layout->addLayout(top);
   layout->addWidget(grid_, 1);
+  layout->addWidget(notes_caption_);
+  layout->addWidget(notes_);
+  clearNotes();
+}
+
+void ImportView::clearNotes() {
+  notes_->clear();
+  notes_caption_->hide();
+  notes_->hide();
+}
+
+void ImportView::addNote(const QString& line) {
+  notes_->addItem(line);
+  notes_caption_->show();
+  notes_->show();
 }
 
 }  // namespace tellvaro::app

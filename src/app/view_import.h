@@ -5,6 +5,8 @@
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
+class QListWidget;
 class QPushButton;
 
 namespace tellvaro::store {
@@ -31,6 +33,11 @@ class ImportView : public QWidget {
   QCheckBox* expiredBox() const { return expired_; }
   QPushButton* importButton() const { return import_; }
 
+  // Why pictures of the last run were left out; hidden while there is nothing to say.
+  QListWidget* notesList() const { return notes_; }
+  void clearNotes();
+  void addNote(const QString& line);
+
   QAction* transferOneAction() const { return transfer_one_; }
   QAction* transferAllAction() const { return transfer_all_; }
   QAction* removeAllAction() const { return remove_all_; }
@@ -41,6 +48,8 @@ class ImportView : public QWidget {
   QCheckBox* current_ = nullptr;
   QCheckBox* expired_ = nullptr;
   QPushButton* import_ = nullptr;
+  QLabel* notes_caption_ = nullptr;
+  QListWidget* notes_ = nullptr;
   QAction* transfer_one_ = nullptr;
   QAction* transfer_all_ = nullptr;
   QAction* remove_all_ = nullptr;

@@ -102,6 +102,7 @@ void apply_picture(store::Table& table, std::string_view field, const std::strin
   const bool exists = fs::exists(fs::symlink_status(local, ec));
   switch (decide_picture(size, exists)) {
     case PictureStep::Skip:
+      note(size ? "Die Datei auf dem Bildserver ist leer." : "Auf dem Bildserver nicht gefunden.");
       return;
     case PictureStep::Fetch:
       pictures.fetch(name, local, *size);

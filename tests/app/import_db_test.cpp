@@ -2,16 +2,19 @@
 // progress bar and what is disabled meanwhile, the grid afterwards, and the two transfers.
 
 #include <QCheckBox>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
 
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
+#include "app/editor/article_editor.h"
 #include "app/import_controller.h"
 #include "app/record_navigator.h"
 #include "app/status_progress.h"
 #include "app/table_grid.h"
+#include "app/view_article.h"
 
 using namespace tellvaro;
 using namespace tellvaro::test;
@@ -72,6 +75,15 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
   QVERIFY(view->grid()->isEnabled());
   QVERIFY(!f.ws->busy());
   QCOMPARE(read_file(f.ws->picture_folder() + "990.jpg"), std::string("JPEG-Bytes"));
+  // The picture the run left out, in sight of the import view and in the status list.
+  const QString left_out = QString::fromUtf8(
+      "Bild \"990_2.jpg\" der Auktion 990 nicht übernommen: Auf dem Bildserver nicht gefunden.");
+  QListWidget* notes = view->notesList();
+  QVERIFY(notes->isVisible());
+  QCOMPARE(notes->count(), 1);
+  QCOMPARE(notes->item(0)->text(), left_out);
+  QListWidget* status = w.articleView()->editor()->connectionStatusList();
+  QCOMPARE(status->item(status->count() - 1)->text(), left_out);
   // The captions show the counts of the view's opening, not of the run.
   QCOMPARE(view->currentBox()->text(), u("2 Aktuelle Artikel importieren"));
 

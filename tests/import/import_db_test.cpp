@@ -284,12 +284,19 @@ TEST_F(ImportDbTest, PicturesPresentMissingEmptyOrHostile) {
   EXPECT_FALSE(fs::exists(base_ / "bilder" / "sub"));
   EXPECT_EQ(std::distance(fs::directory_iterator(base_), {}), 1);  // only the picture folder
 
-  ASSERT_EQ(notes.size(), 3u);
-  EXPECT_EQ(notes[0],
+  // Every picture left out, each with its reason.
+  ASSERT_EQ(notes.size(), 6u);
+  const std::string missing = "nicht übernommen: Auf dem Bildserver nicht gefunden.";
+  EXPECT_EQ(notes[0], "Bild \"fehlt.jpg\" der Auktion 1 " + missing);
+  EXPECT_EQ(notes[1],
+            "Bild \"null.jpg\" der Auktion 2 nicht übernommen: Die Datei auf dem Bildserver ist "
+            "leer.");
+  EXPECT_EQ(notes[2], "Bild \"nur_hier.jpg\" der Auktion 2 " + missing);
+  EXPECT_EQ(notes[3],
             "Bild \"../boese.jpg\" der Auktion 2 nicht übernommen: Der Name enthält "
             "einen Pfadtrenner.");
-  EXPECT_NE(notes[1].find("sub/x.jpg"), std::string::npos);
-  EXPECT_NE(notes[2].find("C:boese.jpg"), std::string::npos);
+  EXPECT_NE(notes[4].find("sub/x.jpg"), std::string::npos);
+  EXPECT_NE(notes[5].find("C:boese.jpg"), std::string::npos);
   // Hostile names never reach the server.
   for (const std::string& c : ftp_commands_since(ftp_mark)) {
     EXPECT_EQ(c.find("boese"), std::string::npos) << c;

@@ -230,7 +230,8 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
   EXPECT_EQ(source_.fetched, std::vector<std::string>{"1.jpg"});
   EXPECT_EQ(fs::file_size(folder_ / "1.jpg"), 10u);
   EXPECT_EQ(fs::file_size(folder_ / "2.jpg"), 5u);  // "lokal" untouched
-  EXPECT_TRUE(notes.empty());
+  EXPECT_EQ(notes, std::vector<std::string>{"Bild \"leer.jpg\" der Auktion 7 nicht übernommen: "
+                                            "Die Datei auf dem Bildserver ist leer."});
 
   source_.asked.clear();
   source_.fetched.clear();
@@ -243,11 +244,14 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
   EXPECT_TRUE(table_.get("Bild3").is_null());
   EXPECT_EQ(source_.asked, (std::vector<std::string>{"nur_lokal.jpg", "riesig.jpg"}));
   EXPECT_TRUE(source_.fetched.empty());
-  ASSERT_EQ(notes.size(), 2u);
+  ASSERT_EQ(notes.size(), 3u);
   EXPECT_EQ(notes[0],
+            "Bild \"nur_lokal.jpg\" der Auktion 8 nicht übernommen: Auf dem Bildserver nicht "
+            "gefunden.");
+  EXPECT_EQ(notes[1],
             "Bild \"../../boese.jpg\" der Auktion 8 nicht übernommen: Der Name enthält einen "
             "Pfadtrenner.");
-  EXPECT_NE(notes[1].find("riesig.jpg"), std::string::npos);
+  EXPECT_NE(notes[2].find("riesig.jpg"), std::string::npos);
 
   // An empty column is a picture that is not there; the server is not asked about it.
   source_.asked.clear();
