@@ -4,8 +4,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <optional>
+#include <tuple>
 
 #include "store/data_packet.h"
 #include "store/file_io.h"
@@ -135,6 +141,90 @@ void make_files(std::string_view folder) {
     attempt([&] { detail::create_new_file(data_path(folder, f), empty_table_bytes()); });
   }
   if (failure) throw *failure;
+}
+
+namespace {
+
+// The date, time and counter of a dated backup's file name; nothing for any other name.
+std::optional<std::tuple<std::string, int>> backup_stamp(std::string_view name) {
+  const std::string_view stem = kArticleBackupStem.substr(kArticleBackupStem.rfind('/') + 1);
+  if (name.size() < stem.size() + 24 || name.substr(0, stem.size()) != stem ||
+      name.substr(name.size() - 4) != ".xml") {
+    return std::nullopt;
+  }
+  name.remove_prefix(stem.size());
+  name.remove_suffix(4);
+  // "_YYYY-MM-DD_HH-MM-SS", then "_N" for a later one in the same second.
+  constexpr std::string_view shape = "_0000-00-00_00-00-00";
+  if (name.size() < shape.size()) return std::nullopt;
+  for (std::size_t i = 0; i < shape.size(); ++i) {
+    const bool digit = name[i] >= '0' && name[i] <= '9';
+    if (shape[i] == '0' ? !digit : name[i] != shape[i]) return std::nullopt;
+  }
+  std::string stamp(name.substr(1, shape.size() - 1));
+  std::string_view rest = name.substr(shape.size());
+  int counter = 1;
+  if (!rest.empty()) {
+    if (rest[0] != '_' || rest.size() < 2 || rest.size() > 6) return std::nullopt;
+    counter = 0;
+    for (char c : rest.substr(1)) {
+      if (c < '0' || c > '9') return std::nullopt;
+      counter = counter * 10 + (c - '0');
+    }
+  }
+  return std::tuple{stamp, counter};
+}
+
+}  // namespace
+
+text::DateTime local_time_now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm tm{};
+  ::localtime_r(&now, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::string new_article_backup_path(std::string_view folder, const text::DateTime& at) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d-%02d-%02d", at.year, at.month, at.day,
+                at.hour, at.minute, at.second);
+  const std::string base = data_path(folder, kArticleBackupStem) + stamp;
+  std::string path = base + ".xml";
+  std::error_code ec;
+  for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path, ec)); ++n) {
+    path = base + "_" + std::to_string(n) + ".xml";
+  }
+  return path;
+}
+
+std::vector<std::string> article_backups(std::string_view folder) {
+  std::vector<std::pair<std::tuple<std::string, int>, std::string>> found;
+  std::error_code ec;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(data_path(folder, kTableFolder), ec)) {
+    if (!entry.is_regular_file(ec)) continue;
+    if (auto stamp = backup_stamp(entry.path().filename().string())) {
+      found.emplace_back(std::move(*stamp), entry.path().string());
+    }
+  }
+  std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a > b; });
+  std::vector<std::string> out;
+  for (auto& f : found) out.push_back(std::move(f.second));
+  return out;
+}
+
+void prune_article_backups(std::string_view folder, const std::string& keep) {
+  const auto keep_name = std::filesystem::path(keep).filename();
+  std::size_t kept = 1;  // `keep` itself
+  for (const std::string& path : article_backups(folder)) {
+    if (std::filesystem::path(path).filename() == keep_name) continue;
+    if (kept < kArticleBackupsKept) {
+      ++kept;
+      continue;
+    }
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+  }
 }
 
 }  // namespace tellvaro::store

@@ -4,6 +4,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "text/date.h"
 
 namespace tellvaro::store {
 
@@ -37,9 +40,25 @@ inline constexpr std::string_view kImportFile = "files/db/import_db.xml";
 // Which upload rows were listed, when and under which number (not a table file: the data
 // folder is complete without it).
 inline constexpr std::string_view kListedFile = "files/db/eingestellt.txt";
-// What "Öffnen" keeps of the article table it replaces (one generation). An .xml name, so the
-// open dialog offers it for getting the old table back.
-inline constexpr std::string_view kArticleBackupFile = "files/db/artikel_db_sicherung.xml";
+// What "Öffnen" keeps of the article table it replaces: the last few tables, each named by the
+// local date and time it was written ("files/db/artikel_db_sicherung_2026-12-10_20-31-05.xml",
+// "..._2.xml" for a second one in the same second). Beside the standard files and .xml named,
+// so the open dialog offers them for getting an old table back.
+inline constexpr std::string_view kArticleBackupStem = "files/db/artikel_db_sicherung";
+// The single "artikel_db_sicherung.xml" of earlier versions is neither replaced nor removed,
+// and the open dialog still offers it.
+inline constexpr std::size_t kArticleBackupsKept = 5;
+
+// The clock of this machine in its own time zone.
+text::DateTime local_time_now();
+
+// A backup name for a table written at `at` that names no existing file.
+std::string new_article_backup_path(std::string_view folder, const text::DateTime& at);
+// The dated backups in the folder, newest first (the old single backup is not among them).
+std::vector<std::string> article_backups(std::string_view folder);
+// Removes the oldest dated backups beyond kArticleBackupsKept; `keep` (the one just written)
+// always stays. A backup that cannot be removed is left.
+void prune_article_backups(std::string_view folder, const std::string& keep);
 
 // True when a folder or table file of the data folder is missing (checked in the login's order).
 bool data_folder_incomplete(std::string_view folder);

@@ -26,10 +26,12 @@ std::optional<std::string> open_article_file(Table& articles, std::string_view p
   // Read first: a file that is refused must not cost the backup of the table still shown.
   Table opened;
   load_table(opened, *path);
-  const std::string backup = data_path(program_folder, kArticleBackupFile);
   // The next save writes the opened content over the standard file; what was typed since the
-  // last save would be gone without this copy.
+  // last save would be gone without this copy. A new one each time: a second open in a row
+  // must not cost the table of the first.
+  const std::string backup = new_article_backup_path(program_folder, local_time_now());
   save_table(articles, backup);
+  prune_article_backups(program_folder, backup);
   articles.replace_all(opened.stored());
   return "Die bisherige Artikel-Tabelle wurde in " + backup + " gesichert.";
 }

@@ -19,8 +19,11 @@ namespace tellvaro::store {
 class Table;
 struct ArticleStore;
 
-// The file-type list of the open dialog, in the dialogs' form.
-inline constexpr std::string_view kOpenFileTypes = "All (*.xml);;XML DATABASE (*.xml)";
+// The file-type list of the open dialog, in the dialogs' form; the last entry shows only the
+// backups of the article table.
+inline constexpr std::string_view kOpenFileTypes =
+    "All (*.xml);;XML DATABASE (*.xml);;"
+    "Sicherungen der Artikel-Tabelle (artikel_db_sicherung*.xml)";
 
 inline constexpr std::string_view kAskDeleteArticle = "Artikel löschen?";
 inline constexpr std::string_view kAskDeleteAll = "Sollen alle Artikel gelöscht werden ?";
@@ -28,7 +31,8 @@ inline constexpr std::string_view kAskDeleteAll = "Sollen alle Artikel gelöscht
 inline constexpr std::string_view kAskDeleteRecord = "Delete record?";
 
 // Asks for a table file and loads it into the article table, which keeps its standard file.
-// Before the table is replaced its content goes into the backup file beside the standard file.
+// Before the table is replaced its content goes into a new dated backup beside the standard
+// file; the oldest beyond the last few are removed.
 // Returns the text for the status line, or nothing when the user cancelled. A file that cannot
 // be read, or a backup that cannot be written, throws and leaves the table as it was.
 std::optional<std::string> open_article_file(Table& articles, std::string_view program_folder,

@@ -112,10 +112,12 @@ void TableOperationsTest::openKeepsTheReplacedTable() {
   w.menus().open->trigger();
   QCOMPARE(f.dialogs.shown, std::vector<std::string>{});
   QCOMPARE(f.dialogs.file_dialogs.at(0).first, f.path("files/db"));
-  QCOMPARE(f.dialogs.file_dialogs.at(0).second, std::string("All (*.xml);;XML DATABASE (*.xml)"));
+  QCOMPARE(f.dialogs.file_dialogs.at(0).second, std::string(store::kOpenFileTypes));
   // Shown in the current order through the grid.
   QCOMPARE(column_shown(w.articleView()->grid(), 3), (Names{"fremd 1", "fremd 2"}));
-  const std::string backup = f.path(store::kArticleBackupFile);
+  const std::vector<std::string> backups = store::article_backups(f.folder);
+  QCOMPARE(backups.size(), std::size_t(1));
+  const std::string backup = backups[0];
   QCOMPARE(names_in(backup), Names{"neu getippt"});
   QVERIFY(w.statusBar()->currentMessage().contains(QString::fromStdString(backup)));
 

@@ -58,14 +58,13 @@ class TableFiles : public ::testing::Test {
     store.articles.replace_all({named("alt")});
   }
   std::string path(std::string_view relative) const { return data_path(dir.folder(), relative); }
-  std::string backup() const { return path(kArticleBackupFile); }
 
   TempDir dir;
   ArticleStore store;
   test::ScriptedDialogs dialogs;
 };
 
-TEST_F(TableFiles, OpenKeepsTheReplacedTableAsBackup) {
+TEST_F(TableFiles, OpenKeepsEveryReplacedTableAsDatedBackup) {
   Table other;
   other.replace_all({named("fremd 1"), named("fremd 2")});
   save_table(other, dir / "andere.xml");
@@ -76,26 +75,74 @@ TEST_F(TableFiles, OpenKeepsTheReplacedTableAsBackup) {
   dialogs.files = {dir / "andere.xml"};
   const auto status = open_article_file(store.articles, dir.folder(), dialogs);
   ASSERT_TRUE(status);
-  EXPECT_NE(status->find(backup()), std::string::npos) << *status;
   ASSERT_EQ(dialogs.file_dialogs.size(), 1u);
   EXPECT_EQ(dialogs.file_dialogs[0].first, path("files/db"));
-  EXPECT_EQ(dialogs.file_dialogs[0].second, "All (*.xml);;XML DATABASE (*.xml)");
+  EXPECT_EQ(dialogs.file_dialogs[0].second,
+            "All (*.xml);;XML DATABASE (*.xml);;"
+            "Sicherungen der Artikel-Tabelle (artikel_db_sicherung*.xml)");
   EXPECT_EQ(shown(store.articles), (Names{"fremd 1", "fremd 2"}));
-  EXPECT_EQ(in_file(backup()), (Names{"alt", "neu getippt"}));
+  Names backups = article_backups(dir.folder());
+  ASSERT_EQ(backups.size(), 1u);
+  const std::string first = backups[0];
+  EXPECT_EQ(*status, "Die bisherige Artikel-Tabelle wurde in " + first + " gesichert.");
+  EXPECT_EQ(in_file(first), (Names{"alt", "neu getippt"}));
+  EXPECT_EQ(fs::path(first).parent_path(), fs::path(path("files/db")));
   // The standard file is only written by the next save.
   EXPECT_EQ(read_file(path(kArticleFile)), empty_table_bytes());
 
-  // One generation: the next open keeps what was shown just before it.
+  // A second open in a row (within the same second, as here, too), then the close's save:
+  // the table of the first open and the original are both still there.
+  dialogs.files = {path(kArticleFile)};
+  const auto second_status = open_article_file(store.articles, dir.folder(), dialogs);
+  ASSERT_TRUE(second_status);
+  EXPECT_EQ(shown(store.articles), Names{});
+  save_standard_files(store, dir.folder());
+  backups = article_backups(dir.folder());
+  ASSERT_EQ(backups.size(), 2u);
+  EXPECT_EQ(backups[1], first);
+  EXPECT_EQ(*second_status, "Die bisherige Artikel-Tabelle wurde in " + backups[0] + " gesichert.");
+  EXPECT_EQ(in_file(backups[0]), (Names{"fremd 1", "fremd 2"}));
+  EXPECT_EQ(in_file(first), (Names{"alt", "neu getippt"}));
+  for (const auto& entry : fs::directory_iterator(path("files/db"))) {
+    EXPECT_NE(entry.path().extension(), ".tmp") << entry.path();
+  }
+}
+
+TEST_F(TableFiles, OpenKeepsTheLastFiveBackupsAndLeavesOtherFiles) {
+  const std::string bytes = empty_table_bytes();
+  // The last was written while the clock ran ahead: newer by name than the one written now.
+  const Names older = {"artikel_db_sicherung_2024-01-01_08-00-00.xml",
+                       "artikel_db_sicherung_2024-01-01_08-00-00_2.xml",
+                       "artikel_db_sicherung_2024-01-01_08-00-00_10.xml",
+                       "artikel_db_sicherung_2025-06-30_23-59-59.xml",
+                       "artikel_db_sicherung_2099-01-01_00-00-00.xml"};
+  const Names others = {"artikel_db_sicherung.xml",  // the single backup of earlier versions
+                        "artikel_db_sicherung_kaputt.xml", "artikel_db_sicherung_2024-01-01.xml",
+                        "artikel_db_sicherung_2024-01-01_08-00-00_x.xml", "eigene.xml"};
+  for (const auto& name : older) write_file(path("files/db/" + name), bytes);
+  for (const auto& name : others) write_file(path("files/db/" + name), bytes);
+
   dialogs.files = {path(kArticleFile)};
   ASSERT_TRUE(open_article_file(store.articles, dir.folder(), dialogs));
-  EXPECT_EQ(shown(store.articles), Names{});
-  EXPECT_EQ(in_file(backup()), (Names{"fremd 1", "fremd 2"}));
-  EXPECT_FALSE(fs::exists(backup() + ".tmp"));
+  const Names backups = article_backups(dir.folder());
+  ASSERT_EQ(backups.size(), 5u);
+  Names kept;
+  for (const auto& b : backups) kept.push_back(fs::path(b).filename().string());
+  // The one just written whatever its date; of the older ones the four newest by date and
+  // counter (10 after 2).
+  EXPECT_EQ(in_file(backups[1]), Names{"alt"});
+  EXPECT_EQ(kept[0], older[4]);
+  EXPECT_EQ(Names(kept.begin() + 2, kept.end()), (Names{older[3], older[2], older[1]}));
+  EXPECT_FALSE(fs::exists(path("files/db/" + older[0])));
+  for (const auto& name : others) EXPECT_TRUE(fs::exists(path("files/db/" + name))) << name;
 }
 
 TEST_F(TableFiles, OpenThatFailsChangesNothing) {
   write_file(dir / "kaputt.xml", "<DATAPACKET Version=\"2.0\"><METADATA>");
   fs::create_directory(dir / "ordner.xml");
+  Table other;
+  other.replace_all({named("fremd")});
+  save_table(other, dir / "andere.xml");
   struct Case {
     const char* what;
     std::optional<std::string> chosen;
@@ -107,19 +154,28 @@ TEST_F(TableFiles, OpenThatFailsChangesNothing) {
       {"missing file", dir / "fehlt.xml", false, true},
       {"malformed file", dir / "kaputt.xml", false, true},
       {"a folder", dir / "ordner.xml", false, true},
-      {"backup cannot be written", path(kUploadFile), true, true},
+      {"backup cannot be written", dir / "andere.xml", true, true},
   };
+  const std::string tables = path("files/db");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    if (c.backup_blocked) fs::create_directories(backup() + "/x");
+    // No folder to write the backup into: a file stands in its place.
+    if (c.backup_blocked) {
+      fs::rename(tables, dir / "db.weg");
+      write_file(tables, "kein Ordner");
+    }
     dialogs.files = {c.chosen};
     if (c.throws) {
       EXPECT_THROW(open_article_file(store.articles, dir.folder(), dialogs), Error);
     } else {
       EXPECT_FALSE(open_article_file(store.articles, dir.folder(), dialogs));
     }
+    if (c.backup_blocked) {
+      fs::remove(tables);
+      fs::rename(dir / "db.weg", tables);
+    }
     EXPECT_EQ(shown(store.articles), Names{"alt"});
-    EXPECT_EQ(fs::is_regular_file(backup()), false);
+    EXPECT_EQ(article_backups(dir.folder()), Names{});
   }
 }
 
