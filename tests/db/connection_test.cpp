@@ -168,6 +168,8 @@ TEST_F(ConnectionTest, EverySessionDropsOnlyTheStrictFlagsOfTheServersMode) {
   ASSERT_TRUE(db.exec("insert into accountpos (id, re_nr, value, closed) values ('', '', '', '0')"))
       << db.last_error();
 
+  // Killed between two actions: a session is checked before use only after half a second
+  // without an exchange; sooner, the first statement fails and the next one reconnects.
   test::admin_exec("kill " + mode().second);
   std::this_thread::sleep_for(std::chrono::seconds(1));
   EXPECT_EQ(mode().first, expected);
