@@ -20,7 +20,7 @@
 #include "app/web_engine.h"
 #include "db/connection.h"
 #include "media/image.h"
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/auction_house.h"
 
 using tellvaro::test::EditorFixture;
@@ -82,7 +82,7 @@ void EditorScreenshots::grabPages() {
   // The article's three pictures in the workspace's picture folder.
   const char* names[] = {"1001.jpg", "1001_2.jpg", "1001_3.jpg"};
   for (int i = 0; i < 3; ++i) {
-    store::testing::write_file(f.picture_folder() + names[i], tyre_photo(i * 0.5));
+    test::write_file(f.picture_folder() + names[i], tyre_photo(i * 0.5));
   }
   f.add_article({{"Anzeigenart", "Auktion"},
                  {"Artikelname", "Winterreifen 205/55 R16 auf Stahlfelgen"},

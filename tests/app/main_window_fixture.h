@@ -26,6 +26,7 @@
 #include "store/files.h"
 #include "store/sorting.h"
 #include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
 #include "workspace/workspace.h"
 
 namespace tellvaro::test {
@@ -33,18 +34,6 @@ namespace tellvaro::test {
 using app::MainWindow;
 
 inline QString u(const char* s) { return QString::fromUtf8(s); }
-
-inline std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-inline void write_file(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
 
 // Records whose only field is `Artikelname`.
 inline std::vector<store::Record> named(std::initializer_list<const char*> names) {

@@ -20,7 +20,7 @@
 #include "app/web_engine.h"
 #include "media/image.h"
 #include "media/pictures.h"
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 
 using tellvaro::test::EditorFixture;
 using namespace tellvaro;
@@ -30,7 +30,7 @@ using Texts = std::vector<std::string>;
 namespace {
 
 void write(const std::string& path, const std::string& bytes) {
-  store::testing::write_file(path, bytes);
+  test::write_file(path, bytes);
 }
 
 std::string jpeg(int w, int h) {
@@ -79,13 +79,13 @@ class MediaPagesTest : public QObject {
   app::PicturesPage* pictures() { return f->editor->findChild<app::PicturesPage*>(); }
   app::DescriptionPage* description() { return f->editor->findChild<app::DescriptionPage*>(); }
 
-  std::unique_ptr<store::testing::TempDir> dir;
+  std::unique_ptr<test::TempDir> dir;
   std::unique_ptr<EditorFixture> f;
   std::string folder, offered;
 };
 
 void MediaPagesTest::init() {
-  dir = std::make_unique<store::testing::TempDir>();
+  dir = std::make_unique<test::TempDir>();
   offered = *dir / "auswahl/";
   std::filesystem::create_directories(offered);
   f = std::make_unique<EditorFixture>();

@@ -21,6 +21,7 @@
 #include "support/accounts.h"
 #include "support/auction_house.h"
 #include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 
 namespace tellvaro::importer {
@@ -30,15 +31,6 @@ namespace fs = std::filesystem;
 using namespace tellvaro::test;
 using store::Table;
 using store::Value;
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void write_file(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
 
 // Every field that holds a value, with its kind, in field order: one line per field, so a
 // failure's diff names the fields that differ.

@@ -2,7 +2,7 @@
 
 #include "media/description.h"
 #include "store/table.h"
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/scripted_dialogs.h"
 #include "text/error.h"
 
@@ -43,7 +43,7 @@ TEST(Description, LinesAndCharacterSets) {
 }
 
 TEST(Description, LoadWritesTheFieldAndPosts) {
-  store::testing::TempDir dir;
+  test::TempDir dir;
   store::Table articles;
   test::ScriptedDialogs dialogs;
   articles.append();
@@ -53,13 +53,13 @@ TEST(Description, LoadWritesTheFieldAndPosts) {
   EXPECT_FALSE(load_description(articles, dialogs));  // cancelled
   EXPECT_EQ(articles.text("Beschreibung"), "alt");
 
-  store::testing::write_file(dir / "d.html", "<p>neu</p>\n<p>zwei</p>");
+  test::write_file(dir / "d.html", "<p>neu</p>\n<p>zwei</p>");
   dialogs.files = {dir / "d.html"};
   EXPECT_TRUE(load_description(articles, dialogs));
   EXPECT_EQ(articles.text("Beschreibung"), "<p>neu</p>\r\n<p>zwei</p>");
   EXPECT_EQ(articles.state(), store::EditState::Browse);
 
-  store::testing::write_file(dir / "leer.txt", "");
+  test::write_file(dir / "leer.txt", "");
   dialogs.files = {dir / "leer.txt"};
   load_description(articles, dialogs);
   EXPECT_EQ(articles.text("Beschreibung"), "");

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 
 #include "media/test_pictures.h"
 
@@ -139,7 +139,7 @@ TEST(Exif, BrokenGpsPointersAreRemovedSafely) {
 TEST(Exif, PositionInAnXmpPacketIsBlanked) {
   // As a photo editor writes it (exiftool made the file): elements in the exif namespace.
   const std::string edited =
-      tellvaro::store::testing::read_file(TELLVARO_MEDIA_DATA "/edited-xmp-gps.jpg");
+      tellvaro::test::read_file(TELLVARO_MEDIA_DATA "/edited-xmp-gps.jpg");
   ASSERT_NE(edited.find("<exif:GPSLatitude>52,31.2005N</exif:GPSLatitude>"), std::string::npos);
   std::string jpeg = edited;
   EXPECT_TRUE(remove_location(jpeg));

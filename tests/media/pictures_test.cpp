@@ -10,7 +10,7 @@
 #include "media/shrink.h"
 #include "media/test_pictures.h"
 #include "store/table.h"
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/scripted_dialogs.h"
 #include "text/error.h"
 #include "upload/fee_booking.h"
@@ -18,8 +18,8 @@
 using namespace tellvaro;
 using namespace tellvaro::media;
 using namespace tellvaro::media::testing;
-using store::testing::read_file;
-using store::testing::write_file;
+using test::read_file;
+using test::write_file;
 using Answer = ports::Answer;
 
 namespace {
@@ -58,7 +58,7 @@ class Pictures : public ::testing::Test {
     return names;
   }
 
-  store::testing::TempDir root;
+  test::TempDir root;
   std::string folder;
   store::Table articles;
   test::ScriptedDialogs dialogs;

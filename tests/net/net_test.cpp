@@ -19,6 +19,7 @@
 #include "net/curl_call.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 
 namespace tellvaro::net {
@@ -28,15 +29,6 @@ namespace fs = std::filesystem;
 using namespace tellvaro::test;
 
 std::string web_url() { return std::string("http://") + host() + "/"; }
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void write_file(const fs::path& p, const std::string& bytes) {
-  std::ofstream(p, std::ios::binary) << bytes;
-}
 
 // The message of the Error `f` throws, or "<kein Fehler>".
 template <class F>

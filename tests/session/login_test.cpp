@@ -14,12 +14,14 @@
 #include "session/session.h"
 #include "store/data_packet.h"
 #include "support/auction_house.h"
+#include "support/temp_dir.h"
 
 namespace tellvaro::session {
 namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using test::read_file;
 
 const std::string kServerUp = "Verbindung zu Server aufgebaut";
 const std::string kDatabaseUp = "Verbindung zu Daten-Bank hergestellt";
@@ -32,13 +34,6 @@ Deployment test_deployment() {
   Deployment d = Deployment::built_in();
   d.directory_host = test::host();
   return d;
-}
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
 }
 
 struct Attempt {

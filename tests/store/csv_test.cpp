@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "store/table.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 
 namespace tellvaro::store {
 namespace {
 
-using testing::read_file;
-using testing::TempDir;
-using testing::write_file;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
 
 std::string field_text(const Record& r, std::string_view name) {
   const std::size_t i = field_at(name);

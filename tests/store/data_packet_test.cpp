@@ -8,15 +8,15 @@
 #include <gtest/gtest.h>
 
 #include "store/table.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 
 namespace tellvaro::store {
 namespace {
 
-using testing::read_file;
-using testing::TempDir;
-using testing::write_file;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
 
 using Fields = std::initializer_list<std::pair<std::string_view, Value>>;
 

@@ -10,14 +10,14 @@
 #include <filesystem>
 #include <set>
 
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace tellvaro::store {
 namespace {
 
-using testing::read_file;
-using testing::TempDir;
-using testing::write_file;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
 
 std::set<std::string> names_in(const TempDir& dir) {
   std::set<std::string> names;

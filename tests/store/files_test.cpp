@@ -9,16 +9,16 @@
 
 #include "store/article_store.h"
 #include "store/data_packet.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 
 namespace tellvaro::store {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::read_file;
-using testing::TempDir;
-using testing::write_file;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
 
 TEST(DataPath, JoinsWithOneSeparator) {
   const std::pair<std::pair<const char*, const char*>, const char*> cases[] = {

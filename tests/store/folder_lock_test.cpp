@@ -10,14 +10,14 @@
 
 #include <gtest/gtest.h>
 
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace tellvaro::store {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempDir;
-using testing::write_file;
+using test::TempDir;
+using test::write_file;
 
 // Every file below the folder with its size and modification time.
 std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> snapshot(

@@ -8,7 +8,7 @@
 #include "store/article_store.h"
 #include "store/data_packet.h"
 #include "store/files.h"
-#include "temp_dir.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 
 namespace tellvaro::store {
@@ -17,9 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 using ports::Answer;
-using testing::read_file;
-using testing::TempDir;
-using testing::write_file;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
 
 Record named(std::string name) {
   Record r = empty_record();

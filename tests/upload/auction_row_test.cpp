@@ -4,7 +4,7 @@
 
 #include "article_fixture.h"
 #include "db/connection.h"
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace tellvaro::upload {
 namespace {
@@ -103,7 +103,7 @@ TEST(AuctionRow, ValuesAsText) {
 
 TEST(AuctionRow, TheReferenceArticlesStatementWhole) {
   db::Connection quoting;
-  const std::string expected = store::testing::read_file(std::string(TELLVARO_UPLOAD_TEST_DATA) +
+  const std::string expected = test::read_file(std::string(TELLVARO_UPLOAD_TEST_DATA) +
                                                          "/reference_auction_insert.sql");
   ASSERT_FALSE(expected.empty());
   // The file ends with a line feed for the editor's sake; the statement does not.

@@ -4,7 +4,7 @@
 
 #include "article_fixture.h"
 #include "db/connection.h"
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace tellvaro::upload {
 namespace {
@@ -18,7 +18,7 @@ const catalogue::FeatureFees kFees{{0.5, 0.75, 1.25, 0.1, 0.2, 0.35, 2}};
 class FeeBookingTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (auto name : {"a.jpg", "b.jpg", "c.jpg"}) store::testing::write_file(dir / name, "jpg");
+    for (auto name : {"a.jpg", "b.jpg", "c.jpg"}) test::write_file(dir / name, "jpg");
   }
   FeeRows book(const store::Record& a, const catalogue::FeatureFees& fees = kFees) {
     const ArticleContext c{"41", "2006.12.04 9:05:09", "2006.12.14 09:05:09",
@@ -45,7 +45,7 @@ class FeeBookingTest : public ::testing::Test {
     for (const auto& f : b.fees) out.push_back(f.line);
     return out;
   }
-  store::testing::TempDir dir;
+  test::TempDir dir;
   db::Connection quoting;
 };
 

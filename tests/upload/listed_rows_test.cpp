@@ -11,7 +11,7 @@
 
 #include "store/data_packet.h"
 #include "store/table.h"
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 #include "upload/article_fixture.h"
 
@@ -19,9 +19,9 @@ namespace tellvaro::upload {
 namespace {
 
 using namespace fixture;
-using store::testing::read_file;
-using store::testing::TempDir;
-using store::testing::write_file;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
 
 std::vector<std::string> numbers(const std::vector<std::optional<Listing>>& m) {
   std::vector<std::string> out;

@@ -2,6 +2,7 @@
 // judged by what they received: the general log, the stored rows, the files, the FTP log and
 // the mails.
 
+#include "support/temp_dir.h"
 #include "upload/send.h"
 
 #include <sys/wait.h>
@@ -38,11 +39,6 @@ struct Recorder : ScriptedDialogs, CountingPump, ports::Progress {
   void advance(std::size_t) override { progress.push_back("advance"); }
   void finish() override { progress.push_back("finish"); }
 };
-
-std::string read_file(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::string single(const std::string& sql) {
   auto rows = admin_query(sql);

@@ -4,7 +4,7 @@
 
 #include "article_fixture.h"
 #include "db/connection.h"
-#include "store/temp_dir.h"
+#include "support/temp_dir.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
 #include "upload/listing_rows.h"
@@ -57,7 +57,7 @@ TEST_F(UploadDbTest, HostileTextsAreStoredExactlyAsTyped) {
                              {"p1", flag(true)},
                              {"p2", flag(true)}});
   const catalogue::FeatureFees fees{{0.5, 0, 0, 0, 0, 0.35, 0}};
-  store::testing::TempDir pictures;
+  test::TempDir pictures;
   const ArticleContext send{"1000", "2006.12.04 9:05:09", "2006.12.11 09:05:09",
                             "42",   pictures.folder(),    {}};
   AuctionHouseRows rows(db, fees, names);

@@ -8,13 +8,13 @@
 #include <iterator>
 #include <string>
 
-namespace tellvaro::store::testing {
+namespace tellvaro::test {
 
 // A fresh folder below /tmp for one test, removed with everything in it afterwards.
 class TempDir {
  public:
   TempDir() {
-    std::string t = (std::filesystem::temp_directory_path() / "tellvaro-store-XXXXXX").string();
+    std::string t = (std::filesystem::temp_directory_path() / "tellvaro-test-XXXXXX").string();
     path_ = ::mkdtemp(t.data());
   }
   ~TempDir() {
@@ -38,4 +38,4 @@ inline void write_file(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
 }
 
-}  // namespace tellvaro::store::testing
+}  // namespace tellvaro::test
