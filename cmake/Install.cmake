@@ -8,6 +8,10 @@ set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 if(TARGET tellvaro)
   install(TARGETS tellvaro RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The command-line program for scripts; it links no Qt and needs no display.
+if(TARGET tellvaro-cli)
+  install(TARGETS tellvaro-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/tellvaro.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # The icons are the login picture (src/app/resources/logo.png) scaled down:
@@ -26,7 +30,7 @@ set(CPACK_PACKAGE_CONTACT "Quillmar Tellvaro <tellvaro@quillmar.example>")
 # What apt shows the seller: German, like the program.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Artikel für ein Online-Auktionshaus vorbereiten und einstellen")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tellvaro bereitet Artikel ohne Verbindung vor (Titel, Kategorie, Preise, Versand, Bezahlung, Bilder, HTML-Beschreibung), zeigt die Einstellgebühren und stellt die Artikel beim Auktionshaus ein. Es kann die eigenen laufenden und beendeten Auktionen zur Wiederverwendung einlesen.")
+    "Tellvaro bereitet Artikel ohne Verbindung vor (Titel, Kategorie, Preise, Versand, Bezahlung, Bilder, HTML-Beschreibung), zeigt die Einstellgebühren und stellt die Artikel beim Auktionshaus ein. Es kann die eigenen laufenden und beendeten Auktionen zur Wiederverwendung einlesen. Das Kommandozeilenprogramm tellvaro-cli prüft und sendet Artikel aus einer CSV-Datei ohne Fenster, etwa nachts aus einem Skript.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

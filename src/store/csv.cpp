@@ -11,7 +11,7 @@
 namespace tellvaro::store {
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kBom = kCsvByteOrderMark;
 // A message box with hundreds of lines helps nobody; the count says the rest.
 constexpr std::size_t kProblemsShown = 20;
 
@@ -205,6 +205,8 @@ CsvImport read_articles_csv(std::string_view bytes) {
     columns.push_back(index);
   }
 
+  const std::array<std::size_t, 3> picture_fields = {field_at("Bild1"), field_at("Bild2"),
+                                                     field_at("Bild3")};
   CsvImport result;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const CsvRow& row = rows[r];
@@ -239,7 +241,16 @@ CsvImport read_articles_csv(std::string_view bytes) {
       result.skipped_lines.push_back(row.line);
       result.problems.push_back(*problem);
     } else {
+      CsvSource source;
+      source.line = row.line;
+      for (std::size_t c = 0; c < row.cells.size() && c < columns.size(); ++c) {
+        if (!columns[c]) continue;
+        for (std::size_t slot = 0; slot < source.pictures.size(); ++slot) {
+          if (*columns[c] == picture_fields[slot]) source.pictures[slot] = row.cells[c];
+        }
+      }
       result.records.push_back(std::move(record));
+      result.sources.push_back(std::move(source));
     }
   }
   return result;
@@ -280,6 +291,7 @@ CsvImport import_articles_csv(Table& articles, const std::string& path) {
     }
   }
   result.records.resize(taken);
+  result.sources.resize(taken);
   return result;
 }
 
@@ -292,6 +304,16 @@ std::size_t export_articles_csv(Table& articles, const std::string& path) {
   const std::string bytes = write_articles_csv(shown);
   detail::replace_file(path, [&](detail::FileWriter& w) { w.write(bytes); });
   return shown.size();
+}
+
+std::string csv_line(const std::vector<std::string>& cells) {
+  std::string out;
+  for (std::size_t i = 0; i < cells.size(); ++i) {
+    if (i) out += ';';
+    out += csv_cell(cells[i]);
+  }
+  out += "\r\n";
+  return out;
 }
 
 std::string with_csv_extension(std::string path) {

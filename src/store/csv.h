@@ -3,6 +3,7 @@
 // Articles from and to spreadsheet files (CSV). A file is read whole and checked before any
 // article is taken over, so an unreadable file changes nothing.
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -37,8 +38,17 @@ struct CsvRow {
 // quote still open at the end throws tellvaro::Error naming the line it opened in.
 std::vector<CsvRow> split_csv(std::string_view text, char separator);
 
+// Where a good row came from, beside its record.
+struct CsvSource {
+  std::size_t line = 0;  // where the row starts, counting from 1
+  // The cells of Bild1 to Bild3 as written: a path to a picture anywhere may be longer than the
+  // field, which keeps only its first characters. Empty for an empty cell.
+  std::array<std::string, 3> pictures;
+};
+
 struct CsvImport {
   std::vector<Record> records;             // the good rows, in file order
+  std::vector<CsvSource> sources;          // per record, at the same index
   std::vector<std::size_t> skipped_lines;  // rows left out whole
   std::vector<std::string> problems;       // "Zeile 3, Spalte 5 (Startpreis): ..."
 };
@@ -52,6 +62,12 @@ CsvImport read_articles_csv(std::string_view bytes);
 // The records as CSV: UTF-8 with byte-order mark, ';', CR LF, a header of all field names in
 // field order, each value "as text".
 std::string write_articles_csv(const std::vector<Record>& records);
+
+// One row of cells in the form write_articles_csv writes: ';' between the cells, a cell quoted
+// where it holds ';', '"' or a line break, CR LF at the end. A file of such rows starts with
+// kCsvByteOrderMark, so spreadsheets read it as UTF-8.
+std::string csv_line(const std::vector<std::string>& cells);
+inline constexpr std::string_view kCsvByteOrderMark = "\xEF\xBB\xBF";
 
 // Reads the file and appends each good row to the table as a new article, posted through the
 // table's hooks. Nothing is appended when the file cannot be read (tellvaro::Error).

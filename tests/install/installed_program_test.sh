@@ -41,6 +41,14 @@ if [ "$kind" != sanitized ] && grep -qaF -e "$source" -e "$(cd "$build" && pwd)"
   fail "das installierte Programm nennt einen Pfad im Quell- oder Build-Ordner"
 fi
 
+# The command-line program: no Qt (Widgets, WebEngine or any other), and it runs without a display.
+[ -x "$prefix/bin/tellvaro-cli" ] || fail "bin/tellvaro-cli fehlt oder ist nicht ausführbar"
+if ldd "$prefix/bin/tellvaro-cli" | grep -q 'libQt6'; then
+  fail "tellvaro-cli linkt Qt: $(ldd "$prefix/bin/tellvaro-cli" | grep libQt6 | tr '\n' ' ')"
+fi
+out=$(env -i PATH=/usr/bin:/bin LC_ALL=C.UTF-8 "$prefix/bin/tellvaro-cli" --hilfe) || fail "tellvaro-cli --hilfe"
+grep -q 'Rückgabewerte' <<<"$out" || fail "tellvaro-cli --hilfe nennt die Rückgabewerte nicht"
+
 # A normal user with a home of his own; the program folder belongs to root.
 user=nobody
 group=$(id -gn "$user")

@@ -17,7 +17,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$deb" "$tmp"
-for lib in $(objdump -p "$tmp/usr/bin/tellvaro" | awk '/NEEDED/ {print $2}'); do
+for lib in $(objdump -p "$tmp/usr/bin/tellvaro" "$tmp/usr/bin/tellvaro-cli" | awk '/NEEDED/ {print $2}' | sort -u); do
   # Readers take their whole input: an early exit would kill the writer with SIGPIPE, which
   # pipefail turns into a silent failure whenever the writer is slower than the reader.
   path=$(ldconfig -p | awk -v l="$lib" '$1 == l && /x86-64|x86_64/ && !found {print $NF; found = 1}')
@@ -27,7 +27,7 @@ for lib in $(objdump -p "$tmp/usr/bin/tellvaro" | awk '/NEEDED/ {print $2}'); do
   sed 's/ *([^)]*)//g; s/, */\n/g' <<<"$depends" | grep -xF "$pkg" >/dev/null || fail "$lib ($pkg) fehlt in Depends: $depends"
 done
 
-for f in usr/bin/tellvaro usr/share/applications/tellvaro.desktop usr/share/doc/tellvaro/README.md \
+for f in usr/bin/tellvaro usr/bin/tellvaro-cli usr/share/applications/tellvaro.desktop usr/share/doc/tellvaro/README.md \
   usr/share/icons/hicolor/48x48/apps/tellvaro.png; do
   [ -f "$tmp/$f" ] || fail "$f fehlt im Paket"
 done

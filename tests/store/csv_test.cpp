@@ -127,6 +127,27 @@ TEST(CsvRead, UnreadableFilesSayWhy) {
   }
 }
 
+TEST(CsvRead, EachRecordKnowsItsLineAndItsPictureCellsWhole) {
+  const std::string path = "/home/verkauf/Bilder/2026/Dezember/Sommerreifen-vorne-links.jpg";
+  const CsvImport r = read_articles_csv(
+      "Bild2;Artikelname;Startpreis\r\n"
+      "\"" + path + "\";Erster;1\r\n"
+      "x;Kaputt;zwei\r\n"
+      "\"zwei\r\nZeilen\";Dritter;3\r\n"
+      ";Vierter;4\r\n");
+  ASSERT_EQ(r.records.size(), 3u);
+  ASSERT_EQ(r.sources.size(), 3u);
+  EXPECT_EQ(r.sources[0].line, 2u);
+  EXPECT_EQ(r.sources[1].line, 4u);
+  EXPECT_EQ(r.sources[2].line, 6u);
+  // The field keeps what its width allows; the source keeps the path.
+  EXPECT_EQ(field_text(r.records[0], "Bild2"), path.substr(0, 30));
+  EXPECT_EQ(r.sources[0].pictures[1], path);
+  EXPECT_EQ(r.sources[0].pictures[0], "");
+  EXPECT_EQ(r.sources[1].pictures[1], "zwei\r\nZeilen");
+  EXPECT_EQ(r.sources[2].pictures[1], "");
+}
+
 TEST(CsvRead, SeparatorComesFromTheHeaderOutsideQuotes) {
   EXPECT_EQ(detect_separator("\"a;b;c\",d,e\nx;y;z;w"), ',');
   EXPECT_EQ(detect_separator("a;b,c"), ';');

@@ -1,0 +1,97 @@
+#include "cli/articles.h"
+
+#include "catalogue/fees.h"
+#include "cli/console.h"
+#include "media/pictures.h"
+#include "store/table.h"
+#include "text/error.h"
+#include "text/number.h"
+#include "upload/auction_row.h"
+#include "upload/transfer.h"
+
+namespace tellvaro::cli {
+namespace {
+
+bool names_picture_in_folder(const std::string& cell, const store::Record& record, int slot,
+                             const std::string& picture_folder) {
+  // Only a name the field holds whole can be a file of the picture folder.
+  return cell.find('/') == std::string::npos &&
+         upload::field_text(record, media::slot_field(slot)) == cell &&
+         media::picture_exists(picture_folder, cell);
+}
+
+}  // namespace
+
+std::string folder_of(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+PreparedArticle prepare_article(const store::Record& record, const store::CsvSource& source,
+                                const catalogue::FeatureFees& fees, const Folders& folders) {
+  PreparedArticle out;
+  out.line = source.line;
+  out.title = upload::field_text(record, "Artikelname");
+
+  // The article table's own rule: the fee is written at each post.
+  store::Table table;
+  table.set_post_rule([&table, &fees] {
+    table.set(store::field_at("Gebühr"),
+              store::Value::amount(catalogue::compute_fees(fees, table).total));
+  });
+  table.append();
+  table.set_values(record);
+  // A picture given by path is attached below; until then its slot names nothing, so the rules
+  // never take a path cut to the field's width for a file of the folder.
+  std::vector<std::pair<int, std::string>> to_attach;
+  for (int slot = 1; slot <= media::kSlotCount; ++slot) {
+    const std::string& cell = source.pictures[static_cast<std::size_t>(slot - 1)];
+    if (cell.empty() || names_picture_in_folder(cell, record, slot, folders.pictures)) continue;
+    table.set(media::slot_field(slot), store::Value());
+    to_attach.emplace_back(slot, cell);
+  }
+  table.post();
+
+  if (auto gap = upload::find_gap(table.values())) {
+    out.problem = std::string(gap->message);
+  } else {
+    for (const auto& [slot, cell] : to_attach) {
+      const std::string path = cell.front() == '/' ? cell : folders.csv + "/" + cell;
+      const std::string caption = "Bild " + std::to_string(slot);
+      PictureDialogs dialogs(path);
+      media::AttachOutcome outcome = media::AttachOutcome::Cancelled;
+      try {
+        outcome = media::attach_picture(table, slot, folders.attach, dialogs,
+                                        [&](const std::string& line) { out.notes.push_back(line); });
+      } catch (const Error& e) {
+        out.problem = caption + " (" + cell + "): " + e.what();
+        break;
+      }
+      if (outcome != media::AttachOutcome::Stored) {
+        std::string why;
+        for (const std::string& s : dialogs.said()) why += (why.empty() ? "" : " ") + s;
+        for (char& c : why) {
+          if (c == '\n') c = ' ';
+        }
+        out.problem = caption + " (" + cell + "): " +
+                      (why.empty() ? std::string("Das Bild wurde nicht übernommen.") : why);
+        break;
+      }
+      if (dialogs.replaced()) {
+        out.notes.push_back(caption + ": die Datei \"" + table.text(media::slot_field(slot)) +
+                            "\" im Bilderordner wurde ersetzt.");
+      }
+    }
+  }
+  out.article = table.values();
+  if (!out.problem) {
+    const std::string unstorable = upload::unstorable_message(out.article);
+    if (!unstorable.empty()) out.problem = unstorable;
+  }
+  if (const auto fee = out.article[store::field_at("Gebühr")].as_amount()) out.fee = *fee;
+  return out;
+}
+
+}  // namespace tellvaro::cli

@@ -1,0 +1,468 @@
+#include "cli/commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "catalogue/fee_account.h"
+#include "cli/articles.h"
+#include "cli/console.h"
+#include "cli/password.h"
+#include "import/auction_import.h"
+#include "store/csv.h"
+#include "store/file_io.h"
+#include "store/files.h"
+#include "store/folder_lock.h"
+#include "store/table.h"
+#include "text/error.h"
+#include "upload/listed_rows.h"
+#include "upload/send.h"
+#include "upload/transfer.h"
+#include "workspace/workspace.h"
+
+namespace tellvaro::cli {
+namespace {
+
+constexpr const char* kFolderInUse =
+    "Tellvaro läuft bereits mit diesem Datenordner (im Fenster oder als tellvaro-cli). Der "
+    "Befehl wurde nicht ausgeführt; bitte später noch einmal versuchen.";
+
+std::string money(double amount) {
+  return catalogue::money_text(static_cast<std::int64_t>(std::llround(amount * 100))) + " €";
+}
+
+// A folder of its own for trying the picture rules, gone with the object.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tellvaro-cli-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+      throw Error("Ein vorläufiger Ordner für die Prüfung der Bilder kann nicht angelegt werden.");
+    }
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// What a logged-in command works on.
+struct Session {
+  std::unique_ptr<store::FolderLock> lock;
+  std::unique_ptr<workspace::Workspace> workspace;
+};
+
+// The password, the data folder and the login, in the window's order. Absent with the exit code
+// set when the command cannot go on.
+std::optional<Session> log_in(const Options& o, const session::Deployment& deployment,
+                              std::ostream& err, int& exit_code) {
+  const bool terminal = ::isatty(STDIN_FILENO) != 0;
+  const auto prompt = [&] { return prompt_password("Passwort für " + o.user + ": "); };
+  std::optional<Password> password;
+  std::string missing;
+  try {
+    password = find_password({o.password_file, terminal}, std::getenv(kPasswordVariable), missing,
+                             prompt);
+  } catch (const Error& e) {
+    err << e.what() << '\n';
+    exit_code = kBadCall;
+    return std::nullopt;
+  }
+  // Nothing started from here needs it.
+  ::unsetenv(kPasswordVariable);
+  if (!password) {
+    err << missing << '\n';
+    exit_code = kBadCall;
+    return std::nullopt;
+  }
+
+  Session s;
+  const std::string root = store::data_root();
+  s.lock = std::make_unique<store::FolderLock>(root);
+  if (!s.lock->held()) {
+    err << (s.lock->held_elsewhere() ? std::string(kFolderInUse) : s.lock->error()) << '\n';
+    exit_code = kBadCall;
+    return std::nullopt;
+  }
+
+  session::Login login(deployment, root);
+  std::vector<std::string> lines;
+  const session::Login::Status status{[&] { lines.clear(); },
+                                      [&](const std::string& line) { lines.push_back(line); }};
+  const auto say_lines = [&] {
+    for (const std::string& line : lines) err << line << '\n';
+  };
+  for (;;) {
+    session::LoginResult result{session::LoginOutcome::TryAgain, {}};
+    try {
+      result = login.run(o.user, password->text, status);
+    } catch (const Error& e) {
+      say_lines();
+      err << e.what() << '\n';
+      exit_code = kNoLogin;
+      return std::nullopt;
+    }
+    switch (result.outcome) {
+      case session::LoginOutcome::OpenMainWindow:
+        break;
+      case session::LoginOutcome::TryAgain:
+        say_lines();
+        // A typed password may be typed again, as in the window, up to the third failure.
+        if (password->prompted && login.failed_attempts() > 0) {
+          if (auto again = prompt()) {
+            password->text = *again;
+            continue;
+          }
+        }
+        if (login.failed_attempts() == 0) {
+          err << "Die Anmeldung ist für dieses Konto nicht möglich.\n";
+        }
+        exit_code = kNoLogin;
+        return std::nullopt;
+      case session::LoginOutcome::ShowAndStay:
+        say_lines();
+        err << result.message << '\n';
+        exit_code = kBadCall;
+        return std::nullopt;
+      case session::LoginOutcome::ShowAndEnd:
+        say_lines();
+        err << result.message << '\n';
+        exit_code = kNoLogin;
+        return std::nullopt;
+    }
+    break;
+  }
+
+  s.workspace = std::make_unique<workspace::Workspace>(login.deployment(), login.config(),
+                                                       login.user(), root);
+  lines.clear();
+  if (!s.workspace->connect([&](const std::string& line) { lines.push_back(line); })) {
+    say_lines();
+    exit_code = kNoLogin;
+    return std::nullopt;
+  }
+  return s;
+}
+
+bool load_lists(workspace::Workspace& ws, std::ostream& err) {
+  try {
+    ws.load_reference_lists();
+    return true;
+  } catch (const Error& e) {
+    err << e.what() << '\n';
+    return false;
+  }
+}
+
+// The file read and every good row made ready against `attach`; the rows left out as problems.
+struct CheckedFile {
+  std::vector<PreparedArticle> articles;
+  store::CsvImport read;
+};
+
+CheckedFile check_file(const std::string& path, const workspace::Workspace& ws,
+                       const std::string& attach) {
+  CheckedFile f;
+  f.read = store::read_articles_csv(store::detail::read_whole_file(path));
+  const Folders folders{folder_of(path), ws.picture_folder(), attach};
+  for (std::size_t i = 0; i < f.read.records.size(); ++i) {
+    f.articles.push_back(
+        prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders));
+  }
+  return f;
+}
+
+// Every row of the file in line order: what it would cost, or why it would not be sent.
+void print_check(const CheckedFile& f, std::ostream& out) {
+  struct Line {
+    std::size_t line;
+    std::string text;
+  };
+  std::vector<Line> lines;
+  for (const PreparedArticle& a : f.articles) {
+    std::string text = "Zeile " + std::to_string(a.line) + ": \"" + a.title + "\" ";
+    text += a.problem ? "unvollständig: " + *a.problem : "vollständig, Gebühr " + money(a.fee);
+    lines.push_back({a.line, text});
+  }
+  for (std::size_t i = 0; i < f.read.problems.size(); ++i) {
+    lines.push_back({f.read.skipped_lines[i], "nicht lesbar: " + f.read.problems[i]});
+  }
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const Line& a, const Line& b) { return a.line < b.line; });
+  for (const Line& l : lines) out << l.text << '\n';
+}
+
+std::size_t complete_count(const CheckedFile& f) {
+  return static_cast<std::size_t>(std::count_if(f.articles.begin(), f.articles.end(),
+                                                [](const auto& a) { return !a.problem; }));
+}
+
+int check_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
+                  std::ostream& err) {
+  if (!load_lists(ws, err)) return kNoLogin;
+  CheckedFile f;
+  try {
+    const ScratchFolder scratch;
+    f = check_file(o.file, ws, scratch.path());
+  } catch (const Error& e) {
+    err << e.what() << '\n';
+    return kBadCall;
+  }
+  if (f.articles.empty() && f.read.problems.empty()) {
+    err << "Die Datei " << o.file << " enthält keine Artikel.\n";
+    return kBadCall;
+  }
+  print_check(f, out);
+  const std::size_t complete = complete_count(f);
+  double fees = 0;
+  for (const auto& a : f.articles) {
+    if (!a.problem) fees += a.fee;
+  }
+  const std::size_t incomplete = f.articles.size() - complete;
+  out << complete << " vollständig, " << incomplete << " unvollständig, "
+      << f.read.problems.size() << " nicht lesbar. Gebühren der vollständigen Artikel: "
+      << money(fees) << '\n';
+  return complete == f.articles.size() && f.read.problems.empty() ? kDone : kPartly;
+}
+
+int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
+                 std::ostream& err) {
+  if (!load_lists(ws, err)) return kNoLogin;
+  CheckedFile f;
+  try {
+    // Every picture is tried first where nothing is kept: a refused call leaves no file behind.
+    const ScratchFolder scratch;
+    f = check_file(o.file, ws, scratch.path());
+  } catch (const Error& e) {
+    err << e.what() << '\n';
+    return kBadCall;
+  }
+  const std::size_t complete = complete_count(f);
+  const std::size_t refused = f.articles.size() - complete + f.read.problems.size();
+  if (refused > 0) {
+    std::ostringstream problems;
+    print_check(f, problems);
+    std::string text = problems.str();
+    // Only the rows that are refused.
+    std::size_t start = 0;
+    while (start < text.size()) {
+      const auto end = text.find('\n', start);
+      const std::string line = text.substr(start, end - start);
+      if (line.find(" vollständig, Gebühr ") == std::string::npos) err << line << '\n';
+      start = end == std::string::npos ? text.size() : end + 1;
+    }
+  }
+  if (complete == 0) {
+    err << "Kein vollständiger Artikel in " << o.file << "; es wurde nichts gesendet.\n";
+    return kBadCall;
+  }
+  if (refused > 0 && !o.only_complete) {
+    err << refused << (refused == 1 ? " Artikel ist" : " Artikel sind")
+        << " unvollständig oder nicht lesbar; es wurde nichts gesendet. Mit --nur-vollstaendige "
+           "werden nur die vollständigen gesendet.\n";
+    return kBadCall;
+  }
+
+  for (const std::string& m : ws.load_tables()) err << m << '\n';
+  // Now into the picture folder, as the editor would have stored them.
+  const Folders folders{folder_of(o.file), ws.picture_folder(), ws.picture_folder()};
+  std::size_t failed = refused;
+  store::Table to_send;
+  // A nightly export names yesterday's articles again: the upload table keeps one row per
+  // article, not one per night. Equal rows count one for one, as the memory of listings does.
+  std::map<std::string, std::size_t> held;
+  for (const store::Record& row : ws.uploads().stored()) ++held[upload::row_digest(row)];
+  {
+    const store::Table::Batch batch(ws.uploads());
+    for (std::size_t i = 0; i < f.articles.size(); ++i) {
+      if (f.articles[i].problem) continue;
+      PreparedArticle a =
+          prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders);
+      for (const std::string& note : a.notes) out << note << '\n';
+      if (a.problem) {
+        err << "Zeile " << a.line << ": \"" << a.title << "\": " << *a.problem << '\n';
+        ++failed;
+        continue;
+      }
+      to_send.append();
+      to_send.set_values(upload::upload_copy(a.article));
+      to_send.post();
+      const store::Record& copy = to_send.stored().back();
+      if (std::size_t& n = held[upload::row_digest(copy)]; n > 0) {
+        --n;
+      } else {
+        ws.uploads().append();
+        ws.uploads().set_values(copy);
+        ws.uploads().post();
+      }
+    }
+  }
+  if (to_send.empty()) {
+    err << "Es wurde nichts gesendet.\n";
+    return kPartly;
+  }
+  try {
+    // The upload table holds them before the first statement, as after a transfer.
+    ws.save_tables();
+  } catch (const Error& e) {
+    err << e.what() << "\nEs wurde nichts gesendet.\n";
+    return kBadCall;
+  }
+
+  ConsoleDialogs dialogs(o.again, out, err, ask_on_terminal);
+  ConsoleProgress progress(stderr);
+  NoPump pump;
+  const auto printing = ws.protocol().on_change([&](const upload::Protocol::Change& c) {
+    if (c.kind != upload::Protocol::Change::Kind::Added) return;
+    const auto& lines = ws.protocol().lines();
+    progress.hide();
+    for (std::size_t i = c.first; i < c.first + c.count && i < lines.size(); ++i) {
+      out << lines[i] << '\n';
+    }
+    out << std::flush;
+    progress.show();
+  });
+  upload::AuctionHouseRows rows(ws.db(), ws.feature_fees(), ws.payment_names());
+  upload::Sender sender({ws.db(),
+                         to_send,
+                         rows,
+                         dialogs,
+                         pump,
+                         ws.protocol(),
+                         &progress,
+                         {},
+                         ws.config(),
+                         ws.user(),
+                         ws.deployment().web_url,
+                         ws.picture_folder(),
+                         {},
+                         &ws.listed()});
+  const bool ok = sender.send_all();
+  const std::size_t listed = sender.listed().size();
+  if (!ok && dialogs.errors() > 0) return listed > 0 ? kPartly : kNoLogin;
+  if (!ok) {
+    out << "Es wurde nichts gesendet: die Artikel wurden bereits eingestellt.\n";
+  }
+  return failed > 0 ? kPartly : kDone;
+}
+
+int import_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
+                   std::ostream& err) {
+  if (!load_lists(ws, err)) return kNoLogin;
+  const session::ServiceConfig& config = ws.config();
+  net::Endpoint ftp;
+  ftp.host = config.ftp_host;
+  ftp.user = config.ftp_user;
+  ftp.password = config.ftp_password;
+  const importer::Services services{ws.db(),      std::move(ftp),      {},
+                                    ws.user().id, ws.picture_folder(), ws.payment_names()};
+  ConsoleProgress progress(stderr);
+  importer::Hooks hooks;
+  hooks.progress = &progress;
+  hooks.note = [&err](const std::string& line) { err << line << '\n'; };
+  // A table of its own: the window's import table stays as the seller left it.
+  store::Table imported;
+  bool broke_off = false;
+  try {
+    importer::run_import(services, {o.current, o.expired}, imported, hooks);
+  } catch (const Error& e) {
+    err << e.what() << '\n';
+    broke_off = true;
+  }
+  const std::size_t n = imported.count();
+  if (broke_off && n == 0) return kNoLogin;
+  try {
+    if (o.output.empty()) {
+      std::vector<store::Record> rows;
+      for (std::size_t i = 0; i < n; ++i) rows.push_back(imported.row(i));
+      out << store::write_articles_csv(rows) << std::flush;
+    } else {
+      store::export_articles_csv(imported, o.output);
+    }
+  } catch (const Error& e) {
+    err << e.what() << '\n';
+    return kBadCall;
+  }
+  err << n << (n == 1 ? " Auktion importiert" : " Auktionen importiert")
+      << (o.output.empty() ? "." : " nach " + o.output + ".") << '\n';
+  return broke_off ? kPartly : kDone;
+}
+
+int fees_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
+                 std::ostream& err) {
+  catalogue::FeeStatement statement;
+  try {
+    statement = catalogue::read_fee_statement(ws.db(), ws.user().id);
+  } catch (const Error& e) {
+    err << e.what() << '\n';
+    return kNoLogin;
+  }
+  if (o.csv) {
+    out << store::kCsvByteOrderMark
+        << store::csv_line({"Datum", "Auktion", "Titel", "Beschreibung", "Betrag"});
+    for (const auto& r : statement.rows) {
+      out << store::csv_line(
+          {r.date, r.auction, r.title, r.description, catalogue::money_text(r.cents)});
+    }
+    return kDone;
+  }
+  if (statement.rows.empty()) {
+    out << "Für Ihr Konto sind keine Gebühren gebucht.\n";
+    return kDone;
+  }
+  out << "Gebühren:\n";
+  for (const auto& r : statement.rows) {
+    out << "  " << (r.date.empty() ? "ohne Datum" : r.date) << "  Auktion " << r.auction << "  "
+        << r.title << "  " << r.description << "  " << catalogue::money_text(r.cents) << " €\n";
+  }
+  out << "Summen je Monat:\n";
+  for (const auto& m : statement.months) {
+    out << "  " << m.month << "  " << catalogue::money_text(m.cents) << " €\n";
+  }
+  out << "Gesamt: " << catalogue::money_text(statement.total_cents) << " €\n";
+  return kDone;
+}
+
+}  // namespace
+
+int run_command(const Options& o, const session::Deployment& deployment, std::ostream& out,
+                std::ostream& err) {
+  int exit_code = kDone;
+  std::optional<Session> s = log_in(o, deployment, err, exit_code);
+  if (!s) return exit_code;
+  workspace::Workspace& ws = *s->workspace;
+  switch (o.command) {
+    case Command::Check:
+      return check_command(o, ws, out, err);
+    case Command::Send:
+      return send_command(o, ws, out, err);
+    case Command::Import:
+      return import_command(o, ws, out, err);
+    case Command::Fees:
+      return fees_command(o, ws, out, err);
+    case Command::Help:
+    case Command::Version:
+      break;
+  }
+  return kBadCall;
+}
+
+}  // namespace tellvaro::cli

@@ -1,0 +1,131 @@
+#include "cli/console.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "media/pictures.h"
+
+namespace tellvaro::cli {
+
+ConsoleDialogs::ConsoleDialogs(Again again, std::ostream& out, std::ostream& err, AskLine ask)
+    : again_(again), out_(out), err_(err), ask_(std::move(ask)) {}
+
+void ConsoleDialogs::inform(const std::string& text) { out_ << text << '\n' << std::flush; }
+
+void ConsoleDialogs::error(const std::string& text) {
+  ++errors_;
+  err_ << "Fehler: " << text << '\n' << std::flush;
+}
+
+ports::Answer ConsoleDialogs::ask_yes_no(const std::string& text) {
+  switch (again_) {
+    case Again::Always:
+      out_ << text << " Ja (--erneut=immer)\n" << std::flush;
+      return ports::Answer::Yes;
+    case Again::Never:
+      out_ << text << " Nein (--erneut=nie)\n" << std::flush;
+      return ports::Answer::No;
+    case Again::Ask:
+      break;
+  }
+  if (ask_) {
+    if (auto line = ask_(text + " [j/N] ")) {
+      if (*line == "j" || *line == "J" || *line == "ja" || *line == "Ja") return ports::Answer::Yes;
+    }
+  }
+  return ports::Answer::No;
+}
+
+ports::Answer ConsoleDialogs::ask_yes_cancel(const std::string& text) {
+  return ask_yes_no(text) == ports::Answer::Yes ? ports::Answer::Yes : ports::Answer::Cancel;
+}
+
+std::size_t ConsoleDialogs::choose(const std::string& text,
+                                   const std::vector<std::string>& buttons) {
+  if (buttons.empty()) return 0;
+  const std::size_t harmless = buttons.size() - 1;
+  // The send's buttons: [only the others,] all, nothing.
+  std::optional<std::size_t> pick;
+  if (again_ == Again::Always && buttons.size() >= 2) pick = buttons.size() - 2;
+  if (again_ == Again::Never) pick = buttons.size() == 3 ? 0 : harmless;
+  if (pick) {
+    out_ << text << '\n'
+         << buttons[*pick] << (again_ == Again::Always ? " (--erneut=immer)" : " (--erneut=nie)")
+         << '\n'
+         << std::flush;
+    return *pick;
+  }
+  if (ask_) {
+    std::string prompt = text + "\n";
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+      prompt += "  " + std::to_string(i + 1) + ") " + buttons[i] + "\n";
+    }
+    prompt += "Auswahl [" + std::to_string(buttons.size()) + "]: ";
+    if (auto line = ask_(prompt)) {
+      for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (*line == std::to_string(i + 1)) return i;
+      }
+    }
+    return harmless;
+  }
+  // Nobody to ask: as --erneut=nie.
+  const std::size_t fallback = buttons.size() == 3 ? 0 : harmless;
+  out_ << text << '\n' << buttons[fallback] << " (ohne --erneut wie nie)\n" << std::flush;
+  return fallback;
+}
+
+std::optional<std::string> ask_on_terminal(const std::string& prompt) {
+  if (!::isatty(STDIN_FILENO)) return std::nullopt;
+  std::cerr << prompt << std::flush;
+  std::string line;
+  if (!std::getline(std::cin, line)) return std::nullopt;
+  return line;
+}
+
+ports::Answer PictureDialogs::ask_yes_no(const std::string& text) {
+  if (text == media::kAskReplace) replaced_ = true;
+  return ports::Answer::Yes;
+}
+
+ConsoleProgress::ConsoleProgress(std::FILE* stream)
+    : stream_(stream), terminal_(::isatty(::fileno(stream)) != 0) {}
+
+void ConsoleProgress::start(std::size_t count) {
+  count_ = count;
+  done_ = 0;
+  draw();
+}
+
+void ConsoleProgress::advance(std::size_t steps) {
+  done_ += steps;
+  draw();
+}
+
+void ConsoleProgress::finish() {
+  if (terminal_ && shown_) {
+    std::fputs("\r\033[K", stream_);
+    std::fflush(stream_);
+  }
+  shown_ = false;
+}
+
+void ConsoleProgress::hide() {
+  if (terminal_ && shown_) {
+    std::fputs("\r\033[K", stream_);
+    std::fflush(stream_);
+  }
+}
+
+void ConsoleProgress::show() {
+  if (shown_) draw();
+}
+
+void ConsoleProgress::draw() {
+  if (!terminal_) return;
+  std::fprintf(stream_, "\r\033[KArtikel %zu von %zu", done_, count_);
+  std::fflush(stream_);
+  shown_ = true;
+}
+
+}  // namespace tellvaro::cli

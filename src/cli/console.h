@@ -1,0 +1,107 @@
+#pragma once
+
+// The user-interface ports of the core for a program without a window: questions answered by
+// the options (or on the terminal), messages as lines, progress as one line on standard error.
+
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+#include "ports/dialogs.h"
+#include "ports/progress.h"
+
+namespace tellvaro::cli {
+
+// Answers the send's questions by --erneut, or on the terminal when it was not given; every
+// message goes to `out` (information) or `err` (errors), and errors are counted.
+class ConsoleDialogs : public ports::Dialogs {
+ public:
+  // `ask` reads one answer line from the terminal; absent when there is none.
+  using AskLine = std::function<std::optional<std::string>(const std::string& prompt)>;
+  ConsoleDialogs(Again again, std::ostream& out, std::ostream& err, AskLine ask = {});
+
+  void inform(const std::string& text) override;
+  void error(const std::string& text) override;
+  ports::Answer ask_yes_no(const std::string& text) override;
+  ports::Answer ask_yes_cancel(const std::string& text) override;
+  std::size_t choose(const std::string& text, const std::vector<std::string>& buttons) override;
+  std::optional<std::string> open_file(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::optional<std::string> save_file(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+
+  int errors() const { return errors_; }
+
+ private:
+  Again again_;
+  std::ostream& out_;
+  std::ostream& err_;
+  AskLine ask_;
+  int errors_ = 0;
+};
+
+// The picture rules' questions for one attach: the file is the one named in the CSV, a file of
+// the same name in the picture folder is replaced (a nightly export names the same pictures
+// again), a picture above the limit is shrunk. What the rules say instead of storing is kept.
+class PictureDialogs : public ports::Dialogs {
+ public:
+  explicit PictureDialogs(std::string source) : source_(std::move(source)) {}
+
+  void inform(const std::string& text) override { said_.push_back(text); }
+  void error(const std::string& text) override { said_.push_back(text); }
+  ports::Answer ask_yes_no(const std::string& text) override;
+  ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Yes; }
+  std::size_t choose(const std::string&, const std::vector<std::string>& buttons) override {
+    return buttons.empty() ? 0 : buttons.size() - 1;
+  }
+  std::optional<std::string> open_file(const std::string&, const std::string&) override {
+    return source_;
+  }
+  std::optional<std::string> save_file(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+
+  const std::vector<std::string>& said() const { return said_; }
+  bool replaced() const { return replaced_; }
+
+ private:
+  std::string source_;
+  std::vector<std::string> said_;
+  bool replaced_ = false;
+};
+
+// "Artikel 2 von 5" on standard error, rewritten in place; only when it is a terminal.
+class ConsoleProgress : public ports::Progress {
+ public:
+  explicit ConsoleProgress(std::FILE* stream);
+  void start(std::size_t count) override;
+  void advance(std::size_t steps) override;
+  void finish() override;
+  // Around a line written to the same terminal (the protocol): the progress line goes away
+  // first and comes back below it.
+  void hide();
+  void show();
+
+ private:
+  void draw();
+  std::FILE* stream_;
+  bool terminal_;
+  std::size_t count_ = 0, done_ = 0;
+  bool shown_ = false;
+};
+
+// One answer line typed on the terminal, the prompt on standard error; absent without one.
+std::optional<std::string> ask_on_terminal(const std::string& prompt);
+
+class NoPump : public ports::Pump {
+ public:
+  void pump() override {}
+};
+
+}  // namespace tellvaro::cli

@@ -1,0 +1,95 @@
+#include "cli/password.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+
+#include "text/error.h"
+
+namespace tellvaro::cli {
+namespace {
+
+std::string refused(const std::string& path, const std::string& why) {
+  return "Die Passwortdatei " + path + " wird nicht gelesen: " + why;
+}
+
+}  // namespace
+
+std::string read_password_file(const std::string& path) {
+  // Opened first and checked through the open file, so the file checked is the file read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw Error(refused(path, std::strerror(errno)));
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) throw Error(refused(path, std::strerror(errno)));
+  if (!S_ISREG(st.st_mode)) throw Error(refused(path, "sie ist keine gewöhnliche Datei."));
+  if (st.st_uid != ::geteuid()) {
+    throw Error(refused(path, "sie gehört nicht dem Benutzer, der das Programm startet."));
+  }
+  if ((st.st_mode & 077) != 0) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(st.st_mode & 0777));
+    throw Error(refused(path, std::string("andere Benutzer dürfen sie lesen oder ändern (Rechte ") +
+                                  mode + "). Bitte mit chmod 600 " + path + " nur für sich lesbar "
+                                  "machen."));
+  }
+  std::string content;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw Error(refused(path, std::strerror(errno)));
+    }
+    if (n == 0) break;
+    content.append(buffer, static_cast<std::size_t>(n));
+    // A password is one line; a huge file is a wrong file.
+    if (content.size() > 64 * 1024) throw Error(refused(path, "sie ist zu groß für ein Passwort."));
+  }
+  const auto end = content.find_first_of("\r\n");
+  if (end != std::string::npos) content.resize(end);
+  return content;
+}
+
+std::optional<std::string> prompt_password(const std::string& prompt) {
+  if (!::isatty(STDIN_FILENO)) return std::nullopt;
+  std::cerr << prompt << std::flush;
+  termios before{};
+  const bool restore = ::tcgetattr(STDIN_FILENO, &before) == 0;
+  if (restore) {
+    termios quiet = before;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    quiet.c_lflag |= ECHONL;
+    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  }
+  std::string line;
+  const bool got = static_cast<bool>(std::getline(std::cin, line));
+  if (restore) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
+  if (!got) return std::nullopt;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line;
+}
+
+std::optional<Password> find_password(const PasswordSource& source, const char* environment_value,
+                                      std::string& error,
+                                      const std::function<std::optional<std::string>()>& prompt) {
+  if (!source.password_file.empty()) return Password{read_password_file(source.password_file)};
+  if (environment_value) return Password{environment_value};
+  if (source.terminal && prompt) {
+    if (auto typed = prompt()) return Password{*typed, true};
+  }
+  error = std::string("Kein Passwort: bitte in der Umgebungsvariablen ") + kPasswordVariable +
+          " oder mit --passwort-datei DATEI angeben (eine Eingabe ist nur am Terminal möglich).";
+  return std::nullopt;
+}
+
+}  // namespace tellvaro::cli

@@ -1,0 +1,377 @@
+// tellvaro-cli run as a process against the test auction house, the way a nightly script runs
+// it: exit codes, what reached the database, the file server and the mail server, and what was
+// left in the data folder.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "media/exif.h"
+#include "store/csv.h"
+#include "store/data_packet.h"
+#include "store/folder_lock.h"
+#include "store/table.h"
+#include "support/temp_dir.h"
+#include "support/auction_house.h"
+
+namespace tellvaro::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using test::read_file;
+using test::TempDir;
+using test::write_file;
+
+struct Finished {
+  int code = -1;
+  std::string out, err;
+};
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+std::size_t count_of(const std::string& text, const std::string& part) {
+  std::size_t n = 0;
+  for (auto p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
+  return n;
+}
+
+class CliTest : public test::AuctionHouseTest {
+ protected:
+  void SetUp() override {
+    AuctionHouseTest::SetUp();
+    // A copy beside its own data folder, as an unpacked program keeps it: each test its own.
+    program_ = dir_ / "tellvaro-cli";
+    fs::copy_file(TELLVARO_CLI_PROGRAM, program_);
+    password_file_ = dir_ / "passwort";
+    password("geheim\n", 0600);
+    fs::create_directories(dir_ / "export");
+  }
+
+  void password(const std::string& text, mode_t mode) {
+    write_file(password_file_, text);
+    ::chmod(password_file_.c_str(), mode);
+  }
+
+  // The seller's login by password file, then the command's own arguments.
+  std::vector<std::string> as_seller(std::vector<std::string> args) {
+    for (const char* a : {"--benutzer", "haendler", "--passwort-datei"}) args.emplace_back(a);
+    args.push_back(password_file_);
+    return args;
+  }
+
+  // Starts the program with nothing on standard input, no display and only `env`.
+  pid_t start(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
+    env.push_back("PATH=/usr/bin:/bin");
+    env.push_back("HOME=" + dir_.folder());
+    env.push_back("LC_ALL=C.UTF-8");
+    std::vector<char*> argv{program_.data()};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    const std::string out = dir_ / "out.txt", err = dir_ / "err.txt";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int in = ::open("/dev/null", O_RDONLY);
+      const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      ::dup2(in, 0);
+      ::dup2(o, 1);
+      ::dup2(e, 2);
+      ::execve(argv[0], argv.data(), envp.data());
+      ::_exit(127);
+    }
+    return pid;
+  }
+
+  Finished wait_for(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    Finished f;
+    f.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    f.out = read_file(dir_ / "out.txt");
+    f.err = read_file(dir_ / "err.txt");
+    all_output_ += f.out + f.err;
+    return f;
+  }
+
+  Finished run(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
+    return wait_for(start(args, std::move(env)));
+  }
+
+  std::string csv(const std::string& name, const std::string& rows) {
+    const std::string path = dir_ / ("export/" + name);
+    write_file(path,
+               "Artikelname;Kategorie Nummer;Auktionsdauer;location_zip;location;Startpreis;p1;"
+               "Fettschrift;Beschreibung;Bild1\r\n" +
+                   rows);
+    return path;
+  }
+
+  std::size_t upload_rows() {
+    store::Table t;
+    store::load_table(t, dir_ / "files/db/upload_db.xml");
+    return t.count();
+  }
+
+  std::size_t auctions_from(int first) {
+    return test::admin_query("select id from auctions where id >= " + std::to_string(first))
+        .size();
+  }
+
+  // Nothing the seller's password or a service password would show up as.
+  void expect_no_secret(const std::string& where, const std::string& text) {
+    for (const std::string& secret : {std::string("geheim"), test::sql_password(),
+                                      test::ftp_password(), test::mail_password()}) {
+      EXPECT_FALSE(contains(text, secret)) << where << " shows a password";
+    }
+  }
+
+  TempDir dir_;
+  std::string program_;
+  std::string password_file_;
+  std::string all_output_;
+};
+
+TEST_F(CliTest, BadCallsEndWithCodeTwoBeforeAnyLogin) {
+  const std::size_t mark = test::general_log_mark();
+  const Finished help = run({"--hilfe"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_TRUE(contains(help.out, "Rückgabewerte")) << help.out;
+
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> env;
+    std::string says;
+  };
+  password("geheim\n", 0644);
+  const Case cases[] = {
+      {{"senden"}, {}, "braucht eine CSV-Datei"},
+      {{"rechnungen", "--benutzer", "haendler", "--passwort=geheim"}, {}, "nicht auf der Befehlszeile"},
+      // No password at all: no terminal to ask on.
+      {{"rechnungen", "--benutzer", "haendler"}, {}, "Kein Passwort"},
+      // A password file others may read is refused even when the environment holds one.
+      {{"rechnungen", "--benutzer", "haendler", "--passwort-datei", password_file_},
+       {"TELLVARO_PASSWORT=geheim"},
+       "chmod 600"},
+  };
+  for (const Case& c : cases) {
+    const Finished f = run(c.args, c.env);
+    EXPECT_EQ(f.code, 2) << c.says << "\n" << f.err;
+    EXPECT_TRUE(contains(f.err, c.says)) << f.err;
+    EXPECT_TRUE(f.out.empty()) << f.out;
+  }
+  EXPECT_TRUE(test::general_log_entries_since(mark).empty()) << "a bad call reached the server";
+  expect_no_secret("output", all_output_);
+}
+
+TEST_F(CliTest, LoginFailuresEndWithCodeThree) {
+  password("falsch\n", 0600);
+  const Finished wrong = run(as_seller({"rechnungen"}));
+  EXPECT_EQ(wrong.code, 3) << wrong.err;
+  EXPECT_TRUE(contains(wrong.err, "Falsche Einloggdaten.")) << wrong.err;
+
+  const Finished suspended =
+      run({"rechnungen", "--benutzer", "gesperrt"}, {"TELLVARO_PASSWORT=geheim"});
+  EXPECT_EQ(suspended.code, 3) << suspended.err;
+  EXPECT_TRUE(contains(suspended.err, "Ihr Konto ist für den Verkauf gesperrt.")) << suspended.err;
+
+  // The right password from the environment.
+  const Finished good = run({"rechnungen", "--benutzer", "haendler"}, {"TELLVARO_PASSWORT=geheim"});
+  EXPECT_EQ(good.code, 0) << good.err;
+  EXPECT_TRUE(contains(good.out, "Für Ihr Konto sind keine Gebühren gebucht.")) << good.out;
+  expect_no_secret("output", all_output_);
+}
+
+TEST_F(CliTest, CheckNamesEachRowAndWritesNothing) {
+  const std::string file = csv("pruefen.csv",
+                               "Sommerreifen;1111;7;10115;Berlin;12.5;True;True;Vier Reifen.;\r\n"
+                               "Winterreifen;1112;;10115;Berlin;20;True;;Vier Reifen.;\r\n"
+                               "Felgen;1111;7;10115;Berlin;zwölf;True;;Vier Felgen.;\r\n"
+                               "Schneeketten;1111;7;10115;Berlin;5;True;;Ein Paar.;fehlt.jpg\r\n");
+  const std::size_t mark = test::general_log_mark();
+  const Finished f = run(as_seller({"pruefen", file}));
+  EXPECT_EQ(f.code, 1) << f.err;
+  EXPECT_TRUE(contains(f.out, "Zeile 2: \"Sommerreifen\" vollständig, Gebühr 0.50 €")) << f.out;
+  EXPECT_TRUE(contains(f.out,
+                       "Zeile 3: \"Winterreifen\" unvollständig: Bitte die Auktionsdauer angeben."))
+      << f.out;
+  EXPECT_TRUE(contains(f.out, "nicht lesbar: Zeile 4, Spalte 6 (Startpreis)")) << f.out;
+  EXPECT_TRUE(contains(f.out, "Zeile 5: \"Schneeketten\" unvollständig: Bild 1 (fehlt.jpg)"))
+      << f.out;
+  EXPECT_TRUE(contains(f.out, "1 vollständig, 2 unvollständig, 1 nicht lesbar")) << f.out;
+
+  for (const std::string& q : test::queries_since(mark)) {
+    EXPECT_EQ(q.rfind("select", 0), 0u) << "more than a look: " << q;
+  }
+  EXPECT_EQ(upload_rows(), 0u);
+  EXPECT_TRUE(fs::is_empty(dir_ / "files/bilder"));
+  EXPECT_FALSE(fs::exists(dir_ / "files/db/eingestellt.txt"));
+
+  // All complete: code 0.
+  const Finished good = run(as_seller(
+      {"pruefen", csv("gut.csv", "Sommerreifen;1111;7;10115;Berlin;12.5;True;;Vier Reifen.;\r\n")}));
+  EXPECT_EQ(good.code, 0) << good.out << good.err;
+  // A file that is no article file at all: code 2.
+  write_file(dir_ / "export/kaputt.csv", "Name;Preis\r\nx;1\r\n");
+  const Finished bad = run(as_seller({"pruefen", dir_ / "export/kaputt.csv"}));
+  EXPECT_EQ(bad.code, 2) << bad.out;
+  EXPECT_TRUE(contains(bad.err, "\"Name\" ist kein Feld eines Artikels")) << bad.err;
+}
+
+TEST_F(CliTest, SendListsEveryArticleOnceWithItsPicturesAndMailsTheProtocol) {
+  // A phone photo on its side with its GPS position, outside the data folder: once by an absolute
+  // path, once relative to the CSV file.
+  const std::string photo = read_file(TELLVARO_MEDIA_DATA "/phone-gps.jpg");
+  write_file(dir_ / "export/handy.jpg", photo);
+  fs::create_directories(dir_ / "fotos");
+  write_file(dir_ / "fotos/garten.jpg", photo);
+  const std::string file =
+      csv("nacht.csv", "Sommerreifen;1111;7;10115;Berlin;12.5;True;True;Vier Reifen.;handy.jpg\r\n"
+                       "Rasenmäher;4;3;10115;Berlin;30;True;;Benzin, 46 cm.;" +
+                           dir_ / "fotos/garten.jpg" + "\r\n");
+
+  const std::size_t mark = test::general_log_mark();
+  const Finished f = run(as_seller({"senden", file}));
+  ASSERT_EQ(f.code, 0) << f.out << f.err;
+  EXPECT_TRUE(contains(f.out, "2 - Artikel zum Upload gefunden")) << f.out;
+  EXPECT_TRUE(contains(f.out, "Auktions-Nr: 1000")) << f.out;
+  EXPECT_TRUE(contains(f.out, "Auktions-Nr: 1001")) << f.out;
+  EXPECT_TRUE(contains(f.out, "Alle Artikel wurden eingestellt.")) << f.out;
+  EXPECT_TRUE(contains(f.out, "Bild 1: Ortsangaben (GPS) aus \"handy.jpg\" entfernt.")) << f.out;
+
+  const auto rows = test::admin_query("select id, title, user from auctions where id >= 1000 "
+                                      "order by id");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0][1], "Sommerreifen");
+  EXPECT_EQ(rows[1][1], "Rasenmäher");
+  EXPECT_EQ(rows[1][2], "42");
+  EXPECT_EQ(test::admin_query("select id from accountpos").size(), 1u);  // Fettschrift
+
+  // The pictures as the editor stores them: in the picture folder without the position, and
+  // those bytes on the file server.
+  for (const char* name : {"handy.jpg", "garten.jpg"}) {
+    std::string stored = read_file(dir_ / ("files/bilder/" + std::string(name)));
+    ASSERT_FALSE(stored.empty()) << name;
+    EXPECT_EQ(media::exif_orientation(stored), 6) << name;
+    EXPECT_FALSE(media::remove_location(stored)) << name << " still holds GPS";
+  }
+  // Compared as flags: a failure must not print a picture byte by byte.
+  EXPECT_TRUE(read_file(test::ftp_root() + "/1000.jpg") == read_file(dir_ / "files/bilder/handy.jpg"));
+  EXPECT_TRUE(read_file(test::ftp_root() + "/1001.jpg") ==
+              read_file(dir_ / "files/bilder/garten.jpg"));
+  EXPECT_TRUE(read_file(dir_ / "export/handy.jpg") == photo) << "source changed";
+
+  const auto mails = test::mails();
+  ASSERT_EQ(mails.size(), 2u);
+  for (const auto& m : mails) {
+    EXPECT_TRUE(contains(m.data, "Subject: Artikel Uploadprotokol: User: haendler"));
+    EXPECT_TRUE(contains(m.data, "Auktions-Nr: 1001"));
+    expect_no_secret("mail", m.data);
+  }
+  // The upload table holds them, and the memory of listed rows knows them.
+  EXPECT_EQ(upload_rows(), 2u);
+  EXPECT_EQ(count_of(read_file(dir_ / "files/db/eingestellt.txt"), "\t100"), 2u);
+  const std::string log = test::general_log_since(mark);
+  EXPECT_FALSE(contains(log, "geheim"));
+
+  // The next night's export names the same articles: nothing is listed twice.
+  test::clear_mail();
+  const Finished again = run(as_seller({"senden", file, "--erneut=nie"}));
+  EXPECT_EQ(again.code, 0) << again.out << again.err;
+  EXPECT_TRUE(contains(again.out, "Es wurde nichts gesendet")) << again.out;
+  EXPECT_EQ(auctions_from(1000), 2u);
+  EXPECT_TRUE(test::mails().empty());
+  EXPECT_EQ(upload_rows(), 2u) << "the upload table grows by every night's export";
+
+  // The fees of the night, as "Meine Rechnungen" shows them.
+  const Finished fees = run(as_seller({"rechnungen"}));
+  EXPECT_EQ(fees.code, 0) << fees.err;
+  EXPECT_TRUE(contains(fees.out, "Auktion 1000")) << fees.out;
+  EXPECT_TRUE(contains(fees.out, "Gesamt: 0.50 €")) << fees.out;
+  const Finished fees_csv = run(as_seller({"rechnungen", "--csv"}));
+  EXPECT_EQ(fees_csv.code, 0);
+  EXPECT_TRUE(contains(fees_csv.out, "Datum;Auktion;Titel;Beschreibung;Betrag\r\n")) << fees_csv.out;
+  EXPECT_TRUE(contains(fees_csv.out, ";1000;Sommerreifen;")) << fees_csv.out;
+  expect_no_secret("output", all_output_);
+}
+
+TEST_F(CliTest, AnIncompleteArticleStopsTheWholeSendUnlessOnlyCompleteOnesAreWanted) {
+  const std::string file = csv("teils.csv",
+                               "Sommerreifen;1111;7;10115;Berlin;12.5;True;;Vier Reifen.;\r\n"
+                               "Winterreifen;1112;7;;Berlin;20;True;;Vier Reifen.;\r\n");
+  const std::size_t mark = test::ftp_log_mark();
+  const Finished refused = run(as_seller({"senden", file}));
+  EXPECT_EQ(refused.code, 2) << refused.out;
+  EXPECT_TRUE(contains(refused.err, "Bitte zu Artikelstandort die PLZ angeben.")) << refused.err;
+  EXPECT_TRUE(contains(refused.err, "--nur-vollstaendige")) << refused.err;
+  EXPECT_EQ(auctions_from(1000), 0u);
+  EXPECT_EQ(upload_rows(), 0u);
+  EXPECT_TRUE(test::ftp_commands_since(mark).empty());
+
+  const Finished partly = run(as_seller({"senden", file, "--nur-vollstaendige"}));
+  EXPECT_EQ(partly.code, 1) << partly.out << partly.err;
+  EXPECT_EQ(auctions_from(1000), 1u);
+  EXPECT_EQ(upload_rows(), 1u);
+}
+
+TEST_F(CliTest, ImportWritesTheSellersAuctionsAsArticleCsv) {
+  const Finished f = run(as_seller({"importieren", "--ausgabe", dir_ / "import.csv"}));
+  ASSERT_EQ(f.code, 0) << f.err;
+  EXPECT_TRUE(contains(f.err, "3 Auktionen importiert")) << f.err;
+  const store::CsvImport all = store::read_articles_csv(read_file(dir_ / "import.csv"));
+  EXPECT_EQ(all.records.size(), 3u);
+  EXPECT_TRUE(all.problems.empty());
+
+  const Finished current = run(as_seller({"importieren", "--aktuelle"}));
+  ASSERT_EQ(current.code, 0) << current.err;
+  const store::CsvImport running = store::read_articles_csv(current.out);
+  EXPECT_EQ(running.records.size(), 2u);
+  // The window's import table is left as it was.
+  store::Table imports;
+  store::load_table(imports, dir_ / "files/db/import_db.xml");
+  EXPECT_EQ(imports.count(), 0u);
+}
+
+TEST_F(CliTest, TheDataFolderIsHeldBothWays) {
+  {
+    // The window holds the folder: the command refuses.
+    const store::FolderLock window(dir_.folder());
+    ASSERT_TRUE(window.held());
+    const Finished f = run(as_seller({"rechnungen"}));
+    EXPECT_EQ(f.code, 2);
+    EXPECT_TRUE(contains(f.err, "läuft bereits mit diesem Datenordner")) << f.err;
+  }
+  // The command holds it while it runs (here: while the database does not answer its login):
+  // the window's lock is refused.
+  pid_t pid = 0;
+  bool refused = false;
+  {
+    const test::Frozen frozen("mariadb");
+    pid = start(as_seller({"rechnungen"}));
+    for (int i = 0; i < 200 && !refused; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+      const store::FolderLock window(dir_.folder());
+      refused = !window.held() && window.held_elsewhere();
+    }
+  }
+  const Finished f = wait_for(pid);
+  EXPECT_TRUE(refused);
+  EXPECT_EQ(f.code, 0) << f.err;
+  // Once it ended, the folder is free again.
+  const store::FolderLock after(dir_.folder());
+  EXPECT_TRUE(after.held());
+}
+
+}  // namespace
+}  // namespace tellvaro::cli
