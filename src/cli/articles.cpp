@@ -63,8 +63,9 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
       PictureDialogs dialogs(path);
       media::AttachOutcome outcome = media::AttachOutcome::Cancelled;
       try {
-        outcome = media::attach_picture(table, slot, folders.attach, dialogs,
-                                        [&](const std::string& line) { out.notes.push_back(line); });
+        outcome =
+            media::attach_picture(table, slot, folders.attach, dialogs,
+                                  [&](const std::string& line) { out.notes.push_back(line); });
       } catch (const Error& e) {
         out.problem = caption + " (" + cell + "): " + e.what();
         break;
@@ -75,8 +76,8 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
         for (char& c : why) {
           if (c == '\n') c = ' ';
         }
-        out.problem = caption + " (" + cell + "): " +
-                      (why.empty() ? std::string("Das Bild wurde nicht übernommen.") : why);
+        out.problem = caption + " (" + cell +
+                      "): " + (why.empty() ? std::string("Das Bild wurde nicht übernommen.") : why);
         break;
       }
       if (dialogs.replaced()) {

@@ -21,8 +21,8 @@ struct PreparedArticle {
   // Why it cannot be sent: the first gap of the completeness check, a picture the rules do not
   // take, a text the auction house cannot store. Absent for a complete article.
   std::optional<std::string> problem;
-  double fee = 0;           // Gebühr
-  store::Record article;    // pictures named by their file in the attach folder
+  double fee = 0;                  // Gebühr
+  store::Record article;           // pictures named by their file in the attach folder
   std::vector<std::string> notes;  // what the picture rules did (GPS removed, name shortened)
 };
 

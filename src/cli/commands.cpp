@@ -79,8 +79,8 @@ std::optional<Session> log_in(const Options& o, const session::Deployment& deplo
   std::optional<Password> password;
   std::string missing;
   try {
-    password = find_password({o.password_file, terminal}, std::getenv(kPasswordVariable), missing,
-                             prompt);
+    password =
+        find_password({o.password_file, terminal}, std::getenv(kPasswordVariable), missing, prompt);
   } catch (const Error& e) {
     err << e.what() << '\n';
     exit_code = kBadCall;
@@ -237,14 +237,12 @@ int check_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
     if (!a.problem) fees += a.fee;
   }
   const std::size_t incomplete = f.articles.size() - complete;
-  out << complete << " vollständig, " << incomplete << " unvollständig, "
-      << f.read.problems.size() << " nicht lesbar. Gebühren der vollständigen Artikel: "
-      << money(fees) << '\n';
+  out << complete << " vollständig, " << incomplete << " unvollständig, " << f.read.problems.size()
+      << " nicht lesbar. Gebühren der vollständigen Artikel: " << money(fees) << '\n';
   return complete == f.articles.size() && f.read.problems.empty() ? kDone : kPartly;
 }
 
-int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
-                 std::ostream& err) {
+int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, std::ostream& err) {
   if (!load_lists(ws, err)) return kNoLogin;
   CheckedFile f;
   try {
@@ -406,8 +404,7 @@ int import_command(const Options& o, workspace::Workspace& ws, std::ostream& out
   return broke_off ? kPartly : kDone;
 }
 
-int fees_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
-                 std::ostream& err) {
+int fees_command(const Options& o, workspace::Workspace& ws, std::ostream& out, std::ostream& err) {
   catalogue::FeeStatement statement;
   try {
     statement = catalogue::read_fee_statement(ws.db(), ws.user().id);

@@ -126,8 +126,8 @@ ParsedCall parse_call(const std::vector<std::string>& args) {
   }
 
   // Options that belong to another command are a mistake in the script, not something to skip.
-  auto only_for = [&](bool set, const char* option, Command c, const char* owner)
-      -> std::optional<ParsedCall> {
+  auto only_for = [&](bool set, const char* option, Command c,
+                      const char* owner) -> std::optional<ParsedCall> {
     if (set && o.command != c) {
       return refuse(std::string("Die Option ") + option + " gehört zum Befehl " + owner + ".");
     }

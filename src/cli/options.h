@@ -11,10 +11,10 @@ namespace tellvaro::cli {
 
 // What the program tells the calling script.
 enum ExitCode : int {
-  kDone = 0,         // everything done
-  kPartly = 1,       // done in part: some articles refused or failed
-  kBadCall = 2,      // bad call, bad input or the data folder in use: nothing sent
-  kNoLogin = 3,      // login or connection failed
+  kDone = 0,     // everything done
+  kPartly = 1,   // done in part: some articles refused or failed
+  kBadCall = 2,  // bad call, bad input or the data folder in use: nothing sent
+  kNoLogin = 3,  // login or connection failed
 };
 
 enum class Command { Help, Version, Check, Send, Import, Fees };
@@ -28,15 +28,15 @@ enum class Again {
 
 struct Options {
   Command command = Command::Help;
-  std::string user;           // --benutzer
-  std::string password_file;  // --passwort-datei
-  std::string file;           // the CSV file of pruefen and senden
-  bool only_complete = false; // --nur-vollstaendige
-  Again again = Again::Ask;   // --erneut
-  bool current = false;       // --aktuelle
-  bool expired = false;       // --abgelaufene
-  std::string output;         // --ausgabe; empty: standard output
-  bool csv = false;           // rechnungen --csv
+  std::string user;            // --benutzer
+  std::string password_file;   // --passwort-datei
+  std::string file;            // the CSV file of pruefen and senden
+  bool only_complete = false;  // --nur-vollstaendige
+  Again again = Again::Ask;    // --erneut
+  bool current = false;        // --aktuelle
+  bool expired = false;        // --abgelaufene
+  std::string output;          // --ausgabe; empty: standard output
+  bool csv = false;            // rechnungen --csv
 };
 
 struct ParsedCall {

@@ -39,7 +39,8 @@ std::string read_password_file(const std::string& path) {
     char mode[8];
     std::snprintf(mode, sizeof mode, "%03o", static_cast<unsigned>(st.st_mode & 0777));
     throw Error(refused(path, std::string("andere Benutzer dürfen sie lesen oder ändern (Rechte ") +
-                                  mode + "). Bitte mit chmod 600 " + path + " nur für sich lesbar "
+                                  mode + "). Bitte mit chmod 600 " + path +
+                                  " nur für sich lesbar "
                                   "machen."));
   }
   std::string content;

@@ -8,10 +8,11 @@
 
 namespace tellvaro::store {
 
-// The German message a second start shows before it ends.
+// The German message a second start shows before it ends. The other run may be a window or
+// tellvaro-cli working for a script.
 inline constexpr std::string_view kAlreadyRunning =
-    "Tellvaro läuft bereits mit diesem Datenordner. Bitte arbeiten Sie im geöffneten Fenster "
-    "weiter.";
+    "Tellvaro läuft bereits mit diesem Datenordner, im Fenster oder als tellvaro-cli. Bitte "
+    "arbeiten Sie im geöffneten Fenster weiter oder warten Sie, bis der Befehl beendet ist.";
 
 // An exclusive lock on a data folder, held until the object goes. The kernel releases it when the
 // holding process ends in any way, so a crashed or killed run never leaves the folder blocked.

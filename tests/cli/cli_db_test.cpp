@@ -11,15 +11,24 @@
 
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <thread>
 
+#include "catalogue/reference.h"
+#include "db/connection.h"
 #include "media/exif.h"
+#include "ports/progress.h"
 #include "store/csv.h"
 #include "store/data_packet.h"
 #include "store/folder_lock.h"
 #include "store/table.h"
-#include "support/temp_dir.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
+#include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
+#include "upload/listing_rows.h"
+#include "upload/protocol.h"
+#include "upload/send.h"
 
 namespace tellvaro::cli {
 namespace {
@@ -125,8 +134,7 @@ class CliTest : public test::AuctionHouseTest {
   }
 
   std::size_t auctions_from(int first) {
-    return test::admin_query("select id from auctions where id >= " + std::to_string(first))
-        .size();
+    return test::admin_query("select id from auctions where id >= " + std::to_string(first)).size();
   }
 
   // Nothing the seller's password or a service password would show up as.
@@ -157,7 +165,9 @@ TEST_F(CliTest, BadCallsEndWithCodeTwoBeforeAnyLogin) {
   password("geheim\n", 0644);
   const Case cases[] = {
       {{"senden"}, {}, "braucht eine CSV-Datei"},
-      {{"rechnungen", "--benutzer", "haendler", "--passwort=geheim"}, {}, "nicht auf der Befehlszeile"},
+      {{"rechnungen", "--benutzer", "haendler", "--passwort=geheim"},
+       {},
+       "nicht auf der Befehlszeile"},
       // No password at all: no terminal to ask on.
       {{"rechnungen", "--benutzer", "haendler"}, {}, "Kein Passwort"},
       // A password file others may read is refused even when the environment holds one.
@@ -203,8 +213,8 @@ TEST_F(CliTest, CheckNamesEachRowAndWritesNothing) {
   const Finished f = run(as_seller({"pruefen", file}));
   EXPECT_EQ(f.code, 1) << f.err;
   EXPECT_TRUE(contains(f.out, "Zeile 2: \"Sommerreifen\" vollständig, Gebühr 0.50 €")) << f.out;
-  EXPECT_TRUE(contains(f.out,
-                       "Zeile 3: \"Winterreifen\" unvollständig: Bitte die Auktionsdauer angeben."))
+  EXPECT_TRUE(
+      contains(f.out, "Zeile 3: \"Winterreifen\" unvollständig: Bitte die Auktionsdauer angeben."))
       << f.out;
   EXPECT_TRUE(contains(f.out, "nicht lesbar: Zeile 4, Spalte 6 (Startpreis)")) << f.out;
   EXPECT_TRUE(contains(f.out, "Zeile 5: \"Schneeketten\" unvollständig: Bild 1 (fehlt.jpg)"))
@@ -219,8 +229,9 @@ TEST_F(CliTest, CheckNamesEachRowAndWritesNothing) {
   EXPECT_FALSE(fs::exists(dir_ / "files/db/eingestellt.txt"));
 
   // All complete: code 0.
-  const Finished good = run(as_seller(
-      {"pruefen", csv("gut.csv", "Sommerreifen;1111;7;10115;Berlin;12.5;True;;Vier Reifen.;\r\n")}));
+  const Finished good = run(
+      as_seller({"pruefen",
+                 csv("gut.csv", "Sommerreifen;1111;7;10115;Berlin;12.5;True;;Vier Reifen.;\r\n")}));
   EXPECT_EQ(good.code, 0) << good.out << good.err;
   // A file that is no article file at all: code 2.
   write_file(dir_ / "export/kaputt.csv", "Name;Preis\r\nx;1\r\n");
@@ -237,9 +248,10 @@ TEST_F(CliTest, SendListsEveryArticleOnceWithItsPicturesAndMailsTheProtocol) {
   fs::create_directories(dir_ / "fotos");
   write_file(dir_ / "fotos/garten.jpg", photo);
   const std::string file =
-      csv("nacht.csv", "Sommerreifen;1111;7;10115;Berlin;12.5;True;True;Vier Reifen.;handy.jpg\r\n"
-                       "Rasenmäher;4;3;10115;Berlin;30;True;;Benzin, 46 cm.;" +
-                           dir_ / "fotos/garten.jpg" + "\r\n");
+      csv("nacht.csv",
+          "Sommerreifen;1111;7;10115;Berlin;12.5;True;True;Vier Reifen.;handy.jpg\r\n"
+          "Rasenmäher;4;3;10115;Berlin;30;True;;Benzin, 46 cm.;" +
+              dir_ / "fotos/garten.jpg" + "\r\n");
 
   const std::size_t mark = test::general_log_mark();
   const Finished f = run(as_seller({"senden", file}));
@@ -250,8 +262,9 @@ TEST_F(CliTest, SendListsEveryArticleOnceWithItsPicturesAndMailsTheProtocol) {
   EXPECT_TRUE(contains(f.out, "Alle Artikel wurden eingestellt.")) << f.out;
   EXPECT_TRUE(contains(f.out, "Bild 1: Ortsangaben (GPS) aus \"handy.jpg\" entfernt.")) << f.out;
 
-  const auto rows = test::admin_query("select id, title, user from auctions where id >= 1000 "
-                                      "order by id");
+  const auto rows = test::admin_query(
+      "select id, title, user from auctions where id >= 1000 "
+      "order by id");
   ASSERT_EQ(rows.size(), 2u);
   EXPECT_EQ(rows[0][1], "Sommerreifen");
   EXPECT_EQ(rows[1][1], "Rasenmäher");
@@ -267,7 +280,8 @@ TEST_F(CliTest, SendListsEveryArticleOnceWithItsPicturesAndMailsTheProtocol) {
     EXPECT_FALSE(media::remove_location(stored)) << name << " still holds GPS";
   }
   // Compared as flags: a failure must not print a picture byte by byte.
-  EXPECT_TRUE(read_file(test::ftp_root() + "/1000.jpg") == read_file(dir_ / "files/bilder/handy.jpg"));
+  EXPECT_TRUE(read_file(test::ftp_root() + "/1000.jpg") ==
+              read_file(dir_ / "files/bilder/handy.jpg"));
   EXPECT_TRUE(read_file(test::ftp_root() + "/1001.jpg") ==
               read_file(dir_ / "files/bilder/garten.jpg"));
   EXPECT_TRUE(read_file(dir_ / "export/handy.jpg") == photo) << "source changed";
@@ -301,7 +315,8 @@ TEST_F(CliTest, SendListsEveryArticleOnceWithItsPicturesAndMailsTheProtocol) {
   EXPECT_TRUE(contains(fees.out, "Gesamt: 0.50 €")) << fees.out;
   const Finished fees_csv = run(as_seller({"rechnungen", "--csv"}));
   EXPECT_EQ(fees_csv.code, 0);
-  EXPECT_TRUE(contains(fees_csv.out, "Datum;Auktion;Titel;Beschreibung;Betrag\r\n")) << fees_csv.out;
+  EXPECT_TRUE(contains(fees_csv.out, "Datum;Auktion;Titel;Beschreibung;Betrag\r\n"))
+      << fees_csv.out;
   EXPECT_TRUE(contains(fees_csv.out, ";1000;Sommerreifen;")) << fees_csv.out;
   expect_no_secret("output", all_output_);
 }
@@ -341,6 +356,110 @@ TEST_F(CliTest, ImportWritesTheSellersAuctionsAsArticleCsv) {
   store::Table imports;
   store::load_table(imports, dir_ / "files/db/import_db.xml");
   EXPECT_EQ(imports.count(), 0u);
+}
+
+// The statements, file transfers and mails of the command's send, against those of the window's
+// send-all run by the core on the same upload rows.
+std::vector<std::string> from_numbers_on(const std::vector<std::string>& queries) {
+  std::size_t first = queries.size();
+  for (std::size_t i = 0; i < queries.size(); ++i) {
+    if (contains(queries[i], "from numbers")) {
+      first = i;
+      break;
+    }
+  }
+  // The lookup of the auction number opens the send; what comes before is the login's.
+  std::vector<std::string> out(queries.begin() + static_cast<long>(first), queries.end());
+  return out;
+}
+
+std::string without_times(std::string text) {
+  static const std::regex times(
+      R"(\d{4}[.-]\d{2}[.-]\d{2} \d{1,2}:\d{2}:\d{2}|\d{2}\.\d{2}\.\d{4} \d{2}:\d{2}:\d{2})");
+  return std::regex_replace(text, times, "<Zeit>");
+}
+
+std::vector<std::string> without_times(std::vector<std::string> lines) {
+  for (std::string& line : lines) line = without_times(line);
+  return lines;
+}
+
+std::vector<std::string> without_ports(const std::vector<std::string>& commands) {
+  std::vector<std::string> out;
+  for (const std::string& c : commands) {
+    if (c.rfind("PORT ", 0) != 0 && c.rfind("EPRT ", 0) != 0) out.push_back(c);
+  }
+  return out;
+}
+
+std::string mail_body(const test::Mail& m) {
+  const auto start = m.data.find("\r\n\r\n");
+  return without_times(start == std::string::npos ? m.data : m.data.substr(start));
+}
+
+TEST_F(CliTest, ItsSendIsTheWindowsSendOfTheSameArticles) {
+  write_file(dir_ / "export/handy.jpg", read_file(TELLVARO_MEDIA_DATA "/phone-gps.jpg"));
+  const std::string file =
+      csv("drei.csv",
+          "Sommerreifen;1111;7;10115;Berlin;12.5;True;True;Vier Reifen.;handy.jpg\r\n"
+          "Rasenmäher;4;3;10115;Berlin;30;True;;Benzin, 46 cm.;\r\n"
+          "Gedenkmünze 2 €;311111;10;10115;Berlin;2;True;True;Stempelglanz.;\r\n");
+  auto log = test::general_log_mark();
+  auto ftp = test::ftp_log_mark();
+  const Finished f = run(as_seller({"senden", file}));
+  ASSERT_EQ(f.code, 0) << f.out << f.err;
+  const auto command_queries = without_times(from_numbers_on(test::queries_since(log)));
+  const auto command_ftp = without_ports(test::ftp_commands_since(ftp));
+  const auto command_mails = test::mails();
+  ASSERT_EQ(command_mails.size(), 2u);
+  ASSERT_GE(command_queries.size(), 9u);
+
+  // The same rows as the window holds them after its transfer, sent as the window sends them.
+  store::Table uploads;
+  store::load_table(uploads, dir_ / "files/db/upload_db.xml");
+  ASSERT_EQ(uploads.count(), 3u);
+  test::reset_data();
+  test::clear_ftp();
+  test::clear_mail();
+  db::Connection db;
+  ASSERT_TRUE(test::connect_app(db)) << db.last_error();
+  const catalogue::FeatureFees fees = catalogue::load_features(db);
+  const catalogue::PaymentNames payments = catalogue::load_payments(db);
+  upload::AuctionHouseRows rows(db, fees, payments);
+  test::ScriptedDialogs dialogs;
+  test::CountingPump pump;
+  upload::Protocol protocol;
+  ports::NoProgress progress;
+  log = test::general_log_mark();
+  ftp = test::ftp_log_mark();
+  upload::Sender window({db,
+                         uploads,
+                         rows,
+                         dialogs,
+                         pump,
+                         protocol,
+                         &progress,
+                         {},
+                         test::service_config(),
+                         test::active_seller(),
+                         std::string("http://") + test::host() + "/",
+                         dir_ / "files/bilder/",
+                         {},
+                         nullptr});
+  ASSERT_TRUE(window.send_all()) << (dialogs.shown.empty() ? "" : dialogs.shown.back());
+
+  EXPECT_EQ(without_times(from_numbers_on(test::queries_since(log))), command_queries);
+  EXPECT_EQ(without_ports(test::ftp_commands_since(ftp)), command_ftp);
+  const auto window_mails = test::mails();
+  ASSERT_EQ(window_mails.size(), command_mails.size());
+  for (std::size_t i = 0; i < window_mails.size(); ++i) {
+    EXPECT_EQ(window_mails[i].rcpt_to, command_mails[i].rcpt_to);
+    EXPECT_EQ(mail_body(window_mails[i]), mail_body(command_mails[i]));
+  }
+  // Each command line printed is a line of the protocol the window shows.
+  for (const std::string& line : protocol.lines()) {
+    EXPECT_TRUE(contains(without_times(f.out), without_times(line))) << line;
+  }
 }
 
 TEST_F(CliTest, TheDataFolderIsHeldBothWays) {

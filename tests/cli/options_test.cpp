@@ -34,7 +34,8 @@ TEST(CliOptions, CallsThatAreRead) {
   ASSERT_TRUE(dashed.options) << dashed.error;
   EXPECT_EQ(dashed.options->file, "-export.csv");
 
-  for (const Args& help : {Args{"--hilfe"}, Args{"-h"}, Args{"--help"}, Args{"senden", "--hilfe"}}) {
+  for (const Args& help :
+       {Args{"--hilfe"}, Args{"-h"}, Args{"--help"}, Args{"senden", "--hilfe"}}) {
     auto h = parse_call(help);
     ASSERT_TRUE(h.options);
     EXPECT_EQ(h.options->command, Command::Help);
@@ -69,11 +70,10 @@ TEST(CliOptions, BadCallsAreRefusedWithTheReason) {
 }
 
 TEST(CliOptions, APasswordOnTheCommandLineIsRefusedWithoutRepeatingIt) {
-  for (const Args& args :
-       {Args{"rechnungen", "--benutzer", "h", "--passwort", "Geheim-123"},
-        Args{"rechnungen", "--benutzer", "h", "--passwort=Geheim-123"},
-        Args{"rechnungen", "--benutzer", "h", "--password=Geheim-123"},
-        Args{"rechnungen", "--benutzer", "h", "-p", "Geheim-123"}}) {
+  for (const Args& args : {Args{"rechnungen", "--benutzer", "h", "--passwort", "Geheim-123"},
+                           Args{"rechnungen", "--benutzer", "h", "--passwort=Geheim-123"},
+                           Args{"rechnungen", "--benutzer", "h", "--password=Geheim-123"},
+                           Args{"rechnungen", "--benutzer", "h", "-p", "Geheim-123"}}) {
     auto parsed = parse_call(args);
     EXPECT_FALSE(parsed.options);
     EXPECT_NE(parsed.error.find("TELLVARO_PASSWORT"), std::string::npos) << parsed.error;
@@ -84,8 +84,8 @@ TEST(CliOptions, APasswordOnTheCommandLineIsRefusedWithoutRepeatingIt) {
 TEST(CliOptions, HelpNamesEveryCommandAndExitCode) {
   const std::string help = help_text();
   for (const char* word : {"pruefen", "senden", "importieren", "rechnungen", "--passwort-datei",
-                           "TELLVARO_PASSWORT", "--erneut=nie|immer", "0  erledigt",
-                           "1  teilweise", "2  falscher Aufruf", "3  Anmeldung"}) {
+                           "TELLVARO_PASSWORT", "--erneut=nie|immer", "0  erledigt", "1  teilweise",
+                           "2  falscher Aufruf", "3  Anmeldung"}) {
     EXPECT_NE(help.find(word), std::string::npos) << word;
   }
 }
