@@ -63,18 +63,19 @@ std::string read_password_file(const std::string& path) {
 
 std::optional<std::string> prompt_password(const std::string& prompt) {
   if (!::isatty(STDIN_FILENO)) return std::nullopt;
-  std::cerr << prompt << std::flush;
   termios before{};
   const bool restore = ::tcgetattr(STDIN_FILENO, &before) == 0;
+  // Echo goes off before the prompt shows: whatever is typed once it is there stays unseen.
   if (restore) {
     termios quiet = before;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
-    ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
   }
+  std::cerr << prompt << std::flush;
   std::string line;
   const bool got = static_cast<bool>(std::getline(std::cin, line));
-  if (restore) ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &before);
+  if (restore) ::tcsetattr(STDIN_FILENO, TCSANOW, &before);
   if (!got) return std::nullopt;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;

@@ -4,6 +4,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -459,6 +461,72 @@ TEST_F(CliTest, ItsSendIsTheWindowsSendOfTheSameArticles) {
   // Each command line printed is a line of the protocol the window shows.
   for (const std::string& line : protocol.lines()) {
     EXPECT_TRUE(contains(without_times(f.out), without_times(line))) << line;
+  }
+}
+
+// At a terminal the seller types his password as in the login window: unseen, and three tries.
+TEST_F(CliTest, AtATerminalThePasswordIsTypedUnseenWithThreeTriesAsInTheWindow) {
+  struct Case {
+    std::vector<std::string> typed;
+    int code;
+    std::string says;
+  };
+  const Case cases[] = {
+      {{"falsch-1", "geheim"}, 0, "Für Ihr Konto sind keine Gebühren gebucht."},
+      {{"falsch-1", "falsch-2", "falsch-3"},
+       3,
+       "Die Einloggdaten wurden drei mal falsch eingegeben."},
+  };
+  for (const Case& c : cases) {
+    std::string program = program_;
+    std::vector<char*> argv{program.data()};
+    std::vector<std::string> args = {"rechnungen", "--benutzer", "haendler"};
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + dir_.folder(),
+                                    "LC_ALL=C.UTF-8"};
+    std::vector<char*> envp;
+    for (auto& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      ::execve(argv[0], argv.data(), envp.data());
+      ::_exit(127);
+    }
+    // What the terminal shows, read until `part` appears (or the program ends).
+    std::string screen;
+    auto read_until = [&](const std::string& part, std::size_t from) {
+      while (screen.find(part, from) == std::string::npos) {
+        pollfd p{terminal, POLLIN, 0};
+        if (::poll(&p, 1, 10000) <= 0) return false;
+        char buffer[512];
+        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        if (n <= 0) return false;
+        screen.append(buffer, static_cast<std::size_t>(n));
+      }
+      return true;
+    };
+    const std::string prompt = "Passwort für haendler: ";
+    std::size_t seen = 0;
+    for (const std::string& typed : c.typed) {
+      ASSERT_TRUE(read_until(prompt, seen)) << screen;
+      seen = screen.find(prompt, seen) + prompt.size();
+      const std::string line = typed + "\n";
+      ASSERT_EQ(::write(terminal, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+    }
+    read_until("\x04 never shown", seen);  // to the end
+    ::close(terminal);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.code) << screen;
+    EXPECT_TRUE(contains(screen, c.says)) << screen;
+    EXPECT_EQ(count_of(screen, "Falsche Einloggdaten."), c.typed.size() - 1) << screen;
+    for (const std::string& typed : c.typed) {
+      EXPECT_FALSE(contains(screen, typed)) << "shown on the terminal: " << typed;
+    }
   }
 }
 
