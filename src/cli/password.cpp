@@ -1,6 +1,7 @@
 #include "cli/password.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -61,12 +62,34 @@ std::string read_password_file(const std::string& path) {
   return content;
 }
 
+namespace {
+
+// The terminal as it was before the prompt, for a Ctrl-C while the echo is off: the shell must
+// not be left without one.
+termios g_before{};
+
+extern "C" void restore_echo_and_end(int signal_number) {
+  ::tcsetattr(STDIN_FILENO, TCSANOW, &g_before);
+  ::signal(signal_number, SIG_DFL);
+  ::raise(signal_number);
+}
+
+}  // namespace
+
 std::optional<std::string> prompt_password(const std::string& prompt) {
   if (!::isatty(STDIN_FILENO)) return std::nullopt;
   termios before{};
   const bool restore = ::tcgetattr(STDIN_FILENO, &before) == 0;
+  struct sigaction ending = {};
+  struct sigaction old_int = {}, old_term = {}, old_hup = {};
   // Echo goes off before the prompt shows: whatever is typed once it is there stays unseen.
   if (restore) {
+    g_before = before;
+    ending.sa_handler = restore_echo_and_end;
+    ::sigemptyset(&ending.sa_mask);
+    ::sigaction(SIGINT, &ending, &old_int);
+    ::sigaction(SIGTERM, &ending, &old_term);
+    ::sigaction(SIGHUP, &ending, &old_hup);
     termios quiet = before;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;
@@ -75,7 +98,12 @@ std::optional<std::string> prompt_password(const std::string& prompt) {
   std::cerr << prompt << std::flush;
   std::string line;
   const bool got = static_cast<bool>(std::getline(std::cin, line));
-  if (restore) ::tcsetattr(STDIN_FILENO, TCSANOW, &before);
+  if (restore) {
+    ::tcsetattr(STDIN_FILENO, TCSANOW, &before);
+    ::sigaction(SIGINT, &old_int, nullptr);
+    ::sigaction(SIGTERM, &old_term, nullptr);
+    ::sigaction(SIGHUP, &old_hup, nullptr);
+  }
   if (!got) return std::nullopt;
   if (!line.empty() && line.back() == '\r') line.pop_back();
   return line;
