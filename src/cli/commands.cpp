@@ -11,7 +11,6 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -190,14 +189,16 @@ CheckedFile check_file(const std::string& path, const workspace::Workspace& ws,
   return f;
 }
 
-// Every row of the file in line order: what it would cost, or why it would not be sent.
-void print_check(const CheckedFile& f, std::ostream& out) {
+// Every row of the file in line order: what it would cost, or why it would not be sent; with
+// `only_refused` only the latter.
+void print_check(const CheckedFile& f, std::ostream& out, bool only_refused = false) {
   struct Line {
     std::size_t line;
     std::string text;
   };
   std::vector<Line> lines;
   for (const PreparedArticle& a : f.articles) {
+    if (only_refused && !a.problem) continue;
     std::string text = "Zeile " + std::to_string(a.line) + ": \"" + a.title + "\" ";
     text += a.problem ? "unvollständig: " + *a.problem : "vollständig, Gebühr " + money(a.fee);
     lines.push_back({a.line, text});
@@ -255,19 +256,7 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   }
   const std::size_t complete = complete_count(f);
   const std::size_t refused = f.articles.size() - complete + f.read.problems.size();
-  if (refused > 0) {
-    std::ostringstream problems;
-    print_check(f, problems);
-    std::string text = problems.str();
-    // Only the rows that are refused.
-    std::size_t start = 0;
-    while (start < text.size()) {
-      const auto end = text.find('\n', start);
-      const std::string line = text.substr(start, end - start);
-      if (line.find(" vollständig, Gebühr ") == std::string::npos) err << line << '\n';
-      start = end == std::string::npos ? text.size() : end + 1;
-    }
-  }
+  print_check(f, err, true);
   if (complete == 0) {
     err << "Kein vollständiger Artikel in " << o.file << "; es wurde nichts gesendet.\n";
     return kBadCall;
