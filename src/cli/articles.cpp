@@ -1,5 +1,8 @@
 #include "cli/articles.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "catalogue/fees.h"
 #include "cli/console.h"
 #include "media/pictures.h"
@@ -30,7 +33,8 @@ std::string folder_of(const std::string& path) {
 }
 
 PreparedArticle prepare_article(const store::Record& record, const store::CsvSource& source,
-                                const catalogue::FeatureFees& fees, const Folders& folders) {
+                                const catalogue::FeatureFees& fees, const Folders& folders,
+                                StoredPictures& stored) {
   PreparedArticle out;
   out.line = source.line;
   out.title = upload::field_text(record, "Artikelname");
@@ -60,6 +64,23 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
     for (const auto& [slot, cell] : to_attach) {
       const std::string path = cell.front() == '/' ? cell : folders.csv + "/" + cell;
       const std::string caption = "Bild " + std::to_string(slot);
+      std::error_code ec;
+      std::string source_file = std::filesystem::weakly_canonical(path, ec).string();
+      if (ec) source_file = path;
+      // The name it would be stored under, and whether an earlier article of this file stored
+      // another picture under it.
+      std::string name = media::file_name_of(path);
+      if (const auto bytes = std::filesystem::file_size(path, ec); !ec && media::too_large(bytes)) {
+        name = media::shrunk_name(name);
+      }
+      if (const auto earlier = stored.find(name);
+          earlier != stored.end() && earlier->second != source_file) {
+        out.problem = caption + " (" + cell + "): unter dem Namen \"" + name +
+                      "\" steht schon das Bild " + earlier->second +
+                      " eines anderen Artikels dieser Datei; bitte eine der beiden Dateien "
+                      "umbenennen.";
+      }
+      if (out.problem) break;
       PictureDialogs dialogs(path);
       media::AttachOutcome outcome = media::AttachOutcome::Cancelled;
       try {
@@ -80,6 +101,7 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
                       "): " + (why.empty() ? std::string("Das Bild wurde nicht übernommen.") : why);
         break;
       }
+      stored[table.text(media::slot_field(slot))] = source_file;
       if (dialogs.replaced()) {
         out.notes.push_back(caption + ": die Datei \"" + table.text(media::slot_field(slot)) +
                             "\" im Bilderordner wurde ersetzt.");

@@ -5,6 +5,7 @@
 // rule, its pictures attached by the editor's rules, and the completeness check of a transfer.
 
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,10 +33,16 @@ struct Folders {
   std::string attach;    // where pictures given by path are stored
 };
 
+// The names the pictures of one file were stored under in the attach folder, and the file each
+// came from: two articles of one export may name different photos alike ("IMG_0001.jpg" from
+// two cameras), and the second must not become the first one's picture.
+using StoredPictures = std::map<std::string, std::string>;
+
 // The record of one good CSV row made ready: posted through a table with the fee rule,
 // checked, and (when complete) its pictures attached into `folders.attach`.
 PreparedArticle prepare_article(const store::Record& record, const store::CsvSource& source,
-                                const catalogue::FeatureFees& fees, const Folders& folders);
+                                const catalogue::FeatureFees& fees, const Folders& folders,
+                                StoredPictures& stored);
 
 // The folder part of a path, "." for a bare name.
 std::string folder_of(const std::string& path);

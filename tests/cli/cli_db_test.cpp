@@ -342,6 +342,36 @@ TEST_F(CliTest, AnIncompleteArticleStopsTheWholeSendUnlessOnlyCompleteOnesAreWan
   EXPECT_EQ(upload_rows(), 1u);
 }
 
+TEST_F(CliTest, TwoPhotosOfTheSameNameInOneFileDoNotBecomeOnePicture) {
+  // Two cameras, one name: the second must not replace the first article's picture.
+  fs::create_directories(dir_ / "export/kamera1");
+  fs::create_directories(dir_ / "export/kamera2");
+  const std::string photo = read_file(TELLVARO_MEDIA_DATA "/phone-gps.jpg");
+  const std::string other = read_file(TELLVARO_MEDIA_DATA "/edited-xmp-gps.jpg");
+  write_file(dir_ / "export/kamera1/IMG_0001.jpg", photo);
+  write_file(dir_ / "export/kamera2/IMG_0001.jpg", other);
+  const std::string file = csv("kameras.csv",
+                               "Sommerreifen;1111;7;10115;Berlin;12.5;True;;Vier.;"
+                               "kamera1/IMG_0001.jpg\r\n"
+                               "Winterreifen;1112;7;10115;Berlin;20;True;;Vier.;"
+                               "kamera2/IMG_0001.jpg\r\n");
+  const Finished refused = run(as_seller({"senden", file}));
+  EXPECT_EQ(refused.code, 2) << refused.out;
+  EXPECT_TRUE(contains(refused.err,
+                       "Zeile 3: \"Winterreifen\" unvollständig: Bild 1 "
+                       "(kamera2/IMG_0001.jpg): unter dem Namen \"IMG_0001.jpg\""))
+      << refused.err;
+  EXPECT_TRUE(fs::is_empty(dir_ / "files/bilder"));
+
+  const Finished partly = run(as_seller({"senden", file, "--nur-vollstaendige"}));
+  EXPECT_EQ(partly.code, 1) << partly.out << partly.err;
+  EXPECT_EQ(auctions_from(1000), 1u);
+  // The first camera's photo, without its position.
+  std::string first = photo;
+  ASSERT_TRUE(media::remove_location(first));
+  EXPECT_TRUE(read_file(test::ftp_root() + "/1000.jpg") == first);
+}
+
 TEST_F(CliTest, ImportWritesTheSellersAuctionsAsArticleCsv) {
   const Finished f = run(as_seller({"importieren", "--ausgabe", dir_ / "import.csv"}));
   ASSERT_EQ(f.code, 0) << f.err;
