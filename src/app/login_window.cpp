@@ -80,6 +80,8 @@ LoginWindow::LoginWindow(session::Deployment deployment, std::string program_fol
   splash_timer_->setInterval(1000);
   connect(splash_timer_, &QTimer::timeout, this, &LoginWindow::tick);
   splash_timer_->start();
+  // Typing starts in "Benutzer:" however the window comes up.
+  user_->setFocus();
 }
 
 LoginWindow::~LoginWindow() = default;
@@ -197,6 +199,8 @@ bool LoginWindow::eventFilter(QObject* watched, QEvent* e) {
 
 void LoginWindow::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
+  // Without a window manager nobody else hands the new window the keyboard.
+  if (!e->spontaneous()) activateWindow();
   // Centred once, when the frame around the window is known.
   if (!centred_ && !e->spontaneous()) {
     centred_ = true;

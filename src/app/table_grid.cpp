@@ -21,10 +21,10 @@ TableGrid::TableGrid(TableModel* model, const QString& name, bool several_rows, 
   setSelectionMode(several_rows ? QAbstractItemView::ExtendedSelection
                                 : QAbstractItemView::SingleSelection);
   // A double click belongs to the grid's owner (the article grid transfers with it), so editing
-  // starts by typing, F2 or a click on the current cell.
+  // starts by typing or F2. A click on the current cell does not: the first half of a double
+  // click on it would open the cell's editor a moment later, under the transfer's message.
   setEditTriggers(model_->editable()
-                      ? QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed |
-                            QAbstractItemView::SelectedClicked
+                      ? QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
                       : QAbstractItemView::NoEditTriggers);
   setContextMenuPolicy(Qt::ActionsContextMenu);
   setCornerButtonEnabled(several_rows);
@@ -55,6 +55,18 @@ void TableGrid::addMenuSeparator() {
 void TableGrid::scrollToCursor() {
   const auto pos = model_->table().position();
   if (pos) scrollTo(model_->index(static_cast<int>(*pos), std::max(currentIndex().column(), 0)));
+}
+
+bool TableGrid::event(QEvent* event) {
+  if (edit_key_first_ && event->type() == QEvent::ShortcutOverride &&
+      state() != QAbstractItemView::EditingState) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_F2 && key->modifiers() == Qt::NoModifier) {
+      event->accept();
+      return true;
+    }
+  }
+  return QTableView::event(event);
 }
 
 void TableGrid::keyPressEvent(QKeyEvent* event) {

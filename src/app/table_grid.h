@@ -24,11 +24,16 @@ class TableGrid : public QTableView {
   // Scrolls the table's current record into view.
   void scrollToCursor();
 
+  // F2 edits the current cell even where a window shortcut claims the key (in the article view
+  // the menu's F2 would only show the view already shown).
+  void setEditKeyBeforeShortcuts(bool on) { edit_key_first_ = on; }
+
  signals:
   // The delete key combination (Ctrl+Del): whoever owns the question connects here.
   void deleteRequested();
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
@@ -37,6 +42,7 @@ class TableGrid : public QTableView {
 
   TableModel* model_;
   bool following_ = false;
+  bool edit_key_first_ = false;
 };
 
 }  // namespace tellvaro::app

@@ -38,7 +38,8 @@ TableOperations::TableOperations(workspace::Workspace& workspace, Views views,
   connectGrid(store::Grid::Imports, views_.imports.grid());
 
   connect(views_.articles.filterEdit(), &QLineEdit::textChanged, this, [this] { filter(); });
-  connect(views_.articles.filterBox(), &QCheckBox::clicked, this, [this] { filter(); });
+  // However the box changes: a click, the space bar or a screen reader's toggle action.
+  connect(views_.articles.filterBox(), &QCheckBox::toggled, this, [this] { filter(); });
 
   connect(views_.articles.copyAction(), &QAction::triggered, this, [this, &store] {
     if (settleEditor())

@@ -25,6 +25,7 @@ ArticleView::ArticleView(ArticleEditor::Context context, QWidget* parent) : QWid
 
   auto* model = new TableModel(articles, article_grid_columns(), true, dialogs);
   grid_ = new TableGrid(model, u("Artikel-Tabelle"), true);
+  grid_->setEditKeyBeforeShortcuts(true);
   transfer_one_ = grid_->addMenuEntry(u("Diesen Artikel in Upload-Tabelle übertragen"));
   transfer_all_ = grid_->addMenuEntry(u("Alle Artikel in die Upload-Tabelle übertragen"));
   grid_->addMenuSeparator();

@@ -1,16 +1,28 @@
 // What a screen reader hears of the editor, read from Qt's accessibility tree: every control
 // bound to a field is named by what a person sees and describes its field; labels that show a
-// value are heard by that value and follow it.
+// value are heard by that value and follow it. And what it does: whatever is set through the
+// accessibility interfaces (a screen reader's edit commands, dictation, actions) reaches the
+// record, while showing the record never writes into it.
 
 #include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QToolButton>
+#include <functional>
 #include <map>
 
 #include "app/accessible.h"
 #include "app/editor_fixture.h"
+#include "app/record_navigator.h"
 #include "catalogue/reference.h"
+#include "store/field.h"
 
 using tellvaro::test::EditorFixture;
 using namespace tellvaro;
@@ -68,6 +80,83 @@ QStringList radio_captions(std::string_view field) {
   return out;
 }
 
+QAccessibleInterface* interface_of(QObject* o) { return QAccessible::queryAccessibleInterface(o); }
+
+// The interface in the subtree of `i` that edits text: the control's own, or a drop-down's edit.
+QAccessibleInterface* text_editor(QAccessibleInterface* i) {
+  if (!i) return nullptr;
+  if (i->editableTextInterface() && i->textInterface()) return i;
+  for (int c = 0; c < i->childCount(); ++c) {
+    if (auto* found = text_editor(i->child(c))) return found;
+  }
+  return nullptr;
+}
+
+// The ways a value reaches a control without pointer or typing.
+enum class Way {
+  ReplaceText,  // the editable text interface: a screen reader's edit command, dictation
+  SetValue,     // the value text of the control
+  Toggle,       // the toggle action of a check box, or of the radio button captioned `input`
+  KeyDown,      // the keyboard: Down in a drop-down
+};
+
+// Sets `input` into the control bound to `field` the given way; false when the way is missing.
+bool set_through(QWidget* control, Way way, const QString& input) {
+  QAccessibleInterface* i = interface_of(control);
+  switch (way) {
+    case Way::ReplaceText: {
+      QAccessibleInterface* e = text_editor(i);
+      if (!e) return false;
+      e->editableTextInterface()->replaceText(0, e->textInterface()->characterCount(), input);
+      return true;
+    }
+    case Way::SetValue: {
+      QAccessibleInterface* e = text_editor(i);
+      if (!e) return false;
+      e->setText(QAccessible::Value, input);
+      return true;
+    }
+    case Way::Toggle: {
+      if (qobject_cast<QGroupBox*>(control)) {
+        for (int c = 0; c < i->childCount(); ++c) {
+          QAccessibleInterface* b = i->child(c);
+          if (b->role() == QAccessible::RadioButton && b->text(QAccessible::Name) == input) {
+            i = b;
+            break;
+          }
+        }
+      }
+      auto* actions = i->actionInterface();
+      if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::toggleAction()))
+        return false;
+      actions->doAction(QAccessibleActionInterface::toggleAction());
+      return true;
+    }
+    case Way::KeyDown:
+      QTest::keyClick(control, Qt::Key_Down);
+      return true;
+  }
+  return false;
+}
+
+// A control that writes the field it describes: no display, no read-only edit, no button that
+// acts on the field (a radio group counts as one control).
+bool writes_field(QWidget* w) {
+  if (!store::field_index(w->accessibleDescription().toStdString())) return false;
+  auto* edit = qobject_cast<QLineEdit*>(w);
+  return (edit && !edit->isReadOnly()) || qobject_cast<QPlainTextEdit*>(w) ||
+         qobject_cast<QComboBox*>(w) || qobject_cast<QCheckBox*>(w) ||
+         (qobject_cast<QGroupBox*>(w) && w->findChild<QRadioButton*>());
+}
+
+std::map<QString, QWidget*> writing_controls(QWidget* editor) {
+  std::map<QString, QWidget*> out;
+  for (QWidget* w : editor->findChildren<QWidget*>()) {
+    if (writes_field(w)) out[w->accessibleDescription()] = w;
+  }
+  return out;
+}
+
 }  // namespace
 
 class AccessibilityTest : public QObject {
@@ -76,6 +165,8 @@ class AccessibilityTest : public QObject {
  private slots:
   void editorControlsHeardByCaptionAndDescribedByField();
   void valueLabelsHeardByTheirValue();
+  void whatAssistiveToolsSetReachesTheRecord();
+  void showingRecordsLeavesThemUnedited();
 };
 
 void AccessibilityTest::editorControlsHeardByCaptionAndDescribedByField() {
@@ -193,6 +284,145 @@ void AccessibilityTest::valueLabelsHeardByTheirValue() {
   f.articles.next();
   QCOMPARE(heard_for("Kategorie"), QStringList({u"Bücher"_qs, u"Kategorie Bücher"_qs}));
   QCOMPARE(f.panel_articles.accessibleName(), u"Artikel in Artikel-Tabelle: 2"_qs);
+}
+
+void AccessibilityTest::whatAssistiveToolsSetReachesTheRecord() {
+  EditorFixture f;
+  f.add_article({{"Artikelname", "Alpha"},
+                 {"Anzeigenart", "Auktion"},
+                 {"Zustand", "Neu"},
+                 {"Wiedereinstellen", "1 x"},
+                 {"Verhalten", "Ausblenden"},
+                 {"minimum_preis_zeigen", "nicht erreicht"},
+                 {"Preisvorschlag", "ja"},
+                 {"international", "True"},
+                 {"p2", "True"}});
+  f.open();
+  catalogue::PaymentNames payments;
+  for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
+    payments.name[i] = "Zahlart " + std::to_string(i + 1);
+  }
+  payments.shown = catalogue::kPaymentSlots;
+  f.ws.set_payment_names(payments);
+  app::RecordNavigator nav(f.articles, f.dialogs, {app::RecordNavigator::Button::Post});
+  nav.setBeforeEach([&] { f.editor->commitPendingEdits(); });
+
+  struct Row {
+    QString field;
+    Way way;
+    QString input;
+    std::string stored;
+  };
+  std::vector<Row> rows = {
+      {"Artikelname", Way::ReplaceText, "Taschenuhr", "Taschenuhr"},
+      {"Anzeigenart", Way::KeyDown, "", "Sofortkauf"},
+      {"Untertitel", Way::SetValue, "Silber, 1920", "Silber, 1920"},
+      {"FSK 18", Way::Toggle, "ja", "ja"},
+      {"Sprache", Way::ReplaceText, "Andere", "Andere"},
+      {"Zustand", Way::KeyDown, "", "Neuwertig"},
+      {"Anzahl", Way::ReplaceText, "3", "3"},
+      {"Einheiten", Way::ReplaceText, "2", "2"},
+      {"Masseinheit", Way::ReplaceText, "kg - Kilogramm", "kg - Kilogramm"},
+      {"Auktionsdauer", Way::ReplaceText, "10 Tage", "10 Tage"},
+      {"Wiedereinstellen", Way::KeyDown, "", "2 x"},
+      {"Artikelstatus", Way::ReplaceText, "bereit", "bereit"},
+      {"Artikelgruppe", Way::ReplaceText, "Uhren", "Uhren"},
+      {"Artikelnummer", Way::SetValue, "U-17", "U-17"},
+      {"Startpreis", Way::ReplaceText, "12.50", "12.5"},
+      {"Sofortkauf", Way::SetValue, "40", "40"},
+      {"Verhalten", Way::KeyDown, "", "Stehen lassen"},
+      {"Mindestpreis", Way::ReplaceText, "15", "15"},
+      {"minimum_preis_zeigen", Way::KeyDown, "", "Mindestpreis"},
+      {"Preisvorschlag", Way::Toggle, "nein", "nein"},
+      {"Preisvorschlag-Minimum", Way::ReplaceText, "8.5", "8.5"},
+      {"Fettschrift", Way::Toggle, "", "True"},
+      {"Textmarker", Way::Toggle, "", "True"},
+      {"Top-Kategorie", Way::Toggle, "", "True"},
+      {"location", Way::ReplaceText, u"München"_qs, "München"},
+      {"location_zip", Way::ReplaceText, "80331", "80331"},
+      {"country", Way::ReplaceText, u"Österreich"_qs, "Österreich"},
+      {"shipping", Way::Toggle, u"Verkäufer trägt Versandkosten"_qs, "2"},
+      {"international", Way::Toggle, "", "False"},
+      {"Versand_1", Way::ReplaceText, "Brief", "Brief"},
+      {"Versandpreis_1", Way::ReplaceText, "1.55", "1.55"},
+      {"Versand_2", Way::SetValue, "Paket", "Paket"},
+      {"Versandpreis_2", Way::SetValue, "4.99", "4.99"},
+      {"Versand_3", Way::ReplaceText, "Spedition", "Spedition"},
+      {"Versandpreis_3", Way::ReplaceText, "39", "39"},
+      {"html_desc_1", Way::Toggle, "ja", "1"},
+      // Stored with the CR LF of the table files.
+      {"Beschreibung", Way::ReplaceText, "<b>Neu</b>\nZweite Zeile", "<b>Neu</b>\r\nZweite Zeile"},
+      {"Info_1", Way::ReplaceText, "Notiz", "Notiz"},
+      {"Info_2", Way::ReplaceText, "Zweite Notiz", "Zweite Notiz"},
+      {"Mitglied", Way::ReplaceText, "seit 2001", "seit 2001"},
+      {"Erstellt", Way::ReplaceText, "01.02.2026", "01.02.2026"},
+      {"Editiert", Way::SetValue, "03.02.2026", "03.02.2026"},
+  };
+  for (std::size_t i = 1; i <= catalogue::kPaymentSlots; ++i) {
+    // p2 starts ticked: the action takes it off.
+    rows.push_back({QString("p%1").arg(i), Way::Toggle, "", i == 2 ? "False" : "True"});
+  }
+
+  // Every control that writes a field has its row.
+  const auto controls = writing_controls(f.editor.get());
+  QStringList covered, writing;
+  for (const auto& r : rows) covered << r.field;
+  for (const auto& [field, control] : controls) writing << field;
+  covered.sort();
+  QCOMPARE(covered, writing);
+
+  for (const auto& r : rows) {
+    const char* field = qPrintable(r.field);
+    QWidget* control = controls.at(r.field);
+    QVERIFY2(set_through(control, r.way, r.input), field);
+    nav.button(app::RecordNavigator::Button::Post)->click();
+    QVERIFY2(f.articles.state() == store::EditState::Browse, field);
+    QVERIFY2(f.articles.text(r.field.toStdString()) == r.stored,
+             qPrintable(r.field + ": " + QString::fromStdString(f.articles.text(r.field.toStdString()))));
+  }
+  QCOMPARE(f.articles.count(), std::size_t(1));
+  QVERIFY(f.dialogs.shown.empty());
+}
+
+void AccessibilityTest::showingRecordsLeavesThemUnedited() {
+  EditorFixture f;
+  f.add_article({{"Artikelname", "Alpha"},
+                 {"Startpreis", "12.5"},
+                 {"Auktionsdauer", "7 Tage"},
+                 {"Zustand", "Neu"},
+                 {"country", "Frei getippt"},
+                 {"FSK 18", "ja"},
+                 {"shipping", "2"},
+                 {"html_desc_1", "1"},
+                 {"Fettschrift", "True"},
+                 {"p3", "True"},
+                 {"Beschreibung", "Zeile 1\nZeile 2"}});
+  f.add_article({{"Artikelname", "Beta"}, {"Auktionsdauer", "unbekannt"}, {"Zustand", "Defekt"}});
+  f.open();
+  const auto stored = f.articles.stored();
+  catalogue::PaymentNames payments;
+  payments.name[0] = "Bar";
+  payments.name[1] = "Karte";
+  payments.name[2] = "Scheck";
+  payments.shown = 3;
+  const std::vector<std::pair<const char*, std::function<void()>>> steps = {
+      {"next", [&] { f.articles.next(); }},
+      {"prior", [&] { f.articles.prior(); }},
+      {"last", [&] { f.articles.last(); }},
+      {"first", [&] { f.articles.first(); }},
+      {"refresh", [&] { f.editor->refreshAll(); }},
+      {"durations", [&] { f.ws.set_durations({"3 Tage", "7 Tage", "10 Tage"}); }},
+      {"payment names", [&] { f.ws.set_payment_names(payments); }},
+      {"fees", [&] { f.ws.set_feature_fees({}); }},
+      {"flush", [&] { f.editor->commitPendingEdits(); }},
+  };
+  for (const auto& [name, step] : steps) {
+    step();
+    QVERIFY2(f.articles.state() == store::EditState::Browse, name);
+    QVERIFY2(f.articles.stored() == stored, name);
+  }
+  QCOMPARE(f.find<QComboBox>("Auktionsdauer")->currentText(), QString("7 Tage"));
+  QVERIFY(f.dialogs.shown.empty());
 }
 
 QTEST_MAIN(AccessibilityTest)

@@ -90,6 +90,16 @@ class LoginWindowTest : public QObject {
       password()->clear();
       QTest::keyClicks(password(), pw);
     }
+    // What a successful login leaves: the main window shown in place of the login window.
+    void verify_opened() {
+      QCOMPARE(factory_calls, 1);
+      QCOMPARE(factory_user_id, std::string("42"));
+      QVERIFY(window->isHidden());
+      QVERIFY(main_window && main_window->isVisible());
+      QCOMPARE(window->mainWindow(), main_window);
+      QVERIFY(QFile::exists(folder.filePath("files/db/artikel_db.xml")));
+      QVERIFY(dialogs.shown.empty());
+    }
     QStringList lines() {
       QStringList out;
       for (int i = 0; i < status()->count(); ++i) out << status()->item(i)->text();
@@ -206,13 +216,24 @@ class LoginWindowTest : public QObject {
     Fixture f;
     f.type("haendler", "geheim");
     QTest::keyClick(f.password(), Qt::Key_Return);
-    QCOMPARE(f.factory_calls, 1);
-    QCOMPARE(f.factory_user_id, std::string("42"));
-    QVERIFY(f.window->isHidden());
-    QVERIFY(f.main_window && f.main_window->isVisible());
-    QCOMPARE(f.window->mainWindow(), f.main_window);
-    QVERIFY(QFile::exists(f.folder.filePath("files/db/artikel_db.xml")));
-    QVERIFY(f.dialogs.shown.empty());
+    f.verify_opened();
+  }
+
+  // Keys as the platform delivers them, to whatever has the focus.
+  void keyboardAloneLogsIn() {
+    test::reset_data();
+    Fixture f;
+    // Chosen by the window itself, before any window manager could activate it (none may).
+    QCOMPARE(f.window->focusWidget(), static_cast<QWidget*>(f.user()));
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.user()));
+    QWindow* keys = f.window->windowHandle();
+    for (char c : std::string("haendler")) QTest::keyClick(keys, c);
+    QTest::keyClick(keys, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.password()));
+    for (char c : std::string("geheim")) QTest::keyClick(keys, c);
+    QTest::keyClick(keys, Qt::Key_Return);
+    f.verify_opened();
   }
 
   void thirdFailureClosesTheWindowWithItsMessage() {

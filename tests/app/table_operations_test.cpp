@@ -3,6 +3,7 @@
 // themselves are tested in the core; here what matters is that each widget reaches them and
 // shows their outcome.
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QFont>
 #include <QHeaderView>
@@ -93,6 +94,7 @@ class TableOperationsTest : public QObject {
   void saveThatFailsKeepsTheTable();
   void titleClicks();
   void nameFilter();
+  void nameFilterThroughAccessibleInterfaces();
   void copy();
   void deleteQuestions();
   void busyRunHoldsOffWhatWouldDisturbIt();
@@ -240,6 +242,32 @@ void TableOperationsTest::nameFilter() {
   QTest::keyClicks(view->filterEdit(), "O'N");
   QCOMPARE(column_shown(grid, 3), Names{"O'Neill Jacke"});
   QCOMPARE(view->sortLabel()->text(), u("Artikelname - [Artikelname] like '%O''N%'"));
+  QCOMPARE(f.dialogs.shown, std::vector<std::string>{});
+}
+
+// What a screen reader or dictation does with the filter: the toggle action and the text set
+// through the editable text interface filter as a click and typing do.
+void TableOperationsTest::nameFilterThroughAccessibleInterfaces() {
+  Fixture f;
+  f.put(store::kArticleFile, named({"Uhr alt", "Taschenuhr", "Uhrkette"}));
+  auto& w = f.open();
+  auto* view = w.articleView();
+  auto* box = QAccessible::queryAccessibleInterface(view->filterBox());
+  auto* text = QAccessible::queryAccessibleInterface(view->filterEdit());
+  QVERIFY(box && box->actionInterface() && text && text->editableTextInterface());
+
+  box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  QVERIFY(view->filterBox()->isChecked());
+  QCOMPARE(view->sortLabel()->text(), u("Artikelname - [Artikelname] like '%%'"));
+  text->editableTextInterface()->insertText(0, u("Uhr"));
+  QCOMPARE(column_shown(view->grid(), 3), (Names{"Uhr alt", "Uhrkette"}));
+  QCOMPARE(view->sortLabel()->text(), u("Artikelname - [Artikelname] like '%Uhr%'"));
+  text->setText(QAccessible::Value, u("kette"));
+  QCOMPARE(column_shown(view->grid(), 3), Names{"Uhrkette"});
+
+  box->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  QVERIFY(!view->filterBox()->isChecked());
+  QCOMPARE(view->grid()->model()->rowCount(), 3);
   QCOMPARE(f.dialogs.shown, std::vector<std::string>{});
 }
 

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
 
@@ -54,6 +55,7 @@ class TransferTest : public QObject {
  private slots:
   void oneArticleMessagesAndPages();
   void oneArticleOnAnEmptyGrid();
+  void doubleClickOpensNoCellEditor();
   void allArticles();
   void allArticlesAnsweredNo();
 };
@@ -114,6 +116,30 @@ void TransferTest::oneArticleOnAnEmptyGrid() {
   QCOMPARE(f.dialogs.shown, std::vector<std::string>{"Bitte Artikelnamen eingeben."});
   QCOMPARE(editor->tabText(editor->currentIndex()), u("Artikel"));
   QCOMPARE(w.uploadView()->grid()->model()->rowCount(), 0);
+}
+
+void TransferTest::doubleClickOpensNoCellEditor() {
+  Fixture f;
+  f.put(store::kArticleFile, {article("A Reifen", 0)});
+  auto& w = f.open();
+  auto* grid = w.articleView()->grid();
+  f.dialogs.while_shown = [] { QTest::qWait(QApplication::doubleClickInterval() + 100); };
+  // On the row already current, as a user who looked at the article before transferring it.
+  double_click_row(w, 0);
+  QCOMPARE(f.dialogs.shown,
+           std::vector<std::string>{"A Reifen wurde in die Upload-Tabelle übertragen."});
+  f.dialogs.while_shown = nullptr;
+  QTest::qWait(QApplication::doubleClickInterval() + 100);
+  for (auto* editor : grid->viewport()->findChildren<QWidget*>()) {
+    QVERIFY2(!editor->isVisible(), qPrintable(editor->metaObject()->className()));
+  }
+  QCOMPARE(w.uploadView()->grid()->model()->rowCount(), 1);
+  QCOMPARE(f.store().articles.state(), store::EditState::Browse);
+
+  // Editing in place still starts with F2.
+  QTest::keyClick(grid, Qt::Key_F2);
+  QVERIFY(grid->viewport()->findChild<QLineEdit*>() &&
+          grid->viewport()->findChild<QLineEdit*>()->isVisible());
 }
 
 void TransferTest::allArticles() {

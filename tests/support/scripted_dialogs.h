@@ -4,6 +4,7 @@
 // and record every text shown, a progress display and a message pump that record their calls.
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -23,8 +24,11 @@ class ScriptedDialogs : public ports::Dialogs {
   // Start folder and file-type list of every file dialog, in order.
   std::vector<std::pair<std::string, std::string>> file_dialogs;
 
-  void inform(const std::string& text) override { shown.push_back(text); }
-  void error(const std::string& text) override { shown.push_back(text); }
+  // Runs while each text is shown: a real box runs the event loop until it is answered.
+  std::function<void()> while_shown;
+
+  void inform(const std::string& text) override { show(text); }
+  void error(const std::string& text) override { show(text); }
   ports::Answer ask_yes_no(const std::string& text) override { return next(text); }
   ports::Answer ask_yes_cancel(const std::string& text) override { return next(text); }
   std::size_t choose(const std::string& text, const std::vector<std::string>& buttons) override {
@@ -46,8 +50,12 @@ class ScriptedDialogs : public ports::Dialogs {
   }
 
  private:
-  ports::Answer next(const std::string& text) {
+  void show(const std::string& text) {
     shown.push_back(text);
+    if (while_shown) while_shown();
+  }
+  ports::Answer next(const std::string& text) {
+    show(text);
     if (answers.empty()) return ports::Answer::No;
     auto a = answers.front();
     answers.pop_front();

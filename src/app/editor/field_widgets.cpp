@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <functional>
@@ -46,7 +45,7 @@ struct FieldBinder::Binding {
   std::function<std::string()> read;              // what the control holds, "as text"
   std::function<void(const std::string&)> write;  // show a field text
   bool writes = true;
-  bool dirty = false;  // the user changed the control and has not left it yet
+  bool pending = false;  // the control holds a value the record could not take yet
 };
 
 FieldBinder::FieldBinder(store::Table& table, ports::Dialogs* dialogs, QObject* parent)
@@ -80,8 +79,8 @@ QLineEdit* FieldBinder::bindEdit(QLineEdit* edit, std::string_view field) {
   b->writes = !edit->isReadOnly();
   Binding& bound = add(std::move(b));
   if (bound.writes) {
-    connect(edit, &QLineEdit::textEdited, this, [this, &bound] { beginEdit(bound); });
-    connect(edit, &QLineEdit::editingFinished, this, [this, &bound] { commit(bound); });
+    connect(edit, &QLineEdit::textChanged, this, [this, &bound] { changed(bound); });
+    connect(edit, &QLineEdit::editingFinished, this, [this, &bound] { left(bound); });
   }
   return edit;
 }
@@ -95,8 +94,7 @@ QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, std::string_view fie
   b->read = [memo] { return text::crlf_line_breaks(u(memo->document()->toRawText())); };
   b->write = [memo](const std::string& t) { memo->setPlainText(q(t)); };
   Binding& bound = add(std::move(b));
-  // Refreshing blocks the memo's signals, so only the user's typing arrives here.
-  connect(memo, &QPlainTextEdit::textChanged, this, [this, &bound] { beginEdit(bound); });
+  connect(memo, &QPlainTextEdit::textChanged, this, [this, &bound] { changed(bound); });
   watchFocusOut(memo, bound);
   return memo;
 }
@@ -114,12 +112,9 @@ QComboBox* FieldBinder::bindCombo(QComboBox* combo, std::string_view field) {
   b->read = [combo] { return u(combo->currentText()); };
   b->write = [combo](const std::string& t) { show_in_combo(combo, t); };
   Binding& bound = add(std::move(b));
-  connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, &bound] { beginEdit(bound); });
-  connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, &bound] { commit(bound); });
-  connect(combo, &QComboBox::activated, this, [this, &bound] {
-    beginEdit(bound);
-    commit(bound);
-  });
+  // Follows both a chosen item and the text typed into the drop-down's own edit.
+  connect(combo, &QComboBox::currentTextChanged, this, [this, &bound] { changed(bound); });
+  connect(combo->lineEdit(), &QLineEdit::editingFinished, this, [this, &bound] { left(bound); });
   return combo;
 }
 
@@ -130,10 +125,7 @@ QCheckBox* FieldBinder::bindCheck(QCheckBox* box, std::string_view field) {
   b->read = [box] { return std::string(box->isChecked() ? "True" : "False"); };
   b->write = [box](const std::string& t) { box->setChecked(t == "True"); };
   Binding& bound = add(std::move(b));
-  connect(box, &QCheckBox::clicked, this, [this, &bound] {
-    beginEdit(bound);
-    commit(bound);
-  });
+  connect(box, &QCheckBox::toggled, this, [this, &bound] { changed(bound); });
   return box;
 }
 
@@ -203,10 +195,9 @@ QGroupBox* FieldBinder::radio(std::string_view field, QWidget* parent, bool vert
   };
   Binding& bound = add(std::move(b));
   for (const auto& entry : buttons) {
-    QRadioButton* button = entry.first;
-    connect(button, &QRadioButton::clicked, this, [this, &bound] {
-      beginEdit(bound);
-      commit(bound);
+    // The button switched off by the choice of another says nothing new.
+    connect(entry.first, &QRadioButton::toggled, this, [this, &bound](bool on) {
+      if (on) changed(bound);
     });
   }
   return box;
@@ -217,73 +208,75 @@ void FieldBinder::setComboItems(std::string_view field, const std::vector<std::s
   for (auto& b : bindings_) {
     auto* combo = qobject_cast<QComboBox*>(b->widget);
     if (b->field != index || !combo) continue;
-    {
-      QSignalBlocker block(combo);
-      combo->clear();
-      for (const auto& item : items) combo->addItem(q(item));
-    }
+    ++showing_;
+    combo->clear();
+    for (const auto& item : items) combo->addItem(q(item));
+    --showing_;
     show(*b);
   }
 }
 
 void FieldBinder::show(Binding& b) {
-  QSignalBlocker block(b.widget);
-  // An editable drop-down edits through its own line edit, whose signals must stay quiet too.
-  std::optional<QSignalBlocker> block_line;
-  if (auto* combo = qobject_cast<QComboBox*>(b.widget); combo && combo->lineEdit()) {
-    block_line.emplace(combo->lineEdit());
-  }
+  ++showing_;
   b.write(table_.text(store::article_fields()[b.field].name));
-  b.dirty = false;
+  --showing_;
+  b.pending = false;
 }
 
 void FieldBinder::refresh(std::optional<std::size_t> field) {
   for (auto& b : bindings_) {
-    if (b.get() == starting_edit_) continue;
+    if (b.get() == writing_) continue;
     if (!field || b->field == *field) show(*b);
   }
 }
 
-void FieldBinder::beginEdit(Binding& b) {
-  if (!b.writes) return;
-  b.dirty = true;
-  if (table_.state() != store::EditState::Browse) return;
-  // On an empty table this inserts a record and announces it; the control keeps what the user
-  // typed meanwhile.
-  starting_edit_ = &b;
-  try {
-    table_.edit();
-  } catch (const Error& e) {
-    starting_edit_ = nullptr;
-    if (dialogs_) dialogs_->error(e.what());
-    return;
-  }
-  starting_edit_ = nullptr;
+void FieldBinder::changed(Binding& b) {
+  if (showing_ > 0 || !b.writes) return;
+  b.pending = true;
+  store(b, false);
 }
 
-void FieldBinder::commit(Binding& b) {
-  if (!b.dirty || committing_) return;
-  b.dirty = false;
+void FieldBinder::left(Binding& b) {
+  if (b.pending && !store(b, true)) return;
+  if (b.read() != table_.text(store::article_fields()[b.field].name)) show(b);
+}
+
+bool FieldBinder::store(Binding& b, bool report) {
   const auto& field = store::article_fields()[b.field];
-  std::string text = b.read();
-  if (text == table_.text(field.name)) return;
-  committing_ = true;
+  Binding* const outer = writing_;
+  // Written while the value changes: the control keeps its cursor and a number typed halfway
+  // ("12.") until the user leaves it. On an empty table the first write inserts a record.
+  writing_ = &b;
+  if (table_.state() == store::EditState::Browse) {
+    try {
+      table_.edit();
+    } catch (const Error& e) {
+      writing_ = outer;
+      if (dialogs_) dialogs_->error(e.what());
+      return false;
+    }
+  }
   try {
-    table_.set_text(field.name, text);
+    const std::string text = b.read();
+    if (text != table_.text(field.name)) table_.set_text(field.name, text);
   } catch (const Error& e) {
-    committing_ = false;
+    writing_ = outer;
+    // While the user is still typing, the text may become a number yet; leaving it says why not.
+    if (!report) return false;
     show(b);
     if (dialogs_) {
       dialogs_->error(std::string(e.what()) + "\nDer bisherige Wert bleibt erhalten.");
     }
-    return;
+    return false;
   }
-  committing_ = false;
+  writing_ = outer;
+  b.pending = false;
+  return true;
 }
 
 void FieldBinder::flush() {
   for (auto& b : bindings_) {
-    if (b->dirty) commit(*b);
+    if (b->pending) store(*b, true);
   }
 }
 
@@ -295,7 +288,7 @@ void FieldBinder::watchFocusOut(QWidget* w, Binding& b) {
 bool FieldBinder::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusOut) {
     QVariant v = watched->property("tellvaro_binding");
-    if (v.isValid()) commit(*static_cast<Binding*>(v.value<void*>()));
+    if (v.isValid()) left(*static_cast<Binding*>(v.value<void*>()));
   }
   return QObject::eventFilter(watched, event);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Controls bound to the fields of the current record of one table: they show the field after
-// every change and write it back when the user leaves them.
+// every change of the record and write every change of their value into it, however it came:
+// typed, pasted, set by a screen reader or dictation, ticked or chosen by keyboard or pointer.
 
 #include <QObject>
 #include <memory>
@@ -59,17 +60,22 @@ class FieldBinder : public QObject {
   // Replaces the items of a bound drop-down (the duration choices) and shows the field again.
   void setComboItems(std::string_view field, const std::vector<std::string>& items);
 
-  // Shows the field (absent: every field) of the current record again.
+  // Shows the field (absent: every field) of the current record again. Never writes back.
   void refresh(std::optional<std::size_t> field);
-  // Writes every control whose text the user changed and did not leave yet.
+  // Writes every control whose value could not be taken yet (a number typed halfway) and says
+  // why when it still cannot.
   void flush();
 
   struct Binding;
 
  private:
   Binding& add(std::unique_ptr<Binding> binding);
-  void beginEdit(Binding& b);
-  void commit(Binding& b);
+  // The control's value changed; ignored while the binder itself shows the record.
+  void changed(Binding& b);
+  // The user left the control: a value that is still no number is refused now, and the control
+  // shows what the record holds (12.50 becomes 12.5).
+  void left(Binding& b);
+  bool store(Binding& b, bool report);
   void show(Binding& b);
   void watchFocusOut(QWidget* w, Binding& b);
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -77,8 +83,8 @@ class FieldBinder : public QObject {
   store::Table& table_;
   ports::Dialogs* dialogs_;
   std::vector<std::unique_ptr<Binding>> bindings_;
-  Binding* starting_edit_ = nullptr;  // not refreshed while its own edit() inserts a record
-  bool committing_ = false;
+  int showing_ = 0;              // > 0 while the binder writes into controls
+  Binding* writing_ = nullptr;   // not refreshed while its value goes into the record
   ports::Subscription data_change_;
   ports::Subscription before_post_;
 };
