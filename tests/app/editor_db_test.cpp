@@ -1,6 +1,7 @@
 // The article editor against the test auction house: reference lists and the category page.
 // Fails when the instance is down.
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
+#include "app/editor/page_kategorie.h"
 #include "app/editor_fixture.h"
 #include "app/record_navigator.h"
 #include "db/connection.h"
@@ -44,6 +46,19 @@ void click_item(QListWidget* list, const QString& text) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(found[0]).center());
 }
 
+// The row's own action, as a screen reader selects an entry of a list.
+void toggle_item(QListWidget* list, const QString& text) {
+  QAccessibleInterface* l = QAccessible::queryAccessibleInterface(list);
+  for (int c = 0; c < l->childCount(); ++c) {
+    QAccessibleInterface* cell = l->child(c);
+    if (cell->text(QAccessible::Name) != text) continue;
+    QVERIFY2(cell->actionInterface(), qPrintable(text));
+    cell->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    return;
+  }
+  QFAIL(qPrintable("no entry " + text));
+}
+
 bool white(QWidget* w) { return w->palette().color(QPalette::Base) == QColor(Qt::white); }
 
 }  // namespace
@@ -58,6 +73,7 @@ class EditorDbTest : public AuctionHouseCase {
   void categoryPageBrowsesTheTree();
   void levelFiveTakesDeeperCategories();
   void everyPostEndsTheBrowse();
+  void browseAndSearchThroughAccessibleInterfaces();
 };
 
 void EditorDbTest::referenceListsFillTheEditor() {
@@ -299,6 +315,48 @@ void EditorDbTest::everyPostEndsTheBrowse() {
       QVERIFY2(text("Kategorie2").empty(), name);
     }
   }
+}
+
+void EditorDbTest::browseAndSearchThroughAccessibleInterfaces() {
+  EditorFixture f(test::service_config());
+  QVERIFY(f.connect());
+  f.add_article({{"Artikelname", "Winterreifen"}});
+  f.open();
+  f.editor->setCurrentIndex(3);
+  button(f, QString::fromUtf8("Kategorie ändern"))->click();
+  auto* chooser = f.named<QComboBox>("Kategorie Ebene 1");
+  QTest::keyClick(chooser, Qt::Key_Down);  // the first entry: Auto & Motorrad
+  toggle_item(f.named<QListWidget>("Kategorie Ebene 2"), "Autoteile ->");
+  toggle_item(f.named<QListWidget>("Kategorie Ebene 3"), "Reifen ->");
+  toggle_item(f.named<QListWidget>("Kategorie Ebene 4"), "Winterreifen");
+  QCOMPARE(f.find<QLineEdit>("Kategorie Nummer")->text(), QString("1112"));
+  button(f, "Speichern")->click();
+  QCOMPARE(f.articles.text("Kategorie"),
+           std::string("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
+
+  // The search: its text dictated, a result selected by its action, Enter takes that one.
+  auto* page = f.editor->categoryPage();
+  auto* search = QAccessible::queryAccessibleInterface(page->searchEdit());
+  search->editableTextInterface()->insertText(0, "Reifen");
+  auto* results = page->searchResults();
+  QTRY_COMPARE(results->count(), 3);
+  const QString leaf = "Auto & Motorrad > Autoteile > Reifen > Winterreifen";
+  // Narrower than the path: the list shows its end, the name and the tool tip all of it.
+  QVERIFY(results->fontMetrics().horizontalAdvance(leaf) > results->viewport()->width());
+  QVERIFY(results->visualItemRect(results->item(2)).width() <= results->viewport()->width());
+  QCOMPARE(results->item(2)->toolTip(), leaf);
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(results);
+  QCOMPARE(list->child(2)->text(QAccessible::Name), leaf);
+
+  f.dialogs.shown.clear();
+  f.add_article({{"Artikelname", "Sommerreifen"}});  // current now, without a category
+  toggle_item(results, "Auto & Motorrad > Autoteile > Reifen > Sommerreifen");
+  QTest::keyClick(results, Qt::Key_Return);
+  QCOMPARE(f.articles.text("Artikelname"), std::string("Sommerreifen"));
+  QCOMPARE(f.articles.text("Kategorie"),
+           std::string("Auto & Motorrad > Autoteile > Reifen > Sommerreifen"));
+  QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("1111"));
+  QVERIFY(f.dialogs.shown.empty());
 }
 
 QTEST_MAIN(EditorDbTest)

@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -25,6 +26,15 @@ namespace {
 const QString kSearchHint = QString::fromUtf8(
     "Mindestens drei Zeichen eingeben. Doppelklick oder Eingabetaste übernimmt eine Kategorie "
     "ohne Unterkategorien für die gewählte Kat 1 / Kat 2.");
+
+// Items as wide as the list, so a long text is elided rather than scrolled.
+class ViewportWideDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    return {0, QStyledItemDelegate::sizeHint(option, index).height()};
+  }
+};
 
 void set_base(QWidget* w, bool enabled) {
   QPalette palette = w->palette();
@@ -100,10 +110,12 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
     list->viewport()->installEventFilter(this);
     browse->addWidget(list, 1);
     lists_[i] = list;
-    // Keyboard and screen readers choose by moving the current row; a mouse chooses by its
-    // click, so that a click on the row already chosen opens it again.
-    connect(list, &QListWidget::currentRowChanged, this, [this, level](int row) {
-      if (!mouse_down_ && row >= 0) choose(level, row);
+    // Keyboard and screen readers choose by selecting a row (moving to it, or the row's own
+    // action); a mouse chooses by its click, so that a click on the row already chosen opens it
+    // again.
+    connect(list, &QListWidget::itemSelectionChanged, this, [this, level, list] {
+      const auto selected = list->selectedItems();
+      if (!mouse_down_ && !selected.isEmpty()) choose(level, list->row(selected.first()));
     });
     connect(list, &QListWidget::itemClicked, this,
             [this, level, list](QListWidgetItem* item) { choose(level, list->row(item)); });
@@ -121,6 +133,10 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   search_row->addWidget(search_, 1);
   finder->addLayout(search_row);
   results_ = new QListWidget(this);
+  // A long path shows its end, the category itself; the tool tip and the name hold it whole.
+  results_->setItemDelegate(new ViewportWideDelegate(results_));
+  results_->setTextElideMode(Qt::ElideLeft);
+  results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   finder->addWidget(
       label_for(new QLabel(QString::fromUtf8("Gefundene Kategorien:"), this), results_));
   finder->addWidget(results_, 1);
@@ -135,6 +151,13 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   connect(search_, &QLineEdit::textChanged, pause_, qOverload<>(&QTimer::start));
   connect(results_, &QListWidget::itemActivated, this,
           [this](QListWidgetItem* item) { take(results_->row(item)); });
+  // A result selected through a screen reader becomes the one Enter takes.
+  connect(results_, &QListWidget::itemSelectionChanged, this, [this] {
+    const auto selected = results_->selectedItems();
+    if (!selected.isEmpty() && results_->currentItem() != selected.first()) {
+      results_->setCurrentItem(selected.first());
+    }
+  });
 
   connect(change_, &QPushButton::clicked, this,
           [this] { run([this] { browser_.start(slot()); }); });
@@ -177,10 +200,12 @@ void CategoryPage::search() {
     return;
   }
   for (const auto& m : matches_) {
-    auto* item = new QListWidgetItem(QString::fromStdString(m.path()), results_);
+    const QString path = QString::fromStdString(m.path());
+    auto* item = new QListWidgetItem(path, results_);
+    item->setToolTip(path);
     if (!m.leaf) {
       item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
-      item->setToolTip(QString::fromUtf8("Hat Unterkategorien und kann nicht gewählt werden."));
+      item->setToolTip(path + QString::fromUtf8("\nHat Unterkategorien und kann nicht gewählt werden."));
     }
   }
   note_->clear();
