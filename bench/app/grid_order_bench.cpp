@@ -78,13 +78,14 @@ int main(int argc, char** argv) {
     bare.articles.replace_all(store.articles.stored());
     store::GridSorting sorting(bare, {3, 3, 2});
     sorting.start();
-    const std::string_view titles[] = {"Startpreis", "Artikelname", "Anzeigenart", "Untertitel"};
+    const store::F titles[] = {store::F::Startpreis, store::F::Artikelname, store::F::Anzeigenart,
+                               store::F::Untertitel};
     Times click, filter;
     const char* texts[] = {"u", "uh", "uhr", "uh", "u", ""};
     for (int i = 0; i < kRuns; ++i) {
       time_one(click, [&] { sorting.click_title(store::Grid::Articles, i % 4, titles[i % 4]); });
     }
-    sorting.click_title(store::Grid::Articles, 3, "Artikelname");
+    sorting.click_title(store::Grid::Articles, 3, store::F::Artikelname);
     for (int i = 0; i < kRuns; ++i) {
       time_one(filter, [&] { sorting.filter(texts[i % 6], true); });
     }
@@ -101,14 +102,15 @@ int main(int argc, char** argv) {
   store.articles.move_to(kArticles / 2);
   QApplication::processEvents();
 
-  auto column_of = [&](std::string_view field) {
+  auto column_of = [&](store::F field) {
     for (std::size_t i = 0; i < columns.size(); ++i) {
       if (columns[i].field == field) return static_cast<int>(i);
     }
     return -1;
   };
   // Alternating titles, so every click really reorders.
-  const std::string_view titles[] = {"Startpreis", "Artikelname", "Anzeigenart", "Untertitel"};
+  const store::F titles[] = {store::F::Startpreis, store::F::Artikelname, store::F::Anzeigenart,
+                             store::F::Untertitel};
   std::printf("%zu articles, article grid %d x %d pixels\n", kArticles, grid.width(),
               grid.height());
   report("title click (sort, model update, repaint)", timed(grid, [&](int i) {
@@ -116,7 +118,8 @@ int main(int argc, char** argv) {
            sorting.click_title(store::Grid::Articles, column_of(field), field);
          }));
 
-  sorting.click_title(store::Grid::Articles, column_of("Artikelname"), "Artikelname");
+  sorting.click_title(store::Grid::Articles, column_of(store::F::Artikelname),
+                      store::F::Artikelname);
   // Typing a word letter by letter with "Filter" ticked, then taking it back again.
   const char* texts[] = {"u", "uh", "uhr", "uh", "u", ""};
   report("filter keystroke (filter, model update, repaint)",

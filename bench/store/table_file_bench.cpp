@@ -162,10 +162,11 @@ int measure(const std::string& what, const std::string& file) {
         [] {},
         [&] {
           if (what == "sort") {
-            table.sort(store::SortKind::AscendingNoCase, "Artikelname");
-            table.sort(store::SortKind::AscendingCase, "Artikelname");
+            table.sort(store::SortKind::AscendingNoCase, store::F::Artikelname);
+            table.sort(store::SortKind::AscendingCase, store::F::Artikelname);
           } else {
-            table.set_filter(store::Table::like_expression("Artikelname", flip ? "uhr" : "Uhr"));
+            table.set_filter(
+                store::Table::like_expression(store::F::Artikelname, flip ? "uhr" : "Uhr"));
             table.set_filtered(true);
             table.set_filtered(false);
           }

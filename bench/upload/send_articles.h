@@ -28,14 +28,14 @@ inline void write_pictures(const std::filesystem::path& dir) {
 inline void fill_uploads(store::Table& uploads, int articles) {
   for (int i = 0; i < articles; ++i) {
     uploads.append();
-    uploads.set_text("Artikelname", "Artikel " + std::to_string(i));
-    uploads.set_text("Auktionsdauer", "7");
-    uploads.set_text("Fettschrift", "True");
-    uploads.set_text("Untertitel", "Untertitel");
-    uploads.set_text("Gebühr", "1.15");
-    uploads.set_text("Bild1", "eins.jpg");
-    uploads.set_text("Bild2", "zwei.jpg");
-    uploads.set_text("Bild3", "drei.jpg");
+    uploads.set_text(store::F::Artikelname, "Artikel " + std::to_string(i));
+    uploads.set_text(store::F::Auktionsdauer, "7");
+    uploads.set_text(store::F::Fettschrift, "True");
+    uploads.set_text(store::F::Untertitel, "Untertitel");
+    uploads.set_text(store::F::Gebuehr, "1.15");
+    uploads.set_text(store::F::Bild1, "eins.jpg");
+    uploads.set_text(store::F::Bild2, "zwei.jpg");
+    uploads.set_text(store::F::Bild3, "drei.jpg");
     uploads.post();
   }
 }

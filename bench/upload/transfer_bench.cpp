@@ -33,7 +33,7 @@ class AnswerYes : public ports::Dialogs {
 std::vector<store::Record> articles(std::size_t count) {
   auto records = bench::generate_articles(count);
   for (std::size_t i = 0; i < records.size(); ++i) {
-    if (i % 10 != 9) records[i][store::field_at("Kategorie Nummer")] = store::Value::text("1111");
+    if (i % 10 != 9) store::at(records[i], store::F::Kategorie_Nummer) = store::Value::text("1111");
   }
   return records;
 }

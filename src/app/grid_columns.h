@@ -2,13 +2,14 @@
 
 // The columns of the three grids, in display order, and which of them refuse typing. Qt-free.
 
-#include <string_view>
 #include <vector>
+
+#include "store/field.h"
 
 namespace tellvaro::app {
 
 struct GridColumn {
-  std::string_view field;  // exact article field name, also the column title
+  store::F field;  // its name is also the column title
   bool read_only = false;
 };
 
@@ -20,6 +21,6 @@ std::vector<GridColumn> import_grid_columns();
 // Position of the title shown bold at start (`Artikelname`) in a column list.
 int start_sort_column(const std::vector<GridColumn>& columns);
 
-inline constexpr std::string_view kStartSortField = "Artikelname";
+inline constexpr store::F kStartSortField = store::F::Artikelname;
 
 }  // namespace tellvaro::app

@@ -29,7 +29,7 @@ TableModel::TableModel(store::Table& table, std::vector<GridColumn> columns, boo
       columns_(std::move(columns)),
       editable_(editable),
       dialogs_(dialogs) {
-  for (const auto& c : columns_) fields_.push_back(store::field_at(c.field));
+  for (const auto& c : columns_) fields_.push_back(store::index_of(c.field));
   rows_ = static_cast<int>(table_.count());
   shown_cursor_ = cursorRow();
   data_change_ =
@@ -62,7 +62,7 @@ QVariant TableModel::headerData(int section, Qt::Orientation orientation, int ro
   if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }
-  if (role == Qt::DisplayRole) return qtext(std::string(columns_[section].field));
+  if (role == Qt::DisplayRole) return qtext(std::string(store::name_of(columns_[section].field)));
   if (role == Qt::FontRole && titleBold(section)) {
     QFont font;
     font.setBold(true);

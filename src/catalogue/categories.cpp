@@ -31,11 +31,12 @@ std::vector<CategoryEntry> read_children(db::Connection& db, std::string_view pa
   return entries;
 }
 
-const char* number_field(Slot slot) {
-  return slot == Slot::First ? "Kategorie Nummer" : "Kategorie Nummer 2";
+store::F number_field(Slot slot) {
+  return slot == Slot::First ? store::F::Kategorie_Nummer : store::F::Kategorie_Nummer_2;
 }
-const char* path_field(Slot slot) { return slot == Slot::First ? "Kategorie" : "Kategorie 2"; }
-const char* kLevelFields[] = {"Kategorie1", "Kategorie2", "Kategorie3", "Kategorie4", "Kategorie5"};
+store::F path_field(Slot slot) {
+  return slot == Slot::First ? store::F::Kategorie : store::F::Kategorie_2;
+}
 
 }  // namespace
 
@@ -206,7 +207,8 @@ void CategoryBrowser::reset() {
 void CategoryBrowser::write_names() {
   // A copy: each write fires the change hook, which may call back into the browser.
   const auto names = names_;
-  for (int i = 0; i < kLevels; ++i) articles_.set(kLevelFields[i], store::Value::text(names[i]));
+  for (int i = 0; i < kLevels; ++i)
+    articles_.set(store::category_level(i + 1), store::Value::text(names[i]));
 }
 
 void CategoryBrowser::before_post() { change_enabled_ = true; }

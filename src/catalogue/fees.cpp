@@ -6,12 +6,12 @@
 namespace tellvaro::catalogue {
 namespace {
 
-bool is_true(const store::Table& t, std::string_view field) {
+bool is_true(const store::Table& t, store::F field) {
   auto flag = t.get(field).as_flag();
   return flag && *flag;
 }
 
-bool has_text(const store::Table& t, std::string_view field) { return !t.text(field).empty(); }
+bool has_text(const store::Table& t, store::F field) { return !t.text(field).empty(); }
 
 }  // namespace
 
@@ -22,23 +22,23 @@ FeeMarks compute_fees(const FeatureFees& fees, const store::Table& articles) {
     marks.total += fees[f];
     marks.red[static_cast<std::size_t>(f)] = fees[f] > 0;
   };
-  marks.fettschrift = is_true(articles, "Fettschrift");
-  marks.textmarker = is_true(articles, "Textmarker");
-  marks.top_kategorie = is_true(articles, "Top-Kategorie");
+  marks.fettschrift = is_true(articles, store::F::Fettschrift);
+  marks.textmarker = is_true(articles, store::F::Textmarker);
+  marks.top_kategorie = is_true(articles, store::F::Top_Kategorie);
   charge(Feature::Fettschrift, marks.fettschrift);
   charge(Feature::Textmarker, marks.textmarker);
   charge(Feature::TopKategorie, marks.top_kategorie);
-  charge(Feature::Untertitel, has_text(articles, "Untertitel"));
-  auto minimum = articles.get("Mindestpreis").as_amount();
+  charge(Feature::Untertitel, has_text(articles, store::F::Untertitel));
+  auto minimum = articles.get(store::F::Mindestpreis).as_amount();
   charge(Feature::Mindestpreis, minimum && *minimum > 0);
-  charge(Feature::UploadBild2, has_text(articles, "Bild2"));
-  charge(Feature::UploadBild3, has_text(articles, "Bild3"));
+  charge(Feature::UploadBild2, has_text(articles, store::F::Bild2));
+  charge(Feature::UploadBild3, has_text(articles, store::F::Bild3));
   marks.total_red = marks.total > 0;
   return marks;
 }
 
 UploadTotals sum_upload_fees(const store::Table& uploads) {
-  static const std::size_t fee = store::field_at("Gebühr");
+  constexpr std::size_t fee = store::index_of(store::F::Gebuehr);
   UploadTotals totals;
   totals.count = uploads.count();
   for (std::size_t i = 0; i < totals.count; ++i) {

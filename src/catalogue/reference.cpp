@@ -49,24 +49,25 @@ const Items kShipping = {"Kein Versand, nur Abholung",
                          "---",
                          "Sonstige  (Ausland)"};
 
-const std::map<std::string_view, Items>& choice_table() {
-  static const std::map<std::string_view, Items> table = {
-      {"Anzeigenart", {"Auktion", "Sofortkauf", "Gesuch", "Konfigurator", "Power Auktion"}},
-      {"Zustand",
+const std::map<store::F, Items>& choice_table() {
+  using store::F;
+  static const std::map<F, Items> table = {
+      {F::Anzeigenart, {"Auktion", "Sofortkauf", "Gesuch", "Konfigurator", "Power Auktion"}},
+      {F::Zustand,
        {"Siehe Beschreibung", "Neu", "Neuwertig", "Bestzustand", "Leichte Gebrauchsspuren",
         "Gebrauchsspuren", "Starke Gebrauchsspuren", "Defekt"}},
-      {"Sprache",
+      {F::Sprache,
        {"International / unabhängig", "Polen / Polnisch", "Deutschland / Deutsch",
         "England / Englisch", "Rusland / Russisch", "Andere"}},
-      {"Masseinheit",
+      {F::Masseinheit,
        {"keine Angabe", "g - Gramm", "kg - Kilogramm", "ml - Mililiter", "L - Liter", "m - Meter",
         "m2 - Quadratmeter", "m3 - Kubikmeter"}},
-      {"Wiedereinstellen", {"0 x", "1 x", "2 x", "3 x", "4 x", "Bis verkauft"}},
-      {"Verhalten", {"Ausblenden", "Stehen lassen"}},
-      {"minimum_preis_zeigen", {"nicht erreicht", "Mindestpreis"}},
-      {"Versand_1", kShipping},
-      {"Versand_2", Items(kShipping.begin() + 1, kShipping.end())},
-      {"Versand_3", Items(kShipping.begin() + 1, kShipping.end())},
+      {F::Wiedereinstellen, {"0 x", "1 x", "2 x", "3 x", "4 x", "Bis verkauft"}},
+      {F::Verhalten, {"Ausblenden", "Stehen lassen"}},
+      {F::minimum_preis_zeigen, {"nicht erreicht", "Mindestpreis"}},
+      {F::Versand_1, kShipping},
+      {F::Versand_2, Items(kShipping.begin() + 1, kShipping.end())},
+      {F::Versand_3, Items(kShipping.begin() + 1, kShipping.end())},
   };
   return table;
 }
@@ -119,23 +120,36 @@ PaymentNames load_payments(db::Connection& db) {
   return names;
 }
 
-const std::vector<std::string_view>& choice_items(std::string_view field) {
+const std::vector<std::string_view>& choice_items(store::F field) {
   static const Items none;
   const auto& table = choice_table();
   auto it = table.find(field);
   return it == table.end() ? none : it->second;
 }
 
-const std::vector<RadioItem>& radio_items(std::string_view field) {
+const std::vector<RadioItem>& radio_items(store::F field) {
+  using store::F;
   static const std::vector<RadioItem> yes_no = {{"nein", "nein"}, {"ja", "ja"}};
   static const std::vector<RadioItem> shipping = {{"Käufer trägt Versandkosten", "1"},
                                                   {"Verkäufer trägt Versandkosten", "2"}};
   static const std::vector<RadioItem> html = {{"ja", "1"}, {"nein", "0"}};
   static const std::vector<RadioItem> none;
-  if (field == "FSK 18" || field == "Preisvorschlag") return yes_no;
-  if (field == "shipping") return shipping;
-  if (field == "html_desc_1") return html;
+  if (field == F::FSK_18 || field == F::Preisvorschlag) return yes_no;
+  if (field == F::shipping) return shipping;
+  if (field == F::html_desc_1) return html;
   return none;
+}
+
+const std::vector<std::string_view>& choice_items(std::string_view field) {
+  static const Items none;
+  const auto i = store::field_index(field);
+  return i ? choice_items(static_cast<store::F>(*i)) : none;
+}
+
+const std::vector<RadioItem>& radio_items(std::string_view field) {
+  static const std::vector<RadioItem> none;
+  const auto i = store::field_index(field);
+  return i ? radio_items(static_cast<store::F>(*i)) : none;
 }
 
 }  // namespace tellvaro::catalogue

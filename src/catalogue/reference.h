@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/field.h"
+
 namespace tellvaro::db {
 class Connection;
 }
@@ -55,13 +57,17 @@ PaymentNames load_payments(db::Connection& db);
 
 // Items of an editable drop-down of the editor, in order (empty for a field without one).
 // `Auktionsdauer` takes the duration choices instead.
-const std::vector<std::string_view>& choice_items(std::string_view field);
+const std::vector<std::string_view>& choice_items(store::F field);
 
 struct RadioItem {
   std::string_view caption;
   std::string_view stored;  // "as text" of the stored value
 };
 // The radio groups: `FSK 18`, `Preisvorschlag`, `shipping`, `html_desc_1`.
+const std::vector<RadioItem>& radio_items(store::F field);
+
+// The same by a field's text name, for the editor's binder until it names fields by id.
+const std::vector<std::string_view>& choice_items(std::string_view field);
 const std::vector<RadioItem>& radio_items(std::string_view field);
 
 }  // namespace tellvaro::catalogue

@@ -19,7 +19,7 @@ bool names_picture_in_folder(const std::string& cell, const store::Record& recor
                              const std::string& picture_folder) {
   // Only a name the field holds whole can be a file of the picture folder.
   return cell.find('/') == std::string::npos &&
-         upload::field_text(record, media::slot_field(slot)) == cell &&
+         upload::field_text(record, store::picture_field(slot)) == cell &&
          media::picture_exists(picture_folder, cell);
 }
 
@@ -37,12 +37,12 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
                                 StoredPictures& stored) {
   PreparedArticle out;
   out.line = source.line;
-  out.title = upload::field_text(record, "Artikelname");
+  out.title = upload::field_text(record, store::F::Artikelname);
 
   // The article table's own rule: the fee is written at each post.
   store::Table table;
   table.set_post_rule([&table, &fees] {
-    table.set(store::field_at("Gebühr"),
+    table.set(store::F::Gebuehr,
               store::Value::amount(catalogue::compute_fees(fees, table).total));
   });
   table.append();
@@ -53,7 +53,7 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
   for (int slot = 1; slot <= media::kSlotCount; ++slot) {
     const std::string& cell = source.pictures[static_cast<std::size_t>(slot - 1)];
     if (cell.empty() || names_picture_in_folder(cell, record, slot, folders.pictures)) continue;
-    table.set(media::slot_field(slot), store::Value());
+    table.set(store::picture_field(slot), store::Value());
     to_attach.emplace_back(slot, cell);
   }
   table.post();
@@ -101,9 +101,9 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
                       "): " + (why.empty() ? std::string("Das Bild wurde nicht übernommen.") : why);
         break;
       }
-      stored[table.text(media::slot_field(slot))] = source_file;
+      stored[table.text(store::picture_field(slot))] = source_file;
       if (dialogs.replaced()) {
-        out.notes.push_back(caption + ": die Datei \"" + table.text(media::slot_field(slot)) +
+        out.notes.push_back(caption + ": die Datei \"" + table.text(store::picture_field(slot)) +
                             "\" im Bilderordner wurde ersetzt.");
       }
     }
@@ -113,7 +113,7 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
     const std::string unstorable = upload::unstorable_message(out.article);
     if (!unstorable.empty()) out.problem = unstorable;
   }
-  if (const auto fee = out.article[store::field_at("Gebühr")].as_amount()) out.fee = *fee;
+  if (const auto fee = store::at(out.article, store::F::Gebuehr).as_amount()) out.fee = *fee;
   return out;
 }
 

@@ -18,54 +18,56 @@ namespace fs = std::filesystem;
 
 enum class Rule { Text, Code, Picture, Payment };
 
+using store::F;
+
 struct Mapping {
   std::string_view column;
-  std::string_view field;  // for the payment: none, it fills p1..p15
+  std::optional<F> field;  // for the payment: none, it fills p1..p15
   Rule rule;
 };
 
 // The order in which the fields are filled.
 constexpr Mapping kMapping[] = {
-    {"auction_type", "Anzeigenart", Rule::Code},
-    {"title", "Artikelname", Rule::Text},
-    {"qm_untertitel", "Untertitel", Rule::Text},
-    {"sprache", "Sprache", Rule::Code},
-    {"einheiten", "Einheiten", Rule::Text},
-    {"masseinheit", "Masseinheit", Rule::Code},
-    {"html_desc_1", "html_desc_1", Rule::Text},
-    {"qm_fsk18_artikel", "FSK 18", Rule::Code},
-    {"qm_preis_vorschlag", "Preisvorschlag", Rule::Code},
-    {"qm_preis_vorschlag_minimum", "Preisvorschlag-Minimum", Rule::Text},
-    {"description", "Beschreibung", Rule::Text},
-    {"category", "Kategorie Nummer", Rule::Text},
-    {"category_2", "Kategorie Nummer 2", Rule::Text},
-    {"duration", "Auktionsdauer", Rule::Text},
-    {"qm_wiedereinstellen", "Wiedereinstellen", Rule::Code},
-    {"zustand", "Zustand", Rule::Code},
-    {"location_zip", "location_zip", Rule::Text},
-    {"location", "location", Rule::Text},
-    {"country", "country", Rule::Text},
-    {"minimum_bid", "Startpreis", Rule::Text},
-    {"buynow", "Sofortkauf", Rule::Text},
-    {"quantity", "Anzahl", Rule::Text},
-    {"buy_now_show", "Verhalten", Rule::Code},
-    {"qm_minimum_preis", "Mindestpreis", Rule::Text},
-    {"qm_minimum_preis_zeigen", "minimum_preis_zeigen", Rule::Code},
-    {"shipping", "shipping", Rule::Text},
-    {"qm_versandart_1", "Versand_1", Rule::Text},
-    {"qm_versandart_2", "Versand_2", Rule::Text},
-    {"qm_versandart_3", "Versand_3", Rule::Text},
-    {"qm_versandkosten_1", "Versandpreis_1", Rule::Text},
-    {"qm_versandkosten_2", "Versandpreis_2", Rule::Text},
-    {"qm_versandkosten_3", "Versandpreis_3", Rule::Text},
-    {"international", "international", Rule::Code},
-    {"fett", "Fettschrift", Rule::Code},
-    {"marker", "Textmarker", Rule::Code},
-    {"topkat", "Top-Kategorie", Rule::Code},
-    {"pict_url", "Bild1", Rule::Picture},
-    {"pict_url2", "Bild2", Rule::Picture},
-    {"pict_url3", "Bild3", Rule::Picture},
-    {"payment", "", Rule::Payment},
+    {"auction_type", F::Anzeigenart, Rule::Code},
+    {"title", F::Artikelname, Rule::Text},
+    {"qm_untertitel", F::Untertitel, Rule::Text},
+    {"sprache", F::Sprache, Rule::Code},
+    {"einheiten", F::Einheiten, Rule::Text},
+    {"masseinheit", F::Masseinheit, Rule::Code},
+    {"html_desc_1", F::html_desc_1, Rule::Text},
+    {"qm_fsk18_artikel", F::FSK_18, Rule::Code},
+    {"qm_preis_vorschlag", F::Preisvorschlag, Rule::Code},
+    {"qm_preis_vorschlag_minimum", F::Preisvorschlag_Minimum, Rule::Text},
+    {"description", F::Beschreibung, Rule::Text},
+    {"category", F::Kategorie_Nummer, Rule::Text},
+    {"category_2", F::Kategorie_Nummer_2, Rule::Text},
+    {"duration", F::Auktionsdauer, Rule::Text},
+    {"qm_wiedereinstellen", F::Wiedereinstellen, Rule::Code},
+    {"zustand", F::Zustand, Rule::Code},
+    {"location_zip", F::location_zip, Rule::Text},
+    {"location", F::location, Rule::Text},
+    {"country", F::country, Rule::Text},
+    {"minimum_bid", F::Startpreis, Rule::Text},
+    {"buynow", F::Sofortkauf, Rule::Text},
+    {"quantity", F::Anzahl, Rule::Text},
+    {"buy_now_show", F::Verhalten, Rule::Code},
+    {"qm_minimum_preis", F::Mindestpreis, Rule::Text},
+    {"qm_minimum_preis_zeigen", F::minimum_preis_zeigen, Rule::Code},
+    {"shipping", F::shipping, Rule::Text},
+    {"qm_versandart_1", F::Versand_1, Rule::Text},
+    {"qm_versandart_2", F::Versand_2, Rule::Text},
+    {"qm_versandart_3", F::Versand_3, Rule::Text},
+    {"qm_versandkosten_1", F::Versandpreis_1, Rule::Text},
+    {"qm_versandkosten_2", F::Versandpreis_2, Rule::Text},
+    {"qm_versandkosten_3", F::Versandpreis_3, Rule::Text},
+    {"international", F::international, Rule::Code},
+    {"fett", F::Fettschrift, Rule::Code},
+    {"marker", F::Textmarker, Rule::Code},
+    {"topkat", F::Top_Kategorie, Rule::Code},
+    {"pict_url", F::Bild1, Rule::Picture},
+    {"pict_url2", F::Bild2, Rule::Picture},
+    {"pict_url3", F::Bild3, Rule::Picture},
+    {"payment", std::nullopt, Rule::Payment},
 };
 
 std::string selection_statement(const db::Connection& db, std::string_view user_id) {
@@ -79,9 +81,8 @@ std::size_t row_count(db::Connection& db, const std::string& sql) {
 }
 
 // Picture rule for one column.
-void apply_picture(store::Table& table, std::string_view field, const std::string& name,
-                   PictureSource& pictures, const std::string& folder, const Notes& notes,
-                   const std::string& auction) {
+void apply_picture(store::Table& table, F field, const std::string& name, PictureSource& pictures,
+                   const std::string& folder, const Notes& notes, const std::string& auction) {
   auto note = [&](const std::string& why) {
     if (notes) notes("Bild \"" + name + "\" der Auktion " + auction + " nicht übernommen: " + why);
   };
@@ -176,7 +177,7 @@ void apply_payment(store::Table& table, std::string_view payment,
   for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
     const std::string& name = names.name[i];
     if (name.empty() || payment.find(name) == std::string_view::npos) continue;
-    table.set("p" + std::to_string(i + 1), store::Value::flag(true));
+    table.set(store::payment_flag(static_cast<int>(i) + 1), store::Value::flag(true));
   }
 }
 
@@ -191,8 +192,7 @@ std::optional<std::string> unusable_picture_name(std::string_view name) {
     if (c < 0x20 || c == 0x7f) return "Der Name enthält ein Steuerzeichen.";
   }
   if (name == ".") return "Der Name bezeichnet den Bilderordner selbst.";
-  const auto width =
-      static_cast<std::size_t>(store::article_fields()[store::field_at("Bild1")].width);
+  const auto width = static_cast<std::size_t>(store::field_of(F::Bild1).width);
   if (text::char_count(name) > width)
     return "Der Name ist länger als " + std::to_string(width) + " Zeichen.";
   return std::nullopt;
@@ -211,13 +211,13 @@ void fill_record(store::Table& table, const Columns& row, const catalogue::Payme
     if (!value) continue;
     switch (m.rule) {
       case Rule::Text:
-        table.set_text(m.field, *value);
+        table.set_text(*m.field, *value);
         break;
       case Rule::Code:
-        if (auto text = decode(m.column, *value)) table.set_text(m.field, *text);
+        if (auto text = decode(m.column, *value)) table.set_text(*m.field, *text);
         break;
       case Rule::Picture:
-        apply_picture(table, m.field, *value, pictures, picture_folder, notes, auction);
+        apply_picture(table, *m.field, *value, pictures, picture_folder, notes, auction);
         break;
       case Rule::Payment:
         apply_payment(table, *value, names);

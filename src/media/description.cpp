@@ -87,7 +87,7 @@ bool load_description(store::Table& articles, ports::Dialogs& dialogs) {
   if (!chosen) return false;
   articles.edit();
   const std::string text = description_text(store::detail::read_whole_file(*chosen));
-  articles.set("Beschreibung", store::Value::text(text));
+  articles.set(store::F::Beschreibung, store::Value::text(text));
   articles.post();
   return true;
 }

@@ -72,7 +72,7 @@ bool picture_exists(std::string_view folder, std::string_view name) {
 std::optional<std::string> slot_picture(const store::Table& table, std::string_view folder,
                                         int slot) {
   check_slot(slot);
-  const auto path = picture_path(folder, table.text(slot_field(slot)));
+  const auto path = picture_path(folder, table.text(store::picture_field(slot)));
   if (path && regular_file(*path)) return path;
   return std::nullopt;
 }
@@ -85,9 +85,8 @@ AttachOutcome attach_picture(store::Table& articles, int slot, const std::string
   const std::string source = *chosen;
   const std::string name = file_name_of(source);
   const std::string small_name = shrunk_name(name);
-  const std::string field = slot_field(slot);
-  const std::size_t width =
-      static_cast<std::size_t>(store::article_fields()[store::field_at(field)].width);
+  const store::F field = store::picture_field(slot);
+  const std::size_t width = static_cast<std::size_t>(store::field_of(field).width);
   const auto fits = [&](const std::string& n) { return text::char_count(n) <= width; };
   const std::string caption = "Bild " + std::to_string(slot);
 
@@ -197,7 +196,7 @@ DeleteOutcome delete_picture(store::Table& articles, int slot, const std::string
   if (!path) return DeleteOutcome::NothingToDelete;
   remove_file(*path);
   articles.edit();
-  articles.set(slot_field(slot), store::Value::text(""));
+  articles.set(store::picture_field(slot), store::Value::text(""));
   articles.post();
   return DeleteOutcome::Deleted;
 }

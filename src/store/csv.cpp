@@ -205,8 +205,8 @@ CsvImport read_articles_csv(std::string_view bytes) {
     columns.push_back(index);
   }
 
-  const std::array<std::size_t, 3> picture_fields = {field_at("Bild1"), field_at("Bild2"),
-                                                     field_at("Bild3")};
+  const std::array<std::size_t, 3> picture_fields = {index_of(F::Bild1), index_of(F::Bild2),
+                                                     index_of(F::Bild3)};
   CsvImport result;
   for (std::size_t r = 1; r < rows.size(); ++r) {
     const CsvRow& row = rows[r];

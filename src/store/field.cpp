@@ -10,96 +10,55 @@
 namespace tellvaro::store {
 namespace {
 
-constexpr Field text(std::string_view name, int width) { return {name, Kind::Text, width}; }
-constexpr Field amount(std::string_view name) { return {name, Kind::Amount, 9}; }
-constexpr Field small_int(std::string_view name) { return {name, Kind::SmallInt, 0}; }
-constexpr Field flag(std::string_view name) { return {name, Kind::Flag, 0}; }
-constexpr Field memo(std::string_view name) { return {name, Kind::Memo, 50}; }
+// The id must be the name as an identifier, so two rows with swapped ids cannot compile.
+constexpr bool spelt_as_name(std::string_view id, std::string_view name) {
+  std::size_t i = 0;
+  for (std::size_t n = 0; n < name.size(); ++n) {
+    if (name.substr(n, 2) == "\u00fc") {
+      if (id.substr(i, 2) != "ue") return false;
+      i += 2;
+      ++n;
+      continue;
+    }
+    const char want = name[n] == ' ' || name[n] == '-' ? '_' : name[n];
+    if (i >= id.size() || id[i] != want) return false;
+    ++i;
+  }
+  return i == id.size();
+}
 
-// The order is the file order.
-constexpr std::array<Field, kFieldCount> kFields = {
-    text("Anzeigenart", 50),
-    text("Artikelstatus", 128),
-    text("Artikelgruppe", 128),
-    text("Artikelnummer", 128),
-    amount("Gebühr"),
-    text("Artikelname", 50),
-    text("Untertitel", 70),
-    text("Sprache", 50),
-    text("Einheiten", 7),
-    text("Masseinheit", 40),
-    text("FSK 18", 10),
-    small_int("html_desc_1"),
-    memo("Beschreibung"),
-    text("Zustand", 30),
-    text("Kategorie", 256),
-    text("Kategorie 2", 256),
-    text("Kategorie Nummer", 11),
-    text("Kategorie Nummer 2", 11),
-    text("Kategorie1", 128),
-    text("Kategorie2", 128),
-    text("Kategorie3", 128),
-    text("Kategorie4", 128),
-    text("Kategorie5", 128),
-    amount("Startpreis"),
-    amount("Sofortkauf"),
-    text("Anzahl", 7),
-    text("Verhalten", 50),
-    amount("Mindestpreis"),
-    text("minimum_preis_zeigen", 30),
-    text("Preisvorschlag", 10),
-    amount("Preisvorschlag-Minimum"),
-    flag("Fettschrift"),
-    flag("Textmarker"),
-    flag("Top-Kategorie"),
-    text("Bild1", 30),
-    text("Bild2", 30),
-    text("Bild3", 30),
-    text("Bild4", 30),
-    text("Bild5", 30),
-    text("Bild6", 30),
-    text("Bild7", 30),
-    text("Bild8", 30),
-    text("Bild9", 30),
-    text("Bild10", 30),
-    text("Bild11", 30),
-    text("Bild12", 30),
-    text("Auktionsdauer", 30),
-    text("duration", 30),
-    text("Wiedereinstellen", 30),
-    text("location", 128),
-    text("location_zip", 16),
-    text("country", 128),
-    text("shipping", 1),
-    flag("international"),
-    text("Versand_1", 70),
-    amount("Versandpreis_1"),
-    text("Versand_2", 70),
-    amount("Versandpreis_2"),
-    text("Versand_3", 70),
-    amount("Versandpreis_3"),
-    text("payment", 30),
-    flag("p1"),
-    flag("p2"),
-    flag("p3"),
-    flag("p4"),
-    flag("p5"),
-    flag("p6"),
-    flag("p7"),
-    flag("p8"),
-    flag("p9"),
-    flag("p10"),
-    flag("p11"),
-    flag("p12"),
-    flag("p13"),
-    flag("p14"),
-    flag("p15"),
-    memo("Info_1"),
-    memo("Info_2"),
-    text("Mitglied", 30),
-    text("Erstellt", 30),
-    text("Editiert", 30),
-};
+#define TELLVARO_FIELD_SPELLING(id, name, kind, width) \
+  static_assert(spelt_as_name(#id, name), "field id " #id " does not spell " name);
+TELLVARO_ARTICLE_FIELDS(TELLVARO_FIELD_SPELLING)
+#undef TELLVARO_FIELD_SPELLING
+
+constexpr bool names_unique() {
+  for (std::size_t i = 0; i < kArticleFields.size(); ++i) {
+    for (std::size_t j = i + 1; j < kArticleFields.size(); ++j) {
+      if (kArticleFields[i].name == kArticleFields[j].name) return false;
+    }
+  }
+  return true;
+}
+static_assert(names_unique());
+
+// The numbered fields stand in runs; the lookups below count on that.
+constexpr bool run(F first, F last, std::size_t count) {
+  return index_of(last) - index_of(first) + 1 == count;
+}
+static_assert(run(F::p1, F::p15, 15));
+static_assert(run(F::Bild1, F::Bild12, 12));
+static_assert(run(F::Kategorie1, F::Kategorie5, 5));
+static_assert(index_of(F::Versand_2) - index_of(F::Versand_1) == 2 &&
+              index_of(F::Versand_3) - index_of(F::Versand_2) == 2 &&
+              index_of(F::Versandpreis_1) - index_of(F::Versand_1) == 1);
+
+F numbered(F first, int n, int count, std::string_view what, std::size_t step = 1) {
+  if (n < 1 || n > count) {
+    throw Error("Kein Feld " + std::string(what) + " Nummer " + std::to_string(n) + ".");
+  }
+  return static_cast<F>(index_of(first) + static_cast<std::size_t>(n - 1) * step);
+}
 
 [[noreturn]] void field_error(const Field& f, const Error& e) {
   throw Error("Feld '" + std::string(f.name) + "': " + e.what());
@@ -107,11 +66,17 @@ constexpr std::array<Field, kFieldCount> kFields = {
 
 }  // namespace
 
-const std::array<Field, kFieldCount>& article_fields() { return kFields; }
+const std::array<Field, kFieldCount>& article_fields() { return kArticleFields; }
+
+F payment_flag(int n) { return numbered(F::p1, n, 15, "Bezahlart"); }
+F picture_field(int n) { return numbered(F::Bild1, n, 12, "Bild"); }
+F category_level(int n) { return numbered(F::Kategorie1, n, 5, "Kategorie"); }
+F shipping_method(int n) { return numbered(F::Versand_1, n, 3, "Versand", 2); }
+F shipping_price(int n) { return numbered(F::Versandpreis_1, n, 3, "Versandpreis", 2); }
 
 std::optional<std::size_t> field_index(std::string_view name) {
-  for (std::size_t i = 0; i < kFields.size(); ++i) {
-    if (kFields[i].name == name) return i;
+  for (std::size_t i = 0; i < kArticleFields.size(); ++i) {
+    if (kArticleFields[i].name == name) return i;
   }
   return std::nullopt;
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // The 81 fields of an article, in file order: the single source for the record, the table file,
-// the grids and the copy lists.
+// the grids and the copy lists. Code names a field by its id (`F::Artikelname`), so a misspelt
+// field does not compile; the text name is for files, CSV headers, SQL and messages.
 
 #include <array>
 #include <cstdint>
@@ -21,13 +22,124 @@ struct Field {
   int width;  // characters for Text; 9 for Amount, 50 for Memo (file only); 0 otherwise
 };
 
-inline constexpr std::size_t kFieldCount = 81;
+// X(id, name, kind, width) for every field in file order. The id is the name spelt as an
+// identifier: "ü" as "ue", a blank or hyphen as "_" (checked below).
+#define TELLVARO_ARTICLE_FIELDS(X)                               \
+  X(Anzeigenart, "Anzeigenart", Text, 50)                        \
+  X(Artikelstatus, "Artikelstatus", Text, 128)                   \
+  X(Artikelgruppe, "Artikelgruppe", Text, 128)                   \
+  X(Artikelnummer, "Artikelnummer", Text, 128)                   \
+  X(Gebuehr, "Gebühr", Amount, 9)                                \
+  X(Artikelname, "Artikelname", Text, 50)                        \
+  X(Untertitel, "Untertitel", Text, 70)                          \
+  X(Sprache, "Sprache", Text, 50)                                \
+  X(Einheiten, "Einheiten", Text, 7)                             \
+  X(Masseinheit, "Masseinheit", Text, 40)                        \
+  X(FSK_18, "FSK 18", Text, 10)                                  \
+  X(html_desc_1, "html_desc_1", SmallInt, 0)                     \
+  X(Beschreibung, "Beschreibung", Memo, 50)                      \
+  X(Zustand, "Zustand", Text, 30)                                \
+  X(Kategorie, "Kategorie", Text, 256)                           \
+  X(Kategorie_2, "Kategorie 2", Text, 256)                       \
+  X(Kategorie_Nummer, "Kategorie Nummer", Text, 11)              \
+  X(Kategorie_Nummer_2, "Kategorie Nummer 2", Text, 11)          \
+  X(Kategorie1, "Kategorie1", Text, 128)                         \
+  X(Kategorie2, "Kategorie2", Text, 128)                         \
+  X(Kategorie3, "Kategorie3", Text, 128)                         \
+  X(Kategorie4, "Kategorie4", Text, 128)                         \
+  X(Kategorie5, "Kategorie5", Text, 128)                         \
+  X(Startpreis, "Startpreis", Amount, 9)                         \
+  X(Sofortkauf, "Sofortkauf", Amount, 9)                         \
+  X(Anzahl, "Anzahl", Text, 7)                                   \
+  X(Verhalten, "Verhalten", Text, 50)                            \
+  X(Mindestpreis, "Mindestpreis", Amount, 9)                     \
+  X(minimum_preis_zeigen, "minimum_preis_zeigen", Text, 30)      \
+  X(Preisvorschlag, "Preisvorschlag", Text, 10)                  \
+  X(Preisvorschlag_Minimum, "Preisvorschlag-Minimum", Amount, 9) \
+  X(Fettschrift, "Fettschrift", Flag, 0)                         \
+  X(Textmarker, "Textmarker", Flag, 0)                           \
+  X(Top_Kategorie, "Top-Kategorie", Flag, 0)                     \
+  X(Bild1, "Bild1", Text, 30)                                    \
+  X(Bild2, "Bild2", Text, 30)                                    \
+  X(Bild3, "Bild3", Text, 30)                                    \
+  X(Bild4, "Bild4", Text, 30)                                    \
+  X(Bild5, "Bild5", Text, 30)                                    \
+  X(Bild6, "Bild6", Text, 30)                                    \
+  X(Bild7, "Bild7", Text, 30)                                    \
+  X(Bild8, "Bild8", Text, 30)                                    \
+  X(Bild9, "Bild9", Text, 30)                                    \
+  X(Bild10, "Bild10", Text, 30)                                  \
+  X(Bild11, "Bild11", Text, 30)                                  \
+  X(Bild12, "Bild12", Text, 30)                                  \
+  X(Auktionsdauer, "Auktionsdauer", Text, 30)                    \
+  X(duration, "duration", Text, 30)                              \
+  X(Wiedereinstellen, "Wiedereinstellen", Text, 30)              \
+  X(location, "location", Text, 128)                             \
+  X(location_zip, "location_zip", Text, 16)                      \
+  X(country, "country", Text, 128)                               \
+  X(shipping, "shipping", Text, 1)                               \
+  X(international, "international", Flag, 0)                     \
+  X(Versand_1, "Versand_1", Text, 70)                            \
+  X(Versandpreis_1, "Versandpreis_1", Amount, 9)                 \
+  X(Versand_2, "Versand_2", Text, 70)                            \
+  X(Versandpreis_2, "Versandpreis_2", Amount, 9)                 \
+  X(Versand_3, "Versand_3", Text, 70)                            \
+  X(Versandpreis_3, "Versandpreis_3", Amount, 9)                 \
+  X(payment, "payment", Text, 30)                                \
+  X(p1, "p1", Flag, 0)                                           \
+  X(p2, "p2", Flag, 0)                                           \
+  X(p3, "p3", Flag, 0)                                           \
+  X(p4, "p4", Flag, 0)                                           \
+  X(p5, "p5", Flag, 0)                                           \
+  X(p6, "p6", Flag, 0)                                           \
+  X(p7, "p7", Flag, 0)                                           \
+  X(p8, "p8", Flag, 0)                                           \
+  X(p9, "p9", Flag, 0)                                           \
+  X(p10, "p10", Flag, 0)                                         \
+  X(p11, "p11", Flag, 0)                                         \
+  X(p12, "p12", Flag, 0)                                         \
+  X(p13, "p13", Flag, 0)                                         \
+  X(p14, "p14", Flag, 0)                                         \
+  X(p15, "p15", Flag, 0)                                         \
+  X(Info_1, "Info_1", Memo, 50)                                  \
+  X(Info_2, "Info_2", Memo, 50)                                  \
+  X(Mitglied, "Mitglied", Text, 30)                              \
+  X(Erstellt, "Erstellt", Text, 30)                              \
+  X(Editiert, "Editiert", Text, 30)
+
+// A field by id (`F::Gebuehr`); its value is the field's index in file order.
+enum class F : std::uint8_t {
+#define TELLVARO_FIELD_ID(id, name, kind, width) id,
+  TELLVARO_ARTICLE_FIELDS(TELLVARO_FIELD_ID)
+#undef TELLVARO_FIELD_ID
+};
+
+inline constexpr std::array kArticleFields = {
+#define TELLVARO_FIELD_ROW(id, name, kind, width) Field{name, Kind::kind, width},
+    TELLVARO_ARTICLE_FIELDS(TELLVARO_FIELD_ROW)
+#undef TELLVARO_FIELD_ROW
+};
+
+inline constexpr std::size_t kFieldCount = kArticleFields.size();
+static_assert(kFieldCount == 81);
 const std::array<Field, kFieldCount>& article_fields();
 
-// Index of a field by its exact name.
+constexpr std::size_t index_of(F f) { return static_cast<std::size_t>(f); }
+constexpr const Field& field_of(F f) { return kArticleFields[index_of(f)]; }
+constexpr std::string_view name_of(F f) { return field_of(f).name; }
+
+// Numbered fields, counted from 1: payment flags p1..p15, pictures Bild1..Bild12, category
+// levels Kategorie1..Kategorie5, shipping methods and prices 1..3. A number out of range throws
+// tellvaro::Error.
+F payment_flag(int n);
+F picture_field(int n);
+F category_level(int n);
+F shipping_method(int n);
+F shipping_price(int n);
+
+// Index of a field by its exact name (names read from files, headers and filters).
 std::optional<std::size_t> field_index(std::string_view name);
-// As above; throws tellvaro::Error for a name that is no article field (a programming error
-// surfaced to the user rather than a crash).
+// As above; throws tellvaro::Error for a name that is no article field.
 std::size_t field_at(std::string_view name);
 
 // One field value: null, or a text (Text and Memo), an amount, a small integer or a flag.
@@ -55,6 +167,8 @@ class Value {
 
 using Record = std::vector<Value>;  // kFieldCount values, in field order
 Record empty_record();
+inline const Value& at(const Record& r, F f) { return r[index_of(f)]; }
+inline Value& at(Record& r, F f) { return r[index_of(f)]; }
 
 // Reading "as text": text and memo as stored; amount in its shortest decimal form; small
 // integer in decimal; flag "True"/"False"; null as "".

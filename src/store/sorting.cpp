@@ -5,7 +5,7 @@
 namespace tellvaro::store {
 namespace {
 
-constexpr std::string_view kStartField = "Artikelname";
+constexpr F kStartField = F::Artikelname;
 constexpr std::string_view kSortedBy = "Sortiert nach: ";
 
 Table& table_of(ArticleStore& store, Grid grid) {
@@ -30,11 +30,11 @@ void GridSorting::start() {
   // The case-insensitive order is replaced at once by the sort field; only the second counts.
   store_.articles.sort(SortKind::AscendingCase, kStartField);
   store_.imports.sort(SortKind::AscendingCase, kStartField);
-  label_ = std::string(kSortedBy) + std::string(kStartField);
+  label_ = std::string(kSortedBy) + std::string(name_of(kStartField));
   marker_ = 1;
 }
 
-void GridSorting::click_title(Grid grid, int column, std::string_view field) {
+void GridSorting::click_title(Grid grid, int column, F field) {
   auto& bold = bold_[static_cast<int>(grid)];
   bold.erase(marker_);
   bold.insert(column);
@@ -45,7 +45,7 @@ void GridSorting::click_title(Grid grid, int column, std::string_view field) {
     // The article table always ends on its sort field, so sorting it first by the direction
     // would only be undone: one sort instead of two, same order.
     store_.articles.sort(SortKind::AscendingCase, field);
-    label_ = std::string(kSortedBy) + std::string(field);
+    label_ = std::string(kSortedBy) + std::string(name_of(field));
   } else {
     table_of(store_, grid)
         .sort(descending ? SortKind::Descending : SortKind::AscendingNoCase, field);

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "store/field.h"
+
 namespace tellvaro::store {
 
 struct ArticleStore;
@@ -29,7 +31,7 @@ class GridSorting {
   // up ordered ascending by the field with regard to letter case, whatever the direction token
   // says; the upload and import tables go ascending without regard to case, or descending when
   // the same column is clicked again.
-  void click_title(Grid grid, int column, std::string_view field);
+  void click_title(Grid grid, int column, F field);
 
   // The name filter, run on each change of the text and each click on the check box: with
   // `on`, the article table shows only the records whose sort field contains `text` (letter

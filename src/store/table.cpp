@@ -202,6 +202,8 @@ const Value& Table::get(std::size_t field) const {
 
 const Value& Table::get(std::string_view field) const { return get(field_at(field)); }
 
+std::string Table::text(F field) const { return to_text(get(field), field_of(field)); }
+
 std::string Table::text(std::string_view field) const {
   const std::size_t i = field_at(field);
   return to_text(get(i), article_fields()[i]);
@@ -216,6 +218,10 @@ void Table::set(std::size_t field, Value v) {
 }
 
 void Table::set(std::string_view field, Value v) { set(field_at(field), std::move(v)); }
+
+void Table::set_text(F field, std::string_view text) {
+  set(field, from_text(text, field_of(field)));
+}
 
 void Table::set_text(std::string_view field, std::string_view text) {
   const std::size_t i = field_at(field);
@@ -376,13 +382,12 @@ void Table::order_view() {
   view_ = std::move(ordered);
 }
 
-void Table::sort(SortKind kind, std::string_view field) {
-  std::size_t index = 0;
-  if (kind != SortKind::Stored || !field.empty()) index = field_at(field);
+void Table::sort(SortKind kind, std::optional<F> field) {
+  if (kind != SortKind::Stored && !field) throw Error("Sortierung ohne Feld.");
   post_if_changed();
   sort_kind_ = kind;
-  sort_index_ = index;
-  sort_field_ = std::string(field);
+  sort_index_ = field ? index_of(*field) : 0;
+  sort_field_ = field ? std::string(name_of(*field)) : std::string();
   rebuild_view(current_id());
   notify_reset();
   notify_data(std::nullopt);

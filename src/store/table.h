@@ -97,13 +97,18 @@ class Table {
 
   // --- fields of the current record ---
   const Value& get(std::size_t field) const;  // null when the table shows no record
-  const Value& get(std::string_view field) const;
-  std::string text(std::string_view field) const;  // "as text"
+  const Value& get(F field) const { return get(index_of(field)); }
+  std::string text(F field) const;  // "as text"
   // Writes a field; puts the record into editing first (insert on an empty table). Text is cut
   // to the field's width. Fires the data-change observers with the field.
   void set(std::size_t field, Value v);
-  void set(std::string_view field, Value v);
+  void set(F field, Value v) { set(index_of(field), std::move(v)); }
   // Writes "as text"; a text that is no number throws tellvaro::Error and changes nothing.
+  void set_text(F field, std::string_view text);
+  // The same by a field's text name, for the editor's binder until it names fields by id.
+  const Value& get(std::string_view field) const;
+  std::string text(std::string_view field) const;
+  void set(std::string_view field, Value v);
   void set_text(std::string_view field, std::string_view text);
 
   // The current record's values as a whole, and setting them all at once (copy, transfers).
@@ -122,13 +127,17 @@ class Table {
   const std::vector<Record>& stored() const { return records_; }
 
   // --- order ---
-  void sort(SortKind kind, std::string_view field = {});
+  void sort(SortKind kind, std::optional<F> field = std::nullopt);
   SortKind sort_kind() const { return sort_kind_; }
+  // The sort field's name; empty before the first sort by a field.
   const std::string& sort_field() const { return sort_field_; }
 
   // --- filter: "[F] like '%T%'" with '' for a quote inside; letter case counts; a non-text
   // field is matched by its text. An expression that cannot be read throws tellvaro::Error. ---
   static std::string like_expression(std::string_view field, std::string_view text);
+  static std::string like_expression(F field, std::string_view text) {
+    return like_expression(name_of(field), text);
+  }
   void set_filter(std::string expression);
   const std::string& filter() const { return filter_; }
   void set_filtered(bool on);

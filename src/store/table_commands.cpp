@@ -10,7 +10,7 @@
 namespace tellvaro::store {
 namespace {
 
-constexpr std::string_view kPictureFields[] = {"Bild1", "Bild2", "Bild3"};
+constexpr F kPictureFields[] = {F::Bild1, F::Bild2, F::Bild3};
 
 bool confirmed(ports::Dialogs& dialogs, std::string_view question) {
   return dialogs.ask_yes_no(std::string(question)) == ports::Answer::Yes;
@@ -62,7 +62,7 @@ void copy_current(Table& table, CopyRule rule) {
   if (table.empty()) return;
   Record values = table.values();
   if (rule == CopyRule::WithoutPictures) {
-    for (auto name : kPictureFields) values[field_at(name)] = Value();
+    for (F field : kPictureFields) at(values, field) = Value();
   }
   table.append();
   table.set_values(values);

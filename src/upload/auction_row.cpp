@@ -8,8 +8,8 @@
 namespace tellvaro::upload {
 namespace {
 
-bool is_true(const store::Record& article, std::string_view field) {
-  auto flag = article[store::field_at(field)].as_flag();
+bool is_true(const store::Record& article, store::F field) {
+  auto flag = store::at(article, field).as_flag();
   return flag && *flag;
 }
 
@@ -19,14 +19,14 @@ std::string coded(const store::Record& article, const CodeTable& table) {
 
 }  // namespace
 
-std::string field_text(const store::Record& article, std::string_view field) {
-  const std::size_t i = store::field_at(field);
+std::string field_text(const store::Record& article, store::F field) {
+  const std::size_t i = store::index_of(field);
   if (i >= article.size()) return {};
-  return store::to_text(article[i], store::article_fields()[i]);
+  return store::to_text(article[i], store::field_of(field));
 }
 
 std::string photo_flag(const store::Record& article) {
-  for (auto f : {"Bild1", "Bild2", "Bild3"}) {
+  for (auto f : {store::F::Bild1, store::F::Bild2, store::F::Bild3}) {
     if (!field_text(article, f).empty()) return "1";
   }
   return "0";
@@ -35,7 +35,8 @@ std::string photo_flag(const store::Record& article) {
 std::string payment_text(const store::Record& article, const catalogue::PaymentNames& names) {
   std::string out;
   for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
-    if (is_true(article, "p" + std::to_string(i + 1))) out += names.name[i] + " \n";
+    if (is_true(article, store::payment_flag(static_cast<int>(i) + 1)))
+      out += names.name[i] + " \n";
   }
   return out;
 }
@@ -47,7 +48,7 @@ std::string picture_name(std::string_view auction_number, int slot) {
 }
 
 std::string listing_description(const store::Record& article) {
-  const std::string text = field_text(article, "Beschreibung");
+  const std::string text = field_text(article, store::F::Beschreibung);
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
@@ -61,12 +62,13 @@ std::string listing_description(const store::Record& article) {
 }
 
 std::vector<UnstorableText> unstorable_texts(const store::Record& article) {
-  static constexpr std::string_view kSentAsTyped[] = {
-      "Artikelname",        "Untertitel",   "Einheiten", "Beschreibung", "Kategorie Nummer",
-      "Kategorie Nummer 2", "Versand_1",    "Versand_2", "Versand_3",    "Auktionsdauer",
-      "location",           "location_zip", "country",   "shipping",     "Anzahl"};
+  using store::F;
+  static constexpr F kSentAsTyped[] = {
+      F::Artikelname,        F::Untertitel,   F::Einheiten, F::Beschreibung, F::Kategorie_Nummer,
+      F::Kategorie_Nummer_2, F::Versand_1,    F::Versand_2, F::Versand_3,    F::Auktionsdauer,
+      F::location,           F::location_zip, F::country,   F::shipping,     F::Anzahl};
   std::vector<UnstorableText> out;
-  for (std::string_view field : kSentAsTyped) {
+  for (F field : kSentAsTyped) {
     auto chars = text::chars_outside_cp1252(field_text(article, field));
     if (!chars.empty()) out.push_back({field, std::move(chars)});
   }
@@ -76,10 +78,10 @@ std::vector<UnstorableText> unstorable_texts(const store::Record& article) {
 std::string unstorable_message(const store::Record& article) {
   const auto found = unstorable_texts(article);
   if (found.empty()) return {};
-  std::string text = "Der Artikel \"" + field_text(article, "Artikelname") +
+  std::string text = "Der Artikel \"" + field_text(article, store::F::Artikelname) +
                      "\" enthält Zeichen, die das Auktionshaus nicht speichern kann:";
   for (const UnstorableText& f : found) {
-    text += "\n" + std::string(f.field) + ": ";
+    text += "\n" + std::string(store::name_of(f.field)) + ": ";
     for (std::size_t i = 0; i < f.chars.size(); ++i)
       text += (i ? ", \"" : "\"") + f.chars[i] + "\"";
   }
@@ -88,39 +90,39 @@ std::string unstorable_message(const store::Record& article) {
 
 std::vector<ColumnValue> auction_row(const store::Record& a, const ArticleContext& send,
                                      const catalogue::PaymentNames& names) {
-  auto f = [&](std::string_view field) { return field_text(a, field); };
+  auto f = [&](store::F field) { return field_text(a, field); };
   return {
       {"id", send.auction_number},
       {"user", send.seller_id},
-      {"title", f("Artikelname")},
-      {"qm_untertitel", f("Untertitel")},
+      {"title", f(store::F::Artikelname)},
+      {"qm_untertitel", f(store::F::Untertitel)},
       {"sprache", coded(a, language_codes())},
-      {"einheiten", f("Einheiten")},
+      {"einheiten", f(store::F::Einheiten)},
       {"masseinheit", coded(a, unit_codes())},
       {"starts", send.start_text},
-      {"html_desc_1", f("html_desc_1")},
+      {"html_desc_1", f(store::F::html_desc_1)},
       {"description", listing_description(a)},
       {"pict_url", send.picture_names[0]},
-      {"category", f("Kategorie Nummer")},
-      {"category_2", f("Kategorie Nummer 2")},
-      {"minimum_bid", f("Startpreis")},
+      {"category", f(store::F::Kategorie_Nummer)},
+      {"category_2", f(store::F::Kategorie_Nummer_2)},
+      {"minimum_bid", f(store::F::Startpreis)},
       {"qm_fsk18_artikel", coded(a, fsk18_codes())},
       {"qm_preis_vorschlag", coded(a, price_offer_codes())},
-      {"qm_preis_vorschlag_minimum", f("Preisvorschlag-Minimum")},
-      {"qm_minimum_preis", f("Mindestpreis")},
+      {"qm_preis_vorschlag_minimum", f(store::F::Preisvorschlag_Minimum)},
+      {"qm_minimum_preis", f(store::F::Mindestpreis)},
       {"qm_minimum_preis_zeigen", coded(a, minimum_show_codes())},
-      {"qm_versandart_1", f("Versand_1")},
-      {"qm_versandkosten_1", f("Versandpreis_1")},
-      {"qm_versandart_2", f("Versand_2")},
-      {"qm_versandkosten_2", f("Versandpreis_2")},
-      {"qm_versandart_3", f("Versand_3")},
-      {"qm_versandkosten_3", f("Versandpreis_3")},
+      {"qm_versandart_1", f(store::F::Versand_1)},
+      {"qm_versandkosten_1", f(store::F::Versandpreis_1)},
+      {"qm_versandart_2", f(store::F::Versand_2)},
+      {"qm_versandkosten_2", f(store::F::Versandpreis_2)},
+      {"qm_versandart_3", f(store::F::Versand_3)},
+      {"qm_versandkosten_3", f(store::F::Versandpreis_3)},
       {"auction_type", coded(a, listing_type_codes())},
-      {"duration", f("Auktionsdauer")},
-      {"location", f("location")},
-      {"location_zip", f("location_zip")},
-      {"country", f("country")},
-      {"shipping", f("shipping")},
+      {"duration", f(store::F::Auktionsdauer)},
+      {"location", f(store::F::location)},
+      {"location_zip", f(store::F::location_zip)},
+      {"country", f(store::F::country)},
+      {"shipping", f(store::F::shipping)},
       {"payment", payment_text(a, names)},
       {"international", coded(a, international_codes())},
       {"ends", send.end_text},
@@ -128,13 +130,13 @@ std::vector<ColumnValue> auction_row(const store::Record& a, const ArticleContex
       {"current_bid", "0", false},
       {"closed", "0", false},
       {"photo_uploaded", photo_flag(a)},
-      {"quantity", f("Anzahl")},
+      {"quantity", f(store::F::Anzahl)},
       {"suspended", "0", false},
       {"fett", coded(a, bold_codes())},
       {"marker", coded(a, marker_codes())},
       {"topkat", coded(a, top_category_codes())},
       {"zustand", coded(a, condition_codes())},
-      {"buynow", f("Sofortkauf")},
+      {"buynow", f(store::F::Sofortkauf)},
       {"buy_now_show", coded(a, buy_now_codes())},
       {"pict_url2", send.picture_names[1]},
       {"pict_url3", send.picture_names[2]},

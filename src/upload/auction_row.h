@@ -17,7 +17,7 @@ class Connection;
 namespace tellvaro::upload {
 
 // A field of the record read as text (null as the empty text).
-std::string field_text(const store::Record& article, std::string_view field);
+std::string field_text(const store::Record& article, store::F field);
 
 // "1" when any of `Bild1` to `Bild3` names a file (whether it exists or not), else "0".
 std::string photo_flag(const store::Record& article);
@@ -35,7 +35,7 @@ std::string listing_description(const store::Record& article);
 // A sent text holding characters the auction house cannot store: its database, its mails and
 // its pages are Windows-1252, and the wire would turn each of them into "?".
 struct UnstorableText {
-  std::string_view field;
+  store::F field;
   std::vector<std::string> chars;  // each character once, in order of appearance
 };
 // The fields whose texts a send writes as they are (coded fields map to their codes anyway).

@@ -3,6 +3,8 @@
 namespace tellvaro::upload {
 namespace {
 
+using store::F;
+
 constexpr CodePair kListingType[] = {
     {"Auktion", "1"},      {"Sofortkauf", "2"},    {"Gesuch", "3"},
     {"Konfigurator", "4"}, {"Power Auktion", "5"},
@@ -35,22 +37,22 @@ constexpr CodePair kMinimumShow[] = {{"nicht erreicht", "0"}, {"Mindestpreis", "
 constexpr CodePair kYesNo[] = {{"ja", "1"}, {"nein", "0"}};
 constexpr CodePair kFlag[] = {{"True", "1"}, {"False", "0"}};
 
-const CodeTable kListingTypeTable{"Anzeigenart", "auction_type", kListingType, "1"};
-const CodeTable kLanguageTable{"Sprache", "sprache", kLanguage, "1"};
-const CodeTable kUnitTable{"Masseinheit", "masseinheit", kUnit, "0"};
+const CodeTable kListingTypeTable{F::Anzeigenart, "auction_type", kListingType, "1"};
+const CodeTable kLanguageTable{F::Sprache, "sprache", kLanguage, "1"};
+const CodeTable kUnitTable{F::Masseinheit, "masseinheit", kUnit, "0"};
 // A condition outside the list goes out as "Siehe Beschreibung": it promises nothing the
 // seller did not say, and the import reads it back as a text the editor offers.
-const CodeTable kConditionTable{"Zustand", "zustand", kCondition, "0"};
-const CodeTable kRelistingTable{"Wiedereinstellen", "qm_wiedereinstellen", kRelisting, "0"};
-const CodeTable kBuyNowTable{"Verhalten", "buy_now_show", kBuyNow, "1"};
-const CodeTable kMinimumShowTable{"minimum_preis_zeigen", "qm_minimum_preis_zeigen", kMinimumShow,
+const CodeTable kConditionTable{F::Zustand, "zustand", kCondition, "0"};
+const CodeTable kRelistingTable{F::Wiedereinstellen, "qm_wiedereinstellen", kRelisting, "0"};
+const CodeTable kBuyNowTable{F::Verhalten, "buy_now_show", kBuyNow, "1"};
+const CodeTable kMinimumShowTable{F::minimum_preis_zeigen, "qm_minimum_preis_zeigen", kMinimumShow,
                                   "0"};
-const CodeTable kFsk18Table{"FSK 18", "qm_fsk18_artikel", kYesNo, "0"};
-const CodeTable kPriceOfferTable{"Preisvorschlag", "qm_preis_vorschlag", kYesNo, "0"};
-const CodeTable kBoldTable{"Fettschrift", "fett", kFlag, "0"};
-const CodeTable kMarkerTable{"Textmarker", "marker", kFlag, "0"};
-const CodeTable kTopCategoryTable{"Top-Kategorie", "topkat", kFlag, "0"};
-const CodeTable kInternationalTable{"international", "international", kFlag, "0"};
+const CodeTable kFsk18Table{F::FSK_18, "qm_fsk18_artikel", kYesNo, "0"};
+const CodeTable kPriceOfferTable{F::Preisvorschlag, "qm_preis_vorschlag", kYesNo, "0"};
+const CodeTable kBoldTable{F::Fettschrift, "fett", kFlag, "0"};
+const CodeTable kMarkerTable{F::Textmarker, "marker", kFlag, "0"};
+const CodeTable kTopCategoryTable{F::Top_Kategorie, "topkat", kFlag, "0"};
+const CodeTable kInternationalTable{F::international, "international", kFlag, "0"};
 
 }  // namespace
 
@@ -91,7 +93,7 @@ const std::vector<const CodeTable*>& code_tables() {
   return all;
 }
 
-const CodeTable* code_table_for_field(std::string_view field) {
+const CodeTable* code_table_for_field(store::F field) {
   for (const auto* t : code_tables()) {
     if (t->field == field) return t;
   }

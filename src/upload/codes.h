@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/field.h"
+
 namespace tellvaro::upload {
 
 struct CodePair {
@@ -16,7 +18,7 @@ struct CodePair {
 };
 
 struct CodeTable {
-  std::string_view field;   // article field
+  store::F field;           // article field
   std::string_view column;  // `auctions` column
   std::span<const CodePair> pairs;
   std::string_view fallback;  // the code of every text not listed, the empty text included
@@ -42,7 +44,7 @@ const CodeTable& international_codes();  // international -> international
 
 // Every table above, for lookups by field or column.
 const std::vector<const CodeTable*>& code_tables();
-const CodeTable* code_table_for_field(std::string_view field);
+const CodeTable* code_table_for_field(store::F field);
 const CodeTable* code_table_for_column(std::string_view column);
 
 }  // namespace tellvaro::upload

@@ -28,27 +28,27 @@ constexpr ItemText kItems[] = {
     {Feature::Mindestpreis, "Mindestpreis", " Euro: Mindestpreis "},
 };
 
-bool is_true(const store::Record& article, std::string_view field) {
-  auto flag = article[store::field_at(field)].as_flag();
+bool is_true(const store::Record& article, store::F field) {
+  auto flag = store::at(article, field).as_flag();
   return flag && *flag;
 }
 
 bool used(Feature f, const store::Record& a, const std::filesystem::path& folder) {
   switch (f) {
     case Feature::Fettschrift:
-      return is_true(a, "Fettschrift");
+      return is_true(a, store::F::Fettschrift);
     case Feature::Textmarker:
-      return is_true(a, "Textmarker");
+      return is_true(a, store::F::Textmarker);
     case Feature::TopKategorie:
-      return is_true(a, "Top-Kategorie");
+      return is_true(a, store::F::Top_Kategorie);
     case Feature::UploadBild2:
-      return picture_file_exists(folder, field_text(a, "Bild2"));
+      return picture_file_exists(folder, field_text(a, store::F::Bild2));
     case Feature::UploadBild3:
-      return picture_file_exists(folder, field_text(a, "Bild3"));
+      return picture_file_exists(folder, field_text(a, store::F::Bild3));
     case Feature::Untertitel:
-      return !field_text(a, "Untertitel").empty();
+      return !field_text(a, store::F::Untertitel).empty();
     case Feature::Mindestpreis: {
-      auto minimum = a[store::field_at("Mindestpreis")].as_amount();
+      auto minimum = store::at(a, store::F::Mindestpreis).as_amount();
       return minimum && *minimum > 0;
     }
   }
@@ -69,14 +69,14 @@ FeeRows book_fees(const db::Connection& quoting, const store::Record& article,
                   const ArticleContext& send, const catalogue::FeatureFees& fees) {
   const std::filesystem::path picture_folder(send.picture_folder);
   FeeRows booking;
-  const double total = article[store::field_at("Gebühr")].as_amount().value_or(0);
+  const double total = store::at(article, store::F::Gebuehr).as_amount().value_or(0);
   booking.head_lines.push_back(text::format_money(total) + " Euro: Gesamt Uploadkosten");
   booking.head_lines.push_back(std::string(62, '-'));
 
   const std::string common =
       quoting.quoted("") + "," + quoting.quoted("") + "," + quoting.quoted(send.start_text) + "," +
       quoting.quoted(send.seller_id) + "," + quoting.quoted(send.auction_number) + "," +
-      quoting.quoted(field_text(article, "Artikelname")) + ",";
+      quoting.quoted(field_text(article, store::F::Artikelname)) + ",";
   for (const auto& item : kItems) {
     const double fee = fees[item.feature];
     if (!(fee > 0) || !used(item.feature, article, picture_folder)) continue;

@@ -55,9 +55,9 @@ std::optional<Listing> parse_line(std::string_view line) {
 
 std::string row_digest(const store::Record& row) {
   std::string bytes;
-  for (auto name : copied_fields()) {
-    const std::string value = field_text(row, name);
-    bytes += name;
+  for (store::F field : copied_fields()) {
+    const std::string value = field_text(row, field);
+    bytes += store::name_of(field);
     bytes += '\0';
     bytes += std::to_string(value.size());
     bytes += '\0';
@@ -130,7 +130,7 @@ void ListedRows::write() const {
 
 void ListedRows::add(const store::Record& row, std::string auction_number, std::int64_t when) {
   listings_.push_back(
-      {row_digest(row), when, std::move(auction_number), field_text(row, "Artikelname")});
+      {row_digest(row), when, std::move(auction_number), field_text(row, store::F::Artikelname)});
   changed_.notify();
   write();
 }

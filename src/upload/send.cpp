@@ -20,7 +20,7 @@ namespace tellvaro::upload {
 namespace {
 
 constexpr const char* kBlank = " ";
-constexpr std::array<const char*, 3> kPictureFields = {"Bild1", "Bild2", "Bild3"};
+constexpr std::array kPictureFields = {store::F::Bild1, store::F::Bild2, store::F::Bild3};
 
 // A send's statements may wait longer than a browse; the earlier waits come back after it.
 class SendWaits {
@@ -104,14 +104,14 @@ void Sender::send_article(std::size_t row, bool single) {
   s_.pump.pump();
   add("Neuer Artikel");
   add("Auktions-Nr: " + c.auction_number);
-  add("Artikelname: " + field_text(article, "Artikelname"));
+  add("Artikelname: " + field_text(article, store::F::Artikelname));
   add(kBlank);
   s_.pump.pump();
 
   std::string date = clock_->date();
   ++counts_.http_requests;
   s_.pump.pump();
-  AuctionPeriod period = auction_period(date, field_text(article, "Auktionsdauer"));
+  AuctionPeriod period = auction_period(date, field_text(article, store::F::Auktionsdauer));
   c.start_text = period.start_text;
   c.end_text = period.end_text;
   s_.pump.pump();
@@ -154,7 +154,7 @@ void Sender::send_article(std::size_t row, bool single) {
   }
   article_pending_ = false;
   ++counts_.articles;
-  listed_.push_back({c.auction_number, field_text(article, "Artikelname")});
+  listed_.push_back({c.auction_number, field_text(article, store::F::Artikelname)});
 }
 
 void Sender::forget_unless_live(const std::string& auction_number) noexcept {
@@ -257,7 +257,7 @@ bool Sender::run(bool all) {
     std::string unstorable;
     for (std::size_t row : rows) {
       const store::Record& article = s_.uploads.row(row);
-      titles.push_back(field_text(article, "Artikelname"));
+      titles.push_back(field_text(article, store::F::Artikelname));
       const std::string m = unstorable_message(article);
       if (!m.empty()) unstorable += (unstorable.empty() ? "" : "\n\n") + m;
     }

@@ -33,7 +33,7 @@ struct Gap {
 std::optional<Gap> find_gap(const store::Record& article);
 
 // The fields a transfer copies, in copy order (57); every other field of the copy is null.
-const std::array<std::string_view, 57>& copied_fields();
+const std::array<store::F, 57>& copied_fields();
 store::Record upload_copy(const store::Record& article);
 
 // "Sollen 3 Artikel in die Upload-Tabelle übertragen werden ?"

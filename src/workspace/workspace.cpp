@@ -39,7 +39,7 @@ Workspace::Workspace(session::Deployment deployment, session::ServiceConfig conf
       listed_(store::data_path(program_folder_, store::kListedFile)) {
   db_.on_notice([this](const std::string& line) { connection_notice_.notify(line); });
   store::Table& articles = store_.articles;
-  const std::size_t fee = store::field_at("Gebühr");
+  const std::size_t fee = store::index_of(store::F::Gebuehr);
   articles.set_post_rule([this, &articles, fee] {
     articles.set(fee, store::Value::amount(catalogue::compute_fees(fees_, articles).total));
   });

@@ -189,9 +189,9 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
       {"Bild1", store::Value::text("1000.jpg")},
   };
   QStringList differences;
-  for (const std::string_view name : upload::copied_fields()) {
-    const std::size_t i = store::field_at(name);
-    const std::string key(name);
+  for (const store::F field : upload::copied_fields()) {
+    const std::size_t i = store::index_of(field);
+    const std::string key(store::name_of(field));
     const store::Value want = changed.count(key) ? changed.at(key) : typed[i];
     // A field left empty goes out as the empty text; the auction house keeps that as 0 in a
     // number column and as the empty text in a text column.

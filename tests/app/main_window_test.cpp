@@ -476,7 +476,7 @@ void MainWindowTest::closeSavesAllThree() {
   auto names_in = [&](std::string_view relative) {
     store::Table t;
     store::load_table(t, f.path(relative));
-    t.sort(store::SortKind::AscendingCase, "Artikelname");
+    t.sort(store::SortKind::AscendingCase, store::F::Artikelname);
     return names_shown(t);
   };
   QCOMPARE(names_in(store::kArticleFile), (std::vector<std::string>{"Apfel", "Birnen"}));

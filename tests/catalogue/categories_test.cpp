@@ -29,9 +29,9 @@ class CategoriesTest : public ::testing::Test {
     test::admin_exec(kTree);
     ASSERT_TRUE(test::connect_app(db)) << db.last_error();
     articles.append();
-    articles.set("Artikelname", store::Value::text("Winterreifen"));
-    articles.set("Kategorie", store::Value::text("Alt"));
-    articles.set("Kategorie Nummer", store::Value::text("99"));
+    articles.set(store::F::Artikelname, store::Value::text("Winterreifen"));
+    articles.set(store::F::Kategorie, store::Value::text("Alt"));
+    articles.set(store::F::Kategorie_Nummer, store::Value::text("99"));
     articles.post();
     pending = articles.on_before_post([this] { browser.before_post(); });
   }
@@ -46,7 +46,7 @@ class CategoriesTest : public ::testing::Test {
   void choose(int level, const std::string& name, Slot slot = Slot::First) {
     browser.choose(level, index_of(level, name), slot);
   }
-  std::string field(const char* name) { return articles.text(name); }
+  std::string field(store::F f) { return articles.text(f); }
 
   db::Connection db;
   store::Table articles;
@@ -57,7 +57,7 @@ class CategoriesTest : public ::testing::Test {
 TEST_F(CategoriesTest, TopLevelWithMarkersAndALeafAtLevelOne) {
   browser.start(Slot::First);
   EXPECT_FALSE(browser.change_enabled());
-  EXPECT_EQ(field("Kategorie"), "");  // emptied at once
+  EXPECT_EQ(field(store::F::Kategorie), "");  // emptied at once
   const auto& top = browser.entries(1);
   ASSERT_EQ(top.size(), 3u);  // orphans and self-parented rows never appear
   EXPECT_EQ(top[0].display(true), "Auto -->");
@@ -66,10 +66,10 @@ TEST_F(CategoriesTest, TopLevelWithMarkersAndALeafAtLevelOne) {
   choose(1, "Bücher");
   EXPECT_TRUE(browser.save_enabled());
   browser.save(Slot::First);
-  EXPECT_EQ(field("Kategorie"), "Bücher");
-  EXPECT_EQ(field("Kategorie Nummer"), "6");
-  EXPECT_EQ(field("Kategorie1"), "Bücher");
-  EXPECT_EQ(field("Kategorie2"), "");
+  EXPECT_EQ(field(store::F::Kategorie), "Bücher");
+  EXPECT_EQ(field(store::F::Kategorie_Nummer), "6");
+  EXPECT_EQ(field(store::F::Kategorie1), "Bücher");
+  EXPECT_EQ(field(store::F::Kategorie2), "");
   EXPECT_TRUE(browser.change_enabled());
   EXPECT_FALSE(browser.save_enabled());
   EXPECT_FALSE(browser.level_enabled(1));
@@ -86,11 +86,11 @@ TEST_F(CategoriesTest, LevelThreeLeafGivesPathAndLevelNames) {
   choose(3, "Reifen");
   EXPECT_EQ(browser.pending_number(Slot::First), std::optional<std::string>("3"));
   browser.save(Slot::First);
-  EXPECT_EQ(field("Kategorie"), "Auto > Teile > Reifen");
-  EXPECT_EQ(field("Kategorie Nummer"), "3");
-  EXPECT_EQ(field("Kategorie3"), "Reifen");
-  EXPECT_EQ(field("Kategorie4"), "");
-  EXPECT_EQ(field("Kategorie5"), "");
+  EXPECT_EQ(field(store::F::Kategorie), "Auto > Teile > Reifen");
+  EXPECT_EQ(field(store::F::Kategorie_Nummer), "3");
+  EXPECT_EQ(field(store::F::Kategorie3), "Reifen");
+  EXPECT_EQ(field(store::F::Kategorie4), "");
+  EXPECT_EQ(field(store::F::Kategorie5), "");
 }
 
 TEST_F(CategoriesTest, ChoosingAgainAtLevelTwoEmptiesTheLevelsBelow) {
@@ -111,16 +111,16 @@ TEST_F(CategoriesTest, ChoosingAgainAtLevelTwoEmptiesTheLevelsBelow) {
 
 TEST_F(CategoriesTest, SecondSlotLeavesTheFirstCategoryAlone) {
   browser.start(Slot::Second);
-  EXPECT_EQ(field("Kategorie"), "Alt");
+  EXPECT_EQ(field(store::F::Kategorie), "Alt");
   choose(1, "Auto", Slot::Second);
   choose(2, "Zubehör", Slot::Second);
   browser.save(Slot::Second);
-  EXPECT_EQ(field("Kategorie"), "Alt");
-  EXPECT_EQ(field("Kategorie Nummer"), "99");
-  EXPECT_EQ(field("Kategorie 2"), "Auto > Zubehör");
-  EXPECT_EQ(field("Kategorie Nummer 2"), "5");
-  EXPECT_EQ(field("Kategorie1"), "Auto");
-  EXPECT_EQ(field("Kategorie2"), "Zubehör");
+  EXPECT_EQ(field(store::F::Kategorie), "Alt");
+  EXPECT_EQ(field(store::F::Kategorie_Nummer), "99");
+  EXPECT_EQ(field(store::F::Kategorie_2), "Auto > Zubehör");
+  EXPECT_EQ(field(store::F::Kategorie_Nummer_2), "5");
+  EXPECT_EQ(field(store::F::Kategorie1), "Auto");
+  EXPECT_EQ(field(store::F::Kategorie2), "Zubehör");
 }
 
 TEST_F(CategoriesTest, BelowLevelFiveTheEntriesJoinTheLastList) {
@@ -135,36 +135,37 @@ TEST_F(CategoriesTest, BelowLevelFiveTheEntriesJoinTheLastList) {
   choose(5, "T7");
   EXPECT_TRUE(browser.save_enabled());
   browser.save(Slot::First);
-  EXPECT_EQ(field("Kategorie"), "Tiefe > T2 > T3 > T4 > T7");
-  EXPECT_EQ(field("Kategorie Nummer"), "17");
+  EXPECT_EQ(field(store::F::Kategorie), "Tiefe > T2 > T3 > T4 > T7");
+  EXPECT_EQ(field(store::F::Kategorie_Nummer), "17");
 }
 
 TEST_F(CategoriesTest, BrowseLeftWithoutSaveEmptiesTheSlotWhenPosted) {
-  articles.set("Kategorie1", store::Value::text("Alt"));
+  articles.set(store::F::Kategorie1, store::Value::text("Alt"));
   articles.post();
   browser.start(Slot::First);
   choose(1, "Auto");
   choose(2, "Zubehör");  // a leaf, never saved
   articles.post();
-  for (const char* name : {"Kategorie", "Kategorie Nummer", "Kategorie1", "Kategorie2"}) {
-    EXPECT_EQ(field(name), "") << name;
+  for (store::F name : {store::F::Kategorie, store::F::Kategorie_Nummer, store::F::Kategorie1,
+                        store::F::Kategorie2}) {
+    EXPECT_EQ(field(name), "") << store::name_of(name);
   }
   EXPECT_TRUE(browser.change_enabled());
 }
 
 TEST_F(CategoriesTest, SavingTheCategoryTheSlotHoldsStillTakesItsLevelNames) {
-  articles.set("Kategorie 2", store::Value::text("Bücher"));
-  articles.set("Kategorie Nummer 2", store::Value::text("6"));
-  articles.set("Kategorie1", store::Value::text("Auto"));  // of an earlier "Kat 1" browse
-  articles.set("Kategorie2", store::Value::text("Teile"));
+  articles.set(store::F::Kategorie_2, store::Value::text("Bücher"));
+  articles.set(store::F::Kategorie_Nummer_2, store::Value::text("6"));
+  articles.set(store::F::Kategorie1, store::Value::text("Auto"));  // of an earlier "Kat 1" browse
+  articles.set(store::F::Kategorie2, store::Value::text("Teile"));
   articles.post();
   browser.start(Slot::Second);
   choose(1, "Bücher", Slot::Second);
   browser.save(Slot::Second);
   EXPECT_EQ(articles.state(), store::EditState::Browse);
-  EXPECT_EQ(field("Kategorie 2"), "Bücher");
-  EXPECT_EQ(field("Kategorie1"), "Bücher");
-  EXPECT_EQ(field("Kategorie2"), "");
+  EXPECT_EQ(field(store::F::Kategorie_2), "Bücher");
+  EXPECT_EQ(field(store::F::Kategorie1), "Bücher");
+  EXPECT_EQ(field(store::F::Kategorie2), "");
 }
 
 TEST_F(CategoriesTest, LongNamesAreCutToTheFieldWidths) {
@@ -176,8 +177,8 @@ TEST_F(CategoriesTest, LongNamesAreCutToTheFieldWidths) {
   browser.start(Slot::First);
   choose(1, std::string(255, 'x'));
   browser.save(Slot::First);
-  EXPECT_EQ(field("Kategorie"), std::string(255, 'x'));
-  EXPECT_EQ(field("Kategorie1"), std::string(128, 'x'));
+  EXPECT_EQ(field(store::F::Kategorie), std::string(255, 'x'));
+  EXPECT_EQ(field(store::F::Kategorie1), std::string(128, 'x'));
 }
 
 // A table without a key on `cat_id` can hold a cycle that is reachable from the top. Each

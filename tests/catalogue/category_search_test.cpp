@@ -102,12 +102,13 @@ TEST_F(CategorySearchTest, AFailedReadIsAnError) {
 
 // Taking a leaf found by the search stores the same fields as browsing to it and saving.
 TEST_F(CategorySearchTest, TakingALeafStoresWhatABrowseStores) {
-  const char* fields[] = {"Kategorie",          "Kategorie Nummer", "Kategorie 2",
-                          "Kategorie Nummer 2", "Kategorie1",       "Kategorie2",
-                          "Kategorie3",         "Kategorie4",       "Kategorie5"};
+  const store::F fields[] = {
+      store::F::Kategorie,          store::F::Kategorie_Nummer, store::F::Kategorie_2,
+      store::F::Kategorie_Nummer_2, store::F::Kategorie1,       store::F::Kategorie2,
+      store::F::Kategorie3,         store::F::Kategorie4,       store::F::Kategorie5};
   auto stored = [&](store::Table& t) {
     std::vector<std::string> out;
-    for (const char* f : fields) out.push_back(t.text(f));
+    for (store::F f : fields) out.push_back(t.text(f));
     return out;
   };
   struct Route {
@@ -124,8 +125,8 @@ TEST_F(CategorySearchTest, TakingALeafStoresWhatABrowseStores) {
     store::Table browsed, searched;
     for (store::Table* t : {&browsed, &searched}) {
       t->append();
-      t->set("Kategorie", store::Value::text("Alt"));
-      t->set("Kategorie 2", store::Value::text("Alt 2"));
+      t->set(store::F::Kategorie, store::Value::text("Alt"));
+      t->set(store::F::Kategorie_2, store::Value::text("Alt 2"));
       t->post();
     }
     CategoryBrowser browser(db, browsed);
@@ -153,13 +154,13 @@ TEST_F(CategorySearchTest, TakingALeafStoresWhatABrowseStores) {
 TEST_F(CategorySearchTest, ACategoryWithSubCategoriesIsNotTaken) {
   store::Table articles;
   articles.append();
-  articles.set("Kategorie", store::Value::text("Alt"));
+  articles.set(store::F::Kategorie, store::Value::text("Alt"));
   articles.post();
   auto found = search_categories(db, "ersatzteile");
   ASSERT_EQ(found.size(), 1u);
   CategoryBrowser browser(db, articles);
   EXPECT_FALSE(browser.take(found[0], Slot::First));
-  EXPECT_EQ(articles.text("Kategorie"), "Alt");
+  EXPECT_EQ(articles.text(store::F::Kategorie), "Alt");
   EXPECT_EQ(articles.state(), store::EditState::Browse);
 }
 

@@ -19,7 +19,7 @@ std::size_t at(Feature f) { return static_cast<std::size_t>(f); }
 TEST(Fees, WhatIsChargedAndWhatIsRed) {
   struct Case {
     const char* name;
-    std::vector<std::pair<const char*, Value>> fields;
+    std::vector<std::pair<store::F, Value>> fields;
     FeatureFees fees;
     double total;
     std::vector<Feature> red;
@@ -29,42 +29,50 @@ TEST(Fees, WhatIsChargedAndWhatIsRed) {
   const Case cases[] = {
       {"nothing", {}, some, 0, {}},
       {"bold, marker, subtitle",
-       {{"Fettschrift", Value::flag(true)},
-        {"Textmarker", Value::flag(true)},
-        {"Untertitel", Value::text("Neu!")}},
+       {{store::F::Fettschrift, Value::flag(true)},
+        {store::F::Textmarker, Value::flag(true)},
+        {store::F::Untertitel, Value::text("Neu!")}},
        fees_of(1.0, 0.5, 0, 0, 0, 0.25, 0),
        1.75,
        {Feature::Fettschrift, Feature::Textmarker, Feature::Untertitel}},
       {"flags false",
-       {{"Fettschrift", Value::flag(false)}, {"Top-Kategorie", Value::flag(false)}},
+       {{store::F::Fettschrift, Value::flag(false)}, {store::F::Top_Kategorie, Value::flag(false)}},
        some,
        0,
        {}},
-      {"top category", {{"Top-Kategorie", Value::flag(true)}}, some, 2.0, {Feature::TopKategorie}},
+      {"top category",
+       {{store::F::Top_Kategorie, Value::flag(true)}},
+       some,
+       2.0,
+       {Feature::TopKategorie}},
       {"used features with fee 0 stay black",
-       {{"Fettschrift", Value::flag(true)}, {"Bild2", Value::text("a.jpg")}},
+       {{store::F::Fettschrift, Value::flag(true)}, {store::F::Bild2, Value::text("a.jpg")}},
        zero,
        0,
        {}},
       {"one blank is a subtitle",
-       {{"Untertitel", Value::text(" ")}},
+       {{store::F::Untertitel, Value::text(" ")}},
        some,
        0.25,
        {Feature::Untertitel}},
-      {"minimum price 0", {{"Mindestpreis", Value::amount(0)}}, some, 0, {}},
+      {"minimum price 0", {{store::F::Mindestpreis, Value::amount(0)}}, some, 0, {}},
       {"minimum price 0.01",
-       {{"Mindestpreis", Value::amount(0.01)}},
+       {{store::F::Mindestpreis, Value::amount(0.01)}},
        some,
        0.75,
        {Feature::Mindestpreis}},
-      {"minimum price negative", {{"Mindestpreis", Value::amount(-3)}}, some, 0, {}},
-      {"first picture is free", {{"Bild1", Value::text("a.jpg")}}, some, 0, {}},
+      {"minimum price negative", {{store::F::Mindestpreis, Value::amount(-3)}}, some, 0, {}},
+      {"first picture is free", {{store::F::Bild1, Value::text("a.jpg")}}, some, 0, {}},
       {"second picture without first",
-       {{"Bild2", Value::text("b.jpg")}},
+       {{store::F::Bild2, Value::text("b.jpg")}},
        some,
        0.3,
        {Feature::UploadBild2}},
-      {"third picture", {{"Bild3", Value::text("c.jpg")}}, some, 0.4, {Feature::UploadBild3}},
+      {"third picture",
+       {{store::F::Bild3, Value::text("c.jpg")}},
+       some,
+       0.4,
+       {Feature::UploadBild3}},
   };
   for (const auto& c : cases) {
     store::Table t;
@@ -82,7 +90,7 @@ TEST(Fees, WhatIsChargedAndWhatIsRed) {
 TEST(Fees, CheckBoxesMirrorTheFlagsAndNullCountsAsUnset) {
   store::Table t;
   t.append();
-  t.set("Textmarker", Value::flag(true));
+  t.set(store::F::Textmarker, Value::flag(true));
   FeeMarks marks = compute_fees(FeatureFees{}, t);
   EXPECT_FALSE(marks.fettschrift);
   EXPECT_TRUE(marks.textmarker);
@@ -106,11 +114,11 @@ TEST(UploadTotals, CountAndShortestTotal) {
 
   for (double fee : {0.1, 0.2, 0.3}) {
     uploads.append();
-    uploads.set("Gebühr", Value::amount(fee));
+    uploads.set(store::F::Gebuehr, Value::amount(fee));
     uploads.post();
   }
   uploads.append();  // a record without a fee counts 0
-  uploads.set("Artikelname", Value::text("ohne Gebühr"));
+  uploads.set(store::F::Artikelname, Value::text("ohne Gebühr"));
   uploads.post();
   uploads.first();
   UploadTotals totals = upload_totals(uploads);

@@ -108,15 +108,15 @@ TEST(ReferenceUnreachable, EveryListSaysItCouldNotBeRead) {
 }
 
 TEST(ChoiceLists, ShippingListsAndRadioValues) {
-  EXPECT_EQ(choice_items("Versand_1").size(), 37u);
-  EXPECT_EQ(choice_items("Versand_2").size(), 36u);
-  EXPECT_EQ(choice_items("Versand_2").front(), "Abholung Vorort möglich");
-  EXPECT_EQ(choice_items("Versand_3").back(), "Sonstige  (Ausland)");
-  EXPECT_EQ(choice_items("Zustand")[1], "Neu");
-  EXPECT_TRUE(choice_items("country").empty());
-  EXPECT_EQ(radio_items("shipping")[1].stored, "2");
-  EXPECT_EQ(radio_items("html_desc_1")[0].caption, "ja");
-  EXPECT_EQ(radio_items("html_desc_1")[0].stored, "1");
+  EXPECT_EQ(choice_items(store::F::Versand_1).size(), 37u);
+  EXPECT_EQ(choice_items(store::F::Versand_2).size(), 36u);
+  EXPECT_EQ(choice_items(store::F::Versand_2).front(), "Abholung Vorort möglich");
+  EXPECT_EQ(choice_items(store::F::Versand_3).back(), "Sonstige  (Ausland)");
+  EXPECT_EQ(choice_items(store::F::Zustand)[1], "Neu");
+  EXPECT_TRUE(choice_items(store::F::country).empty());
+  EXPECT_EQ(radio_items(store::F::shipping)[1].stored, "2");
+  EXPECT_EQ(radio_items(store::F::html_desc_1)[0].caption, "ja");
+  EXPECT_EQ(radio_items(store::F::html_desc_1)[0].stored, "1");
 }
 
 }  // namespace

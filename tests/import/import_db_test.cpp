@@ -85,7 +85,7 @@ class ImportDbTest : public AuctionHouseTest {
   std::vector<std::string> titles() const {
     std::vector<std::string> out;
     for (const auto& r : imports_.stored())
-      out.push_back(*r[store::field_at("Artikelname")].as_string());
+      out.push_back(*store::at(r, store::F::Artikelname).as_string());
     return out;
   }
 
@@ -166,53 +166,53 @@ TEST_F(ImportDbTest, SeededAuctionDecodesAndPicturesComeOverOneLogin) {
   EXPECT_EQ(pumped, 1u);
 
   // The whole record, so a value that lands in a neighbouring field shows too.
-  const std::vector<std::pair<std::string_view, Value>> expected = {
-      {"Anzeigenart", Value::text("Sofortkauf")},
-      {"Artikelname", Value::text("Winterreifen 205/55 R16")},
-      {"Untertitel", Value::text("Vier Stück, 7 mm Profil")},
-      {"Sprache", Value::text("Deutschland / Deutsch")},
-      {"Einheiten", Value::text("4")},
-      {"Masseinheit", Value::text("kg - Kilogramm")},
-      {"FSK 18", Value::text("ja")},
-      {"html_desc_1", Value::small_int(1)},
-      {"Beschreibung", Value::text("<p>Reifen vom Händler´s Lager.</p>")},
-      {"Zustand", Value::text("Neu")},
-      {"Kategorie Nummer", Value::text("1112")},
-      {"Kategorie Nummer 2", Value::text("12")},
-      {"Startpreis", Value::amount(120)},
-      {"Sofortkauf", Value::amount(200)},
-      {"Anzahl", Value::text("4")},
-      {"Verhalten", Value::text("Stehen lassen")},
-      {"Mindestpreis", Value::amount(150)},
-      {"minimum_preis_zeigen", Value::text("Mindestpreis")},
-      {"Preisvorschlag", Value::text("ja")},
-      {"Preisvorschlag-Minimum", Value::amount(90)},
-      {"Fettschrift", Value::flag(true)},
-      {"Textmarker", Value::flag(true)},
-      {"Top-Kategorie", Value::flag(true)},
-      {"Bild1", Value::text("990.jpg")},
-      {"Auktionsdauer", Value::text("7")},
-      {"Wiedereinstellen", Value::text("Bis verkauft")},
-      {"location", Value::text("Berlin")},
-      {"location_zip", Value::text("10115")},
-      {"country", Value::text("Deutschland")},
-      {"shipping", Value::text("2")},
-      {"international", Value::flag(true)},
-      {"Versand_1", Value::text("DHL Packet (Inland)")},
-      {"Versandpreis_1", Value::amount(6.99)},
-      {"Versand_2", Value::text("Abholung Vorort möglich")},
-      {"Versandpreis_2", Value::amount(0)},
-      {"Versand_3", Value::text("UPS Versand (Inland)")},
-      {"Versandpreis_3", Value::amount(12.5)},
-      {"p1", Value::flag(true)},
-      {"p4", Value::flag(true)},
+  const std::vector<std::pair<store::F, Value>> expected = {
+      {store::F::Anzeigenart, Value::text("Sofortkauf")},
+      {store::F::Artikelname, Value::text("Winterreifen 205/55 R16")},
+      {store::F::Untertitel, Value::text("Vier Stück, 7 mm Profil")},
+      {store::F::Sprache, Value::text("Deutschland / Deutsch")},
+      {store::F::Einheiten, Value::text("4")},
+      {store::F::Masseinheit, Value::text("kg - Kilogramm")},
+      {store::F::FSK_18, Value::text("ja")},
+      {store::F::html_desc_1, Value::small_int(1)},
+      {store::F::Beschreibung, Value::text("<p>Reifen vom Händler´s Lager.</p>")},
+      {store::F::Zustand, Value::text("Neu")},
+      {store::F::Kategorie_Nummer, Value::text("1112")},
+      {store::F::Kategorie_Nummer_2, Value::text("12")},
+      {store::F::Startpreis, Value::amount(120)},
+      {store::F::Sofortkauf, Value::amount(200)},
+      {store::F::Anzahl, Value::text("4")},
+      {store::F::Verhalten, Value::text("Stehen lassen")},
+      {store::F::Mindestpreis, Value::amount(150)},
+      {store::F::minimum_preis_zeigen, Value::text("Mindestpreis")},
+      {store::F::Preisvorschlag, Value::text("ja")},
+      {store::F::Preisvorschlag_Minimum, Value::amount(90)},
+      {store::F::Fettschrift, Value::flag(true)},
+      {store::F::Textmarker, Value::flag(true)},
+      {store::F::Top_Kategorie, Value::flag(true)},
+      {store::F::Bild1, Value::text("990.jpg")},
+      {store::F::Auktionsdauer, Value::text("7")},
+      {store::F::Wiedereinstellen, Value::text("Bis verkauft")},
+      {store::F::location, Value::text("Berlin")},
+      {store::F::location_zip, Value::text("10115")},
+      {store::F::country, Value::text("Deutschland")},
+      {store::F::shipping, Value::text("2")},
+      {store::F::international, Value::flag(true)},
+      {store::F::Versand_1, Value::text("DHL Packet (Inland)")},
+      {store::F::Versandpreis_1, Value::amount(6.99)},
+      {store::F::Versand_2, Value::text("Abholung Vorort möglich")},
+      {store::F::Versandpreis_2, Value::amount(0)},
+      {store::F::Versand_3, Value::text("UPS Versand (Inland)")},
+      {store::F::Versandpreis_3, Value::amount(12.5)},
+      {store::F::p1, Value::flag(true)},
+      {store::F::p4, Value::flag(true)},
   };
   const auto it = std::find_if(imports_.stored().begin(), imports_.stored().end(), [](auto& r) {
-    return r[store::field_at("Artikelname")] == Value::text("Winterreifen 205/55 R16");
+    return store::at(r, store::F::Artikelname) == Value::text("Winterreifen 205/55 R16");
   });
   ASSERT_NE(it, imports_.stored().end());
   store::Record want = store::empty_record();
-  for (const auto& [field, value] : expected) want[store::field_at(field)] = value;
+  for (const auto& [field, value] : expected) store::at(want, field) = value;
   EXPECT_EQ(described(*it), described(want));
 
   EXPECT_EQ(read_file(base_ / "bilder" / "990.jpg"), picture);
@@ -263,8 +263,9 @@ TEST_F(ImportDbTest, PicturesPresentMissingEmptyOrHostile) {
 
   auto pictures = [&](const std::string& title) {
     imports_.first();
-    while (imports_.text("Artikelname") != title) imports_.next();
-    return imports_.text("Bild1") + "|" + imports_.text("Bild2") + "|" + imports_.text("Bild3");
+    while (imports_.text(store::F::Artikelname) != title) imports_.next();
+    return imports_.text(store::F::Bild1) + "|" + imports_.text(store::F::Bild2) + "|" +
+           imports_.text(store::F::Bild3);
   };
   EXPECT_EQ(pictures("a"), "|da.jpg|lokal.jpg");
   EXPECT_EQ(pictures("b"), "||");
@@ -352,9 +353,9 @@ TEST_F(ImportDbTest, FileServerRefusingTheLoginAddsNothing) {
 
 TEST_F(ImportDbTest, ImportedRecordsGoOverToTheArticleTableInTheImportOrder) {
   run_import(services(), {true, true}, imports_);
-  imports_.sort(store::SortKind::Descending, "Artikelname");
+  imports_.sort(store::SortKind::Descending, store::F::Artikelname);
   Table articles;
-  auto fee = articles.on_before_post([&] { articles.set("Gebühr", Value::amount(0.35)); });
+  auto fee = articles.on_before_post([&] { articles.set(store::F::Gebuehr, Value::amount(0.35)); });
   EXPECT_EQ(transfer_all(imports_, articles), 3u);
   imports_.first();
   transfer_current(imports_, articles);
@@ -362,10 +363,10 @@ TEST_F(ImportDbTest, ImportedRecordsGoOverToTheArticleTableInTheImportOrder) {
   std::vector<std::string> names;
   for (std::size_t i = 0; i < 4; ++i) {
     const store::Record& r = articles.row(i);
-    names.push_back(*r[store::field_at("Artikelname")].as_string());
-    EXPECT_EQ(r[store::field_at("Gebühr")], Value::amount(0.35));
-    EXPECT_TRUE(r[store::field_at("Kategorie")].is_null());
-    EXPECT_FALSE(r[store::field_at("Kategorie Nummer")].is_null());
+    names.push_back(*store::at(r, store::F::Artikelname).as_string());
+    EXPECT_EQ(store::at(r, store::F::Gebuehr), Value::amount(0.35));
+    EXPECT_TRUE(store::at(r, store::F::Kategorie).is_null());
+    EXPECT_FALSE(store::at(r, store::F::Kategorie_Nummer).is_null());
   }
   EXPECT_EQ(names,
             (std::vector<std::string>{"Winterreifen 205/55 R16", "Notebook 15 Zoll",

@@ -188,31 +188,32 @@ TEST_F(ImportRow, ColumnsBecomeFieldsThroughTheirRules) {
         {"international", "1"},
         {"marker", "0"},
         {"payment", "PayPal \n"}});
-  EXPECT_EQ(table_.text("Anzeigenart"), "Sofortkauf");
-  EXPECT_EQ(table_.text("Artikelname"), "Winterreifen 205/55 R16");
-  EXPECT_EQ(table_.text("Sprache"), "Deutschland / Deutsch");
-  EXPECT_TRUE(table_.get("Masseinheit").is_null());
-  EXPECT_EQ(table_.get("html_desc_1"), Value::small_int(1));
-  EXPECT_EQ(table_.text("FSK 18"), "nein");
-  EXPECT_EQ(table_.text("Preisvorschlag"), "ja");
-  EXPECT_EQ(table_.text("Beschreibung"), "Händler´s Lager");  // copied unchanged
-  EXPECT_EQ(table_.text("Kategorie Nummer"), "1112");
-  EXPECT_TRUE(table_.get("Kategorie").is_null());
-  EXPECT_EQ(table_.get("Startpreis"), Value::amount(120));
-  EXPECT_TRUE(table_.get("Sofortkauf").is_null());  // empty amount: null
-  EXPECT_EQ(table_.text("Anzahl"), "4");
-  EXPECT_TRUE(table_.get("Verhalten").is_null());
-  EXPECT_EQ(table_.text("minimum_preis_zeigen"), "nicht erreicht");
-  EXPECT_EQ(table_.text("Wiedereinstellen"), "Bis verkauft");
-  EXPECT_TRUE(table_.get("Zustand").is_null());
-  EXPECT_EQ(table_.get("international"), Value::flag(true));
-  EXPECT_EQ(table_.get("Textmarker"), Value::flag(false));
-  EXPECT_TRUE(table_.get("Fettschrift").is_null());  // NULL column
-  EXPECT_EQ(table_.get("p4"), Value::flag(true));
-  EXPECT_TRUE(table_.get("p1").is_null());
-  for (const char* f : {"Gebühr", "duration", "payment", "Bild4", "Artikelstatus", "Info_1",
-                        "Mitglied", "Erstellt", "Kategorie 2"}) {
-    EXPECT_TRUE(table_.get(f).is_null()) << f;
+  EXPECT_EQ(table_.text(store::F::Anzeigenart), "Sofortkauf");
+  EXPECT_EQ(table_.text(store::F::Artikelname), "Winterreifen 205/55 R16");
+  EXPECT_EQ(table_.text(store::F::Sprache), "Deutschland / Deutsch");
+  EXPECT_TRUE(table_.get(store::F::Masseinheit).is_null());
+  EXPECT_EQ(table_.get(store::F::html_desc_1), Value::small_int(1));
+  EXPECT_EQ(table_.text(store::F::FSK_18), "nein");
+  EXPECT_EQ(table_.text(store::F::Preisvorschlag), "ja");
+  EXPECT_EQ(table_.text(store::F::Beschreibung), "Händler´s Lager");  // copied unchanged
+  EXPECT_EQ(table_.text(store::F::Kategorie_Nummer), "1112");
+  EXPECT_TRUE(table_.get(store::F::Kategorie).is_null());
+  EXPECT_EQ(table_.get(store::F::Startpreis), Value::amount(120));
+  EXPECT_TRUE(table_.get(store::F::Sofortkauf).is_null());  // empty amount: null
+  EXPECT_EQ(table_.text(store::F::Anzahl), "4");
+  EXPECT_TRUE(table_.get(store::F::Verhalten).is_null());
+  EXPECT_EQ(table_.text(store::F::minimum_preis_zeigen), "nicht erreicht");
+  EXPECT_EQ(table_.text(store::F::Wiedereinstellen), "Bis verkauft");
+  EXPECT_TRUE(table_.get(store::F::Zustand).is_null());
+  EXPECT_EQ(table_.get(store::F::international), Value::flag(true));
+  EXPECT_EQ(table_.get(store::F::Textmarker), Value::flag(false));
+  EXPECT_TRUE(table_.get(store::F::Fettschrift).is_null());  // NULL column
+  EXPECT_EQ(table_.get(store::F::p4), Value::flag(true));
+  EXPECT_TRUE(table_.get(store::F::p1).is_null());
+  for (store::F f : {store::F::Gebuehr, store::F::duration, store::F::payment, store::F::Bild4,
+                     store::F::Artikelstatus, store::F::Info_1, store::F::Mitglied,
+                     store::F::Erstellt, store::F::Kategorie_2}) {
+    EXPECT_TRUE(table_.get(f).is_null()) << store::name_of(f);
   }
 }
 
@@ -224,9 +225,9 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
 
   auto notes =
       fill({{"id", "7"}, {"pict_url", "1.jpg"}, {"pict_url2", "2.jpg"}, {"pict_url3", "leer.jpg"}});
-  EXPECT_EQ(table_.text("Bild1"), "1.jpg");
-  EXPECT_EQ(table_.text("Bild2"), "2.jpg");
-  EXPECT_TRUE(table_.get("Bild3").is_null());
+  EXPECT_EQ(table_.text(store::F::Bild1), "1.jpg");
+  EXPECT_EQ(table_.text(store::F::Bild2), "2.jpg");
+  EXPECT_TRUE(table_.get(store::F::Bild3).is_null());
   EXPECT_EQ(source_.fetched, std::vector<std::string>{"1.jpg"});
   EXPECT_EQ(fs::file_size(folder_ / "1.jpg"), 10u);
   EXPECT_EQ(fs::file_size(folder_ / "2.jpg"), 5u);  // "lokal" untouched
@@ -239,9 +240,9 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
                 {"pict_url", "nur_lokal.jpg"},
                 {"pict_url2", "../../boese.jpg"},
                 {"pict_url3", "riesig.jpg"}});
-  EXPECT_TRUE(table_.get("Bild1").is_null());  // size asked first: not on the server
-  EXPECT_TRUE(table_.get("Bild2").is_null());
-  EXPECT_TRUE(table_.get("Bild3").is_null());
+  EXPECT_TRUE(table_.get(store::F::Bild1).is_null());  // size asked first: not on the server
+  EXPECT_TRUE(table_.get(store::F::Bild2).is_null());
+  EXPECT_TRUE(table_.get(store::F::Bild3).is_null());
   EXPECT_EQ(source_.asked, (std::vector<std::string>{"nur_lokal.jpg", "riesig.jpg"}));
   EXPECT_TRUE(source_.fetched.empty());
   ASSERT_EQ(notes.size(), 3u);
@@ -256,7 +257,7 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
   // An empty column is a picture that is not there; the server is not asked about it.
   source_.asked.clear();
   fill({{"id", "9"}, {"pict_url", ""}});
-  EXPECT_TRUE(table_.get("Bild1").is_null());
+  EXPECT_TRUE(table_.get(store::F::Bild1).is_null());
   EXPECT_TRUE(source_.asked.empty());
 }
 
@@ -269,7 +270,7 @@ TEST_F(ImportRow, ANumberFieldThatCannotReadItsColumnThrows) {
   };
   EXPECT_THROW(fill_record(table_, row, four_payments(), source_, folder_.string() + "/", {}),
                Error);
-  EXPECT_EQ(table_.text("Artikelname"), "ok");  // filled in order up to the fault
+  EXPECT_EQ(table_.text(store::F::Artikelname), "ok");  // filled in order up to the fault
 }
 
 TEST(ImportStatements, CountsAndChoices) {
@@ -293,19 +294,19 @@ TEST(TransferBack, CopiesTheListedFieldsAsTypedValuesAndLeavesTheImportTable) {
   int fee_posts = 0;
   auto fee = articles.on_before_post([&] {
     ++fee_posts;
-    articles.set("Gebühr", Value::amount(1.25));
+    articles.set(store::F::Gebuehr, Value::amount(1.25));
   });
   for (const char* name : {"B", "C", "A"}) {
     imports.append();
-    imports.set("Artikelname", Value::text(name));
-    imports.set("Startpreis", Value::amount(2.5));
-    imports.set("Gebühr", Value::amount(99));
-    imports.set("Bild4", Value::text("4.jpg"));  // not copied
-    imports.set("Info_1", Value::text("frei"));  // not copied
-    imports.set("p2", Value::flag(true));
+    imports.set(store::F::Artikelname, Value::text(name));
+    imports.set(store::F::Startpreis, Value::amount(2.5));
+    imports.set(store::F::Gebuehr, Value::amount(99));
+    imports.set(store::F::Bild4, Value::text("4.jpg"));  // not copied
+    imports.set(store::F::Info_1, Value::text("frei"));  // not copied
+    imports.set(store::F::p2, Value::flag(true));
     imports.post();
   }
-  imports.sort(store::SortKind::AscendingNoCase, "Artikelname");
+  imports.sort(store::SortKind::AscendingNoCase, store::F::Artikelname);
   const auto before = imports.stored();
 
   imports.move_to(1);  // "B"
@@ -319,13 +320,13 @@ TEST(TransferBack, CopiesTheListedFieldsAsTypedValuesAndLeavesTheImportTable) {
   std::vector<std::string> names;
   for (std::size_t i = 0; i < articles.count(); ++i) {
     const store::Record& r = articles.row(i);
-    names.push_back(*r[store::field_at("Artikelname")].as_string());
-    EXPECT_EQ(r[store::field_at("Startpreis")], Value::amount(2.5));
-    EXPECT_EQ(r[store::field_at("Gebühr")], Value::amount(1.25));  // the hook's, not the copy's
-    EXPECT_EQ(r[store::field_at("p2")], Value::flag(true));
-    EXPECT_TRUE(r[store::field_at("p1")].is_null());  // not False
-    EXPECT_TRUE(r[store::field_at("Bild4")].is_null());
-    EXPECT_TRUE(r[store::field_at("Info_1")].is_null());
+    names.push_back(*store::at(r, store::F::Artikelname).as_string());
+    EXPECT_EQ(store::at(r, store::F::Startpreis), Value::amount(2.5));
+    EXPECT_EQ(store::at(r, store::F::Gebuehr), Value::amount(1.25));  // the hook's, not the copy's
+    EXPECT_EQ(store::at(r, store::F::p2), Value::flag(true));
+    EXPECT_TRUE(store::at(r, store::F::p1).is_null());  // not False
+    EXPECT_TRUE(store::at(r, store::F::Bild4).is_null());
+    EXPECT_TRUE(store::at(r, store::F::Info_1).is_null());
   }
   EXPECT_EQ(names, (std::vector<std::string>{"B", "B", "A", "B", "C"}));
   EXPECT_EQ(fee_posts, 5);

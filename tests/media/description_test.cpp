@@ -47,29 +47,29 @@ TEST(Description, LoadWritesTheFieldAndPosts) {
   store::Table articles;
   test::ScriptedDialogs dialogs;
   articles.append();
-  articles.set_text("Beschreibung", "alt");
+  articles.set_text(store::F::Beschreibung, "alt");
   articles.post();
 
   EXPECT_FALSE(load_description(articles, dialogs));  // cancelled
-  EXPECT_EQ(articles.text("Beschreibung"), "alt");
+  EXPECT_EQ(articles.text(store::F::Beschreibung), "alt");
 
   test::write_file(dir / "d.html", "<p>neu</p>\n<p>zwei</p>");
   dialogs.files = {dir / "d.html"};
   EXPECT_TRUE(load_description(articles, dialogs));
-  EXPECT_EQ(articles.text("Beschreibung"), "<p>neu</p>\r\n<p>zwei</p>");
+  EXPECT_EQ(articles.text(store::F::Beschreibung), "<p>neu</p>\r\n<p>zwei</p>");
   EXPECT_EQ(articles.state(), store::EditState::Browse);
 
   test::write_file(dir / "leer.txt", "");
   dialogs.files = {dir / "leer.txt"};
   load_description(articles, dialogs);
-  EXPECT_EQ(articles.text("Beschreibung"), "");
+  EXPECT_EQ(articles.text(store::F::Beschreibung), "");
 
   // A file that cannot be opened: reported, the article in editing with its text unchanged.
-  articles.set_text("Beschreibung", "bleibt");
+  articles.set_text(store::F::Beschreibung, "bleibt");
   articles.post();
   dialogs.files = {dir / "fehlt.txt"};
   EXPECT_THROW(load_description(articles, dialogs), Error);
-  EXPECT_EQ(articles.text("Beschreibung"), "bleibt");
+  EXPECT_EQ(articles.text(store::F::Beschreibung), "bleibt");
   EXPECT_EQ(articles.state(), store::EditState::Edit);
 }
 

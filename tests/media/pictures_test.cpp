@@ -31,7 +31,7 @@ class Pictures : public ::testing::Test {
     std::filesystem::create_directory(root / "auswahl");
     folder = root / "bilder/";
     articles.append();
-    articles.set_text("Artikelname", "Lampe");
+    articles.set_text(store::F::Artikelname, "Lampe");
     articles.post();
   }
 
@@ -115,14 +115,14 @@ TEST_F(Pictures, LimitBoundary) {
   EXPECT_EQ(attach(1, offer("genau.jpg", exact)), AttachOutcome::Stored);
   EXPECT_EQ(dialogs.shown, Names{});
   EXPECT_EQ(read_file(folder + "genau.jpg"), exact);  // copied unchanged
-  EXPECT_EQ(articles.text("Bild1"), "genau.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "genau.jpg");
   EXPECT_EQ(articles.state(), store::EditState::Browse);
 
   // One byte more: the shrink question; declined, the slot stays empty and nothing is copied.
   EXPECT_EQ(attach(2, offer("mehr.jpg", padded(make_jpeg(64, 48), 1000001)), {Answer::No}),
             AttachOutcome::LeftEmpty);
   EXPECT_EQ(dialogs.shown, Names{std::string(kAskShrink)});
-  EXPECT_EQ(articles.text("Bild2"), "");
+  EXPECT_EQ(articles.text(store::F::Bild2), "");
   EXPECT_EQ(folder_files(), Names{"genau.jpg"});
 }
 
@@ -132,7 +132,7 @@ TEST_F(Pictures, LargeBitmapBecomesJpegOfItsShrunkName) {
   ASSERT_GT(bmp.size(), 3'000'000u);
   EXPECT_EQ(attach(1, offer("Foto.BMP", bmp), {Answer::Yes}), AttachOutcome::Stored);
   EXPECT_EQ(dialogs.shown, Names{std::string(kAskShrink)});
-  EXPECT_EQ(articles.text("Bild1"), "Foto.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "Foto.jpg");
   EXPECT_EQ(folder_files(), Names{"Foto.jpg"});
   const std::string jpeg = read_file(folder + "Foto.jpg");
   EXPECT_LE(jpeg.size(), kSizeLimit);
@@ -147,7 +147,7 @@ TEST_F(Pictures, TooLargeWithoutShrinkIsRefused) {
     dialogs.shown.clear();
     EXPECT_EQ(attach(2, offer(name, padded(make_gif(8, 8), 2'000'000))), AttachOutcome::LeftEmpty);
     EXPECT_EQ(dialogs.shown, Names{std::string(kTooLargeNoShrink)}) << name;
-    EXPECT_EQ(articles.text("Bild2"), "");
+    EXPECT_EQ(articles.text(store::F::Bild2), "");
   }
   EXPECT_EQ(folder_files(), Names{});
 }
@@ -157,7 +157,7 @@ TEST_F(Pictures, ReplaceQuestionComesBeforeTheShrinkQuestion) {
   const std::string bmp = padded(make_bmp(make_image(200, 100)), 2'000'000);
   EXPECT_EQ(attach(3, offer("b.bmp", bmp), {Answer::Yes, Answer::Yes}), AttachOutcome::Stored);
   EXPECT_EQ(dialogs.shown, (Names{std::string(kAskReplace), std::string(kAskShrink)}));
-  EXPECT_EQ(articles.text("Bild3"), "b.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild3), "b.jpg");
   EXPECT_EQ(decode_jpeg(read_file(folder + "b.jpg")).size(), (Size{200, 100}));
 }
 
@@ -166,17 +166,17 @@ TEST_F(Pictures, NewNameDeletesTheSlotsOldFileReplaceKeepsIt) {
   ASSERT_EQ(folder_files(), Names{"alt.jpg"});
   attach(1, offer("neu.jpg", make_jpeg(9, 9)));
   EXPECT_EQ(folder_files(), Names{"neu.jpg"});
-  EXPECT_EQ(articles.text("Bild1"), "neu.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "neu.jpg");
 
   // Another a.jpg for a slot that shows a.jpg: replaced on Yes, left on No.
   write_file(folder + "a.jpg", make_jpeg(8, 8));
   const std::string other = make_jpeg(16, 8);
   EXPECT_EQ(attach(1, offer("a.jpg", other), {Answer::No}), AttachOutcome::Cancelled);
-  EXPECT_EQ(articles.text("Bild1"), "neu.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "neu.jpg");
   EXPECT_EQ(articles.state(), store::EditState::Browse);
   EXPECT_EQ(attach(1, offer("a.jpg", other), {Answer::Yes}), AttachOutcome::Stored);
   EXPECT_EQ(read_file(folder + "a.jpg"), other);
-  EXPECT_EQ(articles.text("Bild1"), "a.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "a.jpg");
   EXPECT_EQ(folder_files(), (Names{"a.jpg", "neu.jpg"}));  // the old file stays in this case
 }
 
@@ -204,12 +204,12 @@ TEST_F(Pictures, DamagedOrHostileFilesChangeNothing) {
     }
     EXPECT_EQ(dialogs.shown, Names{});  // refused before any question
     EXPECT_EQ(folder_files(), Names{"alt.jpg"});
-    EXPECT_EQ(articles.text("Bild1"), "alt.jpg");
+    EXPECT_EQ(articles.text(store::F::Bild1), "alt.jpg");
     EXPECT_EQ(articles.state(), store::EditState::Browse);
   }
   // A chosen file that is not there.
   EXPECT_THROW(attach(1, root / "auswahl/fehlt.jpg"), Error);
-  EXPECT_EQ(articles.text("Bild1"), "alt.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "alt.jpg");
 }
 
 TEST_F(Pictures, FailedCopyIsReportedAndNamesNoMissingFile) {
@@ -218,13 +218,13 @@ TEST_F(Pictures, FailedCopyIsReportedAndNamesNoMissingFile) {
   EXPECT_EQ(attach(1, source), AttachOutcome::CopyFailed);
   ASSERT_EQ(dialogs.shown.size(), 1u);
   EXPECT_NE(dialogs.shown[0].find("konnte nicht gespeichert werden"), std::string::npos);
-  EXPECT_EQ(articles.text("Bild1"), "");
+  EXPECT_EQ(articles.text(store::F::Bild1), "");
   EXPECT_EQ(articles.state(), store::EditState::Browse);
 }
 
 TEST_F(Pictures, DeletionRules) {
   attach(1, offer("da.jpg", make_jpeg(8, 8)));
-  articles.set_text("Bild2", "fehlt.jpg");
+  articles.set_text(store::F::Bild2, "fehlt.jpg");
   articles.post();
 
   EXPECT_EQ(delete_picture(articles, 1, folder, dialogs), DeleteOutcome::Cancelled);  // No
@@ -235,11 +235,11 @@ TEST_F(Pictures, DeletionRules) {
 
   dialogs.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
   EXPECT_EQ(delete_picture(articles, 1, folder, dialogs), DeleteOutcome::Deleted);
-  EXPECT_EQ(articles.text("Bild1"), "");
+  EXPECT_EQ(articles.text(store::F::Bild1), "");
   EXPECT_EQ(folder_files(), Names{});
   // A name whose file is missing stays; an empty slot is asked about and left alone.
   EXPECT_EQ(delete_picture(articles, 2, folder, dialogs), DeleteOutcome::NothingToDelete);
-  EXPECT_EQ(articles.text("Bild2"), "fehlt.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild2), "fehlt.jpg");
   EXPECT_EQ(delete_picture(articles, 3, folder, dialogs), DeleteOutcome::NothingToDelete);
   EXPECT_EQ(dialogs.shown.size(), 5u);
   EXPECT_EQ(articles.state(), store::EditState::Browse);
@@ -247,7 +247,7 @@ TEST_F(Pictures, DeletionRules) {
 
 TEST_F(Pictures, NamesNeverReachOutsideTheFolder) {
   write_file(root / "geheim.jpg", make_jpeg(8, 8));
-  articles.set_text("Bild1", "../geheim.jpg");
+  articles.set_text(store::F::Bild1, "../geheim.jpg");
   articles.post();
   for (const char* name : {"../geheim.jpg", "..", ".", "", "a/b.jpg", "..\\geheim.jpg"}) {
     EXPECT_FALSE(picture_exists(folder, name)) << name;
@@ -309,7 +309,7 @@ TEST_F(Pictures, DamagedExifStillAttaches) {
   tiff[8] = '\x7F';  // 127 entries in a block that holds three
   const std::string broken = with_exif(encode_jpeg(marked(64, 40, TopLeft, TopRight), 95), tiff);
   EXPECT_EQ(attach(1, offer("kaputt-exif.jpg", broken)), AttachOutcome::Stored);
-  EXPECT_EQ(articles.text("Bild1"), "kaputt-exif.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "kaputt-exif.jpg");
   const auto preview = preview_image(folder, "kaputt-exif.jpg");
   ASSERT_TRUE(preview);
   EXPECT_EQ(preview->size(), (Size{64, 40}));  // no orientation: as stored
@@ -352,7 +352,7 @@ TEST_F(Pictures, LongNamesAreShortenedToFitTheField) {
   const std::string whatsapp = "WhatsApp Image 2024-05-12 at 14.30.15.jpeg";  // 42 characters
   const std::string first = make_jpeg(30, 20), second = make_jpeg(20, 30);
   EXPECT_EQ(attach(1, offer(whatsapp, first)), AttachOutcome::Stored);
-  EXPECT_EQ(articles.text("Bild1"), "WhatsApp Image 2024-05-12.jpeg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "WhatsApp Image 2024-05-12.jpeg");
   EXPECT_EQ(read_file(folder + "WhatsApp Image 2024-05-12.jpeg"), first);
   EXPECT_EQ(notes, Names{"Bild 1 gespeichert als \"WhatsApp Image 2024-05-12.jpeg\": \"" +
                          whatsapp + "\" ist länger als die 30 Zeichen des Feldes."});
@@ -365,7 +365,7 @@ TEST_F(Pictures, LongNamesAreShortenedToFitTheField) {
   dialogs.shown.clear();
   EXPECT_EQ(attach(2, other), AttachOutcome::Stored);
   EXPECT_EQ(dialogs.shown, Names{});
-  EXPECT_EQ(articles.text("Bild2"), "WhatsApp Image 2024-05~2.jpeg");
+  EXPECT_EQ(articles.text(store::F::Bild2), "WhatsApp Image 2024-05~2.jpeg");
   EXPECT_EQ(read_file(folder + "WhatsApp Image 2024-05-12.jpeg"), first);
   EXPECT_EQ(read_file(folder + "WhatsApp Image 2024-05~2.jpeg"), second);
 
@@ -373,7 +373,7 @@ TEST_F(Pictures, LongNamesAreShortenedToFitTheField) {
   const std::string scan = "Scan vom Dachboden mit Opas alter Kamera.bmp";
   EXPECT_EQ(attach(3, offer(scan, make_bmp(make_image(700, 500))), {Answer::Yes}),
             AttachOutcome::Stored);
-  EXPECT_EQ(articles.text("Bild3"), "Scan vom Dachboden mit Opa.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild3), "Scan vom Dachboden mit Opa.jpg");
   EXPECT_LE(std::filesystem::file_size(folder + "Scan vom Dachboden mit Opa.jpg"), kSizeLimit);
 
   // Every field names a file that is there: previews, fees and the send's pictures see all three.
@@ -389,7 +389,7 @@ TEST_F(Pictures, LongNamesAreShortenedToFitTheField) {
 
   // The same long file again for slot 1: its old file goes first, so the name is free again.
   EXPECT_EQ(attach(1, offer(whatsapp, second)), AttachOutcome::Stored);
-  EXPECT_EQ(articles.text("Bild1"), "WhatsApp Image 2024-05-12.jpeg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "WhatsApp Image 2024-05-12.jpeg");
   EXPECT_EQ(read_file(folder + "WhatsApp Image 2024-05-12.jpeg"), second);
 }
 
@@ -418,10 +418,10 @@ TEST_F(Pictures, KindGoesByContentNotByName) {
   // Attached: a GIF named .jpg is copied; a large JPEG named .gif may be shrunk; a large GIF
   // named .jpg may not.
   EXPECT_EQ(attach(1, offer("falsch.jpg", make_gif(4, 4))), AttachOutcome::Stored);
-  EXPECT_EQ(articles.text("Bild1"), "falsch.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild1), "falsch.jpg");
   EXPECT_EQ(attach(2, offer("foto.gif", padded(make_jpeg(40, 30), 1'100'000)), {Answer::Yes}),
             AttachOutcome::Stored);
-  EXPECT_EQ(articles.text("Bild2"), "foto.jpg");
+  EXPECT_EQ(articles.text(store::F::Bild2), "foto.jpg");
   dialogs.shown.clear();
   EXPECT_EQ(attach(3, offer("animation.jpg", padded(make_gif(8, 8), 1'100'000))),
             AttachOutcome::LeftEmpty);

@@ -13,10 +13,7 @@ using test::read_file;
 using test::TempDir;
 using test::write_file;
 
-std::string field_text(const Record& r, std::string_view name) {
-  const std::size_t i = field_at(name);
-  return to_text(r[i], article_fields()[i]);
-}
+std::string field_text(const Record& r, F field) { return to_text(at(r, field), field_of(field)); }
 
 struct ReadCase {
   const char* name;
@@ -70,7 +67,7 @@ TEST(CsvRead, Cases) {
     SCOPED_TRACE(c.name);
     CsvImport got = read_articles_csv(c.bytes);
     std::vector<std::string> names;
-    for (const auto& r : got.records) names.push_back(field_text(r, "Artikelname"));
+    for (const auto& r : got.records) names.push_back(field_text(r, F::Artikelname));
     EXPECT_EQ(names, c.names);
     EXPECT_EQ(got.skipped_lines, c.skipped);
     if (c.problem.empty()) {
@@ -89,13 +86,13 @@ TEST(CsvRead, ValuesFollowTheRecordsTextRules) {
       "123456789;\n");
   ASSERT_EQ(got.records.size(), 1u);
   const Record& r = got.records[0];
-  EXPECT_EQ(field_text(r, "Artikelname"), "Ein sehr langer Artikelname, der weit über fünfzig");
-  EXPECT_EQ(r[field_at("Startpreis")], Value::amount(12.5));
-  EXPECT_EQ(r[field_at("html_desc_1")], Value::small_int(1));
-  EXPECT_EQ(r[field_at("Fettschrift")], Value::flag(true));
-  EXPECT_EQ(field_text(r, "Einheiten"), "1234567");
-  EXPECT_TRUE(r[field_at("Beschreibung")].is_null());  // an empty cell is no value
-  EXPECT_TRUE(r[field_at("Mindestpreis")].is_null());  // a field without column too
+  EXPECT_EQ(field_text(r, F::Artikelname), "Ein sehr langer Artikelname, der weit über fünfzig");
+  EXPECT_EQ(at(r, F::Startpreis), Value::amount(12.5));
+  EXPECT_EQ(at(r, F::html_desc_1), Value::small_int(1));
+  EXPECT_EQ(at(r, F::Fettschrift), Value::flag(true));
+  EXPECT_EQ(field_text(r, F::Einheiten), "1234567");
+  EXPECT_TRUE(at(r, F::Beschreibung).is_null());  // an empty cell is no value
+  EXPECT_TRUE(at(r, F::Mindestpreis).is_null());  // a field without column too
 }
 
 TEST(CsvRead, UnreadableFilesSayWhy) {
@@ -141,7 +138,7 @@ TEST(CsvRead, EachRecordKnowsItsLineAndItsPictureCellsWhole) {
   EXPECT_EQ(r.sources[1].line, 4u);
   EXPECT_EQ(r.sources[2].line, 6u);
   // The field keeps what its width allows; the source keeps the path.
-  EXPECT_EQ(field_text(r.records[0], "Bild2"), path.substr(0, 30));
+  EXPECT_EQ(field_text(r.records[0], F::Bild2), path.substr(0, 30));
   EXPECT_EQ(r.sources[0].pictures[1], path);
   EXPECT_EQ(r.sources[0].pictures[0], "");
   EXPECT_EQ(r.sources[1].pictures[1], "zwei\r\nZeilen");
@@ -156,28 +153,28 @@ TEST(CsvRead, SeparatorComesFromTheHeaderOutsideQuotes) {
 
 Record awkward() {
   Record r = empty_record();
-  auto set = [&](std::string_view f, Value v) { r[field_at(f)] = std::move(v); };
-  set("Artikelname", Value::text("\"Zündkerze\"; Satz, 4 Stück"));
-  set("Untertitel", Value::text("  Blanks vorn und hinten  "));
-  set("Beschreibung", Value::text("<p class=\"x\">Zeile 1</p>\r\nZeile 2\nZeile 3\r;\"\"\r\n"));
-  set("Zustand", Value::text("€ ß ÄÖÜ 😀 \t Tab"));
-  set("Kategorie", Value::text("Auto & Motorrad > Ersatzteile > Zündkerzen"));
-  set("Gebühr", Value::amount(0.35));
-  set("Startpreis", Value::amount(1234567.89));
-  set("Sofortkauf", Value::amount(-0.01));
-  set("Versandpreis_1", Value::amount(0));
-  set("html_desc_1", Value::small_int(-32768));
-  set("Fettschrift", Value::flag(true));
-  set("p15", Value::flag(false));
-  set("Info_1", Value::text("="));
-  set("Editiert", Value::text("\"\""));
+  auto set = [&](F f, Value v) { at(r, f) = std::move(v); };
+  set(F::Artikelname, Value::text("\"Zündkerze\"; Satz, 4 Stück"));
+  set(F::Untertitel, Value::text("  Blanks vorn und hinten  "));
+  set(F::Beschreibung, Value::text("<p class=\"x\">Zeile 1</p>\r\nZeile 2\nZeile 3\r;\"\"\r\n"));
+  set(F::Zustand, Value::text("€ ß ÄÖÜ 😀 \t Tab"));
+  set(F::Kategorie, Value::text("Auto & Motorrad > Ersatzteile > Zündkerzen"));
+  set(F::Gebuehr, Value::amount(0.35));
+  set(F::Startpreis, Value::amount(1234567.89));
+  set(F::Sofortkauf, Value::amount(-0.01));
+  set(F::Versandpreis_1, Value::amount(0));
+  set(F::html_desc_1, Value::small_int(-32768));
+  set(F::Fettschrift, Value::flag(true));
+  set(F::p15, Value::flag(false));
+  set(F::Info_1, Value::text("="));
+  set(F::Editiert, Value::text("\"\""));
   return r;
 }
 
 TEST(CsvRoundTrip, AwkwardArticlesComeBackEqual) {
   Record first = awkward();
   Record second = empty_record();
-  second[field_at("Artikelname")] = Value::text("Nur der Name");
+  at(second, F::Artikelname) = Value::text("Nur der Name");
   const std::string bytes = write_articles_csv({first, second});
   ASSERT_TRUE(
       bytes.starts_with("\xEF\xBB\xBF"
@@ -203,9 +200,9 @@ TEST(CsvFiles, ExportNameGetsAnExtensionWhenItHasNone) {
 TEST(CsvFiles, ImportAppendsAndPostsEachGoodRowThroughTheHooks) {
   TempDir dir;
   Table articles;
-  articles.set_post_rule([&] { articles.set("Gebühr", Value::amount(0.5)); });
+  articles.set_post_rule([&] { articles.set(F::Gebuehr, Value::amount(0.5)); });
   articles.append();
-  articles.set("Artikelname", Value::text("Schon da"));
+  articles.set(F::Artikelname, Value::text("Schon da"));
   articles.post();
 
   write_file(dir / "bad.csv", "Artikelname;Menge\nA;1\n");
@@ -219,7 +216,7 @@ TEST(CsvFiles, ImportAppendsAndPostsEachGoodRowThroughTheHooks) {
   ASSERT_EQ(articles.count(), 3u);
   EXPECT_EQ(articles.state(), EditState::Browse);
   for (std::size_t i = 1; i < 3; ++i) {
-    EXPECT_EQ(articles.row(i)[field_at("Gebühr")], Value::amount(0.5));
+    EXPECT_EQ(articles.row(i)[index_of(F::Gebuehr)], Value::amount(0.5));
   }
   EXPECT_EQ(import_summary(got),
             "2 Artikel wurden importiert.\n\nAusgelassene Zeilen: 3\n\n"
@@ -232,21 +229,21 @@ TEST(CsvFiles, ExportWritesWhatTheFilterShowsAndImportsBackEqual) {
   for (const char* name : {"Reifen", "Felge", "Winterreifen"}) {
     articles.append();
     articles.set_values(awkward());
-    articles.set("Artikelname", Value::text(name));
+    articles.set(F::Artikelname, Value::text(name));
     articles.post();
   }
-  articles.set_filter(Table::like_expression("Artikelname", "reifen"));
+  articles.set_filter(Table::like_expression(F::Artikelname, "reifen"));
   articles.set_filtered(true);
   ASSERT_EQ(articles.count(), 1u);  // letter case counts: "Winterreifen"
   // An edit not yet posted belongs in the file.
-  articles.set("Artikelstatus", Value::text("neu"));
+  articles.set(F::Artikelstatus, Value::text("neu"));
   EXPECT_EQ(export_articles_csv(articles, dir / "out.csv"), 1u);
 
   Table back;
   CsvImport got = import_articles_csv(back, dir / "out.csv");
   ASSERT_EQ(back.count(), 1u);
   EXPECT_EQ(back.row(0), articles.row(0));
-  EXPECT_EQ(field_text(back.row(0), "Artikelstatus"), "neu");
+  EXPECT_EQ(field_text(back.row(0), F::Artikelstatus), "neu");
 
   EXPECT_THROW(export_articles_csv(articles, dir / "kein/ordner.csv"), Error);
 }

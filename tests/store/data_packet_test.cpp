@@ -18,11 +18,11 @@ using test::read_file;
 using test::TempDir;
 using test::write_file;
 
-using Fields = std::initializer_list<std::pair<std::string_view, Value>>;
+using Fields = std::initializer_list<std::pair<F, Value>>;
 
 Record rec(Fields fields) {
   Record r = empty_record();
-  for (const auto& [name, v] : fields) r[field_at(name)] = v;
+  for (const auto& [field, v] : fields) at(r, field) = v;
   return r;
 }
 
@@ -103,22 +103,22 @@ TEST(RoundTrip, EveryKindSurvivesExactly) {
       "<html>\r\n<body class=\"neu\" title='x'>\r\n\t<p>Tom &amp; Jerry & Co. > 3 < 4</p>\n"
       "\t<p>Preis: 5 €, Grüße → 中 ½</p>\r\n</body>\r\n</html>\n";
   const std::vector<Record> records = {
-      rec({{"Anzeigenart", Value::text("Auktion")},
-           {"Gebühr", Value::amount(1.25)},
-           {"Artikelname", Value::text(fifty_umlauts)},
-           {"FSK 18", Value::text("nein")},
-           {"html_desc_1", Value::small_int(1)},
-           {"Beschreibung", Value::text(html)},
-           {"Kategorie 2", Value::text("Uhren > Taschenuhren")},
-           {"Kategorie Nummer", Value::text("1234")},
-           {"Kategorie Nummer 2", Value::text("")},
-           {"Startpreis", Value::amount(0.99)},
-           {"Sofortkauf", Value::amount(1234567.5)},
-           {"Fettschrift", Value::flag(true)},
-           {"p15", Value::flag(false)},
-           {"Info_1", Value::text(std::string("\x01 Steuer\0zeichen\x7F", 17))},
-           {"Editiert", Value::text("„Zitat“ – Ž")}}),
-      rec({{"Artikelname", Value::text("Nur ein Feld")}}),
+      rec({{F::Anzeigenart, Value::text("Auktion")},
+           {F::Gebuehr, Value::amount(1.25)},
+           {F::Artikelname, Value::text(fifty_umlauts)},
+           {F::FSK_18, Value::text("nein")},
+           {F::html_desc_1, Value::small_int(1)},
+           {F::Beschreibung, Value::text(html)},
+           {F::Kategorie_2, Value::text("Uhren > Taschenuhren")},
+           {F::Kategorie_Nummer, Value::text("1234")},
+           {F::Kategorie_Nummer_2, Value::text("")},
+           {F::Startpreis, Value::amount(0.99)},
+           {F::Sofortkauf, Value::amount(1234567.5)},
+           {F::Fettschrift, Value::flag(true)},
+           {F::p15, Value::flag(false)},
+           {F::Info_1, Value::text(std::string("\x01 Steuer\0zeichen\x7F", 17))},
+           {F::Editiert, Value::text("„Zitat“ – Ž")}}),
+      rec({{F::Artikelname, Value::text("Nur ein Feld")}}),
       empty_record(),
   };
   const std::string bytes = format_table(records);
@@ -146,16 +146,16 @@ TEST(RoundTrip, ThroughFilesLongTextIsCut) {
   TempDir dir;
   Table table;
   table.append();
-  table.set("Artikelname", Value::text(std::string(60, 'n')));
-  table.set("Gebühr", Value::amount(0.3));
+  table.set(F::Artikelname, Value::text(std::string(60, 'n')));
+  table.set(F::Gebuehr, Value::amount(0.3));
   table.post();
   save_table(table, dir / "a.xml");
   Table back;
   load_table(back, dir / "a.xml");
   ASSERT_EQ(back.count(), 1u);
-  EXPECT_EQ(back.text("Artikelname"), std::string(50, 'n'));
-  EXPECT_EQ(back.text("Gebühr"), "0.3");
-  EXPECT_TRUE(back.get("Startpreis").is_null());
+  EXPECT_EQ(back.text(F::Artikelname), std::string(50, 'n'));
+  EXPECT_EQ(back.text(F::Gebuehr), "0.3");
+  EXPECT_TRUE(back.get(F::Startpreis).is_null());
   EXPECT_EQ(read_file(dir / "a.xml"), format_table(back.stored()));
 }
 
@@ -179,11 +179,11 @@ TEST(Reader, TakesOtherWritersForms) {
       " </ROWDATA>\n</DATAPACKET>\n";
   const auto records = parse_table(bytes, "fremd.xml");
   ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0], rec({{"Artikelname", Value::text("Uhr \"Gold\" > Silber")},
-                             {"FSK 18", Value::text("ja")}}));
-  EXPECT_EQ(records[1], rec({{"Gebühr", Value::amount(25)},
-                             {"Fettschrift", Value::flag(true)},
-                             {"Beschreibung", Value::text("a b cA'€")}}));
+  EXPECT_EQ(records[0], rec({{F::Artikelname, Value::text("Uhr \"Gold\" > Silber")},
+                             {F::FSK_18, Value::text("ja")}}));
+  EXPECT_EQ(records[1], rec({{F::Gebuehr, Value::amount(25)},
+                             {F::Fettschrift, Value::flag(true)},
+                             {F::Beschreibung, Value::text("a b cA'€")}}));
 }
 
 TEST(Reader, HonoursAUtf8Declaration) {
@@ -195,15 +195,15 @@ TEST(Reader, HonoursAUtf8Declaration) {
       "</DATAPACKET>";
   EXPECT_EQ(parse_table(bytes, "u.xml"),
             (std::vector<Record>{
-                rec({{"Gebühr", Value::amount(1)}, {"Artikelname", Value::text("Grüße €")}})}));
+                rec({{F::Gebuehr, Value::amount(1)}, {F::Artikelname, Value::text("Grüße €")}})}));
 }
 
 TEST(Reader, ForeignFieldListsLoadWhenEveryFieldIsAnArticleField) {
   const auto records = parse_table(
       packet(kPriceField + kNameField, "<ROW Startpreis=\"3\" Artikelname=\"Uhr\" Extra=\"x\"/>"),
       "teil.xml");
-  EXPECT_EQ(records, (std::vector<Record>{rec({{"Startpreis", Value::amount(3)},
-                                               {"Artikelname", Value::text("Uhr")}})}));
+  EXPECT_EQ(records, (std::vector<Record>{rec({{F::Startpreis, Value::amount(3)},
+                                               {F::Artikelname, Value::text("Uhr")}})}));
 
   // A field not in the file's list is ignored in a row, even when it is an article field.
   EXPECT_EQ(parse_table(packet(kNameField, "<ROW Startpreis=\"3\"/>"), "t.xml"),
@@ -275,8 +275,8 @@ TEST(Reader, RefusesMalformedFilesNamingThem) {
 
 TEST(Reader, RefusesEveryTruncation) {
   const std::string good = format_table(
-      {rec({{"Artikelname", Value::text("Uhr")}, {"Beschreibung", Value::text("a\r\nb & c")}}),
-       rec({{"FSK 18", Value::text("ja")}, {"Startpreis", Value::amount(12.5)}})});
+      {rec({{F::Artikelname, Value::text("Uhr")}, {F::Beschreibung, Value::text("a\r\nb & c")}}),
+       rec({{F::FSK_18, Value::text("ja")}, {F::Startpreis, Value::amount(12.5)}})});
   const std::size_t end = good.rfind('>') + 1;  // the closing CR LF may go
   for (std::size_t cut = 0; cut < end; ++cut) {
     EXPECT_NE(refusal(good.substr(0, cut)), "") << "cut at " << cut;
@@ -288,8 +288,8 @@ TEST(LoadTable, ErrorLeavesTheTableAsItWas) {
   TempDir dir;
   Table table;
   table.replace_all(
-      {rec({{"Artikelname", Value::text("B")}}), rec({{"Artikelname", Value::text("A")}})});
-  table.sort(SortKind::AscendingCase, "Artikelname");
+      {rec({{F::Artikelname, Value::text("B")}}), rec({{F::Artikelname, Value::text("A")}})});
+  table.sort(SortKind::AscendingCase, F::Artikelname);
   table.last();
   const auto before = table.stored();
   write_file(dir / "kaputt.xml", packet(kPriceField, "<ROW Startpreis=\"x\"/>"));
@@ -303,7 +303,7 @@ TEST(LoadTable, ErrorLeavesTheTableAsItWas) {
     }
     EXPECT_EQ(table.stored(), before);
     EXPECT_EQ(table.position(), 1u);
-    EXPECT_EQ(table.text("Artikelname"), "B");
+    EXPECT_EQ(table.text(F::Artikelname), "B");
   }
 }
 
@@ -315,7 +315,7 @@ TEST(LoadTable, LargeRowsAcrossReadBuffers) {
     memo[1000] = '&';
     memo[2'500'000] = '"';
     records.push_back(rec(
-        {{"Beschreibung", Value::text(memo)}, {"Artikelname", Value::text(std::to_string(i))}}));
+        {{F::Beschreibung, Value::text(memo)}, {F::Artikelname, Value::text(std::to_string(i))}}));
   }
   write_file(dir / "gross.xml", format_table(records));
   Table table;
@@ -327,17 +327,17 @@ TEST(SaveTable, PostsAPendingEditAndWritesAllRecordsWhateverTheFilter) {
   TempDir dir;
   Table table;
   table.replace_all(
-      {rec({{"Artikelname", Value::text("Uhr")}}), rec({{"Artikelname", Value::text("Sofa")}})});
-  table.sort(SortKind::AscendingCase, "Artikelname");
+      {rec({{F::Artikelname, Value::text("Uhr")}}), rec({{F::Artikelname, Value::text("Sofa")}})});
+  table.sort(SortKind::AscendingCase, F::Artikelname);
   table.set_filter("[Artikelname] like '%Uhr%'");
   table.set_filtered(true);
-  table.set("Startpreis", Value::amount(4));
+  table.set(F::Startpreis, Value::amount(4));
   save_table(table, dir / "a.xml");
   EXPECT_EQ(table.state(), EditState::Browse);
   const auto saved = parse_table(read_file(dir / "a.xml"), "a.xml");
-  EXPECT_EQ(saved, (std::vector<Record>{
-                       rec({{"Artikelname", Value::text("Uhr")}, {"Startpreis", Value::amount(4)}}),
-                       rec({{"Artikelname", Value::text("Sofa")}})}));
+  EXPECT_EQ(saved, (std::vector<Record>{rec({{F::Artikelname, Value::text("Uhr")},
+                                             {F::Startpreis, Value::amount(4)}}),
+                                        rec({{F::Artikelname, Value::text("Sofa")}})}));
 
   table.append();  // an untouched insert is not saved
   save_table(table, dir / "a.xml");
@@ -348,13 +348,13 @@ TEST(SaveTable, FailureKeepsTheOldFileAndTheTable) {
   TempDir dir;
   const std::string path = dir / "artikel_db.xml";
   Table table;
-  table.replace_all({rec({{"Artikelname", Value::text("alt")}})});
+  table.replace_all({rec({{F::Artikelname, Value::text("alt")}})});
   save_table(table, path);
   const std::string old_bytes = read_file(path);
 
   std::vector<Record> big;
   for (int i = 0; i < 20; ++i) {
-    big.push_back(rec({{"Beschreibung", Value::text(std::string(4000, 'x'))}}));
+    big.push_back(rec({{F::Beschreibung, Value::text(std::string(4000, 'x'))}}));
   }
   table.replace_all(big);
 

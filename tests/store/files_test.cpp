@@ -146,24 +146,24 @@ TEST(ArticleStore, SavesAndLoadsTheThreeStandardFiles) {
   TempDir dir;
   make_files(dir.folder());
   ArticleStore store;
-  store.articles.set("Artikelname", Value::text("Artikel"));
+  store.articles.set(F::Artikelname, Value::text("Artikel"));
   store.articles.post();
-  store.uploads.set("Artikelname", Value::text("Upload"));
-  store.imports.set("Artikelname", Value::text("Import"));  // still in editing: posted by save
+  store.uploads.set(F::Artikelname, Value::text("Upload"));
+  store.imports.set(F::Artikelname, Value::text("Import"));  // still in editing: posted by save
   store.save_all(dir.folder());
 
   ArticleStore back;
   back.load_all(dir.folder());
-  EXPECT_EQ(back.articles.text("Artikelname"), "Artikel");
-  EXPECT_EQ(back.uploads.text("Artikelname"), "Upload");
-  EXPECT_EQ(back.imports.text("Artikelname"), "Import");
+  EXPECT_EQ(back.articles.text(F::Artikelname), "Artikel");
+  EXPECT_EQ(back.uploads.text(F::Artikelname), "Upload");
+  EXPECT_EQ(back.imports.text(F::Artikelname), "Import");
 }
 
 TEST(ArticleStore, OneBadFileDoesNotKeepTheOthersFromLoading) {
   TempDir dir;
   make_files(dir.folder());
   ArticleStore store;
-  store.uploads.set("Artikelname", Value::text("Upload"));
+  store.uploads.set(F::Artikelname, Value::text("Upload"));
   store.save_all(dir.folder());
   write_file(data_path(dir.folder(), kArticleFile), "kaputt");
   ArticleStore back;
@@ -175,7 +175,7 @@ TEST(ArticleStore, OneBadFileDoesNotKeepTheOthersFromLoading) {
     EXPECT_NE(std::string(e.what()).find("artikel_db.xml"), std::string::npos) << e.what();
   }
   EXPECT_EQ(back.articles.count(), 2u);
-  EXPECT_EQ(back.uploads.text("Artikelname"), "Upload");
+  EXPECT_EQ(back.uploads.text(F::Artikelname), "Upload");
 }
 
 }  // namespace

@@ -12,15 +12,15 @@ using Bold = std::array<std::set<int>, 3>;
 
 Record article(std::string name, double price) {
   Record r = empty_record();
-  r[field_at("Artikelname")] = Value::text(std::move(name));
-  r[field_at("Startpreis")] = Value::amount(price);
+  at(r, F::Artikelname) = Value::text(std::move(name));
+  at(r, F::Startpreis) = Value::amount(price);
   return r;
 }
 
 Names shown(const Table& t) {
   Names out;
   for (std::size_t r = 0; r < t.count(); ++r)
-    out.push_back(*t.row(r)[field_at("Artikelname")].as_string());
+    out.push_back(*t.row(r)[index_of(F::Artikelname)].as_string());
   return out;
 }
 
@@ -30,12 +30,12 @@ constexpr std::array<int, 3> kStartColumns = {3, 3, 2};
 struct Click {
   Grid grid;
   int column;
-  std::string_view field;
+  F field;
 };
 
-constexpr Click A(int column, std::string_view field) { return {Grid::Articles, column, field}; }
-constexpr Click U(int column, std::string_view field) { return {Grid::Uploads, column, field}; }
-constexpr Click I(int column, std::string_view field) { return {Grid::Imports, column, field}; }
+constexpr Click A(int column, F field) { return {Grid::Articles, column, field}; }
+constexpr Click U(int column, F field) { return {Grid::Uploads, column, field}; }
+constexpr Click I(int column, F field) { return {Grid::Imports, column, field}; }
 
 // Stored order: banane 3, Apfel 1, apfel 2, Citrone 2.5.
 const Names kStored = {"banane", "Apfel", "apfel", "Citrone"};
@@ -66,7 +66,7 @@ TEST(GridSorting, TitleClickSequences) {
        kStored,
        kByNameCase},
       {"upload Startpreis once: ascending",
-       {U(7, "Startpreis")},
+       {U(7, F::Startpreis)},
        "DESC",
        7,
        {{{3}, {3, 7}, {2}}},
@@ -75,7 +75,7 @@ TEST(GridSorting, TitleClickSequences) {
        kByPrice,
        kByNameCase},
       {"upload Startpreis twice: descending",
-       {U(7, "Startpreis"), U(7, "Startpreis")},
+       {U(7, F::Startpreis), U(7, F::Startpreis)},
        "ASC",
        7,
        {{{3}, {3, 7}, {2}}},
@@ -84,7 +84,7 @@ TEST(GridSorting, TitleClickSequences) {
        kByPriceDown,
        kByNameCase},
       {"upload Startpreis three times: ascending again",
-       {U(7, "Startpreis"), U(7, "Startpreis"), U(7, "Startpreis")},
+       {U(7, F::Startpreis), U(7, F::Startpreis), U(7, F::Startpreis)},
        "DESC",
        7,
        {{{3}, {3, 7}, {2}}},
@@ -93,7 +93,7 @@ TEST(GridSorting, TitleClickSequences) {
        kByPrice,
        kByNameCase},
       {"article Startpreis once",
-       {A(8, "Startpreis")},
+       {A(8, F::Startpreis)},
        "DESC",
        8,
        {{{3, 8}, {3}, {2}}},
@@ -102,7 +102,7 @@ TEST(GridSorting, TitleClickSequences) {
        kStored,
        kByNameCase},
       {"article Startpreis twice stays ascending",
-       {A(8, "Startpreis"), A(8, "Startpreis")},
+       {A(8, F::Startpreis), A(8, F::Startpreis)},
        "ASC",
        8,
        {{{3, 8}, {3}, {2}}},
@@ -111,7 +111,7 @@ TEST(GridSorting, TitleClickSequences) {
        kStored,
        kByNameCase},
       {"article then upload at the same position: descending at once",
-       {A(3, "Artikelname"), U(3, "Artikelname")},
+       {A(3, F::Artikelname), U(3, F::Artikelname)},
        "ASC",
        3,
        {{{3}, {3}, {2}}},
@@ -120,7 +120,7 @@ TEST(GridSorting, TitleClickSequences) {
        kByNameDown,
        kByNameCase},
       {"upload then article at the same position: the article grid stays ascending",
-       {U(8, "Sofortkauf"), A(8, "Startpreis")},
+       {U(8, F::Sofortkauf), A(8, F::Startpreis)},
        "ASC",
        8,
        {{{3, 8}, {3, 8}, {2}}},
@@ -129,7 +129,7 @@ TEST(GridSorting, TitleClickSequences) {
        kStored,
        kByNameCase},
       {"Artikelname stays bold beside the title clicked; the next click unbolds only the last",
-       {A(4, "Untertitel"), A(8, "Startpreis")},
+       {A(4, F::Untertitel), A(8, F::Startpreis)},
        "DESC",
        8,
        {{{3, 8}, {3}, {2}}},
@@ -138,7 +138,7 @@ TEST(GridSorting, TitleClickSequences) {
        kStored,
        kByNameCase},
       {"a click on Artikelname takes the other bold title away",
-       {A(8, "Startpreis"), A(3, "Artikelname")},
+       {A(8, F::Startpreis), A(3, F::Artikelname)},
        "DESC",
        3,
        {{{3}, {3}, {2}}},
@@ -147,7 +147,7 @@ TEST(GridSorting, TitleClickSequences) {
        kStored,
        kByNameCase},
       {"the marker unbolds only in the grid clicked",
-       {A(4, "Untertitel"), U(7, "Startpreis")},
+       {A(4, F::Untertitel), U(7, F::Startpreis)},
        "DESC",
        7,
        {{{3, 4}, {3, 7}, {2}}},
@@ -156,7 +156,7 @@ TEST(GridSorting, TitleClickSequences) {
        kByPrice,
        kByNameCase},
       {"import Artikelname twice: without case, then descending",
-       {I(2, "Artikelname")},
+       {I(2, F::Artikelname)},
        "DESC",
        2,
        {{{3}, {3}, {2}}},
@@ -165,7 +165,7 @@ TEST(GridSorting, TitleClickSequences) {
        kStored,
        kByNameNoCase},
       {"import Artikelname twice: without case, then descending",
-       {I(2, "Artikelname"), I(2, "Artikelname")},
+       {I(2, F::Artikelname), I(2, F::Artikelname)},
        "ASC",
        2,
        {{{3}, {3}, {2}}},
@@ -203,15 +203,15 @@ TEST(GridSorting, CurrentRecordStaysCurrentAcrossClicks) {
   sorting.start();
   store.uploads.move_to(2);  // Citrone
   for (int i = 0; i < 2; ++i) {
-    sorting.click_title(Grid::Uploads, 7, "Startpreis");
+    sorting.click_title(Grid::Uploads, 7, F::Startpreis);
     ASSERT_TRUE(store.uploads.position());
-    EXPECT_EQ(store.uploads.text("Artikelname"), "Citrone");
+    EXPECT_EQ(store.uploads.text(F::Artikelname), "Citrone");
   }
 }
 
 TEST(GridSorting, NameFilter) {
   struct Step {
-    std::string_view sort_field;  // the article grid's title clicked before, if any
+    std::optional<F> sort_field;  // the article grid's title clicked before, if any
     std::string_view text;
     bool on;
   };
@@ -248,19 +248,19 @@ TEST(GridSorting, NameFilter) {
        {"O'Neill Jacke", "Taschenuhr", "Uhr alt", "Uhrkette"},
        "Artikelname - [Artikelname] like '%Uhr%'"},
       {"an amount sort field filters on its text",
-       {{"Startpreis", "2.5", true}},
+       {{F::Startpreis, "2.5", true}},
        {"Uhrkette", "Uhr alt"},
        "Startpreis - [Startpreis] like '%2.5%'"},
       {"an amount sort field, text that is no number",
-       {{"Startpreis", "Uhr", true}},
+       {{F::Startpreis, "Uhr", true}},
        {},
        "Startpreis - [Startpreis] like '%Uhr%'"},
       {"a flag sort field",
-       {{"Fettschrift", "True", true}},
+       {{F::Fettschrift, "True", true}},
        {},
        "Fettschrift - [Fettschrift] like '%True%'"},
       {"the expression follows the sort field of the moment",
-       {{{}, "Uhr", true}, {"Startpreis", "9", true}},
+       {{{}, "Uhr", true}, {F::Startpreis, "9", true}},
        {"O'Neill Jacke"},
        "Startpreis - [Startpreis] like '%9%'"},
   };
@@ -272,7 +272,7 @@ TEST(GridSorting, NameFilter) {
     GridSorting sorting(store, kStartColumns);
     sorting.start();
     for (const auto& s : c.steps) {
-      if (!s.sort_field.empty()) sorting.click_title(Grid::Articles, 30, s.sort_field);
+      if (s.sort_field) sorting.click_title(Grid::Articles, 30, *s.sort_field);
       sorting.filter(s.text, s.on);
     }
     EXPECT_EQ(shown(store.articles), c.shown);
@@ -287,7 +287,7 @@ TEST(GridSorting, TitleClickKeepsTheFilterAndShowsTheSortLabel) {
   GridSorting sorting(store, kStartColumns);
   sorting.start();
   sorting.filter("Uhr", true);
-  sorting.click_title(Grid::Articles, 8, "Startpreis");
+  sorting.click_title(Grid::Articles, 8, F::Startpreis);
   EXPECT_EQ(shown(store.articles), (Names{"Uhrkette", "Uhr alt"}));
   EXPECT_EQ(sorting.label(), "Sortiert nach: Startpreis");
 }

@@ -23,14 +23,14 @@ using test::write_file;
 
 Record named(std::string name) {
   Record r = empty_record();
-  r[field_at("Artikelname")] = Value::text(std::move(name));
+  at(r, F::Artikelname) = Value::text(std::move(name));
   return r;
 }
 
 Names shown(const Table& t) {
   Names out;
   for (std::size_t r = 0; r < t.count(); ++r) {
-    const auto* s = t.row(r)[field_at("Artikelname")].as_string();
+    const auto* s = t.row(r)[index_of(F::Artikelname)].as_string();
     out.push_back(s ? *s : "");
   }
   return out;
@@ -70,7 +70,7 @@ TEST_F(TableFiles, OpenKeepsEveryReplacedTableAsDatedBackup) {
   save_table(other, dir / "andere.xml");
   // Typed since the last save and not yet posted: exactly what the backup is for.
   store.articles.append();
-  store.articles.set("Artikelname", Value::text("neu getippt"));
+  store.articles.set(F::Artikelname, Value::text("neu getippt"));
 
   dialogs.files = {dir / "andere.xml"};
   const auto status = open_article_file(store.articles, dir.folder(), dialogs);
@@ -222,23 +222,23 @@ TEST_F(TableFiles, SaveUnderWritesExactlyTheNameChosen) {
 
 TEST(CopyCurrent, ArticleLosesPicturesAndGetsItsFeeAfreshUploadStaysIdentical) {
   Record original = named("Uhr");
-  for (auto f : {"Bild1", "Bild2", "Bild3"})
-    original[field_at(f)] = Value::text(std::string(f) + ".jpg");
-  original[field_at("Gebühr")] = Value::amount(9.99);
-  original[field_at("Startpreis")] = Value::amount(5);
+  for (F f : {F::Bild1, F::Bild2, F::Bild3})
+    at(original, f) = Value::text(std::string(name_of(f)) + ".jpg");
+  at(original, F::Gebuehr) = Value::amount(9.99);
+  at(original, F::Startpreis) = Value::amount(5);
   const std::vector<Record> records = {named("Zange"), original, named("Anker")};
 
   for (CopyRule rule : {CopyRule::WithoutPictures, CopyRule::Identical}) {
     SCOPED_TRACE(rule == CopyRule::WithoutPictures ? "article table" : "upload table");
     Table t;
     t.replace_all(records);
-    t.sort(SortKind::AscendingCase, "Artikelname");
+    t.sort(SortKind::AscendingCase, F::Artikelname);
     int posts = 0;
     ports::Subscription fee;
     if (rule == CopyRule::WithoutPictures) {
       fee = t.on_before_post([&] {
         ++posts;
-        t.set("Gebühr", Value::amount(0.5));
+        t.set(F::Gebuehr, Value::amount(0.5));
       });
     }
     t.move_to(1);  // Uhr
@@ -248,8 +248,8 @@ TEST(CopyCurrent, ArticleLosesPicturesAndGetsItsFeeAfreshUploadStaysIdentical) {
     EXPECT_EQ(t.state(), EditState::Browse);
     Record expected = original;
     if (rule == CopyRule::WithoutPictures) {
-      for (auto f : {"Bild1", "Bild2", "Bild3"}) expected[field_at(f)] = Value();
-      expected[field_at("Gebühr")] = Value::amount(0.5);
+      for (F f : {F::Bild1, F::Bild2, F::Bild3}) at(expected, f) = Value();
+      at(expected, F::Gebuehr) = Value::amount(0.5);
       EXPECT_EQ(posts, 1);
     }
     EXPECT_EQ(texts(t.values()), texts(expected));
@@ -288,7 +288,7 @@ TEST(Delete, AllUnderAFilterLeavesTheOthers) {
   test::ScriptedDialogs dialogs;
   Table t;
   t.replace_all({named("Uhr alt"), named("Taschenuhr"), named("Uhrkette"), named("Zange")});
-  t.set_filter(Table::like_expression("Artikelname", "Uhr"));
+  t.set_filter(Table::like_expression(F::Artikelname, "Uhr"));
   t.set_filtered(true);
   dialogs.answers = {Answer::No, Answer::Yes};
   EXPECT_FALSE(delete_all(t, dialogs));

@@ -10,11 +10,11 @@
 
 namespace tellvaro::upload::fixture {
 
-using Fields = std::initializer_list<std::pair<std::string_view, store::Value>>;
+using Fields = std::initializer_list<std::pair<store::F, store::Value>>;
 
 inline store::Record article(Fields fields) {
   store::Record r = store::empty_record();
-  for (const auto& [name, value] : fields) r[store::field_at(name)] = value;
+  for (const auto& [field, value] : fields) store::at(r, field) = value;
   return r;
 }
 
@@ -24,59 +24,59 @@ inline store::Value flag(bool b) { return store::Value::flag(b); }
 
 // Passes all eight checks and nothing more.
 inline store::Record complete_article(std::string_view name = "Sommerreifen") {
-  return article({{"Artikelname", t(name)},
-                  {"Kategorie Nummer", t("1111")},
-                  {"Auktionsdauer", t("7")},
-                  {"location_zip", t("10115")},
-                  {"location", t("Berlin")},
-                  {"Startpreis", amount(1)},
-                  {"p1", flag(true)},
-                  {"Beschreibung", t("Vier Reifen.")}});
+  return article({{tellvaro::store::F::Artikelname, t(name)},
+                  {tellvaro::store::F::Kategorie_Nummer, t("1111")},
+                  {tellvaro::store::F::Auktionsdauer, t("7")},
+                  {tellvaro::store::F::location_zip, t("10115")},
+                  {tellvaro::store::F::location, t("Berlin")},
+                  {tellvaro::store::F::Startpreis, amount(1)},
+                  {tellvaro::store::F::p1, flag(true)},
+                  {tellvaro::store::F::Beschreibung, t("Vier Reifen.")}});
 }
 
 // Every field the auction row reads, with values off every default.
 inline store::Record reference_article() {
   return article({
-      {"Anzeigenart", t("Power Auktion")},
-      {"Artikelstatus", t("intern")},
-      {"Gebühr", amount(4.3)},
-      {"Artikelname", t("Sommerreifen 205/55 R16")},
-      {"Untertitel", t("Fast neu")},
-      {"Sprache", t("Deutschland / Deutsch")},
-      {"Einheiten", t("4")},
-      {"Masseinheit", t("kg - Kilogramm")},
-      {"FSK 18", t("nein")},
-      {"html_desc_1", store::Value::small_int(1)},
-      {"Beschreibung", t("<p>Reifen's Profil: 7 mm</p>")},
-      {"Zustand", t("Leichte Gebrauchsspuren")},
-      {"Kategorie", t("Auto & Motorrad > Autoteile > Reifen > Sommerreifen")},
-      {"Kategorie Nummer", t("1111")},
-      {"Kategorie Nummer 2", t("112")},
-      {"Startpreis", amount(12.50)},
-      {"Sofortkauf", amount(99)},
-      {"Anzahl", t("1")},
-      {"Verhalten", t("Stehen lassen")},
-      {"Mindestpreis", amount(40)},
-      {"minimum_preis_zeigen", t("Mindestpreis")},
-      {"Preisvorschlag", t("ja")},
-      {"Preisvorschlag-Minimum", amount(35.5)},
-      {"Fettschrift", flag(true)},
-      {"Textmarker", flag(false)},
-      {"Top-Kategorie", flag(true)},
-      {"Bild1", t("reifen.jpg")},
-      {"Auktionsdauer", t("10")},
-      {"Wiedereinstellen", t("Bis verkauft")},
-      {"location", t("Köln")},
-      {"location_zip", t("50667")},
-      {"country", t("Deutschland")},
-      {"shipping", t("1")},
-      {"international", flag(true)},
-      {"Versand_1", t("DHL Paket")},
-      {"Versandpreis_1", amount(6.99)},
-      {"Versand_2", t("Abholung")},
-      {"Versandpreis_2", amount(0)},
-      {"p1", flag(true)},
-      {"p4", flag(true)},
+      {tellvaro::store::F::Anzeigenart, t("Power Auktion")},
+      {tellvaro::store::F::Artikelstatus, t("intern")},
+      {tellvaro::store::F::Gebuehr, amount(4.3)},
+      {tellvaro::store::F::Artikelname, t("Sommerreifen 205/55 R16")},
+      {tellvaro::store::F::Untertitel, t("Fast neu")},
+      {tellvaro::store::F::Sprache, t("Deutschland / Deutsch")},
+      {tellvaro::store::F::Einheiten, t("4")},
+      {tellvaro::store::F::Masseinheit, t("kg - Kilogramm")},
+      {tellvaro::store::F::FSK_18, t("nein")},
+      {tellvaro::store::F::html_desc_1, store::Value::small_int(1)},
+      {tellvaro::store::F::Beschreibung, t("<p>Reifen's Profil: 7 mm</p>")},
+      {tellvaro::store::F::Zustand, t("Leichte Gebrauchsspuren")},
+      {tellvaro::store::F::Kategorie, t("Auto & Motorrad > Autoteile > Reifen > Sommerreifen")},
+      {tellvaro::store::F::Kategorie_Nummer, t("1111")},
+      {tellvaro::store::F::Kategorie_Nummer_2, t("112")},
+      {tellvaro::store::F::Startpreis, amount(12.50)},
+      {tellvaro::store::F::Sofortkauf, amount(99)},
+      {tellvaro::store::F::Anzahl, t("1")},
+      {tellvaro::store::F::Verhalten, t("Stehen lassen")},
+      {tellvaro::store::F::Mindestpreis, amount(40)},
+      {tellvaro::store::F::minimum_preis_zeigen, t("Mindestpreis")},
+      {tellvaro::store::F::Preisvorschlag, t("ja")},
+      {tellvaro::store::F::Preisvorschlag_Minimum, amount(35.5)},
+      {tellvaro::store::F::Fettschrift, flag(true)},
+      {tellvaro::store::F::Textmarker, flag(false)},
+      {tellvaro::store::F::Top_Kategorie, flag(true)},
+      {tellvaro::store::F::Bild1, t("reifen.jpg")},
+      {tellvaro::store::F::Auktionsdauer, t("10")},
+      {tellvaro::store::F::Wiedereinstellen, t("Bis verkauft")},
+      {tellvaro::store::F::location, t("Köln")},
+      {tellvaro::store::F::location_zip, t("50667")},
+      {tellvaro::store::F::country, t("Deutschland")},
+      {tellvaro::store::F::shipping, t("1")},
+      {tellvaro::store::F::international, flag(true)},
+      {tellvaro::store::F::Versand_1, t("DHL Paket")},
+      {tellvaro::store::F::Versandpreis_1, amount(6.99)},
+      {tellvaro::store::F::Versand_2, t("Abholung")},
+      {tellvaro::store::F::Versandpreis_2, amount(0)},
+      {tellvaro::store::F::p1, flag(true)},
+      {tellvaro::store::F::p4, flag(true)},
   });
 }
 

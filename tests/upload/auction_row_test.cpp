@@ -42,28 +42,28 @@ TEST(PaymentText, TickedSlotsInOrderEachWithBlankAndLineFeed) {
   const Case cases[] = {
       {"none", {}, ""},
       {"p2 and p5",
-       {{"p5", flag(true)}, {"p2", flag(true)}, {"p3", flag(false)}},
+       {{store::F::p5, flag(true)}, {store::F::p2, flag(true)}, {store::F::p3, flag(false)}},
        "Barzahlung bei Abholung \nNachnahme \n"},
-      {"a ticked slot without a name", {{"p3", flag(true)}}, " \n"},
-      {"p15", {{"p15", flag(true)}}, " \n"},
+      {"a ticked slot without a name", {{store::F::p3, flag(true)}}, " \n"},
+      {"p15", {{store::F::p15, flag(true)}}, " \n"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(payment_text(article(c.ticks), payments()), c.text) << c.name;
   }
   catalogue::PaymentNames first_empty = payments();
   first_empty.name[0].clear();
-  EXPECT_EQ(payment_text(article({{"p1", flag(true)}}), first_empty), " \n");
+  EXPECT_EQ(payment_text(article({{store::F::p1, flag(true)}}), first_empty), " \n");
   // Quoting turns the line feed into the statement's backslash-n.
   db::Connection quoting;
-  EXPECT_EQ(quoting.quoted(payment_text(article({{"p2", flag(true)}}), payments())),
+  EXPECT_EQ(quoting.quoted(payment_text(article({{store::F::p2, flag(true)}}), payments())),
             "'Barzahlung bei Abholung \\n'");
 }
 
 TEST(PhotoFlagAndPictureNames, FromTheFieldsNotTheFiles) {
   EXPECT_EQ(photo_flag(article({})), "0");
-  EXPECT_EQ(photo_flag(article({{"Bild1", t("")}, {"Bild2", Value()}})), "0");
-  EXPECT_EQ(photo_flag(article({{"Bild1", t("geloescht.jpg")}})), "1");
-  EXPECT_EQ(photo_flag(article({{"Bild3", t("c.jpg")}})), "1");
+  EXPECT_EQ(photo_flag(article({{store::F::Bild1, t("")}, {store::F::Bild2, Value()}})), "0");
+  EXPECT_EQ(photo_flag(article({{store::F::Bild1, t("geloescht.jpg")}})), "1");
+  EXPECT_EQ(photo_flag(article({{store::F::Bild3, t("c.jpg")}})), "1");
   EXPECT_EQ(picture_name("41", 1), "41.jpg");
   EXPECT_EQ(picture_name("41", 2), "41_2.jpg");
   EXPECT_EQ(picture_name("41", 3), "41_3.jpg");
@@ -71,7 +71,7 @@ TEST(PhotoFlagAndPictureNames, FromTheFieldsNotTheFiles) {
   // A picture named but not sent: the flag is set, the names stay empty.
   ArticleContext send = send41();
   send.picture_names = {};
-  auto row = auction_row(article({{"Bild1", t("weg.jpg")}}), send, payments());
+  auto row = auction_row(article({{store::F::Bild1, t("weg.jpg")}}), send, payments());
   EXPECT_EQ(value_of(row, "photo_uploaded"), "1");
   EXPECT_EQ(value_of(row, "pict_url"), "");
   EXPECT_EQ(value_of(row, "pict_url2"), "");
@@ -79,12 +79,12 @@ TEST(PhotoFlagAndPictureNames, FromTheFieldsNotTheFiles) {
 }
 
 TEST(AuctionRow, ValuesAsText) {
-  auto row = auction_row(article({{"Beschreibung", t("Omas 'gute' Vase")},
-                                  {"Artikelname", t("Omas 'gute' Vase")},
-                                  {"Startpreis", amount(12.50)},
-                                  {"Versandpreis_1", amount(3)},
-                                  {"html_desc_1", store::Value::small_int(0)},
-                                  {"Zustand", t("Neu")}}),
+  auto row = auction_row(article({{store::F::Beschreibung, t("Omas 'gute' Vase")},
+                                  {store::F::Artikelname, t("Omas 'gute' Vase")},
+                                  {store::F::Startpreis, amount(12.50)},
+                                  {store::F::Versandpreis_1, amount(3)},
+                                  {store::F::html_desc_1, store::Value::small_int(0)},
+                                  {store::F::Zustand, t("Neu")}}),
                          send41(), payments());
   ASSERT_EQ(row.size(), 48u);
   EXPECT_EQ(value_of(row, "description"), "Omas \u00b4gute\u00b4 Vase");
@@ -113,10 +113,11 @@ TEST(AuctionRow, TheReferenceArticlesStatementWhole) {
 TEST(AuctionRow, HostileTextsCannotLeaveTheirQuotes) {
   db::Connection quoting;
   const std::string hostile = "x' or '1'='1\\";
-  auto statement = auction_insert(
-      quoting,
-      article({{"Artikelname", t(hostile)}, {"location", t(hostile)}, {"Versand_1", t(hostile)}}),
-      send41(), payments());
+  auto statement = auction_insert(quoting,
+                                  article({{store::F::Artikelname, t(hostile)},
+                                           {store::F::location, t(hostile)},
+                                           {store::F::Versand_1, t(hostile)}}),
+                                  send41(), payments());
   EXPECT_EQ(statement.find(hostile), std::string::npos);
   EXPECT_NE(statement.find("'x\\' or \\'1\\'=\\'1\\\\'"), std::string::npos);
 }

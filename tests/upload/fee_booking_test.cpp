@@ -50,16 +50,16 @@ class FeeBookingTest : public ::testing::Test {
 };
 
 TEST_F(FeeBookingTest, AllSevenInOrderWithStatementsAndLines) {
-  auto booking = book(article({{"Gebühr", amount(5.35)},
-                               {"Artikelname", t("Reifen")},
-                               {"Mindestpreis", amount(0.01)},
-                               {"Untertitel", t(" ")},
-                               {"Bild3", t("c.jpg")},
-                               {"Bild2", t("b.jpg")},
-                               {"Bild1", t("a.jpg")},
-                               {"Top-Kategorie", flag(true)},
-                               {"Textmarker", flag(true)},
-                               {"Fettschrift", flag(true)}}));
+  auto booking = book(article({{store::F::Gebuehr, amount(5.35)},
+                               {store::F::Artikelname, t("Reifen")},
+                               {store::F::Mindestpreis, amount(0.01)},
+                               {store::F::Untertitel, t(" ")},
+                               {store::F::Bild3, t("c.jpg")},
+                               {store::F::Bild2, t("b.jpg")},
+                               {store::F::Bild1, t("a.jpg")},
+                               {store::F::Top_Kategorie, flag(true)},
+                               {store::F::Textmarker, flag(true)},
+                               {store::F::Fettschrift, flag(true)}}));
   const std::string head =
       "insert into accountpos (id, re_nr, date, user_id, auction_id, "
       "auction_title, description, value, closed) values('','',"
@@ -94,17 +94,23 @@ TEST_F(FeeBookingTest, WhatIsCharged) {
   };
   const Case cases[] = {
       {"nothing", {}, {}},
-      {"the first picture is free", {{"Bild1", t("a.jpg")}}, {}},
-      {"second picture deleted from the folder", {{"Bild2", t("weg.jpg")}}, {}},
-      {"second picture without a first", {{"Bild2", t("b.jpg")}}, {"0.10 Euro: Upload 2. Bild"}},
-      {"a folder is no picture", {{"Bild3", t(".")}}, {}},
-      {"a path leaving the folder", {{"Bild2", t("../" + dir_name() + "/b.jpg")}}, {}},
-      {"an absolute path", {{"Bild3", t(dir / "c.jpg")}}, {}},
-      {"minimum price 0", {{"Mindestpreis", amount(0)}}, {}},
-      {"minimum price null", {{"Mindestpreis", Value()}}, {}},
-      {"minimum price 0.01", {{"Mindestpreis", amount(0.01)}}, {"2.00 Euro: Mindestpreis "}},
-      {"flags false", {{"Fettschrift", flag(false)}, {"Textmarker", flag(false)}}, {}},
-      {"empty subtitle", {{"Untertitel", t("")}}, {}},
+      {"the first picture is free", {{store::F::Bild1, t("a.jpg")}}, {}},
+      {"second picture deleted from the folder", {{store::F::Bild2, t("weg.jpg")}}, {}},
+      {"second picture without a first",
+       {{store::F::Bild2, t("b.jpg")}},
+       {"0.10 Euro: Upload 2. Bild"}},
+      {"a folder is no picture", {{store::F::Bild3, t(".")}}, {}},
+      {"a path leaving the folder", {{store::F::Bild2, t("../" + dir_name() + "/b.jpg")}}, {}},
+      {"an absolute path", {{store::F::Bild3, t(dir / "c.jpg")}}, {}},
+      {"minimum price 0", {{store::F::Mindestpreis, amount(0)}}, {}},
+      {"minimum price null", {{store::F::Mindestpreis, Value()}}, {}},
+      {"minimum price 0.01",
+       {{store::F::Mindestpreis, amount(0.01)}},
+       {"2.00 Euro: Mindestpreis "}},
+      {"flags false",
+       {{store::F::Fettschrift, flag(false)}, {store::F::Textmarker, flag(false)}},
+       {}},
+      {"empty subtitle", {{store::F::Untertitel, t("")}}, {}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(charged(book(article(c.fields))), c.charged) << c.name;
@@ -112,7 +118,9 @@ TEST_F(FeeBookingTest, WhatIsCharged) {
 }
 
 TEST_F(FeeBookingTest, FeesOfZeroBookNothingButTheHeadStays) {
-  auto a = article({{"Fettschrift", flag(true)}, {"Untertitel", t("Neu")}, {"Bild2", t("b.jpg")}});
+  auto a = article({{store::F::Fettschrift, flag(true)},
+                    {store::F::Untertitel, t("Neu")},
+                    {store::F::Bild2, t("b.jpg")}});
   auto none = book(a, catalogue::FeatureFees{});
   EXPECT_TRUE(none.fees.empty());
   EXPECT_EQ(lines(none),
@@ -125,14 +133,14 @@ TEST_F(FeeBookingTest, FeesOfZeroBookNothingButTheHeadStays) {
 }
 
 TEST_F(FeeBookingTest, TheTotalLineShowsGebuehrEvenWhenItDiffersFromTheItems) {
-  auto booking = book(article({{"Gebühr", amount(0.3)}, {"Bild2", t("weg.jpg")}}));
+  auto booking = book(article({{store::F::Gebuehr, amount(0.3)}, {store::F::Bild2, t("weg.jpg")}}));
   EXPECT_TRUE(booking.fees.empty());
   EXPECT_EQ(booking.head_lines.front(), "0.30 Euro: Gesamt Uploadkosten");
 }
 
 TEST_F(FeeBookingTest, TheTitleIsQuoted) {
-  auto booking =
-      book(article({{"Artikelname", t("O'Neill \\ ' or '1'='1")}, {"Fettschrift", flag(true)}}));
+  auto booking = book(article(
+      {{store::F::Artikelname, t("O'Neill \\ ' or '1'='1")}, {store::F::Fettschrift, flag(true)}}));
   ASSERT_EQ(booking.fees.size(), 1u);
   EXPECT_NE(booking.fees[0].statement.find("'O\\'Neill \\\\ \\' or \\'1\\'=\\'1'"),
             std::string::npos);

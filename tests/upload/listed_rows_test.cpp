@@ -36,9 +36,9 @@ TEST(ListedRows, ARowIsKnownByWhatIsSentAndEqualRowsCountByOccurrence) {
   memory.add(a, "1000", 1);
 
   store::Record edited = a;
-  edited[store::field_at("Startpreis")] = amount(2);
+  store::at(edited, store::F::Startpreis) = amount(2);
   store::Record outside = a;  // a field the send never reads and a transfer never copies
-  outside[store::field_at("Artikelnummer")] = t("A-17");
+  store::at(outside, store::F::Artikelnummer) = t("A-17");
   EXPECT_EQ(numbers(memory.match({b, edited, outside})),
             (std::vector<std::string>{"-", "-", "1000"}));
 
@@ -59,7 +59,7 @@ TEST(ListedRows, SurvivesASaveOfTheTableAReloadAndASort) {
   store::save_table(uploads, dir / "upload.xml");
   store::Table again;
   store::load_table(again, dir / "upload.xml");
-  again.sort(store::SortKind::Descending, "Artikelname");
+  again.sort(store::SortKind::Descending, store::F::Artikelname);
   ListedRows reread(dir / "eingestellt.txt");
   reread.load();
   std::vector<store::Record> rows;
@@ -68,8 +68,8 @@ TEST(ListedRows, SurvivesASaveOfTheTableAReloadAndASort) {
   ASSERT_EQ(m.size(), 3u);
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const bool lamp =
-        store::to_text(rows[i][store::field_at("Artikelname")],
-                       store::article_fields()[store::field_at("Artikelname")]) == "Lampe";
+        store::to_text(rows[i][store::index_of(store::F::Artikelname)],
+                       store::article_fields()[store::index_of(store::F::Artikelname)]) == "Lampe";
     EXPECT_EQ(m[i].has_value(), lamp) << i;
   }
   ASSERT_EQ(reread.listings().size(), 1u);

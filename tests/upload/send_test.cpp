@@ -69,13 +69,13 @@ class SendTest : public AuctionHouseTest {
   void add_article(const std::string& name, const std::string& days = "7",
                    const std::string& bild2 = "zwei.jpg", const std::string& bild3 = "") {
     uploads_.append();
-    uploads_.set_text("Artikelname", name);
-    uploads_.set_text("Auktionsdauer", days);
-    uploads_.set_text("Fettschrift", "True");
-    uploads_.set_text("Gebühr", "0.6");
-    uploads_.set_text("Bild1", "fehlt.jpg");  // named, but no such file
-    uploads_.set_text("Bild2", bild2);
-    uploads_.set_text("Bild3", bild3);
+    uploads_.set_text(store::F::Artikelname, name);
+    uploads_.set_text(store::F::Auktionsdauer, days);
+    uploads_.set_text(store::F::Fettschrift, "True");
+    uploads_.set_text(store::F::Gebuehr, "0.6");
+    uploads_.set_text(store::F::Bild1, "fehlt.jpg");  // named, but no such file
+    uploads_.set_text(store::F::Bild2, bild2);
+    uploads_.set_text(store::F::Bild3, bild3);
     uploads_.post();
   }
 
@@ -307,7 +307,8 @@ TEST_F(SendTest, FaultsStopTheSendCleanlyAndTheNextSendWorks) {
       {"numbers empty",
        [](auto&, auto&, auto&) { admin_exec("delete from tv_auktionshaus.numbers"); },
        "Die Tabelle numbers enthält keine Auktionsnummer", false},
-      {"duration", [](auto&, auto&, store::Table& t) { t.set_text("Auktionsdauer", "sieben"); },
+      {"duration",
+       [](auto&, auto&, store::Table& t) { t.set_text(store::F::Auktionsdauer, "sieben"); },
        "Die Auktionsdauer \"sieben\" ist keine ganze Zahl von Tagen.", false},
       {"web server down",
        [](auto&, std::string& web, auto&) { web = std::string("http://") + host() + ":81/"; },
@@ -365,7 +366,7 @@ TEST_F(SendTest, FaultsStopTheSendCleanlyAndTheNextSendWorks) {
     // Mended: the next send with everything in order goes through.
     reset_data();
     fs::remove_all(fs::path(ftp_root()) / "1000_2.jpg");
-    uploads_.set_text("Auktionsdauer", "7");
+    uploads_.set_text(store::F::Auktionsdauer, "7");
     uploads_.post();
     rec_ = Recorder();
     Sender next = sender();
@@ -446,7 +447,7 @@ TEST_F(SendTest, ARunThatBreaksOffNamesWhatWasListedAndTheNextSendsOnlyTheOthers
   store::save_table(uploads_, table);
   uploads_.replace_all({});
   store::load_table(uploads_, table);
-  uploads_.sort(store::SortKind::Descending, "Artikelname");
+  uploads_.sort(store::SortKind::Descending, store::F::Artikelname);
   fs::remove_all(fs::path(ftp_root()) / "1003_2.jpg");
   clear_mail();
   rec_ = Recorder();
@@ -645,7 +646,7 @@ TEST_F(SendTest, TextsTheAuctionHouseCannotHoldStopTheSendBeforeTheFirstStatemen
   add_article(
       "\xC5\x81\xC3\xB3"
       "d\xC5\xBA Vase");  // Łódź
-  uploads_.set_text("Untertitel",
+  uploads_.set_text(store::F::Untertitel,
                     "Gr\xC3\xBC\xC3\x9F"
                     "e \xE2\x9C\x93");  // Grüße ✓
   uploads_.post();

@@ -23,51 +23,59 @@ TEST(CompletenessCheck, TheFirstFailingCheckDecides) {
   const Case cases[] = {
       {"complete", {}, std::nullopt, EditorPage::Artikel},
       {"no name and no category",
-       {{"Artikelname", Value()}, {"Kategorie Nummer", t("")}},
+       {{store::F::Artikelname, Value()}, {store::F::Kategorie_Nummer, t("")}},
        "Bitte Artikelnamen eingeben.",
        EditorPage::Artikel},
       {"no category",
-       {{"Kategorie Nummer", Value()}},
+       {{store::F::Kategorie_Nummer, Value()}},
        "Bitte eine Kategorie Nummer auswählen.",
        EditorPage::Kategorie},
       {"no duration",
-       {{"Auktionsdauer", t("")}},
+       {{store::F::Auktionsdauer, t("")}},
        "Bitte die Auktionsdauer angeben.",
        EditorPage::Artikel},
       {"no postcode",
-       {{"location_zip", Value()}},
+       {{store::F::location_zip, Value()}},
        "Bitte zu Artikelstandort die PLZ angeben.",
        EditorPage::Artikel},
       {"no town",
-       {{"location", Value()}},
+       {{store::F::location, Value()}},
        "Bitte zu Artikelstandort den Ort angeben.",
        EditorPage::Artikel},
       {"no start price",
-       {{"Startpreis", Value()}},
+       {{store::F::Startpreis, Value()}},
        "Bitte den Startpreis angeben.",
        EditorPage::Artikel},
-      {"start price 0 is a price", {{"Startpreis", amount(0)}}, std::nullopt, EditorPage::Artikel},
+      {"start price 0 is a price",
+       {{store::F::Startpreis, amount(0)}},
+       std::nullopt,
+       EditorPage::Artikel},
       {"payments all false or null",
-       {{"p1", flag(false)}, {"p2", flag(false)}},
+       {{store::F::p1, flag(false)}, {store::F::p2, flag(false)}},
        "Bitte die Bezahlart auswählen.",
        EditorPage::Bezahlung},
       {"no payment and no description: only the payment",
-       {{"p1", Value()}, {"Beschreibung", Value()}},
+       {{store::F::p1, Value()}, {store::F::Beschreibung, Value()}},
        "Bitte die Bezahlart auswählen.",
        EditorPage::Bezahlung},
-      {"only p15", {{"p1", Value()}, {"p15", flag(true)}}, std::nullopt, EditorPage::Artikel},
+      {"only p15",
+       {{store::F::p1, Value()}, {store::F::p15, flag(true)}},
+       std::nullopt,
+       EditorPage::Artikel},
       {"no description",
-       {{"Beschreibung", t("")}},
+       {{store::F::Beschreibung, t("")}},
        "Bitte die Artikel-Beschreibung eigeben.",
        EditorPage::Beschreibung},
       {"unchecked fields may be empty",
-       {{"Kategorie 2", Value()}, {"Zustand", Value()}, {"Anzahl", Value()}},
+       {{store::F::Kategorie_2, Value()},
+        {store::F::Zustand, Value()},
+        {store::F::Anzahl, Value()}},
        std::nullopt,
        EditorPage::Artikel},
   };
   for (const auto& c : cases) {
     store::Record a = complete_article();
-    for (const auto& [name, value] : c.change) a[store::field_at(name)] = value;
+    for (const auto& [field, value] : c.change) store::at(a, field) = value;
     auto gap = find_gap(a);
     if (!c.message) {
       EXPECT_FALSE(gap) << c.name;
@@ -81,17 +89,20 @@ TEST(CompletenessCheck, TheFirstFailingCheckDecides) {
 
 TEST(UploadCopy, CopiesTheListedFieldsAndLeavesTheRestNull) {
   store::Record a = reference_article();
-  for (auto name : {"Artikelgruppe", "Artikelnummer", "Kategorie1", "Bild4", "Bild12", "duration",
-                    "payment", "Info_1", "Info_2", "Mitglied", "Erstellt", "Editiert"}) {
-    a[store::field_at(name)] = t("x");
+  for (auto name :
+       {store::F::Artikelgruppe, store::F::Artikelnummer, store::F::Kategorie1, store::F::Bild4,
+        store::F::Bild12, store::F::duration, store::F::payment, store::F::Info_1, store::F::Info_2,
+        store::F::Mitglied, store::F::Erstellt, store::F::Editiert}) {
+    store::at(a, name) = t("x");
   }
-  a[store::field_at("Sofortkauf")] = Value();  // null stays null
+  store::at(a, store::F::Sofortkauf) = Value();  // null stays null
   const store::Record copy = upload_copy(a);
   std::size_t copied = 0;
   for (std::size_t i = 0; i < store::kFieldCount; ++i) {
     const auto name = store::article_fields()[i].name;
+    const auto id = static_cast<store::F>(i);
     const bool listed =
-        std::find(copied_fields().begin(), copied_fields().end(), name) != copied_fields().end();
+        std::find(copied_fields().begin(), copied_fields().end(), id) != copied_fields().end();
     if (listed) {
       ++copied;
       EXPECT_EQ(copy[i], a[i]) << name;
@@ -119,7 +130,7 @@ TEST(TransferOne, MessagesPagesAndTheCopy) {
   Tables tb;
   tb.add(complete_article("Erster"));
   store::Record second = complete_article("Zweiter");
-  second[store::field_at("Beschreibung")] = Value();
+  store::at(second, store::F::Beschreibung) = Value();
   tb.add(second);
 
   tb.articles.first();
@@ -155,9 +166,9 @@ TEST(TransferOne, AnEmptyArticleTableAsksForTheName) {
 TEST(TransferOne, AnUnpostedEditIsWhatIsChecked) {
   Tables tb;
   tb.add(complete_article("Alt"));
-  tb.articles.set("Artikelname", t("Neu im Editor"));
+  tb.articles.set(store::F::Artikelname, t("Neu im Editor"));
   EXPECT_TRUE(transfer_current(tb.articles, tb.uploads, tb.dialogs).copied);
-  EXPECT_EQ(tb.uploads.text("Artikelname"), "Neu im Editor");
+  EXPECT_EQ(tb.uploads.text(store::F::Artikelname), "Neu im Editor");
 }
 
 TEST(TransferAll, QuestionProtocolSummaryAndCopies) {
@@ -205,7 +216,7 @@ TEST(TransferAll, QuestionProtocolSummaryAndCopies) {
     tb.protocol.push_back("älter");
     for (std::size_t i = 0; i < c.complete.size(); ++i) {
       store::Record a = complete_article("A" + std::to_string(i));
-      if (!c.complete[i]) a[store::field_at("location")] = Value();
+      if (!c.complete[i]) store::at(a, store::F::location) = Value();
       tb.add(a);
     }
     tb.dialogs.answers.push_back(c.answer);
@@ -225,7 +236,8 @@ TEST(TransferAll, QuestionProtocolSummaryAndCopies) {
     std::size_t k = 0;
     for (std::size_t i = 0; i < c.complete.size() && c.copies; ++i) {
       if (!c.complete[i]) continue;
-      EXPECT_EQ(tb.uploads.row(k++)[store::field_at("Artikelname")], t("A" + std::to_string(i)))
+      EXPECT_EQ(tb.uploads.row(k++)[store::index_of(store::F::Artikelname)],
+                t("A" + std::to_string(i)))
           << c.name;
     }
     EXPECT_EQ(tb.articles.count(), c.complete.size()) << c.name;
@@ -248,7 +260,7 @@ TEST(TransferAll, TheUploadGridHearsOfTheCopiesOnce) {
 TEST(TransferAll, OnlyTheArticlesTheFilterShows) {
   Tables tb;
   for (auto name : {"Reifen vorn", "Felge", "Reifen hinten"}) tb.add(complete_article(name));
-  tb.articles.set_filter(store::Table::like_expression("Artikelname", "Reifen"));
+  tb.articles.set_filter(store::Table::like_expression(store::F::Artikelname, "Reifen"));
   tb.articles.set_filtered(true);
   tb.dialogs.answers.push_back(ports::Answer::Yes);
   transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);
@@ -259,16 +271,16 @@ TEST(TransferAll, OnlyTheArticlesTheFilterShows) {
 TEST(TransferAll, AnEditThatLeavesTheFilterIsSettledBeforeCounting) {
   Tables tb;
   for (auto name : {"Reifen vorn", "Reifen hinten"}) tb.add(complete_article(name));
-  tb.articles.set_filter(store::Table::like_expression("Artikelname", "Reifen"));
+  tb.articles.set_filter(store::Table::like_expression(store::F::Artikelname, "Reifen"));
   tb.articles.set_filtered(true);
   tb.articles.first();
-  tb.articles.set("Artikelname", t("Felge"));
+  tb.articles.set(store::F::Artikelname, t("Felge"));
   tb.dialogs.answers.push_back(ports::Answer::Yes);
   auto run = transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);
   EXPECT_EQ(tb.dialogs.shown.front(), "Sollen 1 Artikel in die Upload-Tabelle übertragen werden ?");
   EXPECT_EQ(run.transferred, 1u);
   ASSERT_EQ(tb.uploads.count(), 1u);
-  EXPECT_EQ(tb.uploads.text("Artikelname"), "Reifen hinten");
+  EXPECT_EQ(tb.uploads.text(store::F::Artikelname), "Reifen hinten");
 }
 
 // Characters the auction house cannot store: the copy is made as typed (the tables keep them),
@@ -285,7 +297,9 @@ TEST(Transfer, TextsTheAuctionHouseCannotHoldAreNamedAtTransfer) {
             "Auktionshaus nicht speichern kann:\nArtikelname: \"\xC5\x81\", \"\xC5\xBA\"\n"
             "So kann der Artikel nicht gesendet werden; bitte ersetzen Sie diese Zeichen im "
             "Artikel und übertragen Sie ihn neu.");
-  EXPECT_EQ(tb.uploads.text("Artikelname"), "\xC5\x81\xC3\xB3" "d\xC5\xBA Vase");
+  EXPECT_EQ(tb.uploads.text(store::F::Artikelname),
+            "\xC5\x81\xC3\xB3"
+            "d\xC5\xBA Vase");
 
   tb.dialogs.answers = {ports::Answer::Yes};
   auto all = transfer_all(tb.articles, tb.uploads, tb.dialogs, tb.sink);

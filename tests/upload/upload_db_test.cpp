@@ -41,21 +41,21 @@ TEST_F(UploadDbTest, HostileTextsAreStoredExactlyAsTyped) {
   catalogue::PaymentNames names;
   names.name[0] = "Überweisung";
   names.name[1] = "Bar's \\ Zahlung";
-  store::Record a = article({{"Artikelname", t(title)},
-                             {"Untertitel", t("Unter'titel\\")},
-                             {"Beschreibung", t(description)},
-                             {"location", t("Köln' or '1'='1")},
-                             {"location_zip", t("5'0\\")},
-                             {"country", t("Österreich")},
-                             {"Versand_1", t("DHL 'Päckchen' \\")},
-                             {"Versandpreis_1", amount(4.5)},
-                             {"Startpreis", amount(12.50)},
-                             {"Kategorie Nummer", t("1111")},
-                             {"Auktionsdauer", t("7")},
-                             {"Zustand", t("Neu")},
-                             {"Fettschrift", flag(true)},
-                             {"p1", flag(true)},
-                             {"p2", flag(true)}});
+  store::Record a = article({{store::F::Artikelname, t(title)},
+                             {store::F::Untertitel, t("Unter'titel\\")},
+                             {store::F::Beschreibung, t(description)},
+                             {store::F::location, t("Köln' or '1'='1")},
+                             {store::F::location_zip, t("5'0\\")},
+                             {store::F::country, t("Österreich")},
+                             {store::F::Versand_1, t("DHL 'Päckchen' \\")},
+                             {store::F::Versandpreis_1, amount(4.5)},
+                             {store::F::Startpreis, amount(12.50)},
+                             {store::F::Kategorie_Nummer, t("1111")},
+                             {store::F::Auktionsdauer, t("7")},
+                             {store::F::Zustand, t("Neu")},
+                             {store::F::Fettschrift, flag(true)},
+                             {store::F::p1, flag(true)},
+                             {store::F::p2, flag(true)}});
   const catalogue::FeatureFees fees{{0.5, 0, 0, 0, 0, 0.35, 0}};
   test::TempDir pictures;
   const ArticleContext send{"1000", "2006.12.04 9:05:09", "2006.12.11 09:05:09",

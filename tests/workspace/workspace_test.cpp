@@ -48,27 +48,27 @@ TEST(Workspace, EveryPostStoresTheFeeWithoutAnyWindow) {
   w.set_feature_fees(fees);
   auto& articles = w.articles();
   // A listener that writes while posting (as the editor's controls do) is seen by the rule.
-  auto late =
-      articles.on_before_post([&] { articles.set("Untertitel", store::Value::text("neu")); });
+  auto late = articles.on_before_post(
+      [&] { articles.set(store::F::Untertitel, store::Value::text("neu")); });
   articles.append();
-  articles.set("Fettschrift", store::Value::flag(true));
+  articles.set(store::F::Fettschrift, store::Value::flag(true));
   articles.post();
-  EXPECT_EQ(articles.get("Gebühr"), store::Value::amount(0.75));
+  EXPECT_EQ(articles.get(store::F::Gebuehr), store::Value::amount(0.75));
   // A whole record set at once (a copy, a transfer back) gets its fee computed as well.
   late.reset();
   auto copy = articles.values();
-  copy[store::field_at("Fettschrift")] = store::Value::flag(false);
-  copy[store::field_at("Untertitel")] = store::Value::text("");
-  copy[store::field_at("Gebühr")] = store::Value::amount(9);
+  store::at(copy, store::F::Fettschrift) = store::Value::flag(false);
+  store::at(copy, store::F::Untertitel) = store::Value::text("");
+  store::at(copy, store::F::Gebuehr) = store::Value::amount(9);
   articles.append();
   articles.set_values(copy);
   articles.post();
-  EXPECT_EQ(articles.get("Gebühr"), store::Value::amount(0));
+  EXPECT_EQ(articles.get(store::F::Gebuehr), store::Value::amount(0));
   // The other tables keep the fee they are given.
   w.uploads().append();
-  w.uploads().set("Gebühr", store::Value::amount(3));
+  w.uploads().set(store::F::Gebuehr, store::Value::amount(3));
   w.uploads().post();
-  EXPECT_EQ(w.uploads().get("Gebühr"), store::Value::amount(3));
+  EXPECT_EQ(w.uploads().get(store::F::Gebuehr), store::Value::amount(3));
 }
 
 TEST(Workspace, BusyWhileAnyRunLastsAndListenersHearTheEdges) {
