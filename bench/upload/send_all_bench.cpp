@@ -31,7 +31,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kArticles = 100;
 using bench::kPictureBytes;
 
-struct Quiet : test::ScriptedDialogs, test::CountingPump {};
+struct Quiet : test::ScriptedDialogs {};
 
 double seconds_since(Clock::time_point t0) {
   return std::chrono::duration<double>(Clock::now() - t0).count();
@@ -85,7 +85,6 @@ int main() {
   upload::Sender sender({db,
                          uploads,
                          rows,
-                         quiet,
                          quiet,
                          protocol,
                          nullptr,

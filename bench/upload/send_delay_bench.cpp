@@ -1,8 +1,8 @@
 // "Alle Artikel senden" of 20 articles with three 200 kB pictures each, once straight to the
 // test auction house and once through delaying proxies in front of the database, the FTP
 // control connection and the web server (15 ms each way, a 30 ms round trip): per article the
-// round trips by service and the time, and the longest the window would have waited between
-// two of the send's pauses for it. Prints figures; judges nothing.
+// round trips by service and the time, and the longest the window's event loop waited while the
+// send ran on its own thread, as the window runs it. Prints figures; judges nothing.
 //
 // The FTP data connections go around the proxy (in active mode the server connects back to the
 // PORT address), so each picture pays its control round trips only. The mails go straight to
@@ -23,8 +23,13 @@
 #include <string>
 #include <vector>
 
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+
 #include "catalogue/reference.h"
 #include "db/connection.h"
+#include "runs/send_run.h"
 #include "send_articles.h"
 #include "store/table.h"
 #include "support/accounts.h"
@@ -61,26 +66,25 @@ struct Mark {
   long db = 0, ftp = 0, web = 0;
 };
 
-// Takes a mark at the run's start and after each article; times the gaps between the pauses
-// in which the window would paint and take clicks.
-class Watch : public test::ScriptedDialogs, public ports::Pump, public ports::Progress {
+// Takes a mark at the run's start and after each article, as the window hears of them; a timer
+// that fires whenever the event loop is free times the longest stretch in which the window
+// could neither paint nor take a click.
+class Watch : public QObject {
  public:
-  explicit Watch(const Route& r) : route_(r) {}
-
-  void pump() override { gap(); }
-  void start(std::size_t) override { marks.push_back(mark()); }
-  void advance(std::size_t) override {
-    gap();
-    marks.push_back(mark());
+  explicit Watch(const Route& r) : route_(r) {
+    ticker_.setInterval(0);
+    connect(&ticker_, &QTimer::timeout, this, [this] { gap(); });
   }
-  void finish() override { gap(); }
 
   void begin() {
-    last_ = Clock::now();
     first = mark();
+    last_ = Clock::now();
+    ticker_.start();
   }
+  void article_done() { marks.push_back(mark()); }
   void end() {
     gap();
+    ticker_.stop();
     last = mark();
   }
 
@@ -93,9 +97,7 @@ class Watch : public test::ScriptedDialogs, public ports::Pump, public ports::Pr
   }
 
  private:
-  static long trips(const std::unique_ptr<test::DelayProxy>& p) {
-    return p ? p->round_trips() : 0;
-  }
+  static long trips(const std::unique_ptr<test::DelayProxy>& p) { return p ? p->round_trips() : 0; }
   void gap() {
     const auto now = Clock::now();
     longest_wait = std::max(longest_wait, now - last_);
@@ -103,10 +105,12 @@ class Watch : public test::ScriptedDialogs, public ports::Pump, public ports::Pr
   }
 
   const Route& route_;
+  QTimer ticker_;
   Clock::time_point last_;
 };
 
-// One run of "Alle Artikel senden" over `route`; exits when the send fails.
+// One run of "Alle Artikel senden" over `route`, on a thread of its own as the window runs it;
+// exits when the send fails.
 void run(const Route& route, const fs::path& pictures, const std::string& title) {
   test::reset_data();
   test::clear_ftp();
@@ -120,10 +124,12 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
   session::ServiceConfig config = test::service_config();
   std::string web = std::string("http://") + test::host() + "/";
   if (route.ftp) config.ftp_host = route.ftp->host();
-  if (route.web) web = "http://" + route.web->host() + ":" + std::to_string(route.web->port()) + "/";
+  if (route.web)
+    web = "http://" + route.web->host() + ":" + std::to_string(route.web->port()) + "/";
 
   Watch watch(route);
-  watch.begin();
+  watch.first = watch.mark();
+  // The window's own connection: it reads the lists, the run opens one like it.
   db::Connection db;
   db.set_params(params);
   if (!db.connect() || !db.select_database(test::kAuctionDatabase)) {
@@ -133,18 +139,32 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
   store::Table uploads;
   bench::fill_uploads(uploads, kArticles);
   upload::Protocol protocol;
-  // The rows keep references: the fees and payments must outlive them.
-  const catalogue::FeatureFees fees = catalogue::load_features(db);
-  const catalogue::PaymentNames payments = catalogue::load_payments(db);
-  upload::AuctionHouseRows rows(db, fees, payments);
-  upload::Sender sender({db, uploads, rows, watch, watch, protocol, &watch, {}, config,
-                         test::active_seller(), web, pictures.string() + "/", {}});
+  test::ScriptedDialogs dialogs;
+  std::vector<store::Record> shown;
+  for (std::size_t i = 0; i < uploads.count(); ++i) shown.push_back(uploads.row(i));
+  auto job = upload::prepare_send(shown, uploads.position(), true, nullptr, dialogs, protocol);
+  if (!job) std::exit(1);
+  runs::SendRun sender;
+  QEventLoop loop;
+  QObject::connect(&sender, &runs::SendRun::protocolCleared, &watch, [&] { protocol.clear(); });
+  QObject::connect(&sender, &runs::SendRun::protocolLine, &watch,
+                   [&](const QString& line) { protocol.add(line.toStdString()); });
+  QObject::connect(&sender, &runs::SendRun::progressStarted, &watch, [&] { watch.article_done(); });
+  QObject::connect(&sender, &runs::SendRun::progressAdvanced, &watch,
+                   [&] { watch.article_done(); });
+  QObject::connect(&sender, &runs::BackgroundRun::finished, &loop, &QEventLoop::quit);
+
   const Mark ready = watch.mark();
-  const bool ok = sender.send_all();
+  watch.begin();
+  watch.first = ready;
+  sender.start(runs::send_request(
+      std::move(*job), {config, test::active_seller(), web, pictures.string() + "/", {}}, db,
+      catalogue::load_features(db), catalogue::load_payments(db), nullptr));
+  loop.exec();
   watch.end();
-  if (!ok) {
-    std::cerr << "Senden fehlgeschlagen: " << (watch.shown.empty() ? "" : watch.shown.back())
-              << "\n";
+  const upload::SendOutcome& outcome = sender.outcome();
+  if (!outcome.ok) {
+    std::cerr << "Senden fehlgeschlagen: " << outcome.error << "\n";
     std::exit(1);
   }
 
@@ -156,8 +176,7 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
     else
       std::printf("  %-24s %8.1f ms\n", what.c_str(), ms(b.at - a.at));
   };
-  row("Anmelden, Stammdaten", watch.first, ready);
-  row("Vorlauf (FTP-Login)", ready, watch.marks.front());
+  row("Vorlauf (Verbindung, FTP)", ready, watch.marks.front());
   for (std::size_t k = 1; k < watch.marks.size(); ++k)
     row("Artikel " + std::to_string(k), watch.marks[k - 1], watch.marks[k]);
   row("Abschluss (QUIT, Mails)", watch.marks.back(), watch.last);
@@ -166,23 +185,26 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
   const double n = static_cast<double>(watch.marks.size() - 1);
   std::printf("  je Artikel im Mittel:  %.1f ms", ms(b.at - a.at) / n);
   if (route.db)
-    std::printf(", Rundreisen DB %.1f, FTP %.1f, HTTP %.1f", (b.db - a.db) / n,
-                (b.ftp - a.ftp) / n, (b.web - a.web) / n);
-  std::printf("\n  längste Wartezeit des Fensters: %.1f ms\n", ms(watch.longest_wait));
+    std::printf(", Rundreisen DB %.1f, FTP %.1f, HTTP %.1f", (b.db - a.db) / n, (b.ftp - a.ftp) / n,
+                (b.web - a.web) / n);
+  std::printf("\n  längste Wartezeit des Fensters: %.1f ms (%zu Protokollzeilen)\n",
+              ms(watch.longest_wait), protocol.size());
   std::fflush(stdout);
 }
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
   test::require_auction_house();
   const fs::path dir =
       fs::temp_directory_path() / ("tellvaro-send-delay-bench-" + std::to_string(getpid()));
   fs::create_directories(dir);
   bench::write_pictures(dir);
 
-  run({}, dir, "Alle Artikel senden: " + std::to_string(kArticles) +
-                   " Artikel, je 3 Bilder zu 200 kB, direkt (Loopback)");
+  run({}, dir,
+      "Alle Artikel senden: " + std::to_string(kArticles) +
+          " Artikel, je 3 Bilder zu 200 kB, direkt (Loopback)");
 
   const std::string far = proxy_host();
   Route delayed;

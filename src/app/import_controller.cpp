@@ -2,20 +2,21 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QPushButton>
 
 #include "app/error_report.h"
 #include "app/view_import.h"
 #include "import/auction_import.h"
 #include "import/transfer_back.h"
+#include "ports/dialogs.h"
 #include "ports/progress.h"
-#include "workspace/workspace.h"
+#include "runs/import_run.h"
+#include "text/error.h"
 
 namespace tellvaro::app {
 
 ImportController::ImportController(Parts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)) {
+    : QObject(parent), p_(std::move(parts)), run_(new runs::ImportRun(this)) {
   ImportView& view = p_.view;
   if (p_.open_view) {
     connect(p_.open_view, &QAction::triggered, this, &ImportController::showCounts);
@@ -23,7 +24,29 @@ ImportController::ImportController(Parts parts, QObject* parent)
   connect(view.importButton(), &QPushButton::clicked, this, &ImportController::runImport);
   connect(view.transferOneAction(), &QAction::triggered, this, &ImportController::transferCurrent);
   connect(view.transferAllAction(), &QAction::triggered, this, &ImportController::transferAll);
+
+  const auto queued = Qt::QueuedConnection;
+  // Seen where the run was started, and kept in the connection status list as before.
+  connect(
+      run_, &runs::ImportRun::note, this,
+      [this](const QString& line) {
+        p_.view.addNote(line);
+        if (p_.note) p_.note(line.toStdString());
+      },
+      queued);
+  connect(
+      run_, &runs::ImportRun::progressStarted, this,
+      [this](int count) { p_.progress.start(static_cast<std::size_t>(count)); }, queued);
+  connect(
+      run_, &runs::ImportRun::progressAdvanced, this, [this] { p_.progress.advance(); }, queued);
+  connect(
+      run_, &runs::ImportRun::progressFinished, this, [this] { p_.progress.finish(); }, queued);
+  connect(run_, &runs::BackgroundRun::finished, this, &ImportController::finish);
 }
+
+bool ImportController::running() const { return run_->running(); }
+
+void ImportController::stopAfterCurrent() { run_->requestStop(); }
 
 void ImportController::showCounts() {
   workspace::Workspace& ws = p_.workspace;
@@ -41,31 +64,35 @@ void ImportController::showCounts() {
 
 void ImportController::runImport() {
   workspace::Workspace& ws = p_.workspace;
-  if (ws.busy()) return;
-  const importer::Selection selection{p_.view.currentBox()->isChecked(),
-                                      p_.view.expiredBox()->isChecked()};
-  importer::Hooks hooks;
-  hooks.pump = [] { QCoreApplication::processEvents(); };
-  hooks.progress = &p_.progress;
-  p_.view.clearNotes();
-  // Seen where the run was started, and kept in the connection status list as before.
-  hooks.note = [this](const std::string& line) {
-    p_.view.addNote(QString::fromStdString(line));
-    if (p_.note) p_.note(line);
-  };
+  if (ws.busy() || run_->running()) return;
+  runs::ImportRequest request;
+  request.selection = {p_.view.currentBox()->isChecked(), p_.view.expiredBox()->isChecked()};
+  runs::connect_like(request, ws.db());
   const session::ServiceConfig& config = ws.config();
-  net::Endpoint ftp;
-  ftp.host = config.ftp_host;
-  ftp.user = config.ftp_user;
-  ftp.password = config.ftp_password;
-  const importer::Services services{ws.db(),      std::move(ftp),      {},
-                                    ws.user().id, ws.picture_folder(), ws.payment_names()};
-  const workspace::Workspace::Run busy(ws);
+  request.ftp.host = config.ftp_host;
+  request.ftp.user = config.ftp_user;
+  request.ftp.password = config.ftp_password;
+  request.user_id = ws.user().id;
+  request.picture_folder = ws.picture_folder();
+  request.payments = ws.payment_names();
+  p_.view.clearNotes();
+  busy_ = std::make_unique<workspace::Workspace::Run>(ws);
+  if (!run_->start(std::move(request))) busy_.reset();
+}
+
+void ImportController::finish() {
+  workspace::Workspace& ws = p_.workspace;
+  busy_.reset();
   run_guarded(p_.dialogs, [&] {
-    // The grid hears of the new rows once, when the run is over.
-    const store::Table::Batch batch(ws.imports());
-    importer::run_import(services, selection, ws.imports(), hooks);
+    if (!run_->failure().empty()) throw Error(run_->failure());
+    {
+      // The grid hears of the new rows once.
+      const store::Table::Batch batch(ws.imports());
+      importer::add_imported(run_->result(), ws.imports());
+    }
+    if (!run_->result().error.empty()) throw Error(run_->result().error);
   });
+  emit runFinished();
 }
 
 void ImportController::transferCurrent() {

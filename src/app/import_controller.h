@@ -1,12 +1,16 @@
 #pragma once
 
 // Owns the import view's commands: the counts in the check-box captions when the view opens,
-// "Importieren" (a long run: the workspace is busy, its progress goes through the Progress
-// port, its rows arrive in one batch), and the two transfers back of the import grid's menu.
+// "Importieren" (a long run on a thread of its own: the workspace is busy, its notes and
+// progress come through queued signals, its rows arrive in one batch when it ends), and the two
+// transfers back of the import grid's menu.
 
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "workspace/workspace.h"
 
 class QAction;
 
@@ -14,8 +18,8 @@ namespace tellvaro::ports {
 class Dialogs;
 class Progress;
 }  // namespace tellvaro::ports
-namespace tellvaro::workspace {
-class Workspace;
+namespace tellvaro::runs {
+class ImportRun;
 }
 
 namespace tellvaro::app {
@@ -43,8 +47,20 @@ class ImportController : public QObject {
   void transferCurrent();
   void transferAll();
 
+  bool running() const;
+  // Ends the running import after its current auction; what was read so far is kept.
+  void stopAfterCurrent();
+
+ signals:
+  // An import that was started has ended; its rows are in the table.
+  void runFinished();
+
  private:
+  void finish();
+
   Parts p_;
+  runs::ImportRun* run_ = nullptr;
+  std::unique_ptr<workspace::Workspace::Run> busy_;
 };
 
 }  // namespace tellvaro::app

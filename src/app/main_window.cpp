@@ -63,6 +63,7 @@ struct MainWindow::Impl {
   MenuCommands* commands = nullptr;
   ports::Subscription busy_change;
   ports::Subscription connection_notice;
+  bool close_when_done = false;  // the seller closed the window during a run
 
   Impl(workspace::Workspace& w, ports::Dialogs& dl, QWidget* login)
       : workspace(w), dialogs(dl), login_window(login) {}
@@ -168,12 +169,16 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   d.send = new SendController(
       {workspace, *d.upload_view, dialogs, *d.progress, [this] { showView(View::Protocol); }},
       this);
+  connect(d.send, &SendController::runFinished, this, &MainWindow::closeAfterRun,
+          Qt::QueuedConnection);
   QListWidget* status_list = d.article_view->editor()->connectionStatusList();
   d.import = new ImportController({workspace, *d.import_view, m.imports, dialogs, *d.progress,
                                    [status_list](const std::string& line) {
                                      status_list->addItem(QString::fromStdString(line));
                                    }},
                                   this);
+  connect(d.import, &ImportController::runFinished, this, &MainWindow::closeAfterRun,
+          Qt::QueuedConnection);
   ArticleEditor* editor = d.article_view->editor();
   d.files =
       new FileCommands({workspace, dialogs, statusBar(),
@@ -273,9 +278,25 @@ MainWindow::View MainWindow::currentView() const {
 void MainWindow::closeEvent(QCloseEvent* event) {
   auto& d = *impl_;
   // Saving and closing the connection under a running send or import would pull the tables
-  // and the database from under it; the run ends in seconds.
+  // from under it: the run is asked to stop after its current article, and the window closes
+  // once it has.
   if (d.workspace.busy()) {
     event->ignore();
+    if (d.close_when_done) return;
+    const bool sending = d.send->running();
+    if (!sending && !d.import->running()) return;
+    const char* question =
+        sending ? "Es werden gerade Artikel gesendet. Nach dem laufenden Artikel anhalten und "
+                  "das Programm beenden?"
+                : "Es werden gerade Artikel importiert. Nach der laufenden Auktion anhalten und "
+                  "das Programm beenden?";
+    if (d.dialogs.ask_yes_no(question) != ports::Answer::Yes) return;
+    d.close_when_done = true;
+    if (sending) {
+      d.send->stopAfterCurrent();
+    } else {
+      d.import->stopAfterCurrent();
+    }
     return;
   }
   // A record still in edit is posted by the save; nothing typed is dropped.
@@ -283,12 +304,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         d.article_view->editor()->commitPendingEdits();
         d.workspace.save_tables();
       })) {
+    d.close_when_done = false;
     event->ignore();
     return;
   }
   d.workspace.disconnect();
   event->accept();
   if (d.login_window) d.login_window->close();
+}
+
+void MainWindow::closeAfterRun() {
+  if (impl_->close_when_done && !impl_->workspace.busy()) close();
 }
 
 const MainWindow::Menus& MainWindow::menus() const { return impl_->menus; }

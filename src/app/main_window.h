@@ -95,11 +95,13 @@ class MainWindow : public QMainWindow {
 
  protected:
   // The close sequence: save the three tables, release the connection, close the login window.
-  // A failed save is shown and the window stays open; while a run goes on it stays open, too.
+  // A failed save is shown and the window stays open. During a send or an import it asks
+  // whether to stop after the current article; if so, the sequence runs once the run has ended.
   void closeEvent(QCloseEvent* event) override;
 
  private:
   void honourBusy(bool busy);
+  void closeAfterRun();
 
   struct Impl;
   std::unique_ptr<Impl> impl_;

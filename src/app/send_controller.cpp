@@ -1,55 +1,92 @@
 #include "app/send_controller.h"
 
-#include <QCoreApplication>
 #include <QPushButton>
 
 #include "app/error_report.h"
 #include "app/view_upload.h"
+#include "ports/dialogs.h"
 #include "ports/progress.h"
-#include "workspace/workspace.h"
+#include "runs/send_run.h"
 
 namespace tellvaro::app {
 
 SendController::SendController(Parts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)) {
+    : QObject(parent), p_(std::move(parts)), run_(new runs::SendRun(this)) {
   connect(p_.view.sendOneButton(), &QPushButton::clicked, this, &SendController::sendMarked);
   connect(p_.view.sendAllButton(), &QPushButton::clicked, this, &SendController::sendAll);
+
+  workspace::Workspace& ws = p_.workspace;
+  const auto queued = Qt::QueuedConnection;
+  connect(
+      run_, &runs::SendRun::protocolCleared, this, [&ws] { ws.protocol().clear(); }, queued);
+  connect(
+      run_, &runs::SendRun::protocolLine, this,
+      [&ws](const QString& line) { ws.protocol().add(line.toStdString()); }, queued);
+  connect(
+      run_, &runs::SendRun::protocolWanted, this,
+      [this] {
+        if (p_.show_protocol) p_.show_protocol();
+      },
+      queued);
+  connect(
+      run_, &runs::SendRun::progressStarted, this,
+      [this](int count) { p_.progress.start(static_cast<std::size_t>(count)); }, queued);
+  connect(
+      run_, &runs::SendRun::progressAdvanced, this, [this] { p_.progress.advance(); }, queued);
+  connect(
+      run_, &runs::SendRun::progressFinished, this, [this] { p_.progress.finish(); }, queued);
+  // The grid follows the article being sent, as the seller is used to.
+  connect(
+      run_, &runs::SendRun::articleStarted, this,
+      [this, &ws](int row) {
+        run_guarded(p_.dialogs, [&] {
+          if (row >= 0 && static_cast<std::size_t>(row) < ws.uploads().count())
+            ws.uploads().move_to(static_cast<std::size_t>(row));
+        });
+      },
+      queued);
+  connect(
+      run_, &runs::SendRun::listingsChanged, this,
+      [&ws](const std::vector<upload::Listing>& listings) { ws.listed().take_listings(listings); },
+      queued);
+  connect(run_, &runs::BackgroundRun::finished, this, &SendController::finish);
 }
 
 SendController::~SendController() = default;
 
-void SendController::sendMarked() { run(false); }
-void SendController::sendAll() { run(true); }
+void SendController::sendMarked() { start(false); }
+void SendController::sendAll() { start(true); }
 
-void SendController::run(bool all) {
+bool SendController::running() const { return run_->running(); }
+
+void SendController::stopAfterCurrent() { run_->requestStop(); }
+
+void SendController::start(bool all) {
   workspace::Workspace& ws = p_.workspace;
-  // The pauses of a run let clicks through; a second run waits for the first to end.
-  if (ws.busy()) return;
-  const workspace::Workspace::Run busy(ws);
+  // One run at a time, and none while an import holds the tables.
+  if (ws.busy() || run_->running()) return;
   run_guarded(p_.dialogs, [&] {
-    upload::AuctionHouseRows rows(ws.db(), ws.feature_fees(), ws.payment_names());
-    upload::Sender sender({ws.db(),
-                           ws.uploads(),
-                           rows,
-                           p_.dialogs,
-                           *this,
-                           ws.protocol(),
-                           &p_.progress,
-                           p_.show_protocol,
-                           ws.config(),
-                           ws.user(),
-                           ws.deployment().web_url,
-                           ws.picture_folder(),
-                           {},
-                           &ws.listed()});
-    if (all) {
-      sender.send_all();
-    } else {
-      sender.send_marked();
-    }
+    store::Table& uploads = ws.uploads();
+    std::vector<store::Record> shown;
+    shown.reserve(uploads.count());
+    for (std::size_t i = 0; i < uploads.count(); ++i) shown.push_back(uploads.row(i));
+    auto job = upload::prepare_send(shown, uploads.position(), all, &ws.listed(), p_.dialogs,
+                                    ws.protocol());
+    if (!job) return;
+    busy_ = std::make_unique<workspace::Workspace::Run>(ws);
+    if (!run_->start(runs::send_request(
+            std::move(*job),
+            {ws.config(), ws.user(), ws.deployment().web_url, ws.picture_folder(), {}}, ws.db(),
+            ws.feature_fees(), ws.payment_names(), &ws.listed())))
+      busy_.reset();
   });
 }
 
-void SendController::pump() { QCoreApplication::processEvents(); }
+void SendController::finish() {
+  busy_.reset();
+  const upload::SendOutcome& outcome = run_->outcome();
+  if (!outcome.stopped) upload::report_send(outcome, p_.dialogs);
+  emit runFinished();
+}
 
 }  // namespace tellvaro::app

@@ -1,28 +1,30 @@
 #pragma once
 
-// Owns the upload view's two send buttons. A send is a long run: it marks the workspace busy
-// (the main window then disables what would disturb it), writes its lines into the workspace's
-// protocol and shows its progress through the Progress port.
+// Owns the upload view's two send buttons. A send asks its questions here, then runs on a
+// thread of its own while the workspace is busy (the main window disables what would disturb
+// it, in one place); its lines go into the workspace's protocol, its progress into the status
+// bar, and its outcome is shown when it ends.
 
 #include <QObject>
 #include <functional>
+#include <memory>
 #include <string>
 
-#include "ports/dialogs.h"
-#include "upload/send.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::ports {
+class Dialogs;
 class Progress;
-}
-namespace tellvaro::workspace {
-class Workspace;
+}  // namespace tellvaro::ports
+namespace tellvaro::runs {
+class SendRun;
 }
 
 namespace tellvaro::app {
 
 class UploadView;
 
-class SendController : public QObject, public ports::Pump {
+class SendController : public QObject {
   Q_OBJECT
 
  public:
@@ -39,12 +41,22 @@ class SendController : public QObject, public ports::Pump {
   void sendMarked();
   void sendAll();
 
- private:
-  void run(bool all);
+  bool running() const;
+  // Ends the running send after its current article, as one that broke off; its message is
+  // not shown (the seller asked for it).
+  void stopAfterCurrent();
 
-  void pump() override;
+ signals:
+  // A send that was started has ended and its outcome was shown.
+  void runFinished();
+
+ private:
+  void start(bool all);
+  void finish();
 
   Parts p_;
+  runs::SendRun* run_ = nullptr;
+  std::unique_ptr<workspace::Workspace::Run> busy_;
 };
 
 }  // namespace tellvaro::app

@@ -29,7 +29,6 @@ void StatusProgress::start(std::size_t count) {
 
 void StatusProgress::advance(std::size_t steps) {
   bar_->setValue(std::min(bar_->maximum(), bar_->value() + static_cast<int>(steps)));
-  bar_->repaint();
 }
 
 void StatusProgress::finish() {

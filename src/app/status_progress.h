@@ -22,7 +22,6 @@ class StatusProgress : public QObject, public ports::Progress {
   QProgressBar* bar() const { return bar_; }
 
   void start(std::size_t count) override;
-  // Paints the bar at once, so it moves while the run holds the event loop.
   void advance(std::size_t steps = 1) override;
   void finish() override;
 

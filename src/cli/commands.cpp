@@ -318,7 +318,6 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
 
   ConsoleDialogs dialogs(o.again, out, err, ask_on_terminal);
   ConsoleProgress progress(stderr);
-  NoPump pump;
   const auto printing = ws.protocol().on_change([&](const upload::Protocol::Change& c) {
     if (c.kind != upload::Protocol::Change::Kind::Added) return;
     const auto& lines = ws.protocol().lines();
@@ -334,7 +333,6 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
                          to_send,
                          rows,
                          dialogs,
-                         pump,
                          ws.protocol(),
                          &progress,
                          {},

@@ -99,9 +99,4 @@ class ConsoleProgress : public ports::Progress {
 // One answer line typed on the terminal, the prompt on standard error; absent without one.
 std::optional<std::string> ask_on_terminal(const std::string& prompt);
 
-class NoPump : public ports::Pump {
- public:
-  void pump() override {}
-};
-
 }  // namespace tellvaro::cli

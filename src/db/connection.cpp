@@ -108,6 +108,10 @@ std::optional<std::string> Result::value(std::string_view column) const {
 
 std::string Result::text(std::string_view column) const { return value(column).value_or(""); }
 
+ThreadUse::ThreadUse() { mysql_thread_init(); }
+
+ThreadUse::~ThreadUse() { mysql_thread_end(); }
+
 Connection::Connection() { reset_handle(); }
 
 Connection::~Connection() {

@@ -88,6 +88,10 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   void set_params(ConnectParams params);
+  // What set_params() was given and the database selected last: what a second connection for
+  // another thread opens with.
+  const ConnectParams& params() const { return params_; }
+  const std::string& database() const { return database_; }
   // Connects over TCP with compression allowed; true at once when already connected.
   bool connect();
   bool connected() const { return connected_; }
@@ -141,6 +145,17 @@ class Connection {
   bool in_transaction_ = false;  // between start transaction and commit or rollback
   double idle_since_ = 0;        // monotonic seconds of the last exchange
   std::function<void(const std::string&)> notice_;
+};
+
+// Holds the client library's per-thread state for a thread other than the one that first used
+// the library: made at the start of such a thread, before its first connection, and kept until
+// its last connection is closed.
+class ThreadUse {
+ public:
+  ThreadUse();
+  ~ThreadUse();
+  ThreadUse(const ThreadUse&) = delete;
+  ThreadUse& operator=(const ThreadUse&) = delete;
 };
 
 // Starts a transaction; rolls it back when it goes without commit() (an exception, an early

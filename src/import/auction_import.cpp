@@ -81,7 +81,12 @@ std::size_t row_count(db::Connection& db, const std::string& sql) {
 }
 
 // Picture rule for one column.
-void apply_picture(store::Table& table, F field, const std::string& name, PictureSource& pictures,
+// A field of a record being filled "as text", as a table's set_text() writes it.
+void put_text(store::Record& record, F field, std::string_view text) {
+  store::at(record, field) = store::from_text(text, store::field_of(field));
+}
+
+void apply_picture(store::Record& record, F field, const std::string& name, PictureSource& pictures,
                    const std::string& folder, const Notes& notes, const std::string& auction) {
   auto note = [&](const std::string& why) {
     if (notes) notes("Bild \"" + name + "\" der Auktion " + auction + " nicht übernommen: " + why);
@@ -111,7 +116,7 @@ void apply_picture(store::Table& table, F field, const std::string& name, Pictur
     case PictureStep::Keep:
       break;
   }
-  table.set_text(field, name);
+  put_text(record, field, name);
 }
 
 // The file server of one run: one login for all of its pictures.
@@ -172,12 +177,12 @@ std::optional<std::string_view> decode(std::string_view column, std::string_view
   return table->decode(code);
 }
 
-void apply_payment(store::Table& table, std::string_view payment,
+void apply_payment(store::Record& record, std::string_view payment,
                    const catalogue::PaymentNames& names) {
   for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
     const std::string& name = names.name[i];
     if (name.empty() || payment.find(name) == std::string_view::npos) continue;
-    table.set(store::payment_flag(static_cast<int>(i) + 1), store::Value::flag(true));
+    store::at(record, store::payment_flag(static_cast<int>(i) + 1)) = store::Value::flag(true);
   }
 }
 
@@ -203,7 +208,7 @@ PictureStep decide_picture(std::optional<std::uint64_t> server_size, bool local_
   return local_exists ? PictureStep::Keep : PictureStep::Fetch;
 }
 
-void fill_record(store::Table& table, const Columns& row, const catalogue::PaymentNames& names,
+void fill_record(store::Record& record, const Columns& row, const catalogue::PaymentNames& names,
                  PictureSource& pictures, const std::string& picture_folder, const Notes& notes) {
   const std::string auction = row("id").value_or("?");
   for (const Mapping& m : kMapping) {
@@ -211,23 +216,22 @@ void fill_record(store::Table& table, const Columns& row, const catalogue::Payme
     if (!value) continue;
     switch (m.rule) {
       case Rule::Text:
-        table.set_text(*m.field, *value);
+        put_text(record, *m.field, *value);
         break;
       case Rule::Code:
-        if (auto text = decode(m.column, *value)) table.set_text(*m.field, *text);
+        if (auto text = decode(m.column, *value)) put_text(record, *m.field, *text);
         break;
       case Rule::Picture:
-        apply_picture(table, *m.field, *value, pictures, picture_folder, notes, auction);
+        apply_picture(record, *m.field, *value, pictures, picture_folder, notes, auction);
         break;
       case Rule::Payment:
-        apply_payment(table, *value, names);
+        apply_payment(record, *value, names);
         break;
     }
   }
 }
 
-RunResult run_import(const Services& services, Selection selection, store::Table& imports,
-                     const Hooks& hooks) {
+RunResult import_auctions(const Services& services, Selection selection, const Hooks& hooks) {
   RunResult out;
   const auto sql = import_statement(services.db, services.user_id, selection);
   if (!sql) return out;
@@ -239,30 +243,55 @@ RunResult run_import(const Services& services, Selection selection, store::Table
 
   ports::NoProgress none;
   ports::ProgressRun progress(hooks.progress ? *hooks.progress : none, out.rows);
-  // The window paints the progress bar and the disabled buttons before the loop holds it.
-  if (hooks.pump) hooks.pump();
-
-  // The session says QUIT when it goes out of scope, after an error too.
-  FtpPictures pictures(services.ftp, services.timeouts);
-  pictures.open();
-  const Columns columns = [&](std::string_view column) { return result->value(column); };
-  result->first();
-  for (std::size_t i = 0; i < out.rows; ++i) {
-    imports.append();
+  try {
+    // The session says QUIT when it goes out of scope, after an error too.
+    FtpPictures pictures(services.ftp, services.timeouts);
     try {
-      fill_record(imports, columns, services.payments, pictures, services.picture_folder,
-                  hooks.note);
-      imports.post();
-    } catch (const Error& e) {
-      imports.cancel();  // no half-filled record
-      throw Error("Import der Auktion " + result->value("id").value_or("?") +
-                  " abgebrochen: " + e.what());
+      pictures.open();
+      const Columns columns = [&](std::string_view column) { return result->value(column); };
+      result->first();
+      for (std::size_t i = 0; i < out.rows; ++i) {
+        if (i > 0 && hooks.stop && hooks.stop()) {
+          out.stopped = true;
+          break;
+        }
+        store::Record record = store::empty_record();
+        try {
+          fill_record(record, columns, services.payments, pictures, services.picture_folder,
+                      hooks.note);
+        } catch (const Error& e) {
+          throw Error("Import der Auktion " + result->value("id").value_or("?") +
+                      " abgebrochen: " + e.what());
+        }
+        out.records.push_back(std::move(record));
+        progress.advance();
+        result->next();
+      }
+    } catch (...) {
+      out.ftp_connections = pictures.connections();
+      throw;
     }
-    ++out.imported;
-    progress.advance();
-    result->next();
+    out.ftp_connections = pictures.connections();
+  } catch (const Error& e) {
+    out.error = e.what();
   }
-  out.ftp_connections = pictures.connections();
+  return out;
+}
+
+std::size_t add_imported(const RunResult& result, store::Table& imports) {
+  for (const store::Record& record : result.records) {
+    imports.append();
+    imports.set_values(record);
+    imports.post();
+  }
+  return result.records.size();
+}
+
+RunResult run_import(const Services& services, Selection selection, store::Table& imports,
+                     const Hooks& hooks) {
+  RunResult out = import_auctions(services, selection, hooks);
+  out.imported = add_imported(out, imports);
+  if (!out.error.empty()) throw Error(out.error);
   return out;
 }
 

@@ -10,9 +10,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "catalogue/reference.h"
 #include "net/net.h"
+#include "store/field.h"
 
 namespace tellvaro::db {
 class Connection;
@@ -63,7 +65,7 @@ std::optional<std::string_view> decode(std::string_view column, std::string_view
 
 // Sets p1..p15 to True where the slot's name occurs in the payment text; never sets False, and
 // an empty slot never matches.
-void apply_payment(store::Table& table, std::string_view payment,
+void apply_payment(store::Record& record, std::string_view payment,
                    const catalogue::PaymentNames& names);
 
 // Why a picture name from the auction house cannot become a file of the picture folder (a path
@@ -96,10 +98,10 @@ class PictureSource {
 // Lines that say why a picture was left out (shown to the user, never a secret).
 using Notes = std::function<void(const std::string& line)>;
 
-// Fills the current record of `table` (freshly appended) from one auction row, field by field in
-// the order of the mapping. A column text that a number field cannot read throws
-// tellvaro::Error; so does a failed fetch.
-void fill_record(store::Table& table, const Columns& row, const catalogue::PaymentNames& names,
+// Fills `record` (fresh: every field null) from one auction row, field by field in the order of
+// the mapping. A column text that a number field cannot read throws tellvaro::Error; so does a
+// failed fetch.
+void fill_record(store::Record& record, const Columns& row, const catalogue::PaymentNames& names,
                  PictureSource& pictures, const std::string& picture_folder, const Notes& notes);
 
 // --- a whole run ----------------------------------------------------------------------------
@@ -113,23 +115,34 @@ struct Services {
   catalogue::PaymentNames payments;
 };
 
-// What the window sees of a run. Every member may be empty.
+// What the caller sees of a run, on the thread that runs it. Every member may be empty.
 struct Hooks {
-  std::function<void()> pump;  // once, before the file server is contacted
-  // Started once the rows are known, one step per record posted, finished also after an error.
+  // Started once the rows are known, one step per record filled, finished also after an error.
   ports::Progress* progress = nullptr;
   Notes note;
+  // Asked before every auction but the first; true ends the run there.
+  std::function<bool()> stop;
 };
 
 struct RunResult {
-  std::size_t rows = 0;      // rows the statement returned
-  std::size_t imported = 0;  // records posted
-  long ftp_connections = 0;  // control connections the run opened
+  std::size_t rows = 0;                // rows the statement returned
+  std::size_t imported = 0;            // records posted
+  long ftp_connections = 0;            // control connections the run opened
+  std::vector<store::Record> records;  // filled, in the statement's order
+  std::string error;                   // the row at which the run broke off, and why
+  bool stopped = false;                // on request, between two auctions
 };
 
-// One press of "Importieren". Nothing happens when neither box is ticked or no row matches.
-// Every row is appended to `imports` and posted; an error throws tellvaro::Error at that row,
-// the records posted before stay, the half-filled one is dropped.
+// The reading part of "Importieren", touching no table: every row becomes a record. A statement
+// the server refuses throws tellvaro::Error; an error at a row ends the run there with
+// `error` set, the records filled before it kept and the half-filled one dropped.
+RunResult import_auctions(const Services& services, Selection selection, const Hooks& hooks = {});
+// Appends and posts the records of a run to `imports`; how many.
+std::size_t add_imported(const RunResult& result, store::Table& imports);
+
+// One press of "Importieren" in one call. Nothing happens when neither box is ticked or no row
+// matches. Every row is appended to `imports` and posted; an error throws tellvaro::Error at that
+// row, the records posted before stay, the half-filled one is dropped.
 RunResult run_import(const Services& services, Selection selection, store::Table& imports,
                      const Hooks& hooks = {});
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// What core flows need from the user interface. The app implements these with message boxes,
-// file dialogs and processEvents; tests pass scripted versions that record every text.
+// What core flows need from the user interface. The app implements these with message boxes
+// and file dialogs; tests pass scripted versions that record every text.
 
 #include <cstddef>
 #include <optional>
@@ -28,13 +28,6 @@ class Dialogs {
                                                const std::string& filter) = 0;
   virtual std::optional<std::string> save_file(const std::string& start_folder,
                                                const std::string& filter) = 0;
-};
-
-// Lets pending window messages run, so a long run keeps the window painting.
-class Pump {
- public:
-  virtual ~Pump() = default;
-  virtual void pump() = 0;
 };
 
 }  // namespace tellvaro::ports

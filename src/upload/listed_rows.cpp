@@ -145,6 +145,18 @@ void ListedRows::forget(const std::string& auction_number) {
   }
 }
 
+std::unique_ptr<ListedRows> ListedRows::copy() const {
+  auto other = std::make_unique<ListedRows>(path_);
+  other->listings_ = listings_;
+  other->unread_ = unread_;
+  return other;
+}
+
+void ListedRows::take_listings(std::vector<Listing> listings) {
+  listings_ = std::move(listings);
+  changed_.notify();
+}
+
 std::vector<std::optional<Listing>> ListedRows::match(
     const std::vector<store::Record>& rows) const {
   std::map<std::string, std::vector<const Listing*>> by_digest;

@@ -9,6 +9,7 @@
 // occurrence: the k-th of several equal rows is listed when k listings of that digest exist.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,11 @@ class ListedRows {
   std::vector<std::optional<Listing>> match(const std::vector<store::Record>& rows) const;
 
   const std::vector<Listing>& listings() const { return listings_; }
+
+  // A memory of its own on the same file, for a run on another thread; none of the listeners.
+  std::unique_ptr<ListedRows> copy() const;
+  // What such a copy holds now, taken over in memory (the copy has written the file already).
+  void take_listings(std::vector<Listing> listings);
 
   [[nodiscard]] ports::Subscription on_change(std::function<void()> f) {
     return changed_.connect(std::move(f));

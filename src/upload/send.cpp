@@ -37,23 +37,49 @@ class SendWaits {
   db::Waits before_;
 };
 
-}  // namespace
+// One run of run_send(): the per-run state and the steps, on the caller's thread.
+class SendRun {
+ public:
+  SendRun(const SendJob& job, const SendServices& services, db::Connection& db, ListingRows& rows,
+          ListedRows* listed, SendEvents& events)
+      : job_(job), sv_(services), db_(db), rows_(rows), listed_rows_(listed), events_(events) {}
 
-Sender::Sender(SendSetup setup) : s_(std::move(setup)) {}
+  SendOutcome run();
 
-Sender::~Sender() = default;
+ private:
+  void add(const std::string& line);
+  std::string take_auction_number();
+  void send_article(const store::Record& article, bool single);
+  void send_pictures(const store::Record& article, ArticleContext& c);
+  void forget_unless_live(const std::string& auction_number) noexcept;
+  // After the articles listed so far: the summary, the receipt mail, the text for the message.
+  std::string close_partial_run(std::string message);
+  // Mails the protocol; the text for the closing message when nobody could be mailed.
+  std::string send_mail();
 
-bool Sender::send_marked() { return run(false); }
-bool Sender::send_all() { return run(true); }
+  const SendJob& job_;
+  const SendServices& sv_;
+  db::Connection& db_;
+  ListingRows& rows_;
+  ListedRows* listed_rows_;
+  SendEvents& events_;
+  std::unique_ptr<net::FtpSession> ftp_;
+  std::unique_ptr<net::WebClock> clock_;
+  SendOutcome out_;
+  bool article_pending_ = false;  // an article's rows are begun and not committed
+};
 
-void Sender::add(const std::string& line) { s_.protocol.add(line); }
+void SendRun::add(const std::string& line) {
+  out_.lines.push_back(line);
+  events_.protocol_line(line);
+}
 
-std::string Sender::take_auction_number() {
+std::string SendRun::take_auction_number() {
   // The row is locked from the read to the commit, so two sellers sending at once wait for
   // each other here instead of getting the same number. Nothing slow happens in between.
   const std::string what = "Vergabe der Auktionsnummer";
-  db::Transaction t(s_.db, what);
-  auto result = s_.db.fetch("select * from numbers where id=1 for update", what);
+  db::Transaction t(db_, what);
+  auto result = db_.fetch("select * from numbers where id=1 for update", what);
   if (result.row_count() == 0)
     throw Error("Die Tabelle numbers enthält keine Auktionsnummer (die Zeile mit id 1 fehlt).");
   std::string value = result.text("value");
@@ -67,85 +93,72 @@ std::string Sender::take_auction_number() {
   // A counter set back by hand or a restored backup hands out a number that is in use: the
   // pictures would overwrite that auction's own before its row is refused.
   const std::string taken = std::to_string(number);
-  if (s_.db.fetch("select id from auctions where id=" + s_.db.quoted(taken), what).row_count() > 0)
+  if (db_.fetch("select id from auctions where id=" + db_.quoted(taken), what).row_count() > 0)
     throw Error("Die Auktionsnummer " + taken +
                 " ist im Auktionshaus schon vergeben (Tabelle auctions). Es wurde nichts "
                 "eingestellt, gebucht oder übertragen; bitte lassen Sie den Zähler in der Tabelle "
                 "numbers vom Auktionshaus prüfen.");
-  s_.db.run(
-      "update numbers set value=" + s_.db.quoted(std::to_string(number + 1)) + " where (id<5)",
-      what);
+  db_.run("update numbers set value=" + db_.quoted(std::to_string(number + 1)) + " where (id<5)",
+          what);
   t.commit();
   return std::to_string(number);
 }
 
-void Sender::send_pictures(const store::Record& article, ArticleContext& c) {
+void SendRun::send_pictures(const store::Record& article, ArticleContext& c) {
   for (std::size_t slot = 0; slot < 3; ++slot) {
     std::string file = field_text(article, kPictureFields[slot]);
     if (!picture_file_exists(c.picture_folder, file)) continue;
-    s_.pump.pump();
     add("Sende Bild " + std::to_string(slot + 1) + ": " + file);
-    s_.pump.pump();
     c.picture_names[slot] = picture_name(c.auction_number, static_cast<int>(slot) + 1);
     ftp_->store(c.picture_folder + file, "//" + c.picture_names[slot]);
   }
 }
 
-void Sender::send_article(std::size_t row, bool single) {
-  s_.uploads.move_to(row);
-  // A copy: the window stays responsive during the pauses, and nothing it does may change the
-  // article halfway through its statements.
-  const store::Record article = s_.uploads.row(row);
+void SendRun::send_article(const store::Record& article, bool single) {
   ArticleContext c;
-  c.seller_id = s_.user.id;
-  c.picture_folder = s_.picture_folder;
+  c.seller_id = sv_.user.id;
+  c.picture_folder = sv_.picture_folder;
 
   c.auction_number = take_auction_number();
-  s_.pump.pump();
   add("Neuer Artikel");
   add("Auktions-Nr: " + c.auction_number);
   add("Artikelname: " + field_text(article, store::F::Artikelname));
   add(kBlank);
-  s_.pump.pump();
 
   std::string date = clock_->date();
-  ++counts_.http_requests;
-  s_.pump.pump();
+  ++out_.counts.http_requests;
   AuctionPeriod period = auction_period(date, field_text(article, store::F::Auktionsdauer));
   c.start_text = period.start_text;
   c.end_text = period.end_text;
-  s_.pump.pump();
   if (single) {
     add("ends1: " + text::local_date_time_text(period.end));
-    s_.pump.pump();
     add("ends2: " + period.end_text);
-    s_.pump.pump();
   }
-  s_.pump.pump();  // the value codes are worked out with the auction row
 
   // The fee rows and the auction row stand or fall together: a failure before the auction row
   // is written takes the fee rows back with it.
-  db::Transaction t(s_.db, "Eintrag des Artikels");
+  db::Transaction t(db_, "Eintrag des Artikels");
   article_pending_ = true;
-  FeeRows booking = s_.rows.fee_rows(article, c);
+  FeeRows booking = rows_.fee_rows(article, c);
   for (const std::string& line : booking.head_lines) add(line);
   for (const BookedFee& item : booking.fees) {
-    s_.db.run(item.statement, "Buchung der Gebühren");
+    db_.run(item.statement, "Buchung der Gebühren");
     add(item.line);
   }
-  s_.pump.pump();
   add(kBlank);
   add("Auktionsstart: " + c.start_text);
   add("Auktionsende: " + c.end_text);
   add(kBlank);
-  s_.pump.pump();
 
   send_pictures(article, c);
 
-  s_.db.run(s_.rows.auction_row(article, c), "Eintrag der Auktion");
+  db_.run(rows_.auction_row(article, c), "Eintrag der Auktion");
   // Remembered before the commit: a run killed in between leaves a listing remembered that did
   // not happen (the next send asks), never a live one forgotten (listed twice unasked).
-  if (s_.listed) s_.listed->add(article, c.auction_number, std::time(nullptr));
+  if (listed_rows_) {
+    listed_rows_->add(article, c.auction_number, std::time(nullptr));
+    events_.listings_changed(listed_rows_->listings());
+  }
   try {
     t.commit();
   } catch (...) {
@@ -153,25 +166,27 @@ void Sender::send_article(std::size_t row, bool single) {
     throw;
   }
   article_pending_ = false;
-  ++counts_.articles;
-  listed_.push_back({c.auction_number, field_text(article, store::F::Artikelname)});
+  ++out_.counts.articles;
+  out_.listed.push_back({c.auction_number, field_text(article, store::F::Artikelname)});
 }
 
-void Sender::forget_unless_live(const std::string& auction_number) noexcept {
-  if (!s_.listed) return;
+void SendRun::forget_unless_live(const std::string& auction_number) noexcept {
+  if (!listed_rows_) return;
   try {
     // A commit whose answer was lost may have happened: only a row known to be missing goes.
-    if (s_.db.fetch("select id from auctions where id=" + s_.db.quoted(auction_number))
-            .row_count() == 0)
-      s_.listed->forget(auction_number);
+    if (db_.fetch("select id from auctions where id=" + db_.quoted(auction_number)).row_count() ==
+        0) {
+      listed_rows_->forget(auction_number);
+      events_.listings_changed(listed_rows_->listings());
+    }
   } catch (...) {
     // Unknown: it stays remembered, so the next send asks.
   }
 }
 
-std::string Sender::send_mail() {
+std::string SendRun::send_mail() {
   std::vector<std::string> recipients;
-  for (const std::string& to : {s_.user.email, s_.config.mail_admin})
+  for (const std::string& to : {sv_.user.email, sv_.config.mail_admin})
     if (!text::is_blank_text(to)) recipients.emplace_back(text::trim_blanks(to));
   if (recipients.empty()) {
     const std::string none =
@@ -180,184 +195,234 @@ std::string Sender::send_mail() {
     add(none);
     return none;
   }
-  if (text::is_blank_text(s_.user.email))
+  if (text::is_blank_text(sv_.user.email))
     add("Der Verkäufer hat keine E-Mail-Adresse; das Upload-Protokoll geht nur an den "
         "Administrator.");
-  else if (text::is_blank_text(s_.config.mail_admin))
+  else if (text::is_blank_text(sv_.config.mail_admin))
     add("Das Auktionshaus hat keine Administrator-Adresse; das Upload-Protokoll geht nur an den "
         "Verkäufer.");
-  net::SmtpClient smtp({s_.config.mail_host, 25, s_.config.mail_user, s_.config.mail_password},
-                       s_.timeouts);
-  net::MailMessage m{s_.config.mail_sender,
-                     {},
-                     "Artikel Uploadprotokol: User: " + s_.user.nick,
-                     s_.protocol.lines()};
+  net::SmtpClient smtp({sv_.config.mail_host, 25, sv_.config.mail_user, sv_.config.mail_password},
+                       sv_.timeouts);
+  net::MailMessage m{
+      sv_.config.mail_sender, {}, "Artikel Uploadprotokol: User: " + sv_.user.nick, out_.lines};
   for (const std::string& to : recipients) {
     m.to = to;
     smtp.send(m);
   }
   smtp.close();
-  counts_.smtp_connections += smtp.connections_opened();
+  out_.counts.smtp_connections += smtp.connections_opened();
   return {};
 }
 
-std::vector<std::size_t> Sender::rows_to_send(bool all) {
-  const std::size_t n = s_.uploads.count();
-  std::vector<std::size_t> rows;
-  if (all) {
-    for (std::size_t i = 0; i < n; ++i) rows.push_back(i);
-  } else {
-    rows.push_back(std::min(s_.uploads.position().value_or(0), n - 1));
+std::string SendRun::close_partial_run(std::string message) {
+  // Those listed are live and charged: the seller and the admin get their receipt.
+  std::vector<std::string> rest;
+  for (std::size_t i = out_.listed.size(); i < job_.articles.size(); ++i)
+    rest.push_back(field_text(job_.articles[i], store::F::Artikelname));
+  add(kBlank);
+  std::string summary;
+  for (const std::string& line : partial_run_lines(out_.listed, rest)) {
+    add(line);
+    summary += "\n" + line;
   }
-  if (!s_.listed) return rows;
-  std::vector<store::Record> records;
-  records.reserve(n);
-  for (std::size_t i = 0; i < n; ++i) records.push_back(s_.uploads.row(i));
-  const auto matches = s_.listed->match(records);
-  if (!all) {
-    const auto& before = matches[rows.front()];
-    if (before && s_.dialogs.ask_yes_no(send_again_question(*before)) != ports::Answer::Yes)
-      return {};
-    return rows;
+  message += "\n" + summary;
+  if (!out_.listed.empty()) {
+    try {
+      const std::string no_mail = send_mail();
+      message += "\n\n" + (no_mail.empty() ? "Das Upload-Protokoll der eingestellten "
+                                             "Artikel wurde per E-Mail versendet."
+                                           : no_mail);
+    } catch (const std::exception& mail) {
+      add("Fehler: " + std::string(mail.what()));
+      message += "\n\n" + std::string(mail.what());
+    }
   }
-  std::vector<std::size_t> fresh;
-  for (std::size_t i = 0; i < n; ++i)
-    if (!matches[i]) fresh.push_back(i);
-  const std::size_t before = n - fresh.size();
-  if (before == 0) return rows;
-  const auto buttons = send_all_again_buttons(before, n);
-  const std::size_t pick = s_.dialogs.choose(send_all_again_question(before, n), buttons);
-  if (pick + 1 >= buttons.size()) return {};
-  if (buttons.size() == 3 && pick == 0) return fresh;
-  return rows;
+  return message;
 }
 
-bool Sender::run(bool all) {
-  if (running_) return false;  // the pauses let a second click through
-  running_ = true;
-  const SendWaits waits(s_.db);
-  counts_ = {};
-  listed_.clear();
-  article_pending_ = false;
-  bool ok = false;
+SendOutcome SendRun::run() {
+  const bool all = job_.all;
+  const SendWaits waits(db_);
   bool articles_done = false;
-  std::vector<std::size_t> rows;
-  std::vector<std::string> titles;  // of `rows`, for the summary of a run that broke off
+  events_.protocol_cleared();
   try {
-    const std::size_t n = s_.uploads.count();
-    if (n == 0) {
-      s_.protocol.clear();
-      running_ = false;
-      s_.dialogs.inform(all ? "Keine Artikel zum Upload gefunden."
-                            : "Kein Artikel zum Upload gefunden.");
-      return false;
-    }
-    rows = rows_to_send(all);
-    // Before anything is written: a text the auction house would store as "?" stops the run.
-    std::string unstorable;
-    for (std::size_t row : rows) {
-      const store::Record& article = s_.uploads.row(row);
-      titles.push_back(field_text(article, store::F::Artikelname));
-      const std::string m = unstorable_message(article);
-      if (!m.empty()) unstorable += (unstorable.empty() ? "" : "\n\n") + m;
-    }
-    if (rows.empty() || !unstorable.empty()) {
-      running_ = false;
-      if (!unstorable.empty())
-        s_.dialogs.error(unstorable +
-                         "\n\nEs wurde nichts gesendet. Bitte ersetzen Sie diese Zeichen im "
-                         "Artikel-Editor und übertragen Sie den Artikel neu.");
-      return false;
-    }
-    s_.protocol.clear();
-    s_.pump.pump();
-    if (!ftp_) {
-      ftp_ = std::make_unique<net::FtpSession>(
-          net::Endpoint{s_.config.ftp_host, 21, s_.config.ftp_user, s_.config.ftp_password},
-          s_.timeouts);
-    }
+    ftp_ = std::make_unique<net::FtpSession>(
+        net::Endpoint{sv_.config.ftp_host, 21, sv_.config.ftp_user, sv_.config.ftp_password},
+        sv_.timeouts);
     ftp_->open();
-    clock_ = std::make_unique<net::WebClock>(s_.web_url, s_.timeouts);
-    if (s_.show_protocol_view) s_.show_protocol_view();
-    s_.pump.pump();
-    if (all) {
-      s_.uploads.first();
-      s_.pump.pump();
-    }
-    add(std::to_string(rows.size()) + " - Artikel zum Upload gefunden");
+    clock_ = std::make_unique<net::WebClock>(sv_.web_url, sv_.timeouts);
+    events_.show_protocol();
+    add(std::to_string(job_.articles.size()) + " - Artikel zum Upload gefunden");
     add(kBlank);
     add(kBlank);
     add(kBlank);
-    s_.pump.pump();
 
-    if (all && s_.progress) s_.progress->start(rows.size());
-    for (std::size_t row : rows) {
-      send_article(row, !all);
-      add(kBlank);
-      add(kBlank);
-      add(kBlank);
-      if (all && s_.progress) s_.progress->advance();
-      if (!all) {
-        ftp_->close();
-        s_.pump.pump();
+    if (all) events_.progress_started(job_.articles.size());
+    for (std::size_t k = 0; k < job_.articles.size(); ++k) {
+      if (k > 0 && events_.stop_requested()) {
+        out_.stopped = true;
+        break;
       }
+      events_.article_started(k);
+      send_article(job_.articles[k], !all);
+      add(kBlank);
+      add(kBlank);
+      add(kBlank);
+      if (all) events_.progress_advanced();
+      if (!all) ftp_->close();
     }
-    articles_done = true;
-    if (all) {
+    if (out_.stopped) {
       ftp_->close();
-      s_.pump.pump();
-      add("Alle Artikel wurden eingestellt.");
+      add(std::string(kStoppedLine));
+      out_.error = close_partial_run(std::string(kStoppedLine));
     } else {
-      add("Artikel wurde eingestellt.");
+      articles_done = true;
+      if (all) {
+        ftp_->close();
+        add("Alle Artikel wurden eingestellt.");
+      } else {
+        add("Artikel wurde eingestellt.");
+      }
+      add(kBlank);
+      add(kBlank);
+      add(kBlank);
+      out_.notice = send_mail();
+      out_.ok = true;
     }
-    add(kBlank);
-    add(kBlank);
-    add(kBlank);
-    const std::string no_mail = send_mail();
-    if (!no_mail.empty()) s_.dialogs.inform(no_mail);
-    ok = true;
   } catch (const std::exception& e) {
     add("Fehler: " + std::string(e.what()));
     if (article_pending_)
       add("Der Artikel wurde nicht eingestellt, seine Gebühren wurden nicht gebucht.");
     std::string message = e.what();
-    if (all && !articles_done && !rows.empty()) {
-      // Those listed are live and charged: the seller and the admin get their receipt.
-      std::vector<std::string> rest(titles.begin() + static_cast<long>(listed_.size()),
-                                    titles.end());
-      add(kBlank);
-      std::string summary;
-      for (const std::string& line : partial_run_lines(listed_, rest)) {
-        add(line);
-        summary += "\n" + line;
-      }
-      message += "\n" + summary;
-      if (!listed_.empty()) {
-        try {
-          const std::string no_mail = send_mail();
-          message += "\n\n" + (no_mail.empty() ? "Das Upload-Protokoll der eingestellten "
-                                                 "Artikel wurde per E-Mail versendet."
-                                               : no_mail);
-        } catch (const std::exception& mail) {
-          add("Fehler: " + std::string(mail.what()));
-          message += "\n\n" + std::string(mail.what());
-        }
-      }
-    }
-    s_.dialogs.error(message);
+    if (all && !articles_done) message = close_partial_run(std::move(message));
+    out_.error = std::move(message);
   }
   if (clock_) {
-    counts_.http_connections = clock_->connections_opened();
+    out_.counts.http_connections = clock_->connections_opened();
     clock_.reset();
   }
   if (ftp_) {
-    counts_.ftp_connections = ftp_->connections_opened();
+    out_.counts.ftp_connections = ftp_->connections_opened();
     ftp_->close();
     ftp_.reset();
   }
-  if (all && s_.progress) s_.progress->finish();
-  running_ = false;
-  return ok;
+  if (all) events_.progress_finished();
+  return std::move(out_);
+}
+
+// Hands a run's lines and progress to the caller's protocol and progress display.
+class DirectEvents : public SendEvents {
+ public:
+  explicit DirectEvents(const SendSetup& s) : s_(s) {}
+  void protocol_cleared() override { s_.protocol.clear(); }
+  void protocol_line(const std::string& line) override { s_.protocol.add(line); }
+  void show_protocol() override {
+    if (s_.show_protocol_view) s_.show_protocol_view();
+  }
+  void progress_started(std::size_t count) override {
+    if (s_.progress) s_.progress->start(count);
+  }
+  void progress_advanced() override {
+    if (s_.progress) s_.progress->advance();
+  }
+  void progress_finished() override {
+    if (s_.progress) s_.progress->finish();
+  }
+
+ private:
+  const SendSetup& s_;
+};
+
+}  // namespace
+
+std::optional<SendJob> prepare_send(const std::vector<store::Record>& shown,
+                                    std::optional<std::size_t> marked, bool all,
+                                    const ListedRows* listed, ports::Dialogs& dialogs,
+                                    Protocol& protocol) {
+  const std::size_t n = shown.size();
+  if (n == 0) {
+    protocol.clear();
+    dialogs.inform(all ? "Keine Artikel zum Upload gefunden."
+                       : "Kein Artikel zum Upload gefunden.");
+    return std::nullopt;
+  }
+  std::vector<std::size_t> rows;
+  if (all) {
+    for (std::size_t i = 0; i < n; ++i) rows.push_back(i);
+  } else {
+    rows.push_back(std::min(marked.value_or(0), n - 1));
+  }
+  if (listed) {
+    const auto matches = listed->match(shown);
+    if (!all) {
+      const auto& before = matches[rows.front()];
+      if (before && dialogs.ask_yes_no(send_again_question(*before)) != ports::Answer::Yes)
+        return std::nullopt;
+    } else {
+      std::vector<std::size_t> fresh;
+      for (std::size_t i = 0; i < n; ++i)
+        if (!matches[i]) fresh.push_back(i);
+      const std::size_t before = n - fresh.size();
+      if (before > 0) {
+        const auto buttons = send_all_again_buttons(before, n);
+        const std::size_t pick = dialogs.choose(send_all_again_question(before, n), buttons);
+        if (pick + 1 >= buttons.size()) return std::nullopt;
+        if (buttons.size() == 3 && pick == 0) rows = std::move(fresh);
+      }
+    }
+  }
+  // Before anything is written: a text the auction house would store as "?" stops the run.
+  SendJob job;
+  job.all = all;
+  std::string unstorable;
+  for (std::size_t row : rows) {
+    const std::string m = unstorable_message(shown[row]);
+    if (!m.empty()) unstorable += (unstorable.empty() ? "" : "\n\n") + m;
+    job.articles.push_back(shown[row]);
+    job.rows.push_back(row);
+  }
+  if (!unstorable.empty()) {
+    dialogs.error(unstorable +
+                  "\n\nEs wurde nichts gesendet. Bitte ersetzen Sie diese Zeichen im "
+                  "Artikel-Editor und übertragen Sie den Artikel neu.");
+    return std::nullopt;
+  }
+  return job;
+}
+
+SendOutcome run_send(const SendJob& job, const SendServices& services, db::Connection& db,
+                     ListingRows& rows, ListedRows* listed, SendEvents& events) {
+  return SendRun(job, services, db, rows, listed, events).run();
+}
+
+void report_send(const SendOutcome& outcome, ports::Dialogs& dialogs) {
+  if (!outcome.error.empty()) {
+    dialogs.error(outcome.error);
+  } else if (!outcome.notice.empty()) {
+    dialogs.inform(outcome.notice);
+  }
+}
+
+Sender::Sender(SendSetup setup) : s_(std::move(setup)) {}
+
+Sender::~Sender() = default;
+
+bool Sender::send_marked() { return run(false); }
+bool Sender::send_all() { return run(true); }
+
+bool Sender::run(bool all) {
+  outcome_ = {};
+  std::vector<store::Record> shown;
+  shown.reserve(s_.uploads.count());
+  for (std::size_t i = 0; i < s_.uploads.count(); ++i) shown.push_back(s_.uploads.row(i));
+  const auto job =
+      prepare_send(shown, s_.uploads.position(), all, s_.listed, s_.dialogs, s_.protocol);
+  if (!job) return false;
+  DirectEvents events(s_);
+  outcome_ = run_send(*job, {s_.config, s_.user, s_.web_url, s_.picture_folder, s_.timeouts}, s_.db,
+                      s_.rows, s_.listed, events);
+  report_send(outcome_, s_.dialogs);
+  return outcome_.ok;
 }
 
 std::string send_again_question(const Listing& listing) {

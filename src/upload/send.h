@@ -5,11 +5,18 @@
 // the pictures by FTP, the protocol line by line, and the protocol mail at the end. What was
 // listed is remembered as each article commits; a row listed before is sent again only when the
 // seller says so.
+//
+// A send comes in three steps: prepare_send() asks its questions and copies the articles,
+// run_send() works on those copies and a connection of its own without asking anything (a
+// window runs it on a worker thread, the command line directly), report_send() shows how it
+// ended. Sender chains the three for callers that wait for the end.
 
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/net.h"
@@ -28,27 +35,9 @@ class Table;
 namespace tellvaro::ports {
 class Dialogs;
 class Progress;
-class Pump;
 }  // namespace tellvaro::ports
 
 namespace tellvaro::upload {
-
-struct SendSetup {
-  db::Connection& db;
-  store::Table& uploads;
-  ListingRows& rows;
-  ports::Dialogs& dialogs;
-  ports::Pump& pump;
-  Protocol& protocol;                   // emptied when a send begins, then line by line
-  ports::Progress* progress = nullptr;  // article k of N during a run of all articles
-  std::function<void()> show_protocol_view;
-  session::ServiceConfig config;
-  session::SessionUser user;
-  std::string web_url;
-  std::string picture_folder;  // ends with a separator
-  net::Timeouts timeouts;
-  ListedRows* listed = nullptr;  // what was listed; none: every row counts as new
-};
 
 // The listing a row got in this run.
 struct Listed {
@@ -69,6 +58,10 @@ std::vector<std::string> send_all_again_buttons(std::size_t listed, std::size_t 
 std::vector<std::string> partial_run_lines(const std::vector<Listed>& listed,
                                            const std::vector<std::string>& not_listed);
 
+// The protocol line of a run of all articles stopped on request between two articles.
+inline constexpr std::string_view kStoppedLine =
+    "Der Versand wurde auf Wunsch nach dem laufenden Artikel angehalten.";
+
 // Connections and requests of the last run, per service.
 struct RunCounts {
   long ftp_connections = 0;
@@ -78,6 +71,92 @@ struct RunCounts {
   long articles = 0;  // auctions written
 };
 
+// What a run works on: copies of the rows to send, in order.
+struct SendJob {
+  bool all = false;  // "Alle Artikel senden" (progress, one FTP session for all, its texts)
+  std::vector<store::Record> articles;
+  std::vector<std::size_t> rows;  // where each stood in the upload table as shown
+};
+
+// Where a run sends to and as whom.
+struct SendServices {
+  session::ServiceConfig config;
+  session::SessionUser user;
+  std::string web_url;
+  std::string picture_folder;  // ends with a separator
+  net::Timeouts timeouts;
+};
+
+// What a run tells while it runs, on the thread that runs it, in the order it happens.
+class SendEvents {
+ public:
+  virtual ~SendEvents() = default;
+  virtual void protocol_cleared() {}
+  virtual void protocol_line(const std::string& line) { (void)line; }
+  // The file server and the clock answered: the protocol is worth looking at.
+  virtual void show_protocol() {}
+  // Only for a run of all articles: started with the count, one step per article, finished
+  // also after an error.
+  virtual void progress_started(std::size_t count) { (void)count; }
+  virtual void progress_advanced() {}
+  virtual void progress_finished() {}
+  // The article at `index` of the job is taken up (a window marks its row).
+  virtual void article_started(std::size_t index) { (void)index; }
+  // The memory of listed rows changed (an article listed, or one whose commit failed taken
+  // back); every listing it now holds.
+  virtual void listings_changed(const std::vector<Listing>& listings) { (void)listings; }
+  // Asked before every article but the first; true ends the run there, the articles listed so
+  // far mailed as by a run that broke off.
+  virtual bool stop_requested() { return false; }
+};
+
+// How a run ended.
+struct SendOutcome {
+  bool ok = false;
+  bool stopped = false;        // on request, between two articles
+  std::string error;           // for the error report; empty when there is none
+  std::string notice;          // for a plain message (nobody could be mailed)
+  std::vector<Listed> listed;  // what this run listed, in order
+  RunCounts counts;
+  std::vector<std::string> lines;  // the run's protocol
+};
+
+// Before a run, on the caller's thread: the rows to send, copied from `shown` (the upload table
+// as shown; `marked` is its current row, used when `all` is false). Asks about rows listed
+// before; nothing when there is nothing to send, the seller declines, or a text the auction
+// house would store as "?" stops it (the dialogs say so). An empty table also empties
+// `protocol`.
+std::optional<SendJob> prepare_send(const std::vector<store::Record>& shown,
+                                    std::optional<std::size_t> marked, bool all,
+                                    const ListedRows* listed, ports::Dialogs& dialogs,
+                                    Protocol& protocol);
+
+// The run: plain calls on `db` (its waits are raised for the run and set back after), the file
+// server, the clock and the mail server; asks nothing. `listed` (may be null) remembers each
+// listing before its commit. Throws nothing: the outcome says how it ended.
+SendOutcome run_send(const SendJob& job, const SendServices& services, db::Connection& db,
+                     ListingRows& rows, ListedRows* listed, SendEvents& events);
+
+// The outcome's message, if any, through the dialogs.
+void report_send(const SendOutcome& outcome, ports::Dialogs& dialogs);
+
+struct SendSetup {
+  db::Connection& db;
+  store::Table& uploads;
+  ListingRows& rows;
+  ports::Dialogs& dialogs;
+  Protocol& protocol;                   // emptied when a send begins, then line by line
+  ports::Progress* progress = nullptr;  // article k of N during a run of all articles
+  std::function<void()> show_protocol_view;
+  session::ServiceConfig config;
+  session::SessionUser user;
+  std::string web_url;
+  std::string picture_folder;  // ends with a separator
+  net::Timeouts timeouts;
+  ListedRows* listed = nullptr;  // what was listed; none: every row counts as new
+};
+
+// The three steps in one call, for callers that wait for the end.
 class Sender {
  public:
   explicit Sender(SendSetup setup);
@@ -90,31 +169,15 @@ class Sender {
   // before only when the seller chooses so).
   bool send_all();
   // The articles this run listed, in order.
-  const std::vector<Listed>& listed() const { return listed_; }
-
-  bool running() const { return running_; }
-  const RunCounts& counts() const { return counts_; }
+  const std::vector<Listed>& listed() const { return outcome_.listed; }
+  const RunCounts& counts() const { return outcome_.counts; }
   const std::vector<std::string>& protocol_lines() const { return s_.protocol.lines(); }
 
  private:
   bool run(bool all);
-  // The rows to send after asking about those listed before; empty when the seller declines.
-  std::vector<std::size_t> rows_to_send(bool all);
-  void add(const std::string& line);
-  std::string take_auction_number();
-  void send_article(std::size_t row, bool single);
-  void send_pictures(const store::Record& article, ArticleContext& c);
-  void forget_unless_live(const std::string& auction_number) noexcept;
-  // Mails the protocol; the text for the closing message when nobody could be mailed.
-  std::string send_mail();
 
   SendSetup s_;
-  std::unique_ptr<net::FtpSession> ftp_;
-  std::unique_ptr<net::WebClock> clock_;
-  RunCounts counts_;
-  std::vector<Listed> listed_;
-  bool running_ = false;
-  bool article_pending_ = false;  // an article's rows are begun and not committed
+  SendOutcome outcome_;
 };
 
 }  // namespace tellvaro::upload

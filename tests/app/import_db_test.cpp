@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
@@ -42,24 +43,37 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
   QVERIFY(view->currentBox()->isChecked());
   QVERIFY(!view->expiredBox()->isChecked());
 
-  // The window as it looks at the run's one pause.
+  // The window as it looks while the run goes on.
   struct Seen {
     bool taken = false, button = true, navigator = true, remove = true, bar = false;
     bool closed = true;
     int maximum = 0;
   } seen;
-  QTimer::singleShot(0, &w, [&] {
+  // Taken when the progress bar appears, while the run goes on.
+  struct OnShow : QObject {
+    std::function<void()> look;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Show) look();
+      return false;
+    }
+  } on_show;
+  on_show.look = [&] {
     seen.taken = true;
     seen.button = view->importButton()->isEnabled();
     seen.navigator = view->navigator()->isEnabled();
     seen.remove = view->removeAllAction()->isEnabled();
-    seen.bar = w.statusProgress()->bar()->isVisible();
+    seen.bar = f.ws->busy();
     seen.maximum = w.statusProgress()->bar()->maximum();
-    seen.closed = w.close();
+    seen.closed = w.close();            // asks whether to stop; the script says no
     w.importController()->runImport();  // a second press while running starts nothing
-  });
+  };
+  w.statusProgress()->bar()->installEventFilter(&on_show);
   view->importButton()->click();
-  QVERIFY2(f.dialogs.shown.empty(), f.dialogs.shown.empty() ? "" : f.dialogs.shown[0].c_str());
+  QTRY_VERIFY_WITH_TIMEOUT(!f.ws->busy(), 60000);
+  QCOMPARE(f.dialogs.shown,
+           std::vector<std::string>{"Es werden gerade Artikel importiert. Nach der laufenden "
+                                    "Auktion anhalten und das Programm beenden?"});
+  f.dialogs.shown.clear();
   QVERIFY(seen.taken);
   QVERIFY(!seen.button);
   QVERIFY(!seen.navigator);

@@ -144,6 +144,7 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   dialogs.shown.clear();
   w->showView(MainWindow::View::Uploads);
   w->uploadView()->sendOneButton()->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!ws->busy(), 60000);  // the send runs on its own thread
   QVERIFY2(dialogs.shown.empty(), dialogs.shown.empty() ? "" : dialogs.shown[0].c_str());
   QCOMPARE(admin_query("select title from tv_auktionshaus.auctions where id=1000")[0][0],
            std::optional<std::string>("Reisekoffer mit Rollen"));
@@ -154,6 +155,7 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   app::ImportView* view = w->importView();
   QCOMPARE(view->currentBox()->text(), u("3 Aktuelle Artikel importieren"));
   view->importButton()->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!ws->busy(), 60000);
   QVERIFY2(dialogs.shown.empty(), dialogs.shown.empty() ? "" : dialogs.shown[0].c_str());
   store::Table& imports = ws->store().imports;
   QCOMPARE(imports.count(), std::size_t(3));

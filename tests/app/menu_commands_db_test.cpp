@@ -199,6 +199,7 @@ void MenuCommandsDbTest::directTransferChecksCopiesAndSends() {
   win.f.dialogs.shown.clear();
   win.f.store().articles.last();
   direct->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(!win.f.ws->busy(), 60000);  // the send runs on its own thread
   QCOMPARE(win.f.store().uploads.count(), std::size_t(1));
   QVERIFY2(
       win.shown().find("Sommerreifen wurde in die Upload-Tabelle übertragen.") != std::string::npos,

@@ -5,7 +5,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <chrono>
 #include <filesystem>
+#include <memory>
 
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
@@ -15,6 +17,8 @@
 #include "app/table_grid.h"
 #include "app/view_protocol.h"
 #include "support/auction_house.h"
+#include "support/delay_proxy.h"
+#include "upload/listed_rows.h"
 
 using namespace tellvaro;
 using namespace tellvaro::test;
@@ -57,6 +61,8 @@ class SendDbTest : public AuctionHouseCase {
  private slots:
   void sendAllShowsLinesProgressAndDisablesTheButtons();
   void sendMarkedAndAFailedSend();
+  void theWindowKeepsWorkingDuringASlowSend();
+  void closingDuringASendStopsAfterTheCurrentArticle();
 };
 
 namespace {
@@ -74,7 +80,17 @@ struct Window {
   }
 };
 
-// Looks at the window from inside the send's first pause after `lines` protocol lines.
+// The database 2 x `one_way` away: every statement of the window and of the send waits. The
+// proxy needs the database's port, so it listens on a loopback address of its own.
+std::unique_ptr<DelayProxy> slow_database(std::chrono::milliseconds one_way) {
+  const std::string h = host();
+  const std::string far = "127.0." + h.substr(h.rfind('.') + 1) + ".2";
+  return std::make_unique<DelayProxy>(far, kSqlPort, h, kSqlPort, one_way);
+}
+
+std::string count_of(const std::string& sql) { return admin_query(sql)[0][0].value_or("NULL"); }
+
+// Looks at the window while the send runs, once it shows `lines` protocol lines.
 void watch(MainWindow& w, Seen& seen, int after_lines) {
   auto* timer = new QTimer(&w);
   timer->setInterval(0);
@@ -105,6 +121,7 @@ void SendDbTest::sendAllShowsLinesProgressAndDisablesTheButtons() {
   Seen seen;
   watch(w, seen, 8);
   w.uploadView()->sendAllButton()->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!win.f.ws->busy(), 60000);
 
   QVERIFY(seen.taken);
   QVERIFY(!seen.send_one);
@@ -115,8 +132,11 @@ void SendDbTest::sendAllShowsLinesProgressAndDisablesTheButtons() {
   QVERIFY(!seen.closed);
   QVERIFY(seen.lines >= 8);
 
-  QVERIFY2(win.f.dialogs.shown.empty(),
-           win.f.dialogs.shown.empty() ? "" : win.f.dialogs.shown[0].c_str());
+  // Closing asked whether to stop; the script said no.
+  QCOMPARE(win.f.dialogs.shown,
+           std::vector<std::string>{"Es werden gerade Artikel gesendet. Nach dem laufenden "
+                                    "Artikel anhalten und das Programm beenden?"});
+  win.f.dialogs.shown.clear();
   QCOMPARE(w.currentView(), MainWindow::View::Protocol);
   QStringList got = lines(w);
   QCOMPARE(got.first(), u("3 - Artikel zum Upload gefunden"));
@@ -158,6 +178,7 @@ void SendDbTest::sendMarkedAndAFailedSend() {
     Window win(2, bad);
     MainWindow& w = *win.w;
     w.uploadView()->sendOneButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!win.f.ws->busy(), 60000);
     QCOMPARE(win.f.dialogs.shown.size(), std::size_t(1));
     QVERIFY(win.f.dialogs.shown[0].rfind("FTP-Server", 0) == 0);
     QVERIFY(lines(w).last().startsWith(u("Fehler: FTP-Server")));
@@ -168,6 +189,7 @@ void SendDbTest::sendMarkedAndAFailedSend() {
   MainWindow& w = *win.w;
   win.f.store().uploads.move_to(1);
   w.uploadView()->sendOneButton()->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!win.f.ws->busy(), 60000);
   QVERIFY2(win.f.dialogs.shown.empty(),
            win.f.dialogs.shown.empty() ? "" : win.f.dialogs.shown[0].c_str());
   QStringList got = lines(w);
@@ -178,6 +200,115 @@ void SendDbTest::sendMarkedAndAFailedSend() {
   QCOMPARE(got.last(), u(" "));
   QCOMPARE(got[got.size() - 4], u("Artikel wurde eingestellt."));
   QVERIFY(!w.statusProgress()->bar()->isVisible());
+}
+
+void SendDbTest::theWindowKeepsWorkingDuringASlowSend() {
+  auto proxy = slow_database(std::chrono::milliseconds(10));
+  session::ServiceConfig config = service_config();
+  config.sql_host = proxy->host();
+  Window win(20, config);
+  MainWindow& w = *win.w;
+  QPushButton* send_all = w.uploadView()->sendAllButton();
+
+  // Started before the run: it must go on firing while the run is under way, and the window
+  // must take the seller's reading and switching meanwhile.
+  int ticks_while_busy = 0, article_steps_with_ticks = 0, ticks_at_last_step = -1;
+  int disabled_clicks = 0;
+  QTimer ticker;
+  ticker.setInterval(5);
+  QObject::connect(&ticker, &QTimer::timeout, &w, [&] {
+    if (!win.f.ws->busy()) return;
+    ++ticks_while_busy;
+    w.showView(ticks_while_busy % 2 ? MainWindow::View::Protocol : MainWindow::View::Uploads);
+    w.protocolView()->list()->verticalScrollBar()->setValue(0);
+    if (!send_all->isEnabled() && disabled_clicks < 3) {
+      // A click on the disabled command is not kept for later either.
+      QTest::mouseClick(send_all, Qt::LeftButton);
+      ++disabled_clicks;
+    }
+  });
+  QObject::connect(w.statusProgress()->bar(), &QProgressBar::valueChanged, &w, [&](int done) {
+    if (done == 0) return;
+    if (ticks_while_busy > ticks_at_last_step) ++article_steps_with_ticks;
+    ticks_at_last_step = ticks_while_busy;
+  });
+  ticker.start();
+  send_all->click();
+  QVERIFY(win.f.ws->busy());
+  QTRY_VERIFY_WITH_TIMEOUT(!win.f.ws->busy(), 110000);
+  ticker.stop();
+
+  QVERIFY2(win.f.dialogs.shown.empty(),
+           win.f.dialogs.shown.empty() ? "" : win.f.dialogs.shown[0].c_str());
+  QCOMPARE(disabled_clicks, 3);
+  // The timer fired between every two articles, not only when the run paused.
+  QCOMPARE(article_steps_with_ticks, 20);
+  QCOMPARE(count_of("select count(*) from tv_auktionshaus.auctions where id>=1000"),
+           std::string("20"));
+  QCOMPARE(lines(w).count(u("Neuer Artikel")), 20);
+  QVERIFY(send_all->isEnabled());
+  // Nothing of the clicks arrives late: no second run, no question about a second run.
+  QTest::qWait(200);
+  QVERIFY(!win.f.ws->busy());
+  QVERIFY(win.f.dialogs.shown.empty());
+  QCOMPARE(count_of("select count(*) from tv_auktionshaus.auctions where id>=1000"),
+           std::string("20"));
+  QCOMPARE(mails().size(), std::size_t(2));
+}
+
+void SendDbTest::closingDuringASendStopsAfterTheCurrentArticle() {
+  auto proxy = slow_database(std::chrono::milliseconds(10));
+  session::ServiceConfig config = service_config();
+  config.sql_host = proxy->host();
+  Window win(6, config);
+  MainWindow& w = *win.w;
+  const std::string memory = win.f.path(store::kListedFile);
+
+  bool asked = false;
+  bool closed_at_once = true;
+  QObject::connect(w.statusProgress()->bar(), &QProgressBar::valueChanged, &w, [&](int done) {
+    if (done != 2 || asked) return;
+    asked = true;
+    win.f.dialogs.answers = {ports::Answer::Yes};
+    closed_at_once = w.close();
+  });
+  w.uploadView()->sendAllButton()->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 60000);
+  QVERIFY(asked);
+  QVERIFY(!closed_at_once);  // the window waited for the article under way
+  QVERIFY(!win.f.ws->busy());
+  QCOMPARE(win.f.dialogs.shown,
+           std::vector<std::string>{"Es werden gerade Artikel gesendet. Nach dem laufenden "
+                                    "Artikel anhalten und das Programm beenden?"});
+
+  // Stopped between two articles: what is listed is whole, what is not left no trace.
+  const int listed =
+      std::stoi(count_of("select count(*) from tv_auktionshaus.auctions where id>=1000"));
+  QVERIFY2(listed >= 2 && listed < 6, std::to_string(listed).c_str());
+  QCOMPARE(count_of("select count(*) from tv_auktionshaus.accountpos where auction_id not in "
+                    "(select id from tv_auktionshaus.auctions)"),
+           std::string("0"));
+  QCOMPARE(count_of("select count(distinct auction_id) from tv_auktionshaus.accountpos"),
+           std::to_string(listed));
+  QCOMPARE(count_of("select min(value) from tv_auktionshaus.numbers"),
+           std::to_string(1000 + listed));
+  QCOMPARE(count_of("select count(*) from information_schema.innodb_trx"), std::string("0"));
+  upload::ListedRows remembered(memory);
+  remembered.load();
+  QCOMPARE(int(remembered.listings().size()), listed);
+  // The receipt of what was listed went out, naming what was not.
+  const std::vector<Mail> sent = mails();
+  QCOMPARE(sent.size(), std::size_t(2));
+  QVERIFY(sent[0].data.find("Nicht eingestellt: " + std::to_string(6 - listed) + " von 6") !=
+          std::string::npos);
+  QCOMPARE(lines(w).count(u("Neuer Artikel")), listed);
+  QVERIFY(
+      lines(w).contains(u("Der Versand wurde auf Wunsch nach dem laufenden Artikel "
+                          "angehalten.")));
+  // The close sequence ran: the tables were saved.
+  store::Table saved;
+  store::load_table(saved, win.f.path(store::kUploadFile));
+  QCOMPARE(saved.count(), std::size_t(6));
 }
 
 QTEST_MAIN(SendDbTest)

@@ -459,7 +459,6 @@ TEST_F(CliTest, ItsSendIsTheWindowsSendOfTheSameArticles) {
   const catalogue::PaymentNames payments = catalogue::load_payments(db);
   upload::AuctionHouseRows rows(db, fees, payments);
   test::ScriptedDialogs dialogs;
-  test::CountingPump pump;
   upload::Protocol protocol;
   ports::NoProgress progress;
   log = test::general_log_mark();
@@ -468,7 +467,6 @@ TEST_F(CliTest, ItsSendIsTheWindowsSendOfTheSameArticles) {
                          uploads,
                          rows,
                          dialogs,
-                         pump,
                          protocol,
                          &progress,
                          {},

@@ -17,6 +17,8 @@ namespace tellvaro::importer {
 namespace {
 
 namespace fs = std::filesystem;
+using store::empty_record;
+using store::Record;
 using store::Table;
 using store::Value;
 
@@ -67,12 +69,11 @@ TEST(ImportCodes, EachTableReadBackwardsWithoutFallback) {
 
 TEST(ImportPayment, SubstringsSetTrueOnlyAndEmptyNamesNeverMatch) {
   auto flags = [](std::string_view payment, const catalogue::PaymentNames& names) {
-    Table t;
-    t.append();
-    apply_payment(t, payment, names);
+    Record r = empty_record();
+    apply_payment(r, payment, names);
     std::string out;
     for (int i = 1; i <= 15; ++i) {
-      const Value& v = t.get("p" + std::to_string(i));
+      const Value& v = store::at(r, store::payment_flag(i));
       out += v.is_null() ? '-' : (*v.as_flag() ? 'T' : 'F');
     }
     return out;
@@ -148,16 +149,18 @@ class ImportRow : public ::testing::Test {
   // Fills one record from `row`; returns the notes.
   std::vector<std::string> fill(std::map<std::string, std::string> row,
                                 const catalogue::PaymentNames& names = four_payments()) {
-    table_.append();
+    Record record = empty_record();
     std::vector<std::string> notes;
     fill_record(
-        table_,
+        record,
         [&](std::string_view column) -> std::optional<std::string> {
           auto it = row.find(std::string(column));
           if (it == row.end()) return std::nullopt;
           return it->second;
         },
         names, source_, folder_.string() + "/", [&](const std::string& l) { notes.push_back(l); });
+    table_.append();
+    table_.set_values(record);
     table_.post();
     return notes;
   }
@@ -262,15 +265,16 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
 }
 
 TEST_F(ImportRow, ANumberFieldThatCannotReadItsColumnThrows) {
-  table_.append();
+  Record record = empty_record();
   auto row = [](std::string_view c) -> std::optional<std::string> {
     if (c == "title") return "ok";
     if (c == "minimum_bid") return "zwölf";
     return std::nullopt;
   };
-  EXPECT_THROW(fill_record(table_, row, four_payments(), source_, folder_.string() + "/", {}),
+  EXPECT_THROW(fill_record(record, row, four_payments(), source_, folder_.string() + "/", {}),
                Error);
-  EXPECT_EQ(table_.text(store::F::Artikelname), "ok");  // filled in order up to the fault
+  EXPECT_EQ(store::at(record, store::F::Artikelname),
+            Value::text("ok"));  // filled in order up to the fault
 }
 
 TEST(ImportStatements, CountsAndChoices) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // The user-interface ports for tests, core and GUI alike: dialogs that answer from a script
-// and record every text shown, a progress display and a message pump that record their calls.
+// and record every text shown, and a progress display that records its calls.
 
 #include <deque>
 #include <functional>
@@ -77,12 +77,6 @@ class ScriptedProgress : public ports::Progress {
   void start(std::size_t count) override { calls.push_back("start " + std::to_string(count)); }
   void advance(std::size_t steps) override { calls.push_back("advance " + std::to_string(steps)); }
   void finish() override { calls.push_back("finish"); }
-};
-
-class CountingPump : public ports::Pump {
- public:
-  int pumps = 0;
-  void pump() override { ++pumps; }
 };
 
 }  // namespace tellvaro::test

@@ -33,7 +33,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace tellvaro::test;
 
-struct Recorder : ScriptedDialogs, CountingPump, ports::Progress {
+struct Recorder : ScriptedDialogs, ports::Progress {
   std::vector<std::string> progress;
   void start(std::size_t n) override { progress.push_back("start " + std::to_string(n)); }
   void advance(std::size_t) override { progress.push_back("advance"); }
@@ -87,7 +87,6 @@ class SendTest : public AuctionHouseTest {
                             uploads_,
                             rows_,
                             rec_,
-                            rec_,
                             protocol_,
                             &rec_,
                             [this] { ++views_shown_; },
@@ -126,7 +125,6 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
 
   EXPECT_EQ(views_shown_, 1);
   EXPECT_TRUE(rec_.shown.empty());
-  EXPECT_GT(rec_.pumps, 10);
   // numbers: rows 1 to 4 raised, the sent article under the old value.
   EXPECT_EQ(single("select group_concat(value order by id) from tv_auktionshaus.numbers"),
             "1001,1001,1001,1001");
@@ -502,22 +500,19 @@ TEST_F(SendTest, ARunKilledAnywhereNeverForgetsALiveListing) {
   const std::string memory = (folder_ / "eingestellt.txt").string();
   db_.close();
   struct KillPoint {
-    int pump;     // killed at this pause of the run (0: never)
+    int line;     // killed when the protocol has this many lines (0: never)
     int advance;  // killed when this article is done, after its commit (0: never)
   };
-  for (const KillPoint k : {KillPoint{3, 0}, {9, 0}, {16, 0}, {23, 0}, {31, 0}, {0, 2}}) {
-    SCOPED_TRACE(std::to_string(k.pump) + "/" + std::to_string(k.advance));
+  for (const KillPoint k : {KillPoint{3, 0}, {6, 0}, {12, 0}, {21, 0}, {33, 0}, {0, 2}}) {
+    SCOPED_TRACE(std::to_string(k.line) + "/" + std::to_string(k.advance));
     reset_data();
     fs::remove(memory);
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      struct Killer : ports::Pump, ports::Progress {
+      struct Killer : ports::Progress {
         KillPoint at;
-        int pumps = 0, advances = 0;
-        void pump() override {
-          if (++pumps == at.pump) raise(SIGKILL);
-        }
+        int advances = 0;
         void start(std::size_t) override {}
         void advance(std::size_t) override {
           if (++advances == at.advance) raise(SIGKILL);
@@ -525,13 +520,15 @@ TEST_F(SendTest, ARunKilledAnywhereNeverForgetsALiveListing) {
         void finish() override {}
       } killer;
       killer.at = k;
+      auto kill_at_line = protocol_.on_change([&](const Protocol::Change&) {
+        if (static_cast<int>(protocol_.size()) == k.line) raise(SIGKILL);
+      });
       ListedRows listed(memory);
       if (test::connect_app(db_)) {
         Sender s(SendSetup{db_,
                            uploads_,
                            rows_,
                            rec_,
-                           killer,
                            protocol_,
                            &killer,
                            {},
@@ -572,6 +569,44 @@ TEST_F(SendTest, ARunKilledAnywhereNeverForgetsALiveListing) {
   EXPECT_EQ(single("select concat(count(*), ' ', count(distinct title)) from "
                    "tv_auktionshaus.auctions where id>=1000"),
             "4 4");
+}
+
+// Asked to stop (the window closing): the run ends between two articles, the ones listed are
+// whole and mailed, the others untouched, and the caller hears every line it wrote.
+TEST_F(SendTest, AStopRequestEndsTheRunBetweenTwoArticles) {
+  for (int i = 1; i <= 3; ++i) add_article("Artikel " + std::to_string(i));
+  struct StopAfterOne : SendEvents {
+    std::vector<std::string> lines;
+    std::vector<std::size_t> started;
+    void protocol_line(const std::string& line) override { lines.push_back(line); }
+    void article_started(std::size_t index) override { started.push_back(index); }
+    bool stop_requested() override { return started.size() == 1; }
+  } events;
+  std::vector<store::Record> shown;
+  for (std::size_t i = 0; i < uploads_.count(); ++i) shown.push_back(uploads_.row(i));
+  auto job = prepare_send(shown, std::nullopt, true, nullptr, rec_, protocol_);
+  ASSERT_TRUE(job);
+  ListedRows listed((folder_ / "eingestellt.txt").string());
+  const SendOutcome out = run_send(
+      *job,
+      {service_config(), active_seller(), web_ok(), folder_.string() + "/", {1500, 3000, 3000}},
+      db_, rows_, &listed, events);
+  EXPECT_FALSE(out.ok);
+  EXPECT_TRUE(out.stopped);
+  EXPECT_EQ(events.started, std::vector<std::size_t>{0});
+  EXPECT_EQ(events.lines, out.lines);
+  ASSERT_EQ(out.listed.size(), 1u);
+  EXPECT_EQ(listed.listings().size(), 1u);
+  EXPECT_EQ(single("select group_concat(title) from tv_auktionshaus.auctions where id>=1000"),
+            "Artikel 1");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos where auction_id<>1000"), "0");
+  EXPECT_EQ(single("select min(value) from tv_auktionshaus.numbers"), "1001");
+  EXPECT_EQ(out.error.rfind(std::string(kStoppedLine) + "\n\nEingestellt: 1 von 3 Artikeln", 0), 0u)
+      << out.error;
+  const std::vector<Mail> sent = mails();
+  ASSERT_EQ(sent.size(), 2u);
+  EXPECT_NE(sent[0].data.find("Nicht eingestellt: 2 von 3 Artikeln\r\nArtikel 2\r\nArtikel 3"),
+            std::string::npos);
 }
 
 // A counter set back by hand: the number is in use, so nothing moves, on the file server or in
@@ -619,7 +654,6 @@ TEST_F(SendTest, ANumberTakenDuringTheSendTakesTheFeeRowsBack) {
   Sender s(SendSetup{db_,
                      uploads_,
                      racing,
-                     rec_,
                      rec_,
                      protocol_,
                      &rec_,

@@ -1,0 +1,57 @@
+#pragma once
+
+// "Importieren" on a thread of its own: a connection opened for the run with the window's
+// settings, the records handed back when it ends, notes and progress through queued signals.
+
+#include <QObject>
+#include <QString>
+#include <string>
+
+#include "catalogue/reference.h"
+#include "db/connection.h"
+#include "import/auction_import.h"
+#include "runs/background_run.h"
+
+namespace tellvaro::runs {
+
+struct ImportRequest {
+  importer::Selection selection;
+  bool connect = false;  // as the window's connection: not connected, neither is the run's
+  db::ConnectParams params;
+  std::string database;
+  net::Endpoint ftp;
+  net::Timeouts timeouts{};
+  std::string user_id;
+  std::string picture_folder;  // ends with "/"
+  catalogue::PaymentNames payments;
+};
+
+// The connection part of a request, copied from the window's connection.
+void connect_like(ImportRequest& request, const db::Connection& window_db);
+
+class ImportRun : public BackgroundRun {
+  Q_OBJECT
+
+ public:
+  explicit ImportRun(QObject* parent = nullptr);
+  ~ImportRun() override;
+
+  bool start(ImportRequest request);
+  // The last run's records and counts (its `error` set where it broke off); read after
+  // finished().
+  const importer::RunResult& result() const { return result_; }
+  // A statement the server refused: nothing was read.
+  const std::string& failure() const { return failure_; }
+
+ signals:
+  void note(const QString& line);
+  void progressStarted(int count);
+  void progressAdvanced();
+  void progressFinished();
+
+ private:
+  importer::RunResult result_;
+  std::string failure_;
+};
+
+}  // namespace tellvaro::runs
