@@ -274,6 +274,8 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   const Folders folders{folder_of(o.file), ws.picture_folder(), ws.picture_folder()};
   std::size_t failed = refused;
   StoredPictures stored;
+  // The rows as a table holds them (texts fitted to their fields): the memory of listings then
+  // knows them as it knows the window's upload rows.
   store::Table to_send;
   // A nightly export names yesterday's articles again: the upload table keeps one row per
   // article, not one per night. Equal rows count one for one, as the memory of listings does.
@@ -317,37 +319,23 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   }
 
   ConsoleDialogs dialogs(o.again, out, err, ask_on_terminal);
-  ConsoleProgress progress(stderr);
-  const auto printing = ws.protocol().on_change([&](const upload::Protocol::Change& c) {
-    if (c.kind != upload::Protocol::Change::Kind::Added) return;
-    const auto& lines = ws.protocol().lines();
-    progress.hide();
-    for (std::size_t i = c.first; i < c.first + c.count && i < lines.size(); ++i) {
-      out << lines[i] << '\n';
-    }
-    out << std::flush;
-    progress.show();
-  });
-  upload::AuctionHouseRows rows(ws.db(), ws.feature_fees(), ws.payment_names());
-  upload::Sender sender({ws.db(),
-                         to_send,
-                         rows,
-                         dialogs,
-                         ws.protocol(),
-                         &progress,
-                         {},
-                         ws.config(),
-                         ws.user(),
-                         ws.deployment().web_url,
-                         ws.picture_folder(),
-                         {},
-                         &ws.listed()});
-  const bool ok = sender.send_all();
-  const std::size_t listed = sender.listed().size();
-  if (!ok && dialogs.errors() > 0) return listed > 0 ? kPartly : kNoLogin;
-  if (!ok) {
+  // The window's send-all from here on: its questions, then the run, then its closing message.
+  const auto job = upload::prepare_send(to_send.stored(), std::nullopt, true, &ws.listed(), dialogs,
+                                        ws.protocol());
+  if (!job) {
+    if (dialogs.errors() > 0) return kBadCall;
     out << "Es wurde nichts gesendet: die Artikel wurden bereits eingestellt.\n";
+    return failed > 0 ? kPartly : kDone;
   }
+  ConsoleProgress progress(stderr);
+  ConsoleSendEvents events(out, progress);
+  const StopOnSignal stop;
+  upload::AuctionHouseRows rows(ws.db(), ws.feature_fees(), ws.payment_names());
+  const upload::SendOutcome outcome = upload::run_send(
+      *job, {ws.config(), ws.user(), ws.deployment().web_url, ws.picture_folder(), {}}, ws.db(),
+      rows, &ws.listed(), events);
+  upload::report_send(outcome, dialogs);
+  if (!outcome.ok) return outcome.listed.empty() ? kNoLogin : kPartly;
   return failed > 0 ? kPartly : kDone;
 }
 
@@ -362,27 +350,28 @@ int import_command(const Options& o, workspace::Workspace& ws, std::ostream& out
   const importer::Services services{ws.db(),      std::move(ftp),      {},
                                     ws.user().id, ws.picture_folder(), ws.payment_names()};
   ConsoleProgress progress(stderr);
+  const StopOnSignal stop;
   importer::Hooks hooks;
   hooks.progress = &progress;
   hooks.note = [&err](const std::string& line) { err << line << '\n'; };
-  // A table of its own: the window's import table stays as the seller left it.
-  store::Table imported;
-  bool broke_off = false;
+  hooks.stop = [] { return StopOnSignal::requested(); };
+  // Records only: the window's import table stays as the seller left it.
+  importer::RunResult result;
   try {
-    importer::run_import(services, {o.current, o.expired}, imported, hooks);
+    result = importer::import_auctions(services, {o.current, o.expired}, hooks);
   } catch (const Error& e) {
     err << e.what() << '\n';
-    broke_off = true;
+    return kNoLogin;
   }
-  const std::size_t n = imported.count();
-  if (broke_off && n == 0) return kNoLogin;
+  const bool broke_off = !result.error.empty() || result.stopped;
+  if (!result.error.empty()) err << result.error << '\n';
+  const std::size_t n = result.records.size();
+  if (broke_off && n == 0) return result.stopped ? kPartly : kNoLogin;
   try {
     if (o.output.empty()) {
-      std::vector<store::Record> rows;
-      for (std::size_t i = 0; i < n; ++i) rows.push_back(imported.row(i));
-      out << store::write_articles_csv(rows) << std::flush;
+      out << store::write_articles_csv(result.records) << std::flush;
     } else {
-      store::export_articles_csv(imported, o.output);
+      store::write_articles_csv_file(result.records, o.output);
     }
   } catch (const Error& e) {
     err << e.what() << '\n';

@@ -1,5 +1,6 @@
 #include "cli/console.h"
 
+#include <signal.h>
 #include <unistd.h>
 
 #include <iostream>
@@ -7,6 +8,18 @@
 #include "media/pictures.h"
 
 namespace tellvaro::cli {
+namespace {
+
+volatile sig_atomic_t g_stop = 0;
+
+extern "C" void ask_to_stop(int signal_number) {
+  g_stop = 1;
+  ::signal(signal_number, SIG_DFL);
+}
+
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+}  // namespace
 
 ConsoleDialogs::ConsoleDialogs(Again again, std::ostream& out, std::ostream& err, AskLine ask)
     : again_(again), out_(out), err_(err), ask_(std::move(ask)) {}
@@ -127,5 +140,31 @@ void ConsoleProgress::draw() {
   std::fflush(stream_);
   shown_ = true;
 }
+
+}  // namespace tellvaro::cli
+
+namespace tellvaro::cli {
+
+void ConsoleSendEvents::protocol_line(const std::string& line) {
+  progress_.hide();
+  out_ << line << '\n' << std::flush;
+  progress_.show();
+}
+
+bool ConsoleSendEvents::stop_requested() { return StopOnSignal::requested(); }
+
+StopOnSignal::StopOnSignal() {
+  g_stop = 0;
+  struct sigaction on = {};
+  on.sa_handler = ask_to_stop;
+  ::sigemptyset(&on.sa_mask);
+  for (int s : kStopSignals) ::sigaction(s, &on, nullptr);
+}
+
+StopOnSignal::~StopOnSignal() {
+  for (int s : kStopSignals) ::signal(s, SIG_DFL);
+}
+
+bool StopOnSignal::requested() { return g_stop != 0; }
 
 }  // namespace tellvaro::cli

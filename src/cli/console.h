@@ -13,6 +13,7 @@
 #include "cli/options.h"
 #include "ports/dialogs.h"
 #include "ports/progress.h"
+#include "upload/send.h"
 
 namespace tellvaro::cli {
 
@@ -94,6 +95,35 @@ class ConsoleProgress : public ports::Progress {
   bool terminal_;
   std::size_t count_ = 0, done_ = 0;
   bool shown_ = false;
+};
+
+// A send's events on the console: its protocol lines on `out` as they come, its progress on the
+// progress line, and a stop asked for by a signal (below) between two articles.
+class ConsoleSendEvents : public upload::SendEvents {
+ public:
+  ConsoleSendEvents(std::ostream& out, ConsoleProgress& progress)
+      : out_(out), progress_(progress) {}
+  void protocol_line(const std::string& line) override;
+  void progress_started(std::size_t count) override { progress_.start(count); }
+  void progress_advanced() override { progress_.advance(1); }
+  void progress_finished() override { progress_.finish(); }
+  bool stop_requested() override;
+
+ private:
+  std::ostream& out_;
+  ConsoleProgress& progress_;
+};
+
+// While it lives, Ctrl-C, SIGTERM and a hang-up ask a run to stop after the article (or auction)
+// at hand, so a nightly job ended by its time limit still mails what it listed; a second one
+// ends the program at once.
+class StopOnSignal {
+ public:
+  StopOnSignal();
+  ~StopOnSignal();
+  StopOnSignal(const StopOnSignal&) = delete;
+  StopOnSignal& operator=(const StopOnSignal&) = delete;
+  static bool requested();
 };
 
 // One answer line typed on the terminal, the prompt on standard error; absent without one.

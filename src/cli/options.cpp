@@ -167,6 +167,8 @@ Befehle:
                Bilder, Upload-Protokoll per E-Mail). Die Protokollzeilen erscheinen auf der
                Standardausgabe, während sie entstehen. Ist ein Artikel unvollständig oder
                eine Zeile nicht lesbar, wird nichts gesendet, außer mit --nur-vollstaendige.
+               Strg-C oder SIGTERM hält nach dem laufenden Artikel an; das Protokoll der
+               eingestellten Artikel geht trotzdem per E-Mail (Rückgabewert 1).
   importieren  liest die eigenen Auktionen (ohne Angabe: aktuelle und abgelaufene), holt ihre
                Bilder in den Bilderordner und schreibt die Artikel als CSV in die Datei von
                --ausgabe oder auf die Standardausgabe.

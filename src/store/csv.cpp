@@ -301,9 +301,13 @@ std::size_t export_articles_csv(Table& articles, const std::string& path) {
   std::vector<Record> shown;
   shown.reserve(articles.count());
   for (std::size_t i = 0; i < articles.count(); ++i) shown.push_back(articles.row(i));
-  const std::string bytes = write_articles_csv(shown);
-  detail::replace_file(path, [&](detail::FileWriter& w) { w.write(bytes); });
+  write_articles_csv_file(shown, path);
   return shown.size();
+}
+
+void write_articles_csv_file(const std::vector<Record>& records, const std::string& path) {
+  const std::string bytes = write_articles_csv(records);
+  detail::replace_file(path, [&](detail::FileWriter& w) { w.write(bytes); });
 }
 
 std::string csv_line(const std::vector<std::string>& cells) {

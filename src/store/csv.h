@@ -69,6 +69,10 @@ std::string write_articles_csv(const std::vector<Record>& records);
 std::string csv_line(const std::vector<std::string>& cells);
 inline constexpr std::string_view kCsvByteOrderMark = "\xEF\xBB\xBF";
 
+// The records written to `path` in that form; a failure leaves any old file whole and throws
+// tellvaro::Error.
+void write_articles_csv_file(const std::vector<Record>& records, const std::string& path);
+
 // Reads the file and appends each good row to the table as a new article, posted through the
 // table's hooks. Nothing is appended when the file cannot be read (tellvaro::Error).
 CsvImport import_articles_csv(Table& articles, const std::string& path);

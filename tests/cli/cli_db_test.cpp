@@ -342,6 +342,38 @@ TEST_F(CliTest, AnIncompleteArticleStopsTheWholeSendUnlessOnlyCompleteOnesAreWan
   EXPECT_EQ(upload_rows(), 1u);
 }
 
+// A nightly job ended by its time limit (SIGTERM) stops after the article at hand and still mails
+// the receipt of what it listed.
+TEST_F(CliTest, ASignalStopsTheSendAfterTheArticleAtHand) {
+  const std::string file = csv("drei.csv",
+                               "Erster;1111;7;10115;Berlin;1;True;;Eins.;\r\n"
+                               "Zweiter;1111;7;10115;Berlin;2;True;;Zwei.;\r\n"
+                               "Dritter;1111;7;10115;Berlin;3;True;;Drei.;\r\n");
+  const std::size_t mark = test::general_log_mark();
+  pid_t pid = 0;
+  {
+    // The web server's clock holds the first article while the signal comes.
+    const test::Frozen frozen("http");
+    pid = start(as_seller({"senden", file}));
+    bool first_begun = false;
+    for (int i = 0; i < 400 && !first_begun; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+      for (const std::string& q : test::queries_since(mark)) {
+        if (contains(q, "from numbers")) first_begun = true;
+      }
+    }
+    ASSERT_TRUE(first_begun);
+    ::kill(pid, SIGTERM);
+  }
+  const Finished f = wait_for(pid);
+  EXPECT_EQ(f.code, 1) << f.out << f.err;
+  EXPECT_EQ(auctions_from(1000), 1u);
+  EXPECT_TRUE(contains(f.out, "nach dem laufenden Artikel angehalten")) << f.out;
+  EXPECT_TRUE(contains(f.out, "Auktion 1000: Erster")) << f.out;
+  ASSERT_EQ(test::mails().size(), 2u);
+  EXPECT_TRUE(contains(test::mails()[0].data, "Auktions-Nr: 1000"));
+}
+
 TEST_F(CliTest, TwoPhotosOfTheSameNameInOneFileDoNotBecomeOnePicture) {
   // Two cameras, one name: the second must not replace the first article's picture.
   fs::create_directories(dir_ / "export/kamera1");
