@@ -3,7 +3,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 
 #include "app/error_report.h"
 #include "app/table_model.h"
@@ -27,6 +29,8 @@ TableGrid::TableGrid(TableModel* model, const QString& name, bool several_rows, 
                       ? QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed
                       : QAbstractItemView::NoEditTriggers);
   setContextMenuPolicy(Qt::ActionsContextMenu);
+  // Tab leaves the grid for the next control; the arrow keys move between cells.
+  setTabKeyNavigation(false);
   setCornerButtonEnabled(several_rows);
   if (auto* corner = findChild<QAbstractButton*>()) {
     corner->setAccessibleName(QString::fromUtf8("Alle Zeilen markieren"));
@@ -57,7 +61,20 @@ void TableGrid::scrollToCursor() {
   if (pos) scrollTo(model_->index(static_cast<int>(*pos), std::max(currentIndex().column(), 0)));
 }
 
+void TableGrid::openMenuAtCurrentCell() {
+  if (actions().isEmpty()) return;
+  QRect cell = visualRect(currentIndex()).intersected(viewport()->rect());
+  if (cell.isEmpty()) cell = QRect(viewport()->rect().topLeft(), QSize(1, 1));
+  QMenu::exec(actions(), viewport()->mapToGlobal(cell.bottomLeft()), nullptr, this);
+}
+
 bool TableGrid::event(QEvent* event) {
+  // The menu key's menu belongs at the row it is for, not wherever the mouse pointer rests.
+  if (event->type() == QEvent::ContextMenu &&
+      static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+    openMenuAtCurrentCell();
+    return true;
+  }
   if (edit_key_first_ && event->type() == QEvent::ShortcutOverride &&
       state() != QAbstractItemView::EditingState) {
     auto* key = static_cast<QKeyEvent*>(event);
@@ -72,6 +89,10 @@ bool TableGrid::event(QEvent* event) {
 void TableGrid::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Delete && event->modifiers() == Qt::ControlModifier) {
     emit deleteRequested();
+    return;
+  }
+  if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+    openMenuAtCurrentCell();
     return;
   }
   QTableView::keyPressEvent(event);

@@ -24,6 +24,9 @@ class TableGrid : public QTableView {
   // Scrolls the table's current record into view.
   void scrollToCursor();
 
+  // Opens the context menu below the current cell, as the menu key and Shift+F10 do.
+  void openMenuAtCurrentCell();
+
   // F2 edits the current cell even where a window shortcut claims the key (in the article view
   // the menu's F2 would only show the view already shown).
   void setEditKeyBeforeShortcuts(bool on) { edit_key_first_ = on; }

@@ -93,6 +93,9 @@ QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, std::string_view fie
   // separators become the stored CR LF.
   b->read = [memo] { return text::crlf_line_breaks(u(memo->document()->toRawText())); };
   b->write = [memo](const std::string& t) { memo->setPlainText(q(t)); };
+  // Tab moves on to the next control, so the keyboard alone can leave the text; a tab
+  // character still arrives by pasting.
+  memo->setTabChangesFocus(true);
   Binding& bound = add(std::move(b));
   connect(memo, &QPlainTextEdit::textChanged, this, [this, &bound] { changed(bound); });
   watchFocusOut(memo, bound);

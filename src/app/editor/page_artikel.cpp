@@ -232,6 +232,8 @@ QWidget* build_artikel_page(FieldBinder& b, EditorControls& c) {
   auto* scroll = new QScrollArea;
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  // Tab goes straight to the first field; the area scrolls to whichever control has the focus.
+  scroll->setFocusPolicy(Qt::NoFocus);
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   layout->setSpacing(4);
