@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QPushButton>
@@ -155,7 +156,12 @@ QWidget* LoginWindow::makeLoginPanel() {
   auto* layout = new QVBoxLayout(panel);
   layout->setContentsMargins(16, 16, 16, 12);
   layout->addLayout(top, 1);
-  layout->addWidget(makeCreditLine(panel), 0, Qt::AlignHCenter);
+  // The login panel's line is reached by Tab and opened by Enter or Space as well (the splash's
+  // lies beneath it and stays out of the Tab order).
+  QLabel* credit = makeCreditLine(panel);
+  credit->setFocusPolicy(Qt::TabFocus);
+  credit->setStyleSheet(QStringLiteral("QLabel:focus { border: 1px dotted palette(text); }"));
+  layout->addWidget(credit, 0, Qt::AlignHCenter);
   return panel;
 }
 
@@ -184,8 +190,10 @@ bool LoginWindow::eventFilter(QObject* watched, QEvent* e) {
   if (watched->objectName() == QLatin1String("creditLine")) {
     // The press stays with the credit line, so clicking it on the splash only opens the page.
     if (e->type() == QEvent::MouseButtonPress) return true;
-    if (e->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
+    const bool clicked = e->type() == QEvent::MouseButtonRelease &&
+                         static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton;
+    const int key = e->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(e)->key() : 0;
+    if (clicked || key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
       QDesktopServices::openUrl(QUrl(q(login_.deployment().maker_url)));
       return true;
     }

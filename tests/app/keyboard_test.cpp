@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
@@ -234,7 +235,9 @@ void KeyboardTest::tabFollowsTheLoginWindow() {
                           });
   window.show();
   QVERIFY(QTest::qWaitForWindowActive(&window));
-  verify_walk(&window, window.focusWidget(), {"Benutzer", "Passwort", "Einloggen"}, "Login");
+  const QString credit = window.loginPanel()->findChild<QLabel*>("creditLine")->accessibleName();
+  verify_walk(&window, window.focusWidget(), {"Benutzer", "Passwort", "Einloggen", credit},
+              "Login");
 }
 
 void KeyboardTest::gridMenusOpenFromTheKeyboardAtTheCurrentRow() {
