@@ -91,6 +91,35 @@ Slot slot_from_text(std::string_view text) {
   return Slot::None;
 }
 
+std::string category_path(const std::array<std::string, 5>& names) {
+  std::string path = names[0];
+  for (std::size_t i = 1; i < names.size(); ++i) {
+    if (!names[i].empty()) path += " > " + names[i];
+  }
+  return path;
+}
+
+std::array<std::string, 5> browse_names(const CategoryMatch& match) {
+  std::array<std::string, 5> names;
+  const std::size_t depth = match.names.size();
+  for (std::size_t i = 0; i < depth && i < names.size(); ++i) names[i] = match.names[i];
+  // A browse below the fifth level lists the deeper entries in the fifth list, so the leaf
+  // takes the fifth place there.
+  if (depth > names.size()) names.back() = match.names.back();
+  return names;
+}
+
+std::vector<std::pair<std::string_view, std::string>> stored_category(
+    const std::array<std::string, 5>& names, std::string_view number, Slot slot) {
+  std::vector<std::pair<std::string_view, std::string>> values;
+  if (slot != Slot::None) {
+    values.emplace_back(path_field(slot), category_path(names));
+    values.emplace_back(number_field(slot), std::string(number));
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) values.emplace_back(kLevelFields[i], names[i]);
+  return values;
+}
+
 CategoryBrowser::CategoryBrowser(db::Connection& db, store::Table& articles)
     : db_(db), articles_(articles) {}
 
@@ -99,13 +128,7 @@ std::optional<std::string> CategoryBrowser::pending_number(Slot slot) const {
   return std::nullopt;
 }
 
-std::string CategoryBrowser::path() const {
-  std::string path = names_[0];
-  for (int i = 1; i < kLevels; ++i) {
-    if (!names_[i].empty()) path += " > " + names_[i];
-  }
-  return path;
-}
+std::string CategoryBrowser::path() const { return category_path(names_); }
 
 void CategoryBrowser::clear_from(int level) {
   for (int i = level; i <= kLevels; ++i) {
@@ -171,11 +194,10 @@ void CategoryBrowser::choose(int level, std::optional<std::size_t> index, Slot s
 }
 
 void CategoryBrowser::save(Slot slot) {
-  if (slot != Slot::None) {
-    articles_.set(path_field(slot), store::Value::text(path()));
-    articles_.set(number_field(slot), store::Value::text(number_));
+  // Worked out first: each write fires the change hook, which may call back into the browser.
+  for (auto& [field, text] : stored_category(names_, number_, slot)) {
+    articles_.set(field, store::Value::text(std::move(text)));
   }
-  write_names();
   number_dirty_ = false;
   articles_.post();
   save_enabled_ = false;
@@ -186,12 +208,7 @@ void CategoryBrowser::save(Slot slot) {
 bool CategoryBrowser::take(const CategoryMatch& match, Slot slot) {
   if (!match.leaf || match.names.empty()) return false;
   articles_.edit();
-  names_ = {};
-  const std::size_t depth = match.names.size();
-  for (std::size_t i = 0; i < depth && i < kLevels; ++i) names_[i] = match.names[i];
-  // A browse below the fifth level lists the deeper entries in the fifth list, so the leaf
-  // takes the fifth place there.
-  if (depth > kLevels) names_[kLevels - 1] = match.names.back();
+  names_ = browse_names(match);
   number_ = match.cat_id;
   number_slot_ = slot;
   number_dirty_ = slot != Slot::None;

@@ -37,6 +37,16 @@ std::vector<CategoryEntry> read_level_per_entry(db::Connection& db, std::string_
 enum class Slot { None, First, Second };
 Slot slot_from_text(std::string_view text);  // "Kat 1", "Kat 2", anything else None
 
+// " > "-joined path of the level names: the first always, the others when not empty.
+std::string category_path(const std::array<std::string, 5>& names);
+// The level names a browse down to a found category holds.
+std::array<std::string, 5> browse_names(const CategoryMatch& match);
+// What "Speichern" stores for a leaf reached through `names` with number `number`, field by
+// field in the order it writes them: the slot's path and number (neither for Slot::None), then
+// `Kategorie1` ... `Kategorie5`.
+std::vector<std::pair<std::string_view, std::string>> stored_category(
+    const std::array<std::string, 5>& names, std::string_view number, Slot slot);
+
 // The state of page "Kategorie": five levels (0 = the top-level chooser), what is enabled, the
 // number edit of the slot and the hidden level names. The page paints it after every call.
 class CategoryBrowser {

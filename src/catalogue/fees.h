@@ -6,6 +6,7 @@
 #include <string>
 
 #include "catalogue/reference.h"
+#include "store/field.h"
 
 namespace tellvaro::store {
 class Table;
@@ -21,6 +22,7 @@ struct FeeMarks {
   bool fettschrift = false, textmarker = false, top_kategorie = false;
 };
 
+FeeMarks compute_fees(const FeatureFees& fees, const store::Record& article);
 // The current record of `articles` (its edit buffer while editing).
 FeeMarks compute_fees(const FeatureFees& fees, const store::Table& articles);
 

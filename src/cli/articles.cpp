@@ -41,9 +41,9 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
 
   // The article table's own rule: the fee is written at each post.
   store::Table table;
-  table.set_post_rule([&table, &fees] {
-    table.set(store::F::Gebuehr,
-              store::Value::amount(catalogue::compute_fees(fees, table).total));
+  table.set_post_rule([&fees](store::Record& article) {
+    store::at(article, store::F::Gebuehr) =
+        store::Value::amount(catalogue::compute_fees(fees, article).total);
   });
   table.append();
   table.set_values(record);

@@ -1,6 +1,7 @@
 #include "store/table.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "store/detail.h"
 #include "store/filter.h"
@@ -131,7 +132,7 @@ void Table::commit(bool explicit_post) {
   posting_ = true;
   try {
     before_post_.notify();
-    if (post_rule_ && state_ != EditState::Browse) post_rule_();
+    if (post_rule_ && state_ != EditState::Browse) post_rule_(buffer_);
   } catch (...) {
     posting_ = false;
     throw;
@@ -144,8 +145,12 @@ void Table::commit(bool explicit_post) {
   if (inserting) {
     id = records_.size();
     records_.push_back(std::move(buffer_));
+    keys_.push_back(next_key_++);
+    revisions_.push_back(next_revision_++);
   } else {
     id = view_[old_pos];
+    // A post that stored nothing new is no change to the record.
+    if (records_[id] != buffer_) revisions_[id] = next_revision_++;
     records_[id] = std::move(buffer_);
     view_.erase(view_.begin() + static_cast<std::ptrdiff_t>(old_pos));
   }
@@ -254,6 +259,8 @@ void Table::remove() {
   const std::size_t pos = *cursor_;
   const std::size_t id = view_[pos];
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(id));
+  keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(id));
+  revisions_.erase(revisions_.begin() + static_cast<std::ptrdiff_t>(id));
   view_.erase(view_.begin() + static_cast<std::ptrdiff_t>(pos));
   for (auto& v : view_) {
     if (v > id) --v;
@@ -278,9 +285,14 @@ void Table::remove_all_shown() {
   for (auto id : view_) gone[id] = true;
   std::size_t kept = 0;
   for (std::size_t id = 0; id < records_.size(); ++id) {
-    if (!gone[id]) records_[kept++] = std::move(records_[id]);
+    if (gone[id]) continue;
+    keys_[kept] = keys_[id];
+    revisions_[kept] = revisions_[id];
+    records_[kept++] = std::move(records_[id]);
   }
   records_.resize(kept);
+  keys_.resize(kept);
+  revisions_.resize(kept);
   const std::size_t shown = view_.size();
   view_.clear();
   cursor_.reset();
@@ -294,6 +306,10 @@ void Table::replace_all(std::vector<Record> records) {
   for (auto& r : records) r.resize(kFieldCount);
   const bool was_editing = state_ != EditState::Browse;
   records_ = std::move(records);
+  keys_.resize(records_.size());
+  for (auto& k : keys_) k = next_key_++;
+  revisions_.resize(records_.size());
+  for (auto& r : revisions_) r = next_revision_++;
   buffer_.clear();
   state_ = EditState::Browse;
   insert_from_.reset();
@@ -301,6 +317,64 @@ void Table::replace_all(std::vector<Record> records) {
   notify_reset();
   if (was_editing) notify_state();
   notify_data(std::nullopt);
+}
+
+Table::Key Table::key(std::size_t row) const { return row < view_.size() ? keys_[view_[row]] : 0; }
+
+std::size_t Table::rewrite(const std::vector<Patch>& patches, bool through_post_rule) {
+  post_if_changed();
+  std::unordered_map<Key, std::size_t> at;
+  at.reserve(keys_.size());
+  for (std::size_t id = 0; id < keys_.size(); ++id) at.emplace(keys_[id], id);
+
+  // Every value is fitted before the first one is stored.
+  std::vector<std::pair<std::size_t, std::vector<std::pair<std::size_t, Value>>>> stores;
+  stores.reserve(patches.size());
+  for (const auto& patch : patches) {
+    auto found = at.find(patch.key);
+    if (found == at.end()) continue;
+    std::vector<std::pair<std::size_t, Value>> fitted;
+    fitted.reserve(patch.values.size());
+    for (const auto& [field, value] : patch.values) {
+      if (field >= kFieldCount) throw Error("Unbekanntes Feld Nr. " + std::to_string(field) + ".");
+      fitted.emplace_back(field, detail::coerce(value, article_fields()[field]));
+    }
+    stores.emplace_back(found->second, std::move(fitted));
+  }
+  if (stores.empty()) return 0;
+
+  const std::optional<std::size_t> current = current_id();
+  bool current_changed = false;
+  bool order_moved = false;
+  for (auto& [id, values] : stores) {
+    Record& record = records_[id];
+    const Value sorted_by = sort_kind_ != SortKind::Stored ? record[sort_index_] : Value();
+    const Value filtered_by = filtered_ && has_like_ ? record[like_field_] : Value();
+    for (auto& [field, value] : values) record[field] = std::move(value);
+    if (through_post_rule && post_rule_) post_rule_(record);
+    if (sort_kind_ != SortKind::Stored && record[sort_index_] != sorted_by) order_moved = true;
+    if (filtered_ && has_like_ && record[like_field_] != filtered_by) order_moved = true;
+    revisions_[id] = next_revision_++;
+    if (current == id) current_changed = true;
+  }
+  if (order_moved) {
+    rebuild_view(current);
+    notify_reset();
+    notify_data(std::nullopt);
+    return stores.size();
+  }
+  std::vector<std::size_t> position(records_.size(), records_.size());
+  for (std::size_t p = 0; p < view_.size(); ++p) position[view_[p]] = p;
+  std::size_t first = view_.size(), last = 0;
+  for (const auto& s : stores) {
+    const std::size_t p = position[s.first];
+    if (p == records_.size()) continue;
+    first = std::min(first, p);
+    last = std::max(last, p);
+  }
+  if (first < view_.size()) notify_rows({RowChange::Kind::Changed, first, last - first + 1, 0});
+  if (current_changed) notify_data(std::nullopt);
+  return stores.size();
 }
 
 // --- order and filter ---

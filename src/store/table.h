@@ -7,6 +7,7 @@
 // rows as shown, so a grid can insert, remove or move exactly those rows; a Batch collects the
 // events of many appends (an import, a transfer) into one.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -40,6 +41,11 @@ class Table {
   // post, load).
   using DataChange = std::function<void(std::optional<std::size_t> field)>;
   using BeforePost = std::function<void()>;
+  // Fills computed fields of a record about to be stored (the article fee).
+  using PostRule = std::function<void(Record&)>;
+  // A record's name for as long as it is in the table: a sort, a filter, an edit or a save keep
+  // it; a delete ends it, and loading a file gives every record a new one. Never 0.
+  using Key = std::uint64_t;
   // Which rows (as shown) came, went or moved. Rows are counted in the order as shown, with a
   // pending insert as the row after the last stored one.
   struct RowChange {
@@ -48,6 +54,8 @@ class Table {
       Removed,   // `count` rows that stood at `first`... are gone
       Moved,     // the row at `first` now stands at `to` (the same row when the posted insert
                  // or edit kept its place)
+      Changed,   // rows `first`... (`count` of them, others between them may be unchanged) hold
+                 // new values and kept their places
       Reset,     // anything else (load, sort, filter): views must re-read everything
     };
     Kind kind;
@@ -125,6 +133,27 @@ class Table {
   void replace_all(std::vector<Record> records);
   // All records in stored order, filter ignored, a pending edit not included.
   const std::vector<Record>& stored() const { return records_; }
+  // Their keys, in the same order.
+  const std::vector<Key>& stored_keys() const { return keys_; }
+  // The key of a row as shown; 0 for a pending insert or a row that is not there.
+  Key key(std::size_t row) const;
+  // Per stored record, a number that changes whenever a change to it is stored (a post that
+  // changed it, a rewrite) and never comes back: equal numbers mean nothing came in between.
+  const std::vector<std::uint64_t>& stored_revisions() const { return revisions_; }
+
+  // New values for some fields of the record with this key.
+  struct Patch {
+    Key key = 0;
+    std::vector<std::pair<std::size_t, Value>> values;  // field index, value
+  };
+  // Writes the patches into their records in one step: a pending edit is settled first,
+  // `through_post_rule` runs the post rule on each patched record (the before-post listeners
+  // belong to the record being edited and do not run; the rule must not throw here), and
+  // observers hear once: one Changed event, or a Reset when the order or the filter's choice
+  // moved rows. The cursor stays on its record. Values are fitted to their fields before any is
+  // stored (a value that does not fit throws with the table untouched); keys that name no record
+  // are passed over. Returns how many records were written.
+  std::size_t rewrite(const std::vector<Patch>& patches, bool through_post_rule);
 
   // --- order ---
   void sort(SortKind kind, std::optional<F> field = std::nullopt);
@@ -150,7 +179,7 @@ class Table {
   [[nodiscard]] ports::Subscription on_state_change(StateChange f);
   // The rule that fills computed fields of a record being posted (the article fee). It runs
   // after every before-post listener, so it sees what they wrote; one per table.
-  void set_post_rule(BeforePost rule) { post_rule_ = std::move(rule); }
+  void set_post_rule(PostRule rule) { post_rule_ = std::move(rule); }
 
   // While a Batch lives, row, data and state events are held back; when the last one ends,
   // observers hear once: appends that only added rows come as one Inserted event per run of
@@ -187,7 +216,11 @@ class Table {
   void begin_batch();
   void end_batch();
 
-  std::vector<Record> records_;        // stored order
+  std::vector<Record> records_;  // stored order
+  std::vector<Key> keys_;        // one per record
+  Key next_key_ = 1;
+  std::vector<std::uint64_t> revisions_;  // one per record
+  std::uint64_t next_revision_ = 1;
   std::vector<std::size_t> view_;      // indices into records_, as shown
   std::optional<std::size_t> cursor_;  // index into view_; view_.size() for a pending insert
   bool at_end_ = false;
@@ -205,7 +238,7 @@ class Table {
   std::string like_pattern_;
   ports::Signal<std::optional<std::size_t>> data_change_;
   ports::Signal<> before_post_;
-  BeforePost post_rule_;
+  PostRule post_rule_;
   ports::Signal<const RowChange&> rows_change_;
   ports::Signal<> state_change_;
   struct BatchState {

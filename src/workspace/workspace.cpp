@@ -38,10 +38,9 @@ Workspace::Workspace(session::Deployment deployment, session::ServiceConfig conf
       picture_folder_(store::data_path(program_folder_, store::kPictureFolder)),
       listed_(store::data_path(program_folder_, store::kListedFile)) {
   db_.on_notice([this](const std::string& line) { connection_notice_.notify(line); });
-  store::Table& articles = store_.articles;
-  const std::size_t fee = store::index_of(store::F::Gebuehr);
-  articles.set_post_rule([this, &articles, fee] {
-    articles.set(fee, store::Value::amount(catalogue::compute_fees(fees_, articles).total));
+  store_.articles.set_post_rule([this](store::Record& article) {
+    store::at(article, store::F::Gebuehr) =
+        store::Value::amount(catalogue::compute_fees(fees_, article).total);
   });
 }
 

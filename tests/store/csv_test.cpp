@@ -200,7 +200,7 @@ TEST(CsvFiles, ExportNameGetsAnExtensionWhenItHasNone) {
 TEST(CsvFiles, ImportAppendsAndPostsEachGoodRowThroughTheHooks) {
   TempDir dir;
   Table articles;
-  articles.set_post_rule([&] { articles.set(F::Gebuehr, Value::amount(0.5)); });
+  articles.set_post_rule([](Record& r) { at(r, F::Gebuehr) = Value::amount(0.5); });
   articles.append();
   articles.set(F::Artikelname, Value::text("Schon da"));
   articles.post();

@@ -554,6 +554,9 @@ struct Mirror {
         rows.insert(rows.begin() + static_cast<std::ptrdiff_t>(c.to), moved);
         break;
       }
+      case K::Changed:
+        for (std::size_t i = c.first; i < c.first + c.count; ++i) rows[i] = name(i);
+        break;
       case K::Reset:
         rows = shown(t);
         break;
@@ -672,6 +675,135 @@ TEST_F(TableTest, BatchWithOtherChangesEndsInOneReset) {
   EXPECT_EQ(m.kinds, std::vector<K>{K::Reset});
   EXPECT_EQ(m.rows, shown(t));
   EXPECT_EQ(t.state(), EditState::Insert);
+}
+
+TEST_F(TableTest, KeysFollowTheirRecordsUntilDeletedOrReloaded) {
+  fill({"C", "A", "B"});
+  const auto key_of = [&](std::string_view name) {
+    for (std::size_t r = 0; r < t.count(); ++r) {
+      if (t.row(r)[field_at("Artikelname")] == Value::text(std::string(name))) return t.key(r);
+    }
+    return Table::Key{0};
+  };
+  const Table::Key a = key_of("A"), b = key_of("B"), c = key_of("C");
+  EXPECT_NE(a, b);
+  EXPECT_NE(0u, a * b * c);
+  t.sort(SortKind::AscendingCase, "Artikelname");
+  t.move_to(0);
+  t.set("Untertitel", Value::text("neu"));
+  t.post();
+  t.set_filter("[Artikelname] like '%B%'");
+  t.set_filtered(true);
+  t.set_filtered(false);
+  t.move_to(0);  // A
+  t.remove();
+  t.append();
+  t.set("Artikelname", Value::text("D"));
+  t.post();
+  EXPECT_EQ((std::vector<Table::Key>{key_of("B"), key_of("C")}), (std::vector<Table::Key>{b, c}));
+  EXPECT_NE(key_of("D"), a);
+  EXPECT_EQ(t.stored_keys().size(), t.stored().size());
+  t.append();
+  EXPECT_EQ(t.key(t.count() - 1), 0u);  // a pending insert has none yet
+  t.cancel();
+  fill({"B", "C"});
+  EXPECT_NE(key_of("B"), b);
+}
+
+TEST_F(TableTest, RewriteStoresInPlaceThroughThePostRuleAsOneEvent) {
+  using K = Table::RowChange::Kind;
+  fill({"A", "B", "C", "D"});
+  t.set_post_rule([](Record& r) {
+    r[field_at("Gebühr")] =
+        Value::amount(r[field_at("Fettschrift")] == Value::flag(true) ? 0.5 : 0);
+  });
+  t.move_to(2);
+  t.set("Untertitel", Value::text("pending"));
+  Mirror m(t);
+  watch();
+  const auto revisions = t.stored_revisions();
+  auto bold = [&](std::size_t row, std::string name) {
+    return Table::Patch{t.key(row),
+                        {{field_at("Artikelname"), Value::text(std::move(name))},
+                         {field_at("Fettschrift"), Value::text("true")}}};  // fitted to a flag
+  };
+  const std::size_t stored =
+      t.rewrite({bold(1, "B2"), bold(2, "C2"), {Table::Key{999999}, {}}}, true);
+  EXPECT_EQ(stored, 2u);
+  EXPECT_EQ(shown(t), (Names{"A", "B2", "C2", "D"}));
+  EXPECT_EQ(m.rows, shown(t));
+  // The pending edit was posted first, and the patch kept what it had stored.
+  EXPECT_EQ(t.text("Untertitel"), "pending");
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_EQ(t.position(), 2u);
+  EXPECT_EQ(shown(t, "Gebühr"), (Names{"", "0.5", "0.5", ""}));
+  EXPECT_EQ(shown(t, "Fettschrift"), (Names{"", "True", "True", ""}));
+  // Only the written records count as changed.
+  const auto& now = t.stored_revisions();
+  EXPECT_EQ(now[0], revisions[0]);
+  EXPECT_NE(now[1], revisions[1]);
+  EXPECT_EQ(now[3], revisions[3]);
+  // One Changed for the rows and a data event for the current one.
+  EXPECT_EQ(m.kinds, std::vector<K>{K::Changed});
+  EXPECT_EQ(std::count(log.begin(), log.end(), "layout"), 1);
+  EXPECT_EQ(log.back(), "data");
+
+  // Without the post rule the values are stored exactly as given (an undo).
+  m.kinds.clear();
+  log.clear();
+  t.rewrite({{t.key(0), {{field_at("Gebühr"), Value::amount(9)}}}}, false);
+  EXPECT_EQ(shown(t, "Gebühr"), (Names{"9", "0.5", "0.5", ""}));
+  EXPECT_EQ(m.kinds, std::vector<K>{K::Changed});
+  EXPECT_EQ(log, std::vector<std::string>{"layout"});  // row 0 is not the current one
+
+  // A value that does not fit its field stores nothing at all.
+  const auto before = t.stored();
+  EXPECT_THROW(t.rewrite({{t.key(0), {{field_at("Artikelname"), Value::text("Z")}}},
+                          {t.key(1), {{field_at("Startpreis"), Value::text("zwei")}}}},
+                         true),
+               Error);
+  EXPECT_EQ(t.stored(), before);
+}
+
+TEST_F(TableTest, RevisionChangesOnlyWithAStoredChange) {
+  fill({"A", "B"});
+  const auto start = t.stored_revisions();
+  t.move_to(0);
+  t.edit();
+  t.post();  // nothing new
+  t.set("Artikelname", Value::text("A"));
+  t.post();  // the same text again
+  EXPECT_EQ(t.stored_revisions(), start);
+  t.set("Artikelname", Value::text("A2"));
+  t.post();
+  EXPECT_NE(t.stored_revisions()[0], start[0]);
+  EXPECT_EQ(t.stored_revisions()[1], start[1]);
+}
+
+TEST_F(TableTest, RewriteThatMovesRowsKeepsTheCursorOnItsRecord) {
+  using K = Table::RowChange::Kind;
+  fill({"A", "B", "C"});
+  t.sort(SortKind::AscendingCase, "Artikelname");
+  t.set_filter("[Artikelname] like '%%'");
+  t.set_filtered(true);
+  t.move_to(1);  // B
+  const Table::Key b = t.key(1);
+  Mirror m(t);
+  // A goes behind C: the order moves, and the filter still shows it.
+  t.rewrite({{t.key(0), {{field_at("Artikelname"), Value::text("Z")}}}}, false);
+  EXPECT_EQ(shown(t), (Names{"B", "C", "Z"}));
+  EXPECT_EQ(m.rows, shown(t));
+  EXPECT_EQ(m.kinds, std::vector<K>{K::Reset});
+  EXPECT_EQ(t.key(*t.position()), b);
+  // Inside a batch it is one more change among others.
+  m.kinds.clear();
+  {
+    Table::Batch batch(t);
+    t.rewrite({{t.key(1), {{field_at("Untertitel"), Value::text("x")}}}}, false);
+    t.rewrite({{t.key(2), {{field_at("Untertitel"), Value::text("y")}}}}, false);
+  }
+  EXPECT_EQ(m.kinds, std::vector<K>{K::Reset});
+  EXPECT_EQ(m.rows, shown(t));
 }
 
 TEST_F(TableTest, ListenersEndWithTheirSubscription) {
