@@ -13,6 +13,7 @@
 #include <QStatusBar>
 
 #include "app/accessible.h"
+#include "app/bulk_edit_commands.h"
 #include "app/editor/article_editor.h"
 #include "app/editor/page_kategorie.h"
 #include "app/error_report.h"
@@ -61,6 +62,7 @@ struct MainWindow::Impl {
   TransferCommands* transfers = nullptr;
   FileCommands* files = nullptr;
   MenuCommands* commands = nullptr;
+  BulkEditCommands* bulk = nullptr;
   ports::Subscription busy_change;
   ports::Subscription connection_notice;
   bool close_when_done = false;  // the seller closed the window during a run
@@ -142,6 +144,11 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   m.import_mine = add_item(m.article, "Meine Artikel aus dem Auktionshaus importieren");
   m.import_file = add_item(m.article, "Artikel aus einer Datei importieren");
   m.export_file = add_item(m.article, "Artikel in eine Datei exportieren");
+  m.article->addSeparator();
+  m.bulk_edit = add_item(m.article, "Ausgewählte Artikel bearbeiten...",
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+  // Ctrl+Z is the article grid's (see BulkEditCommands); here it would take every text field's.
+  m.bulk_undo = add_item(m.article, "Rückgängig: Sammelbearbeitung");
 
   m.user = add_menu("&Benutzer", QKeySequence(Qt::CTRL | Qt::Key_B));
   m.my_data = add_item(m.user, "Meine Daten");
@@ -197,6 +204,11 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
       {m.imports, m.import_mine, m.import_file, m.export_file, m.my_data, m.my_bills, m.my_messages,
        d.article_view->directAction()},
       this);
+  d.bulk = new BulkEditCommands(
+      {workspace, *d.article_view->grid(), dialogs, this,
+       [editor] { editor->commitPendingEdits(); }, [this] { showView(View::Articles); },
+       [this](const QString& text) { statusBar()->showMessage(text, 15000); }},
+      m.bulk_edit, m.bulk_undo, this);
 }
 
 MainWindow::~MainWindow() = default;
@@ -333,5 +345,6 @@ TransferCommands* MainWindow::transferCommands() const { return impl_->transfers
 FileCommands* MainWindow::fileCommands() const { return impl_->files; }
 store::GridSorting& MainWindow::sorting() { return impl_->operations->sorting(); }
 MenuCommands* MainWindow::menuCommands() const { return impl_->commands; }
+BulkEditCommands* MainWindow::bulkEditCommands() const { return impl_->bulk; }
 
 }  // namespace tellvaro::app

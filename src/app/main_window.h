@@ -33,6 +33,7 @@ class TransferCommands;
 class FileCommands;
 class StatusProgress;
 class MenuCommands;
+class BulkEditCommands;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -68,6 +69,8 @@ class MainWindow : public QMainWindow {
     QAction* import_mine = nullptr;
     QAction* import_file = nullptr;
     QAction* export_file = nullptr;
+    QAction* bulk_edit = nullptr;
+    QAction* bulk_undo = nullptr;
     QMenu* user = nullptr;
     QAction* my_data = nullptr;
     QAction* my_bills = nullptr;
@@ -91,6 +94,7 @@ class MainWindow : public QMainWindow {
   TransferCommands* transferCommands() const;
   FileCommands* fileCommands() const;
   MenuCommands* menuCommands() const;
+  BulkEditCommands* bulkEditCommands() const;
   store::GridSorting& sorting();
 
  protected:

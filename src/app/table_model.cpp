@@ -175,6 +175,10 @@ void TableModel::tableRowsChanged(const store::Table::RowChange& change) {
       emitRowChanged(to);
       break;
     }
+    case Kind::Changed:
+      if (first + count > rows_ || count <= 0) return resetRows();
+      emit dataChanged(index(first, 0), index(first + count - 1, columnCount() - 1));
+      break;
     case Kind::Reset:
       return resetRows();
   }

@@ -76,19 +76,23 @@ void MainWindowTest::menus() {
 
   QCOMPARE(captions(m.file), QStringList({u("Ö&ffnen"), u("&Speichern"), u("Speichern &unter"),
                                           u("-"), u("&Beenden")}));
-  QCOMPARE(captions(m.article),
-           QStringList({u("&Artikel-Tabelle"), u("&Upload-Tabelle"), u("&Importieren"),
-                        u("Upload-&Protokoll"), u("Meine Artikel aus dem Auktionshaus importieren"),
-                        u("Artikel aus einer Datei importieren"),
-                        u("Artikel in eine Datei exportieren")}));
+  QCOMPARE(
+      captions(m.article),
+      QStringList({u("&Artikel-Tabelle"), u("&Upload-Tabelle"), u("&Importieren"),
+                   u("Upload-&Protokoll"), u("Meine Artikel aus dem Auktionshaus importieren"),
+                   u("Artikel aus einer Datei importieren"), u("Artikel in eine Datei exportieren"),
+                   u("-"), u("Ausgewählte Artikel bearbeiten..."),
+                   u("Rückgängig: Sammelbearbeitung")}));
   QCOMPARE(captions(m.user),
            QStringList({u("Meine Daten"), u("Meine Rechnungen"), u("Meine Nachrichten")}));
 
   const std::pair<QAction*, const char*> keys[] = {
-      {m.open, "Ctrl+F"},  {m.save, "Ctrl+S"},  {m.save_as, "Ctrl+U"}, {m.quit, "Ctrl+Q"},
-      {m.articles, "F2"},  {m.uploads, "F3"},   {m.imports, "F4"},     {m.protocol, "F5"},
-      {m.import_mine, ""}, {m.import_file, ""}, {m.export_file, ""},   {m.my_data, ""},
-      {m.my_bills, ""},    {m.my_messages, ""}};
+      {m.open, "Ctrl+F"},  {m.save, "Ctrl+S"},  {m.save_as, "Ctrl+U"},
+      {m.quit, "Ctrl+Q"},  {m.articles, "F2"},  {m.uploads, "F3"},
+      {m.imports, "F4"},   {m.protocol, "F5"},  {m.import_mine, ""},
+      {m.import_file, ""}, {m.export_file, ""}, {m.my_data, ""},
+      {m.my_bills, ""},    {m.my_messages, ""}, {m.bulk_edit, "Ctrl+Shift+E"},
+      {m.bulk_undo, ""}};
   for (auto [action, key] : keys) QCOMPARE(action->shortcut(), QKeySequence(u(key)));
 
   // Only the four view items carry a check mark.
@@ -345,11 +349,13 @@ void MainWindowTest::accessibleNames() {
     for (auto* a : grid->actions()) out << (a->isSeparator() ? u("-") : a->text());
     return out;
   };
-  QCOMPARE(entries(w.articleView()->grid()),
-           QStringList({u("Diesen Artikel in Upload-Tabelle übertragen"),
-                        u("Alle Artikel in die Upload-Tabelle übertragen"), u("-"),
-                        u("Artikel kopieren"), u("Artikel löschen"), u("Alle Artikel löschen"),
-                        u("Zu Auktionshaus direkt übertragen")}));
+  QCOMPARE(
+      entries(w.articleView()->grid()),
+      QStringList({u("Diesen Artikel in Upload-Tabelle übertragen"),
+                   u("Alle Artikel in die Upload-Tabelle übertragen"), u("-"),
+                   u("Artikel kopieren"), u("Artikel löschen"), u("Alle Artikel löschen"),
+                   u("Zu Auktionshaus direkt übertragen"), u("-"),
+                   u("Ausgewählte Artikel bearbeiten..."), u("Rückgängig: Sammelbearbeitung")}));
   QCOMPARE(entries(w.uploadView()->grid()),
            QStringList(
                {u("Artikel kopieren"), u("-"), u("Artikel löschen"), u("Alle Artikel löschen")}));

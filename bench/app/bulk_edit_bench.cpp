@@ -1,0 +1,142 @@
+// A bulk change of 3 fields (Auktionsdauer, a payment box, Startpreis +10 %) on all 10,000
+// articles of the article grid, sorted by `Artikelname`, through the workspace's fee rule: the
+// preview, the change up to the end of the grid's repaint, and its undo. For each: processor
+// time, and what reached the grid (model resets, layout changes, data-changed signals, paint
+// events). Runs offscreen; prints one line per step (median time, worst counts of the runs).
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QEvent>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "app/grid_columns.h"
+#include "app/table_grid.h"
+#include "app/table_model.h"
+#include "article_generator.h"
+#include "grid_bench.h"
+#include "workspace/bulk_edit.h"
+#include "workspace/workspace.h"
+
+namespace {
+
+using namespace tellvaro;
+using bench::cpu_ms;
+using bench::median;
+using bench::NoDialogs;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::size_t kArticles = 10000;
+constexpr int kRuns = 11;
+
+struct Seen {
+  int resets = 0, layouts = 0, changes = 0, paints = 0;
+};
+
+class GridWatch : public QObject {
+ public:
+  explicit GridWatch(app::TableGrid& grid) {
+    grid.viewport()->installEventFilter(this);
+    auto* model = grid.model();
+    QObject::connect(model, &QAbstractItemModel::modelReset, this, [this] { ++seen.resets; });
+    QObject::connect(model, &QAbstractItemModel::layoutChanged, this, [this] { ++seen.layouts; });
+    QObject::connect(model, &QAbstractItemModel::dataChanged, this, [this] { ++seen.changes; });
+  }
+  Seen seen;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint) ++seen.paints;
+    return false;
+  }
+};
+
+void settle() {
+  QApplication::sendPostedEvents();
+  QApplication::processEvents();
+}
+
+void measure(const char* what, GridWatch& watch, const std::function<void(int)>& prepare,
+             const std::function<void(int)>& step) {
+  std::vector<double> cpu, wall;
+  Seen most;
+  for (int i = 0; i < kRuns; ++i) {
+    prepare(i);
+    settle();
+    watch.seen = {};
+    const double c0 = cpu_ms();
+    const auto t0 = Clock::now();
+    step(i);
+    settle();
+    wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+    cpu.push_back(cpu_ms() - c0);
+    most.resets = std::max(most.resets, watch.seen.resets);
+    most.layouts = std::max(most.layouts, watch.seen.layouts);
+    most.changes = std::max(most.changes, watch.seen.changes);
+    most.paints = std::max(most.paints, watch.seen.paints);
+  }
+  std::printf(
+      "%-40s median %7.1f ms CPU (worst %7.1f), %7.1f ms wall; model resets %d, layout "
+      "changes %d, data-changed signals %d, grid paints %d\n",
+      what, median(cpu), *std::max_element(cpu.begin(), cpu.end()), median(wall), most.resets,
+      most.layouts, most.changes, most.paints);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication qt(argc, argv);
+  NoDialogs dialogs;
+  const std::vector<store::Record> base = bench::generate_articles(kArticles);
+
+  workspace::Workspace ws({}, {}, {}, "/tmp/");
+  catalogue::FeatureFees fees;
+  fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 0.5;
+  ws.set_feature_fees(fees);
+  store::Table& table = ws.articles();
+  table.replace_all(base);
+  table.sort(store::SortKind::AscendingCase, "Artikelname");
+  auto* model = new app::TableModel(table, app::article_grid_columns(), true, dialogs);
+  app::TableGrid grid(model, QStringLiteral("Artikel-Tabelle"), true);
+  grid.resize(900, 700);
+  grid.show();
+  GridWatch watch(grid);
+  std::printf("%zu articles, grid %d x %d pixels, %d runs each\n", kArticles, grid.width(),
+              grid.height(), kRuns);
+
+  workspace::BulkEditor bulk(table);
+  workspace::BulkChange change;
+  change.fields = {{"Auktionsdauer", workspace::BulkWay::Value, "10"},
+                   {"p3", workspace::BulkWay::Value, "True"},
+                   {"Startpreis", workspace::BulkWay::Percent, "10"}};
+  auto keys = [&] {
+    std::vector<store::Table::Key> k;
+    for (std::size_t r = 0; r < table.count(); ++r) k.push_back(table.key(r));
+    return k;
+  };
+  auto restore = [&](int) {
+    table.replace_all(base);
+    table.sort(store::SortKind::AscendingCase, "Artikelname");
+    table.move_to(kArticles / 2);
+  };
+
+  std::size_t lines = 0;
+  measure("preview (3 fields, 10,000 articles)", watch, restore,
+          [&](int) { lines = bulk.preview(keys(), change).lines.size(); });
+  std::size_t changed = 0;
+  measure("apply, grid repainted", watch, restore,
+          [&](int) { changed = bulk.apply(keys(), change); });
+  measure(
+      "undo, grid repainted", watch,
+      [&](int) {
+        restore(0);
+        bulk.apply(keys(), change);
+      },
+      [&](int) { bulk.undo(); });
+  std::printf("(%zu preview lines, %zu articles changed per apply)\n", lines, changed);
+  return 0;
+}

@@ -1,0 +1,118 @@
+#include "app/bulk_edit_commands.h"
+
+#include <QAction>
+#include <QItemSelectionModel>
+
+#include "app/bulk_edit_dialog.h"
+#include "app/error_report.h"
+#include "app/table_grid.h"
+#include "ports/dialogs.h"
+#include "workspace/workspace.h"
+
+namespace tellvaro::app {
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+}  // namespace
+
+BulkEditCommands::BulkEditCommands(Parts parts, QAction* edit, QAction* undo, QObject* parent)
+    : QObject(parent),
+      p_(std::move(parts)),
+      editor_(p_.workspace.articles()),
+      edit_(edit),
+      undo_(undo) {
+  // The grid's own entries. Ctrl+Shift+E is the menu's, everywhere in the window (a second
+  // action with it would make the key ambiguous); Ctrl+Z belongs to the grid only, so every
+  // text field keeps its own undo.
+  p_.grid.addMenuSeparator();
+  grid_edit_ = p_.grid.addMenuEntry(edit_->text());
+  grid_undo_ = p_.grid.addMenuEntry(undo_->text());
+  grid_undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+  grid_undo_->setShortcutContext(Qt::WidgetShortcut);
+  for (QAction* a : {edit_, grid_edit_}) {
+    connect(a, &QAction::triggered, this, &BulkEditCommands::openDialog);
+  }
+  for (QAction* a : {undo_, grid_undo_}) {
+    connect(a, &QAction::triggered, this, &BulkEditCommands::undo);
+  }
+  showUndo();
+}
+
+BulkEditDialog* BulkEditCommands::dialog() const { return dialog_; }
+
+void BulkEditCommands::openDialog() {
+  if (dialog_) {
+    dialog_->raise();
+    dialog_->activateWindow();
+    return;
+  }
+  if (!run_guarded(p_.dialogs, [&] { p_.commit_edits(); })) return;
+  if (p_.show_articles) p_.show_articles();
+  std::vector<std::size_t> selected;
+  if (auto* selection = p_.grid.selectionModel()) {
+    for (const QModelIndex& index : selection->selectedRows()) {
+      selected.push_back(static_cast<std::size_t>(index.row()));
+    }
+  }
+  workspace::Workspace& ws = p_.workspace;
+  const auto targets = workspace::bulk_targets(ws.articles(), selected);
+  if (!targets.refusal.empty()) {
+    p_.dialogs.inform(targets.refusal);
+    return;
+  }
+  if (!targets.question.empty() && p_.dialogs.ask_yes_no(targets.question) != ports::Answer::Yes) {
+    return;
+  }
+  editor_.set_payment_names(ws.payment_names());
+  const auto keys = targets.keys;
+  dialog_ = new BulkEditDialog(
+      {editor_, keys, ws.durations(), ws.payment_names(), ws.db(), [&ws] { return ws.busy(); },
+       p_.dialogs,
+       [this, keys](const workspace::BulkChange& change) { return apply(keys, change); }},
+      p_.window);
+  dialog_->setAttribute(Qt::WA_DeleteOnClose);
+  dialog_->setWindowModality(Qt::WindowModal);
+  dialog_->open();
+}
+
+bool BulkEditCommands::apply(const std::vector<store::Table::Key>& keys,
+                             const workspace::BulkChange& change) {
+  std::size_t changed = 0;
+  if (!run_guarded(p_.dialogs, [&] {
+        p_.commit_edits();
+        changed = editor_.apply(keys, change);
+      })) {
+    return false;
+  }
+  showUndo();
+  if (p_.status) {
+    p_.status(u("Sammelbearbeitung: %1 Artikel geändert. Rückgängig mit Strg+Z in der Tabelle.")
+                  .arg(changed));
+  }
+  return true;
+}
+
+void BulkEditCommands::undo() {
+  workspace::BulkEditor::UndoOutcome outcome;
+  if (!run_guarded(p_.dialogs, [&] {
+        p_.commit_edits();
+        outcome = editor_.undo();
+      })) {
+    return;
+  }
+  showUndo();
+  if (!outcome.done) {
+    p_.dialogs.inform(outcome.message);
+  } else if (p_.status) {
+    p_.status(QString::fromStdString(outcome.message));
+  }
+}
+
+void BulkEditCommands::showUndo() {
+  const bool can = editor_.can_undo();
+  undo_->setEnabled(can);
+  grid_undo_->setEnabled(can);
+}
+
+}  // namespace tellvaro::app
