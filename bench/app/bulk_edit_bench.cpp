@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
   ws.set_feature_fees(fees);
   store::Table& table = ws.articles();
   table.replace_all(base);
-  table.sort(store::SortKind::AscendingCase, "Artikelname");
+  table.sort(store::SortKind::AscendingCase, store::F::Artikelname);
   auto* model = new app::TableModel(table, app::article_grid_columns(), true, dialogs);
   app::TableGrid grid(model, QStringLiteral("Artikel-Tabelle"), true);
   grid.resize(900, 700);
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
   };
   auto restore = [&](int) {
     table.replace_all(base);
-    table.sort(store::SortKind::AscendingCase, "Artikelname");
+    table.sort(store::SortKind::AscendingCase, store::F::Artikelname);
     table.move_to(kArticles / 2);
   };
 

@@ -109,14 +109,16 @@ std::array<std::string, 5> browse_names(const CategoryMatch& match) {
   return names;
 }
 
-std::vector<std::pair<std::string_view, std::string>> stored_category(
+std::vector<std::pair<store::F, std::string>> stored_category(
     const std::array<std::string, 5>& names, std::string_view number, Slot slot) {
-  std::vector<std::pair<std::string_view, std::string>> values;
+  std::vector<std::pair<store::F, std::string>> values;
   if (slot != Slot::None) {
     values.emplace_back(path_field(slot), category_path(names));
     values.emplace_back(number_field(slot), std::string(number));
   }
-  for (std::size_t i = 0; i < names.size(); ++i) values.emplace_back(kLevelFields[i], names[i]);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    values.emplace_back(store::category_level(static_cast<int>(i) + 1), names[i]);
+  }
   return values;
 }
 

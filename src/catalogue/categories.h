@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "store/field.h"
+
 namespace tellvaro::db {
 class Connection;
 }
@@ -44,7 +46,7 @@ std::array<std::string, 5> browse_names(const CategoryMatch& match);
 // What "Speichern" stores for a leaf reached through `names` with number `number`, field by
 // field in the order it writes them: the slot's path and number (neither for Slot::None), then
 // `Kategorie1` ... `Kategorie5`.
-std::vector<std::pair<std::string_view, std::string>> stored_category(
+std::vector<std::pair<store::F, std::string>> stored_category(
     const std::array<std::string, 5>& names, std::string_view number, Slot slot);
 
 // The state of page "Kategorie": five levels (0 = the top-level chooser), what is enabled, the

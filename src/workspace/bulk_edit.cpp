@@ -69,7 +69,7 @@ std::string signed_text(double v, bool money) {
 std::string articles_text(std::size_t n) { return std::to_string(n) + " Artikel"; }
 
 std::string article_name(const Record& r) {
-  static const std::size_t name = store::field_at("Artikelname");
+  constexpr std::size_t name = store::index_of(store::F::Artikelname);
   const std::string* s = r.size() > name ? r[name].as_string() : nullptr;
   return s && !s->empty() ? quoted(*s) : std::string("(ohne Namen)");
 }
@@ -426,11 +426,11 @@ BulkEditor::Planned BulkEditor::plan(const std::vector<Table::Key>& keys,
     const auto names = catalogue::browse_names(c.match);
     CategoryStep step;
     for (auto& [field, text] : catalogue::stored_category(names, c.match.cat_id, c.slot)) {
-      step.writes.emplace_back(store::field_at(field),
-                               store::fit(Value::text(std::move(text)),
-                                          store::article_fields()[store::field_at(field)]));
+      step.writes.emplace_back(store::index_of(field),
+                               store::fit(Value::text(std::move(text)), store::field_of(field)));
     }
-    step.path = store::field_at(c.slot == catalogue::Slot::Second ? "Kategorie 2" : "Kategorie");
+    step.path = store::index_of(c.slot == catalogue::Slot::Second ? store::F::Kategorie_2
+                                                                  : store::F::Kategorie);
     categories.push_back(std::move(step));
     choices.emplace_back(c.slot == catalogue::Slot::Second ? "Kategorie 2" : "Kategorie 1",
                          catalogue::category_path(names), nullptr);
@@ -514,7 +514,7 @@ std::size_t BulkEditor::apply(const std::vector<Table::Key>& keys, const BulkCha
   articles_.post_if_changed();
   Planned p = plan(keys, change);
   if (p.after.empty()) return 0;
-  static const std::size_t fee = store::field_at("Gebühr");
+  constexpr std::size_t fee = store::index_of(store::F::Gebuehr);
   std::vector<Value> fees;
   const auto before_ids = stored_ids(articles_);
   for (const auto& patch : p.after)

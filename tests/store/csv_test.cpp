@@ -128,7 +128,9 @@ TEST(CsvRead, EachRecordKnowsItsLineAndItsPictureCellsWhole) {
   const std::string path = "/home/verkauf/Bilder/2026/Dezember/Sommerreifen-vorne-links.jpg";
   const CsvImport r = read_articles_csv(
       "Bild2;Artikelname;Startpreis\r\n"
-      "\"" + path + "\";Erster;1\r\n"
+      "\"" +
+      path +
+      "\";Erster;1\r\n"
       "x;Kaputt;zwei\r\n"
       "\"zwei\r\nZeilen\";Dritter;3\r\n"
       ";Vierter;4\r\n");

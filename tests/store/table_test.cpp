@@ -391,7 +391,7 @@ TEST_F(TableTest, MoveToNamesTheRowAsShownBeforeThePost) {
   fill({"B", "D", "F"});
   t.sort(SortKind::AscendingCase, F::Artikelname);
   t.set(F::Artikelname, Value::text("E"));  // B becomes E and moves behind D
-  t.move_to(1);                            // the user clicked D
+  t.move_to(1);                             // the user clicked D
   EXPECT_EQ(t.text(F::Artikelname), "D");
   EXPECT_EQ(shown(t), (Names{"D", "E", "F"}));
 }
@@ -670,7 +670,7 @@ TEST_F(TableTest, BatchWithOtherChangesEndsInOneReset) {
     t.first();
     t.remove();
     t.set(F::Artikelname, Value::text("F"));  // an edit of a row that was there before
-    t.append();                              // left pending
+    t.append();                               // left pending
   }
   EXPECT_EQ(m.kinds, std::vector<K>{K::Reset});
   EXPECT_EQ(m.rows, shown(t));
@@ -681,16 +681,16 @@ TEST_F(TableTest, KeysFollowTheirRecordsUntilDeletedOrReloaded) {
   fill({"C", "A", "B"});
   const auto key_of = [&](std::string_view name) {
     for (std::size_t r = 0; r < t.count(); ++r) {
-      if (t.row(r)[field_at("Artikelname")] == Value::text(std::string(name))) return t.key(r);
+      if (t.row(r)[index_of(F::Artikelname)] == Value::text(std::string(name))) return t.key(r);
     }
     return Table::Key{0};
   };
   const Table::Key a = key_of("A"), b = key_of("B"), c = key_of("C");
   EXPECT_NE(a, b);
   EXPECT_NE(0u, a * b * c);
-  t.sort(SortKind::AscendingCase, "Artikelname");
+  t.sort(SortKind::AscendingCase, F::Artikelname);
   t.move_to(0);
-  t.set("Untertitel", Value::text("neu"));
+  t.set(F::Untertitel, Value::text("neu"));
   t.post();
   t.set_filter("[Artikelname] like '%B%'");
   t.set_filtered(true);
@@ -698,7 +698,7 @@ TEST_F(TableTest, KeysFollowTheirRecordsUntilDeletedOrReloaded) {
   t.move_to(0);  // A
   t.remove();
   t.append();
-  t.set("Artikelname", Value::text("D"));
+  t.set(F::Artikelname, Value::text("D"));
   t.post();
   EXPECT_EQ((std::vector<Table::Key>{key_of("B"), key_of("C")}), (std::vector<Table::Key>{b, c}));
   EXPECT_NE(key_of("D"), a);
@@ -714,18 +714,18 @@ TEST_F(TableTest, RewriteStoresInPlaceThroughThePostRuleAsOneEvent) {
   using K = Table::RowChange::Kind;
   fill({"A", "B", "C", "D"});
   t.set_post_rule([](Record& r) {
-    r[field_at("Gebühr")] =
-        Value::amount(r[field_at("Fettschrift")] == Value::flag(true) ? 0.5 : 0);
+    r[index_of(F::Gebuehr)] =
+        Value::amount(r[index_of(F::Fettschrift)] == Value::flag(true) ? 0.5 : 0);
   });
   t.move_to(2);
-  t.set("Untertitel", Value::text("pending"));
+  t.set(F::Untertitel, Value::text("pending"));
   Mirror m(t);
   watch();
   const auto revisions = t.stored_revisions();
   auto bold = [&](std::size_t row, std::string name) {
     return Table::Patch{t.key(row),
-                        {{field_at("Artikelname"), Value::text(std::move(name))},
-                         {field_at("Fettschrift"), Value::text("true")}}};  // fitted to a flag
+                        {{index_of(F::Artikelname), Value::text(std::move(name))},
+                         {index_of(F::Fettschrift), Value::text("true")}}};  // fitted to a flag
   };
   const std::size_t stored =
       t.rewrite({bold(1, "B2"), bold(2, "C2"), {Table::Key{999999}, {}}}, true);
@@ -736,8 +736,8 @@ TEST_F(TableTest, RewriteStoresInPlaceThroughThePostRuleAsOneEvent) {
   EXPECT_EQ(t.text("Untertitel"), "pending");
   EXPECT_EQ(t.state(), EditState::Browse);
   EXPECT_EQ(t.position(), 2u);
-  EXPECT_EQ(shown(t, "Gebühr"), (Names{"", "0.5", "0.5", ""}));
-  EXPECT_EQ(shown(t, "Fettschrift"), (Names{"", "True", "True", ""}));
+  EXPECT_EQ(shown(t, F::Gebuehr), (Names{"", "0.5", "0.5", ""}));
+  EXPECT_EQ(shown(t, F::Fettschrift), (Names{"", "True", "True", ""}));
   // Only the written records count as changed.
   const auto& now = t.stored_revisions();
   EXPECT_EQ(now[0], revisions[0]);
@@ -751,15 +751,15 @@ TEST_F(TableTest, RewriteStoresInPlaceThroughThePostRuleAsOneEvent) {
   // Without the post rule the values are stored exactly as given (an undo).
   m.kinds.clear();
   log.clear();
-  t.rewrite({{t.key(0), {{field_at("Gebühr"), Value::amount(9)}}}}, false);
-  EXPECT_EQ(shown(t, "Gebühr"), (Names{"9", "0.5", "0.5", ""}));
+  t.rewrite({{t.key(0), {{index_of(F::Gebuehr), Value::amount(9)}}}}, false);
+  EXPECT_EQ(shown(t, F::Gebuehr), (Names{"9", "0.5", "0.5", ""}));
   EXPECT_EQ(m.kinds, std::vector<K>{K::Changed});
   EXPECT_EQ(log, std::vector<std::string>{"layout"});  // row 0 is not the current one
 
   // A value that does not fit its field stores nothing at all.
   const auto before = t.stored();
-  EXPECT_THROW(t.rewrite({{t.key(0), {{field_at("Artikelname"), Value::text("Z")}}},
-                          {t.key(1), {{field_at("Startpreis"), Value::text("zwei")}}}},
+  EXPECT_THROW(t.rewrite({{t.key(0), {{index_of(F::Artikelname), Value::text("Z")}}},
+                          {t.key(1), {{index_of(F::Startpreis), Value::text("zwei")}}}},
                          true),
                Error);
   EXPECT_EQ(t.stored(), before);
@@ -771,10 +771,10 @@ TEST_F(TableTest, RevisionChangesOnlyWithAStoredChange) {
   t.move_to(0);
   t.edit();
   t.post();  // nothing new
-  t.set("Artikelname", Value::text("A"));
+  t.set(F::Artikelname, Value::text("A"));
   t.post();  // the same text again
   EXPECT_EQ(t.stored_revisions(), start);
-  t.set("Artikelname", Value::text("A2"));
+  t.set(F::Artikelname, Value::text("A2"));
   t.post();
   EXPECT_NE(t.stored_revisions()[0], start[0]);
   EXPECT_EQ(t.stored_revisions()[1], start[1]);
@@ -783,14 +783,14 @@ TEST_F(TableTest, RevisionChangesOnlyWithAStoredChange) {
 TEST_F(TableTest, RewriteThatMovesRowsKeepsTheCursorOnItsRecord) {
   using K = Table::RowChange::Kind;
   fill({"A", "B", "C"});
-  t.sort(SortKind::AscendingCase, "Artikelname");
+  t.sort(SortKind::AscendingCase, F::Artikelname);
   t.set_filter("[Artikelname] like '%%'");
   t.set_filtered(true);
   t.move_to(1);  // B
   const Table::Key b = t.key(1);
   Mirror m(t);
   // A goes behind C: the order moves, and the filter still shows it.
-  t.rewrite({{t.key(0), {{field_at("Artikelname"), Value::text("Z")}}}}, false);
+  t.rewrite({{t.key(0), {{index_of(F::Artikelname), Value::text("Z")}}}}, false);
   EXPECT_EQ(shown(t), (Names{"B", "C", "Z"}));
   EXPECT_EQ(m.rows, shown(t));
   EXPECT_EQ(m.kinds, std::vector<K>{K::Reset});
@@ -799,8 +799,8 @@ TEST_F(TableTest, RewriteThatMovesRowsKeepsTheCursorOnItsRecord) {
   m.kinds.clear();
   {
     Table::Batch batch(t);
-    t.rewrite({{t.key(1), {{field_at("Untertitel"), Value::text("x")}}}}, false);
-    t.rewrite({{t.key(2), {{field_at("Untertitel"), Value::text("y")}}}}, false);
+    t.rewrite({{t.key(1), {{index_of(F::Untertitel), Value::text("x")}}}}, false);
+    t.rewrite({{t.key(2), {{index_of(F::Untertitel), Value::text("y")}}}}, false);
   }
   EXPECT_EQ(m.kinds, std::vector<K>{K::Reset});
   EXPECT_EQ(m.rows, shown(t));

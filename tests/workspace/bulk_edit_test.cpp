@@ -245,8 +245,9 @@ class BulkWorkspaceTest : public ::testing::Test {
                                  {"Gebühr", Value::amount(9)}}));
     }
     articles.replace_all(std::move(records));
-    articles.sort(store::SortKind::AscendingCase, "Artikelname");  // Bett Lampe Sofa Tisch Uhr
-    articles.move_to(2);                                           // Sofa
+    articles.sort(store::SortKind::AscendingCase,
+                  store::F::Artikelname);  // Bett Lampe Sofa Tisch Uhr
+    articles.move_to(2);                   // Sofa
   }
   std::string name(std::size_t row) {
     return *articles.row(row)[field_at("Artikelname")].as_string();
@@ -328,7 +329,7 @@ TEST_F(BulkWorkspaceTest, SortedByTheChangedFieldTheCursorStaysOnItsArticle) {
   auto rows = articles.on_rows_change([&](const Table::RowChange& c) { events.push_back(c.kind); });
   BulkChange change;
   change.fields = {{"Startpreis", BulkWay::Value, "1"}};
-  articles.sort(store::SortKind::AscendingNoCase, "Startpreis");
+  articles.sort(store::SortKind::AscendingNoCase, store::F::Startpreis);
   articles.move_to(4);
   const std::string current = name(4);
   events.clear();
