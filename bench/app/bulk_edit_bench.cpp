@@ -13,7 +13,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/grid_columns.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "article_generator.h"
@@ -100,7 +99,8 @@ int main(int argc, char** argv) {
   store::Table& table = ws.articles();
   table.replace_all(base);
   table.sort(store::SortKind::AscendingCase, store::F::Artikelname);
-  auto* model = new app::TableModel(table, app::article_grid_columns(), true, dialogs);
+  auto* model = new app::TableModel(table, presentation::columns_of(presentation::Grid::Articles),
+                                    true, dialogs);
   app::TableGrid grid(model, QStringLiteral("Artikel-Tabelle"), true);
   grid.resize(900, 700);
   grid.show();

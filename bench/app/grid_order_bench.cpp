@@ -11,13 +11,12 @@
 #include <functional>
 #include <vector>
 
-#include "app/grid_columns.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "article_generator.h"
 #include "grid_bench.h"
+#include "presentation/grid_sorting.h"
 #include "store/article_store.h"
-#include "store/sorting.h"
 
 namespace {
 
@@ -71,21 +70,24 @@ int main(int argc, char** argv) {
   store::ArticleStore store;
   store.articles.replace_all(bench::generate_articles(kArticles));
 
-  const auto columns = app::article_grid_columns();
+  using presentation::Grid;
+  const auto& columns = presentation::columns_of(Grid::Articles);
+  auto column_of = [](store::F field) { return presentation::column_of(Grid::Articles, field); };
+  // Alternating titles, so every click really reorders.
+  const store::F titles[] = {store::F::Startpreis, store::F::Artikelname, store::F::Anzeigenart,
+                             store::F::Untertitel};
   {
     // The same steps on a table that no grid shows: the core's share of the figures below.
     store::ArticleStore bare;
     bare.articles.replace_all(store.articles.stored());
-    store::GridSorting sorting(bare, {3, 3, 2});
+    presentation::GridSorting sorting(bare);
     sorting.start();
-    const store::F titles[] = {store::F::Startpreis, store::F::Artikelname, store::F::Anzeigenart,
-                               store::F::Untertitel};
     Times click, filter;
     const char* texts[] = {"u", "uh", "uhr", "uh", "u", ""};
     for (int i = 0; i < kRuns; ++i) {
-      time_one(click, [&] { sorting.click_title(store::Grid::Articles, i % 4, titles[i % 4]); });
+      time_one(click, [&] { sorting.click_title(Grid::Articles, column_of(titles[i % 4])); });
     }
-    sorting.click_title(store::Grid::Articles, 3, store::F::Artikelname);
+    sorting.click_title(Grid::Articles, column_of(store::F::Artikelname));
     for (int i = 0; i < kRuns; ++i) {
       time_one(filter, [&] { sorting.filter(texts[i % 6], true); });
     }
@@ -96,30 +98,18 @@ int main(int argc, char** argv) {
   app::TableGrid grid(model, QStringLiteral("Artikel-Tabelle"), true);
   grid.resize(900, 700);
   grid.show();
-  const int start = app::start_sort_column(columns);
-  store::GridSorting sorting(store, {start, start, start});
+  presentation::GridSorting sorting(store);
   sorting.start();
   store.articles.move_to(kArticles / 2);
   QApplication::processEvents();
 
-  auto column_of = [&](store::F field) {
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (columns[i].field == field) return static_cast<int>(i);
-    }
-    return -1;
-  };
-  // Alternating titles, so every click really reorders.
-  const store::F titles[] = {store::F::Startpreis, store::F::Artikelname, store::F::Anzeigenart,
-                             store::F::Untertitel};
   std::printf("%zu articles, article grid %d x %d pixels\n", kArticles, grid.width(),
               grid.height());
   report("title click (sort, model update, repaint)", timed(grid, [&](int i) {
-           const auto field = titles[i % 4];
-           sorting.click_title(store::Grid::Articles, column_of(field), field);
+           sorting.click_title(Grid::Articles, column_of(titles[i % 4]));
          }));
 
-  sorting.click_title(store::Grid::Articles, column_of(store::F::Artikelname),
-                      store::F::Artikelname);
+  sorting.click_title(Grid::Articles, column_of(store::F::Artikelname));
   // Typing a word letter by letter with "Filter" ticked, then taking it back again.
   const char* texts[] = {"u", "uh", "uhr", "uh", "u", ""};
   report("filter keystroke (filter, model update, repaint)",

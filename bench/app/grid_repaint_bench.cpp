@@ -14,7 +14,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/grid_columns.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "article_generator.h"
@@ -101,7 +100,8 @@ int main(int argc, char** argv) {
   // The upload grid's case: a table in stored order, new rows at the end.
   store::Table table;
   table.replace_all(base);
-  auto* model = new app::TableModel(table, app::upload_grid_columns(), false, dialogs);
+  auto* model = new app::TableModel(table, presentation::columns_of(presentation::Grid::Uploads),
+                                    false, dialogs);
   app::TableGrid grid(model, QStringLiteral("Upload-Tabelle"), false);
   grid.resize(900, 700);
   grid.show();

@@ -10,6 +10,7 @@
 #include "import/transfer_back.h"
 #include "ports/dialogs.h"
 #include "ports/progress.h"
+#include "presentation/labels.h"
 #include "runs/import_run.h"
 #include "text/error.h"
 
@@ -56,9 +57,9 @@ void ImportController::showCounts() {
   run_guarded(p_.dialogs, [&] {
     const importer::Counts counts = importer::count_auctions(ws.db(), ws.user().id);
     p_.view.currentBox()->setText(
-        QString::fromStdString(importer::current_caption(counts.current)));
+        QString::fromStdString(presentation::current_import_caption(counts.current)));
     p_.view.expiredBox()->setText(
-        QString::fromStdString(importer::expired_caption(counts.expired)));
+        QString::fromStdString(presentation::expired_import_caption(counts.expired)));
   });
 }
 

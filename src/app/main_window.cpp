@@ -32,6 +32,8 @@
 #include "app/view_upload.h"
 #include "ports/dialogs.h"
 #include "ports/signal.h"
+#include "presentation/confirmations.h"
+#include "presentation/labels.h"
 #include "session/session.h"
 #include "workspace/workspace.h"
 
@@ -65,7 +67,7 @@ struct MainWindow::Impl {
   BulkEditCommands* bulk = nullptr;
   ports::Subscription busy_change;
   ports::Subscription connection_notice;
-  bool close_when_done = false;  // the seller closed the window during a run
+  presentation::CloseDuringRun closing;
 
   Impl(workspace::Workspace& w, ports::Dialogs& dl, QWidget* login)
       : workspace(w), dialogs(dl), login_window(login) {}
@@ -79,10 +81,12 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
 
   // Status bar first: the editor keeps the first three panels up to date.
   constexpr int kPanelWidths[4] = {200, 200, 200, 50};
-  const char* kPanelTexts[4] = {
-      "Artikel in Artikel-Tabelle:", "Artikel in Upload-Tabelle:", "Upload-Gesamtpreis:", ""};
+  const std::string_view kPanelTexts[4] = {presentation::kArticlesPanel,
+                                           presentation::kUploadsPanel,
+                                           presentation::kUploadTotalPanel, ""};
   for (int i = 0; i < 4; ++i) {
-    auto* panel = new QLabel(u(kPanelTexts[i]));
+    auto* panel = new QLabel(
+        QString::fromUtf8(kPanelTexts[i].data(), static_cast<qsizetype>(kPanelTexts[i].size())));
     panel->setFixedWidth(kPanelWidths[i]);
     panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     // The count panels are heard as they read; the fourth only ever holds the progress bar.
@@ -292,22 +296,21 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // Saving and closing the connection under a running send or import would pull the tables
   // from under it: the run is asked to stop after its current article, and the window closes
   // once it has.
-  if (d.workspace.busy()) {
+  using Run = presentation::CloseDuringRun::Run;
+  const bool sending = d.send->running();
+  const Run run = !d.workspace.busy()   ? Run::None
+                  : sending             ? Run::Sending
+                  : d.import->running() ? Run::Importing
+                                        : Run::Other;
+  const auto step = d.closing.requested(run);
+  if (!step.close_now) {
     event->ignore();
-    if (d.close_when_done) return;
-    const bool sending = d.send->running();
-    if (!sending && !d.import->running()) return;
-    const char* question =
-        sending ? "Es werden gerade Artikel gesendet. Nach dem laufenden Artikel anhalten und "
-                  "das Programm beenden?"
-                : "Es werden gerade Artikel importiert. Nach der laufenden Auktion anhalten und "
-                  "das Programm beenden?";
-    if (d.dialogs.ask_yes_no(question) != ports::Answer::Yes) return;
-    d.close_when_done = true;
-    if (sending) {
-      d.send->stopAfterCurrent();
-    } else {
-      d.import->stopAfterCurrent();
+    if (step.question && d.closing.answered(presentation::ask(d.dialogs, *step.question))) {
+      if (sending) {
+        d.send->stopAfterCurrent();
+      } else {
+        d.import->stopAfterCurrent();
+      }
     }
     return;
   }
@@ -316,7 +319,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         d.article_view->editor()->commitPendingEdits();
         d.workspace.save_tables();
       })) {
-    d.close_when_done = false;
+    d.closing.close_failed();
     event->ignore();
     return;
   }
@@ -326,7 +329,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::closeAfterRun() {
-  if (impl_->close_when_done && !impl_->workspace.busy()) close();
+  if (impl_->closing.run_ended(impl_->workspace.busy())) close();
 }
 
 const MainWindow::Menus& MainWindow::menus() const { return impl_->menus; }
@@ -343,7 +346,7 @@ ImportController* MainWindow::importController() const { return impl_->import; }
 TableOperations* MainWindow::tableOperations() const { return impl_->operations; }
 TransferCommands* MainWindow::transferCommands() const { return impl_->transfers; }
 FileCommands* MainWindow::fileCommands() const { return impl_->files; }
-store::GridSorting& MainWindow::sorting() { return impl_->operations->sorting(); }
+presentation::GridSorting& MainWindow::sorting() { return impl_->operations->sorting(); }
 MenuCommands* MainWindow::menuCommands() const { return impl_->commands; }
 BulkEditCommands* MainWindow::bulkEditCommands() const { return impl_->bulk; }
 

@@ -13,7 +13,7 @@ class QMenu;
 namespace tellvaro::ports {
 class Dialogs;
 }
-namespace tellvaro::store {
+namespace tellvaro::presentation {
 class GridSorting;
 }
 namespace tellvaro::workspace {
@@ -95,7 +95,7 @@ class MainWindow : public QMainWindow {
   FileCommands* fileCommands() const;
   MenuCommands* menuCommands() const;
   BulkEditCommands* bulkEditCommands() const;
-  store::GridSorting& sorting();
+  presentation::GridSorting& sorting();
 
  protected:
   // The close sequence: save the three tables, release the connection, close the login window.

@@ -22,8 +22,8 @@ struct Reacting {
 
 }  // namespace
 
-TableModel::TableModel(store::Table& table, std::vector<GridColumn> columns, bool editable,
-                       ports::Dialogs& dialogs, QObject* parent)
+TableModel::TableModel(store::Table& table, std::vector<presentation::GridColumn> columns,
+                       bool editable, ports::Dialogs& dialogs, QObject* parent)
     : QAbstractTableModel(parent),
       table_(table),
       columns_(std::move(columns)),

@@ -9,8 +9,8 @@
 #include <set>
 #include <vector>
 
-#include "app/grid_columns.h"
 #include "ports/signal.h"
+#include "presentation/grid_columns.h"
 #include "store/table.h"
 
 namespace tellvaro::ports {
@@ -24,7 +24,7 @@ class TableModel : public QAbstractTableModel {
 
  public:
   // `editable` false makes the whole grid read-only; otherwise the columns' own flags count.
-  TableModel(store::Table& table, std::vector<GridColumn> columns, bool editable,
+  TableModel(store::Table& table, std::vector<presentation::GridColumn> columns, bool editable,
              ports::Dialogs& dialogs, QObject* parent = nullptr);
 
   int rowCount(const QModelIndex& parent = {}) const override;
@@ -39,7 +39,7 @@ class TableModel : public QAbstractTableModel {
 
   store::Table& table() const { return table_; }
   ports::Dialogs& dialogs() const { return dialogs_; }
-  const std::vector<GridColumn>& columns() const { return columns_; }
+  const std::vector<presentation::GridColumn>& columns() const { return columns_; }
   bool editable() const { return editable_; }
   bool readOnly(int column) const;
 
@@ -71,7 +71,7 @@ class TableModel : public QAbstractTableModel {
   int cursorRow() const;
 
   store::Table& table_;
-  std::vector<GridColumn> columns_;
+  std::vector<presentation::GridColumn> columns_;
   std::vector<std::size_t> fields_;  // article field index per column
   bool editable_;
   ports::Dialogs& dialogs_;

@@ -14,8 +14,9 @@
 #include "app/view_article.h"
 #include "app/view_import.h"
 #include "app/view_upload.h"
+#include "presentation/confirmations.h"
+#include "presentation/grid_sorting.h"
 #include "store/article_store.h"
-#include "store/sorting.h"
 #include "store/table_commands.h"
 #include "workspace/workspace.h"
 
@@ -27,15 +28,12 @@ TableOperations::TableOperations(workspace::Workspace& workspace, Views views,
       workspace_(workspace),
       views_(views),
       dialogs_(dialogs),
-      sorting_(std::make_unique<store::GridSorting>(
-          workspace.store(), std::array<int, 3>{start_sort_column(article_grid_columns()),
-                                                start_sort_column(upload_grid_columns()),
-                                                start_sort_column(import_grid_columns())})) {
+      sorting_(std::make_unique<presentation::GridSorting>(workspace.store())) {
   auto& store = workspace_.store();
 
-  connectGrid(store::Grid::Articles, views_.articles.grid());
-  connectGrid(store::Grid::Uploads, views_.uploads.grid());
-  connectGrid(store::Grid::Imports, views_.imports.grid());
+  connectGrid(presentation::Grid::Articles, views_.articles.grid());
+  connectGrid(presentation::Grid::Uploads, views_.uploads.grid());
+  connectGrid(presentation::Grid::Imports, views_.imports.grid());
 
   connect(views_.articles.filterEdit(), &QLineEdit::textChanged, this, [this] { filter(); });
   // However the box changes: a click, the space bar or a screen reader's toggle action.
@@ -49,25 +47,26 @@ TableOperations::TableOperations(workspace::Workspace& workspace, Views views,
     if (!busy()) guarded([&] { copy_current(store.uploads, store::CopyRule::Identical); });
   });
 
+  using presentation::Deletion;
   // Only the article table is never walked by a run.
-  auto remove = [this, &store](store::Table& table, std::string_view question) {
-    if ((&table == &store.articles || !busy()) && settleEditor())
-      guarded([&] { store::delete_current(table, dialogs_, question); });
-  };
-  auto remove_all = [this, &store](store::Table& table) {
-    if ((&table == &store.articles || !busy()) && settleEditor())
-      guarded([&] { store::delete_all(table, dialogs_); });
+  auto remove = [this, &store](store::Table& table, Deletion deletion) {
+    if ((&table == &store.articles || !busy()) && settleEditor()) {
+      guarded([&] {
+        if (auto question = presentation::ask_before(deletion, table))
+          presentation::delete_on(presentation::ask(dialogs_, *question), deletion, table);
+      });
+    }
   };
   connect(views_.articles.removeAction(), &QAction::triggered, this,
-          [=, &store] { remove(store.articles, store::kAskDeleteArticle); });
+          [=, &store] { remove(store.articles, Deletion::Article); });
   connect(views_.uploads.removeAction(), &QAction::triggered, this,
-          [=, &store] { remove(store.uploads, store::kAskDeleteArticle); });
+          [=, &store] { remove(store.uploads, Deletion::Article); });
   connect(views_.articles.removeAllAction(), &QAction::triggered, this,
-          [=, &store] { remove_all(store.articles); });
+          [=, &store] { remove(store.articles, Deletion::All); });
   connect(views_.uploads.removeAllAction(), &QAction::triggered, this,
-          [=, &store] { remove_all(store.uploads); });
+          [=, &store] { remove(store.uploads, Deletion::All); });
   connect(views_.imports.removeAllAction(), &QAction::triggered, this,
-          [=, &store] { remove_all(store.imports); });
+          [=, &store] { remove(store.imports, Deletion::All); });
 
   // The navigators' delete and the grids' delete key ask their own question.
   const std::pair<RecordNavigator*, store::Table*> navigators[] = {
@@ -76,14 +75,13 @@ TableOperations::TableOperations(workspace::Workspace& workspace, Views views,
       {views_.imports.navigator(), &store.imports}};
   for (auto [navigator, table] : navigators) {
     connect(navigator, &RecordNavigator::deleteClicked, this,
-            [=] { remove(*table, store::kAskDeleteRecord); });
+            [=] { remove(*table, Deletion::Record); });
   }
   const std::pair<TableGrid*, store::Table*> grids[] = {{views_.articles.grid(), &store.articles},
                                                         {views_.uploads.grid(), &store.uploads},
                                                         {views_.imports.grid(), &store.imports}};
   for (auto [grid, table] : grids) {
-    connect(grid, &TableGrid::deleteRequested, this,
-            [=] { remove(*table, store::kAskDeleteRecord); });
+    connect(grid, &TableGrid::deleteRequested, this, [=] { remove(*table, Deletion::Record); });
   }
 }
 
@@ -91,7 +89,7 @@ TableOperations::~TableOperations() = default;
 
 bool TableOperations::busy() const { return workspace_.busy(); }
 
-void TableOperations::connectGrid(store::Grid grid, TableGrid* view) {
+void TableOperations::connectGrid(presentation::Grid grid, TableGrid* view) {
   connect(view->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [=, this](int column) { titleClicked(grid, view, column); });
 }
@@ -110,19 +108,17 @@ void TableOperations::startSorting() {
 }
 
 void TableOperations::showSorting() {
-  const std::pair<store::Grid, TableGrid*> grids[] = {
-      {store::Grid::Articles, views_.articles.grid()},
-      {store::Grid::Uploads, views_.uploads.grid()},
-      {store::Grid::Imports, views_.imports.grid()}};
+  const std::pair<presentation::Grid, TableGrid*> grids[] = {
+      {presentation::Grid::Articles, views_.articles.grid()},
+      {presentation::Grid::Uploads, views_.uploads.grid()},
+      {presentation::Grid::Imports, views_.imports.grid()}};
   for (auto [grid, view] : grids) view->tableModel()->setBoldTitles(sorting_->bold(grid));
   show_value(views_.articles.sortLabel(), QString::fromStdString(sorting_->label()));
 }
 
-void TableOperations::titleClicked(store::Grid grid, TableGrid* view, int column) {
-  const auto& columns = view->tableModel()->columns();
-  if (column < 0 || column >= static_cast<int>(columns.size())) return;
-  if ((grid != store::Grid::Articles && busy()) || !settleEditor()) return;
-  guarded([&] { sorting_->click_title(grid, column, columns[column].field); });
+void TableOperations::titleClicked(presentation::Grid grid, TableGrid* view, int column) {
+  if ((grid != presentation::Grid::Articles && busy()) || !settleEditor()) return;
+  guarded([&] { sorting_->click_title(grid, column); });
   showSorting();
   view->scrollToCursor();
 }

@@ -12,11 +12,10 @@
 namespace tellvaro::ports {
 class Dialogs;
 }
-namespace tellvaro::store {
+namespace tellvaro::presentation {
 class GridSorting;
-class Table;
 enum class Grid;
-}  // namespace tellvaro::store
+}  // namespace tellvaro::presentation
 namespace tellvaro::workspace {
 class Workspace;
 }
@@ -43,22 +42,22 @@ class TableOperations : public QObject {
 
   // The order at program start, shown in the grids' titles and the sort label.
   void startSorting();
-  store::GridSorting& sorting() { return *sorting_; }
+  presentation::GridSorting& sorting() { return *sorting_; }
 
  private:
   void showSorting();
-  void titleClicked(store::Grid grid, TableGrid* view, int column);
+  void titleClicked(presentation::Grid grid, TableGrid* view, int column);
   void filter();
   // Hands over what the user typed into the article editor and has not left yet.
   bool settleEditor();
-  void connectGrid(store::Grid grid, TableGrid* view);
+  void connectGrid(presentation::Grid grid, TableGrid* view);
   void guarded(const std::function<void()>& action);
   bool busy() const;
 
   workspace::Workspace& workspace_;
   Views views_;
   ports::Dialogs& dialogs_;
-  std::unique_ptr<store::GridSorting> sorting_;
+  std::unique_ptr<presentation::GridSorting> sorting_;
 };
 
 }  // namespace tellvaro::app

@@ -23,7 +23,8 @@ ArticleView::ArticleView(ArticleEditor::Context context, QWidget* parent) : QWid
   auto& articles = context.workspace->articles();
   auto& dialogs = *context.dialogs;
 
-  auto* model = new TableModel(articles, article_grid_columns(), true, dialogs);
+  auto* model = new TableModel(articles, presentation::columns_of(presentation::Grid::Articles),
+                               true, dialogs);
   grid_ = new TableGrid(model, u("Artikel-Tabelle"), true);
   grid_->setEditKeyBeforeShortcuts(true);
   transfer_one_ = grid_->addMenuEntry(u("Diesen Artikel in Upload-Tabelle übertragen"));

@@ -24,7 +24,8 @@ ImportView::ImportView(store::Table& imports, ports::Dialogs& dialogs, QWidget* 
   expired_ = new QCheckBox(QStringLiteral("Abgelaufene Artikel importieren"));
   import_ = new QPushButton(QStringLiteral("Importieren"));
 
-  auto* model = new TableModel(imports, import_grid_columns(), true, dialogs);
+  auto* model =
+      new TableModel(imports, presentation::columns_of(presentation::Grid::Imports), true, dialogs);
   grid_ = new TableGrid(model, QStringLiteral("Import-Tabelle"), false);
   transfer_one_ =
       grid_->addMenuEntry(QString::fromUtf8("Diesen Artikel in Artikel-Tabelle übertragen"));

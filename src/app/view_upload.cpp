@@ -7,6 +7,7 @@
 #include "app/record_navigator.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
+#include "presentation/labels.h"
 #include "store/table.h"
 #include "upload/listed_rows.h"
 
@@ -21,7 +22,8 @@ UploadView::UploadView(store::Table& uploads, ports::Dialogs& dialogs, upload::L
   send_one_ = new QPushButton(QStringLiteral("Markierten Artikel senden"));
   send_all_ = new QPushButton(QStringLiteral("Alle Artikel senden"));
 
-  model_ = new TableModel(uploads, upload_grid_columns(), false, dialogs);
+  model_ = new TableModel(uploads, presentation::columns_of(presentation::Grid::Uploads), false,
+                          dialogs);
   grid_ = new TableGrid(model_, QStringLiteral("Upload-Tabelle"), false);
   copy_ = grid_->addMenuEntry(QStringLiteral("Artikel kopieren"));
   grid_->addMenuSeparator();
@@ -63,11 +65,8 @@ void UploadView::markListedRows() {
       notes.emplace_back();
       continue;
     }
-    const QString number = QString::fromStdString(listing->auction_number);
-    notes.push_back({QString::fromUtf8("\u2714 ") + number,
-                     QStringLiteral("Eingestellt am ") +
-                         QString::fromStdString(upload::listing_time_text(listing->when)) +
-                         QStringLiteral(" als Auktion ") + number});
+    const presentation::RowMark mark = presentation::listed_row_mark(*listing);
+    notes.push_back({QString::fromStdString(mark.mark), QString::fromStdString(mark.tip)});
   }
   model_->setRowNotes(std::move(notes));
 }

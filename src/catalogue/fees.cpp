@@ -1,7 +1,6 @@
 #include "catalogue/fees.h"
 
 #include "store/table.h"
-#include "text/number.h"
 
 namespace tellvaro::catalogue {
 namespace {
@@ -63,18 +62,6 @@ UploadTotals sum_upload_fees(const store::Table& uploads) {
 UploadTotals upload_totals(store::Table& uploads) {
   uploads.last();
   return sum_upload_fees(uploads);
-}
-
-std::string articles_panel(std::size_t count) {
-  return "Artikel in Artikel-Tabelle: " + std::to_string(count);
-}
-
-std::string uploads_panel(std::size_t count) {
-  return "Artikel in Upload-Tabelle: " + std::to_string(count);
-}
-
-std::string upload_total_panel(double total) {
-  return "Upload-Gesamtpreis: " + text::format_number(total);
 }
 
 }  // namespace tellvaro::catalogue

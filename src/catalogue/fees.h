@@ -37,8 +37,4 @@ UploadTotals sum_upload_fees(const store::Table& uploads);
 // The status bar's count: a pending edit is posted first and the cursor ends on the last record.
 UploadTotals upload_totals(store::Table& uploads);
 
-std::string articles_panel(std::size_t count);  // "Artikel in Artikel-Tabelle: 3"
-std::string uploads_panel(std::size_t count);   // "Artikel in Upload-Tabelle: 3"
-std::string upload_total_panel(double total);   // "Upload-Gesamtpreis: 0.6"
-
 }  // namespace tellvaro::catalogue

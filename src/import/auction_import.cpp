@@ -163,14 +163,6 @@ Counts count_auctions(db::Connection& db, std::string_view user_id) {
   return c;
 }
 
-std::string current_caption(std::size_t count) {
-  return std::to_string(count) + " Aktuelle Artikel importieren";
-}
-
-std::string expired_caption(std::size_t count) {
-  return std::to_string(count) + " Abgelaufene Artikel importieren";
-}
-
 std::optional<std::string_view> decode(std::string_view column, std::string_view code) {
   const upload::CodeTable* table = upload::code_table_for_column(column);
   if (!table) return std::nullopt;

@@ -50,10 +50,6 @@ struct Counts {
 // Runs both counting statements; a refused statement throws tellvaro::Error.
 Counts count_auctions(db::Connection& db, std::string_view user_id);
 
-// "2 Aktuelle Artikel importieren", "5 Abgelaufene Artikel importieren"
-std::string current_caption(std::size_t count);
-std::string expired_caption(std::size_t count);
-
 // --- one auction row into one record --------------------------------------------------------
 
 // A column of the auction row by name, as text; absent for NULL.

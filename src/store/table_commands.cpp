@@ -12,10 +12,6 @@ namespace {
 
 constexpr F kPictureFields[] = {F::Bild1, F::Bild2, F::Bild3};
 
-bool confirmed(ports::Dialogs& dialogs, std::string_view question) {
-  return dialogs.ask_yes_no(std::string(question)) == ports::Answer::Yes;
-}
-
 }  // namespace
 
 std::optional<std::string> open_article_file(Table& articles, std::string_view program_folder,
@@ -73,18 +69,6 @@ void copy_current(Table& table, CopyRule rule) {
     table.cancel();
     throw;
   }
-}
-
-bool delete_current(Table& table, ports::Dialogs& dialogs, std::string_view question) {
-  if (table.empty() || !confirmed(dialogs, question)) return false;
-  table.remove();
-  return true;
-}
-
-bool delete_all(Table& table, ports::Dialogs& dialogs) {
-  if (!confirmed(dialogs, kAskDeleteAll)) return false;
-  table.remove_all_shown();
-  return true;
 }
 
 }  // namespace tellvaro::store

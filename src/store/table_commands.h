@@ -1,7 +1,7 @@
 #pragma once
 
-// The user's commands on a whole table: open, save and save under for the table files, copy
-// and delete of records. Qt-free; questions and file choices go through ports::Dialogs, and an
+// The user's commands on a whole table: open, save and save under for the table files, and
+// the copy of a record. Qt-free; file choices go through ports::Dialogs, and an
 // unexpected failure throws tellvaro::Error with a German message.
 
 #include <optional>
@@ -24,11 +24,6 @@ struct ArticleStore;
 inline constexpr std::string_view kOpenFileTypes =
     "All (*.xml);;XML DATABASE (*.xml);;"
     "Sicherungen der Artikel-Tabelle (artikel_db_sicherung*.xml)";
-
-inline constexpr std::string_view kAskDeleteArticle = "Artikel löschen?";
-inline constexpr std::string_view kAskDeleteAll = "Sollen alle Artikel gelöscht werden ?";
-// The navigators' delete and the grids' delete key.
-inline constexpr std::string_view kAskDeleteRecord = "Delete record?";
 
 // Asks for a table file and loads it into the article table, which keeps its standard file.
 // Before the table is replaced its content goes into a new dated backup beside the standard
@@ -54,12 +49,5 @@ enum class CopyRule {
 // Appends a copy of the current record and posts it; the copy takes its place in the order
 // and becomes current. A table that shows no record is left alone.
 void copy_current(Table& table, CopyRule rule);
-
-// Asks `question` (Yes / No) and on Yes deletes the current record. True when it did.
-bool delete_current(Table& table, ports::Dialogs& dialogs, std::string_view question);
-
-// Asks whether all articles shall go and on Yes deletes every record the filter lets through;
-// the others remain. The table files are not touched. True when it deleted.
-bool delete_all(Table& table, ports::Dialogs& dialogs);
 
 }  // namespace tellvaro::store

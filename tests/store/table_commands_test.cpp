@@ -16,7 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
-using ports::Answer;
 using test::read_file;
 using test::TempDir;
 using test::write_file;
@@ -269,36 +268,6 @@ TEST(CopyCurrent, AFailingFeeLeavesNoHalfCopy) {
   EXPECT_THROW(copy_current(t, CopyRule::WithoutPictures), Error);
   EXPECT_EQ(t.state(), EditState::Browse);
   EXPECT_EQ(shown(t), Names{"Uhr"});
-}
-
-TEST(Delete, AsksAndDeletesOnYesOnly) {
-  test::ScriptedDialogs dialogs;
-  Table t;
-  t.replace_all({named("a"), named("b"), named("c")});
-  t.move_to(1);
-  dialogs.answers = {Answer::No, Answer::Yes};
-  EXPECT_FALSE(delete_current(t, dialogs, kAskDeleteArticle));
-  EXPECT_EQ(shown(t), (Names{"a", "b", "c"}));
-  EXPECT_TRUE(delete_current(t, dialogs, kAskDeleteRecord));
-  EXPECT_EQ(shown(t), (Names{"a", "c"}));
-  EXPECT_EQ(dialogs.shown, (Names{"Artikel löschen?", "Delete record?"}));
-}
-
-TEST(Delete, AllUnderAFilterLeavesTheOthers) {
-  test::ScriptedDialogs dialogs;
-  Table t;
-  t.replace_all({named("Uhr alt"), named("Taschenuhr"), named("Uhrkette"), named("Zange")});
-  t.set_filter(Table::like_expression(F::Artikelname, "Uhr"));
-  t.set_filtered(true);
-  dialogs.answers = {Answer::No, Answer::Yes};
-  EXPECT_FALSE(delete_all(t, dialogs));
-  EXPECT_EQ(shown(t), (Names{"Uhr alt", "Uhrkette"}));
-  EXPECT_TRUE(delete_all(t, dialogs));
-  EXPECT_EQ(shown(t), Names{});
-  t.set_filtered(false);
-  EXPECT_EQ(shown(t), (Names{"Taschenuhr", "Zange"}));
-  EXPECT_EQ(dialogs.shown, (Names{"Sollen alle Artikel gelöscht werden ?",
-                                  "Sollen alle Artikel gelöscht werden ?"}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "app/editor/page_bilder.h"
 #include "app/editor/page_kategorie.h"
 #include "ports/dialogs.h"
+#include "presentation/labels.h"
 #include "store/field.h"
 #include "store/table.h"
 #include "text/error.h"
@@ -97,8 +98,8 @@ void ArticleEditor::updateUploadTotals() {
 }
 
 void ArticleEditor::showUploadTotals(const catalogue::UploadTotals& totals) {
-  set_panel(context_.panel_uploads, catalogue::uploads_panel(totals.count));
-  set_panel(context_.panel_total, catalogue::upload_total_panel(totals.total));
+  set_panel(context_.panel_uploads, presentation::uploads_panel(totals.count));
+  set_panel(context_.panel_total, presentation::upload_total_panel(totals.total));
 }
 
 void ArticleEditor::scheduleUploadTotals() {
@@ -129,7 +130,7 @@ void ArticleEditor::dataChange(std::optional<std::size_t> field) {
   if (!field) category_page_->discardPending();
   category_page_->reset();
   showDescriptionPreview();
-  set_panel(context_.panel_articles, catalogue::articles_panel(workspace_.articles().count()));
+  set_panel(context_.panel_articles, presentation::articles_panel(workspace_.articles().count()));
   refreshFees();
   refreshPayments();
   refreshPictures();

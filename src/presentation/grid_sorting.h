@@ -2,36 +2,36 @@
 
 // Sorting the three grids by a click on a column title, and the name filter of the article
 // table. The three grids share one sort marker and one direction token, so a click in one grid
-// decides the direction of the next click in another. Qt-free: the grids only show what this
-// decides (bold titles, the sort label).
+// decides the direction of the next click in another. The grids only show what this decides:
+// bold titles and the sort label.
 
 #include <array>
 #include <set>
 #include <string>
 #include <string_view>
 
-#include "store/field.h"
+#include "presentation/grid_columns.h"
 
 namespace tellvaro::store {
-
 struct ArticleStore;
+}
 
-enum class Grid { Articles = 0, Uploads = 1, Imports = 2 };
+namespace tellvaro::presentation {
 
 class GridSorting {
  public:
-  // `start_columns`: where `Artikelname` stands in the article, upload and import grid.
-  GridSorting(ArticleStore& store, std::array<int, 3> start_columns);
+  explicit GridSorting(store::ArticleStore& store);
 
   // The order at program start: `Artikelname` bold in all grids, the article and import tables
   // ordered by it (the upload table keeps its stored order), the marker on column 1.
   void start();
 
-  // A click on the title of `column`, whose field is `field`, in `grid`. The article table ends
-  // up ordered ascending by the field with regard to letter case, whatever the direction token
-  // says; the upload and import tables go ascending without regard to case, or descending when
-  // the same column is clicked again.
-  void click_title(Grid grid, int column, F field);
+  // A click on the title at `column` of `grid` (a position in `columns_of(grid)`). The article
+  // table ends up ordered ascending by the column's field with regard to letter case, whatever
+  // the direction token says; the upload and import tables go ascending without regard to case,
+  // or descending when the same column is clicked again. A position the grid does not have
+  // changes nothing and gives false.
+  bool click_title(Grid grid, int column);
 
   // The name filter, run on each change of the text and each click on the check box: with
   // `on`, the article table shows only the records whose sort field contains `text` (letter
@@ -47,12 +47,11 @@ class GridSorting {
   const std::string& label() const { return label_; }
 
  private:
-  ArticleStore& store_;
-  std::array<int, 3> start_columns_;
+  store::ArticleStore& store_;
   int marker_ = 1;
   std::string direction_;
   std::array<std::set<int>, 3> bold_;
   std::string label_ = "Sortiert nach:";
 };
 
-}  // namespace tellvaro::store
+}  // namespace tellvaro::presentation

@@ -1,9 +1,11 @@
-#include "app/grid_columns.h"
+#include "presentation/grid_columns.h"
 
 #include <algorithm>
 #include <array>
 
-namespace tellvaro::app {
+#include "store/article_store.h"
+
+namespace tellvaro::presentation {
 namespace {
 
 using store::F;
@@ -14,9 +16,7 @@ std::vector<GridColumn> plain(std::initializer_list<F> names) {
   return out;
 }
 
-}  // namespace
-
-std::vector<GridColumn> article_grid_columns() {
+std::vector<GridColumn> article_columns() {
   auto cols = plain({F::Sprache,
                      F::Anzeigenart,
                      F::Gebuehr,
@@ -66,7 +66,7 @@ std::vector<GridColumn> article_grid_columns() {
   return cols;
 }
 
-std::vector<GridColumn> upload_grid_columns() {
+std::vector<GridColumn> upload_columns() {
   return plain({F::Sprache,        F::Anzeigenart,
                 F::Gebuehr,        F::Artikelname,
                 F::Untertitel,     F::FSK_18,
@@ -86,7 +86,7 @@ std::vector<GridColumn> upload_grid_columns() {
                 F::Artikelnummer});
 }
 
-std::vector<GridColumn> import_grid_columns() {
+std::vector<GridColumn> import_columns() {
   return plain({F::Sprache,
                 F::Anzeigenart,
                 F::Artikelname,
@@ -119,11 +119,32 @@ std::vector<GridColumn> import_grid_columns() {
                 F::Bild3});
 }
 
-int start_sort_column(const std::vector<GridColumn>& columns) {
+}  // namespace
+
+store::Table& table_of(store::ArticleStore& store, Grid grid) {
+  switch (grid) {
+    case Grid::Uploads:
+      return store.uploads;
+    case Grid::Imports:
+      return store.imports;
+    case Grid::Articles:
+      break;
+  }
+  return store.articles;
+}
+
+const std::vector<GridColumn>& columns_of(Grid grid) {
+  static const std::vector<GridColumn> lists[] = {article_columns(), upload_columns(),
+                                                  import_columns()};
+  return lists[static_cast<int>(grid)];
+}
+
+int column_of(Grid grid, store::F field) {
+  const auto& columns = columns_of(grid);
   for (std::size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].field == kStartSortField) return static_cast<int>(i);
+    if (columns[i].field == field) return static_cast<int>(i);
   }
   return -1;
 }
 
-}  // namespace tellvaro::app
+}  // namespace tellvaro::presentation

@@ -1,0 +1,39 @@
+#include "presentation/labels.h"
+
+#include "text/number.h"
+#include "upload/listed_rows.h"
+
+namespace tellvaro::presentation {
+namespace {
+
+std::string panel(std::string_view caption, const std::string& value) {
+  return std::string(caption) + " " + value;
+}
+
+}  // namespace
+
+std::string articles_panel(std::size_t count) {
+  return panel(kArticlesPanel, std::to_string(count));
+}
+
+std::string uploads_panel(std::size_t count) { return panel(kUploadsPanel, std::to_string(count)); }
+
+std::string upload_total_panel(double total) {
+  return panel(kUploadTotalPanel, text::format_number(total));
+}
+
+std::string current_import_caption(std::size_t count) {
+  return std::to_string(count) + " Aktuelle Artikel importieren";
+}
+
+std::string expired_import_caption(std::size_t count) {
+  return std::to_string(count) + " Abgelaufene Artikel importieren";
+}
+
+RowMark listed_row_mark(const upload::Listing& listing) {
+  return {"\u2714 " + listing.auction_number, "Eingestellt am " +
+                                                  upload::listing_time_text(listing.when) +
+                                                  " als Auktion " + listing.auction_number};
+}
+
+}  // namespace tellvaro::presentation

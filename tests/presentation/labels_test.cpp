@@ -1,0 +1,71 @@
+#include "presentation/labels.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include "upload/listed_rows.h"
+
+namespace tellvaro::presentation {
+namespace {
+
+TEST(Labels, StatusPanelsAndImportCaptions) {
+  struct Case {
+    std::size_t count;
+    const char* articles;
+    const char* current;
+  };
+  const Case cases[] = {
+      {0, "Artikel in Artikel-Tabelle: 0", "0 Aktuelle Artikel importieren"},
+      {1, "Artikel in Artikel-Tabelle: 1", "1 Aktuelle Artikel importieren"},
+      {12345, "Artikel in Artikel-Tabelle: 12345", "12345 Aktuelle Artikel importieren"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(articles_panel(c.count), c.articles);
+    EXPECT_EQ(current_import_caption(c.count), c.current);
+  }
+  EXPECT_EQ(uploads_panel(2), "Artikel in Upload-Tabelle: 2");
+  EXPECT_EQ(expired_import_caption(5), "5 Abgelaufene Artikel importieren");
+  // The captions before counting are the counted texts without their number.
+  EXPECT_EQ(articles_panel(7), std::string(kArticlesPanel) + " 7");
+  EXPECT_EQ(uploads_panel(7), std::string(kUploadsPanel) + " 7");
+  EXPECT_EQ(upload_total_panel(7), std::string(kUploadTotalPanel) + " 7");
+}
+
+TEST(Labels, UploadTotalInItsShortestDecimal) {
+  struct Case {
+    double total;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, "Upload-Gesamtpreis: 0"},
+      {0.1 + 0.2 + 0.3, "Upload-Gesamtpreis: 0.6"},  // summed fees carry binary noise
+      {0.05, "Upload-Gesamtpreis: 0.05"},
+      {12, "Upload-Gesamtpreis: 12"},
+      {1234.5, "Upload-Gesamtpreis: 1234.5"},  // no grouping, a point whatever the locale
+  };
+  for (const auto& c : cases) EXPECT_EQ(upload_total_panel(c.total), c.text) << c.total;
+}
+
+TEST(Labels, ListedRowMarkNamesNumberAndLocalTime) {
+  const char* tz = std::getenv("TZ");
+  const std::string saved = tz ? tz : "";
+  ::setenv("TZ", "Europe/Berlin", 1);
+  ::tzset();
+  upload::Listing listing;
+  listing.auction_number = "100234";
+  listing.when = 1796931065;  // 2026-12-10 19:31:05 UTC
+  const RowMark mark = listed_row_mark(listing);
+  EXPECT_EQ(mark.mark, "\u2714 100234");
+  EXPECT_EQ(mark.tip, "Eingestellt am 10.12.2026 20:31:05 als Auktion 100234");
+  if (tz) {
+    ::setenv("TZ", saved.c_str(), 1);
+  } else {
+    ::unsetenv("TZ");
+  }
+  ::tzset();
+}
+
+}  // namespace
+}  // namespace tellvaro::presentation
