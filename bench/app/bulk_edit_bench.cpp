@@ -110,9 +110,9 @@ int main(int argc, char** argv) {
 
   workspace::BulkEditor bulk(table);
   workspace::BulkChange change;
-  change.fields = {{"Auktionsdauer", workspace::BulkWay::Value, "10"},
-                   {"p3", workspace::BulkWay::Value, "True"},
-                   {"Startpreis", workspace::BulkWay::Percent, "10"}};
+  change.fields = {{store::F::Auktionsdauer, workspace::BulkWay::Value, "10"},
+                   {store::F::p3, workspace::BulkWay::Value, "True"},
+                   {store::F::Startpreis, workspace::BulkWay::Percent, "10"}};
   auto keys = [&] {
     std::vector<store::Table::Key> k;
     for (std::size_t r = 0; r < table.count(); ++r) k.push_back(table.key(r));

@@ -34,26 +34,27 @@ const QString kFlagHint =
 // The groups of the dialog, each with its fields in the core's order.
 struct Group {
   const char* title;
-  std::vector<std::string_view> fields;
+  std::vector<store::F> fields;
 };
 
 std::vector<Group> groups() {
+  using store::F;
   std::vector<Group> g = {
-      {"Preise", {"Startpreis", "Sofortkauf", "Mindestpreis"}},
-      {"Artikel", {"Auktionsdauer", "Wiedereinstellen", "Anzeigenart", "Zustand", "Anzahl"}},
+      {"Preise", {F::Startpreis, F::Sofortkauf, F::Mindestpreis}},
+      {"Artikel", {F::Auktionsdauer, F::Wiedereinstellen, F::Anzeigenart, F::Zustand, F::Anzahl}},
       {"Versand",
-       {"shipping", "international", "Versand_1", "Versandpreis_1", "Versand_2", "Versandpreis_2",
-        "Versand_3", "Versandpreis_3"}},
-      {"Artikelstandort", {"location", "location_zip", "country"}},
-      {"Hervorhebungen", {"Fettschrift", "Textmarker", "Top-Kategorie"}},
+       {F::shipping, F::international, F::Versand_1, F::Versandpreis_1, F::Versand_2,
+        F::Versandpreis_2, F::Versand_3, F::Versandpreis_3}},
+      {"Artikelstandort", {F::location, F::location_zip, F::country}},
+      {"Hervorhebungen", {F::Fettschrift, F::Textmarker, F::Top_Kategorie}},
       {"Zahlungsweise", {}},
   };
   return g;
 }
 
-const workspace::BulkField* bulk_field(std::string_view name) {
+const workspace::BulkField* bulk_field(store::F field) {
   for (const auto& f : workspace::bulk_fields()) {
-    if (f.field == name) return &f;
+    if (f.field == field) return &f;
   }
   return nullptr;
 }
@@ -73,7 +74,7 @@ BulkEditDialog::BulkEditDialog(Parts parts, QWidget* parent)
   auto all = groups();
   // Only the payment boxes the auction house named, as on the editor's page.
   for (std::size_t i = 0; i < catalogue::kPaymentSlots && i < p_.payments.shown; ++i) {
-    if (const auto* f = bulk_field("p" + std::to_string(i + 1)))
+    if (const auto* f = bulk_field(store::payment_flag(static_cast<int>(i) + 1)))
       all.back().fields.push_back(f->field);
   }
   int placed = 0;
@@ -81,8 +82,8 @@ BulkEditDialog::BulkEditDialog(Parts parts, QWidget* parent)
     auto* box = new QGroupBox(u(group.title), this);
     auto* grid = new QGridLayout(box);
     int row = 0;
-    for (auto name : group.fields) {
-      if (const auto* f = bulk_field(name)) makeRow(*f, grid, row++);
+    for (store::F field : group.fields) {
+      if (const auto* f = bulk_field(field)) makeRow(*f, grid, row++);
     }
     if (group.fields.empty()) {
       grid->addWidget(new QLabel(u("Keine Zahlungsweisen aus dem Auktionshaus gelesen."), box));
@@ -181,14 +182,14 @@ BulkEditDialog::BulkEditDialog(Parts parts, QWidget* parent)
 QWidget* BulkEditDialog::makeRow(const workspace::BulkField& f, QGridLayout* grid, int row) {
   using K = workspace::BulkKind;
   QWidget* box = grid->parentWidget();
-  const std::string field(f.field);
+  const store::F field = f.field;
   QString caption = q(f.caption);
   // A payment box is captioned with its payment name, as on the editor's page.
   for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
-    if (field == "p" + std::to_string(i + 1)) caption = q(p_.payments.name[i]);
+    if (field == store::payment_flag(static_cast<int>(i) + 1)) caption = q(p_.payments.name[i]);
   }
   Row r;
-  const QString description = q(f.field);
+  const QString description = q(store::name_of(f.field));
   if (f.kind == K::Flag) {
     r.flag = new QCheckBox(caption, box);
     r.flag->setTristate(true);
@@ -284,10 +285,10 @@ QString BulkEditDialog::valueText(const Row& row) const {
 workspace::BulkChange BulkEditDialog::change() const {
   workspace::BulkChange c;
   for (const auto& f : workspace::bulk_fields()) {
-    auto it = rows_.find(std::string(f.field));
+    auto it = rows_.find(f.field);
     if (it == rows_.end()) continue;
     const Row& r = it->second;
-    const std::string field(f.field);
+    const store::F field = f.field;
     if (r.flag) {
       if (r.flag->checkState() == Qt::PartiallyChecked) continue;
       c.fields.push_back({field, workspace::BulkWay::Value,
@@ -332,19 +333,19 @@ void BulkEditDialog::updatePreview() {
 QString BulkEditDialog::summaryText() const { return summary_->text(); }
 QString BulkEditDialog::previewText() const { return preview_->toPlainText(); }
 
-QCheckBox* BulkEditDialog::changeBox(const std::string& field) const {
+QCheckBox* BulkEditDialog::changeBox(store::F field) const {
   auto it = rows_.find(field);
   return it == rows_.end() ? nullptr : it->second.change;
 }
-QWidget* BulkEditDialog::valueControl(const std::string& field) const {
+QWidget* BulkEditDialog::valueControl(store::F field) const {
   auto it = rows_.find(field);
   return it == rows_.end() ? nullptr : it->second.value;
 }
-QComboBox* BulkEditDialog::wayBox(const std::string& field) const {
+QComboBox* BulkEditDialog::wayBox(store::F field) const {
   auto it = rows_.find(field);
   return it == rows_.end() ? nullptr : it->second.way;
 }
-QCheckBox* BulkEditDialog::flagBox(const std::string& field) const {
+QCheckBox* BulkEditDialog::flagBox(store::F field) const {
   auto it = rows_.find(field);
   return it == rows_.end() ? nullptr : it->second.flag;
 }

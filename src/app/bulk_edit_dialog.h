@@ -61,10 +61,10 @@ class BulkEditDialog : public QDialog {
   QString previewText() const;
 
   // The controls of one field, for tests and screen readers alike.
-  QCheckBox* changeBox(const std::string& field) const;  // "ändern"
-  QWidget* valueControl(const std::string& field) const;
-  QComboBox* wayBox(const std::string& field) const;   // prices only
-  QCheckBox* flagBox(const std::string& field) const;  // flags: grey, ticked, unticked
+  QCheckBox* changeBox(store::F field) const;  // "ändern"
+  QWidget* valueControl(store::F field) const;
+  QComboBox* wayBox(store::F field) const;   // prices only
+  QCheckBox* flagBox(store::F field) const;  // flags: grey, ticked, unticked
   QLineEdit* categorySearch() const { return search_; }
   QListWidget* categoryResults() const { return results_; }
   QPushButton* applyButton() const { return apply_; }
@@ -84,7 +84,7 @@ class BulkEditDialog : public QDialog {
   void tryApply();
 
   Parts p_;
-  std::map<std::string, Row> rows_;
+  std::map<store::F, Row> rows_;
   struct CategoryRow {
     QCheckBox* change = nullptr;
     QLineEdit* shown = nullptr;

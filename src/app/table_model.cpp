@@ -91,7 +91,7 @@ Qt::ItemFlags TableModel::flags(const QModelIndex& index) const {
 bool TableModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!index.isValid() || role != Qt::EditRole || readOnly(index.column())) return false;
   const auto row = static_cast<std::size_t>(index.row());
-  const auto field = store::article_fields()[fields_[index.column()]].name;
+  const auto field = static_cast<store::F>(fields_[index.column()]);
   return run_guarded(dialogs_, [&] {
     if (table_.position() != row) table_.move_to(row);
     table_.set_text(field, value.toString().toStdString());

@@ -140,16 +140,4 @@ const std::vector<RadioItem>& radio_items(store::F field) {
   return none;
 }
 
-const std::vector<std::string_view>& choice_items(std::string_view field) {
-  static const Items none;
-  const auto i = store::field_index(field);
-  return i ? choice_items(static_cast<store::F>(*i)) : none;
-}
-
-const std::vector<RadioItem>& radio_items(std::string_view field) {
-  static const std::vector<RadioItem> none;
-  const auto i = store::field_index(field);
-  return i ? radio_items(static_cast<store::F>(*i)) : none;
-}
-
 }  // namespace tellvaro::catalogue

@@ -66,8 +66,4 @@ struct RadioItem {
 // The radio groups: `FSK 18`, `Preisvorschlag`, `shipping`, `html_desc_1`.
 const std::vector<RadioItem>& radio_items(store::F field);
 
-// The same by a field's text name, for the editor's binder until it names fields by id.
-const std::vector<std::string_view>& choice_items(std::string_view field);
-const std::vector<RadioItem>& radio_items(std::string_view field);
-
 }  // namespace tellvaro::catalogue

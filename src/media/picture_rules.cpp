@@ -55,8 +55,6 @@ std::string shortened_name(std::string_view file_name, std::size_t width, int n)
   return std::string(cut) + suffix + std::string(extension);
 }
 
-std::string slot_field(int slot) { return "Bild" + std::to_string(slot); }
-
 int scale_side(int side, int percent) {
   const long long n = static_cast<long long>(side) * percent;
   long long q = n / 100;

@@ -40,9 +40,6 @@ std::string shrunk_name(std::string_view file_name);
 // dashes and underscores at the cut dropped. A name that fits comes back unchanged for n = 1.
 std::string shortened_name(std::string_view file_name, std::size_t width, int n = 1);
 
-// The name of a slot's field: "Bild1" for slot 1 and so on (the id is store::picture_field).
-std::string slot_field(int slot);
-
 // side × percent / 100, to the nearest whole number, halves to the even one.
 int scale_side(int side, int percent);
 

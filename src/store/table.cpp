@@ -205,14 +205,7 @@ const Value& Table::get(std::size_t field) const {
   return row(*cursor_)[field];
 }
 
-const Value& Table::get(std::string_view field) const { return get(field_at(field)); }
-
 std::string Table::text(F field) const { return to_text(get(field), field_of(field)); }
-
-std::string Table::text(std::string_view field) const {
-  const std::size_t i = field_at(field);
-  return to_text(get(i), article_fields()[i]);
-}
 
 void Table::set(std::size_t field, Value v) {
   if (field >= kFieldCount) throw Error("Unbekanntes Feld Nr. " + std::to_string(field) + ".");
@@ -222,15 +215,8 @@ void Table::set(std::size_t field, Value v) {
   notify_data(field);
 }
 
-void Table::set(std::string_view field, Value v) { set(field_at(field), std::move(v)); }
-
 void Table::set_text(F field, std::string_view text) {
   set(field, from_text(text, field_of(field)));
-}
-
-void Table::set_text(std::string_view field, std::string_view text) {
-  const std::size_t i = field_at(field);
-  set(i, from_text(text, article_fields()[i]));
 }
 
 Record Table::values() const { return count() == 0 ? empty_record() : row(*cursor_); }

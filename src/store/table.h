@@ -113,11 +113,6 @@ class Table {
   void set(F field, Value v) { set(index_of(field), std::move(v)); }
   // Writes "as text"; a text that is no number throws tellvaro::Error and changes nothing.
   void set_text(F field, std::string_view text);
-  // The same by a field's text name, for the editor's binder until it names fields by id.
-  const Value& get(std::string_view field) const;
-  std::string text(std::string_view field) const;
-  void set(std::string_view field, Value v);
-  void set_text(std::string_view field, std::string_view text);
 
   // The current record's values as a whole, and setting them all at once (copy, transfers).
   Record values() const;

@@ -28,18 +28,9 @@ const std::array<std::string, catalogue::kPaymentSlots>& payment_fallbacks() {
   return names;
 }
 
-const std::array<std::string, catalogue::kPaymentSlots>& payment_fields() {
-  static const auto names = [] {
-    std::array<std::string, catalogue::kPaymentSlots> n;
-    for (std::size_t i = 0; i < n.size(); ++i) n[i] = "p" + std::to_string(i + 1);
-    return n;
-  }();
-  return names;
-}
-
-const BulkField* find_field(std::string_view name) {
+const BulkField* find_field(store::F field) {
   for (const auto& f : bulk_fields()) {
-    if (f.field == name) return &f;
+    if (f.field == field) return &f;
   }
   return nullptr;
 }
@@ -81,7 +72,7 @@ std::string shown(const Value& v, const BulkField* f) {
     const std::string* text = v.as_string();
     return text && !text->empty() ? *text : "(leer)";
   }
-  const store::Field& field = store::article_fields()[store::field_at(f->field)];
+  const store::Field& field = store::field_of(f->field);
   if (f->kind == BulkKind::Flag) {
     auto b = v.as_flag();
     return b && *b ? "ja" : "nein";
@@ -171,7 +162,7 @@ bool same(const Value& a, const Value& b, const BulkField& f) {
 // The value a checked field change gives: nothing for an amount change of an article without
 // that price (there is nothing to raise).
 std::optional<Value> changed_value(const BulkFieldChange& c, const BulkField& f, const Value& old) {
-  const store::Field& field = store::article_fields()[store::field_at(f.field)];
+  const store::Field& field = store::field_of(f.field);
   const std::string_view typed = text::trim_blanks(c.text);
   switch (c.way) {
     case BulkWay::Value:
@@ -228,33 +219,34 @@ std::unordered_map<Table::Key, std::size_t> stored_ids(const Table& t) {
 const std::vector<BulkField>& bulk_fields() {
   static const std::vector<BulkField> fields = [] {
     using K = BulkKind;
+    using store::F;
     std::vector<BulkField> f = {
-        {"Startpreis", "Startpreis", K::Amount},
-        {"Sofortkauf", "Sofort-Kaufen Preis", K::Amount},
-        {"Mindestpreis", "Mindestpreis", K::Amount},
-        {"Auktionsdauer", "Auktionsdauer", K::Duration},
-        {"Wiedereinstellen", "Wiedereinstellen", K::Choice},
-        {"Anzeigenart", "Anzeigenart", K::Choice},
-        {"Zustand", "Zustand der Ware", K::Choice},
-        {"Anzahl", "Anzahl", K::Count},
-        {"shipping", "Versandkosten", K::Shipping},
-        {"international", "Internationaler Versand", K::Flag},
-        {"Versand_1", "Versandart 1", K::Choice},
-        {"Versandpreis_1", "Preis Versandart 1", K::Amount},
-        {"Versand_2", "Versandart 2", K::Choice},
-        {"Versandpreis_2", "Preis Versandart 2", K::Amount},
-        {"Versand_3", "Versandart 3", K::Choice},
-        {"Versandpreis_3", "Preis Versandart 3", K::Amount},
+        {F::Startpreis, "Startpreis", K::Amount},
+        {F::Sofortkauf, "Sofort-Kaufen Preis", K::Amount},
+        {F::Mindestpreis, "Mindestpreis", K::Amount},
+        {F::Auktionsdauer, "Auktionsdauer", K::Duration},
+        {F::Wiedereinstellen, "Wiedereinstellen", K::Choice},
+        {F::Anzeigenart, "Anzeigenart", K::Choice},
+        {F::Zustand, "Zustand der Ware", K::Choice},
+        {F::Anzahl, "Anzahl", K::Count},
+        {F::shipping, "Versandkosten", K::Shipping},
+        {F::international, "Internationaler Versand", K::Flag},
+        {F::Versand_1, "Versandart 1", K::Choice},
+        {F::Versandpreis_1, "Preis Versandart 1", K::Amount},
+        {F::Versand_2, "Versandart 2", K::Choice},
+        {F::Versandpreis_2, "Preis Versandart 2", K::Amount},
+        {F::Versand_3, "Versandart 3", K::Choice},
+        {F::Versandpreis_3, "Preis Versandart 3", K::Amount},
     };
     for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
-      f.push_back({payment_fields()[i], payment_fallbacks()[i], K::Flag});
+      f.push_back({store::payment_flag(static_cast<int>(i) + 1), payment_fallbacks()[i], K::Flag});
     }
-    f.push_back({"Fettschrift", "Fettschrift", K::Flag});
-    f.push_back({"Textmarker", "Textmarker", K::Flag});
-    f.push_back({"Top-Kategorie", "Top-Kategorie", K::Flag});
-    f.push_back({"location", "Ort", K::Choice});
-    f.push_back({"location_zip", "PLZ", K::Choice});
-    f.push_back({"country", "Land", K::Choice});
+    f.push_back({F::Fettschrift, "Fettschrift", K::Flag});
+    f.push_back({F::Textmarker, "Textmarker", K::Flag});
+    f.push_back({F::Top_Kategorie, "Top-Kategorie", K::Flag});
+    f.push_back({F::location, "Ort", K::Choice});
+    f.push_back({F::location_zip, "PLZ", K::Choice});
+    f.push_back({F::country, "Land", K::Choice});
     return f;
   }();
   return fields;
@@ -274,11 +266,12 @@ double round_cents(double amount) {
 
 std::vector<std::string> check_bulk_change(const BulkChange& change) {
   std::vector<std::string> errors;
-  std::set<std::string> seen;
+  std::set<store::F> seen;
   for (const auto& c : change.fields) {
     const BulkField* f = find_field(c.field);
     if (!f) {
-      errors.push_back("Das Feld " + quoted(c.field) + " kann nicht gesammelt geändert werden.");
+      errors.push_back("Das Feld " + quoted(store::name_of(c.field)) +
+                       " kann nicht gesammelt geändert werden.");
       continue;
     }
     const std::string caption(f->caption);
@@ -298,7 +291,7 @@ std::vector<std::string> check_bulk_change(const BulkChange& change) {
       }
       continue;
     }
-    const store::Field& field = store::article_fields()[store::field_at(f->field)];
+    const store::Field& field = store::field_of(f->field);
     switch (f->kind) {
       case BulkKind::Amount: {
         if (typed.empty()) break;  // the price is cleared
@@ -406,13 +399,11 @@ BulkEditor::Planned BulkEditor::plan(const std::vector<Table::Key>& keys,
   std::vector<Choice> choices;
   for (const auto& c : change.fields) {
     const BulkField* f = find_field(c.field);
-    steps.push_back({&c, f, store::field_at(f->field)});
+    steps.push_back({&c, f, store::index_of(f->field)});
     std::string caption(f->caption);
-    if (f->field.size() >= 2 && f->field[0] == 'p') {
-      for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
-        if (f->field == payment_fields()[i] && !payments_.name[i].empty()) {
-          caption = payments_.name[i];
-        }
+    for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
+      if (f->field == store::payment_flag(static_cast<int>(i) + 1) && !payments_.name[i].empty()) {
+        caption = payments_.name[i];
       }
     }
     choices.emplace_back(caption, target_text(c, *f), f);

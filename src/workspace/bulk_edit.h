@@ -30,7 +30,7 @@ enum class BulkKind {
   Flag,      // on or off
 };
 struct BulkField {
-  std::string_view field;
+  store::F field;
   std::string_view caption;
   BulkKind kind;
 };
@@ -43,7 +43,7 @@ enum class BulkWay {
 };
 
 struct BulkFieldChange {
-  std::string field;
+  store::F field;
   BulkWay way = BulkWay::Value;
   std::string text;  // as typed: the value, the amount or the percentage
 };

@@ -74,7 +74,7 @@ Tree read_tree(QTabWidget* editor) {
 }
 
 // The caption names of a radio group's buttons.
-QStringList radio_captions(std::string_view field) {
+QStringList radio_captions(store::F field) {
   QStringList out;
   for (const auto& item : catalogue::radio_items(field)) out << q(item.caption);
   return out;
@@ -172,11 +172,11 @@ class AccessibilityTest : public QObject {
 void AccessibilityTest::editorControlsHeardByCaptionAndDescribedByField() {
   EditorFixture f;
   // Drop-downs without a caption are heard by their value.
-  f.add_article({{"Artikelname", "Alpha"},
-                 {"Anzeigenart", "Normal"},
-                 {"Sprache", "Deutsch"},
-                 {"Masseinheit", "Stück"},
-                 {"Verhalten", "Sofort"}});
+  f.add_article({{store::F::Artikelname, "Alpha"},
+                 {store::F::Anzeigenart, "Normal"},
+                 {store::F::Sprache, "Deutsch"},
+                 {store::F::Masseinheit, "Stück"},
+                 {store::F::Verhalten, "Sofort"}});
   f.open();
   catalogue::PaymentNames payments;
   payments.name[0] = "Überweisung";
@@ -189,7 +189,7 @@ void AccessibilityTest::editorControlsHeardByCaptionAndDescribedByField() {
       {"Artikelname", {"Artikelname"}},
       {"Anzeigenart", {"Normal"}},
       {"Untertitel", {"Untertitel"}},
-      {"FSK 18", QStringList{"FSK 18 Artikel"} + radio_captions("FSK 18")},
+      {"FSK 18", QStringList{"FSK 18 Artikel"} + radio_captions(store::F::FSK_18)},
       {"Sprache", {"Deutsch"}},
       {"Zustand", {"Zustand der Ware"}},
       {"Anzahl", {"Anzahl"}},
@@ -211,7 +211,7 @@ void AccessibilityTest::editorControlsHeardByCaptionAndDescribedByField() {
       {"Mindestpreis", {"Mindestpreis"}},
       {"minimum_preis_zeigen", {"solange nicht erreicht, in der Artikelbeschreibung als"}},
       {"Preisvorschlag",
-       QStringList{u"Preisvorschläge akzeptieren"_qs} + radio_captions("Preisvorschlag")},
+       QStringList{u"Preisvorschläge akzeptieren"_qs} + radio_captions(store::F::Preisvorschlag)},
       {"Preisvorschlag-Minimum", {u"Preisvorschläge unterhalb von"_qs}},
       {"Fettschrift", {"Fettschrift"}},
       {"Textmarker", {"Textmarker"}},
@@ -219,9 +219,9 @@ void AccessibilityTest::editorControlsHeardByCaptionAndDescribedByField() {
       {"location", {"Ort"}},
       {"location_zip", {"PLZ"}},
       {"country", {"Land"}},
-      {"shipping", QStringList{"Versand"} + radio_captions("shipping")},
+      {"shipping", QStringList{"Versand"} + radio_captions(store::F::shipping)},
       {"international", {"Internationaler Versand"}},
-      {"html_desc_1", QStringList{"Beschreibung in HTML"} + radio_captions("html_desc_1")},
+      {"html_desc_1", QStringList{"Beschreibung in HTML"} + radio_captions(store::F::html_desc_1)},
       {"Beschreibung", {"Beschreibung", u"Datei öffnen"_qs}},
       {"Info_1", {"Info 1"}},
       {"Info_2", {"Info 2"}},
@@ -259,10 +259,10 @@ void AccessibilityTest::editorControlsHeardByCaptionAndDescribedByField() {
 
 void AccessibilityTest::valueLabelsHeardByTheirValue() {
   EditorFixture f;
-  f.add_article({{"Artikelname", "Alpha"},
-                 {"Kategorie", "Auto & Motorrad > Autoteile"},
-                 {"Untertitel", "Neu"}});
-  f.add_article({{"Artikelname", "Beta"}, {"Kategorie", "Bücher"}});
+  f.add_article({{store::F::Artikelname, "Alpha"},
+                 {store::F::Kategorie, "Auto & Motorrad > Autoteile"},
+                 {store::F::Untertitel, "Neu"}});
+  f.add_article({{store::F::Artikelname, "Beta"}, {store::F::Kategorie, "Bücher"}});
   f.articles.first();
   f.open();
   auto heard_for = [&](const QString& field) { return read_tree(f.editor.get()).by_field[field]; };
@@ -288,15 +288,15 @@ void AccessibilityTest::valueLabelsHeardByTheirValue() {
 
 void AccessibilityTest::whatAssistiveToolsSetReachesTheRecord() {
   EditorFixture f;
-  f.add_article({{"Artikelname", "Alpha"},
-                 {"Anzeigenart", "Auktion"},
-                 {"Zustand", "Neu"},
-                 {"Wiedereinstellen", "1 x"},
-                 {"Verhalten", "Ausblenden"},
-                 {"minimum_preis_zeigen", "nicht erreicht"},
-                 {"Preisvorschlag", "ja"},
-                 {"international", "True"},
-                 {"p2", "True"}});
+  f.add_article({{store::F::Artikelname, "Alpha"},
+                 {store::F::Anzeigenart, "Auktion"},
+                 {store::F::Zustand, "Neu"},
+                 {store::F::Wiedereinstellen, "1 x"},
+                 {store::F::Verhalten, "Ausblenden"},
+                 {store::F::minimum_preis_zeigen, "nicht erreicht"},
+                 {store::F::Preisvorschlag, "ja"},
+                 {store::F::international, "True"},
+                 {store::F::p2, "True"}});
   f.open();
   catalogue::PaymentNames payments;
   for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
@@ -377,8 +377,10 @@ void AccessibilityTest::whatAssistiveToolsSetReachesTheRecord() {
     QVERIFY2(set_through(control, r.way, r.input), field);
     nav.button(app::RecordNavigator::Button::Post)->click();
     QVERIFY2(f.articles.state() == store::EditState::Browse, field);
-    QVERIFY2(f.articles.text(r.field.toStdString()) == r.stored,
-             qPrintable(r.field + ": " + QString::fromStdString(f.articles.text(r.field.toStdString()))));
+    // The field as the control describes it.
+    const auto id = static_cast<store::F>(store::field_at(r.field.toStdString()));
+    QVERIFY2(f.articles.text(id) == r.stored,
+             qPrintable(r.field + ": " + QString::fromStdString(f.articles.text(id))));
   }
   QCOMPARE(f.articles.count(), std::size_t(1));
   QVERIFY(f.dialogs.shown.empty());
@@ -386,18 +388,20 @@ void AccessibilityTest::whatAssistiveToolsSetReachesTheRecord() {
 
 void AccessibilityTest::showingRecordsLeavesThemUnedited() {
   EditorFixture f;
-  f.add_article({{"Artikelname", "Alpha"},
-                 {"Startpreis", "12.5"},
-                 {"Auktionsdauer", "7 Tage"},
-                 {"Zustand", "Neu"},
-                 {"country", "Frei getippt"},
-                 {"FSK 18", "ja"},
-                 {"shipping", "2"},
-                 {"html_desc_1", "1"},
-                 {"Fettschrift", "True"},
-                 {"p3", "True"},
-                 {"Beschreibung", "Zeile 1\nZeile 2"}});
-  f.add_article({{"Artikelname", "Beta"}, {"Auktionsdauer", "unbekannt"}, {"Zustand", "Defekt"}});
+  f.add_article({{store::F::Artikelname, "Alpha"},
+                 {store::F::Startpreis, "12.5"},
+                 {store::F::Auktionsdauer, "7 Tage"},
+                 {store::F::Zustand, "Neu"},
+                 {store::F::country, "Frei getippt"},
+                 {store::F::FSK_18, "ja"},
+                 {store::F::shipping, "2"},
+                 {store::F::html_desc_1, "1"},
+                 {store::F::Fettschrift, "True"},
+                 {store::F::p3, "True"},
+                 {store::F::Beschreibung, "Zeile 1\nZeile 2"}});
+  f.add_article({{store::F::Artikelname, "Beta"},
+                 {store::F::Auktionsdauer, "unbekannt"},
+                 {store::F::Zustand, "Defekt"}});
   f.open();
   const auto stored = f.articles.stored();
   catalogue::PaymentNames payments;
@@ -421,7 +425,7 @@ void AccessibilityTest::showingRecordsLeavesThemUnedited() {
     QVERIFY2(f.articles.state() == store::EditState::Browse, name);
     QVERIFY2(f.articles.stored() == stored, name);
   }
-  QCOMPARE(f.find<QComboBox>("Auktionsdauer")->currentText(), QString("7 Tage"));
+  QCOMPARE(f.find<QComboBox>(store::F::Auktionsdauer)->currentText(), QString("7 Tage"));
   QVERIFY(f.dialogs.shown.empty());
 }
 

@@ -54,7 +54,7 @@ void AccountScreenshots::grabWindows() {
   test::reset_data();
   EditorFixture f(test::service_config());
   QVERIFY(f.connect());
-  f.add_article({{"Artikelname", "Winterreifen 205/55 R16 auf Stahlfelgen"}});
+  f.add_article({{store::F::Artikelname, "Winterreifen 205/55 R16 auf Stahlfelgen"}});
   f.open();
   f.editor->resize(900, 600);
   auto* page = f.editor->findChild<app::CategoryPage*>();

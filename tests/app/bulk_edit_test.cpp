@@ -28,8 +28,8 @@ std::vector<store::Record> furniture() {
   for (auto [name, days] :
        {std::pair{"Uhr", "5"}, {"Tisch", "7"}, {"Sofa", "5"}, {"Lampe", "7"}, {"Bett", "7"}}) {
     auto r = store::empty_record();
-    r[store::field_at("Artikelname")] = store::Value::text(name);
-    r[store::field_at("Auktionsdauer")] = store::Value::text(days);
+    store::at(r, store::F::Artikelname) = store::Value::text(name);
+    store::at(r, store::F::Auktionsdauer) = store::Value::text(days);
     out.push_back(std::move(r));
   }
   return out;
@@ -42,11 +42,10 @@ std::map<std::string, std::string> saved(const Fixture& f) {
   std::map<std::string, std::string> out;
   for (std::size_t r = 0; r < t.count(); ++r) {
     const auto& row = t.row(r);
-    auto text = [&](const char* field) {
-      return store::to_text(row[store::field_at(field)],
-                            store::article_fields()[store::field_at(field)]);
+    auto text = [&](store::F field) {
+      return store::to_text(store::at(row, field), store::field_of(field));
     };
-    out[text("Artikelname")] = text("Auktionsdauer") + " / " + text("p2");
+    out[text(store::F::Artikelname)] = text(store::F::Auktionsdauer) + " / " + text(store::F::p2);
   }
   return out;
 }
@@ -91,19 +90,19 @@ void BulkEditTest::threeOfFiveChangedSavedAndTakenBack() {
   QVERIFY(dialog);
   QVERIFY(f.dialogs.shown.empty());  // three rows selected: nothing to ask
 
-  auto* duration = qobject_cast<QComboBox*>(dialog->valueControl("Auktionsdauer"));
+  auto* duration = qobject_cast<QComboBox*>(dialog->valueControl(store::F::Auktionsdauer));
   QVERIFY(duration);
   QCOMPARE(duration->accessibleName(), u("Auktionsdauer"));
   QCOMPARE(duration->accessibleDescription(), u("Auktionsdauer"));
-  QCOMPARE(dialog->changeBox("Auktionsdauer")->accessibleName(), u("Auktionsdauer ändern"));
+  QCOMPARE(dialog->changeBox(store::F::Auktionsdauer)->accessibleName(), u("Auktionsdauer ändern"));
   duration->setCurrentIndex(duration->findText(u("10")));  // ticks "ändern" by itself
-  QVERIFY(dialog->changeBox("Auktionsdauer")->isChecked());
-  auto* cod = dialog->flagBox("p2");
+  QVERIFY(dialog->changeBox(store::F::Auktionsdauer)->isChecked());
+  auto* cod = dialog->flagBox(store::F::p2);
   QCOMPARE(cod->text(), u("Nachnahme"));
   QCOMPARE(cod->checkState(), Qt::PartiallyChecked);                         // left as it is
   QTest::mouseClick(cod, Qt::LeftButton, {}, QPoint(8, cod->height() / 2));  // on its box
   QCOMPARE(cod->checkState(), Qt::Checked);
-  QVERIFY(!dialog->flagBox("p3"));  // no payment named for it
+  QVERIFY(!dialog->flagBox(store::F::p3));  // no payment named for it
 
   QTRY_COMPARE(dialog->summaryText(), u("3 Artikel, 2 Felder"));
   QCOMPARE(dialog->previewText(), u("Auktionsdauer: 7 (2 Artikel), 5 (1 Artikel) -> 10\n"
@@ -134,7 +133,7 @@ void BulkEditTest::threeOfFiveChangedSavedAndTakenBack() {
   grid->setFocus();
   QVERIFY(grid->hasFocus());
   QTest::keyClick(grid, Qt::Key_Z, Qt::ControlModifier);
-  QCOMPARE(f.store().articles.row(1)[store::field_at("Auktionsdauer")], store::Value::text("7"));
+  QCOMPARE(store::at(f.store().articles.row(1), store::F::Auktionsdauer), store::Value::text("7"));
   QVERIFY(!w.menus().bulk_undo->isEnabled());
   QCOMPARE(w.statusBar()->currentMessage(), u("Sammelbearbeitung rückgängig gemacht: 3 Artikel."));
   QCOMPARE(f.store().articles.position(), std::size_t{2});
@@ -156,9 +155,9 @@ void BulkEditTest::refusedValueKeepsTheDialogOpen() {
                                 "Artikel bearbeitet werden?"});
   auto* dialog = w.bulkEditCommands()->dialog();
   QVERIFY(dialog);
-  auto* price = qobject_cast<QLineEdit*>(dialog->valueControl("Startpreis"));
+  auto* price = qobject_cast<QLineEdit*>(dialog->valueControl(store::F::Startpreis));
   QTest::keyClicks(price, "12,50");
-  QVERIFY(dialog->changeBox("Startpreis")->isChecked());
+  QVERIFY(dialog->changeBox(store::F::Startpreis)->isChecked());
   dialog->updatePreview();
   QCOMPARE(dialog->summaryText(), u("Nicht möglich:"));
   QTest::mouseClick(dialog->applyButton(), Qt::LeftButton);
@@ -167,7 +166,7 @@ void BulkEditTest::refusedValueKeepsTheDialogOpen() {
                        "Betrag (Dezimalpunkt, zum Beispiel 12.50)."));
   QVERIFY(dialog->isVisible());
   QVERIFY(!w.menus().bulk_undo->isEnabled());
-  QVERIFY(f.store().articles.stored()[0][store::field_at("Startpreis")].is_null());
+  QVERIFY(store::at(f.store().articles.stored()[0], store::F::Startpreis).is_null());
 }
 
 void BulkEditTest::screenshot() {
@@ -177,7 +176,7 @@ void BulkEditTest::screenshot() {
   Fixture f;
   auto records = furniture();
   for (std::size_t i = 0; i < records.size(); ++i) {
-    records[i][store::field_at("Startpreis")] = store::Value::amount(10 + 2.5 * (i % 3));
+    store::at(records[i], store::F::Startpreis) = store::Value::amount(10 + 2.5 * (i % 3));
   }
   f.put(store::kArticleFile, records);
   auto& w = f.open();
@@ -190,13 +189,13 @@ void BulkEditTest::screenshot() {
   w.menus().bulk_edit->trigger();
   auto* dialog = w.bulkEditCommands()->dialog();
   QVERIFY(dialog);
-  dialog->wayBox("Startpreis")->setCurrentIndex(2);
-  qobject_cast<QLineEdit*>(dialog->valueControl("Startpreis"))->setText(u("10"));
-  dialog->changeBox("Startpreis")->setChecked(true);
-  auto* duration = qobject_cast<QComboBox*>(dialog->valueControl("Auktionsdauer"));
+  dialog->wayBox(store::F::Startpreis)->setCurrentIndex(2);
+  qobject_cast<QLineEdit*>(dialog->valueControl(store::F::Startpreis))->setText(u("10"));
+  dialog->changeBox(store::F::Startpreis)->setChecked(true);
+  auto* duration = qobject_cast<QComboBox*>(dialog->valueControl(store::F::Auktionsdauer));
   duration->setCurrentIndex(duration->findText(u("10")));
-  dialog->flagBox("p3")->setCheckState(Qt::Checked);
-  dialog->flagBox("p2")->setCheckState(Qt::Unchecked);
+  dialog->flagBox(store::F::p3)->setCheckState(Qt::Checked);
+  dialog->flagBox(store::F::p2)->setCheckState(Qt::Unchecked);
   dialog->updatePreview();
   QCoreApplication::processEvents();
   QVERIFY(dialog->grab().save(QDir(folder).filePath("sammelbearbeitung.png")));

@@ -83,11 +83,12 @@ void EditorDbTest::referenceListsFillTheEditor() {
       " (1,'Überweisung'),(2,'PayPal'),(3,'Nachnahme')");
   EditorFixture f(test::service_config());
   QVERIFY(f.connect());
-  f.add_article({{"Artikelname", "Alpha"}, {"p3", "True"}, {"Textmarker", "True"}});
+  f.add_article(
+      {{store::F::Artikelname, "Alpha"}, {store::F::p3, "True"}, {store::F::Textmarker, "True"}});
   f.open();
   f.ws.load_reference_lists();
 
-  auto* duration = f.find<QComboBox>("Auktionsdauer");
+  auto* duration = f.find<QComboBox>(store::F::Auktionsdauer);
   QCOMPARE(duration->count(), 8);
   QCOMPARE(duration->itemText(0), QString("1"));
   QCOMPARE(duration->itemText(7), QString("30"));
@@ -95,10 +96,10 @@ void EditorDbTest::referenceListsFillTheEditor() {
            QString::fromUtf8("( 1.25 € )"));
   QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.75 € )"));
   for (int i = 1; i <= 15; ++i) {
-    QCOMPARE(f.find<QCheckBox>(QString("p%1").arg(i))->isHidden(), i > 3);
+    QCOMPARE(f.find<QCheckBox>(store::payment_flag(i))->isHidden(), i > 3);
   }
-  QCOMPARE(f.find<QCheckBox>("p2")->text(), QString("PayPal"));
-  QVERIFY(f.find<QCheckBox>("p3")->isChecked());
+  QCOMPARE(f.find<QCheckBox>(store::F::p2)->text(), QString("PayPal"));
+  QVERIFY(f.find<QCheckBox>(store::F::p3)->isChecked());
   QCOMPARE(f.ws.payment_names().name[2], std::string("Nachnahme"));
 }
 
@@ -106,7 +107,9 @@ void EditorDbTest::feeThatIsNoNumberKeepsTheOthers() {
   test::admin_exec("update tv_auktionshaus.features set value='zwei' where id=2");
   EditorFixture f(test::service_config());
   QVERIFY(f.connect());
-  f.add_article({{"Artikelname", "Alpha"}, {"Fettschrift", "True"}, {"Mindestpreis", "5"}});
+  f.add_article({{store::F::Artikelname, "Alpha"},
+                 {store::F::Fettschrift, "True"},
+                 {store::F::Mindestpreis, "5"}});
   f.open();
   try {
     f.ws.load_reference_lists();
@@ -120,17 +123,17 @@ void EditorDbTest::feeThatIsNoNumberKeepsTheOthers() {
   // The fees before and after the bad row are charged; the start went on to the payments.
   QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 2.50 € )"));
   f.editor->setCurrentIndex(1);
-  QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(2.5));
-  QVERIFY(!f.find<QCheckBox>("p1")->isHidden());
+  QCOMPARE(f.articles.get(store::F::Gebuehr), store::Value::amount(2.5));
+  QVERIFY(!f.find<QCheckBox>(store::F::p1)->isHidden());
 }
 
 void EditorDbTest::unreachableDatabaseIsReportedNotShownAsEmptyLists() {
   EditorFixture f;  // never connected
-  f.add_article({{"Artikelname", "Alpha"}});
+  f.add_article({{store::F::Artikelname, "Alpha"}});
   f.open();
   QVERIFY_THROWS_EXCEPTION(tellvaro::Error, f.ws.load_reference_lists());
-  QCOMPARE(f.find<QComboBox>("Auktionsdauer")->count(), 0);
-  QVERIFY(f.find<QCheckBox>("p1")->isHidden());
+  QCOMPARE(f.find<QComboBox>(store::F::Auktionsdauer)->count(), 0);
+  QVERIFY(f.find<QCheckBox>(store::F::p1)->isHidden());
   QCOMPARE(f.named<QLabel>(QString::fromUtf8("Gebühr Fettschrift"))->text(),
            QString::fromUtf8("( 0.00 € )"));
   // The category page stays usable: a browse says why it found nothing and stops.
@@ -144,8 +147,9 @@ void EditorDbTest::unreachableDatabaseIsReportedNotShownAsEmptyLists() {
 void EditorDbTest::categoryPageBrowsesTheTree() {
   EditorFixture f(test::service_config());
   QVERIFY(f.connect());
-  f.add_article(
-      {{"Artikelname", "Winterreifen"}, {"Kategorie 2", "Bücher"}, {"Kategorie Nummer 2", "4"}});
+  f.add_article({{store::F::Artikelname, "Winterreifen"},
+                 {store::F::Kategorie_2, "Bücher"},
+                 {store::F::Kategorie_Nummer_2, "4"}});
   f.open();
   f.editor->setCurrentIndex(3);
   auto* change = button(f, QString::fromUtf8("Kategorie ändern"));
@@ -154,7 +158,7 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
   QListWidget* lists[] = {
       f.named<QListWidget>("Kategorie Ebene 2"), f.named<QListWidget>("Kategorie Ebene 3"),
       f.named<QListWidget>("Kategorie Ebene 4"), f.named<QListWidget>("Kategorie Ebene 5")};
-  auto* number = f.find<QLineEdit>("Kategorie Nummer");
+  auto* number = f.find<QLineEdit>(store::F::Kategorie_Nummer);
   QVERIFY(change->isEnabled());
   QVERIFY(!save->isEnabled());
   QVERIFY(!chooser->isEnabled() && !white(chooser));
@@ -190,30 +194,31 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
 
   QTest::mouseClick(save, Qt::LeftButton);
   QCOMPARE(f.articles.state(), store::EditState::Browse);
-  QCOMPARE(f.articles.text("Kategorie"),
+  QCOMPARE(f.articles.text(store::F::Kategorie),
            std::string("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
-  QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("1112"));
-  QCOMPARE(f.articles.text("Kategorie4"), std::string("Winterreifen"));
-  QCOMPARE(f.articles.text("Kategorie 2"), std::string("Bücher"));  // the other slot untouched
+  QCOMPARE(f.articles.text(store::F::Kategorie_Nummer), std::string("1112"));
+  QCOMPARE(f.articles.text(store::F::Kategorie4), std::string("Winterreifen"));
+  QCOMPARE(f.articles.text(store::F::Kategorie_2),
+           std::string("Bücher"));  // the other slot untouched
   QCOMPARE(number->text(), QString("1112"));
   QVERIFY(change->isEnabled());
   QVERIFY(!save->isEnabled());
   QVERIFY(!chooser->isEnabled() && chooser->count() == 0);
   // The text on page "Artikel" follows.
-  QCOMPARE(f.find<QLabel>("Kategorie")->text(),
+  QCOMPARE(f.find<QLabel>(store::F::Kategorie)->text(),
            QString("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
 
   // "Kat 2": a leaf at level 1 for the second category.
   auto* kat = f.named<QComboBox>("Kat");
   kat->setCurrentIndex(1);
   QTest::mouseClick(change, Qt::LeftButton);
-  QCOMPARE(f.articles.text("Kategorie 2"), std::string());  // emptied at the start
+  QCOMPARE(f.articles.text(store::F::Kategorie_2), std::string());  // emptied at the start
   chooser->setCurrentIndex(1);
   emit chooser->activated(1);
-  QCOMPARE(f.find<QLineEdit>("Kategorie Nummer 2")->text(), QString("4"));
+  QCOMPARE(f.find<QLineEdit>(store::F::Kategorie_Nummer_2)->text(), QString("4"));
   QTest::mouseClick(save, Qt::LeftButton);
-  QCOMPARE(f.articles.text("Kategorie 2"), std::string("Bücher"));
-  QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("1112"));
+  QCOMPARE(f.articles.text(store::F::Kategorie_2), std::string("Bücher"));
+  QCOMPARE(f.articles.text(store::F::Kategorie_Nummer), std::string("1112"));
 
   // Any change of the record empties the browser; posting brings "Kategorie ändern" back.
   kat->setCurrentIndex(0);
@@ -221,7 +226,7 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
   chooser->setCurrentIndex(2);
   emit chooser->activated(2);
   QVERIFY(lists[0]->isEnabled());
-  f.articles.set_text("Artikelname", "Sommerreifen");
+  f.articles.set_text(store::F::Artikelname, "Sommerreifen");
   QVERIFY(!chooser->isEnabled() && chooser->count() == 0);
   QVERIFY(!lists[0]->isEnabled() && lists[0]->count() == 0);
   QVERIFY(!save->isEnabled() && !change->isEnabled());
@@ -232,7 +237,7 @@ void EditorDbTest::categoryPageBrowsesTheTree() {
 void EditorDbTest::levelFiveTakesDeeperCategories() {
   EditorFixture f(test::service_config());
   QVERIFY(f.connect());
-  f.add_article({{"Artikelname", "Gedenkmünze"}});
+  f.add_article({{store::F::Artikelname, "Gedenkmünze"}});
   f.open();
   f.editor->setCurrentIndex(3);
   QTest::mouseClick(button(f, QString::fromUtf8("Kategorie ändern")), Qt::LeftButton);
@@ -251,25 +256,28 @@ void EditorDbTest::levelFiveTakesDeeperCategories() {
                         QString::fromUtf8("10-Euro-Münzen"), QString::fromUtf8("2-Euro-Münzen")}));
   click_item(level5, QString::fromUtf8("2-Euro-Münzen"));
   QTest::mouseClick(button(f, "Speichern"), Qt::LeftButton);
-  QCOMPARE(f.articles.text("Kategorie"),
+  QCOMPARE(f.articles.text(store::F::Kategorie),
            std::string("Sammeln > Münzen > Deutschland > Euro > 2-Euro-Münzen"));
-  QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("311111"));
+  QCOMPARE(f.articles.text(store::F::Kategorie_Nummer), std::string("311111"));
 }
 
 // A browse on "Kat 1" that chose a leaf and is then left by each kind of post, on a record
 // whose first category was absent, empty or set.
 void EditorDbTest::everyPostEndsTheBrowse() {
   using Nav = app::RecordNavigator::Button;
-  using Fields = std::vector<std::pair<const char*, const char*>>;
+  using Fields = std::vector<std::pair<store::F, const char*>>;
   const std::pair<const char*, Fields> records[] = {
       {"absent", {}},
       {"empty",
-       {{"Kategorie", ""}, {"Kategorie Nummer", ""}, {"Kategorie1", ""}, {"Kategorie2", ""}}},
+       {{store::F::Kategorie, ""},
+        {store::F::Kategorie_Nummer, ""},
+        {store::F::Kategorie1, ""},
+        {store::F::Kategorie2, ""}}},
       {"set",
-       {{"Kategorie", "Computer > Notebooks"},
-        {"Kategorie Nummer", "21"},
-        {"Kategorie1", "Computer"},
-        {"Kategorie2", "Notebooks"}}},
+       {{store::F::Kategorie, "Computer > Notebooks"},
+        {store::F::Kategorie_Nummer, "21"},
+        {store::F::Kategorie1, "Computer"},
+        {store::F::Kategorie2, "Notebooks"}}},
   };
   const char* ways[] = {"page change", "navigator post", "next record", "Speichern"};
   for (const auto& [slot, fields] : records) {
@@ -278,10 +286,10 @@ void EditorDbTest::everyPostEndsTheBrowse() {
       EditorFixture f(test::service_config());
       QVERIFY(f.connect());
       f.articles.append();
-      f.articles.set_text("Artikelname", "Erster");
+      f.articles.set_text(store::F::Artikelname, "Erster");
       for (const auto& [field, text] : fields) f.articles.set_text(field, text);
       f.articles.post();
-      f.add_article({{"Artikelname", "Zweiter"}});
+      f.add_article({{store::F::Artikelname, "Zweiter"}});
       f.articles.first();
       f.open();
       app::RecordNavigator nav(f.articles, f.dialogs, {Nav::Next, Nav::Post});
@@ -304,15 +312,14 @@ void EditorDbTest::everyPostEndsTheBrowse() {
       QVERIFY2(f.articles.state() == store::EditState::Browse, name);
       QVERIFY2(change->isEnabled(), name);
       const store::Record& first = f.articles.stored()[0];
-      auto text = [&](const char* field) {
-        std::size_t i = store::field_at(field);
-        return store::to_text(first[i], store::article_fields()[i]);
+      auto text = [&](store::F field) {
+        return store::to_text(store::at(first, field), store::field_of(field));
       };
       const bool saved = w == "Speichern";
-      QVERIFY2(text("Kategorie") == (saved ? "Bücher" : ""), name);
-      QVERIFY2(text("Kategorie Nummer") == (saved ? "4" : ""), name);
-      QVERIFY2(text("Kategorie1") == (saved ? "Bücher" : ""), name);
-      QVERIFY2(text("Kategorie2").empty(), name);
+      QVERIFY2(text(store::F::Kategorie) == (saved ? "Bücher" : ""), name);
+      QVERIFY2(text(store::F::Kategorie_Nummer) == (saved ? "4" : ""), name);
+      QVERIFY2(text(store::F::Kategorie1) == (saved ? "Bücher" : ""), name);
+      QVERIFY2(text(store::F::Kategorie2).empty(), name);
     }
   }
 }
@@ -320,7 +327,7 @@ void EditorDbTest::everyPostEndsTheBrowse() {
 void EditorDbTest::browseAndSearchThroughAccessibleInterfaces() {
   EditorFixture f(test::service_config());
   QVERIFY(f.connect());
-  f.add_article({{"Artikelname", "Winterreifen"}});
+  f.add_article({{store::F::Artikelname, "Winterreifen"}});
   f.open();
   f.editor->setCurrentIndex(3);
   button(f, QString::fromUtf8("Kategorie ändern"))->click();
@@ -329,9 +336,9 @@ void EditorDbTest::browseAndSearchThroughAccessibleInterfaces() {
   toggle_item(f.named<QListWidget>("Kategorie Ebene 2"), "Autoteile ->");
   toggle_item(f.named<QListWidget>("Kategorie Ebene 3"), "Reifen ->");
   toggle_item(f.named<QListWidget>("Kategorie Ebene 4"), "Winterreifen");
-  QCOMPARE(f.find<QLineEdit>("Kategorie Nummer")->text(), QString("1112"));
+  QCOMPARE(f.find<QLineEdit>(store::F::Kategorie_Nummer)->text(), QString("1112"));
   button(f, "Speichern")->click();
-  QCOMPARE(f.articles.text("Kategorie"),
+  QCOMPARE(f.articles.text(store::F::Kategorie),
            std::string("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
 
   // The search: its text dictated, a result selected by its action, Enter takes that one.
@@ -349,13 +356,13 @@ void EditorDbTest::browseAndSearchThroughAccessibleInterfaces() {
   QCOMPARE(list->child(2)->text(QAccessible::Name), leaf);
 
   f.dialogs.shown.clear();
-  f.add_article({{"Artikelname", "Sommerreifen"}});  // current now, without a category
+  f.add_article({{store::F::Artikelname, "Sommerreifen"}});  // current now, without a category
   toggle_item(results, "Auto & Motorrad > Autoteile > Reifen > Sommerreifen");
   QTest::keyClick(results, Qt::Key_Return);
-  QCOMPARE(f.articles.text("Artikelname"), std::string("Sommerreifen"));
-  QCOMPARE(f.articles.text("Kategorie"),
+  QCOMPARE(f.articles.text(store::F::Artikelname), std::string("Sommerreifen"));
+  QCOMPARE(f.articles.text(store::F::Kategorie),
            std::string("Auto & Motorrad > Autoteile > Reifen > Sommerreifen"));
-  QCOMPARE(f.articles.text("Kategorie Nummer"), std::string("1111"));
+  QCOMPARE(f.articles.text(store::F::Kategorie_Nummer), std::string("1111"));
   QVERIFY(f.dialogs.shown.empty());
 }
 

@@ -56,9 +56,11 @@ struct EditorFixture {
 
   // The control bound to `field` (its accessible description).
   template <class W>
-  W* find(const QString& field) const {
+  W* find(store::F field) const {
+    const std::string_view name = store::name_of(field);
+    const QString description = QString::fromUtf8(name.data(), static_cast<int>(name.size()));
     for (W* w : editor->findChildren<W*>()) {
-      if (w->accessibleDescription() == field) return w;
+      if (w->accessibleDescription() == description) return w;
     }
     return nullptr;
   }
@@ -72,7 +74,7 @@ struct EditorFixture {
     return nullptr;
   }
 
-  void add_article(std::initializer_list<std::pair<const char*, const char*>> fields) {
+  void add_article(std::initializer_list<std::pair<store::F, const char*>> fields) {
     articles.append();
     for (const auto& [field, text] : fields) articles.set_text(field, text);
     articles.post();

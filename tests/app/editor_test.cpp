@@ -49,22 +49,22 @@ QRadioButton* radio_button(QGroupBox* group, const QString& caption) {
 
 // Two articles, the cursor on the first.
 void two_articles(EditorFixture& f) {
-  f.add_article({{"Artikelname", "Alpha"},
-                 {"Startpreis", "5"},
-                 {"FSK 18", "nein"},
-                 {"Zustand", "Neu"},
-                 {"Versand_1", "Abholung Vorort möglich"},
-                 {"shipping", "1"},
-                 {"html_desc_1", "0"},
-                 {"international", "False"}});
-  f.add_article({{"Artikelname", "Beta"},
-                 {"FSK 18", "ja"},
-                 {"Zustand", "Defekt"},
-                 {"Beschreibung", "Text B"},
-                 {"Versand_1", "Kein Versand, nur Abholung"},
-                 {"shipping", "2"},
-                 {"html_desc_1", "1"},
-                 {"international", "True"}});
+  f.add_article({{store::F::Artikelname, "Alpha"},
+                 {store::F::Startpreis, "5"},
+                 {store::F::FSK_18, "nein"},
+                 {store::F::Zustand, "Neu"},
+                 {store::F::Versand_1, "Abholung Vorort möglich"},
+                 {store::F::shipping, "1"},
+                 {store::F::html_desc_1, "0"},
+                 {store::F::international, "False"}});
+  f.add_article({{store::F::Artikelname, "Beta"},
+                 {store::F::FSK_18, "ja"},
+                 {store::F::Zustand, "Defekt"},
+                 {store::F::Beschreibung, "Text B"},
+                 {store::F::Versand_1, "Kein Versand, nur Abholung"},
+                 {store::F::shipping, "2"},
+                 {store::F::html_desc_1, "1"},
+                 {store::F::international, "True"}});
   f.articles.first();
 }
 
@@ -96,15 +96,16 @@ void EditorTest::everyFieldControlCarriesItsFieldName() {
   f.open();
   // Every field the editor edits or shows: all but the fee, the unused ones and the hidden
   // picture slots.
-  const std::set<std::string_view> not_on_pages = {"Gebühr", "duration", "payment"};
-  for (const auto& field : store::article_fields()) {
-    std::string_view name = field.name;
-    if (not_on_pages.count(name)) continue;
-    bool picture_slot =
-        name.starts_with("Bild") && name != "Bild1" && name != "Bild2" && name != "Bild3";
+  const std::set<store::F> not_on_pages = {store::F::Gebuehr, store::F::duration,
+                                           store::F::payment};
+  for (std::size_t i = 0; i < store::kFieldCount; ++i) {
+    const auto id = static_cast<store::F>(i);
+    if (not_on_pages.count(id)) continue;
+    bool picture_slot = id >= store::picture_field(4) && id <= store::picture_field(12);
     if (picture_slot) continue;  // Bild4 .. Bild12
+    std::string_view name = store::name_of(id);
     QString q = QString::fromUtf8(name.data(), static_cast<int>(name.size()));
-    QVERIFY2(f.find<QWidget>(q) != nullptr, qPrintable(q));
+    QVERIFY2(f.find<QWidget>(id) != nullptr, qPrintable(q));
   }
   for (const char* name : {"Kategorie Ebene 1", "Kategorie Ebene 5", "Kat", "Gebühr Fettschrift",
                            "Gebühr Bild 1", "Gebühr Mindestpreis"}) {
@@ -116,12 +117,12 @@ void EditorTest::editWritesAsTypedAndFollowsTheRecord() {
   EditorFixture f;
   two_articles(f);
   f.open();
-  auto* edit = f.find<QLineEdit>("Artikelname");
+  auto* edit = f.find<QLineEdit>(store::F::Artikelname);
   QCOMPARE(edit->text(), QString("Alpha"));
 
   type_over(edit, "Gamma");
   QCOMPARE(f.articles.state(), store::EditState::Edit);  // typing starts the edit
-  QCOMPARE(f.articles.text("Artikelname"), std::string("Gamma"));
+  QCOMPARE(f.articles.text(store::F::Artikelname), std::string("Gamma"));
   QCOMPARE(edit->cursorPosition(), 5);  // writing did not show the field again under the cursor
 
   f.articles.next();  // posts and moves
@@ -130,10 +131,10 @@ void EditorTest::editWritesAsTypedAndFollowsTheRecord() {
   QCOMPARE(f.articles.state(), store::EditState::Browse);
   f.articles.first();
   QCOMPARE(edit->text(), QString("Gamma"));
-  QCOMPARE(f.articles.text("Artikelname"), std::string("Gamma"));
+  QCOMPARE(f.articles.text(store::F::Artikelname), std::string("Gamma"));
 
   // A change by code shows at once and writes nothing back.
-  f.articles.set("Artikelname", store::Value::text("Delta"));
+  f.articles.set(store::F::Artikelname, store::Value::text("Delta"));
   QCOMPARE(edit->text(), QString("Delta"));
   f.articles.cancel();
   QCOMPARE(edit->text(), QString("Gamma"));
@@ -144,14 +145,14 @@ void EditorTest::memoWritesAndFollowsTheRecord() {
   EditorFixture f;
   two_articles(f);
   f.open();
-  auto* memo = f.find<QPlainTextEdit>("Beschreibung");
+  auto* memo = f.find<QPlainTextEdit>(store::F::Beschreibung);
   QCOMPARE(memo->toPlainText(), QString());
   QTest::keyClicks(memo, "Zeile 1");
   QTest::keyClick(memo, Qt::Key_Return);
   QTest::keyClicks(memo, "<b>2</b>");
   QCOMPARE(f.articles.state(), store::EditState::Edit);
   leave(memo);
-  QCOMPARE(f.articles.text("Beschreibung"), std::string("Zeile 1\r\n<b>2</b>"));
+  QCOMPARE(f.articles.text(store::F::Beschreibung), std::string("Zeile 1\r\n<b>2</b>"));
   f.articles.next();
   QCOMPARE(memo->toPlainText(), QString("Text B"));
 
@@ -159,41 +160,41 @@ void EditorTest::memoWritesAndFollowsTheRecord() {
   // the no-break space (U+00A0) of "5 €".
   const std::string loaded = "<p>Zeile 1</p>\r\n\r\n<p>5\xC2\xA0\xE2\x82\xAC</p>\r\nEnde";
   f.articles.edit();
-  f.articles.set_text("Beschreibung", loaded);
+  f.articles.set_text(store::F::Beschreibung, loaded);
   f.articles.post();
   memo->moveCursor(QTextCursor::End);
   QTest::keyClick(memo, Qt::Key_Period);
   leave(memo);
-  QCOMPARE(f.articles.text("Beschreibung"), loaded + ".");
+  QCOMPARE(f.articles.text(store::F::Beschreibung), loaded + ".");
   // Stored through the next post unchanged.
   f.articles.post();
-  QCOMPARE(f.articles.text("Beschreibung"), loaded + ".");
+  QCOMPARE(f.articles.text(store::F::Beschreibung), loaded + ".");
 }
 
 void EditorTest::comboWritesChoicesAndTypedText() {
   EditorFixture f;
   two_articles(f);
   f.open();
-  auto* zustand = f.find<QComboBox>("Zustand");
+  auto* zustand = f.find<QComboBox>(store::F::Zustand);
   QCOMPARE(zustand->count(), 8);
   QCOMPARE(zustand->currentText(), QString("Neu"));
   QTest::keyClick(zustand, Qt::Key_Down);  // the next choice, taken at once
-  QCOMPARE(f.articles.text("Zustand"), std::string("Neuwertig"));
+  QCOMPARE(f.articles.text(store::F::Zustand), std::string("Neuwertig"));
 
   // The separators of the shipping list can be chosen like any item.
-  auto* versand = f.find<QComboBox>("Versand_1");
+  auto* versand = f.find<QComboBox>(store::F::Versand_1);
   QCOMPARE(versand->count(), 37);
-  QCOMPARE(f.find<QComboBox>("Versand_2")->count(), 36);
+  QCOMPARE(f.find<QComboBox>(store::F::Versand_2)->count(), 36);
   QTest::keyClick(versand, Qt::Key_Down);
   QTest::keyClick(versand, Qt::Key_Down);
-  QCOMPARE(f.articles.text("Versand_1"), std::string("---"));
+  QCOMPARE(f.articles.text(store::F::Versand_1), std::string("---"));
 
   // Free text is stored as typed; `country` has no items at all.
-  auto* country = f.find<QComboBox>("country");
+  auto* country = f.find<QComboBox>(store::F::country);
   QCOMPARE(country->count(), 0);
   QTest::keyClicks(country->lineEdit(), "Schweiz");
   QTest::keyClick(country->lineEdit(), Qt::Key_Return);
-  QCOMPARE(f.articles.text("country"), std::string("Schweiz"));
+  QCOMPARE(f.articles.text(store::F::country), std::string("Schweiz"));
 
   f.articles.next();
   QCOMPARE(f.articles.state(), store::EditState::Browse);
@@ -207,21 +208,22 @@ void EditorTest::radioGroupsStoreTheirValues() {
   two_articles(f);
   f.open();
   struct Case {
-    const char* field;
+    store::F field;
     const char* caption;
     const char* stored;
     const char* other_record_checked;  // caption checked on the second article
   };
   const Case cases[] = {
-      {"FSK 18", "ja", "ja", "ja"},
-      {"Preisvorschlag", "nein", "nein", nullptr},
-      {"shipping", "Verkäufer trägt Versandkosten", "2", "Verkäufer trägt Versandkosten"},
-      {"html_desc_1", "ja", "1", "ja"},
+      {store::F::FSK_18, "ja", "ja", "ja"},
+      {store::F::Preisvorschlag, "nein", "nein", nullptr},
+      {store::F::shipping, "Verkäufer trägt Versandkosten", "2", "Verkäufer trägt Versandkosten"},
+      {store::F::html_desc_1, "ja", "1", "ja"},
   };
   for (const auto& c : cases) {
     f.articles.first();
-    auto* group = f.find<QGroupBox>(QString::fromUtf8(c.field));
-    QVERIFY2(group, c.field);
+    const std::string name(store::name_of(c.field));
+    auto* group = f.find<QGroupBox>(c.field);
+    QVERIFY2(group, name.c_str());
     auto* button = radio_button(group, QString::fromUtf8(c.caption));
     QVERIFY2(button, c.caption);
     QVERIFY(!button->isChecked());
@@ -231,40 +233,41 @@ void EditorTest::radioGroupsStoreTheirValues() {
     for (auto* b : group->findChildren<QRadioButton*>()) {
       bool expect =
           c.other_record_checked && b->text() == QString::fromUtf8(c.other_record_checked);
-      QVERIFY2(b->isChecked() == expect, c.field);
+      QVERIFY2(b->isChecked() == expect, name.c_str());
     }
   }
   f.articles.first();
-  QCOMPARE(f.articles.get("html_desc_1").as_small_int(), std::optional<std::int16_t>(1));
+  QCOMPARE(f.articles.get(store::F::html_desc_1).as_small_int(), std::optional<std::int16_t>(1));
 }
 
 void EditorTest::checkBoxStoresTrueAndFalse() {
   EditorFixture f;
   two_articles(f);
   f.open();
-  auto* box = f.find<QCheckBox>("international");
+  auto* box = f.find<QCheckBox>(store::F::international);
   QVERIFY(!box->isChecked());
   QTest::mouseClick(box, Qt::LeftButton);
-  QCOMPARE(f.articles.text("international"), std::string("True"));
+  QCOMPARE(f.articles.text(store::F::international), std::string("True"));
   QCOMPARE(f.articles.state(), store::EditState::Edit);
   f.articles.next();
   QVERIFY(box->isChecked());
   QTest::mouseClick(box, Qt::LeftButton);
-  QCOMPARE(f.articles.text("international"), std::string("False"));
+  QCOMPARE(f.articles.text(store::F::international), std::string("False"));
 }
 
 void EditorTest::textThatIsNoNumberIsRefused() {
   EditorFixture f;
   two_articles(f);
   f.open();
-  for (const char* field : {"Startpreis", "Versandpreis_2"}) {
+  for (store::F field : {store::F::Startpreis, store::F::Versandpreis_2}) {
     f.dialogs.shown.clear();
     auto* edit = f.find<QLineEdit>(field);
     std::string before = f.articles.text(field);
     type_over(edit, "zwölf");
     QTest::keyClick(edit, Qt::Key_Return);
     QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
-    QVERIFY2(f.dialogs.shown[0].find(field) != std::string::npos, f.dialogs.shown[0].c_str());
+    QVERIFY2(f.dialogs.shown[0].find(store::name_of(field)) != std::string::npos,
+             f.dialogs.shown[0].c_str());
     QCOMPARE(f.articles.text(field), before);
     QCOMPARE(edit->text().toStdString(), before);
     leave(edit);  // leaving again does not repeat the message
@@ -276,12 +279,12 @@ void EditorTest::priceWithDecimalPoint() {
   EditorFixture f;
   two_articles(f);
   f.open();
-  auto* edit = f.find<QLineEdit>("Sofortkauf");
+  auto* edit = f.find<QLineEdit>(store::F::Sofortkauf);
   type_over(edit, "12.50");
   // A number typed halfway ("12.") stays as typed until the edit is left.
   QCOMPARE(edit->text(), QString("12.50"));
   QTest::keyClick(edit, Qt::Key_Return);
-  QCOMPARE(f.articles.get("Sofortkauf").as_amount(), std::optional<double>(12.5));
+  QCOMPARE(f.articles.get(store::F::Sofortkauf).as_amount(), std::optional<double>(12.5));
   QCOMPARE(edit->text(), QString("12.5"));
 }
 
@@ -301,10 +304,10 @@ void EditorTest::feeLabelsFollowTheFeatures() {
   QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.00 € )"));
   QCOMPARE(text_colour(&f.fee_total), normal_colour());
 
-  QTest::mouseClick(f.find<QCheckBox>("Fettschrift"), Qt::LeftButton);
-  QTest::mouseClick(f.find<QCheckBox>("Textmarker"), Qt::LeftButton);
-  QTest::mouseClick(f.find<QCheckBox>("Top-Kategorie"), Qt::LeftButton);  // fee 0: no red
-  auto* subtitle = f.find<QLineEdit>("Untertitel");
+  QTest::mouseClick(f.find<QCheckBox>(store::F::Fettschrift), Qt::LeftButton);
+  QTest::mouseClick(f.find<QCheckBox>(store::F::Textmarker), Qt::LeftButton);
+  QTest::mouseClick(f.find<QCheckBox>(store::F::Top_Kategorie), Qt::LeftButton);  // fee 0: no red
+  auto* subtitle = f.find<QLineEdit>(store::F::Untertitel);
   QTest::keyClicks(subtitle, "Neu");
   QTest::keyClick(subtitle, Qt::Key_Return);
 
@@ -319,24 +322,24 @@ void EditorTest::feeLabelsFollowTheFeatures() {
 
   // The fee is stored when the article is posted.
   f.articles.post();
-  QCOMPARE(f.articles.get("Gebühr").as_amount(), std::optional<double>(1.75));
+  QCOMPARE(f.articles.get(store::F::Gebuehr).as_amount(), std::optional<double>(1.75));
 
   // Another article without features: all black again; the boxes show its fields.
   f.articles.next();
   QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.00 € )"));
   QCOMPARE(text_colour(&f.fee_total), normal_colour());
   QCOMPARE(text_colour(label("Fettschrift")), normal_colour());
-  QVERIFY(!f.find<QCheckBox>("Fettschrift")->isChecked());
-  f.articles.set_text("Bild2", "42_2.jpg");  // a second picture alone costs its fee
+  QVERIFY(!f.find<QCheckBox>(store::F::Fettschrift)->isChecked());
+  f.articles.set_text(store::F::Bild2, "42_2.jpg");  // a second picture alone costs its fee
   QCOMPARE(text_colour(label("Bild 2")), kRed);
   QCOMPARE(f.fee_total.text(), QString::fromUtf8("( 0.30 € )"));
 }
 
 void EditorTest::paymentBoxesShownByName() {
   EditorFixture f;
-  f.add_article({{"Artikelname", "Alpha"}, {"p2", "True"}});
+  f.add_article({{store::F::Artikelname, "Alpha"}, {store::F::p2, "True"}});
   f.open();
-  for (int i = 1; i <= 15; ++i) QVERIFY(f.find<QCheckBox>(QString("p%1").arg(i))->isHidden());
+  for (int i = 1; i <= 15; ++i) QVERIFY(f.find<QCheckBox>(store::payment_flag(i))->isHidden());
   catalogue::PaymentNames names;
   names.name[0] = "Überweisung";
   names.name[1] = "PayPal";
@@ -344,14 +347,14 @@ void EditorTest::paymentBoxesShownByName() {
   names.shown = 3;
   f.ws.set_payment_names(names);
   for (int i = 1; i <= 15; ++i) {
-    auto* box = f.find<QCheckBox>(QString("p%1").arg(i));
+    auto* box = f.find<QCheckBox>(store::payment_flag(i));
     QCOMPARE(box->isHidden(), i > 3);
   }
-  QCOMPARE(f.find<QCheckBox>("p1")->text(), QString::fromUtf8("Überweisung"));
-  QVERIFY(f.find<QCheckBox>("p2")->isChecked());
-  QVERIFY(!f.find<QCheckBox>("p3")->isChecked());
-  f.find<QCheckBox>("p3")->click();
-  QCOMPARE(f.articles.text("p3"), std::string("True"));
+  QCOMPARE(f.find<QCheckBox>(store::F::p1)->text(), QString::fromUtf8("Überweisung"));
+  QVERIFY(f.find<QCheckBox>(store::F::p2)->isChecked());
+  QVERIFY(!f.find<QCheckBox>(store::F::p3)->isChecked());
+  f.find<QCheckBox>(store::F::p3)->click();
+  QCOMPARE(f.articles.text(store::F::p3), std::string("True"));
 }
 
 void EditorTest::pageChangeCommits() {
@@ -359,11 +362,11 @@ void EditorTest::pageChangeCommits() {
   two_articles(f);
   f.open();
   // Text typed but not yet left is part of what the page change stores.
-  auto* edit = f.find<QLineEdit>("Artikelname");
+  auto* edit = f.find<QLineEdit>(store::F::Artikelname);
   type_over(edit, "Gamma");
   f.editor->setCurrentIndex(1);
   QCOMPARE(f.articles.state(), store::EditState::Browse);
-  QCOMPARE(f.articles.text("Artikelname"), std::string("Gamma"));
+  QCOMPARE(f.articles.text(store::F::Artikelname), std::string("Gamma"));
   QCOMPARE(f.articles.count(), std::size_t(2));
 }
 
@@ -383,19 +386,19 @@ void EditorTest::pageChangeAndNavigatorPostRefreshTheFee() {
   EditorFixture f;
   // A fee read from a file that no longer fits: nothing the user changes brings it up to date.
   auto read = store::empty_record();
-  read[store::field_at("Artikelname")] = store::Value::text("Alpha");
-  read[store::field_at("Fettschrift")] = store::Value::flag(true);
-  read[store::field_at("Gebühr")] = store::Value::amount(9);
+  store::at(read, store::F::Artikelname) = store::Value::text("Alpha");
+  store::at(read, store::F::Fettschrift) = store::Value::flag(true);
+  store::at(read, store::F::Gebuehr) = store::Value::amount(9);
   f.articles.replace_all({read});
   f.open();
   catalogue::FeatureFees fees;
   fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 0.5;
   f.ws.set_feature_fees(fees);
-  QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(9));
+  QCOMPARE(f.articles.get(store::F::Gebuehr), store::Value::amount(9));
 
   f.editor->setCurrentIndex(1);
   QCOMPARE(f.articles.state(), store::EditState::Browse);
-  QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(0.5));
+  QCOMPARE(f.articles.get(store::F::Gebuehr), store::Value::amount(0.5));
 
   // The auction house changed its fee; "edit" and "post" on the navigator store the new one.
   fees.fee[static_cast<std::size_t>(catalogue::Feature::Fettschrift)] = 1.25;
@@ -406,15 +409,15 @@ void EditorTest::pageChangeAndNavigatorPostRefreshTheFee() {
   nav.button(app::RecordNavigator::Button::Edit)->click();
   nav.button(app::RecordNavigator::Button::Post)->click();
   QCOMPARE(f.articles.state(), store::EditState::Browse);
-  QCOMPARE(f.articles.get("Gebühr"), store::Value::amount(1.25));
-  QCOMPARE(f.articles.stored()[0][store::field_at("Gebühr")], store::Value::amount(1.25));
+  QCOMPARE(f.articles.get(store::F::Gebuehr), store::Value::amount(1.25));
+  QCOMPARE(store::at(f.articles.stored()[0], store::F::Gebuehr), store::Value::amount(1.25));
 }
 
 void EditorTest::categoryTextOpensCategoryPage() {
   EditorFixture f;
-  f.add_article({{"Artikelname", "Alpha"}, {"Kategorie", "Auto > Teile"}});
+  f.add_article({{store::F::Artikelname, "Alpha"}, {store::F::Kategorie, "Auto > Teile"}});
   f.open();
-  auto* link = f.find<app::ClickableLabel>("Kategorie");
+  auto* link = f.find<app::ClickableLabel>(store::F::Kategorie);
   QVERIFY(link);
   QCOMPARE(link->text(), QString("Auto > Teile"));
   QCOMPARE(link->cursor().shape(), Qt::PointingHandCursor);
@@ -426,7 +429,7 @@ void EditorTest::uploadPanelsFollowTheUploadTable() {
   EditorFixture f;
   for (const char* fee : {"0.1", "0.2", "0.3"}) {
     f.uploads.append();
-    f.uploads.set_text("Gebühr", fee);
+    f.uploads.set_text(store::F::Gebuehr, fee);
     f.uploads.post();
   }
   f.open();

@@ -110,10 +110,10 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
   QVERIFY(f.dialogs.shown.empty());
   for (std::size_t i = 0; i < f.store().articles.count(); ++i) {
     const store::Record& r = f.store().articles.row(i);
-    if (r[store::field_at("Artikelname")] != store::Value::text("Winterreifen 205/55 R16"))
+    if (store::at(r, store::F::Artikelname) != store::Value::text("Winterreifen 205/55 R16"))
       continue;
     // Fettschrift, Textmarker, Top-Kategorie, a subtitle, a minimum price: never nothing.
-    QVERIFY(r[store::field_at("Gebühr")].as_amount().value_or(0) > 0);
+    QVERIFY(store::at(r, store::F::Gebuehr).as_amount().value_or(0) > 0);
   }
 }
 

@@ -128,12 +128,12 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   const std::string picture("\xff\xd8\xff\xe0 Koffer\0\r\n", 13);
   write_file(ws->picture_folder() + "koffer.jpg", picture);
   store::Table& articles = ws->store().articles;
-  articles.set_text("Bild1", "koffer.jpg");
+  articles.set_text(store::F::Bild1, "koffer.jpg");
   articles.post();
   QCOMPARE(articles.count(), std::size_t(1));
   const store::Record typed = articles.row(0);
-  QCOMPARE(typed[store::field_at("Kategorie Nummer")], store::Value::text("4"));
-  QCOMPARE(typed[store::field_at("p1")], store::Value::flag(true));
+  QCOMPARE(store::at(typed, store::F::Kategorie_Nummer), store::Value::text("4"));
+  QCOMPARE(store::at(typed, store::F::p1), store::Value::flag(true));
 
   // --- check, transfer, send ----------------------------------------------------------------
   auto* grid = w->articleView()->grid();
@@ -160,11 +160,11 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   store::Table& imports = ws->store().imports;
   QCOMPARE(imports.count(), std::size_t(3));
   for (std::size_t i = 0; i < imports.count(); ++i) {
-    if (imports.row(i)[store::field_at("Artikelname")] ==
+    if (imports.row(i)[store::index_of(store::F::Artikelname)] ==
         store::Value::text("Reisekoffer mit Rollen"))
       imports.move_to(i);
   }
-  QCOMPARE(imports.text("Artikelname"), std::string("Reisekoffer mit Rollen"));
+  QCOMPARE(imports.text(store::F::Artikelname), std::string("Reisekoffer mit Rollen"));
   view->transferOneAction()->trigger();
   QCOMPARE(articles.count(), std::size_t(2));
   const store::Record back = articles.stored()[1];
@@ -172,33 +172,33 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   // What the round trip changes on purpose: the description's apostrophes, the codes of
   // choices left empty (their fallbacks come back as texts), the flags (null goes out as 0),
   // the category path (only the number travels), and the picture's name (the auction number).
-  const std::map<std::string, store::Value> changed = {
-      {"Beschreibung", store::Value::text("Koffer´s Rollen laufen, Griff´s neu.")},
-      {"Anzeigenart", store::Value::text("Auktion")},
-      {"Sprache", store::Value::text("International / unabhängig")},
-      {"Masseinheit", store::Value::text("keine Angabe")},
-      {"Wiedereinstellen", store::Value::text("0 x")},
-      {"Zustand", store::Value::text("Siehe Beschreibung")},
-      {"Verhalten", store::Value::text("Ausblenden")},
-      {"minimum_preis_zeigen", store::Value::text("nicht erreicht")},
-      {"FSK 18", store::Value::text("nein")},
-      {"Preisvorschlag", store::Value::text("nein")},
-      {"Fettschrift", store::Value::flag(false)},
-      {"Textmarker", store::Value::flag(false)},
-      {"Top-Kategorie", store::Value::flag(false)},
-      {"international", store::Value::flag(false)},
-      {"Kategorie", store::Value()},
-      {"Bild1", store::Value::text("1000.jpg")},
+  const std::map<store::F, store::Value> changed = {
+      {store::F::Beschreibung, store::Value::text("Koffer´s Rollen laufen, Griff´s neu.")},
+      {store::F::Anzeigenart, store::Value::text("Auktion")},
+      {store::F::Sprache, store::Value::text("International / unabhängig")},
+      {store::F::Masseinheit, store::Value::text("keine Angabe")},
+      {store::F::Wiedereinstellen, store::Value::text("0 x")},
+      {store::F::Zustand, store::Value::text("Siehe Beschreibung")},
+      {store::F::Verhalten, store::Value::text("Ausblenden")},
+      {store::F::minimum_preis_zeigen, store::Value::text("nicht erreicht")},
+      {store::F::FSK_18, store::Value::text("nein")},
+      {store::F::Preisvorschlag, store::Value::text("nein")},
+      {store::F::Fettschrift, store::Value::flag(false)},
+      {store::F::Textmarker, store::Value::flag(false)},
+      {store::F::Top_Kategorie, store::Value::flag(false)},
+      {store::F::international, store::Value::flag(false)},
+      {store::F::Kategorie, store::Value()},
+      {store::F::Bild1, store::Value::text("1000.jpg")},
   };
   QStringList differences;
   for (const store::F field : upload::copied_fields()) {
     const std::size_t i = store::index_of(field);
     const std::string key(store::name_of(field));
-    const store::Value want = changed.count(key) ? changed.at(key) : typed[i];
+    const store::Value want = changed.count(field) ? changed.at(field) : typed[i];
     // A field left empty goes out as the empty text; the auction house keeps that as 0 in a
     // number column and as the empty text in a text column.
     const bool empty_stored =
-        !changed.count(key) && typed[i].is_null() &&
+        !changed.count(field) && typed[i].is_null() &&
         (back[i] == store::Value::text("") || back[i] == store::Value::text("0") ||
          back[i] == store::Value::amount(0) || back[i] == store::Value::small_int(0));
     if (back[i] != want && !empty_stored) {
@@ -210,7 +210,7 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u("; "))));
   QCOMPARE(read_file(ws->picture_folder() + "1000.jpg"), picture);
   // The article table's own hook worked the fee out again.
-  QCOMPARE(back[store::field_at("Gebühr")], typed[store::field_at("Gebühr")]);
+  QCOMPARE(store::at(back, store::F::Gebuehr), store::at(typed, store::F::Gebuehr));
   QVERIFY(dialogs.shown.empty());
   w->close();
 }

@@ -71,15 +71,15 @@ void verify_walk(QWidget* window, QWidget* start, const QStringList& expected, c
 store::Record complete_article(const char* name) {
   using store::Value;
   auto r = store::empty_record();
-  auto set = [&](const char* field, Value v) { r[store::field_at(field)] = std::move(v); };
-  set("Artikelname", Value::text(name));
-  set("Kategorie Nummer", Value::text("1111"));
-  set("Auktionsdauer", Value::text("7"));
-  set("location_zip", Value::text("10115"));
-  set("location", Value::text("Berlin"));
-  set("Startpreis", Value::amount(1));
-  set("p2", Value::flag(true));
-  set("Beschreibung", Value::text("Gut."));
+  auto set = [&](store::F field, Value v) { store::at(r, field) = std::move(v); };
+  set(store::F::Artikelname, Value::text(name));
+  set(store::F::Kategorie_Nummer, Value::text("1111"));
+  set(store::F::Auktionsdauer, Value::text("7"));
+  set(store::F::location_zip, Value::text("10115"));
+  set(store::F::location, Value::text("Berlin"));
+  set(store::F::Startpreis, Value::amount(1));
+  set(store::F::p2, Value::flag(true));
+  set(store::F::Beschreibung, Value::text("Gut."));
   return r;
 }
 

@@ -40,7 +40,7 @@ inline std::vector<store::Record> named(std::initializer_list<const char*> names
   std::vector<store::Record> out;
   for (const char* n : names) {
     auto r = store::empty_record();
-    r[store::field_at("Artikelname")] = store::Value::text(n);
+    store::at(r, store::F::Artikelname) = store::Value::text(n);
     out.push_back(std::move(r));
   }
   return out;
@@ -49,7 +49,7 @@ inline std::vector<store::Record> named(std::initializer_list<const char*> names
 inline std::vector<std::string> names_shown(const store::Table& table) {
   std::vector<std::string> out;
   for (std::size_t i = 0; i < table.count(); ++i) {
-    const auto* s = table.row(i)[store::field_at("Artikelname")].as_string();
+    const auto* s = table.row(i)[store::index_of(store::F::Artikelname)].as_string();
     out.push_back(s ? *s : "");
   }
   return out;

@@ -408,7 +408,7 @@ void MainWindowTest::startSort() {
 void MainWindowTest::gridFollowsCursorAndEdits() {
   Fixture f;
   auto prices = named({"Apfel", "Birne", "Kirsche"});
-  prices[0][store::field_at("Startpreis")] = store::Value::amount(1.5);
+  prices[0][store::index_of(store::F::Startpreis)] = store::Value::amount(1.5);
   f.put(store::kArticleFile, prices);
   auto& w = f.open();
   auto& table = f.store().articles;
@@ -427,15 +427,15 @@ void MainWindowTest::gridFollowsCursorAndEdits() {
   // Typing into a cell writes the field of that row.
   QVERIFY(model->setData(model->index(0, price), u("12.50")));
   QCOMPARE(table.position(), std::optional<std::size_t>(0));
-  QCOMPARE(table.get("Startpreis").as_amount(), std::optional<double>(12.5));
+  QCOMPARE(table.get(store::F::Startpreis).as_amount(), std::optional<double>(12.5));
   QCOMPARE(model->index(0, price).data().toString(), u("12.5"));
   // A text that is no number is reported and the value stays.
   QVERIFY(!model->setData(model->index(0, price), u("zwölf")));
   QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
-  QCOMPARE(table.get("Startpreis").as_amount(), std::optional<double>(12.5));
+  QCOMPARE(table.get(store::F::Startpreis).as_amount(), std::optional<double>(12.5));
   // A read-only column refuses.
   QVERIFY(!model->setData(model->index(0, fee), u("3")));
-  QVERIFY(table.get("Gebühr").is_null());
+  QVERIFY(table.get(store::F::Gebuehr).is_null());
   // Leaving the row posts the edit.
   grid->setCurrentIndex(model->index(2, name));
   QCOMPARE(table.state(), store::EditState::Browse);
@@ -496,7 +496,7 @@ void MainWindowTest::failedSaveKeepsRunning() {
   f.put(store::kUploadFile, named({"Zitrone"}));
   const auto article_before = read_file(f.path(store::kArticleFile));
   auto& w = f.open();
-  f.store().articles.set_text("Artikelname", "Apfelmus");
+  f.store().articles.set_text(store::F::Artikelname, "Apfelmus");
 
   // The upload file cannot be replaced: a folder stands in its place (root ignores modes).
   fs::remove(f.path(store::kUploadFile));
@@ -580,7 +580,7 @@ void MainWindowTest::otherWorkingDirectory() {
   QVERIFY(::chdir(elsewhere.path().toLocal8Bit().constData()) == 0);
   auto& w = f.open();
   QCOMPARE(f.store().articles.count(), std::size_t(1));
-  f.store().articles.set_text("Artikelname", "Apfelkuchen");
+  f.store().articles.set_text(store::F::Artikelname, "Apfelkuchen");
   QVERIFY(w.close());
   fs::current_path(before);
   QVERIFY(fs::is_empty(elsewhere.path().toStdString()));

@@ -90,7 +90,7 @@ void MediaPagesTest::init() {
   std::filesystem::create_directories(offered);
   f = std::make_unique<EditorFixture>();
   folder = f->picture_folder();
-  f->add_article({{"Artikelname", "Lampe"}});
+  f->add_article({{store::F::Artikelname, "Lampe"}});
   f->open();
   f->editor->refreshAll();
 }
@@ -115,7 +115,7 @@ void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
   button("Neue Datei", "Bild1")->click();
   QCOMPARE(f->dialogs.shown,
            (Texts{std::string(media::kAskReplace), std::string(media::kAskShrink)}));
-  QCOMPARE(f->articles.text("Bild1"), std::string("b.jpg"));
+  QCOMPARE(f->articles.text(store::F::Bild1), std::string("b.jpg"));
   QVERIFY(preview->isVisible());
   QCOMPARE(preview->pixmap().size(), QSize(177, 89));  // 400 x 200 fitted, centred
 
@@ -134,7 +134,7 @@ void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
   button(QString::fromUtf8("Datei löschen"), "Bild1")->click();
   QCOMPARE(f->dialogs.shown, (Texts{"Datei löschen?", "Datei löschen?"}));
   QVERIFY(preview->isHidden());
-  QCOMPARE(f->articles.text("Bild1"), std::string());
+  QCOMPARE(f->articles.text(store::F::Bild1), std::string());
   QVERIFY(!std::filesystem::exists(folder + "b.jpg"));
 
   // A damaged file is refused with its message and changes nothing.
@@ -145,12 +145,14 @@ void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
   QCOMPARE(f->dialogs.shown.size(), std::size_t(1));
   QVERIFY(f->dialogs.shown[0].find("kaputt.jpg") != std::string::npos);
   QVERIFY(pictures()->preview(3)->isHidden());
-  QCOMPARE(f->articles.text("Bild3"), std::string());
+  QCOMPARE(f->articles.text(store::F::Bild3), std::string());
 }
 
 void MediaPagesTest::previewsFollowTheRecord() {
   write(folder + "eins.jpg", jpeg(300, 300));
-  f->add_article({{"Artikelname", "Tisch"}, {"Bild1", "eins.jpg"}, {"Bild2", "fehlt.jpg"}});
+  f->add_article({{store::F::Artikelname, "Tisch"},
+                  {store::F::Bild1, "eins.jpg"},
+                  {store::F::Bild2, "fehlt.jpg"}});
   f->editor->setCurrentWidget(pictures());
   f->articles.last();
   QVERIFY(pictures()->preview(1)->isVisible());
@@ -166,7 +168,7 @@ void MediaPagesTest::longNameShortenedWithAStatusLine() {
   write(offered + name, jpeg(60, 40));
   f->dialogs.files = {offered + name};
   button("Neue Datei", "Bild2")->click();
-  QCOMPARE(f->articles.text("Bild2"), std::string("WhatsApp Image 2024-05-12.jpeg"));
+  QCOMPARE(f->articles.text(store::F::Bild2), std::string("WhatsApp Image 2024-05-12.jpeg"));
   QVERIFY(pictures()->preview(2)->isVisible());
   QListWidget* status = f->editor->connectionStatusList();
   QVERIFY(status->count() > 0);
@@ -184,7 +186,7 @@ void MediaPagesTest::descriptionViewsAndButtons() {
   QVERIFY(page->previewButton()->isEnabled());
 
   f->articles.edit();
-  f->articles.set_text("Beschreibung", "<p id='t'>erste</p>");
+  f->articles.set_text(store::F::Beschreibung, "<p id='t'>erste</p>");
   f->articles.post();
   QVERIFY(!page->browser());
 
@@ -206,7 +208,7 @@ void MediaPagesTest::descriptionViewsAndButtons() {
   QVERIFY(!page->textButton()->isEnabled());
   QVERIFY(page->previewButton()->isEnabled());
   f->articles.edit();
-  f->articles.set_text("Beschreibung", "<p id='t'>zweite</p>");
+  f->articles.set_text(store::F::Beschreibung, "<p id='t'>zweite</p>");
   f->articles.post();
   QCOMPARE(run_js(view, "document.getElementById('t').textContent").toString(),
            QStringLiteral("erste"));
@@ -217,7 +219,7 @@ void MediaPagesTest::descriptionViewsAndButtons() {
            QStringLiteral("zweite"));
 
   // Another record keeps the view chosen.
-  f->add_article({{"Beschreibung", "<p id='t'>dritte</p>"}});
+  f->add_article({{store::F::Beschreibung, "<p id='t'>dritte</p>"}});
   QVERIFY(page->previewShown());
   QTRY_COMPARE_WITH_TIMEOUT(
       run_js(view, "document.getElementById('t') && document.getElementById('t').textContent")
@@ -234,7 +236,7 @@ void MediaPagesTest::previewShowsLoadedFileAtOnce() {
 
   // html_desc_1 "nein" and still rendered: a table styled by CSS.
   f->articles.edit();
-  f->articles.set_text("html_desc_1", "0");
+  f->articles.set_text(store::F::html_desc_1, "0");
   f->articles.post();
   write(offered + "text.html",
         "<style>td.p { color: rgb(200, 0, 0); border: 2px solid black }</style>\r\n"
@@ -254,7 +256,7 @@ void MediaPagesTest::descriptionScriptsCannotReadFiles() {
   app::DescriptionPage* page = description();
   f->editor->setCurrentWidget(page);
   f->articles.edit();
-  f->articles.set_text("Beschreibung", "<p>x</p>");
+  f->articles.set_text(store::F::Beschreibung, "<p>x</p>");
   f->articles.post();
   page->previewButton()->click();
   QSignalSpy loaded(page->browser(), &QWebEngineView::loadFinished);
@@ -310,7 +312,7 @@ void MediaPagesTest::previewRunsNothingAndAsksNoServer() {
   app::DescriptionPage* page = description();
   f->editor->setCurrentWidget(page);
   f->articles.edit();
-  f->articles.set_text("Beschreibung", html);
+  f->articles.set_text(store::F::Beschreibung, html);
   f->articles.post();
   page->previewButton()->click();
   QSignalSpy loaded(page->browser(), &QWebEngineView::loadFinished);

@@ -39,19 +39,19 @@ struct Window {
 
 store::Record complete_article(const char* name) {
   auto r = store::empty_record();
-  auto set = [&](const char* f, const char* v) {
-    r[store::field_at(f)] = store::from_text(v, store::article_fields()[store::field_at(f)]);
+  auto set = [&](store::F f, const char* v) {
+    store::at(r, f) = store::from_text(v, store::field_of(f));
   };
-  set("Artikelname", name);
-  set("Kategorie Nummer", "1111");
-  set("Kategorie", "Auto & Motorrad > Autoteile > Reifen > Sommerreifen");
-  set("Auktionsdauer", "7");
-  set("location_zip", "50667");
-  set("location", "Köln");
-  set("Startpreis", "1.5");
-  set("p1", "True");
-  set("Beschreibung", "<b>gut</b>");
-  set("Fettschrift", "True");
+  set(store::F::Artikelname, name);
+  set(store::F::Kategorie_Nummer, "1111");
+  set(store::F::Kategorie, "Auto & Motorrad > Autoteile > Reifen > Sommerreifen");
+  set(store::F::Auktionsdauer, "7");
+  set(store::F::location_zip, "50667");
+  set(store::F::location, "Köln");
+  set(store::F::Startpreis, "1.5");
+  set(store::F::p1, "True");
+  set(store::F::Beschreibung, "<b>gut</b>");
+  set(store::F::Fettschrift, "True");
   return r;
 }
 
@@ -93,7 +93,8 @@ void MenuCommandsDbTest::articlesFromAndToAFile() {
   QCOMPARE(names_shown(win.f.store().articles),
            (std::vector<std::string>{"Schon da", "Zündkerze; 4er"}));
   // Posted through the window's fee rule: bold type costs 0.50.
-  QCOMPARE(win.f.store().articles.row(1)[store::field_at("Gebühr")], store::Value::amount(0.5));
+  QCOMPARE(win.f.store().articles.row(1)[store::index_of(store::F::Gebuehr)],
+           store::Value::amount(0.5));
   QVERIFY2(win.shown().find("1 Artikel wurde importiert.") != std::string::npos,
            win.shown().c_str());
   QVERIFY(win.shown().find("Zeile 3, Spalte 3 (Startpreis)") != std::string::npos);
@@ -181,7 +182,7 @@ void MenuCommandsDbTest::myMessagesIsDisabledWithAReason() {
 
 void MenuCommandsDbTest::directTransferChecksCopiesAndSends() {
   auto incomplete = complete_article("Ohne Beschreibung");
-  incomplete[store::field_at("Beschreibung")] = store::Value();
+  store::at(incomplete, store::F::Beschreibung) = store::Value();
   Window win({incomplete, complete_article("Sommerreifen")});
   auto& w = *win.w;
   QAction* direct = w.articleView()->directAction();
@@ -237,10 +238,11 @@ void MenuCommandsDbTest::categorySearchFillsTheChosenSlot() {
   QTest::keyClick(results, Qt::Key_Return);
   auto& a = win.f.store().articles;
   QCOMPARE(a.state(), store::EditState::Browse);
-  QCOMPARE(a.text("Kategorie"), std::string("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
-  QCOMPARE(a.text("Kategorie Nummer"), std::string("1112"));
-  QCOMPARE(a.text("Kategorie4"), std::string("Winterreifen"));
-  QCOMPARE(a.text("Kategorie 2"), std::string(""));
+  QCOMPARE(a.text(store::F::Kategorie),
+           std::string("Auto & Motorrad > Autoteile > Reifen > Winterreifen"));
+  QCOMPARE(a.text(store::F::Kategorie_Nummer), std::string("1112"));
+  QCOMPARE(a.text(store::F::Kategorie4), std::string("Winterreifen"));
+  QCOMPARE(a.text(store::F::Kategorie_2), std::string(""));
 }
 
 QTEST_MAIN(MenuCommandsDbTest)

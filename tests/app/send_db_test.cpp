@@ -29,14 +29,14 @@ std::vector<store::Record> articles(int n) {
   std::vector<store::Record> out;
   for (int i = 0; i < n; ++i) {
     auto r = store::empty_record();
-    auto set = [&](const char* f, const std::string& v) {
-      r[store::field_at(f)] = store::from_text(v, store::article_fields()[store::field_at(f)]);
+    auto set = [&](store::F f, const std::string& v) {
+      store::at(r, f) = store::from_text(v, store::field_of(f));
     };
-    set("Artikelname", "Artikel " + std::to_string(i + 1));
-    set("Auktionsdauer", "7");
-    set("Fettschrift", "True");
-    set("Gebühr", "0.6");
-    set("Bild2", "bild.jpg");
+    set(store::F::Artikelname, "Artikel " + std::to_string(i + 1));
+    set(store::F::Auktionsdauer, "7");
+    set(store::F::Fettschrift, "True");
+    set(store::F::Gebuehr, "0.6");
+    set(store::F::Bild2, "bild.jpg");
     out.push_back(std::move(r));
   }
   return out;

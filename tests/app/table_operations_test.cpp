@@ -70,8 +70,8 @@ std::vector<store::Record> priced(std::initializer_list<std::pair<const char*, d
   std::vector<store::Record> out;
   for (auto [name, price] : items) {
     auto r = store::empty_record();
-    r[store::field_at("Artikelname")] = store::Value::text(name);
-    r[store::field_at("Startpreis")] = store::Value::amount(price);
+    store::at(r, store::F::Artikelname) = store::Value::text(name);
+    store::at(r, store::F::Startpreis) = store::Value::amount(price);
     out.push_back(std::move(r));
   }
   return out;
@@ -108,7 +108,7 @@ void TableOperationsTest::openKeepsTheReplacedTable() {
   auto& articles = f.store().articles;
   // Typed since the last save: the open must not lose it.
   articles.last();
-  articles.set("Artikelname", store::Value::text("neu getippt"));
+  articles.set(store::F::Artikelname, store::Value::text("neu getippt"));
 
   f.dialogs.files = {f.folder + "andere.xml"};
   w.menus().open->trigger();
@@ -215,7 +215,7 @@ void TableOperationsTest::titleClicks() {
   QCOMPARE(column_shown(uploads, 3), (Names{"Zange", "Boje", "anker"}));
   QCOMPARE(bold_titles(uploads), (QStringList{u("Artikelname"), u("Startpreis")}));
   // The current record stays current, in the grid as well.
-  QCOMPARE(f.store().uploads.text("Artikelname"), std::string("Zange"));
+  QCOMPARE(f.store().uploads.text(store::F::Artikelname), std::string("Zange"));
   QCOMPARE(uploads->currentIndex().row(), 0);
   QCOMPARE(label->text(), u("Sortiert nach: Startpreis"));
   QCOMPARE(w.sorting().marker(), 7);
@@ -274,8 +274,8 @@ void TableOperationsTest::nameFilterThroughAccessibleInterfaces() {
 void TableOperationsTest::copy() {
   Fixture f;
   auto items = named({"Uhr", "Anker"});
-  for (const char* picture : {"Bild1", "Bild2", "Bild3"}) {
-    items[0][store::field_at(picture)] = store::Value::text("uhr.jpg");
+  for (store::F picture : {store::F::Bild1, store::F::Bild2, store::F::Bild3}) {
+    store::at(items[0], picture) = store::Value::text("uhr.jpg");
   }
   f.put(store::kArticleFile, items);
   f.put(store::kUploadFile, items);
@@ -287,7 +287,9 @@ void TableOperationsTest::copy() {
   QCOMPARE(names_shown(articles), (Names{"Anker", "Uhr", "Uhr"}));
   QCOMPARE(articles.position(), std::optional<std::size_t>(2));
   QCOMPARE(w.articleView()->grid()->currentIndex().row(), 2);
-  QCOMPARE(articles.text("Bild1") + articles.text("Bild2") + articles.text("Bild3"), std::string());
+  QCOMPARE(articles.text(store::F::Bild1) + articles.text(store::F::Bild2) +
+               articles.text(store::F::Bild3),
+           std::string());
 
   auto& uploads = f.store().uploads;
   uploads.move_to(0);  // Uhr, stored order

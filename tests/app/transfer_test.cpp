@@ -20,21 +20,21 @@ using store::Value;
 
 store::Record article(const char* name, double fee) {
   auto r = store::empty_record();
-  auto set = [&](const char* field, Value v) { r[store::field_at(field)] = std::move(v); };
-  set("Artikelname", Value::text(name));
-  set("Kategorie Nummer", Value::text("1111"));
-  set("Auktionsdauer", Value::text("7"));
-  set("location_zip", Value::text("10115"));
-  set("location", Value::text("Berlin"));
-  set("Startpreis", Value::amount(1));
-  set("p2", Value::flag(true));
-  set("Beschreibung", Value::text("Gut."));
-  set("Gebühr", Value::amount(fee));
+  auto set = [&](store::F field, Value v) { store::at(r, field) = std::move(v); };
+  set(store::F::Artikelname, Value::text(name));
+  set(store::F::Kategorie_Nummer, Value::text("1111"));
+  set(store::F::Auktionsdauer, Value::text("7"));
+  set(store::F::location_zip, Value::text("10115"));
+  set(store::F::location, Value::text("Berlin"));
+  set(store::F::Startpreis, Value::amount(1));
+  set(store::F::p2, Value::flag(true));
+  set(store::F::Beschreibung, Value::text("Gut."));
+  set(store::F::Gebuehr, Value::amount(fee));
   return r;
 }
 
-store::Record without(store::Record r, const char* field) {
-  r[store::field_at(field)] = Value();
+store::Record without(store::Record r, store::F field) {
+  store::at(r, field) = Value();
   return r;
 }
 
@@ -65,10 +65,10 @@ void TransferTest::oneArticleMessagesAndPages() {
   // The fee of "A Reifen" is its bold title's: every page change posts the article again and
   // the fee is computed anew.
   store::Record bold = article("A Reifen", 1.5);
-  bold[store::field_at("Fettschrift")] = Value::flag(true);
-  f.put(store::kArticleFile,
-        {bold, without(article("B Felge", 0), "location"), without(article("C Kette", 0), "p2"),
-         without(article("D Lampe", 0), "Kategorie Nummer")});
+  store::at(bold, store::F::Fettschrift) = Value::flag(true);
+  f.put(store::kArticleFile, {bold, without(article("B Felge", 0), store::F::location),
+                              without(article("C Kette", 0), store::F::p2),
+                              without(article("D Lampe", 0), store::F::Kategorie_Nummer)});
   auto& w = f.open();
   auto* editor = w.articleView()->editor();
   catalogue::FeatureFees fees;
@@ -145,8 +145,8 @@ void TransferTest::doubleClickOpensNoCellEditor() {
 void TransferTest::allArticles() {
   Fixture f;
   f.put(store::kArticleFile,
-        {article("A", 0.5), without(article("B", 0), "Beschreibung"), article("C", 0.25),
-         without(article("D", 0), "Startpreis"), article("E", 1)});
+        {article("A", 0.5), without(article("B", 0), store::F::Beschreibung), article("C", 0.25),
+         without(article("D", 0), store::F::Startpreis), article("E", 1)});
   auto& w = f.open();
   f.ws->protocol().add("älter");
   f.dialogs.answers.push_back(ports::Answer::Yes);

@@ -378,7 +378,7 @@ TEST_F(Pictures, LongNamesAreShortenedToFitTheField) {
 
   // Every field names a file that is there: previews, fees and the send's pictures see all three.
   for (int slot = 1; slot <= 3; ++slot) {
-    const std::string name = articles.text(slot_field(slot));
+    const std::string name = articles.text(store::picture_field(slot));
     EXPECT_LE(name.size(), 30u);
     EXPECT_TRUE(preview_image(folder, name)) << name;
     EXPECT_TRUE(upload::picture_file_exists(folder, name)) << name;

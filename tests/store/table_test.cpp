@@ -223,7 +223,7 @@ TEST_F(TableTest, WritesAreFittedOrRefused) {
   EXPECT_EQ(t.state(), EditState::Browse);  // nothing changed
   EXPECT_THROW(t.set(F::Startpreis, Value::text("zwölf")), Error);
   EXPECT_EQ(t.state(), EditState::Browse);
-  EXPECT_THROW(t.set("Preis", Value::amount(1)), Error);
+  EXPECT_THROW(t.set(kFieldCount, Value::amount(1)), Error);  // no such field
   t.set(F::Startpreis, Value::text("7.5"));  // a text for a number is parsed
   EXPECT_EQ(t.get(F::Startpreis), Value::amount(7.5));
   t.set(F::Anzahl, Value::amount(3));  // a number for a text becomes its text
@@ -733,7 +733,7 @@ TEST_F(TableTest, RewriteStoresInPlaceThroughThePostRuleAsOneEvent) {
   EXPECT_EQ(shown(t), (Names{"A", "B2", "C2", "D"}));
   EXPECT_EQ(m.rows, shown(t));
   // The pending edit was posted first, and the patch kept what it had stored.
-  EXPECT_EQ(t.text("Untertitel"), "pending");
+  EXPECT_EQ(t.text(store::F::Untertitel), "pending");
   EXPECT_EQ(t.state(), EditState::Browse);
   EXPECT_EQ(t.position(), 2u);
   EXPECT_EQ(shown(t, F::Gebuehr), (Names{"", "0.5", "0.5", ""}));

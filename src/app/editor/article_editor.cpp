@@ -56,7 +56,7 @@ ArticleEditor::ArticleEditor(Context context, QWidget* parent)
       articles.on_data_change([this](std::optional<std::size_t> field) { dataChange(field); }));
   subscriptions_.push_back(articles.on_before_post([this] { beforePost(); }));
   // Any change of the upload table's rows or fees makes the counters and total stale.
-  const std::size_t fee = store::field_at("Gebühr");
+  const std::size_t fee = store::index_of(store::F::Gebuehr);
   subscriptions_.push_back(workspace_.uploads().on_rows_change(
       [this](const store::Table::RowChange&) { scheduleUploadTotals(); }));
   subscriptions_.push_back(
@@ -73,7 +73,7 @@ void ArticleEditor::showReferenceLists() {
   // Refilling the drop-down would touch its text; only a changed list is worth that.
   if (workspace_.durations() != durations_shown_) {
     durations_shown_ = workspace_.durations();
-    binder_->setComboItems("Auktionsdauer", durations_shown_);
+    binder_->setComboItems(store::F::Auktionsdauer, durations_shown_);
   }
   paint_fee_texts(controls_, workspace_.feature_fees());
   const catalogue::PaymentNames& payments = workspace_.payment_names();
@@ -150,9 +150,9 @@ void ArticleEditor::refreshFees() {
 
 void ArticleEditor::refreshPayments() {
   for (std::size_t i = 1; i <= catalogue::kPaymentSlots; ++i) {
-    binder_->refresh(store::field_at("p" + std::to_string(i)));
+    binder_->refresh(store::index_of(store::payment_flag(static_cast<int>(i))));
   }
-  binder_->refresh(store::field_at("international"));
+  binder_->refresh(store::index_of(store::F::international));
 }
 
 }  // namespace tellvaro::app

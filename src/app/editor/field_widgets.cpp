@@ -39,6 +39,8 @@ void show_in_combo(QComboBox* combo, const std::string& text) {
 
 }  // namespace
 
+QString fieldName(store::F field) { return q(store::name_of(field)); }
+
 struct FieldBinder::Binding {
   std::size_t field = 0;
   QWidget* widget = nullptr;
@@ -67,9 +69,9 @@ FieldBinder::Binding& FieldBinder::add(std::unique_ptr<Binding> binding) {
   return b;
 }
 
-QLineEdit* FieldBinder::bindEdit(QLineEdit* edit, std::string_view field) {
+QLineEdit* FieldBinder::bindEdit(QLineEdit* edit, store::F field) {
   auto b = std::make_unique<Binding>();
-  b->field = store::field_at(field);
+  b->field = store::index_of(field);
   b->widget = edit;
   b->read = [edit] { return u(edit->text()); };
   b->write = [edit](const std::string& t) {
@@ -85,9 +87,9 @@ QLineEdit* FieldBinder::bindEdit(QLineEdit* edit, std::string_view field) {
   return edit;
 }
 
-QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, std::string_view field) {
+QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, store::F field) {
   auto b = std::make_unique<Binding>();
-  b->field = store::field_at(field);
+  b->field = store::index_of(field);
   b->widget = memo;
   // The raw text keeps no-break spaces (the plain text makes them blanks); its paragraph
   // separators become the stored CR LF.
@@ -102,7 +104,7 @@ QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, std::string_view fie
   return memo;
 }
 
-QComboBox* FieldBinder::bindCombo(QComboBox* combo, std::string_view field) {
+QComboBox* FieldBinder::bindCombo(QComboBox* combo, store::F field) {
   combo->setEditable(true);
   combo->setInsertPolicy(QComboBox::NoInsert);
   // Long items (the shipping list) must not widen the page; the popup still shows them whole.
@@ -110,7 +112,7 @@ QComboBox* FieldBinder::bindCombo(QComboBox* combo, std::string_view field) {
   combo->setMinimumContentsLength(8);
   for (auto item : catalogue::choice_items(field)) combo->addItem(q(item));
   auto b = std::make_unique<Binding>();
-  b->field = store::field_at(field);
+  b->field = store::index_of(field);
   b->widget = combo;
   b->read = [combo] { return u(combo->currentText()); };
   b->write = [combo](const std::string& t) { show_in_combo(combo, t); };
@@ -121,9 +123,9 @@ QComboBox* FieldBinder::bindCombo(QComboBox* combo, std::string_view field) {
   return combo;
 }
 
-QCheckBox* FieldBinder::bindCheck(QCheckBox* box, std::string_view field) {
+QCheckBox* FieldBinder::bindCheck(QCheckBox* box, store::F field) {
   auto b = std::make_unique<Binding>();
-  b->field = store::field_at(field);
+  b->field = store::index_of(field);
   b->widget = box;
   b->read = [box] { return std::string(box->isChecked() ? "True" : "False"); };
   b->write = [box](const std::string& t) { box->setChecked(t == "True"); };
@@ -132,9 +134,9 @@ QCheckBox* FieldBinder::bindCheck(QCheckBox* box, std::string_view field) {
   return box;
 }
 
-QLabel* FieldBinder::bindLabel(QLabel* label, std::string_view field) {
+QLabel* FieldBinder::bindLabel(QLabel* label, store::F field) {
   auto b = std::make_unique<Binding>();
-  b->field = store::field_at(field);
+  b->field = store::index_of(field);
   b->widget = label;
   b->read = [label] { return u(label->text()); };
   b->write = [label](const std::string& t) { show_value(label, q(t)); };
@@ -145,25 +147,25 @@ QLabel* FieldBinder::bindLabel(QLabel* label, std::string_view field) {
   return label;
 }
 
-QLineEdit* FieldBinder::edit(std::string_view field, QWidget* parent, bool read_only) {
+QLineEdit* FieldBinder::edit(store::F field, QWidget* parent, bool read_only) {
   auto* e = new QLineEdit(parent);
   e->setReadOnly(read_only);
   return bindEdit(e, field);
 }
 
-QPlainTextEdit* FieldBinder::memo(std::string_view field, QWidget* parent) {
+QPlainTextEdit* FieldBinder::memo(store::F field, QWidget* parent) {
   return bindMemo(new QPlainTextEdit(parent), field);
 }
 
-QComboBox* FieldBinder::combo(std::string_view field, QWidget* parent) {
+QComboBox* FieldBinder::combo(store::F field, QWidget* parent) {
   return bindCombo(new QComboBox(parent), field);
 }
 
-QCheckBox* FieldBinder::check(std::string_view field, const QString& caption, QWidget* parent) {
+QCheckBox* FieldBinder::check(store::F field, const QString& caption, QWidget* parent) {
   return bindCheck(new QCheckBox(caption, parent), field);
 }
 
-QGroupBox* FieldBinder::radio(std::string_view field, QWidget* parent, bool vertical) {
+QGroupBox* FieldBinder::radio(store::F field, QWidget* parent, bool vertical) {
   auto* box = new QGroupBox(parent);
   box->setFlat(true);
   box->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0; padding: 0; }"));
@@ -174,7 +176,7 @@ QGroupBox* FieldBinder::radio(std::string_view field, QWidget* parent, bool vert
   std::vector<std::pair<QRadioButton*, std::string>> buttons;
   for (const auto& item : catalogue::radio_items(field)) {
     auto* button = new QRadioButton(q(item.caption), box);
-    button->setAccessibleDescription(q(field));
+    button->setAccessibleDescription(fieldName(field));
     group->addButton(button);
     layout->addWidget(button);
     buttons.emplace_back(button, std::string(item.stored));
@@ -182,7 +184,7 @@ QGroupBox* FieldBinder::radio(std::string_view field, QWidget* parent, bool vert
   if (!vertical) layout->addStretch(1);
 
   auto b = std::make_unique<Binding>();
-  b->field = store::field_at(field);
+  b->field = store::index_of(field);
   b->widget = box;
   b->read = [buttons] {
     for (const auto& [button, stored] : buttons) {
@@ -206,8 +208,8 @@ QGroupBox* FieldBinder::radio(std::string_view field, QWidget* parent, bool vert
   return box;
 }
 
-void FieldBinder::setComboItems(std::string_view field, const std::vector<std::string>& items) {
-  std::size_t index = store::field_at(field);
+void FieldBinder::setComboItems(store::F field, const std::vector<std::string>& items) {
+  const std::size_t index = store::index_of(field);
   for (auto& b : bindings_) {
     auto* combo = qobject_cast<QComboBox*>(b->widget);
     if (b->field != index || !combo) continue;
@@ -221,7 +223,7 @@ void FieldBinder::setComboItems(std::string_view field, const std::vector<std::s
 
 void FieldBinder::show(Binding& b) {
   ++showing_;
-  b.write(table_.text(store::article_fields()[b.field].name));
+  b.write(table_.text(static_cast<store::F>(b.field)));
   --showing_;
   b.pending = false;
 }
@@ -241,11 +243,11 @@ void FieldBinder::changed(Binding& b) {
 
 void FieldBinder::left(Binding& b) {
   if (b.pending && !store(b, true)) return;
-  if (b.read() != table_.text(store::article_fields()[b.field].name)) show(b);
+  if (b.read() != table_.text(static_cast<store::F>(b.field))) show(b);
 }
 
 bool FieldBinder::store(Binding& b, bool report) {
-  const auto& field = store::article_fields()[b.field];
+  const auto field = static_cast<store::F>(b.field);
   Binding* const outer = writing_;
   // Written while the value changes: the control keeps its cursor and a number typed halfway
   // ("12.") until the user leaves it. On an empty table the first write inserts a record.
@@ -261,7 +263,7 @@ bool FieldBinder::store(Binding& b, bool report) {
   }
   try {
     const std::string text = b.read();
-    if (text != table_.text(field.name)) table_.set_text(field.name, text);
+    if (text != table_.text(field)) table_.set_text(field, text);
   } catch (const Error& e) {
     writing_ = outer;
     // While the user is still typing, the text may become a number yet; leaving it says why not.

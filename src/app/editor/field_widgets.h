@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ports/signal.h"
+#include "store/field.h"
 
 class QCheckBox;
 class QComboBox;
@@ -30,6 +31,9 @@ class Dialogs;
 
 namespace tellvaro::app {
 
+// A field's exact name, as a control's accessible description and as a caption that is the name.
+QString fieldName(store::F field);
+
 class FieldBinder : public QObject {
   Q_OBJECT
 
@@ -41,24 +45,24 @@ class FieldBinder : public QObject {
 
   // Each binds an existing control to `field` (its exact name; the control gets it as its
   // accessible description, while its name stays what a person sees) and returns the control.
-  QLineEdit* bindEdit(QLineEdit* edit, std::string_view field);
-  QPlainTextEdit* bindMemo(QPlainTextEdit* memo, std::string_view field);
+  QLineEdit* bindEdit(QLineEdit* edit, store::F field);
+  QPlainTextEdit* bindMemo(QPlainTextEdit* memo, store::F field);
   // Editable; items from the field's fixed choice list.
-  QComboBox* bindCombo(QComboBox* combo, std::string_view field);
-  QCheckBox* bindCheck(QCheckBox* box, std::string_view field);
+  QComboBox* bindCombo(QComboBox* combo, store::F field);
+  QCheckBox* bindCheck(QCheckBox* box, store::F field);
   // A display only: never writes.
-  QLabel* bindLabel(QLabel* label, std::string_view field);
+  QLabel* bindLabel(QLabel* label, store::F field);
 
   // Convenience: a new control of each kind, bound.
-  QLineEdit* edit(std::string_view field, QWidget* parent, bool read_only = false);
-  QPlainTextEdit* memo(std::string_view field, QWidget* parent);
-  QComboBox* combo(std::string_view field, QWidget* parent);
-  QCheckBox* check(std::string_view field, const QString& caption, QWidget* parent);
+  QLineEdit* edit(store::F field, QWidget* parent, bool read_only = false);
+  QPlainTextEdit* memo(store::F field, QWidget* parent);
+  QComboBox* combo(store::F field, QWidget* parent);
+  QCheckBox* check(store::F field, const QString& caption, QWidget* parent);
   // A row (or column) of radio buttons from the field's radio items; name the box by its caption.
-  QGroupBox* radio(std::string_view field, QWidget* parent, bool vertical = false);
+  QGroupBox* radio(store::F field, QWidget* parent, bool vertical = false);
 
   // Replaces the items of a bound drop-down (the duration choices) and shows the field again.
-  void setComboItems(std::string_view field, const std::vector<std::string>& items);
+  void setComboItems(store::F field, const std::vector<std::string>& items);
 
   // Shows the field (absent: every field) of the current record again. Never writes back.
   void refresh(std::optional<std::size_t> field);

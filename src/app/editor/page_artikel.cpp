@@ -50,44 +50,44 @@ QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Artikel"), parent);
   auto* g = grid(box);
   int row = 0;
-  auto* name = b.edit("Artikelname", box);
+  auto* name = b.edit(store::F::Artikelname, box);
   g->addWidget(caption("Artikelname:", box, name), row, 0);
   g->addWidget(name, row, 1);
-  g->addWidget(named(b.combo("Anzeigenart", box), "Anzeigenart"), row, 2, 1, 2);
+  g->addWidget(named(b.combo(store::F::Anzeigenart, box), "Anzeigenart"), row, 2, 1, 2);
   ++row;
-  auto* subtitle = b.edit("Untertitel", box);
+  auto* subtitle = b.edit(store::F::Untertitel, box);
   g->addWidget(caption("Untertitel:", box, subtitle), row, 0);
   g->addWidget(subtitle, row, 1);
   fee_slot(c, Feature::Untertitel) = make_fee_label(QStringLiteral("Gebühr Untertitel"), box);
   g->addWidget(fee_slot(c, Feature::Untertitel), row, 2, 1, 2);
   ++row;
-  auto* adult = b.radio("FSK 18", box);
+  auto* adult = b.radio(store::F::FSK_18, box);
   g->addWidget(caption("FSK 18 Artikel:", box, adult), row, 0);
   g->addWidget(adult, row, 1);
-  g->addWidget(named(b.combo("Sprache", box), "Sprache"), row, 2, 1, 2);
+  g->addWidget(named(b.combo(store::F::Sprache, box), "Sprache"), row, 2, 1, 2);
   ++row;
-  auto* condition = b.combo("Zustand", box);
+  auto* condition = b.combo(store::F::Zustand, box);
   g->addWidget(caption("Zustand der Ware:", box, condition), row, 0);
   g->addWidget(condition, row, 1);
-  auto* count = b.edit("Anzahl", box);
+  auto* count = b.edit(store::F::Anzahl, box);
   g->addWidget(caption("Anzahl:", box, count), row, 2);
   g->addWidget(count, row, 3);
   ++row;
   // One caption over two controls: each is heard by its own half of it.
-  auto* einheiten = named(b.edit("Einheiten", box), "Einheiten");
+  auto* einheiten = named(b.edit(store::F::Einheiten, box), "Einheiten");
   auto* units_caption = caption("Einheiten / Masseinheit:", box);
   units_caption->setBuddy(einheiten);
   g->addWidget(units_caption, row, 0);
   auto* units = new QHBoxLayout;
   einheiten->setMaximumWidth(70);
   units->addWidget(einheiten);
-  units->addWidget(named(b.combo("Masseinheit", box), "Masseinheit"), 1);
+  units->addWidget(named(b.combo(store::F::Masseinheit, box), "Masseinheit"), 1);
   g->addLayout(units, row, 1);
   ++row;
-  auto* duration = b.combo("Auktionsdauer", box);
+  auto* duration = b.combo(store::F::Auktionsdauer, box);
   g->addWidget(caption("Auktionsdauer:", box, duration), row, 0);
   g->addWidget(duration, row, 1);
-  auto* relist = b.combo("Wiedereinstellen", box);
+  auto* relist = b.combo(store::F::Wiedereinstellen, box);
   g->addWidget(caption("Wiedereinstellen:", box, relist), row, 2);
   g->addWidget(relist, row, 3);
   ++row;
@@ -95,7 +95,7 @@ QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   c.category_text->setWordWrap(true);
   c.category_text->setStyleSheet(QStringLiteral("color: #1a4fa0; text-decoration: underline;"));
   c.category_text->setToolTip(QStringLiteral("Kategorie wählen"));
-  b.bindLabel(c.category_text, "Kategorie");
+  b.bindLabel(c.category_text, store::F::Kategorie);
   auto* category_caption = caption("Kategorie:", box);
   // Heard after its caption, so an empty path is not heard as the box's title.
   name_by_value(c.category_text, spoken_caption(category_caption->text()));
@@ -105,10 +105,11 @@ QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   // The seller's own three notes share one row.
   auto* notes = new QHBoxLayout;
   notes->setSpacing(8);
-  for (const char* field : {"Artikelstatus", "Artikelgruppe", "Artikelnummer"}) {
+  using store::F;
+  for (F field : {F::Artikelstatus, F::Artikelgruppe, F::Artikelnummer}) {
     auto* note = b.edit(field, box);
-    auto* label = label_for(new QLabel(QString::fromUtf8(field) + ":", box), note);
-    if (std::string_view(field) == "Artikelstatus") {
+    auto* label = label_for(new QLabel(fieldName(field) + ":", box), note);
+    if (field == F::Artikelstatus) {
       g->addWidget(label, row, 0);
     } else {
       notes->addWidget(label);
@@ -124,17 +125,17 @@ QGroupBox* artikel_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
 QGroupBox* preise_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Preise"), parent);
   auto* g = grid(box);
-  auto* start = b.edit("Startpreis", box);
+  auto* start = b.edit(store::F::Startpreis, box);
   g->addWidget(caption("Startpreis:", box, start), 0, 0);
   g->addWidget(start, 0, 1);
-  auto* buy_now = b.edit("Sofortkauf", box);
+  auto* buy_now = b.edit(store::F::Sofortkauf, box);
   g->addWidget(caption("Sofort-Kaufen Preis:", box, buy_now), 1, 0);
   g->addWidget(buy_now, 1, 1);
-  g->addWidget(named(b.combo("Verhalten", box), "Verhalten"), 1, 2);
-  auto* reserve = b.edit("Mindestpreis", box);
+  g->addWidget(named(b.combo(store::F::Verhalten, box), "Verhalten"), 1, 2);
+  auto* reserve = b.edit(store::F::Mindestpreis, box);
   g->addWidget(caption("Mindestpreis:", box, reserve), 2, 0);
   g->addWidget(reserve, 2, 1);
-  auto* reserve_shown = b.combo("minimum_preis_zeigen", box);
+  auto* reserve_shown = b.combo(store::F::minimum_preis_zeigen, box);
   auto* shown_as =
       caption("solange nicht erreicht, in der Artikelbeschreibung als:", box, reserve_shown);
   shown_as->setWordWrap(true);
@@ -149,10 +150,10 @@ QGroupBox* preise_group(FieldBinder& b, EditorControls& c, QWidget* parent) {
 QGroupBox* vorschlaege_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QString::fromUtf8("Preisvorschläge"), parent);
   auto* g = grid(box);
-  auto* accept = b.radio("Preisvorschlag", box);
+  auto* accept = b.radio(store::F::Preisvorschlag, box);
   g->addWidget(caption("Preisvorschläge akzeptieren:", box, accept), 0, 0);
   g->addWidget(accept, 0, 1, 1, 2);
-  auto* minimum = b.edit("Preisvorschlag-Minimum", box);
+  auto* minimum = b.edit(store::F::Preisvorschlag_Minimum, box);
   g->addWidget(caption("Preisvorschläge unterhalb von:", box, minimum), 1, 0);
   minimum->setMaximumWidth(80);
   g->addWidget(minimum, 1, 1, Qt::AlignLeft);
@@ -165,18 +166,19 @@ QGroupBox* hervorhebungen_group(FieldBinder& b, EditorControls& c, QWidget* pare
   auto* box = new QGroupBox(QStringLiteral("Hervorhebungen"), parent);
   auto* g = grid(box);
   struct Row {
-    const char* field;
+    store::F field;
     Feature feature;
     QCheckBox* EditorControls::*box;
   };
-  const Row rows[] = {{"Fettschrift", Feature::Fettschrift, &EditorControls::fettschrift},
-                      {"Textmarker", Feature::Textmarker, &EditorControls::textmarker},
-                      {"Top-Kategorie", Feature::TopKategorie, &EditorControls::top_kategorie}};
+  const Row rows[] = {
+      {store::F::Fettschrift, Feature::Fettschrift, &EditorControls::fettschrift},
+      {store::F::Textmarker, Feature::Textmarker, &EditorControls::textmarker},
+      {store::F::Top_Kategorie, Feature::TopKategorie, &EditorControls::top_kategorie}};
   int i = 0;
   for (const auto& r : rows) {
-    c.*r.box = b.check(r.field, QString::fromUtf8(r.field), box);
-    fee_slot(c, r.feature) =
-        make_fee_label(QString::fromUtf8("Gebühr ") + QString::fromUtf8(r.field), box);
+    const QString name = fieldName(r.field);
+    c.*r.box = b.check(r.field, name, box);
+    fee_slot(c, r.feature) = make_fee_label(QString::fromUtf8("Gebühr ") + name, box);
     g->addWidget(c.*r.box, i, 0);
     g->addWidget(fee_slot(c, r.feature), i, 1);
     ++i;
@@ -188,14 +190,14 @@ QGroupBox* hervorhebungen_group(FieldBinder& b, EditorControls& c, QWidget* pare
 QGroupBox* standort_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Artikelstandort"), parent);
   auto* g = grid(box);
-  auto* place = b.edit("location", box);
+  auto* place = b.edit(store::F::location, box);
   g->addWidget(caption("Ort:", box, place), 0, 0);
   g->addWidget(place, 0, 1);
-  auto* zip = b.edit("location_zip", box);
+  auto* zip = b.edit(store::F::location_zip, box);
   g->addWidget(caption("PLZ:", box, zip), 0, 2);
   zip->setMaximumWidth(70);
   g->addWidget(zip, 0, 3);
-  auto* country = b.combo("country", box);
+  auto* country = b.combo(store::F::country, box);
   g->addWidget(caption("Land:", box, country), 1, 0);
   g->addWidget(country, 1, 1, 1, 3);
   g->setColumnStretch(1, 1);
@@ -206,18 +208,17 @@ QGroupBox* versand_group(FieldBinder& b, QWidget* parent) {
   auto* box = new QGroupBox(QStringLiteral("Versand"), parent);
   auto* g = grid(box);
   // The box's title is the caption the shipping choices stand under.
-  g->addWidget(named(b.radio("shipping", box, true), "Versand"), 0, 0, 1, 4);
-  g->addWidget(b.check("international", QStringLiteral("Internationaler Versand"), box), 1, 0, 1,
-               4);
+  g->addWidget(named(b.radio(store::F::shipping, box, true), "Versand"), 0, 0, 1, 4);
+  g->addWidget(b.check(store::F::international, QStringLiteral("Internationaler Versand"), box), 1,
+               0, 1, 4);
   for (int i = 1; i <= 3; ++i) {
-    std::string n = std::to_string(i);
-    auto* method = b.combo("Versand_" + n, box);
+    auto* method = b.combo(store::shipping_method(i), box);
     g->addWidget(label_for(new QLabel(QStringLiteral("Versandart %1:").arg(i), box), method), 1 + i,
                  0);
     method->setMinimumContentsLength(6);
     method->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     g->addWidget(method, 1 + i, 1);
-    auto* price = b.edit("Versandpreis_" + n, box);
+    auto* price = b.edit(store::shipping_price(i), box);
     g->addWidget(caption("Preis:", box, price), 1 + i, 2);
     price->setMaximumWidth(60);
     g->addWidget(price, 1 + i, 3);

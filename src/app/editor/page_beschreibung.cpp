@@ -25,7 +25,7 @@ DescriptionPage::DescriptionPage(FieldBinder& b, EditorControls& c, store::Table
     : QWidget(parent), articles_(articles), dialogs_(dialogs) {
   auto* layout = new QVBoxLayout(this);
   auto* bar = new QHBoxLayout;
-  auto* html = b.radio("html_desc_1", this);
+  auto* html = b.radio(store::F::html_desc_1, this);
   bar->addWidget(label_for(new QLabel(QStringLiteral("Beschreibung in HTML:"), this), html));
   bar->addWidget(html);
   bar->addStretch(1);
@@ -42,7 +42,7 @@ DescriptionPage::DescriptionPage(FieldBinder& b, EditorControls& c, store::Table
   connect(preview_button_, &QPushButton::clicked, this, [this] { showPreview(); });
 
   stack_ = new QStackedWidget(this);
-  c.description = b.memo("Beschreibung", stack_);
+  c.description = b.memo(store::F::Beschreibung, stack_);
   // Under the page's tab, with no caption of its own.
   c.description->setAccessibleName(QStringLiteral("Beschreibung"));
   c.description->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -92,7 +92,7 @@ void DescriptionPage::render() {
   stale_ = false;
   // Rendered as HTML whatever html_desc_1 says; no base address, so relative names and file
   // addresses lead nowhere.
-  const std::string document = media::preview_document(articles_.text("Beschreibung"));
+  const std::string document = media::preview_document(articles_.text(store::F::Beschreibung));
   browser_->setHtml(QString::fromStdString(document), QUrl(QStringLiteral("about:blank")));
 }
 

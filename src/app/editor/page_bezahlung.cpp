@@ -16,7 +16,7 @@ QWidget* build_bezahlung_page(FieldBinder& b, EditorControls& c) {
   constexpr int kRows = (catalogue::kPaymentSlots + 1) / 2;
   for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
     // Hidden until a payment method of the auction house names it.
-    auto* check = b.check("p" + std::to_string(i + 1), QString(), box);
+    auto* check = b.check(store::payment_flag(static_cast<int>(i) + 1), QString(), box);
     check->hide();
     c.payments[i] = check;
     g->addWidget(check, static_cast<int>(i) % kRows, static_cast<int>(i) / kRows);

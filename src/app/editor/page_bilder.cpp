@@ -48,8 +48,8 @@ PicturesPage::PicturesPage(FieldBinder& b, EditorControls& c, store::Table& arti
   // One column per picture: caption, name, fee, the two buttons, the preview.
   for (int i = 0; i < media::kSlotCount; ++i) {
     const int slot = i + 1;
-    const QString field = QString::fromStdString(media::slot_field(slot));
-    auto* name = b.edit(media::slot_field(slot), this, true);
+    const QString field = fieldName(store::picture_field(slot));
+    auto* name = b.edit(store::picture_field(slot), this, true);
     g->addWidget(label_for(new QLabel(QStringLiteral("Bild %1:").arg(slot), this), name), 0, i);
     g->addWidget(name, 1, i);
     *fees[i] = make_fee_label(QStringLiteral("Gebühr Bild %1").arg(slot), this);
@@ -85,7 +85,7 @@ PicturesPage::PicturesPage(FieldBinder& b, EditorControls& c, store::Table& arti
 void PicturesPage::refresh() {
   for (int slot = 1; slot <= media::kSlotCount; ++slot) {
     Slot& s = slots_[static_cast<std::size_t>(slot - 1)];
-    const std::string name = articles_.text(media::slot_field(slot));
+    const std::string name = articles_.text(store::picture_field(slot));
     const auto path = media::slot_picture(articles_, folder_, slot);
     const std::string key = path ? file_key(*path) : std::string();
     if (key.empty()) {

@@ -70,13 +70,13 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   number1_ = new QLineEdit(this);
   number2_ = new QLineEdit(this);
   QLineEdit* numbers[] = {number1_, number2_};
-  const char* number_fields[] = {"Kategorie Nummer", "Kategorie Nummer 2"};
-  const char* path_fields[] = {"Kategorie", "Kategorie 2"};
+  const store::F number_fields[] = {store::F::Kategorie_Nummer, store::F::Kategorie_Nummer_2};
+  const store::F path_fields[] = {store::F::Kategorie, store::F::Kategorie_2};
   for (int i = 0; i < 2; ++i) {
     numbers[i]->setReadOnly(true);
     numbers[i]->setMaximumWidth(90);
     // Shows the field (or the number a browse has chosen) without being bound to it.
-    numbers[i]->setAccessibleDescription(QString::fromUtf8(number_fields[i]));
+    numbers[i]->setAccessibleDescription(fieldName(number_fields[i]));
     auto* path = new QLabel(this);
     path->setWordWrap(true);
     binder.bindLabel(path, path_fields[i]);
@@ -90,7 +90,7 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
 
   // The chosen names of the levels travel into the record through these hidden fields.
   for (int i = 1; i <= catalogue::CategoryBrowser::kLevels; ++i) {
-    binder.edit("Kategorie" + std::to_string(i), this, true)->hide();
+    binder.edit(store::category_level(i), this, true)->hide();
   }
 
   auto* columns = new QHBoxLayout;
@@ -274,9 +274,10 @@ void CategoryPage::paint() {
   save_->setEnabled(browser_.save_enabled());
   using catalogue::Slot;
   number1_->setText(QString::fromStdString(
-      browser_.pending_number(Slot::First).value_or(articles_.text("Kategorie Nummer"))));
-  number2_->setText(QString::fromStdString(
-      browser_.pending_number(Slot::Second).value_or(articles_.text("Kategorie Nummer 2"))));
+      browser_.pending_number(Slot::First).value_or(articles_.text(store::F::Kategorie_Nummer))));
+  number2_->setText(
+      QString::fromStdString(browser_.pending_number(Slot::Second)
+                                 .value_or(articles_.text(store::F::Kategorie_Nummer_2))));
 }
 
 bool CategoryPage::eventFilter(QObject* watched, QEvent* event) {
