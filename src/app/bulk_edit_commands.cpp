@@ -16,18 +16,18 @@ QString u(const char* s) { return QString::fromUtf8(s); }
 
 }  // namespace
 
-BulkEditCommands::BulkEditCommands(Parts parts, QAction* edit, QAction* undo, QObject* parent)
+BulkEditCommands::BulkEditCommands(Dependencies dependencies, QObject* parent)
     : QObject(parent),
-      p_(std::move(parts)),
-      editor_(p_.workspace.articles()),
-      edit_(edit),
-      undo_(undo) {
+      d_(std::move(dependencies)),
+      editor_(d_.workspace.articles()),
+      edit_(d_.edit),
+      undo_(d_.undo) {
   // The grid's own entries. Ctrl+Shift+E is the menu's, everywhere in the window (a second
   // action with it would make the key ambiguous); Ctrl+Z belongs to the grid only, so every
   // text field keeps its own undo.
-  p_.grid.addMenuSeparator();
-  grid_edit_ = p_.grid.addMenuEntry(edit_->text());
-  grid_undo_ = p_.grid.addMenuEntry(undo_->text());
+  d_.grid.addMenuSeparator();
+  grid_edit_ = d_.grid.addMenuEntry(edit_->text());
+  grid_undo_ = d_.grid.addMenuEntry(undo_->text());
   grid_undo_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
   grid_undo_->setShortcutContext(Qt::WidgetShortcut);
   for (QAction* a : {edit_, grid_edit_}) {
@@ -47,30 +47,30 @@ void BulkEditCommands::openDialog() {
     dialog_->activateWindow();
     return;
   }
-  if (!run_guarded(p_.dialogs, [&] { p_.commit_edits(); })) return;
-  if (p_.show_articles) p_.show_articles();
+  if (!run_guarded(d_.dialogs, [&] { d_.commit_edits(); })) return;
+  if (d_.show_articles) d_.show_articles();
   std::vector<std::size_t> selected;
-  if (auto* selection = p_.grid.selectionModel()) {
+  if (auto* selection = d_.grid.selectionModel()) {
     for (const QModelIndex& index : selection->selectedRows()) {
       selected.push_back(static_cast<std::size_t>(index.row()));
     }
   }
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   const auto targets = workspace::bulk_targets(ws.articles(), selected);
   if (!targets.refusal.empty()) {
-    p_.dialogs.inform(targets.refusal);
+    d_.dialogs.inform(targets.refusal);
     return;
   }
-  if (!targets.question.empty() && p_.dialogs.ask_yes_no(targets.question) != ports::Answer::Yes) {
+  if (!targets.question.empty() && d_.dialogs.ask_yes_no(targets.question) != ports::Answer::Yes) {
     return;
   }
   editor_.set_payment_names(ws.payment_names());
   const auto keys = targets.keys;
   dialog_ = new BulkEditDialog(
       {editor_, keys, ws.durations(), ws.payment_names(), ws.db(), [&ws] { return ws.busy(); },
-       p_.dialogs,
+       d_.dialogs,
        [this, keys](const workspace::BulkChange& change) { return apply(keys, change); }},
-      p_.window);
+      d_.window);
   dialog_->setAttribute(Qt::WA_DeleteOnClose);
   dialog_->setWindowModality(Qt::WindowModal);
   dialog_->open();
@@ -79,15 +79,15 @@ void BulkEditCommands::openDialog() {
 bool BulkEditCommands::apply(const std::vector<store::Table::Key>& keys,
                              const workspace::BulkChange& change) {
   std::size_t changed = 0;
-  if (!run_guarded(p_.dialogs, [&] {
-        p_.commit_edits();
+  if (!run_guarded(d_.dialogs, [&] {
+        d_.commit_edits();
         changed = editor_.apply(keys, change);
       })) {
     return false;
   }
   showUndo();
-  if (p_.status) {
-    p_.status(u("Sammelbearbeitung: %1 Artikel geändert. Rückgängig mit Strg+Z in der Tabelle.")
+  if (d_.status) {
+    d_.status(u("Sammelbearbeitung: %1 Artikel geändert. Rückgängig mit Strg+Z in der Tabelle.")
                   .arg(changed));
   }
   return true;
@@ -95,17 +95,17 @@ bool BulkEditCommands::apply(const std::vector<store::Table::Key>& keys,
 
 void BulkEditCommands::undo() {
   workspace::BulkEditor::UndoOutcome outcome;
-  if (!run_guarded(p_.dialogs, [&] {
-        p_.commit_edits();
+  if (!run_guarded(d_.dialogs, [&] {
+        d_.commit_edits();
         outcome = editor_.undo();
       })) {
     return;
   }
   showUndo();
   if (!outcome.done) {
-    p_.dialogs.inform(outcome.message);
-  } else if (p_.status) {
-    p_.status(QString::fromStdString(outcome.message));
+    d_.dialogs.inform(outcome.message);
+  } else if (d_.status) {
+    d_.status(QString::fromStdString(outcome.message));
   }
 }
 

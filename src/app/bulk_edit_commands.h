@@ -30,7 +30,7 @@ class BulkEditCommands : public QObject {
   Q_OBJECT
 
  public:
-  struct Parts {
+  struct Dependencies {
     workspace::Workspace& workspace;
     TableGrid& grid;  // the article grid: its selection, its context menu
     ports::Dialogs& dialogs;
@@ -38,9 +38,11 @@ class BulkEditCommands : public QObject {
     std::function<void()> commit_edits;          // what the editor holds goes into the record
     std::function<void()> show_articles;         // the article view to the front
     std::function<void(const QString&)> status;  // a line in the status bar
+    // The menu's two items; the grid gets its own entries.
+    QAction* edit = nullptr;
+    QAction* undo = nullptr;
   };
-  // The menu's two items; the grid gets its own entries.
-  BulkEditCommands(Parts parts, QAction* edit, QAction* undo, QObject* parent = nullptr);
+  explicit BulkEditCommands(Dependencies dependencies, QObject* parent = nullptr);
 
   // Opens the dialog for the selected articles (after asking, for all shown). Not modal for the
   // program's other windows' sake, but the main window waits for it.
@@ -56,7 +58,7 @@ class BulkEditCommands : public QObject {
   bool apply(const std::vector<store::Table::Key>& keys, const workspace::BulkChange& change);
   void showUndo();
 
-  Parts p_;
+  Dependencies d_;
   workspace::BulkEditor editor_;
   QAction* edit_;
   QAction* undo_;

@@ -16,35 +16,34 @@ constexpr int kStatusMilliseconds = 15000;
 
 }  // namespace
 
-FileCommands::FileCommands(Parts parts, QAction* open, QAction* save, QAction* save_as,
-                           QObject* parent)
-    : QObject(parent), p_(std::move(parts)) {
-  connect(open, &QAction::triggered, this, &FileCommands::open);
-  connect(save, &QAction::triggered, this, &FileCommands::save);
-  connect(save_as, &QAction::triggered, this, &FileCommands::saveAs);
+FileCommands::FileCommands(Dependencies dependencies, QObject* parent)
+    : QObject(parent), d_(std::move(dependencies)) {
+  connect(d_.open, &QAction::triggered, this, &FileCommands::open);
+  connect(d_.save, &QAction::triggered, this, &FileCommands::save);
+  connect(d_.save_as, &QAction::triggered, this, &FileCommands::saveAs);
 }
 
 void FileCommands::open() {
   if (!settle()) return;
-  workspace::Workspace& ws = p_.workspace;
-  run_guarded(p_.dialogs, [&] {
-    if (auto said = store::open_article_file(ws.articles(), ws.program_folder(), p_.dialogs)) {
-      if (p_.status) p_.status->showMessage(QString::fromStdString(*said), kStatusMilliseconds);
+  workspace::Workspace& ws = d_.workspace;
+  run_guarded(d_.dialogs, [&] {
+    if (auto said = store::open_article_file(ws.articles(), ws.program_folder(), d_.dialogs)) {
+      if (d_.status) d_.status->showMessage(QString::fromStdString(*said), kStatusMilliseconds);
     }
   });
 }
 
 void FileCommands::save() {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   if (ws.busy() || !settle()) return;
-  run_guarded(p_.dialogs, [&] { store::save_standard_files(ws.store(), ws.program_folder()); });
+  run_guarded(d_.dialogs, [&] { store::save_standard_files(ws.store(), ws.program_folder()); });
 }
 
 void FileCommands::saveAs() {
   if (!settle()) return;
-  workspace::Workspace& ws = p_.workspace;
-  run_guarded(p_.dialogs,
-              [&] { store::save_articles_as(ws.articles(), ws.program_folder(), p_.dialogs); });
+  workspace::Workspace& ws = d_.workspace;
+  run_guarded(d_.dialogs,
+              [&] { store::save_articles_as(ws.articles(), ws.program_folder(), d_.dialogs); });
 }
 
 }  // namespace tellvaro::app

@@ -23,25 +23,27 @@ class FileCommands : public QObject {
   Q_OBJECT
 
  public:
-  struct Parts {
+  struct Dependencies {
     workspace::Workspace& workspace;
     ports::Dialogs& dialogs;
     QStatusBar* status = nullptr;  // where "Öffnen" says where the old table went
     // Hands over what the user typed into the editor and has not left yet; false when that
     // failed and was shown.
     std::function<bool()> settle_editor;
+    QAction* open = nullptr;  // "Öffnen", "Speichern", "Speichern unter"
+    QAction* save = nullptr;
+    QAction* save_as = nullptr;
   };
-  FileCommands(Parts parts, QAction* open, QAction* save, QAction* save_as,
-               QObject* parent = nullptr);
+  explicit FileCommands(Dependencies dependencies, QObject* parent = nullptr);
 
   void open();
   void save();
   void saveAs();
 
  private:
-  bool settle() { return !p_.settle_editor || p_.settle_editor(); }
+  bool settle() { return !d_.settle_editor || d_.settle_editor(); }
 
-  Parts p_;
+  Dependencies d_;
 };
 
 }  // namespace tellvaro::app

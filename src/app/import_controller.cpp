@@ -16,11 +16,11 @@
 
 namespace tellvaro::app {
 
-ImportController::ImportController(Parts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)), run_(new runs::ImportRun(this)) {
-  ImportView& view = p_.view;
-  if (p_.open_view) {
-    connect(p_.open_view, &QAction::triggered, this, &ImportController::showCounts);
+ImportController::ImportController(Dependencies dependencies, QObject* parent)
+    : QObject(parent), d_(std::move(dependencies)), run_(new runs::ImportRun(this)) {
+  ImportView& view = d_.view;
+  if (d_.open_view) {
+    connect(d_.open_view, &QAction::triggered, this, &ImportController::showCounts);
   }
   connect(view.importButton(), &QPushButton::clicked, this, &ImportController::runImport);
   connect(view.transferOneAction(), &QAction::triggered, this, &ImportController::transferCurrent);
@@ -31,17 +31,17 @@ ImportController::ImportController(Parts parts, QObject* parent)
   connect(
       run_, &runs::ImportRun::note, this,
       [this](const QString& line) {
-        p_.view.addNote(line);
-        if (p_.note) p_.note(line.toStdString());
+        d_.view.addNote(line);
+        if (d_.note) d_.note(line.toStdString());
       },
       queued);
   connect(
       run_, &runs::ImportRun::progressStarted, this,
-      [this](int count) { p_.progress.start(static_cast<std::size_t>(count)); }, queued);
+      [this](int count) { d_.progress.start(static_cast<std::size_t>(count)); }, queued);
   connect(
-      run_, &runs::ImportRun::progressAdvanced, this, [this] { p_.progress.advance(); }, queued);
+      run_, &runs::ImportRun::progressAdvanced, this, [this] { d_.progress.advance(); }, queued);
   connect(
-      run_, &runs::ImportRun::progressFinished, this, [this] { p_.progress.finish(); }, queued);
+      run_, &runs::ImportRun::progressFinished, this, [this] { d_.progress.finish(); }, queued);
   connect(run_, &runs::BackgroundRun::finished, this, &ImportController::finish);
 }
 
@@ -50,24 +50,24 @@ bool ImportController::running() const { return run_->running(); }
 void ImportController::stopAfterCurrent() { run_->requestStop(); }
 
 void ImportController::showCounts() {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   // Without a database the captions keep their last counts; the connection status list on the
   // editor says why already. A running send holds the connection.
   if (!ws.db().connected() || ws.busy()) return;
-  run_guarded(p_.dialogs, [&] {
+  run_guarded(d_.dialogs, [&] {
     const importer::Counts counts = importer::count_auctions(ws.db(), ws.user().id);
-    p_.view.currentBox()->setText(
+    d_.view.currentBox()->setText(
         QString::fromStdString(presentation::current_import_caption(counts.current)));
-    p_.view.expiredBox()->setText(
+    d_.view.expiredBox()->setText(
         QString::fromStdString(presentation::expired_import_caption(counts.expired)));
   });
 }
 
 void ImportController::runImport() {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   if (ws.busy() || run_->running()) return;
   runs::ImportRequest request;
-  request.selection = {p_.view.currentBox()->isChecked(), p_.view.expiredBox()->isChecked()};
+  request.selection = {d_.view.currentBox()->isChecked(), d_.view.expiredBox()->isChecked()};
   runs::connect_like(request, ws.db());
   const session::ServiceConfig& config = ws.config();
   request.ftp.host = config.ftp_host;
@@ -76,15 +76,15 @@ void ImportController::runImport() {
   request.user_id = ws.user().id;
   request.picture_folder = ws.picture_folder();
   request.payments = ws.payment_names();
-  p_.view.clearNotes();
+  d_.view.clearNotes();
   busy_ = std::make_unique<workspace::Workspace::Run>(ws);
   if (!run_->start(std::move(request))) busy_.reset();
 }
 
 void ImportController::finish() {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   busy_.reset();
-  run_guarded(p_.dialogs, [&] {
+  run_guarded(d_.dialogs, [&] {
     if (!run_->failure().empty()) throw Error(run_->failure());
     {
       // The grid hears of the new rows once.
@@ -97,15 +97,15 @@ void ImportController::finish() {
 }
 
 void ImportController::transferCurrent() {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   if (ws.busy()) return;
-  run_guarded(p_.dialogs, [&] { importer::transfer_current(ws.imports(), ws.articles()); });
+  run_guarded(d_.dialogs, [&] { importer::transfer_current(ws.imports(), ws.articles()); });
 }
 
 void ImportController::transferAll() {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   if (ws.busy()) return;
-  run_guarded(p_.dialogs, [&] { importer::transfer_all(ws.imports(), ws.articles()); });
+  run_guarded(d_.dialogs, [&] { importer::transfer_all(ws.imports(), ws.articles()); });
 }
 
 }  // namespace tellvaro::app

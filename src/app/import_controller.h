@@ -30,7 +30,7 @@ class ImportController : public QObject {
   Q_OBJECT
 
  public:
-  struct Parts {
+  struct Dependencies {
     workspace::Workspace& workspace;
     ImportView& view;
     QAction* open_view = nullptr;  // the menu item that shows the view
@@ -38,7 +38,7 @@ class ImportController : public QObject {
     ports::Progress& progress;
     std::function<void(const std::string&)> note;  // the connection status list
   };
-  explicit ImportController(Parts parts, QObject* parent = nullptr);
+  explicit ImportController(Dependencies dependencies, QObject* parent = nullptr);
 
   // Counts the seller's current and expired auctions into the check-box captions.
   void showCounts();
@@ -58,7 +58,7 @@ class ImportController : public QObject {
  private:
   void finish();
 
-  Parts p_;
+  Dependencies d_;
   runs::ImportRun* run_ = nullptr;
   std::unique_ptr<workspace::Workspace::Run> busy_;
 };

@@ -174,45 +174,77 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
 
   // The controllers. The import's comes after the view switch above, so the counts come with
   // the view.
-  d.operations = new TableOperations(workspace, {*d.article_view, *d.upload_view, *d.import_view},
-                                     dialogs, this);
-  d.transfers = new TransferCommands({workspace, *d.article_view, dialogs}, this);
-  d.send = new SendController(
-      {workspace, *d.upload_view, dialogs, *d.progress, [this] { showView(View::Protocol); }},
-      this);
+  ArticleEditor* editor = d.article_view->editor();
+  QListWidget* status_list = editor->connectionStatusList();
+  auto note = [status_list](const std::string& line) {
+    status_list->addItem(QString::fromStdString(line));
+  };
+  d.operations = new TableOperations({.workspace = workspace,
+                                      .articles = *d.article_view,
+                                      .uploads = *d.upload_view,
+                                      .imports = *d.import_view,
+                                      .dialogs = dialogs},
+                                     this);
+  d.transfers = new TransferCommands(
+      {.workspace = workspace, .view = *d.article_view, .dialogs = dialogs}, this);
+  d.send = new SendController({.workspace = workspace,
+                               .view = *d.upload_view,
+                               .dialogs = dialogs,
+                               .progress = *d.progress,
+                               .show_protocol = [this] { showView(View::Protocol); }},
+                              this);
   connect(d.send, &SendController::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
-  QListWidget* status_list = d.article_view->editor()->connectionStatusList();
-  d.import = new ImportController({workspace, *d.import_view, m.imports, dialogs, *d.progress,
-                                   [status_list](const std::string& line) {
-                                     status_list->addItem(QString::fromStdString(line));
-                                   }},
+  d.import = new ImportController({.workspace = workspace,
+                                   .view = *d.import_view,
+                                   .open_view = m.imports,
+                                   .dialogs = dialogs,
+                                   .progress = *d.progress,
+                                   .note = note},
                                   this);
   connect(d.import, &ImportController::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
-  ArticleEditor* editor = d.article_view->editor();
-  d.files =
-      new FileCommands({workspace, dialogs, statusBar(),
-                        [editor, &dialogs] {
-                          return run_guarded(dialogs, [editor] { editor->commitPendingEdits(); });
-                        }},
-                       m.open, m.save, m.save_as, this);
+  d.files = new FileCommands({.workspace = workspace,
+                              .dialogs = dialogs,
+                              .status = statusBar(),
+                              .settle_editor =
+                                  [editor, &dialogs] {
+                                    return run_guarded(dialogs,
+                                                       [editor] { editor->commitPendingEdits(); });
+                                  },
+                              .open = m.open,
+                              .save = m.save,
+                              .save_as = m.save_as},
+                             this);
 
   d.busy_change = workspace.on_busy_change([this](bool busy) { honourBusy(busy); });
-  d.connection_notice = workspace.on_connection_notice([status_list](const std::string& line) {
-    status_list->addItem(QString::fromStdString(line));
-  });
-  d.commands = new MenuCommands(
-      {workspace, this, dialogs, [editor] { editor->commitPendingEdits(); },
-       [this] { return impl_->transfers->transferOne(); }, [this] { impl_->send->sendMarked(); }},
-      {m.imports, m.import_mine, m.import_file, m.export_file, m.my_data, m.my_bills, m.my_messages,
-       d.article_view->directAction()},
-      this);
+  d.connection_notice = workspace.on_connection_notice(note);
+  d.commands = new MenuCommands({.workspace = workspace,
+                                 .window = this,
+                                 .dialogs = dialogs,
+                                 .commit_edits = [editor] { editor->commitPendingEdits(); },
+                                 .transfer_one = [this] { return impl_->transfers->transferOne(); },
+                                 .send_marked = [this] { impl_->send->sendMarked(); },
+                                 .imports = m.imports,
+                                 .import_mine = m.import_mine,
+                                 .import_file = m.import_file,
+                                 .export_file = m.export_file,
+                                 .my_data = m.my_data,
+                                 .my_bills = m.my_bills,
+                                 .my_messages = m.my_messages,
+                                 .direct = d.article_view->directAction()},
+                                this);
   d.bulk = new BulkEditCommands(
-      {workspace, *d.article_view->grid(), dialogs, this,
-       [editor] { editor->commitPendingEdits(); }, [this] { showView(View::Articles); },
-       [this](const QString& text) { statusBar()->showMessage(text, 15000); }},
-      m.bulk_edit, m.bulk_undo, this);
+      {.workspace = workspace,
+       .grid = *d.article_view->grid(),
+       .dialogs = dialogs,
+       .window = this,
+       .commit_edits = [editor] { editor->commitPendingEdits(); },
+       .show_articles = [this] { showView(View::Articles); },
+       .status = [this](const QString& text) { statusBar()->showMessage(text, 15000); },
+       .edit = m.bulk_edit,
+       .undo = m.bulk_undo},
+      this);
 }
 
 MainWindow::~MainWindow() = default;

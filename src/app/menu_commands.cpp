@@ -26,32 +26,32 @@ void show_window(W* w) {
 }
 }  // namespace
 
-MenuCommands::MenuCommands(Parts parts, Actions a, QObject* parent)
-    : QObject(parent), p_(std::move(parts)) {
-  if (a.import_mine && a.imports) {
-    connect(a.import_mine, &QAction::triggered, a.imports, &QAction::trigger);
+MenuCommands::MenuCommands(Dependencies dependencies, QObject* parent)
+    : QObject(parent), d_(std::move(dependencies)) {
+  if (d_.import_mine && d_.imports) {
+    connect(d_.import_mine, &QAction::triggered, d_.imports, &QAction::trigger);
   }
-  if (a.import_file) connect(a.import_file, &QAction::triggered, this, [this] { importFile(); });
-  if (a.export_file) connect(a.export_file, &QAction::triggered, this, [this] { exportFile(); });
-  if (a.my_data) connect(a.my_data, &QAction::triggered, this, [this] { showSellerData(); });
-  if (a.my_bills) connect(a.my_bills, &QAction::triggered, this, [this] { showFeeStatement(); });
-  if (a.my_messages) {
-    a.my_messages->setEnabled(false);
-    a.my_messages->setToolTip(u("Das Auktionshaus bietet diesem Programm keine Nachrichten an."));
+  if (d_.import_file) connect(d_.import_file, &QAction::triggered, this, [this] { importFile(); });
+  if (d_.export_file) connect(d_.export_file, &QAction::triggered, this, [this] { exportFile(); });
+  if (d_.my_data) connect(d_.my_data, &QAction::triggered, this, [this] { showSellerData(); });
+  if (d_.my_bills) connect(d_.my_bills, &QAction::triggered, this, [this] { showFeeStatement(); });
+  if (d_.my_messages) {
+    d_.my_messages->setEnabled(false);
+    d_.my_messages->setToolTip(u("Das Auktionshaus bietet diesem Programm keine Nachrichten an."));
     // Menus hide their items' tool tips unless asked.
-    for (QObject* w : a.my_messages->associatedObjects()) {
+    for (QObject* w : d_.my_messages->associatedObjects()) {
       if (auto* menu = qobject_cast<QMenu*>(w)) menu->setToolTipsVisible(true);
     }
   }
-  if (a.direct) connect(a.direct, &QAction::triggered, this, [this] { transferDirect(); });
+  if (d_.direct) connect(d_.direct, &QAction::triggered, this, [this] { transferDirect(); });
 }
 
 SellerDataWindow* MenuCommands::sellerDataWindow() const { return seller_data_; }
 FeeStatementWindow* MenuCommands::feeStatementWindow() const { return fee_statement_; }
 
 bool MenuCommands::refuseWhileBusy() {
-  if (p_.workspace.busy()) {
-    p_.dialogs.inform("Bitte warten, bis das Senden oder der Import beendet ist.");
+  if (d_.workspace.busy()) {
+    d_.dialogs.inform("Bitte warten, bis das Senden oder der Import beendet ist.");
     return true;
   }
   return false;
@@ -59,31 +59,31 @@ bool MenuCommands::refuseWhileBusy() {
 
 void MenuCommands::importFile() {
   if (refuseWhileBusy()) return;
-  if (p_.commit_edits) p_.commit_edits();
+  if (d_.commit_edits) d_.commit_edits();
   auto path =
-      p_.dialogs.open_file(p_.workspace.program_folder(), std::string(store::kCsvFileTypes));
+      d_.dialogs.open_file(d_.workspace.program_folder(), std::string(store::kCsvFileTypes));
   if (!path) return;
-  run_guarded(p_.dialogs, [&] {
-    auto result = store::import_articles_csv(p_.workspace.articles(), *path);
-    p_.dialogs.inform(store::import_summary(result));
+  run_guarded(d_.dialogs, [&] {
+    auto result = store::import_articles_csv(d_.workspace.articles(), *path);
+    d_.dialogs.inform(store::import_summary(result));
   });
 }
 
 void MenuCommands::exportFile() {
-  if (p_.commit_edits) p_.commit_edits();
+  if (d_.commit_edits) d_.commit_edits();
   auto path =
-      p_.dialogs.save_file(p_.workspace.program_folder(), std::string(store::kCsvFileTypes));
+      d_.dialogs.save_file(d_.workspace.program_folder(), std::string(store::kCsvFileTypes));
   if (!path) return;
   path = store::with_csv_extension(*path);
-  run_guarded(p_.dialogs, [&] {
-    const std::size_t n = store::export_articles_csv(p_.workspace.articles(), *path);
-    p_.dialogs.inform(store::export_summary(n, *path));
+  run_guarded(d_.dialogs, [&] {
+    const std::size_t n = store::export_articles_csv(d_.workspace.articles(), *path);
+    d_.dialogs.inform(store::export_summary(n, *path));
   });
 }
 
 void MenuCommands::showSellerData() {
   if (!seller_data_) {
-    seller_data_ = new SellerDataWindow(p_.workspace.user(), p_.window);
+    seller_data_ = new SellerDataWindow(d_.workspace.user(), d_.window);
   }
   show_window(seller_data_.data());
 }
@@ -92,20 +92,20 @@ void MenuCommands::showFeeStatement() {
   // The send and the import hold the one connection between their steps.
   if (refuseWhileBusy()) return;
   catalogue::FeeStatement statement;
-  if (!run_guarded(p_.dialogs, [&] {
-        statement = catalogue::read_fee_statement(p_.workspace.db(), p_.workspace.user().id);
+  if (!run_guarded(d_.dialogs, [&] {
+        statement = catalogue::read_fee_statement(d_.workspace.db(), d_.workspace.user().id);
       })) {
     return;
   }
   // Read anew at each call: a send since the last look has booked new fees.
   if (fee_statement_) fee_statement_->close();
-  fee_statement_ = new FeeStatementWindow(statement, p_.window);
+  fee_statement_ = new FeeStatementWindow(statement, d_.window);
   show_window(fee_statement_.data());
 }
 
 void MenuCommands::transferDirect() {
   if (refuseWhileBusy()) return;
-  if (p_.transfer_one && p_.transfer_one() && p_.send_marked) p_.send_marked();
+  if (d_.transfer_one && d_.transfer_one() && d_.send_marked) d_.send_marked();
 }
 
 }  // namespace tellvaro::app

@@ -28,7 +28,7 @@ class MenuCommands : public QObject {
   Q_OBJECT
 
  public:
-  struct Parts {
+  struct Dependencies {
     workspace::Workspace& workspace;
     QWidget* window;  // parent of the windows
     ports::Dialogs& dialogs;
@@ -37,8 +37,7 @@ class MenuCommands : public QObject {
     // of the upload table's current record.
     std::function<bool()> transfer_one;
     std::function<void()> send_marked;
-  };
-  struct Actions {
+    // The menu items; absent ones are left alone.
     QAction* imports = nullptr;  // "&Importieren"
     QAction* import_mine = nullptr;
     QAction* import_file = nullptr;
@@ -48,7 +47,7 @@ class MenuCommands : public QObject {
     QAction* my_messages = nullptr;
     QAction* direct = nullptr;
   };
-  MenuCommands(Parts parts, Actions actions, QObject* parent = nullptr);
+  explicit MenuCommands(Dependencies dependencies, QObject* parent = nullptr);
 
   void importFile();
   void exportFile();
@@ -63,7 +62,7 @@ class MenuCommands : public QObject {
  private:
   bool refuseWhileBusy();
 
-  Parts p_;
+  Dependencies d_;
   QPointer<SellerDataWindow> seller_data_;
   QPointer<FeeStatementWindow> fee_statement_;
 };

@@ -24,7 +24,7 @@ constexpr Look kLooks[] = {
 }  // namespace
 
 RecordNavigator::RecordNavigator(store::Table& table, ports::Dialogs& dialogs,
-                                 std::initializer_list<Button> buttons, QWidget* parent)
+                                 const std::vector<Button>& buttons, QWidget* parent)
     : QWidget(parent), table_(table), dialogs_(dialogs) {
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);

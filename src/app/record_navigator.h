@@ -4,7 +4,7 @@
 
 #include <QWidget>
 #include <functional>
-#include <initializer_list>
+#include <vector>
 
 class QToolButton;
 
@@ -23,8 +23,8 @@ class RecordNavigator : public QWidget {
  public:
   enum class Button { First, Prior, Next, Last, Insert, Delete, Edit, Post, Cancel };
 
-  RecordNavigator(store::Table& table, ports::Dialogs& dialogs,
-                  std::initializer_list<Button> buttons, QWidget* parent = nullptr);
+  RecordNavigator(store::Table& table, ports::Dialogs& dialogs, const std::vector<Button>& buttons,
+                  QWidget* parent = nullptr);
 
   // Absent buttons give nullptr.
   QToolButton* button(Button b) const;

@@ -10,12 +10,12 @@
 
 namespace tellvaro::app {
 
-SendController::SendController(Parts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)), run_(new runs::SendRun(this)) {
-  connect(p_.view.sendOneButton(), &QPushButton::clicked, this, &SendController::sendMarked);
-  connect(p_.view.sendAllButton(), &QPushButton::clicked, this, &SendController::sendAll);
+SendController::SendController(Dependencies dependencies, QObject* parent)
+    : QObject(parent), d_(std::move(dependencies)), run_(new runs::SendRun(this)) {
+  connect(d_.view.sendOneButton(), &QPushButton::clicked, this, &SendController::sendMarked);
+  connect(d_.view.sendAllButton(), &QPushButton::clicked, this, &SendController::sendAll);
 
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   const auto queued = Qt::QueuedConnection;
   connect(
       run_, &runs::SendRun::protocolCleared, this, [&ws] { ws.protocol().clear(); }, queued);
@@ -25,21 +25,21 @@ SendController::SendController(Parts parts, QObject* parent)
   connect(
       run_, &runs::SendRun::protocolWanted, this,
       [this] {
-        if (p_.show_protocol) p_.show_protocol();
+        if (d_.show_protocol) d_.show_protocol();
       },
       queued);
   connect(
       run_, &runs::SendRun::progressStarted, this,
-      [this](int count) { p_.progress.start(static_cast<std::size_t>(count)); }, queued);
+      [this](int count) { d_.progress.start(static_cast<std::size_t>(count)); }, queued);
   connect(
-      run_, &runs::SendRun::progressAdvanced, this, [this] { p_.progress.advance(); }, queued);
+      run_, &runs::SendRun::progressAdvanced, this, [this] { d_.progress.advance(); }, queued);
   connect(
-      run_, &runs::SendRun::progressFinished, this, [this] { p_.progress.finish(); }, queued);
+      run_, &runs::SendRun::progressFinished, this, [this] { d_.progress.finish(); }, queued);
   // The grid follows the article being sent, as the seller is used to.
   connect(
       run_, &runs::SendRun::articleStarted, this,
       [this, &ws](int row) {
-        run_guarded(p_.dialogs, [&] {
+        run_guarded(d_.dialogs, [&] {
           if (row >= 0 && static_cast<std::size_t>(row) < ws.uploads().count())
             ws.uploads().move_to(static_cast<std::size_t>(row));
         });
@@ -62,15 +62,15 @@ bool SendController::running() const { return run_->running(); }
 void SendController::stopAfterCurrent() { run_->requestStop(); }
 
 void SendController::start(bool all) {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   // One run at a time, and none while an import holds the tables.
   if (ws.busy() || run_->running()) return;
-  run_guarded(p_.dialogs, [&] {
+  run_guarded(d_.dialogs, [&] {
     store::Table& uploads = ws.uploads();
     std::vector<store::Record> shown;
     shown.reserve(uploads.count());
     for (std::size_t i = 0; i < uploads.count(); ++i) shown.push_back(uploads.row(i));
-    auto job = upload::prepare_send(shown, uploads.position(), all, &ws.listed(), p_.dialogs,
+    auto job = upload::prepare_send(shown, uploads.position(), all, &ws.listed(), d_.dialogs,
                                     ws.protocol());
     if (!job) return;
     busy_ = std::make_unique<workspace::Workspace::Run>(ws);
@@ -85,7 +85,7 @@ void SendController::start(bool all) {
 void SendController::finish() {
   busy_.reset();
   const upload::SendOutcome& outcome = run_->outcome();
-  if (!outcome.stopped) upload::report_send(outcome, p_.dialogs);
+  if (!outcome.stopped) upload::report_send(outcome, d_.dialogs);
   emit runFinished();
 }
 

@@ -28,14 +28,14 @@ class SendController : public QObject {
   Q_OBJECT
 
  public:
-  struct Parts {
+  struct Dependencies {
     workspace::Workspace& workspace;
     UploadView& view;
     ports::Dialogs& dialogs;
     ports::Progress& progress;
     std::function<void()> show_protocol;
   };
-  explicit SendController(Parts parts, QObject* parent = nullptr);
+  explicit SendController(Dependencies dependencies, QObject* parent = nullptr);
   ~SendController() override;
 
   void sendMarked();
@@ -54,7 +54,7 @@ class SendController : public QObject {
   void start(bool all);
   void finish();
 
-  Parts p_;
+  Dependencies d_;
   runs::SendRun* run_ = nullptr;
   std::unique_ptr<workspace::Workspace::Run> busy_;
 };

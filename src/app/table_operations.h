@@ -2,8 +2,8 @@
 
 // Owns the article table commands of the three grids and the sort state they share: the column
 // titles, the name filter, and the grids' and navigators' copy and delete. The rules live in
-// the core; this only gathers input and shows the outcome. While a run is busy, the upload and
-// import tables it walks are neither sorted nor shrunk from here.
+// the core and the presentation layer; this only gathers input and shows the outcome. While a
+// run is busy, the upload and import tables it walks are neither sorted nor shrunk from here.
 
 #include <QObject>
 #include <functional>
@@ -14,8 +14,11 @@ class Dialogs;
 }
 namespace tellvaro::presentation {
 class GridSorting;
-enum class Grid;
+enum class Deletion;
 }  // namespace tellvaro::presentation
+namespace tellvaro::store {
+class Table;
+}
 namespace tellvaro::workspace {
 class Workspace;
 }
@@ -23,21 +26,22 @@ class Workspace;
 namespace tellvaro::app {
 
 class ArticleView;
+class GridView;
 class ImportView;
-class TableGrid;
 class UploadView;
 
 class TableOperations : public QObject {
   Q_OBJECT
 
  public:
-  struct Views {
+  struct Dependencies {
+    workspace::Workspace& workspace;
     ArticleView& articles;
     UploadView& uploads;
     ImportView& imports;
+    ports::Dialogs& dialogs;
   };
-  TableOperations(workspace::Workspace& workspace, Views views, ports::Dialogs& dialogs,
-                  QObject* parent = nullptr);
+  explicit TableOperations(Dependencies dependencies, QObject* parent = nullptr);
   ~TableOperations() override;
 
   // The order at program start, shown in the grids' titles and the sort label.
@@ -46,17 +50,15 @@ class TableOperations : public QObject {
 
  private:
   void showSorting();
-  void titleClicked(presentation::Grid grid, TableGrid* view, int column);
+  void titleClicked(GridView& view, int column);
   void filter();
+  void remove(store::Table& table, presentation::Deletion deletion);
   // Hands over what the user typed into the article editor and has not left yet.
   bool settleEditor();
-  void connectGrid(presentation::Grid grid, TableGrid* view);
   void guarded(const std::function<void()>& action);
   bool busy() const;
 
-  workspace::Workspace& workspace_;
-  Views views_;
-  ports::Dialogs& dialogs_;
+  Dependencies d_;
   std::unique_ptr<presentation::GridSorting> sorting_;
 };
 

@@ -30,13 +30,13 @@ QString page_title(upload::EditorPage page) {
 
 }  // namespace
 
-TransferCommands::TransferCommands(Parts parts, QObject* parent)
-    : QObject(parent), p_(std::move(parts)) {
+TransferCommands::TransferCommands(Dependencies dependencies, QObject* parent)
+    : QObject(parent), d_(std::move(dependencies)) {
   // The viewport sees a double click also where the grid shows no row: an empty table is
   // checked, too (and asks for the name).
-  p_.view.grid()->viewport()->installEventFilter(this);
-  connect(p_.view.transferOneAction(), &QAction::triggered, this, [this] { transferOne(); });
-  connect(p_.view.transferAllAction(), &QAction::triggered, this, [this] { transferAll(); });
+  d_.view.grid()->viewport()->installEventFilter(this);
+  connect(d_.view.transferOneAction(), &QAction::triggered, this, [this] { transferOne(); });
+  connect(d_.view.transferAllAction(), &QAction::triggered, this, [this] { transferAll(); });
 }
 
 bool TransferCommands::eventFilter(QObject* watched, QEvent* event) {
@@ -45,13 +45,13 @@ bool TransferCommands::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool TransferCommands::transferOne() {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   if (ws.busy()) return false;
-  ArticleEditor* editor = p_.view.editor();
+  ArticleEditor* editor = d_.view.editor();
   editor->commitPendingEdits();
   bool copied = false;
-  run_guarded(p_.dialogs, [&] {
-    auto result = upload::transfer_current(ws.articles(), ws.uploads(), p_.dialogs,
+  run_guarded(d_.dialogs, [&] {
+    auto result = upload::transfer_current(ws.articles(), ws.uploads(), d_.dialogs,
                                            [editor] { editor->updateUploadTotals(); });
     copied = result.copied;
     if (result.page) {
@@ -65,13 +65,13 @@ bool TransferCommands::transferOne() {
 }
 
 void TransferCommands::transferAll() {
-  workspace::Workspace& ws = p_.workspace;
+  workspace::Workspace& ws = d_.workspace;
   if (ws.busy()) return;
-  ArticleEditor* editor = p_.view.editor();
+  ArticleEditor* editor = d_.view.editor();
   editor->commitPendingEdits();
-  run_guarded(p_.dialogs, [&] {
+  run_guarded(d_.dialogs, [&] {
     upload::transfer_all(
-        ws.articles(), ws.uploads(), p_.dialogs,
+        ws.articles(), ws.uploads(), d_.dialogs,
         [&ws](const std::string& line) { ws.protocol().add(line); },
         [editor] { editor->updateUploadTotals(); });
   });

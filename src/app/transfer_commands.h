@@ -22,12 +22,12 @@ class TransferCommands : public QObject {
   Q_OBJECT
 
  public:
-  struct Parts {
+  struct Dependencies {
     workspace::Workspace& workspace;
     ArticleView& view;  // grid, menu entries and editor
     ports::Dialogs& dialogs;
   };
-  explicit TransferCommands(Parts parts, QObject* parent = nullptr);
+  explicit TransferCommands(Dependencies dependencies, QObject* parent = nullptr);
 
   // True when the article was complete and copied.
   bool transferOne();
@@ -37,7 +37,7 @@ class TransferCommands : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  Parts p_;
+  Dependencies d_;
 };
 
 }  // namespace tellvaro::app

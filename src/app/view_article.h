@@ -3,9 +3,8 @@
 // The article view: the article grid on the left, the article editor on the right, and below
 // them the navigator, the fee of the current article, the sort label and the name filter.
 
-#include <QWidget>
-
 #include "app/editor/article_editor.h"
+#include "app/view_grid.h"
 
 class QCheckBox;
 class QLabel;
@@ -13,19 +12,14 @@ class QLineEdit;
 
 namespace tellvaro::app {
 
-class RecordNavigator;
-class TableGrid;
-
-class ArticleView : public QWidget {
+class ArticleView : public GridView {
   Q_OBJECT
 
  public:
   // `context` names everything but the fee label, which lives in this view's strip.
   explicit ArticleView(ArticleEditor::Context context, QWidget* parent = nullptr);
 
-  TableGrid* grid() const { return grid_; }
   ArticleEditor* editor() const { return editor_; }
-  RecordNavigator* navigator() const { return navigator_; }
   QLabel* feeLabel() const { return fee_; }
   QLabel* sortLabel() const { return sort_label_; }
   QLineEdit* filterEdit() const { return filter_edit_; }
@@ -40,9 +34,7 @@ class ArticleView : public QWidget {
   QAction* directAction() const { return direct_; }
 
  private:
-  TableGrid* grid_ = nullptr;
   ArticleEditor* editor_ = nullptr;
-  RecordNavigator* navigator_ = nullptr;
   QLabel* fee_ = nullptr;
   QLabel* sort_label_ = nullptr;
   QLineEdit* filter_edit_ = nullptr;

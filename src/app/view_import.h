@@ -2,33 +2,21 @@
 
 // The import view: navigator, what to import, "Importieren" and the import grid.
 
-#include <QWidget>
+#include "app/view_grid.h"
 
 class QCheckBox;
 class QLabel;
 class QListWidget;
 class QPushButton;
 
-namespace tellvaro::store {
-class Table;
-}
-namespace tellvaro::ports {
-class Dialogs;
-}
-
 namespace tellvaro::app {
 
-class RecordNavigator;
-class TableGrid;
-
-class ImportView : public QWidget {
+class ImportView : public GridView {
   Q_OBJECT
 
  public:
   ImportView(store::Table& imports, ports::Dialogs& dialogs, QWidget* parent = nullptr);
 
-  TableGrid* grid() const { return grid_; }
-  RecordNavigator* navigator() const { return navigator_; }
   QCheckBox* currentBox() const { return current_; }
   QCheckBox* expiredBox() const { return expired_; }
   QPushButton* importButton() const { return import_; }
@@ -43,8 +31,6 @@ class ImportView : public QWidget {
   QAction* removeAllAction() const { return remove_all_; }
 
  private:
-  TableGrid* grid_ = nullptr;
-  RecordNavigator* navigator_ = nullptr;
   QCheckBox* current_ = nullptr;
   QCheckBox* expired_ = nullptr;
   QPushButton* import_ = nullptr;

@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/record_navigator.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "presentation/labels.h"
@@ -15,32 +14,21 @@ namespace tellvaro::app {
 
 UploadView::UploadView(store::Table& uploads, ports::Dialogs& dialogs, upload::ListedRows* listed,
                        QWidget* parent)
-    : QWidget(parent), uploads_(uploads), listed_(listed) {
-  using B = RecordNavigator::Button;
-  navigator_ = new RecordNavigator(uploads, dialogs,
-                                   {B::First, B::Prior, B::Next, B::Last, B::Delete, B::Post});
+    : GridView(uploads, dialogs,
+               {.kind = presentation::Grid::Uploads, .name = QStringLiteral("Upload-Tabelle")},
+               parent),
+      uploads_(uploads),
+      listed_(listed) {
   send_one_ = new QPushButton(QStringLiteral("Markierten Artikel senden"));
   send_all_ = new QPushButton(QStringLiteral("Alle Artikel senden"));
+  copy_ = addMenuEntry(QStringLiteral("Artikel kopieren"));
+  addMenuSeparator();
+  remove_ = addMenuEntry(QString::fromUtf8("Artikel löschen"));
+  remove_all_ = addMenuEntry(QString::fromUtf8("Alle Artikel löschen"));
 
-  model_ = new TableModel(uploads, presentation::columns_of(presentation::Grid::Uploads), false,
-                          dialogs);
-  grid_ = new TableGrid(model_, QStringLiteral("Upload-Tabelle"), false);
-  copy_ = grid_->addMenuEntry(QStringLiteral("Artikel kopieren"));
-  grid_->addMenuSeparator();
-  remove_ = grid_->addMenuEntry(QString::fromUtf8("Artikel löschen"));
-  remove_all_ = grid_->addMenuEntry(QString::fromUtf8("Alle Artikel löschen"));
-
-  auto* top = new QHBoxLayout;
-  top->addWidget(navigator_);
-  top->addSpacing(16);
-  top->addWidget(send_one_);
-  top->addWidget(send_all_);
-  top->addStretch(1);
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(2, 2, 2, 2);
-  layout->addLayout(top);
-  layout->addWidget(grid_, 1);
+  auto* layout = frame();
+  layout->addLayout(navigatorRow({send_one_, send_all_}));
+  layout->addWidget(grid(), 1);
 
   if (listed_) {
     rows_change_ =
@@ -68,7 +56,7 @@ void UploadView::markListedRows() {
     const presentation::RowMark mark = presentation::listed_row_mark(*listing);
     notes.push_back({QString::fromStdString(mark.mark), QString::fromStdString(mark.tip)});
   }
-  model_->setRowNotes(std::move(notes));
+  model()->setRowNotes(std::move(notes));
 }
 
 }  // namespace tellvaro::app

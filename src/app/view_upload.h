@@ -2,29 +2,18 @@
 
 // The upload view: navigator, the two send buttons and the read-only upload grid.
 
-#include <QWidget>
-
+#include "app/view_grid.h"
 #include "ports/signal.h"
 
 class QPushButton;
 
-namespace tellvaro::store {
-class Table;
-}
-namespace tellvaro::ports {
-class Dialogs;
-}
 namespace tellvaro::upload {
 class ListedRows;
 }
 
 namespace tellvaro::app {
 
-class RecordNavigator;
-class TableGrid;
-class TableModel;
-
-class UploadView : public QWidget {
+class UploadView : public GridView {
   Q_OBJECT
 
  public:
@@ -33,8 +22,6 @@ class UploadView : public QWidget {
   UploadView(store::Table& uploads, ports::Dialogs& dialogs, upload::ListedRows* listed = nullptr,
              QWidget* parent = nullptr);
 
-  TableGrid* grid() const { return grid_; }
-  RecordNavigator* navigator() const { return navigator_; }
   QPushButton* sendOneButton() const { return send_one_; }
   QPushButton* sendAllButton() const { return send_all_; }
 
@@ -47,9 +34,6 @@ class UploadView : public QWidget {
 
   store::Table& uploads_;
   upload::ListedRows* listed_;
-  TableModel* model_ = nullptr;
-  TableGrid* grid_ = nullptr;
-  RecordNavigator* navigator_ = nullptr;
   QPushButton* send_one_ = nullptr;
   QPushButton* send_all_ = nullptr;
   QAction* copy_ = nullptr;
