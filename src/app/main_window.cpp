@@ -100,15 +100,12 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   }
   d.progress = new StatusProgress(d.panels[3]);
 
-  ArticleEditor::Context context;
-  context.workspace = &workspace;
-  context.dialogs = &dialogs;
-  context.panel_articles = d.panels[0];
-  context.panel_uploads = d.panels[1];
-  context.panel_total = d.panels[2];
-
   d.stack = new QStackedWidget(this);
-  d.article_view = new ArticleView(std::move(context));
+  d.article_view = new ArticleView({.workspace = &workspace,
+                                    .dialogs = &dialogs,
+                                    .panel_articles = d.panels[0],
+                                    .panel_uploads = d.panels[1],
+                                    .panel_total = d.panels[2]});
   d.upload_view = new UploadView(workspace.uploads(), dialogs, &workspace.listed());
   d.protocol_view = new ProtocolView(workspace.protocol());
   d.import_view = new ImportView(workspace.imports(), dialogs);

@@ -17,8 +17,8 @@ namespace {
 QString u(const char* s) { return QString::fromUtf8(s); }
 }  // namespace
 
-ArticleView::ArticleView(ArticleEditor::Context context, QWidget* parent)
-    : GridView(context.workspace->articles(), *context.dialogs,
+ArticleView::ArticleView(ArticleEditor::Dependencies editor, QWidget* parent)
+    : GridView(editor.workspace->articles(), *editor.dialogs,
                {.kind = presentation::Grid::Articles,
                 .name = u("Artikel-Tabelle"),
                 .editable = true,
@@ -47,8 +47,8 @@ ArticleView::ArticleView(ArticleEditor::Context context, QWidget* parent)
   filter_box_ = new QCheckBox(u("Filter"));
   filter_box_->setAccessibleName(u("Filter"));
 
-  context.fee_total = fee_;
-  editor_ = new ArticleEditor(std::move(context));
+  editor.fee_total = fee_;
+  editor_ = new ArticleEditor(std::move(editor));
   navigator()->setBeforeEach([this] { editor_->commitPendingEdits(); });
 
   auto* split = new QSplitter(Qt::Horizontal);

@@ -16,8 +16,8 @@ class ArticleView : public GridView {
   Q_OBJECT
 
  public:
-  // `context` names everything but the fee label, which lives in this view's strip.
-  explicit ArticleView(ArticleEditor::Context context, QWidget* parent = nullptr);
+  // `editor` names everything but the fee label, which lives in this view's strip.
+  explicit ArticleView(ArticleEditor::Dependencies editor, QWidget* parent = nullptr);
 
   ArticleEditor* editor() const { return editor_; }
   QLabel* feeLabel() const { return fee_; }

@@ -40,7 +40,7 @@ struct EditorFixture {
   bool connect() { return ws.connect(nullptr); }
 
   void open() {
-    app::ArticleEditor::Context context;
+    app::ArticleEditor::Dependencies context;
     context.workspace = &ws;
     context.dialogs = &dialogs;
     context.fee_total = &fee_total;

@@ -28,18 +28,18 @@ void set_panel(QLabel* panel, const std::string& text) {
 
 }  // namespace
 
-ArticleEditor::ArticleEditor(Context context, QWidget* parent)
-    : QTabWidget(parent), context_(std::move(context)), workspace_(*context_.workspace) {
+ArticleEditor::ArticleEditor(Dependencies dependencies, QWidget* parent)
+    : QTabWidget(parent), d_(std::move(dependencies)), workspace_(*d_.workspace) {
   store::Table& articles = workspace_.articles();
   // The binder hooks the table first: controls are written before the fee is stored, and show
   // the record before the displays that depend on it are painted.
-  binder_ = new FieldBinder(articles, context_.dialogs, this);
-  category_page_ = new CategoryPage(workspace_.db(), articles, *binder_, context_.dialogs);
+  binder_ = new FieldBinder(articles, d_.dialogs, this);
+  category_page_ = new CategoryPage(workspace_.db(), articles, *binder_, d_.dialogs);
 
   addTab(build_artikel_page(*binder_, controls_), QStringLiteral("Artikel"));
-  description_page_ = new DescriptionPage(*binder_, controls_, articles, context_.dialogs);
-  pictures_page_ = new PicturesPage(*binder_, controls_, articles, context_.dialogs,
-                                    workspace_.picture_folder());
+  description_page_ = new DescriptionPage(*binder_, controls_, articles, d_.dialogs);
+  pictures_page_ =
+      new PicturesPage(*binder_, controls_, articles, d_.dialogs, workspace_.picture_folder());
   addTab(description_page_, QStringLiteral("Beschreibung"));
   addTab(pictures_page_, QStringLiteral("Bilder"));
   addTab(category_page_, QStringLiteral("Kategorie"));
@@ -98,8 +98,8 @@ void ArticleEditor::updateUploadTotals() {
 }
 
 void ArticleEditor::showUploadTotals(const catalogue::UploadTotals& totals) {
-  set_panel(context_.panel_uploads, presentation::uploads_panel(totals.count));
-  set_panel(context_.panel_total, presentation::upload_total_panel(totals.total));
+  set_panel(d_.panel_uploads, presentation::uploads_panel(totals.count));
+  set_panel(d_.panel_total, presentation::upload_total_panel(totals.total));
 }
 
 void ArticleEditor::scheduleUploadTotals() {
@@ -122,7 +122,7 @@ void ArticleEditor::commitOnPageChange() {
     articles.edit();
     articles.post();
   } catch (const Error& e) {
-    if (context_.dialogs) context_.dialogs->error(e.what());
+    if (d_.dialogs) d_.dialogs->error(e.what());
   }
 }
 
@@ -130,7 +130,7 @@ void ArticleEditor::dataChange(std::optional<std::size_t> field) {
   if (!field) category_page_->discardPending();
   category_page_->reset();
   showDescriptionPreview();
-  set_panel(context_.panel_articles, presentation::articles_panel(workspace_.articles().count()));
+  set_panel(d_.panel_articles, presentation::articles_panel(workspace_.articles().count()));
   refreshFees();
   refreshPayments();
   refreshPictures();
@@ -145,7 +145,7 @@ void ArticleEditor::refreshPictures() { pictures_page_->refresh(); }
 
 void ArticleEditor::refreshFees() {
   marks_ = catalogue::compute_fees(workspace_.feature_fees(), workspace_.articles());
-  paint_fees(controls_, marks_, context_.fee_total);
+  paint_fees(controls_, marks_, d_.fee_total);
 }
 
 void ArticleEditor::refreshPayments() {

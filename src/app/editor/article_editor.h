@@ -36,7 +36,7 @@ class ArticleEditor : public QTabWidget {
  public:
   // What the editor paints or reads outside its own pages. The workspace brings the tables,
   // the connection, the picture folder and the reference lists.
-  struct Context {
+  struct Dependencies {
     workspace::Workspace* workspace = nullptr;
     ports::Dialogs* dialogs = nullptr;
     QLabel* fee_total = nullptr;       // right of "Artikel Uploadkosten:"
@@ -45,7 +45,7 @@ class ArticleEditor : public QTabWidget {
     QLabel* panel_total = nullptr;     // status panel 3
   };
 
-  explicit ArticleEditor(Context context, QWidget* parent = nullptr);
+  explicit ArticleEditor(Dependencies dependencies, QWidget* parent = nullptr);
   ~ArticleEditor() override;
 
   // The page "Kategorie" with the category browser, which shares the workspace's connection.
@@ -81,7 +81,7 @@ class ArticleEditor : public QTabWidget {
   void scheduleUploadTotals();
   void showUploadTotals(const catalogue::UploadTotals& totals);
 
-  Context context_;
+  Dependencies d_;
   workspace::Workspace& workspace_;
   FieldBinder* binder_ = nullptr;
   CategoryPage* category_page_ = nullptr;
