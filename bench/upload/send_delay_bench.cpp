@@ -25,7 +25,6 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QTimer>
 
 #include "catalogue/reference.h"
 #include "db/connection.h"
@@ -35,6 +34,7 @@
 #include "support/accounts.h"
 #include "support/auction_house.h"
 #include "support/delay_proxy.h"
+#include "support/event_loop_wait.h"
 #include "support/scripted_dialogs.h"
 #include "upload/send.h"
 
@@ -66,25 +66,20 @@ struct Mark {
   long db = 0, ftp = 0, web = 0;
 };
 
-// Takes a mark at the run's start and after each article, as the window hears of them; a timer
-// that fires whenever the event loop is free times the longest stretch in which the window
-// could neither paint nor take a click.
+// Takes a mark at the run's start and after each article, as the window hears of them, and
+// times the longest stretch in which the window's event loop could not run.
 class Watch : public QObject {
  public:
-  explicit Watch(const Route& r) : route_(r) {
-    ticker_.setInterval(0);
-    connect(&ticker_, &QTimer::timeout, this, [this] { gap(); });
-  }
+  explicit Watch(const Route& r) : route_(r) {}
 
   void begin() {
     first = mark();
-    last_ = Clock::now();
-    ticker_.start();
+    wait_.begin();
   }
   void article_done() { marks.push_back(mark()); }
   void end() {
-    gap();
-    ticker_.stop();
+    wait_.end();
+    longest_wait = wait_.longest();
     last = mark();
   }
 
@@ -98,15 +93,9 @@ class Watch : public QObject {
 
  private:
   static long trips(const std::unique_ptr<test::DelayProxy>& p) { return p ? p->round_trips() : 0; }
-  void gap() {
-    const auto now = Clock::now();
-    longest_wait = std::max(longest_wait, now - last_);
-    last_ = now;
-  }
 
   const Route& route_;
-  QTimer ticker_;
-  Clock::time_point last_;
+  test::EventLoopWait wait_;
 };
 
 // One run of "Alle Artikel senden" over `route`, on a thread of its own as the window runs it;
@@ -154,12 +143,15 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
                    [&] { watch.article_done(); });
   QObject::connect(&sender, &runs::BackgroundRun::finished, &loop, &QEventLoop::quit);
 
+  // The window read its lists at the login, before any send.
+  const catalogue::FeatureFees fees = catalogue::load_features(db);
+  const catalogue::PaymentNames payments = catalogue::load_payments(db);
   const Mark ready = watch.mark();
   watch.begin();
   watch.first = ready;
-  sender.start(runs::send_request(
-      std::move(*job), {config, test::active_seller(), web, pictures.string() + "/", {}}, db,
-      catalogue::load_features(db), catalogue::load_payments(db), nullptr));
+  sender.start(runs::send_request(std::move(*job),
+                                  {config, test::active_seller(), web, pictures.string() + "/", {}},
+                                  db, fees, payments, nullptr));
   loop.exec();
   watch.end();
   const upload::SendOutcome& outcome = sender.outcome();

@@ -45,6 +45,18 @@ std::string leading_words(std::string_view sql) {
   return text::ascii_lower(sql.substr(start, 17));
 }
 
+// What a statement does to the session's transaction.
+struct TransactionStep {
+  bool starts = false;
+  bool ends = false;
+};
+
+TransactionStep transaction_step(std::string_view sql) {
+  const std::string words = leading_words(sql);
+  return {words.rfind("start transaction", 0) == 0 || words.rfind("begin", 0) == 0,
+          words.rfind("commit", 0) == 0 || words.rfind("rollback", 0) == 0};
+}
+
 }  // namespace
 
 Result::Result(st_mysql_res* res) : res_(res) {
@@ -151,10 +163,17 @@ void Connection::set_waits(Waits waits) {
   }
   params_.waits = waits;
   if (connected_) {
-    waits_changed_ = true;
+    settings_changed_ = true;
   } else {
     reset_handle();
   }
+}
+
+void Connection::set_batches(bool on) {
+  if (on == params_.batches) return;
+  params_.batches = on;
+  // The flag goes with the login, so a session takes it only from its next connect.
+  if (connected_) settings_changed_ = true;
 }
 
 bool Connection::connect() {
@@ -165,13 +184,14 @@ bool Connection::connect() {
 bool Connection::open() {
   reset_handle();
   dropped_ = false;
-  waits_changed_ = false;
+  settings_changed_ = false;
   in_transaction_ = false;
   if (!mysql_) {
     last_error_ = "Keine Verbindung möglich.";
     return false;
   }
   unsigned long flags = params_.compress ? CLIENT_COMPRESS : 0;
+  if (params_.batches) flags |= CLIENT_MULTI_STATEMENTS;
   auto host = text::utf8_to_cp1252(params_.host);
   auto user = text::utf8_to_cp1252(params_.user);
   auto password = text::utf8_to_cp1252(params_.password);
@@ -206,7 +226,7 @@ bool Connection::select_database(const std::string& name) {
 void Connection::close() {
   reset_handle();
   dropped_ = false;
-  waits_changed_ = false;
+  settings_changed_ = false;
   in_transaction_ = false;
 }
 
@@ -249,7 +269,7 @@ bool Connection::revive() {
       last_error_ = params_.label + " " + params_.host + ": keine Verbindung.";
     return false;
   }
-  bool reopen = dropped_ || waits_changed_;
+  bool reopen = dropped_ || settings_changed_;
   if (!reopen && now() - idle_since_ >= kCheckAfterIdle) {
     const double start = now();
     if (mysql_ping(mysql_) != 0) {
@@ -281,40 +301,94 @@ bool Connection::revive() {
 }
 
 std::optional<Result> Connection::query(std::string_view sql) {
-  const std::string words = leading_words(sql);
-  const bool ends_transaction = words.rfind("commit", 0) == 0 || words.rfind("rollback", 0) == 0;
-  const bool starts_transaction =
-      words.rfind("start transaction", 0) == 0 || words.rfind("begin", 0) == 0;
-  if (starts_transaction) in_transaction_ = false;  // a new operation: it may reconnect
+  const TransactionStep step = transaction_step(sql);
+  if (step.starts) in_transaction_ = false;  // a new operation: it may reconnect
   if (!revive()) {
-    if (ends_transaction) in_transaction_ = false;  // the next action may reconnect
+    if (step.ends) in_transaction_ = false;  // the next action may reconnect
     return std::nullopt;
   }
   std::string bytes = text::utf8_to_cp1252(sql);
   const double start = now();
   if (mysql_real_query(mysql_, bytes.data(), bytes.size()) != 0) {
-    fail_statement(ends_transaction, now() - start);
+    fail_statement(step.ends, now() - start);
     return std::nullopt;
   }
   MYSQL_RES* res = mysql_store_result(mysql_);
   if (!res && mysql_field_count(mysql_) != 0) {  // rows were due but could not be read
-    fail_statement(ends_transaction, now() - start);
+    fail_statement(step.ends, now() - start);
     return std::nullopt;
   }
   idle_since_ = now();
-  if (starts_transaction) in_transaction_ = true;
-  if (ends_transaction) in_transaction_ = false;
+  if (step.starts) in_transaction_ = true;
+  if (step.ends) in_transaction_ = false;
   return res ? Result(res) : Result();
+}
+
+std::vector<Result> Connection::query_all(const std::vector<std::string>& statements) {
+  std::vector<Result> answers;
+  if (!params_.batches || statements.size() < 2) {
+    for (const std::string& sql : statements) {
+      auto answer = query(sql);
+      if (!answer) break;
+      answers.push_back(std::move(*answer));
+    }
+    return answers;
+  }
+  std::vector<TransactionStep> steps;
+  std::string bytes;
+  for (const std::string& sql : statements) {
+    steps.push_back(transaction_step(sql));
+    if (!bytes.empty()) bytes += ';';
+    bytes += text::utf8_to_cp1252(sql);
+  }
+  // The reconnect rule of the first statement holds for the whole text.
+  if (steps.front().starts) in_transaction_ = false;
+  if (!revive()) {
+    if (steps.front().ends) in_transaction_ = false;
+    return answers;
+  }
+  double since = now();
+  for (std::size_t i = 0; i < statements.size(); ++i) {
+    // The first answer comes with the text; each further one is 0 when read, -1 when none came.
+    const int status = i == 0 ? (mysql_real_query(mysql_, bytes.data(), bytes.size()) != 0 ? 1 : 0)
+                              : mysql_next_result(mysql_);
+    if (status < 0) {
+      last_error_ = "Der Server hat nicht jede Anweisung beantwortet.";
+      break;
+    }
+    if (status > 0) {
+      fail_statement(steps[i].ends, now() - since);
+      break;
+    }
+    MYSQL_RES* res = mysql_store_result(mysql_);
+    if (!res && mysql_field_count(mysql_) != 0) {
+      fail_statement(steps[i].ends, now() - since);
+      break;
+    }
+    if (steps[i].starts) in_transaction_ = true;
+    if (steps[i].ends) in_transaction_ = false;
+    answers.push_back(res ? Result(res) : Result());
+    since = now();
+    idle_since_ = since;
+  }
+  // After a failure the server sends nothing more; anything left would put the session out of
+  // step with its next statement.
+  while (!dropped_ && mysql_more_results(mysql_) && mysql_next_result(mysql_) == 0) {
+    if (MYSQL_RES* rest = mysql_store_result(mysql_)) mysql_free_result(rest);
+  }
+  return answers;
 }
 
 bool Connection::exec(std::string_view sql) { return query(sql).has_value(); }
 
+Error Connection::failure(std::string_view what) const {
+  return Error("Datenbank: " + std::string(what) + " fehlgeschlagen: " +
+               (connected_ ? last_error_ : std::string("keine Verbindung zum Auktionshaus.")));
+}
+
 Result Connection::fetch(std::string_view sql, std::string_view what) {
   auto result = query(sql);
-  if (!result) {
-    throw Error("Datenbank: " + std::string(what) + " fehlgeschlagen: " +
-                (connected_ ? last_error_ : std::string("keine Verbindung zum Auktionshaus.")));
-  }
+  if (!result) throw failure(what);
   return std::move(*result);
 }
 
@@ -328,19 +402,60 @@ std::uint64_t Connection::insert_id() const {
   return connected_ ? static_cast<std::uint64_t>(mysql_insert_id(mysql_)) : 0;
 }
 
+void Batch::add(std::string sql, std::string what, std::function<void(Result&)> answer) {
+  entries_.push_back({std::move(sql), std::move(what), std::move(answer)});
+}
+
+void Batch::run() {
+  std::vector<Entry> entries = std::move(entries_);
+  entries_.clear();
+  std::vector<std::string> statements;
+  statements.reserve(entries.size());
+  for (const Entry& e : entries) statements.push_back(e.sql);
+  std::vector<Result> answers = db_.query_all(statements);
+  std::optional<Error> failed;
+  if (answers.size() < entries.size()) failed = db_.failure(entries[answers.size()].what);
+  // What ran is settled before any answer is given, so a transaction whose start ran is rolled
+  // back even when giving an answer throws.
+  for (std::size_t i = 0; i < answers.size(); ++i) {
+    if (entries[i].begins) entries[i].begins->begun_ = true;
+    if (entries[i].ends) entries[i].ends->done_ = true;
+  }
+  for (std::size_t i = 0; i < answers.size(); ++i)
+    if (entries[i].answer) entries[i].answer(answers[i]);
+  if (failed) throw *failed;
+}
+
 Transaction::Transaction(Connection& db, std::string what) : db_(db), what_(std::move(what)) {
   db_.run("start transaction", what_);
+  begun_ = true;
+}
+
+Transaction::Transaction(Batch& batch, std::string what, std::function<void()> then)
+    : db_(batch.db_), what_(std::move(what)) {
+  batch.add("start transaction", what_, [then = std::move(then)](Result&) {
+    if (then) then();
+  });
+  batch.entries_.back().begins = this;
 }
 
 Transaction::~Transaction() {
   // Nothing may escape a destructor; a connection that is gone rolls back on the server anyway.
-  if (!done_) (void)db_.exec("rollback");
+  if (begun_ && !done_) (void)db_.exec("rollback");
 }
 
 void Transaction::commit() {
   if (done_) throw Error("Datenbank: " + what_ + " wurde schon abgeschlossen.");
   db_.run("commit", what_);
   done_ = true;
+}
+
+void Transaction::commit(Batch& batch, std::function<void()> then) {
+  if (done_) throw Error("Datenbank: " + what_ + " wurde schon abgeschlossen.");
+  batch.add("commit", what_, [then = std::move(then)](Result&) {
+    if (then) then();
+  });
+  batch.entries_.back().ends = this;
 }
 
 std::string Connection::quoted(std::string_view value) const {

@@ -3,7 +3,8 @@
 // A MySQL connection that speaks Windows-1252 on the wire and UTF-8 to its callers. A failed
 // connect, query() or exec() never throws: callers get false or an absent result, which the
 // compiler makes them look at. fetch() and run() throw tellvaro::Error with the server's message
-// instead, for runs that must stop at the first failure; Transaction groups their statements.
+// instead, for runs that must stop at the first failure; Transaction groups their statements, and
+// Batch sends several of them in one round trip.
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "text/error.h"
 
 struct st_mysql;
 struct st_mysql_res;
@@ -47,6 +50,9 @@ struct ConnectParams {
   // Names the server in messages: "Auktionshaus 127.0.0.1: keine Antwort ...".
   std::string label = "Auktionshaus";
   Waits waits = kCatalogueWaits;
+  // Several statements in one text (Batch). Off unless a run asks for it: a session that takes
+  // only one statement per text cannot be made to run a second one by a value.
+  bool batches = false;
 };
 
 // A stored result: all rows are on the client, positioned on the first row.
@@ -107,6 +113,12 @@ class Connection {
   // "Datenbank: <what> fehlgeschlagen: <message>".
   Result fetch(std::string_view sql, std::string_view what = "Anweisung");
   void run(std::string_view sql, std::string_view what = "Anweisung");
+  // The statements in order, sent as one text when batches are on (else one by one, with the
+  // same outcome): the answers of those that succeeded. Fewer answers than statements: the next
+  // one failed (last_error() says why, failure() words it) and none after it ran.
+  [[nodiscard]] std::vector<Result> query_all(const std::vector<std::string>& statements);
+  // The error fetch() throws when the statement named `what` failed.
+  Error failure(std::string_view what) const;
   // Rows changed by the last statement, and the id the last insert generated.
   std::uint64_t affected_rows() const;
   std::uint64_t insert_id() const;
@@ -122,6 +134,9 @@ class Connection {
   // statement outside a transaction, as the client fixes them when it connects.
   void set_waits(Waits waits);
   const Waits& waits() const { return params_.waits; }
+  // Whether query_all() sends one text; a change reopens the connection as set_waits() does.
+  void set_batches(bool on);
+  bool batches() const { return params_.batches; }
 
   // Told, in German, when a dropped connection was opened again or could not be.
   void on_notice(std::function<void(const std::string&)> notice) { notice_ = std::move(notice); }
@@ -139,11 +154,11 @@ class Connection {
   ConnectParams params_;
   bool connected_ = false;
   std::string last_error_;
-  std::string database_;         // selected again after a reconnect
-  bool dropped_ = false;         // the server or a timeout ended the session
-  bool waits_changed_ = false;   // reopen with the new waits at the next chance
-  bool in_transaction_ = false;  // between start transaction and commit or rollback
-  double idle_since_ = 0;        // monotonic seconds of the last exchange
+  std::string database_;           // selected again after a reconnect
+  bool dropped_ = false;           // the server or a timeout ended the session
+  bool settings_changed_ = false;  // reopen with new waits or batches at the next chance
+  bool in_transaction_ = false;    // between start transaction and commit or rollback
+  double idle_since_ = 0;          // monotonic seconds of the last exchange
   std::function<void(const std::string&)> notice_;
 };
 
@@ -158,22 +173,62 @@ class ThreadUse {
   ThreadUse& operator=(const ThreadUse&) = delete;
 };
 
+class Transaction;
+
+// Statements that go to the server together: one round trip for all of them when the connection
+// has batches on. The server runs them in order and stops at the first that fails, so none
+// after it runs. A statement that needs what an earlier one read belongs in a later batch.
+class Batch {
+ public:
+  explicit Batch(Connection& db) : db_(db) {}
+  Batch(const Batch&) = delete;
+  Batch& operator=(const Batch&) = delete;
+
+  // `what` names the statement in its failure's message, as fetch() does; `answer` is given
+  // its result.
+  void add(std::string sql, std::string what, std::function<void(Result&)> answer = {});
+  // Sends them and reads every answer, then gives the answers in order up to the first failure
+  // and throws tellvaro::Error for that one as fetch() would. The batch is empty afterwards.
+  void run();
+  bool empty() const { return entries_.empty(); }
+
+ private:
+  friend class Transaction;
+  struct Entry {
+    std::string sql;
+    std::string what;
+    std::function<void(Result&)> answer;
+    Transaction* begins = nullptr;  // its start
+    Transaction* ends = nullptr;    // its commit
+  };
+  Connection& db_;
+  std::vector<Entry> entries_;
+};
+
 // Starts a transaction; rolls it back when it goes without commit() (an exception, an early
 // return). A failed start or commit throws tellvaro::Error with the server's message.
 class Transaction {
  public:
   // `what` names the step in the messages ("Eintrag des Artikels").
   explicit Transaction(Connection& db, std::string what = "Transaktion");
+  // The start goes with `batch` and counts once the batch has run past it; `then` is called
+  // with its answer. The batch must run while this transaction lives.
+  Transaction(Batch& batch, std::string what, std::function<void()> then = {});
   ~Transaction();
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
 
   void commit();
+  // The commit goes with `batch`: committed once the batch has run past it; `then` is called
+  // with its answer.
+  void commit(Batch& batch, std::function<void()> then = {});
   bool committed() const { return done_; }
 
  private:
+  friend class Batch;
   Connection& db_;
   std::string what_;
+  bool begun_ = false;
   bool done_ = false;
 };
 

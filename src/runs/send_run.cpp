@@ -44,8 +44,9 @@ SendRequest send_request(upload::SendJob job, upload::SendServices services,
   r.services = std::move(services);
   r.connect = window_db.connected();
   r.params = window_db.params();
-  // The send's own waits from the start: no reopening at its first statement.
+  // The send's own waits and batches from the start: no reopening at its first statement.
   r.params.waits = db::kSendWaits;
+  r.params.batches = true;
   r.database = window_db.database();
   r.fees = fees;
   r.payments = payments;

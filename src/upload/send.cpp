@@ -22,20 +22,40 @@ namespace {
 constexpr const char* kBlank = " ";
 constexpr std::array kPictureFields = {store::F::Bild1, store::F::Bild2, store::F::Bild3};
 
-// A send's statements may wait longer than a browse; the earlier waits come back after it.
-class SendWaits {
+constexpr const char* kNumberStep = "Vergabe der Auktionsnummer";
+
+// A send's statements may wait longer than a browse and go in batches; the earlier settings
+// come back after it.
+class SendSettings {
  public:
-  explicit SendWaits(db::Connection& db) : db_(db), before_(db.waits()) {
+  explicit SendSettings(db::Connection& db) : db_(db), waits_(db.waits()), batches_(db.batches()) {
     db_.set_waits(db::kSendWaits);
+    db_.set_batches(true);
   }
-  ~SendWaits() { db_.set_waits(before_); }
-  SendWaits(const SendWaits&) = delete;
-  SendWaits& operator=(const SendWaits&) = delete;
+  ~SendSettings() {
+    db_.set_waits(waits_);
+    db_.set_batches(batches_);
+  }
+  SendSettings(const SendSettings&) = delete;
+  SendSettings& operator=(const SendSettings&) = delete;
 
  private:
   db::Connection& db_;
-  db::Waits before_;
+  db::Waits waits_;
+  bool batches_;
 };
+
+// The counter's value as a number the next one can follow.
+long long counter_value(const std::string& value) {
+  std::string_view v = text::trim_blanks(value);
+  long long number = 0;
+  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), number);
+  if (v.empty() || ec != std::errc() || end != v.data() + v.size() || number < 0 ||
+      number == LLONG_MAX)
+    throw Error("Die Auktionsnummer \"" + value +
+                "\" in der Tabelle numbers ist keine ganze Zahl.");
+  return number;
+}
 
 // One run of run_send(): the per-run state and the steps, on the caller's thread.
 class SendRun {
@@ -48,9 +68,14 @@ class SendRun {
 
  private:
   void add(const std::string& line);
-  std::string take_auction_number();
+  long long claim_auction_number(db::Batch& claim);
+  void check_free(db::Batch& batch, long long number, const std::function<bool()>& applies);
+  void raise_counter(db::Batch& batch, long long number);
   void send_article(const store::Record& article, bool single);
   void send_pictures(const store::Record& article, ArticleContext& c);
+  // A listing remembered before its auction row went, taken back: the row was refused, or it
+  // is known to be missing after a commit that failed.
+  void forget(const std::string& auction_number) noexcept;
   void forget_unless_live(const std::string& auction_number) noexcept;
   // After the articles listed so far: the summary, the receipt mail, the text for the message.
   std::string close_partial_run(std::string message);
@@ -67,6 +92,9 @@ class SendRun {
   std::unique_ptr<net::WebClock> clock_;
   SendOutcome out_;
   bool article_pending_ = false;  // an article's rows are begun and not committed
+  // The number after the last one this run took: what the counter says next unless another
+  // program listed in between.
+  std::optional<long long> next_number_;
 };
 
 void SendRun::add(const std::string& line) {
@@ -74,34 +102,50 @@ void SendRun::add(const std::string& line) {
   events_.protocol_line(line);
 }
 
-std::string SendRun::take_auction_number() {
-  // The row is locked from the read to the commit, so two sellers sending at once wait for
-  // each other here instead of getting the same number. Nothing slow happens in between.
-  const std::string what = "Vergabe der Auktionsnummer";
-  db::Transaction t(db_, what);
-  auto result = db_.fetch("select * from numbers where id=1 for update", what);
-  if (result.row_count() == 0)
-    throw Error("Die Tabelle numbers enthält keine Auktionsnummer (die Zeile mit id 1 fehlt).");
-  std::string value = result.text("value");
-  std::string_view v = text::trim_blanks(value);
-  long long number = 0;
-  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), number);
-  if (v.empty() || ec != std::errc() || end != v.data() + v.size() || number < 0 ||
-      number == LLONG_MAX)
-    throw Error("Die Auktionsnummer \"" + value +
-                "\" in der Tabelle numbers ist keine ganze Zahl.");
+// The counter's row is locked from the read to the commit, so two sellers sending at once wait
+// for each other here instead of getting the same number. `claim` holds the transaction's start;
+// the read goes with it, and so does the check of the number this run expects, so a run of many
+// articles needs one round trip here. Another number read (a first article, another program in
+// between) is checked in a second one, under the same lock. The counter is raised with the
+// commit, once the number is known to be free.
+long long SendRun::claim_auction_number(db::Batch& claim) {
+  std::optional<long long> read;
+  claim.add("select * from numbers where id=1 for update", kNumberStep, [&](db::Result& r) {
+    if (r.row_count() == 0)
+      throw Error("Die Tabelle numbers enthält keine Auktionsnummer (die Zeile mit id 1 fehlt).");
+    read = counter_value(r.text("value"));
+  });
+  const std::optional<long long> expected = next_number_;
+  if (expected) check_free(claim, *expected, [&] { return read == expected; });
+  claim.run();
+  if (read != expected) {
+    db::Batch again(db_);
+    check_free(again, *read, [] { return true; });
+    again.run();
+  }
+  next_number_ = *read + 1;
+  return *read;
+}
+
+// The check that `number` is free; it counts only when `applies` says the number is the one read.
+void SendRun::check_free(db::Batch& batch, long long number, const std::function<bool()>& applies) {
   // A counter set back by hand or a restored backup hands out a number that is in use: the
   // pictures would overwrite that auction's own before its row is refused.
   const std::string taken = std::to_string(number);
-  if (db_.fetch("select id from auctions where id=" + db_.quoted(taken), what).row_count() > 0)
-    throw Error("Die Auktionsnummer " + taken +
-                " ist im Auktionshaus schon vergeben (Tabelle auctions). Es wurde nichts "
-                "eingestellt, gebucht oder übertragen; bitte lassen Sie den Zähler in der Tabelle "
-                "numbers vom Auktionshaus prüfen.");
-  db_.run("update numbers set value=" + db_.quoted(std::to_string(number + 1)) + " where (id<5)",
-          what);
-  t.commit();
-  return std::to_string(number);
+  batch.add("select id from auctions where id=" + db_.quoted(taken), kNumberStep,
+            [taken, applies](db::Result& r) {
+              if (r.row_count() > 0 && applies())
+                throw Error("Die Auktionsnummer " + taken +
+                            " ist im Auktionshaus schon vergeben (Tabelle auctions). Es wurde "
+                            "nichts eingestellt, gebucht oder übertragen; bitte lassen Sie den "
+                            "Zähler in der Tabelle numbers vom Auktionshaus prüfen.");
+            });
+}
+
+// The counter raised past the number taken.
+void SendRun::raise_counter(db::Batch& batch, long long number) {
+  batch.add("update numbers set value=" + db_.quoted(std::to_string(number + 1)) + " where (id<5)",
+            kNumberStep);
 }
 
 void SendRun::send_pictures(const store::Record& article, ArticleContext& c) {
@@ -114,37 +158,64 @@ void SendRun::send_pictures(const store::Record& article, ArticleContext& c) {
   }
 }
 
+// Three round trips to the database for an article whose number was expected: the number read
+// and checked; the counter raised and committed with the article's start and fee rows; the
+// auction row with the article's commit. The statements and the protocol lines are those of one
+// statement at a time, in the same order, and a failure anywhere reports what it always did.
 void SendRun::send_article(const store::Record& article, bool single) {
   ArticleContext c;
   c.seller_id = sv_.user.id;
   c.picture_folder = sv_.picture_folder;
 
-  c.auction_number = take_auction_number();
-  add("Neuer Artikel");
-  add("Auktions-Nr: " + c.auction_number);
-  add("Artikelname: " + field_text(article, store::F::Artikelname));
-  add(kBlank);
+  db::Batch claim(db_);
+  db::Transaction number(claim, kNumberStep);
+  const long long taken = claim_auction_number(claim);
+  c.auction_number = std::to_string(taken);
+  const auto head = [&] {
+    add("Neuer Artikel");
+    add("Auktions-Nr: " + c.auction_number);
+    add("Artikelname: " + field_text(article, store::F::Artikelname));
+    add(kBlank);
+  };
 
-  std::string date = clock_->date();
-  ++out_.counts.http_requests;
-  AuctionPeriod period = auction_period(date, field_text(article, store::F::Auktionsdauer));
+  // The clock is asked while the counter's row is locked: the commit waits for the fee rows, so
+  // the row is held for about as long as the three statements held it one at a time.
+  AuctionPeriod period;
+  try {
+    const std::string date = clock_->date();
+    ++out_.counts.http_requests;
+    period = auction_period(date, field_text(article, store::F::Auktionsdauer));
+  } catch (...) {
+    // The number is taken and named, as when it was committed before the clock was asked.
+    db::Batch raise(db_);
+    raise_counter(raise, taken);
+    number.commit(raise);
+    raise.run();
+    head();
+    throw;
+  }
   c.start_text = period.start_text;
   c.end_text = period.end_text;
-  if (single) {
-    add("ends1: " + text::local_date_time_text(period.end));
-    add("ends2: " + period.end_text);
-  }
+  FeeRows booking = rows_.fee_rows(article, c);
 
   // The fee rows and the auction row stand or fall together: a failure before the auction row
   // is written takes the fee rows back with it.
-  db::Transaction t(db_, "Eintrag des Artikels");
-  article_pending_ = true;
-  FeeRows booking = rows_.fee_rows(article, c);
-  for (const std::string& line : booking.head_lines) add(line);
-  for (const BookedFee& item : booking.fees) {
-    db_.run(item.statement, "Buchung der Gebühren");
-    add(item.line);
-  }
+  db::Batch entry(db_);
+  raise_counter(entry, taken);
+  number.commit(entry, [&] {
+    head();
+    if (single) {
+      add("ends1: " + text::local_date_time_text(period.end));
+      add("ends2: " + period.end_text);
+    }
+  });
+  db::Transaction t(entry, "Eintrag des Artikels", [&] {
+    article_pending_ = true;
+    for (const std::string& line : booking.head_lines) add(line);
+  });
+  for (const BookedFee& item : booking.fees)
+    entry.add(item.statement, "Buchung der Gebühren", [&](db::Result&) { add(item.line); });
+  entry.run();
   add(kBlank);
   add("Auktionsstart: " + c.start_text);
   add("Auktionsende: " + c.end_text);
@@ -152,17 +223,25 @@ void SendRun::send_article(const store::Record& article, bool single) {
 
   send_pictures(article, c);
 
-  db_.run(rows_.auction_row(article, c), "Eintrag der Auktion");
-  // Remembered before the commit: a run killed in between leaves a listing remembered that did
-  // not happen (the next send asks), never a live one forgotten (listed twice unasked).
+  db::Batch listing(db_);
+  bool row_written = false;
+  listing.add(rows_.auction_row(article, c), "Eintrag der Auktion",
+              [&](db::Result&) { row_written = true; });
+  t.commit(listing);
+  // Remembered before the auction row goes: a run killed before the commit's answer leaves a
+  // listing remembered that did not happen (the next send asks), never a live one forgotten
+  // (listed twice unasked).
   if (listed_rows_) {
     listed_rows_->add(article, c.auction_number, std::time(nullptr));
     events_.listings_changed(listed_rows_->listings());
   }
   try {
-    t.commit();
+    listing.run();
   } catch (...) {
-    forget_unless_live(c.auction_number);
+    if (row_written)
+      forget_unless_live(c.auction_number);
+    else
+      forget(c.auction_number);
     throw;
   }
   article_pending_ = false;
@@ -170,15 +249,23 @@ void SendRun::send_article(const store::Record& article, bool single) {
   out_.listed.push_back({c.auction_number, field_text(article, store::F::Artikelname)});
 }
 
+void SendRun::forget(const std::string& auction_number) noexcept {
+  if (!listed_rows_) return;
+  try {
+    listed_rows_->forget(auction_number);
+    events_.listings_changed(listed_rows_->listings());
+  } catch (...) {
+    // It stays remembered, so the next send asks.
+  }
+}
+
 void SendRun::forget_unless_live(const std::string& auction_number) noexcept {
   if (!listed_rows_) return;
   try {
     // A commit whose answer was lost may have happened: only a row known to be missing goes.
     if (db_.fetch("select id from auctions where id=" + db_.quoted(auction_number)).row_count() ==
-        0) {
-      listed_rows_->forget(auction_number);
-      events_.listings_changed(listed_rows_->listings());
-    }
+        0)
+      forget(auction_number);
   } catch (...) {
     // Unknown: it stays remembered, so the next send asks.
   }
@@ -242,7 +329,7 @@ std::string SendRun::close_partial_run(std::string message) {
 
 SendOutcome SendRun::run() {
   const bool all = job_.all;
-  const SendWaits waits(db_);
+  const SendSettings settings(db_);
   bool articles_done = false;
   events_.protocol_cleared();
   try {

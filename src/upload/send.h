@@ -131,8 +131,8 @@ std::optional<SendJob> prepare_send(const std::vector<store::Record>& shown,
                                     const ListedRows* listed, ports::Dialogs& dialogs,
                                     Protocol& protocol);
 
-// The run: plain calls on `db` (its waits are raised for the run and set back after), the file
-// server, the clock and the mail server; asks nothing. `listed` (may be null) remembers each
+// The run: plain calls on `db` (its waits raised and batches of statements allowed for the run,
+// both set back after), the file server, the clock and the mail server; asks nothing. `listed` (may be null) remembers each
 // listing before its commit. Throws nothing: the outcome says how it ended.
 SendOutcome run_send(const SendJob& job, const SendServices& services, db::Connection& db,
                      ListingRows& rows, ListedRows* listed, SendEvents& events);

@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "support/accounts.h"
 #include "support/auction_house.h"
+#include "text/cp1252.h"
 #include "text/error.h"
 
 namespace tellvaro::db {
@@ -272,6 +274,176 @@ TEST_F(SurvivingSessionTest, HungServerFailsWithinTheWaitAndTheNextActionWorks) 
   EXPECT_GT(top_level(), 0u) << db.last_error();
   ASSERT_EQ(notices.size(), 2u);  // no answer, then opened again
   EXPECT_NE(notices[0].find("keine Antwort"), std::string::npos) << notices[0];
+}
+
+// Several statements in one text: the server's log shows one Query entry for them, and the
+// statements in it are those given, in order. Without batches the same goes one by one.
+class BatchTest : public ConnectionTest {
+ protected:
+  // The Query entries of the test's own session since `mark`: one per round trip.
+  static std::size_t round_trips_since(std::size_t mark) {
+    std::size_t n = 0;
+    for (const auto& e : test::general_log_entries_since(mark))
+      if (e.command == "Query" && e.text.rfind("SET SESSION sql_mode", 0) != 0) ++n;
+    return n;
+  }
+  void use_batches(bool on) {
+    db.set_batches(on);
+    ASSERT_TRUE(db.exec("select 1")) << db.last_error();  // the session taking the setting
+  }
+};
+
+TEST_F(BatchTest, StatementsGoInOneRoundTripExactlyAsWrittenAndAreAnsweredInTurn) {
+  const std::string hostile[] = {"eins; zwei",   "O'Neill;",      "back\\slash;\\",
+                                 "quote\"; '\"", "zwei\nZeilen;", "Gebühr ´ € „Zitat“;",
+                                 "ends with \\"};
+  for (bool batches : {true, false}) {
+    SCOPED_TRACE(batches);
+    test::reset_data();
+    use_batches(batches);
+    const auto mark = test::general_log_mark();
+    std::vector<std::string> statements, told;
+    Batch b(db);
+    int id = 960;
+    for (const std::string& v : hostile) {
+      statements.push_back("insert into payments (id, description) values (" +
+                           std::to_string(++id) + ", " + db.quoted(v) + ")");
+      b.add(statements.back(), "Eintrag", [&told, id](Result& r) {
+        told.push_back(std::to_string(id) + ":" + std::to_string(r.row_count()));
+      });
+    }
+    statements.push_back("select description from payments where id>960 order by id");
+    b.add(statements.back(), "Abfrage", [&](Result& r) {
+      for (; !r.eof(); r.next()) told.push_back(r.text("description"));
+    });
+    b.run();
+    EXPECT_TRUE(b.empty());
+
+    std::vector<std::string> expected_told;
+    for (int i = 961; i <= id; ++i) expected_told.push_back(std::to_string(i) + ":0");
+    for (const std::string& v : hostile) expected_told.push_back(v);
+    EXPECT_EQ(told, expected_told);
+    std::vector<std::string> sent;
+    for (const std::string& s : statements) sent.push_back(text::utf8_to_cp1252(s));
+    EXPECT_EQ(test::queries_since(mark), sent);
+    EXPECT_EQ(round_trips_since(mark), batches ? 1u : statements.size());
+  }
+}
+
+// A statement the server refuses in the middle: the answers before it are given, none after it
+// runs, the message names that statement as fetch() would, and a transaction begun in the batch
+// is rolled back; the session is in step for the next statement. With batches or without.
+TEST_F(BatchTest, AFailureInTheMiddleStopsTheBatchThereAndRollsItsTransactionBack) {
+  for (bool batches : {true, false}) {
+    SCOPED_TRACE(batches);
+    test::reset_data();
+    use_batches(batches);
+    std::vector<std::string> told;
+    const auto mark = test::general_log_mark();
+    try {
+      Batch b(db);
+      Transaction t(b, "Probe", [&] { told.push_back("begonnen"); });
+      b.add("insert into payments (id, description) values (971, 'eins')", "Erster Eintrag",
+            [&](Result&) { told.push_back("eins"); });
+      b.add("insert into payments (id, description) values (971, 'doppelt')", "Zweiter Eintrag",
+            [&](Result&) { told.push_back("doppelt"); });
+      b.add("insert into payments (id, description) values (972, 'nie')", "Dritter Eintrag",
+            [&](Result&) { told.push_back("nie"); });
+      t.commit(b, [&] { told.push_back("übernommen"); });
+      b.run();
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Datenbank: Zweiter Eintrag fehlgeschlagen: "
+                                            "Duplicate entry '971' for key 'PRIMARY'",
+                                            0),
+                0u)
+          << e.what();
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{"begonnen", "eins"}));
+    EXPECT_EQ(payments_with_id(971), 0u);
+    EXPECT_EQ(payments_with_id(972), 0u);
+    const auto q = test::queries_since(mark);
+    ASSERT_FALSE(q.empty());
+    EXPECT_EQ(q.back(), "rollback");
+    EXPECT_EQ(std::count(q.begin(), q.end(), "commit"), batches ? 1 : 0);  // sent, never run
+    auto r = db.query("select count(*) as n from payments where id>970");
+    ASSERT_TRUE(r) << db.last_error();
+    EXPECT_EQ(r->text("n"), "0");
+  }
+}
+
+// The transaction's start and commit in batches of their own: committed only once the commit
+// has run; an answer that throws stops the answers, not what the server ran.
+TEST_F(BatchTest, ATransactionSpansBatchesAndCountsWhatTheServerRan) {
+  use_batches(true);
+  {
+    Batch first(db);
+    Transaction t(first, "Probe");
+    first.add("insert into payments (id, description) values (981, 'bleibt')", "Eintrag");
+    first.run();
+    EXPECT_FALSE(t.committed());
+    Batch second(db);
+    second.add("insert into payments (id, description) values (982, 'bleibt')", "Eintrag");
+    t.commit(second);
+    second.run();
+    EXPECT_TRUE(t.committed());
+  }
+  EXPECT_EQ(payments_with_id(981) + payments_with_id(982), 2u);
+  {
+    Batch b(db);
+    Transaction t(b, "Probe");
+    b.add("insert into payments (id, description) values (983, 'weg')", "Eintrag");
+    b.run();
+  }  // goes without commit
+  EXPECT_EQ(payments_with_id(983), 0u);
+  bool committed = false;
+  try {
+    Batch b(db);
+    Transaction t(b, "Probe");
+    b.add("insert into payments (id, description) values (984, 'bleibt')", "Eintrag",
+          [](Result&) { throw Error("Antwort nicht verstanden"); });
+    t.commit(b);
+    b.run();
+  } catch (const Error& e) {
+    EXPECT_STREQ(e.what(), "Antwort nicht verstanden");
+    committed = payments_with_id(984) == 1;
+  }
+  EXPECT_TRUE(committed);
+  EXPECT_TRUE(db.exec("select 1")) << db.last_error();
+}
+
+// The reconnect rule holds for a batch as for one statement: a session lost inside a transaction
+// takes nothing of it over, and the next batch that starts a transaction opens a new session.
+TEST_F(BatchTest, ASessionLostInsideATransactionFailsTheNextBatchAndIsOpenedAgainAfter) {
+  use_batches(true);
+  auto id = db.query("select connection_id() as id");
+  ASSERT_TRUE(id);
+  {
+    Batch first(db);
+    Transaction t(first, "Probe");
+    first.add("insert into payments (id, description) values (991, 'erste')", "Eintrag");
+    first.run();
+    test::admin_exec("kill " + id->text("id"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    Batch second(db);
+    second.add("insert into payments (id, description) values (992, 'zweite')", "Eintrag");
+    t.commit(second);
+    try {
+      second.run();
+      ADD_FAILURE() << "no error";
+    } catch (const Error& e) {
+      EXPECT_NE(std::string(e.what()).find("Eintrag fehlgeschlagen"), std::string::npos)
+          << e.what();
+    }
+  }
+  Batch next(db);
+  Transaction t(next, "Probe");
+  next.add("insert into payments (id, description) values (993, 'neu')", "Eintrag");
+  t.commit(next);
+  next.run();
+  EXPECT_TRUE(
+      test::admin_query("select id from tv_auktionshaus.payments where id in (991, 992)").empty());
+  EXPECT_EQ(payments_with_id(993), 1u);
 }
 
 TEST(Quoting, EscapesWithoutAConnectionToo) {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -200,6 +201,37 @@ bool parse_entry(const std::string& line, LogEntry& e) {
   return true;
 }
 
+// The statements of one Query entry: a batch reaches the log as one text, its statements
+// separated by ";" outside quoted values and names (where a backslash or a doubled quote keeps
+// the quote open).
+std::vector<std::string> statements_of(const std::string& text) {
+  std::vector<std::string> out;
+  std::string current;
+  char quote = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (!quote && c == ';') {
+      out.push_back(std::move(current));
+      current.clear();
+      while (i + 1 < text.size() && std::isspace(static_cast<unsigned char>(text[i + 1]))) ++i;
+      continue;
+    }
+    current += c;
+    if (!quote) {
+      if (c == '\'' || c == '"' || c == '`') quote = c;
+    } else if (c == '\\' && quote != '`' && i + 1 < text.size()) {
+      current += text[++i];
+    } else if (c == quote) {
+      if (i + 1 < text.size() && text[i + 1] == quote)
+        current += text[++i];
+      else
+        quote = 0;
+    }
+  }
+  if (!current.empty() || out.empty()) out.push_back(std::move(current));
+  return out;
+}
+
 }  // namespace
 
 // --- accounts --------------------------------------------------------------------------------
@@ -303,7 +335,7 @@ std::vector<std::string> queries_since(std::size_t mark) {
     if (e.command != "Query") continue;
     // Every session of the program opens with its SQL mode; tests look at what follows.
     if (first && e.text.rfind("SET SESSION sql_mode", 0) == 0) continue;
-    out.push_back(std::move(e.text));
+    for (std::string& statement : statements_of(e.text)) out.push_back(std::move(statement));
   }
   return out;
 }

@@ -111,7 +111,9 @@ struct LogEntry {
 };
 std::vector<LogEntry> general_log_entries_since(std::size_t mark);
 // Only the statement texts of the Query entries, in order, without the SQL-mode statement each
-// session of the program sends first after its Connect (general_log_entries_since keeps it).
+// session of the program sends first after its Connect (general_log_entries_since keeps it). A
+// batch, several statements the server got as one text (one Query entry), is given statement by
+// statement.
 std::vector<std::string> queries_since(std::size_t mark);
 
 // The same for the FTP server's log; ftp_commands_since gives each command line as received

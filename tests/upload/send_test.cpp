@@ -12,6 +12,7 @@
 #include <fstream>
 #include <regex>
 #include <set>
+#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -96,6 +97,19 @@ class SendTest : public AuctionHouseTest {
                             folder_.string() + "/",
                             {1500, 3000, 3000},
                             listed});
+  }
+
+  // "Alle Artikel senden" of the upload table through the run itself, so `events` hears what a
+  // window hears.
+  SendOutcome send_all_with(SendEvents& events) {
+    std::vector<store::Record> shown;
+    for (std::size_t i = 0; i < uploads_.count(); ++i) shown.push_back(uploads_.row(i));
+    auto job = prepare_send(shown, std::nullopt, true, nullptr, rec_, protocol_);
+    if (!job) throw std::runtime_error("nichts zu senden");
+    return run_send(
+        *job,
+        {service_config(), active_seller(), web_ok(), folder_.string() + "/", {1500, 3000, 3000}},
+        db_, rows_, nullptr, events);
   }
 
   fs::path folder_;
@@ -671,6 +685,174 @@ TEST_F(SendTest, ANumberTakenDuringTheSendTakesTheFeeRowsBack) {
             "Der Artikel wurde nicht eingestellt, seine Gebühren wurden nicht gebucht.");
   EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "0");
   EXPECT_EQ(single("select title from tv_auktionshaus.auctions where id=1000"), "schneller");
+}
+
+// A run of all articles: every article's statements are those of one statement at a time, in
+// the same order, and from the second article on they reach the server in three round trips (the
+// first one reads the number before it can check it: four).
+TEST_F(SendTest, EachArticleAfterTheFirstTakesThreeRoundTripsWithTheStatementsInTheirOrder) {
+  for (int i = 1; i <= 3; ++i) add_article("Artikel " + std::to_string(i));
+  auto log = general_log_mark();
+  ASSERT_TRUE(sender().send_all()) << (rec_.shown.empty() ? "" : rec_.shown.back());
+
+  std::vector<std::string> expected;
+  for (int n = 1000; n <= 1002; ++n) {
+    const std::string number = std::to_string(n), next = std::to_string(n + 1);
+    const std::string fee =
+        "insert into accountpos (id, re_nr, date, user_id, auction_id, auction_title, "
+        "description, value, closed) values('','','*','42','" +
+        number + "','Artikel " + std::to_string(n - 999) + "',";
+    expected.insert(expected.end(),
+                    {"start transaction", "select * from numbers where id=1 for update",
+                     "select id from auctions where id='" + number + "'",
+                     "update numbers set value='" + next + "' where (id<5)", "commit",
+                     "start transaction", fee + "'Hervorhebung: Fettschrift','0.5','0')",
+                     fee + "'Upload 2. Bild','0.1','0')", "insert into auctions (*", "commit"});
+  }
+  // The start times differ, and the auction row is the row tests of its own check.
+  std::vector<std::string> q = queries_since(log);
+  for (std::string& statement : q) {
+    statement = std::regex_replace(statement, std::regex("'[0-9.]+ [0-9:]+'"), "'*'");
+    if (statement.rfind("insert into auctions (", 0) == 0) statement = "insert into auctions (*";
+  }
+  EXPECT_EQ(q, expected);
+
+  std::vector<std::string> trips;
+  for (const auto& e : general_log_entries_since(log))
+    if (e.command == "Query" && e.text.rfind("SET SESSION sql_mode", 0) != 0)
+      trips.push_back(e.text.substr(0, e.text.find(' ')));
+  // Each round trip by its first word: the number read (and checked); checked; the counter raised
+  // and committed with the article's start and fee rows; the auction row and the commit.
+  EXPECT_EQ(trips, (std::vector<std::string>{"start", "select", "update", "insert",  // 1000
+                                             "start", "update", "insert",            // 1001
+                                             "start", "update", "insert"}));         // 1002
+}
+
+// Another program's statement, run before the second article of a run; the run's lines.
+struct BeforeSecondArticle : SendEvents {
+  std::string sql;
+  std::vector<std::string> lines;
+  void protocol_line(const std::string& line) override { lines.push_back(line); }
+  void article_started(std::size_t index) override {
+    if (index == 1) admin_exec(sql);
+  }
+};
+
+// Another program lists between two articles of a run: the number the run reads is the one it
+// takes, checked and raised under the lock; the one it expected counts for nothing.
+TEST_F(SendTest, AnotherProgramListingBetweenTwoArticlesIsSeenUnderTheLock) {
+  struct Case {
+    const char* name;
+    const char* between;  // run by "another program" before the second article
+    const char* listed;
+    const char* counter;
+    const char* error_start;  // empty: the run goes through
+  };
+  const Case cases[] = {
+      {"counter moved on", "update tv_auktionshaus.numbers set value='2000'", "1000,2000", "2001",
+       ""},
+      {"expected number taken",
+       "insert into tv_auktionshaus.auctions (id, user, title) values (1001, 43, 'fremd')", "1000",
+       "1001", "Die Auktionsnummer 1001 ist im Auktionshaus schon vergeben"},
+      {"counter moved onto a taken number", "update tv_auktionshaus.numbers set value='990'",
+       "1000", "990", "Die Auktionsnummer 990 ist im Auktionshaus schon vergeben"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    reset_data();
+    clear_ftp();
+    clear_mail();
+    uploads_.replace_all({});
+    add_article("Artikel 1");
+    add_article("Artikel 2");
+    BeforeSecondArticle events;
+    events.sql = c.between;
+    const SendOutcome out = send_all_with(events);
+    EXPECT_EQ(out.ok, std::string(c.error_start).empty());
+    EXPECT_EQ(out.error.rfind(c.error_start, 0), 0u) << out.error;
+    EXPECT_EQ(single("select group_concat(id order by id) from tv_auktionshaus.auctions where "
+                     "title like 'Artikel %'"),
+              c.listed);
+    EXPECT_EQ(single("select concat(min(value), max(value)) from tv_auktionshaus.numbers"),
+              std::string(c.counter) + c.counter);
+    EXPECT_EQ(orphan_fees(), "0");
+    EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"),
+              std::string(c.error_start).empty() ? "4" : "2");
+  }
+}
+
+// A statement the server refuses in the middle of a batch: the article is not listed, nothing of
+// it stays, and the message, the protocol and the counter are what one statement at a time
+// gave. The faults are the server's own: a mode that makes the fee rows' empty id a real 0 (the
+// second row is a duplicate), and the counter's row held by another session past the wait.
+TEST_F(SendTest, AStatementRefusedInTheMiddleOfABatchLeavesNothingAndReportsAsEver) {
+  const std::string mode = single("select @@GLOBAL.sql_mode");
+  const std::string wait = single("select @@GLOBAL.innodb_lock_wait_timeout");
+  struct Restore {
+    std::string mode, wait;
+    ~Restore() {
+      try {
+        admin_exec("rollback");
+        admin_exec("set global sql_mode='" + mode +
+                   "'; set global innodb_lock_wait_timeout=" + wait);
+      } catch (...) {
+      }
+    }
+  } restore{mode, wait};
+
+  // A fee row refused: the number is taken, its first fee line written, then the failure.
+  admin_exec("set global sql_mode='" + mode + ",NO_AUTO_VALUE_ON_ZERO'");
+  add_article("Gebühr doppelt");
+  auto ftp_log = ftp_log_mark();
+  EXPECT_FALSE(sender().send_marked());
+  admin_exec("set global sql_mode='" + mode + "'");
+  const std::string refused =
+      "Datenbank: Buchung der Gebühren fehlgeschlagen: Duplicate entry '0' for key 'PRIMARY'";
+  EXPECT_EQ(rec_.shown, std::vector<std::string>{refused});
+  const auto& lines = protocol_.lines();
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(std::vector<std::string>(lines.end() - 5, lines.end()),
+            (std::vector<std::string>{
+                "0.60 Euro: Gesamt Uploadkosten", std::string(62, '-'),
+                "0.50 Euro: Hervorhebung: Fettschrift", "Fehler: " + refused,
+                "Der Artikel wurde nicht eingestellt, seine Gebühren wurden nicht gebucht."}));
+  EXPECT_EQ(lines[5], "Auktions-Nr: 1000");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "0");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.auctions where id>=1000"), "0");
+  EXPECT_EQ(single("select min(value) from tv_auktionshaus.numbers"), "1001");
+  for (const std::string& c : ftp_commands_since(ftp_log)) EXPECT_NE(c.rfind("STOR", 0), 0u) << c;
+  EXPECT_TRUE(mails().empty());
+
+  // The counter's row locked by another session while the second article of a run waits for
+  // it: the first article stays listed and mailed, the second is named as not listed.
+  reset_data();
+  clear_mail();
+  uploads_.replace_all({});
+  add_article("Erster");
+  add_article("Zweiter");
+  rec_ = Recorder();
+  admin_exec("set global innodb_lock_wait_timeout=1");
+  BeforeSecondArticle events;
+  events.sql = "start transaction; select * from tv_auktionshaus.numbers where id=1 for update";
+  const SendOutcome out = send_all_with(events);
+  admin_exec("rollback");
+  const std::string timeout =
+      "Datenbank: Vergabe der Auktionsnummer fehlgeschlagen: Lock wait timeout exceeded; try "
+      "restarting transaction";
+  EXPECT_EQ(out.error, timeout +
+                           "\n\nEingestellt: 1 von 2 Artikeln\nAuktion 1000: Erster\nNicht "
+                           "eingestellt: 1 von 2 Artikeln\nZweiter\n\nDas Upload-Protokoll der "
+                           "eingestellten Artikel wurde per E-Mail versendet.");
+  ASSERT_GE(events.lines.size(), 7u);
+  EXPECT_EQ(std::vector<std::string>(events.lines.end() - 7, events.lines.end()),
+            (std::vector<std::string>{" ", "Fehler: " + timeout, " ",
+                                      "Eingestellt: 1 von 2 Artikeln", "Auktion 1000: Erster",
+                                      "Nicht eingestellt: 1 von 2 Artikeln", "Zweiter"}));
+  EXPECT_EQ(single("select group_concat(id) from tv_auktionshaus.auctions where id>=1000"), "1000");
+  EXPECT_EQ(single("select concat(min(value), max(value)) from tv_auktionshaus.numbers"),
+            "10011001");
+  EXPECT_EQ(orphan_fees(), "0");
+  EXPECT_EQ(mails().size(), 2u);
 }
 
 // Characters Windows-1252 lacks would reach the auction house as "?": the article is stopped
