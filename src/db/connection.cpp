@@ -326,14 +326,15 @@ std::optional<Result> Connection::query(std::string_view sql) {
 
 std::vector<Result> Connection::query_all(const std::vector<std::string>& statements) {
   std::vector<Result> answers;
-  if (!params_.batches || statements.size() < 2) {
+  const auto one_by_one = [&] {
     for (const std::string& sql : statements) {
       auto answer = query(sql);
       if (!answer) break;
       answers.push_back(std::move(*answer));
     }
-    return answers;
-  }
+    return std::move(answers);
+  };
+  if (!params_.batches || statements.size() < 2) return one_by_one();
   std::vector<TransactionStep> steps;
   std::string bytes;
   for (const std::string& sql : statements) {
@@ -347,6 +348,9 @@ std::vector<Result> Connection::query_all(const std::vector<std::string>& statem
     if (steps.front().ends) in_transaction_ = false;
     return answers;
   }
+  // Batches allowed inside a transaction whose session was opened before: that session would
+  // refuse the whole text unrun, so one by one until it is opened again.
+  if ((mysql_->client_flag & CLIENT_MULTI_STATEMENTS) == 0) return one_by_one();
   double since = now();
   for (std::size_t i = 0; i < statements.size(); ++i) {
     // The first answer comes with the text; each further one is 0 when read, -1 when none came.

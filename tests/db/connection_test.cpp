@@ -412,6 +412,30 @@ TEST_F(BatchTest, ATransactionSpansBatchesAndCountsWhatTheServerRan) {
   EXPECT_TRUE(db.exec("select 1")) << db.last_error();
 }
 
+// Batches allowed in the middle of a transaction: the session opened before would refuse the
+// whole text, so they go one by one until the session is opened again after the transaction.
+TEST_F(BatchTest, BatchesAllowedInsideATransactionGoOneByOneUntilTheSessionIsOpenedAgain) {
+  use_batches(false);
+  {
+    Transaction t(db, "Probe");
+    db.set_batches(true);
+    const auto mark = test::general_log_mark();
+    Batch b(db);
+    b.add("insert into payments (id, description) values (985, 'eins')", "Eintrag");
+    b.add("insert into payments (id, description) values (986, 'zwei')", "Eintrag");
+    t.commit(b);
+    b.run();
+    EXPECT_EQ(round_trips_since(mark), 3u);
+  }
+  EXPECT_EQ(payments_with_id(985) + payments_with_id(986), 2u);
+  const auto mark = test::general_log_mark();
+  Batch b(db);
+  b.add("select 1", "Abfrage");
+  b.add("select 2", "Abfrage");
+  b.run();
+  EXPECT_EQ(round_trips_since(mark), 1u);
+}
+
 // The reconnect rule holds for a batch as for one statement: a session lost inside a transaction
 // takes nothing of it over, and the next batch that starts a transaction opens a new session.
 TEST_F(BatchTest, ASessionLostInsideATransactionFailsTheNextBatchAndIsOpenedAgainAfter) {
