@@ -23,66 +23,13 @@
 namespace {
 
 using namespace tellvaro;
-using bench::cpu_ms;
-using bench::median;
+using bench::GridWatch;
+using bench::measure;
 using bench::NoDialogs;
-using Clock = std::chrono::steady_clock;
+using bench::settle;
 
 constexpr std::size_t kArticles = 10000;
 constexpr int kRuns = 11;
-
-struct Seen {
-  int resets = 0, layouts = 0, changes = 0, paints = 0;
-};
-
-class GridWatch : public QObject {
- public:
-  explicit GridWatch(app::TableGrid& grid) {
-    grid.viewport()->installEventFilter(this);
-    auto* model = grid.model();
-    QObject::connect(model, &QAbstractItemModel::modelReset, this, [this] { ++seen.resets; });
-    QObject::connect(model, &QAbstractItemModel::layoutChanged, this, [this] { ++seen.layouts; });
-    QObject::connect(model, &QAbstractItemModel::dataChanged, this, [this] { ++seen.changes; });
-  }
-  Seen seen;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++seen.paints;
-    return false;
-  }
-};
-
-void settle() {
-  QApplication::sendPostedEvents();
-  QApplication::processEvents();
-}
-
-void measure(const char* what, GridWatch& watch, const std::function<void(int)>& prepare,
-             const std::function<void(int)>& step) {
-  std::vector<double> cpu, wall;
-  Seen most;
-  for (int i = 0; i < kRuns; ++i) {
-    prepare(i);
-    settle();
-    watch.seen = {};
-    const double c0 = cpu_ms();
-    const auto t0 = Clock::now();
-    step(i);
-    settle();
-    wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    cpu.push_back(cpu_ms() - c0);
-    most.resets = std::max(most.resets, watch.seen.resets);
-    most.layouts = std::max(most.layouts, watch.seen.layouts);
-    most.changes = std::max(most.changes, watch.seen.changes);
-    most.paints = std::max(most.paints, watch.seen.paints);
-  }
-  std::printf(
-      "%-40s median %7.1f ms CPU (worst %7.1f), %7.1f ms wall; model resets %d, layout "
-      "changes %d, data-changed signals %d, grid paints %d\n",
-      what, median(cpu), *std::max_element(cpu.begin(), cpu.end()), median(wall), most.resets,
-      most.layouts, most.changes, most.paints);
-}
 
 }  // namespace
 
@@ -125,13 +72,13 @@ int main(int argc, char** argv) {
   };
 
   std::size_t lines = 0;
-  measure("preview (3 fields, 10,000 articles)", watch, restore,
+  measure("preview (3 fields, 10,000 articles)", kRuns, watch, restore,
           [&](int) { lines = bulk.preview(keys(), change).lines.size(); });
   std::size_t changed = 0;
-  measure("apply, grid repainted", watch, restore,
+  measure("apply, grid repainted", kRuns, watch, restore,
           [&](int) { changed = bulk.apply(keys(), change); });
   measure(
-      "undo, grid repainted", watch,
+      "undo, grid repainted", kRuns, watch,
       [&](int) {
         restore(0);
         bulk.apply(keys(), change);

@@ -23,70 +23,14 @@
 namespace {
 
 using namespace tellvaro;
-using bench::cpu_ms;
-using bench::median;
+using bench::GridWatch;
+using bench::measure;
 using bench::NoDialogs;
-using Clock = std::chrono::steady_clock;
+using bench::settle;
 
 constexpr std::size_t kArticles = 10000;
 constexpr std::size_t kAppended = 1000;
 constexpr int kRuns = 11;
-
-// What reached the grid during one step.
-struct Seen {
-  int resets = 0, inserts = 0, paints = 0;
-};
-
-class GridWatch : public QObject {
- public:
-  GridWatch(app::TableGrid& grid) {
-    grid.viewport()->installEventFilter(this);
-    QObject::connect(grid.model(), &QAbstractItemModel::modelReset, this,
-                     [this] { ++seen.resets; });
-    QObject::connect(grid.model(), &QAbstractItemModel::rowsInserted, this,
-                     [this] { ++seen.inserts; });
-  }
-  Seen seen;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Paint) ++seen.paints;
-    return false;
-  }
-};
-
-// Lets the view react and paint: the grid's repaint is part of what a step costs.
-void settle() {
-  QApplication::sendPostedEvents();
-  QApplication::processEvents();
-}
-
-// Runs `step(i)` kRuns times, each with `prepare(i)` before it (not timed), and prints the
-// median time and the most of each count seen in one run.
-void measure(const char* what, GridWatch& watch, const std::function<void(int)>& prepare,
-             const std::function<void(int)>& step) {
-  std::vector<double> cpu, wall;
-  Seen most;
-  for (int i = 0; i < kRuns; ++i) {
-    prepare(i);
-    settle();
-    watch.seen = {};
-    const double c0 = cpu_ms();
-    const auto t0 = Clock::now();
-    step(i);
-    settle();
-    wall.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
-    cpu.push_back(cpu_ms() - c0);
-    most.resets = std::max(most.resets, watch.seen.resets);
-    most.inserts = std::max(most.inserts, watch.seen.inserts);
-    most.paints = std::max(most.paints, watch.seen.paints);
-  }
-  std::printf(
-      "%-44s median %7.1f ms CPU (worst %7.1f), %7.1f ms wall; resets %d, row-insert "
-      "signals %d, grid paints %d\n",
-      what, median(cpu), *std::max_element(cpu.begin(), cpu.end()), median(wall), most.resets,
-      most.inserts, most.paints);
-}
 
 }  // namespace
 
@@ -120,17 +64,17 @@ int main(int argc, char** argv) {
       table.post();
     }
   };
-  measure("1,000 appends in one batch", watch, restore, [&](int) {
+  measure("1,000 appends in one batch", kRuns, watch, restore, [&](int) {
     const store::Table::Batch batch(table);
     append_all();
   });
-  measure("1,000 appends without a batch", watch, restore, [&](int) { append_all(); });
+  measure("1,000 appends without a batch", kRuns, watch, restore, [&](int) { append_all(); });
 
   table.replace_all(base);
   settle();
   // Far jumps, so each move scrolls the grid to another page.
   measure(
-      "cursor move", watch, [](int) {},
+      "cursor move", kRuns, watch, [](int) {},
       [&](int i) { table.move_to((static_cast<std::size_t>(i) * 3571) % kArticles); });
   return 0;
 }

@@ -217,17 +217,24 @@ std::size_t complete_count(const CheckedFile& f) {
                                                 [](const auto& a) { return !a.problem; }));
 }
 
+// Every picture is tried where nothing is kept: a refused call leaves no file behind.
+std::optional<CheckedFile> check_in_scratch(const Options& o, workspace::Workspace& ws,
+                                            std::ostream& err) {
+  try {
+    const ScratchFolder scratch;
+    return check_file(o.file, ws, scratch.path());
+  } catch (const Error& e) {
+    err << e.what() << '\n';
+    return std::nullopt;
+  }
+}
+
 int check_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
                   std::ostream& err) {
   if (!load_lists(ws, err)) return kNoLogin;
-  CheckedFile f;
-  try {
-    const ScratchFolder scratch;
-    f = check_file(o.file, ws, scratch.path());
-  } catch (const Error& e) {
-    err << e.what() << '\n';
-    return kBadCall;
-  }
+  const std::optional<CheckedFile> checked = check_in_scratch(o, ws, err);
+  if (!checked) return kBadCall;
+  const CheckedFile& f = *checked;
   if (f.articles.empty() && f.read.problems.empty()) {
     err << "Die Datei " << o.file << " enthält keine Artikel.\n";
     return kBadCall;
@@ -246,15 +253,9 @@ int check_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
 
 int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, std::ostream& err) {
   if (!load_lists(ws, err)) return kNoLogin;
-  CheckedFile f;
-  try {
-    // Every picture is tried first where nothing is kept: a refused call leaves no file behind.
-    const ScratchFolder scratch;
-    f = check_file(o.file, ws, scratch.path());
-  } catch (const Error& e) {
-    err << e.what() << '\n';
-    return kBadCall;
-  }
+  std::optional<CheckedFile> checked = check_in_scratch(o, ws, err);
+  if (!checked) return kBadCall;
+  CheckedFile& f = *checked;
   const std::size_t complete = complete_count(f);
   const std::size_t refused = f.articles.size() - complete + f.read.problems.size();
   print_check(f, err, true);

@@ -220,10 +220,6 @@ void MenuCommandsDbTest::categorySearchFillsTheChosenSlot() {
   QCOMPARE(page->searchEdit()->accessibleName(), u("Suchen"));
   auto* results = page->searchResults();
 
-  page->searchEdit()->setText(u("re"));  // too short: no list
-  QTest::qWait(400);
-  QCOMPARE(results->count(), 0);
-
   page->searchEdit()->setText(u("REIFEN"));
   QTRY_COMPARE(results->count(), 3);
   QCOMPARE(results->item(0)->text(), u("Auto & Motorrad > Autoteile > Reifen"));
@@ -243,6 +239,11 @@ void MenuCommandsDbTest::categorySearchFillsTheChosenSlot() {
   QCOMPARE(a.text(store::F::Kategorie_Nummer), std::string("1112"));
   QCOMPARE(a.text(store::F::Kategorie4), std::string("Winterreifen"));
   QCOMPARE(a.text(store::F::Kategorie_2), std::string(""));
+
+  // Too short to search: the list empties after the pause instead of asking the server.
+  QCOMPARE(results->count(), 3);
+  page->searchEdit()->setText(u("re"));
+  QTRY_COMPARE(results->count(), 0);
 }
 
 QTEST_MAIN(MenuCommandsDbTest)
