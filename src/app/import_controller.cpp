@@ -99,13 +99,25 @@ void ImportController::finish() {
 void ImportController::transferCurrent() {
   workspace::Workspace& ws = d_.workspace;
   if (ws.busy()) return;
-  run_guarded(d_.dialogs, [&] { importer::transfer_current(ws.imports(), ws.articles()); });
+  run_guarded(d_.dialogs, [&] {
+    const auto added = importer::transfer_back({ws.imports().values()}, ws.articles());
+    // The new article is the one the editor shows.
+    ws.articles().move_to_key(added.back());
+  });
 }
 
 void ImportController::transferAll() {
   workspace::Workspace& ws = d_.workspace;
   if (ws.busy()) return;
-  run_guarded(d_.dialogs, [&] { importer::transfer_all(ws.imports(), ws.articles()); });
+  run_guarded(d_.dialogs, [&] {
+    store::Table& imports = ws.imports();
+    imports.post_if_changed();
+    const auto added = importer::transfer_back(imports.shown(), ws.articles());
+    // Where a walk through them ends: the import grid on its last record, the editor on the
+    // last new article.
+    imports.last();
+    if (!added.empty()) ws.articles().move_to_key(added.back());
+  });
 }
 
 }  // namespace tellvaro::app

@@ -7,6 +7,7 @@
 #include "app/error_report.h"
 #include "app/table_grid.h"
 #include "app/view_article.h"
+#include "store/table.h"
 #include "upload/transfer.h"
 #include "workspace/workspace.h"
 
@@ -51,8 +52,13 @@ bool TransferCommands::transferOne() {
   editor->commitPendingEdits();
   bool copied = false;
   run_guarded(d_.dialogs, [&] {
-    auto result = upload::transfer_current(ws.articles(), ws.uploads(), d_.dialogs,
-                                           [editor] { editor->updateUploadTotals(); });
+    auto result = upload::transfer_one(ws.articles().values(), ws.uploads(), d_.dialogs,
+                                       [&ws, editor](const std::vector<store::Table::Key>& added) {
+                                         // The upload grid shows the new record, and "direkt
+                                         // übertragen" sends it from there.
+                                         ws.uploads().move_to_key(added.back());
+                                         editor->updateUploadTotals();
+                                       });
     copied = result.copied;
     if (result.page) {
       const QString title = page_title(*result.page);
@@ -70,10 +76,18 @@ void TransferCommands::transferAll() {
   ArticleEditor* editor = d_.view.editor();
   editor->commitPendingEdits();
   run_guarded(d_.dialogs, [&] {
-    upload::transfer_all(
-        ws.articles(), ws.uploads(), d_.dialogs,
+    store::Table& articles = ws.articles();
+    // Settled first: posting may move the record or take it out of the filter.
+    articles.post_if_changed();
+    const auto result = upload::transfer_all(
+        articles.shown(), ws.uploads(), d_.dialogs,
         [&ws](const std::string& line) { ws.protocol().add(line); },
-        [editor] { editor->updateUploadTotals(); });
+        [&ws, editor](const std::vector<store::Table::Key>& added) {
+          ws.uploads().move_to_key(added.back());
+          editor->updateUploadTotals();
+        });
+    // The seller is left where a walk through the articles ends: on the last one.
+    if (result.asked_yes) articles.last();
   });
 }
 

@@ -1,24 +1,20 @@
 #pragma once
 
 // Imported auctions become new articles: the fields a transfer copies go over as typed values,
-// everything else of the new article stays null. The import table is never changed.
+// everything else of the new article stays null. The import records are never changed.
 
-#include <cstddef>
+#include <vector>
 
-namespace tellvaro::store {
-class Table;
-}
+#include "store/table.h"
 
 namespace tellvaro::importer {
 
-// A new article from the import table's current record, posted at once (the article table's
-// before-post hook works out its fee). On an empty import table the new article carries no
-// imported values.
-void transfer_current(const store::Table& imports, store::Table& articles);
-
-// A new article from every record of the import table, in its current order. The number of
-// records is taken once, before the loop; the import table's cursor ends on the last record.
-// Returns the number of articles added.
-std::size_t transfer_all(store::Table& imports, store::Table& articles);
+// A new article from each import record, in the given order, each stored as a post stores it
+// (the article table's rule works out its fee). Pass the import table's current record for one
+// article (its empty record when the table shows none: one article without imported values),
+// or every record as shown for all. The article table's cursor stays where it is. Returns the
+// new articles' keys, in the same order.
+std::vector<store::Table::Key> transfer_back(const std::vector<store::Record>& imports,
+                                             store::Table& articles);
 
 }  // namespace tellvaro::importer

@@ -90,6 +90,10 @@ void Table::move_to(std::size_t index) {
   go_to(index);
 }
 
+void Table::move_to_key(Key key) {
+  if (auto row = row_of(key)) move_to(*row);
+}
+
 bool Table::at_end() const { return at_end_ || count() == 0; }
 
 // --- edit state ---
@@ -131,6 +135,7 @@ void Table::commit(bool explicit_post) {
   }
   posting_ = true;
   try {
+    before_post_from_controls_.notify();
     before_post_.notify();
     if (post_rule_ && state_ != EditState::Browse) post_rule_(buffer_);
   } catch (...) {
@@ -221,6 +226,13 @@ void Table::set_text(F field, std::string_view text) {
 
 Record Table::values() const { return count() == 0 ? empty_record() : row(*cursor_); }
 
+std::vector<Record> Table::shown() const {
+  std::vector<Record> out;
+  out.reserve(count());
+  for (std::size_t i = 0; i < count(); ++i) out.push_back(row(i));
+  return out;
+}
+
 void Table::set_values(const Record& values) {
   Record fitted = empty_record();
   for (std::size_t i = 0; i < kFieldCount && i < values.size(); ++i) {
@@ -306,6 +318,47 @@ void Table::replace_all(std::vector<Record> records) {
 }
 
 Table::Key Table::key(std::size_t row) const { return row < view_.size() ? keys_[view_[row]] : 0; }
+
+std::optional<std::size_t> Table::row_of(Key key) const {
+  if (key == 0) return std::nullopt;
+  for (std::size_t p = 0; p < view_.size(); ++p) {
+    if (keys_[view_[p]] == key) return p;
+  }
+  return std::nullopt;
+}
+
+std::vector<Table::Key> Table::add(std::vector<Record> records) {
+  post_if_changed();
+  for (auto& record : records) {
+    Record fitted = empty_record();
+    for (std::size_t i = 0; i < kFieldCount && i < record.size(); ++i) {
+      fitted[i] = detail::coerce(std::move(record[i]), article_fields()[i]);
+    }
+    if (post_rule_) post_rule_(fitted);
+    record = std::move(fitted);
+  }
+  std::vector<Key> added;
+  added.reserve(records.size());
+  const Batch batch(*this);
+  for (auto& record : records) {
+    const std::size_t id = records_.size();
+    records_.push_back(std::move(record));
+    keys_.push_back(next_key_);
+    added.push_back(next_key_++);
+    revisions_.push_back(next_revision_++);
+    if (!shows(id)) continue;
+    const std::size_t pos = place(id);
+    // The cursor stays on its record, which moves down when a new one takes a place above it.
+    if (cursor_ && pos <= *cursor_) ++*cursor_;
+    notify_rows({RowChange::Kind::Inserted, pos, 1, 0}, true);
+  }
+  // A table that showed nothing has a current record now.
+  if (!cursor_ && !view_.empty()) {
+    cursor_ = 0;
+    at_end_ = false;
+  }
+  return added;
+}
 
 std::size_t Table::rewrite(const std::vector<Patch>& patches, bool through_post_rule) {
   post_if_changed();
@@ -488,11 +541,12 @@ void Table::set_filtered(bool on) {
 
 // --- observers ---
 
-ports::Subscription Table::on_data_change(DataChange f) {
-  return data_change_.connect(std::move(f));
+ports::Subscription Table::on_data_change(DataChange f, Phase phase) {
+  return (phase == Phase::Controls ? data_to_controls_ : data_change_).connect(std::move(f));
 }
-ports::Subscription Table::on_before_post(BeforePost f) {
-  return before_post_.connect(std::move(f));
+ports::Subscription Table::on_before_post(BeforePost f, Phase phase) {
+  return (phase == Phase::Controls ? before_post_from_controls_ : before_post_)
+      .connect(std::move(f));
 }
 ports::Subscription Table::on_rows_change(RowsChange f) {
   return rows_change_.connect(std::move(f));
@@ -506,6 +560,7 @@ void Table::notify_data(std::optional<std::size_t> field) {
     batch_.data = true;
     return;
   }
+  data_to_controls_.notify(field);
   data_change_.notify(field);
 }
 
@@ -560,7 +615,10 @@ void Table::end_batch() {
     }
   }
   if (done.state) state_change_.notify();
-  if (done.data || done.rows) data_change_.notify(std::nullopt);
+  if (done.data || done.rows) {
+    data_to_controls_.notify(std::nullopt);
+    data_change_.notify(std::nullopt);
+  }
 }
 
 Table::Batch::~Batch() {

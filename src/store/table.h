@@ -66,6 +66,11 @@ class Table {
   using RowsChange = std::function<void(const RowChange&)>;
   // The edit state changed (navigators enable their buttons by it).
   using StateChange = std::function<void()>;
+  // When a data or before-post listener hears, whatever the order it subscribed in. Controls
+  // bound to fields hold a copy of the current record: they hear first, so on a data change they
+  // show the record before anything that reads them runs, and before a post they write what
+  // they hold into the record before anything that reads it runs (the post rule comes last).
+  enum class Phase { Controls, Others };
 
   Table();
 
@@ -83,6 +88,8 @@ class Table {
   void next();
   void prior();
   void move_to(std::size_t index);
+  // To the record with this key; nothing happens when the filter hides it or it is gone.
+  void move_to_key(Key key);
   bool at_end() const;  // after next() on the last record
 
   // --- edit state ---
@@ -116,6 +123,8 @@ class Table {
 
   // The current record's values as a whole, and setting them all at once (copy, transfers).
   Record values() const;
+  // Copies of the records as shown, in the order shown (a pending edit as it stands).
+  std::vector<Record> shown() const;
   void set_values(const Record& values);
 
   // Deletes the current record (a pending insert is just cancelled); the cursor stays at the
@@ -132,9 +141,22 @@ class Table {
   const std::vector<Key>& stored_keys() const { return keys_; }
   // The key of a row as shown; 0 for a pending insert or a row that is not there.
   Key key(std::size_t row) const;
+  // The row as shown of the record with this key; absent when the filter hides it or no record
+  // has the key.
+  std::optional<std::size_t> row_of(Key key) const;
   // Per stored record, a number that changes whenever a change to it is stored (a post that
   // changed it, a rewrite) and never comes back: equal numbers mean nothing came in between.
   const std::vector<std::uint64_t>& stored_revisions() const { return revisions_; }
+
+  // Stores new records as posting an insert would (fitted to their fields, through the post
+  // rule, each in its place in the order) without moving the cursor; a pending edit is settled
+  // first. The before-post listeners belong to the record being edited and do not run.
+  // Observers hear as after a batch of appends: the rows that appear, then one data event (the
+  // current record stays the same, or becomes the first one on a table that showed nothing).
+  // Every record is fitted and goes through the rule before the first one is stored (a value
+  // that does not fit throws with the table untouched). Returns the new records' keys, in the
+  // given order.
+  std::vector<Key> add(std::vector<Record> records);
 
   // New values for some fields of the record with this key.
   struct Patch {
@@ -167,9 +189,10 @@ class Table {
   void set_filtered(bool on);
   bool filtered() const { return filtered_; }
 
-  // --- observers (any number; called in the order added, while the subscription is held) ---
-  [[nodiscard]] ports::Subscription on_data_change(DataChange f);
-  [[nodiscard]] ports::Subscription on_before_post(BeforePost f);
+  // --- observers (any number, while the subscription is held; within a phase in the order
+  // added, which nobody may rely on) ---
+  [[nodiscard]] ports::Subscription on_data_change(DataChange f, Phase phase = Phase::Others);
+  [[nodiscard]] ports::Subscription on_before_post(BeforePost f, Phase phase = Phase::Others);
   [[nodiscard]] ports::Subscription on_rows_change(RowsChange f);
   [[nodiscard]] ports::Subscription on_state_change(StateChange f);
   // The rule that fills computed fields of a record being posted (the article fee). It runs
@@ -231,8 +254,8 @@ class Table {
   bool has_like_ = false;
   std::size_t like_field_ = 0;
   std::string like_pattern_;
-  ports::Signal<std::optional<std::size_t>> data_change_;
-  ports::Signal<> before_post_;
+  ports::Signal<std::optional<std::size_t>> data_to_controls_, data_change_;
+  ports::Signal<> before_post_from_controls_, before_post_;
   PostRule post_rule_;
   ports::Signal<const RowChange&> rows_change_;
   ports::Signal<> state_change_;

@@ -24,12 +24,6 @@ std::string unstorable_warning(const store::Record& article) {
          "Artikel und übertragen Sie ihn neu.";
 }
 
-void append_copy(store::Table& uploads, const store::Record& article) {
-  uploads.append();
-  uploads.set_values(upload_copy(article));
-  uploads.post();
-}
-
 }  // namespace
 
 std::optional<Gap> find_gap(const store::Record& a) {
@@ -148,18 +142,17 @@ std::string transfer_summary(std::size_t transferred, std::size_t incomplete) {
   return text;
 }
 
-OneTransfer transfer_current(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
-                             const Copied& copied) {
-  const store::Record article = articles.values();
+OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
+                         ports::Dialogs& dialogs, const Copied& copied) {
   OneTransfer result;
   if (auto gap = find_gap(article)) {
     dialogs.inform(std::string(gap->message));
     result.page = gap->page;
     return result;
   }
-  append_copy(uploads, article);
+  const auto added = uploads.add({upload_copy(article)});
   result.copied = true;
-  if (copied) copied();
+  if (copied) copied(added);
   std::string text =
       field_text(article, store::F::Artikelname) + " wurde in die Upload-Tabelle übertragen.";
   if (const std::string warning = unstorable_warning(article); !warning.empty())
@@ -168,37 +161,30 @@ OneTransfer transfer_current(store::Table& articles, store::Table& uploads, port
   return result;
 }
 
-AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
-                         const AddLine& protocol, const Copied& copied) {
+AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Table& uploads,
+                         ports::Dialogs& dialogs, const AddLine& protocol, const Copied& copied) {
   AllTransfer result;
-  // Settle an edit first: posting it may move the record or take it out of the filter.
-  articles.post_if_changed();
-  const std::size_t count = articles.count();
-  if (dialogs.ask_yes_no(transfer_question(count)) != ports::Answer::Yes) return result;
+  if (dialogs.ask_yes_no(transfer_question(articles.size())) != ports::Answer::Yes) return result;
   result.asked_yes = true;
-  {
-    // One notification per table for the whole run, so the grids repaint once.
-    store::Table::Batch article_batch(articles), upload_batch(uploads);
-    articles.first();
-    for (std::size_t i = 0; i < count && !articles.at_end(); ++i) {
-      const store::Record article = articles.values();
-      if (find_gap(article)) {
-        ++result.incomplete;
-        if (protocol) protocol(incomplete_line(field_text(article, store::F::Artikelname)));
-      } else {
-        ++result.transferred;
-        append_copy(uploads, article);
-        if (std::string found = unstorable_message(article); !found.empty()) {
-          ++result.unstorable;
-          for (char& c : found)
-            if (c == '\n') c = ' ';
-          if (protocol) protocol(found);
-        }
+  std::vector<store::Record> copies;
+  for (const store::Record& article : articles) {
+    if (find_gap(article)) {
+      ++result.incomplete;
+      if (protocol) protocol(incomplete_line(field_text(article, store::F::Artikelname)));
+    } else {
+      ++result.transferred;
+      copies.push_back(upload_copy(article));
+      if (std::string found = unstorable_message(article); !found.empty()) {
+        ++result.unstorable;
+        for (char& c : found)
+          if (c == '\n') c = ' ';
+        if (protocol) protocol(found);
       }
-      articles.next();
     }
   }
-  if (result.transferred > 0 && copied) copied();
+  // One notification for the whole run, so the grid repaints once.
+  const auto added = uploads.add(std::move(copies));
+  if (result.transferred > 0 && copied) copied(added);
   std::string summary = transfer_summary(result.transferred, result.incomplete);
   if (result.unstorable > 0) {
     summary += "\r\n\r\n" + std::to_string(result.unstorable) +

@@ -1,7 +1,8 @@
 #pragma once
 
-// The completeness check and the copy of checked articles from the article table into the
-// upload table, for one article and for all articles the article table shows.
+// The completeness check and the copy of checked articles into the upload table, for one
+// article and for all articles the article table shows. The articles come as records: nothing
+// here moves a cursor; the new upload records keep their places without becoming current.
 
 #include <array>
 #include <cstddef>
@@ -9,14 +10,13 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "store/field.h"
+#include "store/table.h"
 
 namespace tellvaro::ports {
 class Dialogs;
-}
-namespace tellvaro::store {
-class Table;
 }
 
 namespace tellvaro::upload {
@@ -46,28 +46,31 @@ std::string transfer_summary(std::size_t transferred, std::size_t incomplete);
 using AddLine = std::function<void(const std::string& line)>;
 
 // `copied` runs after the copies and before the closing message, when at least one record was
-// copied (the upload counters are refreshed there).
-using Copied = std::function<void()>;
+// copied, with the keys of the new upload records in the order copied (the window refreshes
+// the upload counters there and may show the new rows).
+using Copied = std::function<void(const std::vector<store::Table::Key>& added)>;
 
-// One article: checks the current record of `articles`. Incomplete: shows the gap's message and
-// returns the page to bring forward. Complete: appends the copy to `uploads` and confirms.
-// The article table's cursor does not move.
+// One article (the record the seller looks at; an empty record when there is none).
+// Incomplete: shows the gap's message and returns the page to bring forward. Complete: adds
+// the copy to `uploads` and confirms.
 struct OneTransfer {
   bool copied = false;
   std::optional<EditorPage> page;  // set when incomplete
 };
-OneTransfer transfer_current(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
-                             const Copied& copied = {});
+OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
+                         ports::Dialogs& dialogs, const Copied& copied = {});
 
-// All articles the article table shows: asks first, checks each silently, lists the incomplete
-// ones in the protocol, copies the others, and shows the summary.
+// All articles as the article table shows them, in that order: asks first, checks each
+// silently, lists the incomplete ones in the protocol, copies the others, and shows the
+// summary.
 struct AllTransfer {
   bool asked_yes = false;
   std::size_t transferred = 0;
   std::size_t incomplete = 0;
   std::size_t unstorable = 0;  // transferred, but holding characters the send stops at
 };
-AllTransfer transfer_all(store::Table& articles, store::Table& uploads, ports::Dialogs& dialogs,
-                         const AddLine& protocol, const Copied& copied = {});
+AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Table& uploads,
+                         ports::Dialogs& dialogs, const AddLine& protocol,
+                         const Copied& copied = {});
 
 }  // namespace tellvaro::upload

@@ -89,6 +89,7 @@ class EditorTest : public QObject {
   void pageChangeAndNavigatorPostRefreshTheFee();
   void categoryTextOpensCategoryPage();
   void uploadPanelsFollowTheUploadTable();
+  void listenersBeforeTheEditorFindItsControlsShowingTheRecord();
 };
 
 void EditorTest::everyFieldControlCarriesItsFieldName() {
@@ -446,6 +447,25 @@ void EditorTest::uploadPanelsFollowTheUploadTable() {
   f.uploads.remove_all_shown();
   QTRY_COMPARE(f.panel_uploads.text(), QString("Artikel in Upload-Tabelle: 0"));
   QCOMPARE(f.panel_total.text(), QString("Upload-Gesamtpreis: 0"));
+}
+
+// Whoever hooks the article table before the editor exists (the workspace, a view built
+// first) finds the controls showing the record it hears of.
+void EditorTest::listenersBeforeTheEditorFindItsControlsShowingTheRecord() {
+  EditorFixture f;
+  two_articles(f);
+  QLineEdit* name = nullptr;
+  QStringList seen;
+  auto early = f.articles.on_data_change([&](std::optional<std::size_t>) {
+    if (name) seen << name->text();
+  });
+  f.open();
+  name = f.find<QLineEdit>(store::F::Artikelname);
+  f.articles.last();
+  f.articles.set(store::F::Artikelname, store::Value::text("Gamma"));
+  f.articles.cancel();
+  f.articles.first();
+  QCOMPARE(seen, (QStringList{"Beta", "Gamma", "Beta", "Alpha"}));
 }
 
 QTEST_MAIN(EditorTest)

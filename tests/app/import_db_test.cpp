@@ -103,8 +103,14 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
 
   // Both transfers, no question asked; the article table's own hook works out the fee.
   const int before = int(f.store().articles.count());
+  auto& articles = f.store().articles;
   view->transferAllAction()->trigger();
+  // Where a walk through them ends: the import grid on its last record, the editor on the last
+  // new article; one more goes to the editor, too.
+  QCOMPARE(f.store().imports.position(), std::optional<std::size_t>(1));
+  QCOMPARE(articles.key(*articles.position()), articles.stored_keys().back());
   view->transferOneAction()->trigger();
+  QCOMPARE(articles.key(*articles.position()), articles.stored_keys().back());
   QCOMPARE(int(f.store().articles.count()), before + 3);
   QCOMPARE(int(f.store().imports.count()), 2);
   QVERIFY(f.dialogs.shown.empty());

@@ -58,6 +58,7 @@ class TransferTest : public QObject {
   void doubleClickOpensNoCellEditor();
   void allArticles();
   void allArticlesAnsweredNo();
+  void allArticlesSettleAnEditAndEndOnTheLast();
 };
 
 void TransferTest::oneArticleMessagesAndPages() {
@@ -177,6 +178,33 @@ void TransferTest::allArticlesAnsweredNo() {
            std::vector<std::string>{"Sollen 1 Artikel in die Upload-Tabelle übertragen werden ?"});
   QCOMPARE(w.uploadView()->grid()->model()->rowCount(), 0);
   QCOMPARE(w.statusPanel(1)->text(), panel);
+}
+
+// A pending edit is posted before counting (here it leaves the filter); afterwards the article
+// grid stands on the last article and the upload grid on the last copy, where a walk through
+// them ends.
+void TransferTest::allArticlesSettleAnEditAndEndOnTheLast() {
+  Fixture f;
+  f.put(store::kArticleFile, {article("Reifen vorn", 0), article("Felge", 0),
+                              article("Reifen hinten", 0), article("Reifen Mitte", 0)});
+  auto& w = f.open();
+  auto& articles = f.store().articles;
+  articles.set_filter(store::Table::like_expression(store::F::Artikelname, "Reifen"));
+  articles.set_filtered(true);
+  articles.move_to(0);
+  articles.set(store::F::Artikelname, Value::text("Kette"));
+  f.dialogs.answers.push_back(ports::Answer::Yes);
+  w.articleView()->transferAllAction()->trigger();
+  QCOMPARE(f.dialogs.shown.front(),
+           std::string("Sollen 2 Artikel in die Upload-Tabelle übertragen werden ?"));
+  auto& uploads = f.store().uploads;
+  QCOMPARE(uploads.count(), std::size_t(2));
+  QCOMPARE(articles.position(), std::optional<std::size_t>(1));
+  QCOMPARE(w.articleView()->grid()->currentIndex().row(), 1);
+  QCOMPARE(uploads.position(), std::optional<std::size_t>(1));
+  // Both grids go by the name: "Reifen hinten" became "Kette", the copies are Mitte and vorn.
+  QCOMPARE(articles.text(store::F::Artikelname), std::string("Reifen vorn"));
+  QCOMPARE(uploads.text(store::F::Artikelname), std::string("Reifen vorn"));
 }
 
 QTEST_MAIN(TransferTest)

@@ -351,10 +351,11 @@ TEST_F(ImportDbTest, ImportedRecordsGoOverToTheArticleTableInTheImportOrder) {
   run_import(services(), {true, true}, imports_);
   imports_.sort(store::SortKind::Descending, store::F::Artikelname);
   Table articles;
-  auto fee = articles.on_before_post([&] { articles.set(store::F::Gebuehr, Value::amount(0.35)); });
-  EXPECT_EQ(transfer_all(imports_, articles), 3u);
+  articles.set_post_rule(
+      [](store::Record& r) { store::at(r, store::F::Gebuehr) = Value::amount(0.35); });
+  EXPECT_EQ(transfer_back(imports_.shown(), articles).size(), 3u);
   imports_.first();
-  transfer_current(imports_, articles);
+  transfer_back({imports_.values()}, articles);
   ASSERT_EQ(articles.count(), 4u);
   std::vector<std::string> names;
   for (std::size_t i = 0; i < 4; ++i) {

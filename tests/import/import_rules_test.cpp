@@ -294,9 +294,9 @@ TEST(ImportStatements, CountsAndChoices) {
 TEST(TransferBack, CopiesTheListedFieldsAsTypedValuesAndLeavesTheImportTable) {
   Table imports, articles;
   int fee_posts = 0;
-  auto fee = articles.on_before_post([&] {
+  articles.set_post_rule([&](store::Record& r) {
     ++fee_posts;
-    articles.set(store::F::Gebuehr, Value::amount(1.25));
+    store::at(r, store::F::Gebuehr) = Value::amount(1.25);
   });
   for (const char* name : {"B", "C", "A"}) {
     imports.append();
@@ -312,13 +312,15 @@ TEST(TransferBack, CopiesTheListedFieldsAsTypedValuesAndLeavesTheImportTable) {
   const auto before = imports.stored();
 
   imports.move_to(1);  // "B"
-  transfer_current(imports, articles);
-  transfer_current(imports, articles);  // nothing prevents duplicates
-  EXPECT_EQ(transfer_all(imports, articles), 3u);
+  transfer_back({imports.values()}, articles);
+  transfer_back({imports.values()}, articles);  // nothing prevents duplicates
+  const auto added = transfer_back(imports.shown(), articles);
 
   EXPECT_EQ(imports.stored(), before);
-  EXPECT_EQ(imports.position(), 2u);  // left on the last record
   ASSERT_EQ(articles.count(), 5u);
+  EXPECT_EQ(added, (std::vector<Table::Key>(articles.stored_keys().begin() + 2,
+                                            articles.stored_keys().end())));
+  EXPECT_EQ(articles.position(), 0u);  // the first new article, and no other, became current
   std::vector<std::string> names;
   for (std::size_t i = 0; i < articles.count(); ++i) {
     const store::Record& r = articles.row(i);
@@ -334,9 +336,9 @@ TEST(TransferBack, CopiesTheListedFieldsAsTypedValuesAndLeavesTheImportTable) {
   EXPECT_EQ(fee_posts, 5);
 
   Table empty;
-  EXPECT_EQ(transfer_all(empty, articles), 0u);
+  EXPECT_TRUE(transfer_back(empty.shown(), articles).empty());
   EXPECT_EQ(articles.count(), 5u);
-  transfer_current(empty, articles);  // one article without imported values
+  transfer_back({empty.values()}, articles);  // one article without imported values
   EXPECT_EQ(articles.count(), 6u);
 }
 

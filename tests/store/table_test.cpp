@@ -806,6 +806,84 @@ TEST_F(TableTest, RewriteThatMovesRowsKeepsTheCursorOnItsRecord) {
   EXPECT_EQ(m.rows, shown(t));
 }
 
+TEST_F(TableTest, AddStoresRecordsInTheirPlacesThroughTheRuleAndLeavesTheCursor) {
+  using K = Table::RowChange::Kind;
+  fill({"B", "D", "F"});
+  t.sort(SortKind::AscendingCase, F::Artikelname);
+  t.set_post_rule([](Record& r) {
+    at(r, F::Gebuehr) = Value::amount(at(r, F::Fettschrift) == Value::flag(true) ? 0.5 : 0);
+  });
+  t.move_to(1);  // D
+  const Table::Key d = t.key(1);
+  t.set(F::Untertitel, Value::text("pending"));
+  Mirror m(t);
+  watch();
+  Record bold = named("A");
+  at(bold, F::Fettschrift) = Value::text("true");  // fitted to a flag
+  const auto added = t.add({named("E"), bold, named("C")});
+  EXPECT_EQ(shown(t), (Names{"A", "B", "C", "D", "E", "F"}));
+  EXPECT_EQ(m.rows, shown(t));
+  // The pending edit was posted first; the cursor stays on its record, now further down.
+  EXPECT_EQ(t.state(), EditState::Browse);
+  EXPECT_EQ(t.key(*t.position()), d);
+  EXPECT_EQ(t.text(F::Untertitel), "pending");
+  ASSERT_EQ(added.size(), 3u);
+  EXPECT_EQ(t.row_of(added[0]), 4u);
+  EXPECT_EQ(t.row_of(added[1]), 0u);
+  EXPECT_EQ(t.row_of(added[2]), 2u);
+  EXPECT_EQ(shown(t, F::Gebuehr), (Names{"0.5", "", "0", "0", "0", ""}));
+  // The rows as they came, one data event, and no before-post but the pending edit's.
+  EXPECT_EQ(m.kinds, (std::vector<K>{K::Inserted, K::Inserted, K::Inserted}));
+  EXPECT_EQ(std::count(log.begin(), log.end(), "before-post"), 1);
+  EXPECT_EQ(log.back(), "data");
+
+  // Hidden by the filter: stored, but no row; a table that showed nothing gets a current record.
+  t.set_filter("[Artikelname] like '%Z%'");
+  t.set_filtered(true);
+  ASSERT_TRUE(t.empty());
+  const auto more = t.add({named("Zoo"), named("Bar")});
+  EXPECT_EQ(shown(t), Names{"Zoo"});
+  EXPECT_EQ(t.position(), 0u);
+  EXPECT_FALSE(t.row_of(more[1]));
+  EXPECT_EQ(t.stored().size(), 8u);
+
+  // A value that does not fit stores nothing at all.
+  const auto before = t.stored();
+  EXPECT_THROW(t.add({named("Zebra"), rec({{F::Startpreis, Value::text("zwei")}})}), Error);
+  EXPECT_EQ(t.stored(), before);
+}
+
+// Bound controls hold a copy of the current record: they hear of a change before anyone else,
+// and write what they hold before anyone reads the record to be posted, whenever they
+// subscribed.
+TEST_F(TableTest, ControlsHearFirstWhateverTheOrderOfSubscribing) {
+  fill({"A"});
+  std::vector<std::string> heard;
+  auto other = t.on_data_change([&](std::optional<std::size_t>) { heard.push_back("other"); });
+  auto other_post =
+      t.on_before_post([&] { heard.push_back("other before post: " + t.text(F::Untertitel)); });
+  auto control = t.on_data_change([&](std::optional<std::size_t>) { heard.push_back("control"); },
+                                  Table::Phase::Controls);
+  auto control_post = t.on_before_post(
+      [&] {
+        heard.push_back("control before post");
+        t.set(F::Untertitel, Value::text("held"));
+      },
+      Table::Phase::Controls);
+  t.set(F::Artikelname, Value::text("B"));
+  t.post();
+  EXPECT_EQ(heard,
+            (std::vector<std::string>{"control", "other", "control before post", "control", "other",
+                                      "other before post: held", "control", "other"}));
+  heard.clear();
+  {
+    Table::Batch batch(t);
+    t.append();
+    t.remove();
+  }
+  EXPECT_EQ(heard, (std::vector<std::string>{"control", "other"}));
+}
+
 TEST_F(TableTest, ListenersEndWithTheirSubscription) {
   fill({"A", "B"});
   int calls = 0;

@@ -31,8 +31,6 @@ void set_panel(QLabel* panel, const std::string& text) {
 ArticleEditor::ArticleEditor(Dependencies dependencies, QWidget* parent)
     : QTabWidget(parent), d_(std::move(dependencies)), workspace_(*d_.workspace) {
   store::Table& articles = workspace_.articles();
-  // The binder hooks the table first: controls are written before the fee is stored, and show
-  // the record before the displays that depend on it are painted.
   binder_ = new FieldBinder(articles, d_.dialogs, this);
   category_page_ = new CategoryPage(workspace_.db(), articles, *binder_, d_.dialogs);
 

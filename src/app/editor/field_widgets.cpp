@@ -52,10 +52,12 @@ struct FieldBinder::Binding {
 
 FieldBinder::FieldBinder(store::Table& table, ports::Dialogs* dialogs, QObject* parent)
     : QObject(parent), table_(table), dialogs_(dialogs) {
-  // The table may outlive the editor; the subscriptions end with the binder.
-  data_change_ =
-      table_.on_data_change([this](std::optional<std::size_t> field) { refresh(field); });
-  before_post_ = table_.on_before_post([this] { flush(); });
+  // The table may outlive the editor; the subscriptions end with the binder. The controls'
+  // phase: whoever else hears of a change finds them showing the record, and a post takes
+  // what they hold before anyone reads the record.
+  data_change_ = table_.on_data_change([this](std::optional<std::size_t> field) { refresh(field); },
+                                       store::Table::Phase::Controls);
+  before_post_ = table_.on_before_post([this] { flush(); }, store::Table::Phase::Controls);
 }
 
 FieldBinder::~FieldBinder() = default;

@@ -38,8 +38,8 @@ class FieldBinder : public QObject {
   Q_OBJECT
 
  public:
-  // Subscribes to the table's data change and before-post hooks. Create it before anything else
-  // that hooks the table, so the controls are written and refreshed first.
+  // Subscribes to the table's data change and before-post hooks in the controls' phase, so the
+  // controls are refreshed and written before any other listener, whenever that subscribed.
   FieldBinder(store::Table& table, ports::Dialogs* dialogs, QObject* parent = nullptr);
   ~FieldBinder() override;
 
