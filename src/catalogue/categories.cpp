@@ -40,11 +40,6 @@ store::F path_field(Slot slot) {
 
 }  // namespace
 
-std::string CategoryEntry::display(bool top_level) const {
-  if (!has_children) return cat_name;
-  return cat_name + (top_level ? " -->" : " ->");
-}
-
 std::string children_query(const db::Connection& db, std::string_view parent_id) {
   return "select * from categories where (parent_id=" + db.quoted(parent_id) +
          ") order by cat_name";
@@ -83,12 +78,6 @@ std::vector<CategoryEntry> read_level_per_entry(db::Connection& db, std::string_
     e.has_children = result && result->row_count() > 0;
   }
   return entries;
-}
-
-Slot slot_from_text(std::string_view text) {
-  if (text == "Kat 1") return Slot::First;
-  if (text == "Kat 2") return Slot::Second;
-  return Slot::None;
 }
 
 std::string category_path(const std::array<std::string, 5>& names) {

@@ -24,8 +24,6 @@ struct CategoryMatch;
 struct CategoryEntry {
   std::string cat_id, parent_id, cat_name;  // each kept to 255 characters
   bool has_children = false;
-  // `cat_name`, with " -->" (top level) or " ->" (lists below) when it has sub-categories.
-  std::string display(bool top_level) const;
 };
 
 // "select * from categories where (parent_id='P') order by cat_name"
@@ -37,7 +35,6 @@ std::vector<CategoryEntry> read_level(db::Connection& db, std::string_view paren
 std::vector<CategoryEntry> read_level_per_entry(db::Connection& db, std::string_view parent_id);
 
 enum class Slot { None, First, Second };
-Slot slot_from_text(std::string_view text);  // "Kat 1", "Kat 2", anything else None
 
 // " > "-joined path of the level names: the first always, the others when not empty.
 std::string category_path(const std::array<std::string, 5>& names);

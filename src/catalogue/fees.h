@@ -1,6 +1,7 @@
 #pragma once
 
-// The fee of the current article, its display marks, and the upload table's count and total.
+// The fee of the current article, which of its features are charged, and the upload table's count
+// and total.
 
 #include <array>
 #include <string>
@@ -25,8 +26,6 @@ struct FeeMarks {
 FeeMarks compute_fees(const FeatureFees& fees, const store::Record& article);
 // The current record of `articles` (its edit buffer while editing).
 FeeMarks compute_fees(const FeatureFees& fees, const store::Table& articles);
-
-inline constexpr unsigned kRed = 0xDD0000;  // RGB 221, 0, 0
 
 struct UploadTotals {
   std::size_t count = 0;

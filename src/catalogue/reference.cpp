@@ -79,8 +79,6 @@ const std::map<store::F, Items>& choice_table() {
 
 }  // namespace
 
-std::string fee_label(double fee) { return "( " + text::format_money(fee) + " € )"; }
-
 std::vector<std::string> load_durations(db::Connection& db) {
   std::vector<std::string> days;
   auto result = db.query("select * from durations order by days");

@@ -36,9 +36,6 @@ struct FeatureFees {
   double operator[](Feature f) const { return fee[static_cast<std::size_t>(f)]; }
 };
 
-// "( 0.50 € )"
-std::string fee_label(double fee);
-
 inline constexpr std::size_t kPaymentSlots = 15;
 struct PaymentNames {
   std::array<std::string, kPaymentSlots> name;  // slot i+1 belongs to field p(i+1)

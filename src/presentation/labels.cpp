@@ -1,5 +1,6 @@
 #include "presentation/labels.h"
 
+#include "catalogue/categories.h"
 #include "text/number.h"
 #include "upload/listed_rows.h"
 
@@ -34,6 +35,19 @@ RowMark listed_row_mark(const upload::Listing& listing) {
   return {"\u2714 " + listing.auction_number, "Eingestellt am " +
                                                   upload::listing_time_text(listing.when) +
                                                   " als Auktion " + listing.auction_number};
+}
+
+std::string fee_label(double fee) { return "( " + text::format_money(fee) + " € )"; }
+
+std::string category_entry_label(const catalogue::CategoryEntry& entry, bool top_level) {
+  if (!entry.has_children) return entry.cat_name;
+  return entry.cat_name + (top_level ? " -->" : " ->");
+}
+
+catalogue::Slot category_slot(std::string_view caption) {
+  if (caption == "Kat 1") return catalogue::Slot::First;
+  if (caption == "Kat 2") return catalogue::Slot::Second;
+  return catalogue::Slot::None;
 }
 
 }  // namespace tellvaro::presentation

@@ -1,7 +1,8 @@
 #pragma once
 
 // Texts the main window shows that follow the data: the status bar's panels, the import
-// view's check boxes, and the mark beside an upload row that was listed before.
+// view's check boxes, the mark beside an upload row that was listed before, the editor's fees
+// and category lists.
 
 #include <cstddef>
 #include <string>
@@ -10,6 +11,10 @@
 namespace tellvaro::upload {
 struct Listing;
 }
+namespace tellvaro::catalogue {
+struct CategoryEntry;
+enum class Slot;
+}  // namespace tellvaro::catalogue
 
 namespace tellvaro::presentation {
 
@@ -33,5 +38,16 @@ struct RowMark {
   std::string tip;
 };
 RowMark listed_row_mark(const upload::Listing& listing);
+
+// Beside a feature's control and as the article's total: "( 0.50 € )".
+std::string fee_label(double fee);
+// The colour of a fee that is charged (above 0): RGB 221, 0, 0.
+inline constexpr unsigned kChargedFeeColour = 0xDD0000;
+
+// An entry of a category list: its name, with " -->" (top level) or " ->" (the lists below)
+// when it has sub-categories.
+std::string category_entry_label(const catalogue::CategoryEntry& entry, bool top_level);
+// The slot chooser's captions "Kat 1" and "Kat 2"; anything else chooses no slot.
+catalogue::Slot category_slot(std::string_view caption);
 
 }  // namespace tellvaro::presentation

@@ -100,12 +100,6 @@ TEST(Fees, CheckBoxesMirrorTheFlagsAndNullCountsAsUnset) {
   EXPECT_DOUBLE_EQ(compute_fees(fees_of(1, 1, 1, 1, 1, 1, 1), empty).total, 0);
 }
 
-TEST(Fees, LabelTexts) {
-  EXPECT_EQ(fee_label(0), "( 0.00 € )");
-  EXPECT_EQ(fee_label(0.5), "( 0.50 € )");
-  EXPECT_EQ(fee_label(12), "( 12.00 € )");
-}
-
 TEST(UploadTotals, CountAndShortestTotal) {
   store::Table uploads;
   UploadTotals none = upload_totals(uploads);

@@ -57,7 +57,6 @@ TEST_F(ReferenceTest, FeaturesMatchExactlyAndTheLastRowWins) {
   EXPECT_EQ(fees[Feature::Textmarker], 0);   // trailing blank
   EXPECT_EQ(fees[Feature::Untertitel], 0.75);
   EXPECT_EQ(fees[Feature::Mindestpreis], 12);
-  EXPECT_EQ(fee_label(fees[Feature::Untertitel]), "( 0.75 € )");
 }
 
 TEST_F(ReferenceTest, AFeeThatIsNoNumberKeepsTheOthers) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "catalogue/categories.h"
 #include "upload/listed_rows.h"
 
 namespace tellvaro::presentation {
@@ -65,6 +66,45 @@ TEST(Labels, ListedRowMarkNamesNumberAndLocalTime) {
     ::unsetenv("TZ");
   }
   ::tzset();
+}
+
+TEST(Labels, FeeInCentsWithThePointAndTheEuroSign) {
+  struct Case {
+    double fee;
+    const char* text;
+  };
+  const Case cases[] = {
+      {0, "( 0.00 € )"},    {0.5, "( 0.50 € )"},
+      {0.75, "( 0.75 € )"}, {0.1 + 0.2, "( 0.30 € )"},  // a summed total carries binary noise
+      {12, "( 12.00 € )"},  {1234.5, "( 1234.50 € )"},  // no grouping, a point whatever the locale
+  };
+  for (const auto& c : cases) EXPECT_EQ(fee_label(c.fee), c.text) << c.fee;
+}
+
+TEST(Labels, CategoryEntriesMarkTheOnesWithSubCategories) {
+  struct Case {
+    bool has_children;
+    bool top_level;
+    const char* text;
+  };
+  const Case cases[] = {
+      {false, true, "Bücher"},
+      {false, false, "Bücher"},
+      {true, true, "Bücher -->"},
+      {true, false, "Bücher ->"},
+  };
+  for (const auto& c : cases) {
+    catalogue::CategoryEntry entry{"6", "0", "Bücher", c.has_children};
+    EXPECT_EQ(category_entry_label(entry, c.top_level), c.text) << c.text;
+  }
+}
+
+TEST(Labels, SlotChooserCaptions) {
+  EXPECT_EQ(category_slot("Kat 1"), catalogue::Slot::First);
+  EXPECT_EQ(category_slot("Kat 2"), catalogue::Slot::Second);
+  for (const char* other : {"", "Kat 3", "kat 1", "Kat 1 "}) {
+    EXPECT_EQ(category_slot(other), catalogue::Slot::None) << other;
+  }
 }
 
 }  // namespace

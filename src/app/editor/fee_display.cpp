@@ -6,11 +6,12 @@
 
 #include "app/accessible.h"
 #include "app/editor/editor_pages.h"
+#include "presentation/labels.h"
 
 namespace tellvaro::app {
 namespace {
 
-QString label_text(double fee) { return QString::fromStdString(catalogue::fee_label(fee)); }
+QString label_text(double fee) { return QString::fromStdString(presentation::fee_label(fee)); }
 
 void show_flag(QCheckBox* box, bool on) {
   if (!box) return;
@@ -31,7 +32,8 @@ QLabel* make_fee_label(const QString& purpose, QWidget* parent) {
 void set_fee_colour(QLabel* label, bool red) {
   if (!label) return;
   QPalette palette = label->palette();
-  QColor colour = red ? QColor(QRgb(catalogue::kRed)) : QPalette().color(QPalette::WindowText);
+  QColor colour =
+      red ? QColor(QRgb(presentation::kChargedFeeColour)) : QPalette().color(QPalette::WindowText);
   palette.setColor(QPalette::WindowText, colour);
   label->setPalette(palette);
 }

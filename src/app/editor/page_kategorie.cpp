@@ -17,6 +17,7 @@
 #include "app/accessible.h"
 #include "app/editor/field_widgets.h"
 #include "ports/dialogs.h"
+#include "presentation/labels.h"
 #include "store/table.h"
 #include "text/error.h"
 
@@ -166,7 +167,7 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
 }
 
 catalogue::Slot CategoryPage::slot() const {
-  return catalogue::slot_from_text(kat_->currentText().toStdString());
+  return presentation::category_slot(kat_->currentText().toStdString());
 }
 
 void CategoryPage::run(const std::function<void()>& step) {
@@ -205,7 +206,8 @@ void CategoryPage::search() {
     item->setToolTip(path);
     if (!m.leaf) {
       item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
-      item->setToolTip(path + QString::fromUtf8("\nHat Unterkategorien und kann nicht gewählt werden."));
+      item->setToolTip(path +
+                       QString::fromUtf8("\nHat Unterkategorien und kann nicht gewählt werden."));
     }
   }
   note_->clear();
@@ -241,7 +243,8 @@ void CategoryPage::discardPending() {
 void CategoryPage::paintLevel(int level) {
   const auto& entries = browser_.entries(level);
   QStringList texts;
-  for (const auto& e : entries) texts << QString::fromStdString(e.display(level == 1));
+  for (const auto& e : entries)
+    texts << QString::fromStdString(presentation::category_entry_label(e, level == 1));
   auto chosen = browser_.chosen(level);
   int row = chosen ? static_cast<int>(*chosen) : -1;
   bool enabled = browser_.level_enabled(level);
