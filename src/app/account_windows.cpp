@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/accessible.h"
+#include "presentation/labels.h"
 
 namespace tellvaro::app {
 
@@ -98,10 +99,10 @@ FeeStatementWindow::FeeStatementWindow(const catalogue::FeeStatement& statement,
                           u("Gebühren"), u("accountpos"));
   label_for(rows_caption, rows_);
   for (const auto& r : statement.rows) {
-    add_row(
-        rows_,
-        {q(r.date), q(r.auction), q(r.title), q(r.description), q(catalogue::money_text(r.cents))},
-        4);
+    add_row(rows_,
+            {q(presentation::fee_row_date(r.date)), q(r.auction), q(r.title), q(r.description),
+             q(catalogue::money_text(r.cents))},
+            4);
   }
   rows_->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
   rows_->resizeColumnToContents(0);
@@ -111,7 +112,8 @@ FeeStatementWindow::FeeStatementWindow(const catalogue::FeeStatement& statement,
                             u("accountpos.value je Monat"));
   label_for(months_caption, months_);
   for (const auto& m : statement.months) {
-    add_row(months_, {q(m.month), q(catalogue::money_text(m.cents))}, 1);
+    add_row(months_,
+            {q(presentation::fee_month_caption(m.month)), q(catalogue::money_text(m.cents))}, 1);
   }
   months_->setMaximumHeight(160);
   months_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);

@@ -14,13 +14,14 @@ class Connection;
 namespace tellvaro::catalogue {
 
 struct FeeRow {
-  std::string date;  // "10.12.2026 14:05:09"; empty when the row has none
+  std::string date;  // as the server gives it, "2026-12-10 14:05:09"; empty when the row has none
   std::string auction, title, description;
   std::int64_t cents = 0;
 };
 
+// Rows whose dates begin alike ("2026-12") are summed together, newest first.
 struct MonthSum {
-  std::string month;  // "Dezember 2026"; "ohne Datum" for rows without a date
+  std::string month;  // the first seven characters of the rows' dates; empty for shorter ones
   std::int64_t cents = 0;
 };
 

@@ -19,6 +19,7 @@
 #include "cli/console.h"
 #include "cli/password.h"
 #include "import/auction_import.h"
+#include "presentation/labels.h"
 #include "store/csv.h"
 #include "store/file_io.h"
 #include "store/files.h"
@@ -395,8 +396,8 @@ int fees_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
     out << store::kCsvByteOrderMark
         << store::csv_line({"Datum", "Auktion", "Titel", "Beschreibung", "Betrag"});
     for (const auto& r : statement.rows) {
-      out << store::csv_line(
-          {r.date, r.auction, r.title, r.description, catalogue::money_text(r.cents)});
+      out << store::csv_line({presentation::fee_row_date(r.date), r.auction, r.title, r.description,
+                              catalogue::money_text(r.cents)});
     }
     return kDone;
   }
@@ -406,12 +407,14 @@ int fees_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   }
   out << "Gebühren:\n";
   for (const auto& r : statement.rows) {
-    out << "  " << (r.date.empty() ? "ohne Datum" : r.date) << "  Auktion " << r.auction << "  "
-        << r.title << "  " << r.description << "  " << catalogue::money_text(r.cents) << " €\n";
+    out << "  " << (r.date.empty() ? "ohne Datum" : presentation::fee_row_date(r.date))
+        << "  Auktion " << r.auction << "  " << r.title << "  " << r.description << "  "
+        << catalogue::money_text(r.cents) << " €\n";
   }
   out << "Summen je Monat:\n";
   for (const auto& m : statement.months) {
-    out << "  " << m.month << "  " << catalogue::money_text(m.cents) << " €\n";
+    out << "  " << presentation::fee_month_caption(m.month) << "  "
+        << catalogue::money_text(m.cents) << " €\n";
   }
   out << "Gesamt: " << catalogue::money_text(statement.total_cents) << " €\n";
   return kDone;

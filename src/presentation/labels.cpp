@@ -1,5 +1,7 @@
 #include "presentation/labels.h"
 
+#include <cstdlib>
+
 #include "catalogue/categories.h"
 #include "text/number.h"
 #include "upload/listed_rows.h"
@@ -10,6 +12,10 @@ namespace {
 std::string panel(std::string_view caption, const std::string& value) {
   return std::string(caption) + " " + value;
 }
+
+constexpr const char* kMonths[] = {"Januar",    "Februar", "März",     "April",
+                                   "Mai",       "Juni",    "Juli",     "August",
+                                   "September", "Oktober", "November", "Dezember"};
 
 }  // namespace
 
@@ -48,6 +54,22 @@ catalogue::Slot category_slot(std::string_view caption) {
   if (caption == "Kat 1") return catalogue::Slot::First;
   if (caption == "Kat 2") return catalogue::Slot::Second;
   return catalogue::Slot::None;
+}
+
+std::string fee_row_date(std::string_view server_date) {
+  const std::string sql(server_date);
+  if (sql.size() < 10 || sql[4] != '-' || sql[7] != '-') return sql;
+  std::string out = sql.substr(8, 2) + "." + sql.substr(5, 2) + "." + sql.substr(0, 4);
+  if (sql.size() > 10) out += sql.substr(10);
+  return out;
+}
+
+std::string fee_month_caption(std::string_view month) {
+  const std::string sql(month);
+  if (sql.size() < 7 || sql[4] != '-') return "ohne Datum";
+  const int m = std::atoi(sql.substr(5, 2).c_str());
+  if (m < 1 || m > 12) return "ohne Datum";
+  return std::string(kMonths[m - 1]) + " " + sql.substr(0, 4);
 }
 
 }  // namespace tellvaro::presentation

@@ -2,7 +2,7 @@
 
 // Texts the main window shows that follow the data: the status bar's panels, the import
 // view's check boxes, the mark beside an upload row that was listed before, the editor's fees
-// and category lists.
+// and category lists, the dates and months of the seller's fees.
 
 #include <cstddef>
 #include <string>
@@ -49,5 +49,10 @@ inline constexpr unsigned kChargedFeeColour = 0xDD0000;
 std::string category_entry_label(const catalogue::CategoryEntry& entry, bool top_level);
 // The slot chooser's captions "Kat 1" and "Kat 2"; anything else chooses no slot.
 catalogue::Slot category_slot(std::string_view caption);
+
+// "Meine Rechnungen": a fee row's date "2026-12-10 14:05:09" as "10.12.2026 14:05:09" (any other
+// form as it is), and a month's caption "Dezember 2026" ("ohne Datum" where the rows have none).
+std::string fee_row_date(std::string_view server_date);
+std::string fee_month_caption(std::string_view month);
 
 }  // namespace tellvaro::presentation

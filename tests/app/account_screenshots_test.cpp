@@ -38,12 +38,12 @@ void AccountScreenshots::grabWindows() {
   QVERIFY(data.grab().save(QDir(folder).filePath("meine-daten.png")));
 
   catalogue::FeeStatement s;
-  s.rows = {{"09.12.2026 14:05:09", "1003", "Winterreifen 205/55 R16", "Fettschrift", 50},
-            {"09.12.2026 14:05:09", "1003", "Winterreifen 205/55 R16", "Mindestpreis", 200},
-            {"02.12.2026 09:12:44", "1002", "Sommerreifen 195/65 R15", "Untertitel", 35},
-            {"28.11.2026 18:30:00", "1001", "Münzsammlung Euro 2002", "Upload Bild 2", 10},
-            {"28.11.2026 18:30:00", "1001", "Münzsammlung Euro 2002", "Top-Kategorie", 125}};
-  s.months = {{"Dezember 2026", 285}, {"November 2026", 135}};
+  s.rows = {{"2026-12-09 14:05:09", "1003", "Winterreifen 205/55 R16", "Fettschrift", 50},
+            {"2026-12-09 14:05:09", "1003", "Winterreifen 205/55 R16", "Mindestpreis", 200},
+            {"2026-12-02 09:12:44", "1002", "Sommerreifen 195/65 R15", "Untertitel", 35},
+            {"2026-11-28 18:30:00", "1001", "Münzsammlung Euro 2002", "Upload Bild 2", 10},
+            {"2026-11-28 18:30:00", "1001", "Münzsammlung Euro 2002", "Top-Kategorie", 125}};
+  s.months = {{"2026-12", 285}, {"2026-11", 135}};
   s.total_cents = 420;
   app::FeeStatementWindow bills(s);
   bills.show();

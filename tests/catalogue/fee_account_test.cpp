@@ -44,17 +44,17 @@ TEST_F(FeeAccountTest, RowsNewestFirstWithMonthSumsAndTotal) {
                   money_text(r.cents));
   }
   EXPECT_EQ(got, (std::vector<std::string>{
-                     "09.12.2026 23:59:59|991|Kinder's \"Bär\"|Untertitel|0.35",
-                     "01.12.2026 08:05:09|991|Kinder's \"Bär\"|Mindestpreis|2.00",
-                     "30.11.2026 12:00:00|992|Gutschrift|Storno|-0.10",
-                     "03.11.2026 09:00:00|990|Reifen|Fettschrift|0.50",
-                     "24.12.2025 18:00:00|980|Alt|Top-Kategorie|0.10",
+                     "2026-12-09 23:59:59|991|Kinder's \"Bär\"|Untertitel|0.35",
+                     "2026-12-01 08:05:09|991|Kinder's \"Bär\"|Mindestpreis|2.00",
+                     "2026-11-30 12:00:00|992|Gutschrift|Storno|-0.10",
+                     "2026-11-03 09:00:00|990|Reifen|Fettschrift|0.50",
+                     "2025-12-24 18:00:00|980|Alt|Top-Kategorie|0.10",
                      "||||0.00",
                  }));
   std::vector<std::string> months;
   for (const auto& m : s.months) months.push_back(m.month + " " + money_text(m.cents));
-  EXPECT_EQ(months, (std::vector<std::string>{"Dezember 2026 2.35", "November 2026 0.40",
-                                              "Dezember 2025 0.10", "ohne Datum 0.00"}));
+  EXPECT_EQ(months,
+            (std::vector<std::string>{"2026-12 2.35", "2026-11 0.40", "2025-12 0.10", " 0.00"}));
   EXPECT_EQ(money_text(s.total_cents), "2.85");
 }
 

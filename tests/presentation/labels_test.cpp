@@ -99,6 +99,28 @@ TEST(Labels, CategoryEntriesMarkTheOnesWithSubCategories) {
   }
 }
 
+TEST(Labels, FeeDatesAndMonthsInGerman) {
+  struct Case {
+    const char* server;
+    const char* date;
+    const char* month;  // of the first seven characters, as the statement sums them
+  };
+  const Case cases[] = {
+      {"2026-12-10 14:05:09", "10.12.2026 14:05:09", "Dezember 2026"},
+      {"2026-01-31", "31.01.2026", "Januar 2026"},
+      {"2026-03-01 00:00:00", "01.03.2026 00:00:00", "März 2026"},
+      {"", "", "ohne Datum"},
+      {"2026-13-01 10:00:00", "01.13.2026 10:00:00", "ohne Datum"},  // shown as the server says
+      {"2026-00-01", "01.00.2026", "ohne Datum"},
+      {"10.12.2026", "10.12.2026", "ohne Datum"},  // another form stays as it is
+      {"2026-12", "2026-12", "Dezember 2026"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(fee_row_date(c.server), c.date) << c.server;
+    EXPECT_EQ(fee_month_caption(std::string(c.server).substr(0, 7)), c.month) << c.server;
+  }
+}
+
 TEST(Labels, SlotChooserCaptions) {
   EXPECT_EQ(category_slot("Kat 1"), catalogue::Slot::First);
   EXPECT_EQ(category_slot("Kat 2"), catalogue::Slot::Second);
