@@ -68,21 +68,6 @@ void verify_walk(QWidget* window, QWidget* start, const QStringList& expected, c
            qPrintable(where + " back: [" + back.join(" | ") + "]"));
 }
 
-store::Record complete_article(const char* name) {
-  using store::Value;
-  auto r = store::empty_record();
-  auto set = [&](store::F field, Value v) { store::at(r, field) = std::move(v); };
-  set(store::F::Artikelname, Value::text(name));
-  set(store::F::Kategorie_Nummer, Value::text("1111"));
-  set(store::F::Auktionsdauer, Value::text("7"));
-  set(store::F::location_zip, Value::text("10115"));
-  set(store::F::location, Value::text("Berlin"));
-  set(store::F::Startpreis, Value::amount(1));
-  set(store::F::p2, Value::flag(true));
-  set(store::F::Beschreibung, Value::text("Gut."));
-  return r;
-}
-
 // The ways the keyboard opens a grid's menu: Shift+F10, and the menu key, which the platform
 // turns into a keyboard context menu event with the mouse pointer's position.
 enum class MenuKey { ShiftF10, MenuKey };

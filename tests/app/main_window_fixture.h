@@ -1,7 +1,7 @@
 #pragma once
 
 // What the main window tests share: a program folder of its own with the complete data folder,
-// the window over it, a stand-in for the login window, and a few readers.
+// the window over it, a stand-in for the login window, a complete article, and a few readers.
 
 #include <QAction>
 #include <QCloseEvent>
@@ -12,6 +12,7 @@
 #include <QTest>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "app/editor/article_editor.h"
@@ -44,6 +45,24 @@ inline std::vector<store::Record> named(std::initializer_list<const char*> names
     out.push_back(std::move(r));
   }
   return out;
+}
+
+// An article that passes every check of a transfer and the send, paid by the second way; with
+// a fee, `Gebühr` holds it as the article file would.
+inline store::Record complete_article(const char* name, std::optional<double> fee = std::nullopt) {
+  using store::Value;
+  auto r = store::empty_record();
+  auto set = [&](store::F field, Value v) { store::at(r, field) = std::move(v); };
+  set(store::F::Artikelname, Value::text(name));
+  set(store::F::Kategorie_Nummer, Value::text("1111"));
+  set(store::F::Auktionsdauer, Value::text("7"));
+  set(store::F::location_zip, Value::text("10115"));
+  set(store::F::location, Value::text("Berlin"));
+  set(store::F::Startpreis, Value::amount(1));
+  set(store::F::p2, Value::flag(true));
+  set(store::F::Beschreibung, Value::text("Gut."));
+  if (fee) set(store::F::Gebuehr, Value::amount(*fee));
+  return r;
 }
 
 inline std::vector<std::string> names_shown(const store::Table& table) {

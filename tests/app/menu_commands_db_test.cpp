@@ -37,24 +37,6 @@ struct Window {
   }
 };
 
-store::Record complete_article(const char* name) {
-  auto r = store::empty_record();
-  auto set = [&](store::F f, const char* v) {
-    store::at(r, f) = store::from_text(v, store::field_of(f));
-  };
-  set(store::F::Artikelname, name);
-  set(store::F::Kategorie_Nummer, "1111");
-  set(store::F::Kategorie, "Auto & Motorrad > Autoteile > Reifen > Sommerreifen");
-  set(store::F::Auktionsdauer, "7");
-  set(store::F::location_zip, "50667");
-  set(store::F::location, "Köln");
-  set(store::F::Startpreis, "1.5");
-  set(store::F::p1, "True");
-  set(store::F::Beschreibung, "<b>gut</b>");
-  set(store::F::Fettschrift, "True");
-  return r;
-}
-
 }  // namespace
 
 class MenuCommandsDbTest : public AuctionHouseCase {

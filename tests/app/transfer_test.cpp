@@ -18,21 +18,6 @@ namespace {
 
 using store::Value;
 
-store::Record article(const char* name, double fee) {
-  auto r = store::empty_record();
-  auto set = [&](store::F field, Value v) { store::at(r, field) = std::move(v); };
-  set(store::F::Artikelname, Value::text(name));
-  set(store::F::Kategorie_Nummer, Value::text("1111"));
-  set(store::F::Auktionsdauer, Value::text("7"));
-  set(store::F::location_zip, Value::text("10115"));
-  set(store::F::location, Value::text("Berlin"));
-  set(store::F::Startpreis, Value::amount(1));
-  set(store::F::p2, Value::flag(true));
-  set(store::F::Beschreibung, Value::text("Gut."));
-  set(store::F::Gebuehr, Value::amount(fee));
-  return r;
-}
-
 store::Record without(store::Record r, store::F field) {
   store::at(r, field) = Value();
   return r;
@@ -65,11 +50,11 @@ void TransferTest::oneArticleMessagesAndPages() {
   Fixture f;
   // The fee of "A Reifen" is its bold title's: every page change posts the article again and
   // the fee is computed anew.
-  store::Record bold = article("A Reifen", 1.5);
+  store::Record bold = complete_article("A Reifen", 1.5);
   store::at(bold, store::F::Fettschrift) = Value::flag(true);
-  f.put(store::kArticleFile, {bold, without(article("B Felge", 0), store::F::location),
-                              without(article("C Kette", 0), store::F::p2),
-                              without(article("D Lampe", 0), store::F::Kategorie_Nummer)});
+  f.put(store::kArticleFile, {bold, without(complete_article("B Felge", 0), store::F::location),
+                              without(complete_article("C Kette", 0), store::F::p2),
+                              without(complete_article("D Lampe", 0), store::F::Kategorie_Nummer)});
   auto& w = f.open();
   auto* editor = w.articleView()->editor();
   catalogue::FeatureFees fees;
@@ -121,7 +106,7 @@ void TransferTest::oneArticleOnAnEmptyGrid() {
 
 void TransferTest::doubleClickOpensNoCellEditor() {
   Fixture f;
-  f.put(store::kArticleFile, {article("A Reifen", 0)});
+  f.put(store::kArticleFile, {complete_article("A Reifen", 0)});
   auto& w = f.open();
   auto* grid = w.articleView()->grid();
   f.dialogs.while_shown = [] { QTest::qWait(QApplication::doubleClickInterval() + 100); };
@@ -146,8 +131,9 @@ void TransferTest::doubleClickOpensNoCellEditor() {
 void TransferTest::allArticles() {
   Fixture f;
   f.put(store::kArticleFile,
-        {article("A", 0.5), without(article("B", 0), store::F::Beschreibung), article("C", 0.25),
-         without(article("D", 0), store::F::Startpreis), article("E", 1)});
+        {complete_article("A", 0.5), without(complete_article("B", 0), store::F::Beschreibung),
+         complete_article("C", 0.25), without(complete_article("D", 0), store::F::Startpreis),
+         complete_article("E", 1)});
   auto& w = f.open();
   f.ws->protocol().add("älter");
   f.dialogs.answers.push_back(ports::Answer::Yes);
@@ -169,7 +155,7 @@ void TransferTest::allArticles() {
 
 void TransferTest::allArticlesAnsweredNo() {
   Fixture f;
-  f.put(store::kArticleFile, {article("A", 0.5)});
+  f.put(store::kArticleFile, {complete_article("A", 0.5)});
   auto& w = f.open();
   const QString panel = w.statusPanel(1)->text();
   f.dialogs.answers.push_back(ports::Answer::No);
@@ -185,8 +171,9 @@ void TransferTest::allArticlesAnsweredNo() {
 // them ends.
 void TransferTest::allArticlesSettleAnEditAndEndOnTheLast() {
   Fixture f;
-  f.put(store::kArticleFile, {article("Reifen vorn", 0), article("Felge", 0),
-                              article("Reifen hinten", 0), article("Reifen Mitte", 0)});
+  f.put(store::kArticleFile,
+        {complete_article("Reifen vorn", 0), complete_article("Felge", 0),
+         complete_article("Reifen hinten", 0), complete_article("Reifen Mitte", 0)});
   auto& w = f.open();
   auto& articles = f.store().articles;
   articles.set_filter(store::Table::like_expression(store::F::Artikelname, "Reifen"));
