@@ -42,6 +42,7 @@ struct Figures {
   std::size_t ftp_commands = 0;
   double longest_wait_ms = 0;
   std::size_t added = 0;  // records the import table took
+  double add_ms = 0;      // how long the table took them, on the window's thread
 };
 
 // One press of "Importieren" as the window runs it: on a thread of its own with a connection
@@ -54,10 +55,9 @@ Figures timed_run(runs::ImportRequest request, store::Table& imports) {
   QEventLoop loop;
   test::EventLoopWait wait;
   QObject::connect(&run, &runs::BackgroundRun::finished, &loop, [&] {
-    {
-      const store::Table::Batch batch(imports);
-      f.added = importer::add_imported(run.result(), imports);
-    }
+    const auto added_at = Clock::now();
+    f.added = importer::add_imported(run.result(), imports).size();
+    f.add_ms = std::chrono::duration<double, std::milli>(Clock::now() - added_at).count();
     loop.quit();
   });
   const auto t0 = Clock::now();
@@ -84,6 +84,7 @@ void print(const char* what, const Figures& f) {
               "  Verbindungen:", f.result.ftp_connections, f.ftp_commands, f.db_connects,
               f.statements);
   std::printf("  %-28s %.1f ms\n", "  längste Wartezeit Fenster:", f.longest_wait_ms);
+  std::printf("  %-28s %.2f ms\n", "  Datensätze in die Tabelle:", f.add_ms);
 }
 
 }  // namespace

@@ -86,11 +86,9 @@ void ImportController::finish() {
   busy_.reset();
   run_guarded(d_.dialogs, [&] {
     if (!run_->failure().empty()) throw Error(run_->failure());
-    {
-      // The grid hears of the new rows once.
-      const store::Table::Batch batch(ws.imports());
-      importer::add_imported(run_->result(), ws.imports());
-    }
+    // The grid hears of the new rows once; it stands on the last of them, as after a walk.
+    const auto added = importer::add_imported(run_->result(), ws.imports());
+    if (!added.empty()) ws.imports().move_to_key(added.back());
     if (!run_->result().error.empty()) throw Error(run_->result().error);
   });
   emit runFinished();

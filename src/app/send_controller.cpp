@@ -66,12 +66,9 @@ void SendController::start(bool all) {
   // One run at a time, and none while an import holds the tables.
   if (ws.busy() || run_->running()) return;
   run_guarded(d_.dialogs, [&] {
-    store::Table& uploads = ws.uploads();
-    std::vector<store::Record> shown;
-    shown.reserve(uploads.count());
-    for (std::size_t i = 0; i < uploads.count(); ++i) shown.push_back(uploads.row(i));
-    auto job = upload::prepare_send(shown, uploads.position(), all, &ws.listed(), d_.dialogs,
-                                    ws.protocol());
+    const store::Table& uploads = ws.uploads();
+    auto job = upload::prepare_send(uploads.shown(), uploads.position(), all, &ws.listed(),
+                                    d_.dialogs, ws.protocol());
     if (!job) return;
     busy_ = std::make_unique<workspace::Workspace::Run>(ws);
     if (!run_->start(runs::send_request(

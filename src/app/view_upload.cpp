@@ -43,9 +43,7 @@ UploadView::UploadView(store::Table& uploads, ports::Dialogs& dialogs, upload::L
 }
 
 void UploadView::markListedRows() {
-  std::vector<store::Record> rows;
-  rows.reserve(uploads_.count());
-  for (std::size_t i = 0; i < uploads_.count(); ++i) rows.push_back(uploads_.row(i));
+  const std::vector<store::Record> rows = uploads_.shown();
   std::vector<TableModel::RowNote> notes;
   notes.reserve(rows.size());
   for (const auto& listing : listed_->match(rows)) {

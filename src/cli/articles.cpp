@@ -45,18 +45,18 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
     store::at(article, store::F::Gebuehr) =
         store::Value::amount(catalogue::compute_fees(fees, article).total);
   });
-  table.append();
-  table.set_values(record);
+  store::Record article = record;
   // A picture given by path is attached below; until then its slot names nothing, so the rules
   // never take a path cut to the field's width for a file of the folder.
   std::vector<std::pair<int, std::string>> to_attach;
   for (int slot = 1; slot <= media::kSlotCount; ++slot) {
     const std::string& cell = source.pictures[static_cast<std::size_t>(slot - 1)];
     if (cell.empty() || names_picture_in_folder(cell, record, slot, folders.pictures)) continue;
-    table.set(store::picture_field(slot), store::Value());
+    store::at(article, store::picture_field(slot)) = store::Value();
     to_attach.emplace_back(slot, cell);
   }
-  table.post();
+  // Stored as a posted insert, and current: the pictures are attached to it below.
+  table.add({std::move(article)});
 
   if (auto gap = upload::find_gap(table.values())) {
     out.problem = std::string(gap->message);

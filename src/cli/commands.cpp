@@ -283,31 +283,29 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   // article, not one per night. Equal rows count one for one, as the memory of listings does.
   std::map<std::string, std::size_t> held;
   for (const store::Record& row : ws.uploads().stored()) ++held[upload::row_digest(row)];
-  {
-    const store::Table::Batch batch(ws.uploads());
-    for (std::size_t i = 0; i < f.articles.size(); ++i) {
-      if (f.articles[i].problem) continue;
-      PreparedArticle a =
-          prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders, stored);
-      for (const std::string& note : a.notes) out << note << '\n';
-      if (a.problem) {
-        err << "Zeile " << a.line << ": \"" << a.title << "\": " << *a.problem << '\n';
-        ++failed;
-        continue;
-      }
-      to_send.append();
-      to_send.set_values(upload::upload_copy(a.article));
-      to_send.post();
-      const store::Record& copy = to_send.stored().back();
-      if (std::size_t& n = held[upload::row_digest(copy)]; n > 0) {
-        --n;
-      } else {
-        ws.uploads().append();
-        ws.uploads().set_values(copy);
-        ws.uploads().post();
-      }
+  std::vector<store::Record> copies;
+  for (std::size_t i = 0; i < f.articles.size(); ++i) {
+    if (f.articles[i].problem) continue;
+    PreparedArticle a =
+        prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders, stored);
+    for (const std::string& note : a.notes) out << note << '\n';
+    if (a.problem) {
+      err << "Zeile " << a.line << ": \"" << a.title << "\": " << *a.problem << '\n';
+      ++failed;
+      continue;
+    }
+    copies.push_back(upload::upload_copy(a.article));
+  }
+  to_send.add(std::move(copies));
+  std::vector<store::Record> new_rows;
+  for (const store::Record& copy : to_send.stored()) {
+    if (std::size_t& n = held[upload::row_digest(copy)]; n > 0) {
+      --n;
+    } else {
+      new_rows.push_back(copy);
     }
   }
+  ws.uploads().add(std::move(new_rows));
   if (to_send.empty()) {
     err << "Es wurde nichts gesendet.\n";
     return kPartly;

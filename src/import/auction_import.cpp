@@ -270,19 +270,14 @@ RunResult import_auctions(const Services& services, Selection selection, const H
   return out;
 }
 
-std::size_t add_imported(const RunResult& result, store::Table& imports) {
-  for (const store::Record& record : result.records) {
-    imports.append();
-    imports.set_values(record);
-    imports.post();
-  }
-  return result.records.size();
+std::vector<store::Table::Key> add_imported(const RunResult& result, store::Table& imports) {
+  return imports.add(result.records);
 }
 
 RunResult run_import(const Services& services, Selection selection, store::Table& imports,
                      const Hooks& hooks) {
   RunResult out = import_auctions(services, selection, hooks);
-  out.imported = add_imported(out, imports);
+  out.imported = add_imported(out, imports).size();
   if (!out.error.empty()) throw Error(out.error);
   return out;
 }

@@ -15,12 +15,10 @@
 #include "catalogue/reference.h"
 #include "net/net.h"
 #include "store/field.h"
+#include "store/table.h"
 
 namespace tellvaro::db {
 class Connection;
-}
-namespace tellvaro::store {
-class Table;
 }
 namespace tellvaro::ports {
 class Progress;
@@ -133,12 +131,13 @@ struct RunResult {
 // the server refuses throws tellvaro::Error; an error at a row ends the run there with
 // `error` set, the records filled before it kept and the half-filled one dropped.
 RunResult import_auctions(const Services& services, Selection selection, const Hooks& hooks = {});
-// Appends and posts the records of a run to `imports`; how many.
-std::size_t add_imported(const RunResult& result, store::Table& imports);
+// Stores the records of a run in `imports` as posting each as an insert would, in the run's
+// order, without moving the cursor; their keys.
+std::vector<store::Table::Key> add_imported(const RunResult& result, store::Table& imports);
 
 // One press of "Importieren" in one call. Nothing happens when neither box is ticked or no row
-// matches. Every row is appended to `imports` and posted; an error throws tellvaro::Error at that
-// row, the records posted before stay, the half-filled one is dropped.
+// matches. Every row is stored in `imports` as by add_imported; an error throws tellvaro::Error
+// at that row, the records filled before are stored, the half-filled one is dropped.
 RunResult run_import(const Services& services, Selection selection, store::Table& imports,
                      const Hooks& hooks = {});
 

@@ -298,9 +298,7 @@ CsvImport import_articles_csv(Table& articles, const std::string& path) {
 std::size_t export_articles_csv(Table& articles, const std::string& path) {
   // What the user typed last belongs in the file, as a save does.
   articles.post_if_changed();
-  std::vector<Record> shown;
-  shown.reserve(articles.count());
-  for (std::size_t i = 0; i < articles.count(); ++i) shown.push_back(articles.row(i));
+  const std::vector<Record> shown = articles.shown();
   write_articles_csv_file(shown, path);
   return shown.size();
 }

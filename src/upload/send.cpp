@@ -499,11 +499,8 @@ bool Sender::send_all() { return run(true); }
 
 bool Sender::run(bool all) {
   outcome_ = {};
-  std::vector<store::Record> shown;
-  shown.reserve(s_.uploads.count());
-  for (std::size_t i = 0; i < s_.uploads.count(); ++i) shown.push_back(s_.uploads.row(i));
-  const auto job =
-      prepare_send(shown, s_.uploads.position(), all, s_.listed, s_.dialogs, s_.protocol);
+  const auto job = prepare_send(s_.uploads.shown(), s_.uploads.position(), all, s_.listed,
+                                s_.dialogs, s_.protocol);
   if (!job) return false;
   DirectEvents events(s_);
   outcome_ = run_send(*job, {s_.config, s_.user, s_.web_url, s_.picture_folder, s_.timeouts}, s_.db,

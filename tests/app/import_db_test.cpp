@@ -68,6 +68,8 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
     w.importController()->runImport();  // a second press while running starts nothing
   };
   w.statusProgress()->bar()->installEventFilter(&on_show);
+  // In stored order the run's last record comes last, away from where the cursor starts.
+  f.store().imports.sort(store::SortKind::Stored);
   view->importButton()->click();
   QTRY_VERIFY_WITH_TIMEOUT(!f.ws->busy(), 60000);
   QCOMPARE(f.dialogs.shown,
@@ -83,6 +85,8 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
   QVERIFY(!seen.closed);
 
   QCOMPARE(view->grid()->model()->rowCount(), 2);
+  // The grid stands on the last record the run brought, as after a walk through them.
+  QCOMPARE(f.store().imports.position(), std::optional<std::size_t>(1));
   QVERIFY(!w.statusProgress()->bar()->isVisible());
   QCOMPARE(w.statusProgress()->bar()->value(), 2);
   QVERIFY(view->importButton()->isEnabled());
