@@ -278,20 +278,25 @@ CsvImport import_articles_csv(Table& articles, const std::string& path) {
   CsvImport result = read_articles_csv(detail::read_whole_file(path));
   articles.post_if_changed();
   Table::Batch batch(articles);
-  std::size_t taken = 0;
-  for (const Record& record : result.records) {
+  // What comes back is what was stored: a record refused in the middle leaves the ones after it.
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < result.records.size(); ++i) {
     articles.append();
-    articles.set_values(record);
+    articles.set_values(result.records[i]);
     try {
       articles.post();
-      ++taken;
+      if (kept != i) {
+        result.records[kept] = std::move(result.records[i]);
+        result.sources[kept] = std::move(result.sources[i]);
+      }
+      ++kept;
     } catch (const Error& e) {
       articles.cancel();
       result.problems.push_back(std::string("Ein Artikel wurde nicht gespeichert: ") + e.what());
     }
   }
-  result.records.resize(taken);
-  result.sources.resize(taken);
+  result.records.resize(kept);
+  result.sources.resize(kept);
   return result;
 }
 

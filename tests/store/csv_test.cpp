@@ -223,6 +223,20 @@ TEST(CsvFiles, ImportAppendsAndPostsEachGoodRowThroughTheHooks) {
   EXPECT_EQ(import_summary(got),
             "2 Artikel wurden importiert.\n\nAusgelassene Zeilen: 3\n\n"
             "Zeile 3, Spalte 2 (Startpreis): Feld 'Startpreis': 'x' ist keine gültige Zahl.");
+
+  // A record the table refuses in the middle: the result names the ones stored, not the first two.
+  articles.set_post_rule([](Record& r) {
+    if (field_text(r, F::Artikelname) == "E") throw Error("E passt nicht.");
+  });
+  write_file(dir / "refused.csv", "Artikelname\nD\nE\nF\n");
+  got = import_articles_csv(articles, dir / "refused.csv");
+  ASSERT_EQ(articles.count(), 5u);
+  ASSERT_EQ(got.records.size(), 2u);
+  ASSERT_EQ(got.sources.size(), 2u);
+  EXPECT_EQ(field_text(got.records[0], F::Artikelname), "D");
+  EXPECT_EQ(field_text(got.records[1], F::Artikelname), "F");
+  EXPECT_EQ(got.sources[1].line, 4u);
+  EXPECT_EQ(got.problems.back(), "Ein Artikel wurde nicht gespeichert: E passt nicht.");
 }
 
 TEST(CsvFiles, ExportWritesWhatTheFilterShowsAndImportsBackEqual) {
