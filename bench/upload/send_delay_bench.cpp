@@ -129,8 +129,7 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
   bench::fill_uploads(uploads, kArticles);
   upload::Protocol protocol;
   test::ScriptedDialogs dialogs;
-  std::vector<store::Record> shown;
-  for (std::size_t i = 0; i < uploads.count(); ++i) shown.push_back(uploads.row(i));
+  const std::vector<store::Record> shown = uploads.shown();
   auto job = upload::prepare_send(shown, uploads.position(), true, nullptr, dialogs, protocol);
   if (!job) std::exit(1);
   runs::SendRun sender;
