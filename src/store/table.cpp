@@ -20,6 +20,16 @@ const Value& no_value() {
   return v;
 }
 
+// Every field of the table, each value converted to its field's type; throws when one does not
+// fit.
+Record fitted(Record values) {
+  Record out = empty_record();
+  for (std::size_t i = 0; i < kFieldCount && i < values.size(); ++i) {
+    out[i] = detail::coerce(std::move(values[i]), article_fields()[i]);
+  }
+  return out;
+}
+
 }  // namespace
 
 Table::Table() = default;
@@ -234,12 +244,9 @@ std::vector<Record> Table::shown() const {
 }
 
 void Table::set_values(const Record& values) {
-  Record fitted = empty_record();
-  for (std::size_t i = 0; i < kFieldCount && i < values.size(); ++i) {
-    fitted[i] = detail::coerce(values[i], article_fields()[i]);
-  }
+  Record record = fitted(values);
   if (state_ == EditState::Browse) edit();
-  buffer_ = std::move(fitted);
+  buffer_ = std::move(record);
   notify_data(std::nullopt);
 }
 
@@ -330,12 +337,8 @@ std::optional<std::size_t> Table::row_of(Key key) const {
 std::vector<Table::Key> Table::add(std::vector<Record> records) {
   post_if_changed();
   for (auto& record : records) {
-    Record fitted = empty_record();
-    for (std::size_t i = 0; i < kFieldCount && i < record.size(); ++i) {
-      fitted[i] = detail::coerce(std::move(record[i]), article_fields()[i]);
-    }
-    if (post_rule_) post_rule_(fitted);
-    record = std::move(fitted);
+    record = fitted(std::move(record));
+    if (post_rule_) post_rule_(record);
   }
   std::vector<Key> added;
   added.reserve(records.size());

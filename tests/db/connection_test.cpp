@@ -447,8 +447,7 @@ TEST_F(BatchTest, ASessionLostInsideATransactionFailsTheNextBatchAndIsOpenedAgai
     Transaction t(first, "Probe");
     first.add("insert into payments (id, description) values (991, 'erste')", "Eintrag");
     first.run();
-    test::admin_exec("kill " + id->text("id"));
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    test::kill_session(id->text("id"));
     Batch second(db);
     second.add("insert into payments (id, description) values (992, 'zweite')", "Eintrag");
     t.commit(second);

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "tellvaro/deployment.h"
 
@@ -303,6 +305,18 @@ std::vector<Row> admin_query(const std::string& sql) {
   std::vector<Row> rows;
   admin().run(sql, &rows);
   return rows;
+}
+
+void kill_session(const std::string& id) {
+  admin_exec("kill " + id);
+  // The server ends the killed session on its own thread, a moment after the kill returns.
+  const std::string listed = "select count(*) from information_schema.processlist where id=" + id;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (admin_query(listed).at(0).at(0) != "0") {
+    if (std::chrono::steady_clock::now() > deadline)
+      throw std::runtime_error("Sitzung " + id + " endet nicht");
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
 }
 
 // --- logs ------------------------------------------------------------------------------------

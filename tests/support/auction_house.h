@@ -96,6 +96,9 @@ using Row = std::vector<std::optional<std::string>>;  // NULL is std::nullopt
 void admin_exec(const std::string& sql);
 // Runs the statements and returns the rows of the last result set (texts in UTF-8).
 std::vector<Row> admin_query(const std::string& sql);
+// Ends the session with this connection id as an administrator would and returns once the server
+// no longer lists it: its client then finds the session closed at its next statement.
+void kill_session(const std::string& id);
 
 // --- logs ------------------------------------------------------------------------------------
 
