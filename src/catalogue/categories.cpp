@@ -55,7 +55,7 @@ std::vector<CategoryEntry> read_level(db::Connection& db, std::string_view paren
   std::string sql;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (i) sql += " union all ";
-    sql += "select " + std::to_string(i) +
+    sql += "select " + text::format_int(i) +
            " as entry, exists(select * from categories where (parent_id=" +
            db.quoted(entries[i].cat_id) + ")) as has_children";
   }

@@ -35,7 +35,7 @@ std::string category_match_query(const db::Connection& db, std::string_view text
          "k.parent_id = c.cat_id) as has_children from categories c where instr(lower(c.cat_name), "
          "lower(" +
          db.quoted(text) + ")) > 0 order by c.cat_name, c.cat_id limit " +
-         std::to_string(kSearchMaxMatches);
+         text::format_int(kSearchMaxMatches);
 }
 
 std::string category_path_query(const db::Connection& db, const std::vector<std::string>& ids) {
@@ -49,7 +49,7 @@ std::string category_path_query(const db::Connection& db, const std::vector<std:
          list +
          ") union all select up.match_id, c.parent_id, c.cat_name, up.depth + 1 from up join "
          "categories c on c.cat_id = up.parent_id where up.depth < " +
-         std::to_string(kMaxDepth) +
+         text::format_int(kMaxDepth) +
          ") select match_id, parent_id, cat_name, depth from up order by match_id, depth";
 }
 

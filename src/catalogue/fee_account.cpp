@@ -47,9 +47,9 @@ FeeStatement read_fee_statement(db::Connection& db, std::string_view user_id) {
 
 std::string money_text(std::int64_t cents) {
   const std::int64_t a = cents < 0 ? -cents : cents;
-  std::string frac = std::to_string(a % 100);
+  std::string frac = text::format_int(a % 100);
   if (frac.size() < 2) frac = "0" + frac;
-  return (cents < 0 ? "-" : "") + std::to_string(a / 100) + "." + frac;
+  return (cents < 0 ? "-" : "") + text::format_int(a / 100) + "." + frac;
 }
 
 }  // namespace tellvaro::catalogue

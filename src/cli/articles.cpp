@@ -63,7 +63,7 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
   } else {
     for (const auto& [slot, cell] : to_attach) {
       const std::string path = cell.front() == '/' ? cell : folders.csv + "/" + cell;
-      const std::string caption = "Bild " + std::to_string(slot);
+      const std::string caption = "Bild " + text::format_int(slot);
       std::error_code ec;
       std::string source_file = std::filesystem::weakly_canonical(path, ec).string();
       if (ec) source_file = path;

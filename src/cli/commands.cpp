@@ -26,6 +26,7 @@
 #include "store/folder_lock.h"
 #include "store/table.h"
 #include "text/error.h"
+#include "text/number.h"
 #include "upload/listed_rows.h"
 #include "upload/send.h"
 #include "upload/transfer.h"
@@ -201,7 +202,7 @@ void print_check(const CheckedFile& f, std::ostream& out, bool only_refused = fa
   std::vector<Line> lines;
   for (const PreparedArticle& a : f.articles) {
     if (only_refused && !a.problem) continue;
-    std::string text = "Zeile " + std::to_string(a.line) + ": \"" + a.title + "\" ";
+    std::string text = "Zeile " + text::format_int(a.line) + ": \"" + a.title + "\" ";
     text += a.problem ? "unvollständig: " + *a.problem : "vollständig, Gebühr " + money(a.fee);
     lines.push_back({a.line, text});
   }

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "media/pictures.h"
+#include "text/number.h"
 
 namespace tellvaro::cli {
 namespace {
@@ -72,12 +73,12 @@ std::size_t ConsoleDialogs::choose(const std::string& text,
   if (ask_) {
     std::string prompt = text + "\n";
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-      prompt += "  " + std::to_string(i + 1) + ") " + buttons[i] + "\n";
+      prompt += "  " + text::format_int(i + 1) + ") " + buttons[i] + "\n";
     }
-    prompt += "Auswahl [" + std::to_string(buttons.size()) + "]: ";
+    prompt += "Auswahl [" + text::format_int(buttons.size()) + "]: ";
     if (auto line = ask_(prompt)) {
       for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (*line == std::to_string(i + 1)) return i;
+        if (*line == text::format_int(i + 1)) return i;
       }
     }
     return harmless;

@@ -1,6 +1,7 @@
 // tellvaro-cli: the listing tool's second front end, for scripts and nightly jobs. No window,
 // no display; the same core as the window.
 
+#include <clocale>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 using namespace tellvaro;
 
 int main(int argc, char** argv) {
+  // The seller's locale, as the window takes it: terminal texts follow it, number texts never do.
+  std::setlocale(LC_ALL, "");
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const cli::ParsedCall call = cli::parse_call(args);
   if (!call.options) {

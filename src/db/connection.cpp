@@ -11,6 +11,7 @@
 #include "text/ascii.h"
 #include "text/cp1252.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::db {
 namespace {
@@ -238,7 +239,7 @@ void Connection::note_failure(unsigned error, double seconds) {
   }
   dropped_ = true;
   if (seconds + 0.5 >= params_.waits.read) {
-    last_error_ = server + "keine Antwort innerhalb von " + std::to_string(params_.waits.read) +
+    last_error_ = server + "keine Antwort innerhalb von " + text::format_int(params_.waits.read) +
                   " Sekunden. Bitte prüfen Sie die Verbindung und versuchen Sie es erneut.";
   } else {
     last_error_ = server + "die Verbindung wurde getrennt (" +

@@ -9,6 +9,7 @@
 #include "store/table.h"
 #include "text/cp1252.h"
 #include "text/error.h"
+#include "text/number.h"
 #include "upload/codes.h"
 
 namespace tellvaro::importer {
@@ -99,8 +100,8 @@ void apply_picture(store::Record& record, F field, const std::string& name, Pict
   }
   const std::optional<std::uint64_t> size = pictures.size(name);
   if (size && *size > kMaxPictureBytes) {
-    note("mit " + std::to_string(*size) + " Bytes größer als erlaubt (" +
-         std::to_string(kMaxPictureBytes) + " Bytes).");
+    note("mit " + text::format_int(*size) + " Bytes größer als erlaubt (" +
+         text::format_int(kMaxPictureBytes) + " Bytes).");
     return;
   }
   const std::string local = folder + name;
@@ -191,7 +192,7 @@ std::optional<std::string> unusable_picture_name(std::string_view name) {
   if (name == ".") return "Der Name bezeichnet den Bilderordner selbst.";
   const auto width = static_cast<std::size_t>(store::field_of(F::Bild1).width);
   if (text::char_count(name) > width)
-    return "Der Name ist länger als " + std::to_string(width) + " Zeichen.";
+    return "Der Name ist länger als " + text::format_int(width) + " Zeichen.";
   return std::nullopt;
 }
 

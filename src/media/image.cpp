@@ -4,14 +4,15 @@
 #include <cmath>
 
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::media {
 
 void check_dimensions(long long width, long long height, long long max_pixels) {
   if (width <= 0 || height <= 0) throw Error("Das Bild hat keine Bildpunkte.");
   if (width > kMaxSide || height > kMaxSide || width * height > max_pixels) {
-    throw Error("Das Bild ist mit " + std::to_string(width) + " x " + std::to_string(height) +
-                " Bildpunkten zu groß (höchstens " + std::to_string(max_pixels / 1000000) +
+    throw Error("Das Bild ist mit " + text::format_int(width) + " x " + text::format_int(height) +
+                " Bildpunkten zu groß (höchstens " + text::format_int(max_pixels / 1000000) +
                 " Megapixel).");
   }
 }

@@ -14,6 +14,7 @@
 
 #include "media/image.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::media {
 namespace {
@@ -205,8 +206,8 @@ Image decode_jpeg(std::string_view bytes, Size min_size) {
   if (d.too_large) {
     check_dimensions(d.claimed_width, d.claimed_height, kMaxJpegPixels);
     // Only a hair within that bound: even 1/8 of it rounds up past the decoded limit.
-    throw Error("Das Bild ist mit " + std::to_string(d.claimed_width) + " x " +
-                std::to_string(d.claimed_height) + " Bildpunkten zu groß.");
+    throw Error("Das Bild ist mit " + text::format_int(d.claimed_width) + " x " +
+                text::format_int(d.claimed_height) + " Bildpunkten zu groß.");
   }
   image.width = d.width;
   image.height = d.height;

@@ -4,6 +4,7 @@
 
 #include "text/ascii.h"
 #include "text/cp1252.h"
+#include "text/number.h"
 
 namespace tellvaro::media {
 namespace {
@@ -38,7 +39,7 @@ std::string shrunk_name(std::string_view file_name) {
 }
 
 std::string shortened_name(std::string_view file_name, std::size_t width, int n) {
-  const std::string suffix = n > 1 ? "~" + std::to_string(n) : std::string();
+  const std::string suffix = n > 1 ? "~" + text::format_int(n) : std::string();
   if (suffix.empty() && text::char_count(file_name) <= width) return std::string(file_name);
   const auto dot = extension_dot(file_name);
   const std::string_view extension =

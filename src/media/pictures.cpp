@@ -13,6 +13,7 @@
 #include "store/table.h"
 #include "text/cp1252.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::media {
 namespace {
@@ -33,7 +34,7 @@ bool exists(const std::string& path) {
 
 void check_slot(int slot) {
   if (slot < 1 || slot > kSlotCount)
-    throw Error("Bild " + std::to_string(slot) + " gibt es nicht.");
+    throw Error("Bild " + text::format_int(slot) + " gibt es nicht.");
 }
 
 void remove_file(const std::string& path) {
@@ -88,7 +89,7 @@ AttachOutcome attach_picture(store::Table& articles, int slot, const std::string
   const store::F field = store::picture_field(slot);
   const std::size_t width = static_cast<std::size_t>(store::field_of(field).width);
   const auto fits = [&](const std::string& n) { return text::char_count(n) <= width; };
-  const std::string caption = "Bild " + std::to_string(slot);
+  const std::string caption = "Bild " + text::format_int(slot);
 
   // Everything that can refuse the file happens before the first change: reading it, and
   // decoding it when it is a picture. What is decoded for a shrink is also what it starts from.
@@ -144,7 +145,7 @@ AttachOutcome attach_picture(store::Table& articles, int slot, const std::string
       if (!path || exists(*path)) continue;
       if (store::detail::create_new_file(*path, data)) {
         note(caption + " gespeichert als \"" + shorter + "\": \"" + wanted +
-             "\" ist länger als die " + std::to_string(width) + " Zeichen des Feldes.");
+             "\" ist länger als die " + text::format_int(width) + " Zeichen des Feldes.");
         return shorter;
       }
     }

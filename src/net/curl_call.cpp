@@ -5,6 +5,7 @@
 
 #include "text/ascii.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::net::detail {
 namespace {
@@ -119,7 +120,7 @@ std::string url_path(std::string_view path, const std::string& service) {
 
 std::string server_url(const char* scheme, const Endpoint& e, long default_port) {
   return std::string(scheme) + "://" + e.host + ":" +
-         std::to_string(e.port ? e.port : default_port);
+         text::format_int(e.port ? e.port : default_port);
 }
 
 }  // namespace tellvaro::net::detail

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -8,6 +9,7 @@
 #include "net/curl_call.h"
 #include "net/net.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::net {
 
@@ -120,11 +122,13 @@ std::optional<std::uint64_t> FtpSession::size(const std::string& remote_path) {
   impl_->binary_on = impl_->call->connections_opened();
   for (const std::string& line : impl_->call->replies()) {
     if (line.rfind("213 ", 0) == 0) {
-      try {
-        return std::stoull(line.substr(4));
-      } catch (const std::exception&) {
-        break;
-      }
+      std::uint64_t size = 0;
+      const char* first = line.data() + 4;
+      const char* last = line.data() + line.size();
+      while (last > first && (last[-1] == '\r' || last[-1] == '\n' || last[-1] == ' ')) --last;
+      const auto [end, ec] = std::from_chars(first, last, size);
+      if (ec != std::errc() || end != last) break;
+      return size;
     }
   }
   return std::nullopt;
@@ -196,12 +200,13 @@ void FtpSession::retrieve_into(const std::string& remote_path, const std::string
     } catch (const Error&) {
       if (sink.over_limit)
         throw Error(service + ": " + step + " fehlgeschlagen: Der Server schickt mehr als die " +
-                    "angekündigten " + std::to_string(*expected) + " Bytes.");
+                    "angekündigten " + text::format_int(*expected) + " Bytes.");
       throw;
     }
     if (expected && sink.received != *expected)
       throw Error(service + ": " + step + " fehlgeschlagen: die Verbindung ist abgebrochen (" +
-                  std::to_string(sink.received) + " von " + std::to_string(*expected) + " Bytes).");
+                  text::format_int(sink.received) + " von " + text::format_int(*expected) +
+                  " Bytes).");
     if (std::fflush(out.get()) != 0 || std::ferror(out.get())) throw cannot_write();
     out.reset();
     // mkstemp makes the file private; a picture gets the modes of any other new file.

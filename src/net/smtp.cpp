@@ -8,6 +8,7 @@
 #include "text/ascii.h"
 #include "text/cp1252.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::net {
 
@@ -77,7 +78,7 @@ std::string new_message_id(const std::string& from) {
   auto at = from.rfind('@');
   std::string domain = at == std::string::npos ? "localhost" : from.substr(at + 1);
   auto ns = std::chrono::system_clock::now().time_since_epoch().count();
-  return "<" + std::to_string(ns) + "." + std::to_string(rng() % 1000000000) + "@" +
+  return "<" + text::format_int(ns) + "." + text::format_int(rng() % 1000000000) + "@" +
          one_line(domain) + ">";
 }
 

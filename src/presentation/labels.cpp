@@ -1,5 +1,6 @@
 #include "presentation/labels.h"
 
+#include <charconv>
 #include <cstdlib>
 
 #include "catalogue/categories.h"
@@ -20,21 +21,23 @@ constexpr const char* kMonths[] = {"Januar",    "Februar", "März",     "April",
 }  // namespace
 
 std::string articles_panel(std::size_t count) {
-  return panel(kArticlesPanel, std::to_string(count));
+  return panel(kArticlesPanel, text::format_int(count));
 }
 
-std::string uploads_panel(std::size_t count) { return panel(kUploadsPanel, std::to_string(count)); }
+std::string uploads_panel(std::size_t count) {
+  return panel(kUploadsPanel, text::format_int(count));
+}
 
 std::string upload_total_panel(double total) {
   return panel(kUploadTotalPanel, text::format_number(total));
 }
 
 std::string current_import_caption(std::size_t count) {
-  return std::to_string(count) + " Aktuelle Artikel importieren";
+  return text::format_int(count) + " Aktuelle Artikel importieren";
 }
 
 std::string expired_import_caption(std::size_t count) {
-  return std::to_string(count) + " Abgelaufene Artikel importieren";
+  return text::format_int(count) + " Abgelaufene Artikel importieren";
 }
 
 RowMark listed_row_mark(const upload::Listing& listing) {
@@ -67,7 +70,8 @@ std::string fee_row_date(std::string_view server_date) {
 std::string fee_month_caption(std::string_view month) {
   const std::string sql(month);
   if (sql.size() < 7 || sql[4] != '-') return "ohne Datum";
-  const int m = std::atoi(sql.substr(5, 2).c_str());
+  int m = 0;
+  std::from_chars(sql.data() + 5, sql.data() + 7, m);
   if (m < 1 || m > 12) return "ohne Datum";
   return std::string(kMonths[m - 1]) + " " + sql.substr(0, 4);
 }

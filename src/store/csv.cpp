@@ -53,7 +53,7 @@ bool is_utf8(std::string_view s) {
 }
 
 std::string at(std::size_t line, std::size_t column) {
-  return "Zeile " + std::to_string(line) + ", Spalte " + std::to_string(column);
+  return "Zeile " + text::format_int(line) + ", Spalte " + text::format_int(column);
 }
 
 std::string csv_cell(std::string_view value) {
@@ -129,7 +129,7 @@ std::vector<CsvRow> split_csv(std::string_view text, char separator) {
         ++i;
         for (;;) {
           if (i >= n) {
-            throw Error("Zeile " + std::to_string(opened) +
+            throw Error("Zeile " + text::format_int(opened) +
                         ": ein Anführungszeichen wird bis zum Ende der Datei nicht geschlossen.");
           }
           char c = text[i++];
@@ -333,19 +333,19 @@ std::string with_csv_extension(std::string path) {
 }
 
 std::string export_summary(std::size_t count, const std::string& path) {
-  return std::to_string(count) + (count == 1 ? " Artikel wurde" : " Artikel wurden") +
+  return text::format_int(count) + (count == 1 ? " Artikel wurde" : " Artikel wurden") +
          " in die Datei " + path + " geschrieben.";
 }
 
 std::string import_summary(const CsvImport& result) {
-  std::string text = std::to_string(result.records.size()) +
+  std::string text = text::format_int(result.records.size()) +
                      (result.records.size() == 1 ? " Artikel wurde" : " Artikel wurden") +
                      " importiert.";
   if (!result.skipped_lines.empty()) {
     text += "\n\nAusgelassene Zeilen: ";
     for (std::size_t i = 0; i < result.skipped_lines.size(); ++i) {
       if (i) text += ", ";
-      text += std::to_string(result.skipped_lines[i]);
+      text += text::format_int(result.skipped_lines[i]);
     }
   }
   if (!result.problems.empty()) {
@@ -354,7 +354,7 @@ std::string import_summary(const CsvImport& result) {
       text += "\n" + result.problems[i];
     }
     if (result.problems.size() > kProblemsShown) {
-      text += "\n... und " + std::to_string(result.problems.size() - kProblemsShown) +
+      text += "\n... und " + text::format_int(result.problems.size() - kProblemsShown) +
               " weitere Meldungen.";
     }
   }

@@ -115,7 +115,7 @@ class Reader {
   }
   [[noreturn]] void truncated() const { fail("sie ist unvollständig (sie endet vorzeitig)."); }
   [[noreturn]] void row_fail(const std::string& detail) const {
-    fail("Datensatz " + std::to_string(records_.size() + 1) + ": " + detail);
+    fail("Datensatz " + text::format_int(records_.size() + 1) + ": " + detail);
   }
 
   // --- METADATA through libxml2 ---
@@ -193,7 +193,7 @@ class Reader {
     if (!doc) {
       const xmlError* e = xmlCtxtGetLastError(ctxt.get());
       fail("sie ist kein gültiges XML" +
-           (e && e->line > 0 ? " (Fehler in Zeile " + std::to_string(e->line) + ")." : "."));
+           (e && e->line > 0 ? " (Fehler in Zeile " + text::format_int(e->line) + ")." : "."));
     }
     xmlNode* root = xmlDocGetRootElement(doc.get());
     if (!root || node_name(root) != "DATAPACKET") {
@@ -367,7 +367,7 @@ class Reader {
     if (!empty) {
       skip_misc();
       if (src_.at_end()) truncated();
-      expect_close("ROW", "Datensatz " + std::to_string(records_.size() + 1) +
+      expect_close("ROW", "Datensatz " + text::format_int(records_.size() + 1) +
                               ": ein ROW-Element darf nur Attribute enthalten.");
     }
     records_.push_back(std::move(record));

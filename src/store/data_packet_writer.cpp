@@ -36,7 +36,7 @@ const Layout& layout() {
       l.head += "<FIELD attrname=\"" + name + "\" fieldtype=\"";
       l.head += t.type;
       l.head += '"';
-      if (t.field_width) l.head += " WIDTH=\"" + std::to_string(f.width) + '"';
+      if (t.field_width) l.head += " WIDTH=\"" + text::format_int(f.width) + '"';
       l.head += t.tail;
     }
     l.head += kFieldsEnd;
@@ -120,7 +120,7 @@ void append_row(std::string& out, const Record& r) {
     } else if (auto b = v.as_flag()) {
       out += *b ? "TRUE" : "FALSE";
     } else if (auto n = v.as_small_int()) {
-      out += std::to_string(*n);
+      out += text::format_int(*n);
     } else if (auto d = v.as_amount()) {
       out += text::format_number(*d);
     }

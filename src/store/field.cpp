@@ -55,7 +55,7 @@ static_assert(index_of(F::Versand_2) - index_of(F::Versand_1) == 2 &&
 
 F numbered(F first, int n, int count, std::string_view what, std::size_t step = 1) {
   if (n < 1 || n > count) {
-    throw Error("Kein Feld " + std::string(what) + " Nummer " + std::to_string(n) + ".");
+    throw Error("Kein Feld " + std::string(what) + " Nummer " + text::format_int(n) + ".");
   }
   return static_cast<F>(index_of(first) + static_cast<std::size_t>(n - 1) * step);
 }
@@ -107,7 +107,7 @@ Record empty_record() { return Record(kFieldCount); }
 std::string to_text(const Value& v, const Field&) {
   // The value's own type decides, so a value of an unexpected kind still shows.
   if (auto s = v.as_string()) return *s;
-  if (auto i = v.as_small_int()) return std::to_string(*i);
+  if (auto i = v.as_small_int()) return text::format_int(*i);
   if (auto d = v.as_amount()) return text::format_number(*d);
   if (auto b = v.as_flag()) return *b ? "True" : "False";
   return {};
@@ -124,7 +124,9 @@ std::optional<bool> parse_flag(std::string_view text) {
 
 }  // namespace detail
 
-Value from_text(std::string_view text, const Field& f) {
+namespace {
+
+Value value_from_text(std::string_view text, const Field& f, bool typed) {
   switch (f.kind) {
     case Kind::Text:
       return Value::text(std::string(text::first_chars(text, static_cast<std::size_t>(f.width))));
@@ -138,7 +140,7 @@ Value from_text(std::string_view text, const Field& f) {
   try {
     switch (f.kind) {
       case Kind::Amount:
-        return Value::amount(text::parse_number(text));
+        return Value::amount(typed ? text::parse_typed_number(text) : text::parse_number(text));
       case Kind::SmallInt:
         return Value::small_int(text::parse_small_int(text));
       default:
@@ -150,6 +152,14 @@ Value from_text(std::string_view text, const Field& f) {
   if (auto b = detail::parse_flag(text)) return Value::flag(*b);
   throw Error("Feld '" + std::string(f.name) + "': '" + std::string(text) +
               "' ist kein gültiger Wahrheitswert (True oder False).");
+}
+
+}  // namespace
+
+Value from_text(std::string_view text, const Field& f) { return value_from_text(text, f, false); }
+
+Value from_typed_text(std::string_view text, const Field& f) {
+  return value_from_text(text, f, true);
 }
 
 Value fit(Value v, const Field& f) {

@@ -180,6 +180,10 @@ std::string to_text(const Value& v, const Field& f);
 // flags.
 Value from_text(std::string_view text, const Field& f);
 
+// What a seller typed into a control or a grid cell: as from_text, but an amount may also
+// carry one comma as decimal separator ("16,99"). Files and the server's texts never do.
+Value from_typed_text(std::string_view text, const Field& f);
+
 // A text value cut to the field's width in characters (memo and non-text values unchanged).
 Value fit(Value v, const Field& f);
 

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::store::detail {
 namespace {
@@ -58,7 +59,7 @@ std::string random_temp_name(const std::string& path) {
 
 // Gives the unnamed file `fd` a temporary name beside `path`; EEXIST means try another name.
 int link_unnamed(int fd, std::string& temp, const std::string& path) {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  const std::string self = "/proc/self/fd/" + text::format_int(fd);
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp = random_temp_name(path);
     if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
@@ -113,7 +114,7 @@ std::string reason(int err) {
     case ELOOP:
       return "Zu viele symbolische Verknüpfungen";
     default:
-      return "Systemfehler " + std::to_string(err);
+      return "Systemfehler " + text::format_int(err);
   }
 }
 

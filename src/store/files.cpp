@@ -16,6 +16,7 @@
 #include "store/data_packet.h"
 #include "store/file_io.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::store {
 namespace {
@@ -192,7 +193,7 @@ std::string new_article_backup_path(std::string_view folder, const text::DateTim
   std::string path = base + ".xml";
   std::error_code ec;
   for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path, ec)); ++n) {
-    path = base + "_" + std::to_string(n) + ".xml";
+    path = base + "_" + text::format_int(n) + ".xml";
   }
   return path;
 }

@@ -6,6 +6,7 @@
 #include "store/detail.h"
 #include "store/filter.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::store {
 namespace {
@@ -223,7 +224,7 @@ const Value& Table::get(std::size_t field) const {
 std::string Table::text(F field) const { return to_text(get(field), field_of(field)); }
 
 void Table::set(std::size_t field, Value v) {
-  if (field >= kFieldCount) throw Error("Unbekanntes Feld Nr. " + std::to_string(field) + ".");
+  if (field >= kFieldCount) throw Error("Unbekanntes Feld Nr. " + text::format_int(field) + ".");
   Value fitted = detail::coerce(std::move(v), article_fields()[field]);
   if (state_ == EditState::Browse) edit();
   buffer_[field] = std::move(fitted);
@@ -231,7 +232,7 @@ void Table::set(std::size_t field, Value v) {
 }
 
 void Table::set_text(F field, std::string_view text) {
-  set(field, from_text(text, field_of(field)));
+  set(field, from_typed_text(text, field_of(field)));
 }
 
 Record Table::values() const { return count() == 0 ? empty_record() : row(*cursor_); }
@@ -378,7 +379,8 @@ std::size_t Table::rewrite(const std::vector<Patch>& patches, bool through_post_
     std::vector<std::pair<std::size_t, Value>> fitted;
     fitted.reserve(patch.values.size());
     for (const auto& [field, value] : patch.values) {
-      if (field >= kFieldCount) throw Error("Unbekanntes Feld Nr. " + std::to_string(field) + ".");
+      if (field >= kFieldCount)
+        throw Error("Unbekanntes Feld Nr. " + text::format_int(field) + ".");
       fitted.emplace_back(field, detail::coerce(value, article_fields()[field]));
     }
     stores.emplace_back(found->second, std::move(fitted));

@@ -118,7 +118,8 @@ class Table {
   // to the field's width. Fires the data-change observers with the field.
   void set(std::size_t field, Value v);
   void set(F field, Value v) { set(index_of(field), std::move(v)); }
-  // Writes "as text"; a text that is no number throws tellvaro::Error and changes nothing.
+  // Writes what a seller typed (from_typed_text); a text that is no number throws
+  // tellvaro::Error and changes nothing.
   void set_text(F field, std::string_view text);
 
   // The current record's values as a whole, and setting them all at once (copy, transfers).

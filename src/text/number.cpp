@@ -2,7 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 #include "text/error.h"
 
@@ -18,8 +17,9 @@ struct Decimal {
 
 Decimal to_decimal(double value) {
   char buf[40];
-  std::snprintf(buf, sizeof buf, "%.14e", value);
-  std::string_view s(buf);
+  const auto end =
+      std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14).ptr;
+  std::string_view s(buf, static_cast<std::size_t>(end - buf));
   Decimal d;
   if (s.front() == '-') {
     d.negative = true;
@@ -30,7 +30,10 @@ Decimal to_decimal(double value) {
   for (char c : s.substr(0, e)) {
     if (c != '.') digits += c;
   }
-  int exp10 = std::atoi(std::string(s.substr(e + 1)).c_str());
+  std::string_view exponent = s.substr(e + 1);
+  if (exponent.front() == '+') exponent.remove_prefix(1);
+  int exp10 = 0;
+  std::from_chars(exponent.data(), exponent.data() + exponent.size(), exp10);
   if (exp10 >= 0) {
     auto int_len = static_cast<std::size_t>(exp10) + 1;
     if (int_len >= digits.size()) {
@@ -125,6 +128,23 @@ std::optional<double> try_parse_number(std::string_view text) {
 
 double parse_number(std::string_view text) {
   if (auto v = try_parse_number(text)) return *v;
+  throw Error(bad_number(text));
+}
+
+std::optional<double> try_parse_typed_number(std::string_view text) {
+  const auto comma = text.find(',');
+  if (comma == std::string_view::npos) return try_parse_number(text);
+  if (text.find(',', comma + 1) != std::string_view::npos ||
+      text.find('.') != std::string_view::npos) {
+    return std::nullopt;
+  }
+  std::string dotted(text);
+  dotted[comma] = '.';
+  return try_parse_number(dotted);
+}
+
+double parse_typed_number(std::string_view text) {
+  if (auto v = try_parse_typed_number(text)) return *v;
   throw Error(bad_number(text));
 }
 

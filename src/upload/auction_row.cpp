@@ -2,6 +2,7 @@
 
 #include "db/connection.h"
 #include "text/cp1252.h"
+#include "text/number.h"
 #include "upload/codes.h"
 #include "upload/fee_booking.h"
 
@@ -43,7 +44,7 @@ std::string payment_text(const store::Record& article, const catalogue::PaymentN
 
 std::string picture_name(std::string_view auction_number, int slot) {
   std::string name(auction_number);
-  if (slot > 1) name += "_" + std::to_string(slot);
+  if (slot > 1) name += "_" + text::format_int(slot);
   return name + ".jpg";
 }
 

@@ -13,6 +13,7 @@
 #include "store/file_io.h"
 #include "text/date.h"
 #include "text/error.h"
+#include "text/number.h"
 #include "upload/auction_row.h"
 #include "upload/transfer.h"
 
@@ -27,7 +28,7 @@ std::string line_of(const Listing& l) {
   for (char& c : title) {
     if (c == '\t' || c == '\r' || c == '\n') c = ' ';
   }
-  return l.digest + '\t' + std::to_string(l.when) + '\t' + l.auction_number + '\t' + title;
+  return l.digest + '\t' + text::format_int(l.when) + '\t' + l.auction_number + '\t' + title;
 }
 
 std::optional<Listing> parse_line(std::string_view line) {
@@ -59,7 +60,7 @@ std::string row_digest(const store::Record& row) {
     const std::string value = field_text(row, field);
     bytes += store::name_of(field);
     bytes += '\0';
-    bytes += std::to_string(value.size());
+    bytes += text::format_int(value.size());
     bytes += '\0';
     bytes += value;
   }
@@ -79,7 +80,7 @@ std::string row_digest(const store::Record& row) {
 std::string listing_time_text(std::int64_t when) {
   const std::time_t t = static_cast<std::time_t>(when);
   std::tm tm{};
-  if (!::localtime_r(&t, &tm)) return std::to_string(when);
+  if (!::localtime_r(&t, &tm)) return text::format_int(when);
   return text::local_date_time_text(
       {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec});
 }

@@ -131,7 +131,7 @@ long long SendRun::claim_auction_number(db::Batch& claim) {
 void SendRun::check_free(db::Batch& batch, long long number, const std::function<bool()>& applies) {
   // A counter set back by hand or a restored backup hands out a number that is in use: the
   // pictures would overwrite that auction's own before its row is refused.
-  const std::string taken = std::to_string(number);
+  const std::string taken = text::format_int(number);
   batch.add("select id from auctions where id=" + db_.quoted(taken), kNumberStep,
             [taken, applies](db::Result& r) {
               if (r.row_count() > 0 && applies())
@@ -144,15 +144,16 @@ void SendRun::check_free(db::Batch& batch, long long number, const std::function
 
 // The counter raised past the number taken.
 void SendRun::raise_counter(db::Batch& batch, long long number) {
-  batch.add("update numbers set value=" + db_.quoted(std::to_string(number + 1)) + " where (id<5)",
-            kNumberStep);
+  batch.add(
+      "update numbers set value=" + db_.quoted(text::format_int(number + 1)) + " where (id<5)",
+      kNumberStep);
 }
 
 void SendRun::send_pictures(const store::Record& article, ArticleContext& c) {
   for (std::size_t slot = 0; slot < 3; ++slot) {
     std::string file = field_text(article, kPictureFields[slot]);
     if (!picture_file_exists(c.picture_folder, file)) continue;
-    add("Sende Bild " + std::to_string(slot + 1) + ": " + file);
+    add("Sende Bild " + text::format_int(slot + 1) + ": " + file);
     c.picture_names[slot] = picture_name(c.auction_number, static_cast<int>(slot) + 1);
     ftp_->store(c.picture_folder + file, "//" + c.picture_names[slot]);
   }
@@ -170,7 +171,7 @@ void SendRun::send_article(const store::Record& article, bool single) {
   db::Batch claim(db_);
   db::Transaction number(claim, kNumberStep);
   const long long taken = claim_auction_number(claim);
-  c.auction_number = std::to_string(taken);
+  c.auction_number = text::format_int(taken);
   const auto head = [&] {
     add("Neuer Artikel");
     add("Auktions-Nr: " + c.auction_number);
@@ -339,7 +340,7 @@ SendOutcome SendRun::run() {
     ftp_->open();
     clock_ = std::make_unique<net::WebClock>(sv_.web_url, sv_.timeouts);
     events_.show_protocol();
-    add(std::to_string(job_.articles.size()) + " - Artikel zum Upload gefunden");
+    add(text::format_int(job_.articles.size()) + " - Artikel zum Upload gefunden");
     add(kBlank);
     add(kBlank);
     add(kBlank);
@@ -515,7 +516,7 @@ std::string send_again_question(const Listing& listing) {
 }
 
 std::string send_all_again_question(std::size_t listed, std::size_t total) {
-  const std::string of_total = std::to_string(listed) + " von " + std::to_string(total) +
+  const std::string of_total = text::format_int(listed) + " von " + text::format_int(total) +
                                (listed == 1 ? " Artikel wurde" : " Artikeln wurden");
   if (listed == total)
     return of_total +
@@ -529,19 +530,20 @@ std::string send_all_again_question(std::size_t listed, std::size_t total) {
 std::vector<std::string> send_all_again_buttons(std::size_t listed, std::size_t total) {
   std::vector<std::string> buttons;
   if (listed < total)
-    buttons.push_back("Nur die " + std::to_string(total - listed) + " anderen senden");
-  buttons.push_back("Alle " + std::to_string(total) + " senden");
+    buttons.push_back("Nur die " + text::format_int(total - listed) + " anderen senden");
+  buttons.push_back("Alle " + text::format_int(total) + " senden");
   buttons.push_back("Nichts senden");
   return buttons;
 }
 
 std::vector<std::string> partial_run_lines(const std::vector<Listed>& listed,
                                            const std::vector<std::string>& not_listed) {
-  const std::string total = std::to_string(listed.size() + not_listed.size());
+  const std::string total = text::format_int(listed.size() + not_listed.size());
   std::vector<std::string> lines;
-  lines.push_back("Eingestellt: " + std::to_string(listed.size()) + " von " + total + " Artikeln");
+  lines.push_back("Eingestellt: " + text::format_int(listed.size()) + " von " + total +
+                  " Artikeln");
   for (const Listed& l : listed) lines.push_back("Auktion " + l.auction_number + ": " + l.title);
-  lines.push_back("Nicht eingestellt: " + std::to_string(not_listed.size()) + " von " + total +
+  lines.push_back("Nicht eingestellt: " + text::format_int(not_listed.size()) + " von " + total +
                   " Artikeln");
   for (const std::string& title : not_listed) lines.push_back(title);
   return lines;

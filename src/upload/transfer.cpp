@@ -2,6 +2,7 @@
 
 #include "ports/dialogs.h"
 #include "store/table.h"
+#include "text/number.h"
 #include "upload/auction_row.h"
 
 namespace tellvaro::upload {
@@ -124,7 +125,7 @@ store::Record upload_copy(const store::Record& article) {
 }
 
 std::string transfer_question(std::size_t count) {
-  return "Sollen " + std::to_string(count) + " Artikel in die Upload-Tabelle übertragen werden ?";
+  return "Sollen " + text::format_int(count) + " Artikel in die Upload-Tabelle übertragen werden ?";
 }
 
 std::string incomplete_line(std::string_view name) {
@@ -133,9 +134,9 @@ std::string incomplete_line(std::string_view name) {
 
 std::string transfer_summary(std::size_t transferred, std::size_t incomplete) {
   std::string text =
-      std::to_string(transferred) + " Artikel erfolgreich in die Upload-Tabelle übertragen.";
+      text::format_int(transferred) + " Artikel erfolgreich in die Upload-Tabelle übertragen.";
   if (incomplete > 0) {
-    text += "\r\n\r\n" + std::to_string(incomplete) +
+    text += "\r\n\r\n" + text::format_int(incomplete) +
             " Artikel sind unvollständig und wurden nicht in die Upload-Tabelle übertragen."
             "\r\n\r\nEine Liste der unvollständigen Artikel finden Sie im Upload-Protokoll.";
   }
@@ -187,7 +188,7 @@ AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Tabl
   if (result.transferred > 0 && copied) copied(added);
   std::string summary = transfer_summary(result.transferred, result.incomplete);
   if (result.unstorable > 0) {
-    summary += "\r\n\r\n" + std::to_string(result.unstorable) +
+    summary += "\r\n\r\n" + text::format_int(result.unstorable) +
                (result.unstorable == 1
                     ? " übertragener Artikel enthält Zeichen, die das Auktionshaus nicht speichern "
                       "kann, und kann so nicht gesendet werden."

@@ -22,7 +22,7 @@ using store::Value;
 const std::array<std::string, catalogue::kPaymentSlots>& payment_fallbacks() {
   static const auto names = [] {
     std::array<std::string, catalogue::kPaymentSlots> n;
-    for (std::size_t i = 0; i < n.size(); ++i) n[i] = "Zahlungsweise " + std::to_string(i + 1);
+    for (std::size_t i = 0; i < n.size(); ++i) n[i] = "Zahlungsweise " + text::format_int(i + 1);
     return n;
   }();
   return names;
@@ -57,7 +57,7 @@ std::string signed_text(double v, bool money) {
   return (v < 0 ? "-" : "+") + body;
 }
 
-std::string articles_text(std::size_t n) { return std::to_string(n) + " Artikel"; }
+std::string articles_text(std::size_t n) { return text::format_int(n) + " Artikel"; }
 
 std::string article_name(const Record& r) {
   constexpr std::size_t name = store::index_of(store::F::Artikelname);
@@ -169,7 +169,7 @@ std::optional<Value> changed_value(const BulkFieldChange& c, const BulkField& f,
       switch (f.kind) {
         case BulkKind::Amount: {
           if (typed.empty()) return Value();
-          return Value::amount(round_cents(text::parse_number(typed)));
+          return Value::amount(round_cents(text::parse_typed_number(typed)));
         }
         case BulkKind::Flag:
           return Value::flag(flag_text(typed).value_or(false));
@@ -185,7 +185,7 @@ std::optional<Value> changed_value(const BulkFieldChange& c, const BulkField& f,
     case BulkWay::Percent: {
       auto was = old.as_amount();
       if (!was) return std::nullopt;
-      const double by = text::parse_number(typed);
+      const double by = text::parse_typed_number(typed);
       const double now = c.way == BulkWay::Amount ? *was + by : *was * (1 + by / 100);
       return Value::amount(round_cents(std::max(0.0, now)));
     }
@@ -197,9 +197,9 @@ std::string target_text(const BulkFieldChange& c, const BulkField& f) {
   const std::string_view typed = text::trim_blanks(c.text);
   switch (c.way) {
     case BulkWay::Amount:
-      return signed_text(text::parse_number(typed), true);
+      return signed_text(text::parse_typed_number(typed), true);
     case BulkWay::Percent:
-      return signed_text(text::parse_number(typed), false) + " %";
+      return signed_text(text::parse_typed_number(typed), false) + " %";
     case BulkWay::Value:
       break;
   }
@@ -285,9 +285,9 @@ std::vector<std::string> check_bulk_change(const BulkChange& change) {
         errors.push_back(caption + " kann nur auf einen Wert gesetzt werden.");
       } else if (typed.empty()) {
         errors.push_back(caption + ": Bitte angeben, um wie viel sich der Preis ändert.");
-      } else if (!text::try_parse_number(typed)) {
+      } else if (!text::try_parse_typed_number(typed)) {
         errors.push_back(caption + ": " + quoted(c.text) +
-                         " ist keine Zahl (Dezimalpunkt, zum Beispiel 1.50 oder -10).");
+                         " ist keine Zahl (zum Beispiel 1.50, 1,50 oder -10).");
       }
       continue;
     }
@@ -295,10 +295,10 @@ std::vector<std::string> check_bulk_change(const BulkChange& change) {
     switch (f->kind) {
       case BulkKind::Amount: {
         if (typed.empty()) break;  // the price is cleared
-        auto v = text::try_parse_number(typed);
+        auto v = text::try_parse_typed_number(typed);
         if (!v) {
           errors.push_back(caption + ": " + quoted(c.text) +
-                           " ist kein Betrag (Dezimalpunkt, zum Beispiel 12.50).");
+                           " ist kein Betrag (zum Beispiel 12.50 oder 12,50).");
         } else if (*v < 0) {
           errors.push_back(caption + ": Ein Betrag unter 0 ist nicht möglich.");
         } else if (*v >= 1e9) {
@@ -332,8 +332,8 @@ std::vector<std::string> check_bulk_change(const BulkChange& change) {
       case BulkKind::Choice: {
         const std::size_t chars = text::char_count(c.text);
         if (chars > static_cast<std::size_t>(field.width)) {
-          errors.push_back(caption + ": Höchstens " + std::to_string(field.width) +
-                           " Zeichen, eingegeben sind " + std::to_string(chars) + ".");
+          errors.push_back(caption + ": Höchstens " + text::format_int(field.width) +
+                           " Zeichen, eingegeben sind " + text::format_int(chars) + ".");
         }
         break;
       }
@@ -375,13 +375,13 @@ BulkTargets bulk_targets(const Table& articles, const std::vector<std::size_t>& 
         "bearbeitet werden?";
   } else {
     t.question = "Es ist höchstens ein Artikel markiert. Sollen alle " +
-                 std::to_string(t.keys.size()) + " angezeigten Artikel bearbeitet werden?";
+                 text::format_int(t.keys.size()) + " angezeigten Artikel bearbeitet werden?";
   }
   return t;
 }
 
 std::string BulkPreview::summary() const {
-  return articles_text(articles) + ", " + std::to_string(fields) +
+  return articles_text(articles) + ", " + text::format_int(fields) +
          (fields == 1 ? " Feld" : " Felder");
 }
 
@@ -552,7 +552,7 @@ BulkEditor::UndoOutcome BulkEditor::undo() {
         text += (i ? ", " : "") + names[i];
       }
       if (names.size() > kNamed) {
-        text += " und " + std::to_string(names.size() - kNamed) + " weitere";
+        text += " und " + text::format_int(names.size() - kNamed) + " weitere";
       }
       return text;
     };

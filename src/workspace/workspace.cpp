@@ -8,6 +8,7 @@
 #include "store/data_packet.h"
 #include "store/files.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::workspace {
 namespace {
@@ -19,7 +20,7 @@ std::optional<std::string> keep_unreadable(const std::string& path) {
   std::error_code ec;
   if (!fs::is_regular_file(path, ec)) return std::nullopt;
   for (int n = 1; n < 100; ++n) {
-    std::string copy = path + ".unlesbar" + (n == 1 ? "" : "-" + std::to_string(n));
+    std::string copy = path + ".unlesbar" + (n == 1 ? "" : "-" + text::format_int(n));
     if (fs::exists(copy, ec)) continue;
     if (fs::copy_file(path, copy, ec)) return copy;
     return std::nullopt;

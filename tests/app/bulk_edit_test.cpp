@@ -156,14 +156,14 @@ void BulkEditTest::refusedValueKeepsTheDialogOpen() {
   auto* dialog = w.bulkEditCommands()->dialog();
   QVERIFY(dialog);
   auto* price = qobject_cast<QLineEdit*>(dialog->valueControl(store::F::Startpreis));
-  QTest::keyClicks(price, "12,50");
+  QTest::keyClicks(price, "1.299,00");
   QVERIFY(dialog->changeBox(store::F::Startpreis)->isChecked());
   dialog->updatePreview();
   QCOMPARE(dialog->summaryText(), u("Nicht möglich:"));
   QTest::mouseClick(dialog->applyButton(), Qt::LeftButton);
   QCOMPARE(f.dialogs.shown.back(),
-           std::string("Die Sammelbearbeitung ist so nicht möglich:\nStartpreis: „12,50“ ist kein "
-                       "Betrag (Dezimalpunkt, zum Beispiel 12.50)."));
+           std::string("Die Sammelbearbeitung ist so nicht möglich:\nStartpreis: „1.299,00“ ist "
+                       "kein Betrag (zum Beispiel 12.50 oder 12,50)."));
   QVERIFY(dialog->isVisible());
   QVERIFY(!w.menus().bulk_undo->isEnabled());
   QVERIFY(store::at(f.store().articles.stored()[0], store::F::Startpreis).is_null());

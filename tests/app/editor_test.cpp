@@ -82,6 +82,7 @@ class EditorTest : public QObject {
   void checkBoxStoresTrueAndFalse();
   void textThatIsNoNumberIsRefused();
   void priceWithDecimalPoint();
+  void priceWithDecimalComma();
   void feeLabelsFollowTheFeatures();
   void paymentBoxesShownByName();
   void pageChangeCommits();
@@ -287,6 +288,31 @@ void EditorTest::priceWithDecimalPoint() {
   QTest::keyClick(edit, Qt::Key_Return);
   QCOMPARE(f.articles.get(store::F::Sofortkauf).as_amount(), std::optional<double>(12.5));
   QCOMPARE(edit->text(), QString("12.5"));
+}
+
+// A German seller types a decimal comma: one comma and no point is a decimal number, shown back
+// with a point; a grouped text is refused like any other text that is no number.
+void EditorTest::priceWithDecimalComma() {
+  EditorFixture f;
+  two_articles(f);
+  f.open();
+  auto* edit = f.find<QLineEdit>(store::F::Startpreis);
+  type_over(edit, "16,99");
+  QTest::keyClick(edit, Qt::Key_Return);
+  QCOMPARE(f.articles.get(store::F::Startpreis).as_amount(), std::optional<double>(16.99));
+  QCOMPARE(edit->text(), QString("16.99"));
+  QVERIFY(f.dialogs.shown.empty());
+
+  // Pasted whole (typed key by key, "1.299" would be a number on the way).
+  edit->selectAll();
+  edit->insert(QStringLiteral("1.299,00"));
+  QTest::keyClick(edit, Qt::Key_Return);
+  QCOMPARE(f.dialogs.shown,
+           std::vector<std::string>{"Feld 'Startpreis': '1.299,00' ist keine gültige Zahl.\nDer "
+                                    "bisherige Wert bleibt erhalten."});
+  QCOMPARE(f.articles.get(store::F::Startpreis).as_amount(), std::optional<double>(16.99));
+  f.articles.post();
+  QCOMPARE(f.articles.text(store::F::Startpreis), std::string("16.99"));
 }
 
 void EditorTest::feeLabelsFollowTheFeatures() {

@@ -1,9 +1,9 @@
 // Linked into every GUI test program: the same surroundings whether ctest starts the program or
-// someone runs it by hand from a shell with another locale, a desktop or a display.
+// someone runs it by hand from a shell with a desktop or a display. The German locale and time
+// zone come from tests/support/german_desktop.cpp, as for every test program.
 #include <QApplication>
 #include <QByteArray>
 #include <QCoreApplication>
-#include <QLocale>
 
 #include <cstdlib>
 #include <sys/stat.h>
@@ -12,8 +12,6 @@ namespace {
 
 // Before main(), so it is in place before QApplication reads the environment.
 [[gnu::constructor]] void fix_surroundings() {
-  // Texts and numbers compared in the tests must not follow the caller's language.
-  ::setenv("LC_ALL", "C.UTF-8", 1);
   // Real windows, never shown: a display is neither needed nor disturbed.
   if (!std::getenv("TELLVARO_GUI_TESTS_ON_SCREEN")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // Qt wants a private runtime folder; the build's own keeps the caller's out of it.
@@ -24,7 +22,6 @@ namespace {
 
 // Sizes, focus frames and screenshots depend on the style; the desktop's must not count.
 void fix_style() {
-  QLocale::setDefault(QLocale::c());
   if (qobject_cast<QApplication*>(QCoreApplication::instance()))
     QApplication::setStyle(QStringLiteral("Fusion"));
 }

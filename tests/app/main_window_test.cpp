@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolButton>
@@ -41,6 +42,7 @@ class MainWindowTest : public QObject {
   void unreadableFileIsReportedAndKept();
   void emptyProgramFolder();
   void otherWorkingDirectory();
+  void demoArticlesShowAndSaveExactly();
 };
 
 void MainWindowTest::creationWithoutDatabase() {
@@ -585,6 +587,38 @@ void MainWindowTest::otherWorkingDirectory() {
   fs::current_path(before);
   QVERIFY(fs::is_empty(elsewhere.path().toStdString()));
   QVERIFY(read_file(f.path(store::kArticleFile)).find("Apfelkuchen") != std::string::npos);
+}
+
+// The demo's sample articles on a German desktop: the amounts show as the file has them, the fee
+// labels with a decimal point, and saving writes the file back byte for byte (a locale-bound
+// number text wrote "1,2" for 120 and read it back as 1.2).
+void MainWindowTest::demoArticlesShowAndSaveExactly() {
+  Fixture f;
+  const std::string demo = read_file(TELLVARO_DEMO_ARTICLES);
+  write_file(f.path(store::kArticleFile), demo);
+  auto& w = f.open();
+  catalogue::FeatureFees fees;
+  fees.fee = {1.0, 0.5, 0.0, 0.3, 0.0, 0.25, 12};
+  f.ws->set_feature_fees(fees);
+  app::ArticleEditor* editor = w.articleView()->editor();
+  auto shown = [&](store::F field) {
+    const std::string_view name = store::name_of(field);
+    for (auto* e : editor->findChildren<QLineEdit*>()) {
+      if (e->accessibleDescription() == QString::fromUtf8(name.data(), int(name.size())))
+        return e->text();
+    }
+    return u("?");
+  };
+  QCOMPARE(shown(store::F::Startpreis), u("120"));
+  QCOMPARE(shown(store::F::Sofortkauf), u("180"));
+  QCOMPARE(shown(store::F::Versandpreis_1), u("16.99"));
+  auto* label = editor->findChild<QLabel*>(u("Gebühr Textmarker"));
+  QVERIFY(label);
+  QCOMPARE(label->text(), u("( 0.50 € )"));
+
+  w.menus().save->trigger();
+  QVERIFY(f.dialogs.shown.empty());
+  QCOMPARE(read_file(f.path(store::kArticleFile)), demo);
 }
 
 QTEST_MAIN(MainWindowTest)

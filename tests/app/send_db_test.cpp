@@ -63,6 +63,7 @@ class SendDbTest : public AuctionHouseCase {
   void sendMarkedAndAFailedSend();
   void theWindowKeepsWorkingDuringASlowSend();
   void closingDuringASendStopsAfterTheCurrentArticle();
+  void aDemoArticleIsSentWithItsAmounts();
 };
 
 namespace {
@@ -311,6 +312,34 @@ void SendDbTest::closingDuringASendStopsAfterTheCurrentArticle() {
   store::Table saved;
   store::load_table(saved, win.f.path(store::kUploadFile));
   QCOMPARE(saved.count(), std::size_t(6));
+}
+
+// On a German desktop the amounts reach the auction row and the fee rows as numbers with a point
+// (a locale-bound text sent "1,2" for 120, which a lenient server stores as 1.00).
+void SendDbTest::aDemoArticleIsSentWithItsAmounts() {
+  Fixture f;
+  write_file(f.path(store::kUploadFile), read_file(TELLVARO_DEMO_ARTICLES));
+  session::Deployment d = test_deployment();
+  d.web_url = std::string("http://") + host() + "/";
+  MainWindow& w = f.open(service_config(), active_seller(), d);
+  w.showView(MainWindow::View::Uploads);
+  f.store().uploads.first();
+  w.uploadView()->sendOneButton()->click();
+  QTRY_VERIFY_WITH_TIMEOUT(!f.ws->busy(), 60000);
+  QVERIFY2(f.dialogs.shown.empty(), f.dialogs.shown.empty() ? "" : f.dialogs.shown[0].c_str());
+  const auto row = admin_query(
+      "select minimum_bid, buynow, qm_versandkosten_1 from tv_auktionshaus.auctions "
+      "where id=1000");
+  QCOMPARE(row.size(), std::size_t(1));
+  QCOMPARE(row[0][0], std::optional<std::string>("120.00"));
+  QCOMPARE(row[0][1], std::optional<std::string>("180.00"));
+  QCOMPARE(row[0][2], std::optional<std::string>("16.99"));
+  // Fettschrift and Untertitel, at the test house's fees.
+  const auto fees =
+      admin_query("select description, value from tv_auktionshaus.accountpos order by id");
+  QCOMPARE(fees.size(), std::size_t(2));
+  QCOMPARE(fees[0][1], std::optional<std::string>("0.50"));
+  QCOMPARE(fees[1][1], std::optional<std::string>("0.35"));
 }
 
 QTEST_MAIN(SendDbTest)

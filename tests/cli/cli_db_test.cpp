@@ -28,6 +28,7 @@
 #include "support/auction_house.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
+#include "upload/listed_rows.h"
 #include "upload/listing_rows.h"
 #include "upload/protocol.h"
 #include "upload/send.h"
@@ -83,7 +84,8 @@ class CliTest : public test::AuctionHouseTest {
   pid_t start(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
     env.push_back("PATH=/usr/bin:/bin");
     env.push_back("HOME=" + dir_.folder());
-    env.push_back("LC_ALL=C.UTF-8");
+    env.push_back("LANG=de_DE.UTF-8");
+    env.push_back("TZ=Europe/Berlin");
     std::vector<char*> argv{program_.data()};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -482,6 +484,12 @@ TEST_F(CliTest, ItsSendIsTheWindowsSendOfTheSameArticles) {
   store::Table uploads;
   store::load_table(uploads, dir_ / "files/db/upload_db.xml");
   ASSERT_EQ(uploads.count(), 3u);
+  // Both programs run under de_DE.UTF-8: the window knows each row the command line listed by
+  // the same digest, so it would not list it again unasked.
+  const std::string listed = read_file(dir_ / "files/db/eingestellt.txt");
+  for (std::size_t i = 0; i < uploads.count(); ++i) {
+    EXPECT_TRUE(contains(listed, upload::row_digest(uploads.row(i)) + '\t')) << i;
+  }
   test::reset_data();
   test::clear_ftp();
   test::clear_mail();
@@ -544,7 +552,7 @@ TEST_F(CliTest, AtATerminalThePasswordIsTypedUnseenWithThreeTriesAsInTheWindow) 
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=" + dir_.folder(),
-                                    "LC_ALL=C.UTF-8"};
+                                    "LANG=de_DE.UTF-8", "TZ=Europe/Berlin"};
     std::vector<char*> envp;
     for (auto& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);

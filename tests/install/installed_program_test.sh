@@ -46,7 +46,7 @@ fi
 if ldd "$prefix/bin/tellvaro-cli" | grep -q 'libQt6'; then
   fail "tellvaro-cli linkt Qt: $(ldd "$prefix/bin/tellvaro-cli" | grep libQt6 | tr '\n' ' ')"
 fi
-out=$(env -i PATH=/usr/bin:/bin LC_ALL=C.UTF-8 "$prefix/bin/tellvaro-cli" --hilfe) || fail "tellvaro-cli --hilfe"
+out=$(env -i PATH=/usr/bin:/bin LANG=de_DE.UTF-8 TZ=Europe/Berlin "$prefix/bin/tellvaro-cli" --hilfe) || fail "tellvaro-cli --hilfe"
 grep -q 'Rückgabewerte' <<<"$out" || fail "tellvaro-cli --hilfe nennt die Rückgabewerte nicht"
 
 # A normal user with a home of his own; the program folder belongs to root.
@@ -60,7 +60,7 @@ cp "$driver" "$tmp/plugins/generic/"
 chmod -R a+rX "$tmp/plugins"
 run_as_user() {
   setpriv --reuid="$user" --regid="$group" --clear-groups -- \
-    env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$tmp/run" LC_ALL=C.UTF-8 \
+    env -i PATH=/usr/bin:/bin HOME="$home" XDG_RUNTIME_DIR="$tmp/run" LANG=de_DE.UTF-8 TZ=Europe/Berlin \
     QT_QPA_PLATFORM=offscreen QT_QPA_GENERIC_PLUGINS=tellvarodriver QT_PLUGIN_PATH="$tmp/plugins" \
     ${ASAN_OPTIONS:+ASAN_OPTIONS=$ASAN_OPTIONS} ${UBSAN_OPTIONS:+UBSAN_OPTIONS=$UBSAN_OPTIONS} \
     "$@"

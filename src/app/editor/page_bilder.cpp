@@ -19,6 +19,7 @@
 #include "ports/dialogs.h"
 #include "store/table.h"
 #include "text/error.h"
+#include "text/number.h"
 
 namespace tellvaro::app {
 namespace {
@@ -27,8 +28,8 @@ namespace {
 std::string file_key(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return {};
-  return path + '\n' + std::to_string(st.st_size) + '\n' + std::to_string(st.st_mtim.tv_sec) + '.' +
-         std::to_string(st.st_mtim.tv_nsec);
+  return path + '\n' + text::format_int(st.st_size) + '\n' + text::format_int(st.st_mtim.tv_sec) +
+         '.' + text::format_int(st.st_mtim.tv_nsec);
 }
 
 }  // namespace
