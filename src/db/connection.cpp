@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <thread>
 #include <utility>
 
 #include "text/ascii.h"
@@ -204,6 +205,7 @@ bool Connection::open() {
   }
   connected_ = true;
   idle_since_ = now();
+  session_id_ = mysql_thread_id(mysql_);
   if (!database_.empty()) {
     const std::string name = database_;
     if (!select_database(name)) {
@@ -248,11 +250,24 @@ void Connection::note_failure(unsigned error, double seconds) {
 }
 
 void Connection::fail_statement(bool ends_transaction, double seconds) {
-  note_failure(mysql_errno(mysql_), seconds);
+  const unsigned error = mysql_errno(mysql_);
+  note_failure(error, seconds);
   if (ends_transaction) in_transaction_ = false;
+  // The client library failed (out of memory, a packet it could not read): the server's
+  // answers may still be under way, so the session cannot be trusted to be in step.
+  if (!dropped_ && error >= CR_MIN_ERROR && error <= CR_MAX_ERROR) {
+    end_session(last_error_);
+    return;
+  }
   // A lost session goes into the status list as well as to the caller; a refused statement is
   // the caller's to report.
   if (dropped_ && notice_) notice_(last_error_);
+}
+
+void Connection::end_session(std::string why) {
+  reset_handle();
+  dropped_ = true;
+  last_error_ = std::move(why);
 }
 
 bool Connection::revive() {
@@ -358,7 +373,8 @@ std::vector<Result> Connection::query_all(const std::vector<std::string>& statem
     const int status = i == 0 ? (mysql_real_query(mysql_, bytes.data(), bytes.size()) != 0 ? 1 : 0)
                               : mysql_next_result(mysql_);
     if (status < 0) {
-      last_error_ = "Der Server hat nicht jede Anweisung beantwortet.";
+      end_session("Der Server hat nicht jede Anweisung beantwortet; die Verbindung wurde "
+                  "geschlossen.");
       break;
     }
     if (status > 0) {
@@ -376,19 +392,41 @@ std::vector<Result> Connection::query_all(const std::vector<std::string>& statem
     since = now();
     idle_since_ = since;
   }
-  // After a failure the server sends nothing more; anything left would put the session out of
-  // step with its next statement.
-  while (!dropped_ && mysql_more_results(mysql_) && mysql_next_result(mysql_) == 0) {
-    if (MYSQL_RES* rest = mysql_store_result(mysql_)) mysql_free_result(rest);
+  // Exactly one answer per statement, and none after a failure: an answer more means a text held
+  // a statement of its own, so no answer can be matched to its statement. Closing the session
+  // takes back what was not committed.
+  if (!dropped_ && mysql_ && mysql_more_results(mysql_)) {
+    end_session("Der Server hat mehr Antworten geschickt, als Anweisungen gesendet wurden; die "
+                "Verbindung wurde geschlossen.");
   }
   return answers;
 }
 
 bool Connection::exec(std::string_view sql) { return query(sql).has_value(); }
 
+bool Connection::settle_session(std::uint64_t id) {
+  const std::string number = text::format_int(id);
+  // A session whose client is gone may still run or sit idle: ended, it commits or rolls back
+  // what it holds. An id the server no longer knows is refused, which is as good.
+  (void)exec("kill connection " + number);
+  if (!revive()) return false;
+  const double until = now() + params_.waits.read;
+  for (;;) {
+    auto r = query("select count(*) as n from information_schema.processlist where id=" + number);
+    if (!r) return false;
+    if (r->text("n") == "0") return true;
+    if (now() >= until) {
+      last_error_ = params_.label + " " + params_.host + ": die getrennte Sitzung endet nicht.";
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
 Error Connection::failure(std::string_view what) const {
   return Error("Datenbank: " + std::string(what) + " fehlgeschlagen: " +
-               (connected_ ? last_error_ : std::string("keine Verbindung zum Auktionshaus.")));
+               (connected_ || dropped_ ? last_error_
+                                       : std::string("keine Verbindung zum Auktionshaus.")));
 }
 
 Result Connection::fetch(std::string_view sql, std::string_view what) {
@@ -419,15 +457,20 @@ void Batch::run() {
   for (const Entry& e : entries) statements.push_back(e.sql);
   std::vector<Result> answers = db_.query_all(statements);
   std::optional<Error> failed;
+  // Every statement answered and the session closed all the same: answers that cannot be
+  // matched to their statements are given to nobody.
+  const bool untrusted = answers.size() >= entries.size() && db_.session_lost();
   if (answers.size() < entries.size()) failed = db_.failure(entries[answers.size()].what);
+  if (untrusted) failed = db_.failure(entries.back().what);
   // What ran is settled before any answer is given, so a transaction whose start ran is rolled
   // back even when giving an answer throws.
   for (std::size_t i = 0; i < answers.size(); ++i) {
     if (entries[i].begins) entries[i].begins->begun_ = true;
     if (entries[i].ends) entries[i].ends->done_ = true;
   }
-  for (std::size_t i = 0; i < answers.size(); ++i)
-    if (entries[i].answer) entries[i].answer(answers[i]);
+  if (!untrusted)
+    for (std::size_t i = 0; i < answers.size(); ++i)
+      if (entries[i].answer) entries[i].answer(answers[i]);
   if (failed) throw *failed;
 }
 

@@ -35,10 +35,13 @@ inline constexpr Waits kSendWaits{10, 60, 60};
 // Sent first on every session. Our statements put '' into number columns and rely on it being
 // read as 0; a server in strict mode (the default of current MariaDB and MySQL) refuses that.
 // So each session takes the server's own mode without the two strict flags, computed by the
-// server in the same round trip.
+// server in the same round trip. Quoting escapes with backslashes, so the mode that would read
+// them as plain characters goes too; and the character set is set here as well, so it never
+// rests on what the login negotiated.
 inline constexpr std::string_view kSessionModeStatement =
-    "SET SESSION sql_mode = TRIM(BOTH ',' FROM REPLACE(REPLACE(CONCAT(',', @@GLOBAL.sql_mode, "
-    "','), ',STRICT_TRANS_TABLES,', ','), ',STRICT_ALL_TABLES,', ','))";
+    "SET SESSION sql_mode = TRIM(BOTH ',' FROM REPLACE(REPLACE(REPLACE(CONCAT(',', "
+    "@@GLOBAL.sql_mode, ','), ',STRICT_TRANS_TABLES,', ','), ',STRICT_ALL_TABLES,', ','), "
+    "',NO_BACKSLASH_ESCAPES,', ',')), NAMES latin1";
 
 struct ConnectParams {
   std::string host;
@@ -115,7 +118,8 @@ class Connection {
   void run(std::string_view sql, std::string_view what = "Anweisung");
   // The statements in order, sent as one text when batches are on (else one by one, with the
   // same outcome): the answers of those that succeeded. Fewer answers than statements: the next
-  // one failed (last_error() says why, failure() words it) and none after it ran.
+  // one failed (last_error() says why, failure() words it) and none after it ran. An answer more
+  // than statements, or a failure of the client library, closes the session (session_lost()).
   [[nodiscard]] std::vector<Result> query_all(const std::vector<std::string>& statements);
   // The error fetch() throws when the statement named `what` failed.
   Error failure(std::string_view what) const;
@@ -126,6 +130,17 @@ class Connection {
   // The one way a value enters a statement: the value escaped and between single quotes, so a
   // quote or backslash in it is stored exactly and never changes the statement.
   std::string quoted(std::string_view value) const;
+
+  // The server's id of the session opened last; it stays after that session was lost.
+  std::uint64_t session_id() const { return session_id_; }
+  // Ends the session `id` of this account, if the server still runs it, and waits until it has
+  // finished what it was doing; false when the server could not be asked or the read wait ran
+  // out. After it, what that session did is settled.
+  bool settle_session(std::uint64_t id);
+
+  // Whether the last failure ended the session before its answer came: what it asked for may
+  // or may not have happened. False after a refusal the server answered.
+  bool session_lost() const { return dropped_; }
 
   // The server's last error text, for diagnostics; never holds a password.
   const std::string& last_error() const { return last_error_; }
@@ -149,6 +164,9 @@ class Connection {
   bool open();
   void note_failure(unsigned error, double seconds);
   void fail_statement(bool ends_transaction, double seconds);
+  // Closes a session whose answers can no longer be matched to its statements; the server
+  // rolls back what it had open, and the next operation opens a new one.
+  void end_session(std::string why);
 
   st_mysql* mysql_ = nullptr;
   ConnectParams params_;
@@ -159,6 +177,7 @@ class Connection {
   bool settings_changed_ = false;  // reopen with new waits or batches at the next chance
   bool in_transaction_ = false;    // between start transaction and commit or rollback
   double idle_since_ = 0;          // monotonic seconds of the last exchange
+  std::uint64_t session_id_ = 0;
   std::function<void(const std::string&)> notice_;
 };
 

@@ -9,10 +9,12 @@
 #include "ports/dialogs.h"
 #include "ports/progress.h"
 #include "store/table.h"
+#include "text/ascii.h"
 #include "text/error.h"
 #include "text/number.h"
 #include "upload/auction_period.h"
 #include "upload/auction_row.h"
+#include "upload/column_limits.h"
 #include "upload/fee_booking.h"
 
 namespace tellvaro::upload {
@@ -23,6 +25,13 @@ constexpr const char* kBlank = " ";
 constexpr std::array kPictureFields = {store::F::Bild1, store::F::Bild2, store::F::Bild3};
 
 constexpr const char* kNumberStep = "Vergabe der Auktionsnummer";
+
+std::string unsure_text(const std::string& auction_number) {
+  return "Ob Auktion " + auction_number +
+         " eingestellt wurde, ist unbekannt: die Antwort auf ihren Abschluss ging verloren, und "
+         "das Auktionshaus war danach nicht zu erreichen. Sie bleibt als eingestellt vermerkt; "
+         "bitte prüfen Sie sie im Auktionshaus, bevor Sie den Artikel noch einmal senden.";
+}
 
 // A send's statements may wait longer than a browse and go in batches; the earlier settings
 // come back after it.
@@ -72,11 +81,16 @@ class SendRun {
   void check_free(db::Batch& batch, long long number, const std::function<bool()>& applies);
   void raise_counter(db::Batch& batch, long long number);
   void send_article(const store::Record& article, bool single);
-  void send_pictures(const store::Record& article, ArticleContext& c);
+  std::vector<std::size_t> name_pictures(const store::Record& article, ArticleContext& c);
+  void send_pictures(const store::Record& article, const ArticleContext& c,
+                     const std::vector<std::size_t>& slots);
+  void refuse_cut_texts(db::Batch& batch, const std::string& what);
   // A listing remembered before its auction row went, taken back: the row was refused, or it
   // is known to be missing after a commit that failed.
   void forget(const std::string& auction_number) noexcept;
-  void forget_unless_live(const std::string& auction_number) noexcept;
+  // After the auction row's batch failed: whether the row is in the auction house.
+  enum class Found { Live, Missing, Unknown };
+  Found look_up(const std::string& auction_number) noexcept;
   // After the articles listed so far: the summary, the receipt mail, the text for the message.
   std::string close_partial_run(std::string message);
   // Mails the protocol; the text for the closing message when nobody could be mailed.
@@ -149,20 +163,44 @@ void SendRun::raise_counter(db::Batch& batch, long long number) {
       kNumberStep);
 }
 
-void SendRun::send_pictures(const store::Record& article, ArticleContext& c) {
+// The slots whose file is in the picture folder, each given its name on the file server.
+std::vector<std::size_t> SendRun::name_pictures(const store::Record& article, ArticleContext& c) {
+  std::vector<std::size_t> slots;
   for (std::size_t slot = 0; slot < 3; ++slot) {
-    std::string file = field_text(article, kPictureFields[slot]);
-    if (!picture_file_exists(c.picture_folder, file)) continue;
-    add("Sende Bild " + text::format_int(slot + 1) + ": " + file);
+    if (!picture_file_exists(c.picture_folder, field_text(article, kPictureFields[slot]))) continue;
     c.picture_names[slot] = picture_name(c.auction_number, static_cast<int>(slot) + 1);
+    slots.push_back(slot);
+  }
+  return slots;
+}
+
+void SendRun::send_pictures(const store::Record& article, const ArticleContext& c,
+                            const std::vector<std::size_t>& slots) {
+  for (std::size_t slot : slots) {
+    const std::string file = field_text(article, kPictureFields[slot]);
+    add("Sende Bild " + text::format_int(slot + 1) + ": " + file);
     ftp_->store(c.picture_folder + file, "//" + c.picture_names[slot]);
   }
 }
 
+// A text the server cut to fit its column leaves a warning on the session; the statement then
+// counts as failed, and its transaction is rolled back. Numbers the server reads leniently ('' as
+// 0, rounded amounts) leave other warnings and notes, which are expected.
+void SendRun::refuse_cut_texts(db::Batch& batch, const std::string& what) {
+  batch.add("show warnings", what, [what](db::Result& r) {
+    for (r.first(); !r.eof(); r.next()) {
+      const std::string code = r.text("Code");
+      if (text::ascii_lower(r.text("Level")) == "warning" && (code == "1265" || code == "1406"))
+        throw Error("Datenbank: " + what + " fehlgeschlagen: das Auktionshaus hätte einen Text "
+                    "gekürzt (" + r.text("Message") + "). Es wurde nichts eingestellt.");
+    }
+  });
+}
+
 // Three round trips to the database for an article whose number was expected: the number read
-// and checked; the counter raised and committed with the article's start and fee rows; the
-// auction row with the article's commit. The statements and the protocol lines are those of one
-// statement at a time, in the same order, and a failure anywhere reports what it always did.
+// and checked; the counter raised and committed with the article's start, fee rows and auction
+// row; after the pictures, the article's commit. The protocol lines are those of one statement
+// at a time, in the same order, and a failure anywhere reports what it always did.
 void SendRun::send_article(const store::Record& article, bool single) {
   ArticleContext c;
   c.seller_id = sv_.user.id;
@@ -198,9 +236,11 @@ void SendRun::send_article(const store::Record& article, bool single) {
   c.start_text = period.start_text;
   c.end_text = period.end_text;
   FeeRows booking = rows_.fee_rows(article, c);
+  const std::vector<std::size_t> pictures = name_pictures(article, c);
 
-  // The fee rows and the auction row stand or fall together: a failure before the auction row
-  // is written takes the fee rows back with it.
+  // The fee rows and the auction row stand or fall together: they go in one transaction,
+  // committed only once the pictures are on the file server. Each is followed by the server's
+  // warnings, so a text it cut is caught before anything is committed.
   db::Batch entry(db_);
   raise_counter(entry, taken);
   number.commit(entry, [&] {
@@ -214,40 +254,50 @@ void SendRun::send_article(const store::Record& article, bool single) {
     article_pending_ = true;
     for (const std::string& line : booking.head_lines) add(line);
   });
-  for (const BookedFee& item : booking.fees)
+  for (const BookedFee& item : booking.fees) {
     entry.add(item.statement, "Buchung der Gebühren", [&](db::Result&) { add(item.line); });
+    refuse_cut_texts(entry, "Buchung der Gebühren");
+  }
+  entry.add(rows_.auction_row(article, c), "Eintrag der Auktion");
+  refuse_cut_texts(entry, "Eintrag der Auktion");
   entry.run();
   add(kBlank);
   add("Auktionsstart: " + c.start_text);
   add("Auktionsende: " + c.end_text);
   add(kBlank);
 
-  send_pictures(article, c);
+  send_pictures(article, c, pictures);
 
   db::Batch listing(db_);
-  bool row_written = false;
-  listing.add(rows_.auction_row(article, c), "Eintrag der Auktion",
-              [&](db::Result&) { row_written = true; });
   t.commit(listing);
-  // Remembered before the auction row goes: a run killed before the commit's answer leaves a
-  // listing remembered that did not happen (the next send asks), never a live one forgotten
-  // (listed twice unasked).
+  // Remembered before the commit goes: a run killed before its answer leaves a listing
+  // remembered that did not happen (the next send asks), never a live one forgotten (listed
+  // twice unasked).
   if (listed_rows_) {
     listed_rows_->add(article, c.auction_number, std::time(nullptr));
     events_.listings_changed(listed_rows_->listings());
   }
+  const Listed listed_as{c.auction_number, field_text(article, store::F::Artikelname)};
   try {
     listing.run();
-  } catch (...) {
-    if (row_written)
-      forget_unless_live(c.auction_number);
-    else
-      forget(c.auction_number);
-    throw;
+  } catch (const std::exception& e) {
+    // A refused commit took the rows back; a lost session may have lost only the commit's
+    // answer, and only the auction house can tell.
+    switch (db_.session_lost() ? look_up(c.auction_number) : Found::Missing) {
+      case Found::Missing:
+        forget(c.auction_number);
+        throw;
+      case Found::Unknown:
+        out_.unsure.push_back(listed_as);
+        throw Error(std::string(e.what()) + "\n\n" + unsure_text(c.auction_number));
+      case Found::Live:
+        add(lost_confirmation_line(c.auction_number, e.what()));
+        break;
+    }
   }
   article_pending_ = false;
   ++out_.counts.articles;
-  out_.listed.push_back({c.auction_number, field_text(article, store::F::Artikelname)});
+  out_.listed.push_back(listed_as);
 }
 
 void SendRun::forget(const std::string& auction_number) noexcept {
@@ -260,15 +310,20 @@ void SendRun::forget(const std::string& auction_number) noexcept {
   }
 }
 
-void SendRun::forget_unless_live(const std::string& auction_number) noexcept {
-  if (!listed_rows_) return;
+SendRun::Found SendRun::look_up(const std::string& auction_number) noexcept {
   try {
-    // A commit whose answer was lost may have happened: only a row known to be missing goes.
-    if (db_.fetch("select id from auctions where id=" + db_.quoted(auction_number)).row_count() ==
-        0)
-      forget(auction_number);
+    // The article's transaction ended with its session; saying so lets the check open a new one.
+    const std::uint64_t lost = db_.session_id();
+    (void)db_.exec("rollback");
+    // The lost session may not have reached the commit yet: it is ended and waited for first.
+    if (!db_.settle_session(lost)) return Found::Unknown;
+    return db_.fetch("select id from auctions where id=" + db_.quoted(auction_number))
+                       .row_count() == 0
+               ? Found::Missing
+               : Found::Live;
   } catch (...) {
-    // Unknown: it stays remembered, so the next send asks.
+    // It stays remembered, so the next send asks.
+    return Found::Unknown;
   }
 }
 
@@ -305,16 +360,16 @@ std::string SendRun::send_mail() {
 std::string SendRun::close_partial_run(std::string message) {
   // Those listed are live and charged: the seller and the admin get their receipt.
   std::vector<std::string> rest;
-  for (std::size_t i = out_.listed.size(); i < job_.articles.size(); ++i)
+  for (std::size_t i = out_.listed.size() + out_.unsure.size(); i < job_.articles.size(); ++i)
     rest.push_back(field_text(job_.articles[i], store::F::Artikelname));
   add(kBlank);
   std::string summary;
-  for (const std::string& line : partial_run_lines(out_.listed, rest)) {
+  for (const std::string& line : partial_run_lines(out_.listed, rest, out_.unsure)) {
     add(line);
     summary += "\n" + line;
   }
   message += "\n" + summary;
-  if (!out_.listed.empty()) {
+  if (!out_.listed.empty() || !out_.unsure.empty()) {
     try {
       const std::string no_mail = send_mail();
       message += "\n\n" + (no_mail.empty() ? "Das Upload-Protokoll der eingestellten "
@@ -334,6 +389,9 @@ SendOutcome SendRun::run() {
   bool articles_done = false;
   events_.protocol_cleared();
   try {
+    // Before anything is written: a text longer than its column holds on this server.
+    const std::string too_long = too_long_message(job_.articles, ColumnLimits::read(db_));
+    if (!too_long.empty()) throw Error(too_long);
     ftp_ = std::make_unique<net::FtpSession>(
         net::Endpoint{sv_.config.ftp_host, 21, sv_.config.ftp_user, sv_.config.ftp_password},
         sv_.timeouts);
@@ -379,7 +437,7 @@ SendOutcome SendRun::run() {
     }
   } catch (const std::exception& e) {
     add("Fehler: " + std::string(e.what()));
-    if (article_pending_)
+    if (article_pending_ && out_.unsure.empty())
       add("Der Artikel wurde nicht eingestellt, seine Gebühren wurden nicht gebucht.");
     std::string message = e.what();
     if (all && !articles_done) message = close_partial_run(std::move(message));
@@ -510,6 +568,11 @@ bool Sender::run(bool all) {
   return outcome_.ok;
 }
 
+std::string lost_confirmation_line(const std::string& auction_number, const std::string& why) {
+  return "Die Bestätigung des Abschlusses ging verloren (" + why + "); Auktion " +
+         auction_number + " ist im Auktionshaus eingetragen und gilt als eingestellt.";
+}
+
 std::string send_again_question(const Listing& listing) {
   return "Dieser Artikel wurde am " + listing_time_text(listing.when) + " als Auktion " +
          listing.auction_number + " eingestellt. Noch einmal einstellen?";
@@ -537,12 +600,18 @@ std::vector<std::string> send_all_again_buttons(std::size_t listed, std::size_t 
 }
 
 std::vector<std::string> partial_run_lines(const std::vector<Listed>& listed,
-                                           const std::vector<std::string>& not_listed) {
-  const std::string total = text::format_int(listed.size() + not_listed.size());
+                                           const std::vector<std::string>& not_listed,
+                                           const std::vector<Listed>& unsure) {
+  const std::string total = text::format_int(listed.size() + not_listed.size() + unsure.size());
   std::vector<std::string> lines;
   lines.push_back("Eingestellt: " + text::format_int(listed.size()) + " von " + total +
                   " Artikeln");
   for (const Listed& l : listed) lines.push_back("Auktion " + l.auction_number + ": " + l.title);
+  if (!unsure.empty()) {
+    lines.push_back("Ungewiss (bitte im Auktionshaus prüfen): " + text::format_int(unsure.size()) +
+                    " von " + total + " Artikeln");
+    for (const Listed& l : unsure) lines.push_back("Auktion " + l.auction_number + ": " + l.title);
+  }
   lines.push_back("Nicht eingestellt: " + text::format_int(not_listed.size()) + " von " + total +
                   " Artikeln");
   for (const std::string& title : not_listed) lines.push_back(title);

@@ -54,9 +54,14 @@ std::string send_again_question(const Listing& listing);
 std::string send_all_again_question(std::size_t listed, std::size_t total);
 std::vector<std::string> send_all_again_buttons(std::size_t listed, std::size_t total);
 
-// The lines naming what a run that broke off did list and did not.
+// The lines naming what a run that broke off did list and did not; `unsure` are those whose
+// commit may or may not have happened (its answer lost, and the check failed too).
 std::vector<std::string> partial_run_lines(const std::vector<Listed>& listed,
-                                           const std::vector<std::string>& not_listed);
+                                           const std::vector<std::string>& not_listed,
+                                           const std::vector<Listed>& unsure = {});
+
+// The protocol line of a listing found live after its commit's answer was lost.
+std::string lost_confirmation_line(const std::string& auction_number, const std::string& why);
 
 // The protocol line of a run of all articles stopped on request between two articles.
 inline constexpr std::string_view kStoppedLine =
@@ -117,6 +122,7 @@ struct SendOutcome {
   std::string error;           // for the error report; empty when there is none
   std::string notice;          // for a plain message (nobody could be mailed)
   std::vector<Listed> listed;  // what this run listed, in order
+  std::vector<Listed> unsure;  // committed or not, nobody could tell (at most one)
   RunCounts counts;
   std::vector<std::string> lines;  // the run's protocol
 };

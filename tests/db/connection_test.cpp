@@ -469,6 +469,64 @@ TEST_F(BatchTest, ASessionLostInsideATransactionFailsTheNextBatchAndIsOpenedAgai
   EXPECT_EQ(payments_with_id(993), 1u);
 }
 
+// A text that holds a statement of its own gives one answer more than the batch has statements:
+// none of them can be matched, so none is given, the batch fails, and the session is closed,
+// which takes back the transaction it had open. The next action opens a new session.
+TEST_F(BatchTest, AnAnswerMoreThanStatementsFailsTheBatchAndClosesTheSession) {
+  use_batches(true);
+  auto id = db.query("select connection_id() as id");
+  ASSERT_TRUE(id);
+  std::vector<std::string> told;
+  try {
+    Batch b(db);
+    Transaction t(b, "Probe", [&] { told.push_back("begonnen"); });
+    b.add("insert into payments (id, description) values (994, 'eins'); "
+          "insert into payments (id, description) values (995, 'eingeschleust')",
+          "Eintrag", [&](Result&) { told.push_back("eintrag"); });
+    b.add("select 1", "Abfrage", [&](Result&) { told.push_back("abfrage"); });
+    b.run();
+    ADD_FAILURE() << "no error";
+  } catch (const Error& e) {
+    EXPECT_NE(std::string(e.what()).find("mehr Antworten"), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(told.empty());
+  EXPECT_TRUE(db.session_lost());
+  EXPECT_EQ(payments_with_id(994) + payments_with_id(995), 0u);
+  auto next = db.query("select connection_id() as id");
+  ASSERT_TRUE(next) << db.last_error();
+  EXPECT_NE(next->text("id"), id->text("id"));
+}
+
+// Quoting does not follow the server's mode: every session drops NO_BACKSLASH_ESCAPES as it
+// drops the strict flags, so a value is escaped the same way whatever the server runs with, and
+// the session speaks latin1 because its first statement says so.
+TEST_F(ConnectionTest, QuotingAndCharacterSetAreTheSameWhateverTheServersMode) {
+  const std::string server = *test::admin_query("select @@GLOBAL.sql_mode")[0][0];
+  const std::string value = "O'Neill \\ back\\slash";
+  const std::string usual = db.quoted(value);
+  test::admin_exec("set global sql_mode='" + server + ",NO_BACKSLASH_ESCAPES'");
+  db.close();
+  const bool connected = test::connect_app(db);
+  std::string quoted, mode, names;
+  if (connected) {
+    quoted = db.quoted(value);
+    if (auto r = db.query("select @@SESSION.sql_mode as m, @@character_set_client as c, "
+                          "@@character_set_results as r, @@character_set_connection as n")) {
+      mode = r->text("m");
+      names = r->text("c") + " " + r->text("r") + " " + r->text("n");
+    }
+    (void)db.exec("insert into payments (id, description) values (996, " + quoted + ")");
+  }
+  test::admin_exec("set global sql_mode='" + server + "'");
+  ASSERT_TRUE(connected) << db.last_error();
+  EXPECT_EQ(quoted, usual);
+  EXPECT_EQ(mode.find("NO_BACKSLASH_ESCAPES"), std::string::npos) << mode;
+  EXPECT_EQ(names, "latin1 latin1 latin1");
+  auto stored = test::admin_query("select description from tv_auktionshaus.payments where id=996");
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0][0], value);
+}
+
 TEST(Quoting, EscapesWithoutAConnectionToo) {
   Connection idle;
   EXPECT_EQ(idle.quoted("O'Neill \\ \"x\""), "'O\\'Neill \\\\ \\\"x\\\"'");

@@ -43,6 +43,7 @@ struct DelayProxy::Link {
   struct Chunk {
     Clock::time_point due;
     std::string bytes;  // empty: the sender closed its side
+    bool cut = false;   // the client's side closes once this has reached the server
   };
   struct Direction {
     int from = -1, to = -1;
@@ -53,7 +54,8 @@ struct DelayProxy::Link {
     std::thread reader, writer;
   };
 
-  Link(int client, int server, std::chrono::milliseconds delay) : delay_(delay) {
+  Link(DelayProxy& proxy, int client, int server, std::chrono::milliseconds delay)
+      : proxy_(proxy), delay_(delay) {
     up_.from = down_.to = client;
     up_.to = down_.from = server;
     up_.from_client = true;
@@ -95,9 +97,11 @@ struct DelayProxy::Link {
           ++round_trips_;
         }
       }
+      std::string bytes =
+          n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
+      const bool cut = d.from_client && n > 0 && proxy_.take_cut(bytes);
       std::lock_guard lock(d.mutex);
-      d.queue.push_back({due, n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n))
-                                    : std::string()});
+      d.queue.push_back({due, std::move(bytes), cut});
       d.ready.notify_all();
       if (n <= 0) return;
     }
@@ -119,6 +123,7 @@ struct DelayProxy::Link {
         shutdown(d.to, SHUT_WR);
         return;
       }
+      if (!d.from_client && cut_) continue;  // the answer that is lost
       std::size_t sent = 0;
       while (sent < chunk.bytes.size()) {
         const ssize_t n =
@@ -130,11 +135,17 @@ struct DelayProxy::Link {
         }
         sent += static_cast<std::size_t>(n);
       }
+      if (chunk.cut) {
+        cut_ = true;
+        shutdown(d.from, SHUT_RDWR);  // the client sees its connection lost
+      }
     }
   }
 
+  DelayProxy& proxy_;
   std::chrono::milliseconds delay_;
   Direction up_, down_;
+  std::atomic<bool> cut_{false};
   std::atomic<bool> stopping_{false};
   std::atomic<bool> request_open_{false};
   std::atomic<long> round_trips_{0};
@@ -189,8 +200,16 @@ void DelayProxy::accept_loop() {
     }
     no_delay(client);
     no_delay(server);
+    {
+      std::lock_guard cut_lock(cut_mutex_);
+      if (refuse_after_ && cut_done_) {
+        close(server);
+        close(client);
+        continue;
+      }
+    }
     std::lock_guard lock(mutex_);
-    links_.push_back(std::make_unique<Link>(client, server, delay_));
+    links_.push_back(std::make_unique<Link>(*this, client, server, delay_));
     ++connections_;
   }
 }
@@ -200,6 +219,26 @@ long DelayProxy::round_trips() const {
   long n = 0;
   for (const auto& l : links_) n += l->round_trips();
   return n;
+}
+
+void DelayProxy::cut_after(std::string bytes, bool refuse_after) {
+  std::lock_guard lock(cut_mutex_);
+  cut_bytes_ = std::move(bytes);
+  refuse_after_ = refuse_after;
+  cut_done_ = false;
+}
+
+bool DelayProxy::cut() const {
+  std::lock_guard lock(cut_mutex_);
+  return cut_done_;
+}
+
+bool DelayProxy::take_cut(const std::string& chunk) {
+  std::lock_guard lock(cut_mutex_);
+  if (cut_bytes_.empty() || chunk.find(cut_bytes_) == std::string::npos) return false;
+  cut_bytes_.clear();
+  cut_done_ = true;
+  return true;
 }
 
 long DelayProxy::connections() const {

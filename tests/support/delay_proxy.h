@@ -36,6 +36,14 @@ class DelayProxy {
   long round_trips() const;
   long connections() const;
 
+  // A connection lost at the worst moment: the first chunk from a client that contains `bytes`
+  // reaches the server, and then the client's side is closed, the server's answer thrown away.
+  // With `refuse_after`, every connection accepted afterwards is closed at once (the server
+  // unreachable). The bytes are matched as sent, so a compressed protocol hides them.
+  void cut_after(std::string bytes, bool refuse_after = false);
+  // Whether a cut has happened.
+  bool cut() const;
+
  private:
   struct Link;
   void accept_loop();
@@ -50,6 +58,11 @@ class DelayProxy {
   mutable std::mutex mutex_;
   std::list<std::unique_ptr<Link>> links_;
   long connections_ = 0;
+  bool take_cut(const std::string& chunk);  // true once: the chunk that is cut after
+  mutable std::mutex cut_mutex_;            // apart from mutex_, which a link's end waits under
+  std::string cut_bytes_;  // empty: no cut planned or it has happened
+  bool refuse_after_ = false;
+  bool cut_done_ = false;
   std::thread acceptor_;
 };
 

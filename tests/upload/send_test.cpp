@@ -23,6 +23,7 @@
 #include "store/table.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
+#include "support/delay_proxy.h"
 #include "support/scripted_dialogs.h"
 #include "text/cp1252.h"
 #include "upload/listed_rows.h"
@@ -194,19 +195,25 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
   EXPECT_EQ(protocol_.lines(), expected);
   EXPECT_EQ(s.protocol_lines(), expected);
 
-  // The statements in order: the number, checked as free, in a short transaction of its own,
-  // then fee row and auction row in one.
+  // The statements in order: the columns' lengths read; the number, checked as free, in a short
+  // transaction of its own; then fee rows and auction row in one, each followed by the server's
+  // warnings, committed after the pictures.
   std::vector<std::string> q = queries_since(log);
-  ASSERT_EQ(q.size(), 11u);
-  EXPECT_EQ(q[0], "start transaction");
-  EXPECT_EQ(q[1], "select * from numbers where id=1 for update");
-  EXPECT_EQ(q[2], "select id from auctions where id='1000'");
-  EXPECT_EQ(q[3], "update numbers set value='1001' where (id<5)");
-  EXPECT_EQ(q[4], "commit");
-  EXPECT_EQ(q[5], "start transaction");
-  for (std::size_t i = 6; i < 9; ++i) EXPECT_EQ(q[i].rfind("insert into accountpos", 0), 0u);
-  EXPECT_EQ(q[9].rfind("insert into auctions", 0), 0u);
-  EXPECT_EQ(q[10], "commit");
+  ASSERT_EQ(q.size(), 16u);
+  EXPECT_EQ(q[0].rfind("select table_name, column_name, character_maximum_length", 0), 0u) << q[0];
+  EXPECT_EQ(q[1], "start transaction");
+  EXPECT_EQ(q[2], "select * from numbers where id=1 for update");
+  EXPECT_EQ(q[3], "select id from auctions where id='1000'");
+  EXPECT_EQ(q[4], "update numbers set value='1001' where (id<5)");
+  EXPECT_EQ(q[5], "commit");
+  EXPECT_EQ(q[6], "start transaction");
+  for (std::size_t i = 7; i < 13; i += 2) {
+    EXPECT_EQ(q[i].rfind("insert into accountpos", 0), 0u);
+    EXPECT_EQ(q[i + 1], "show warnings");
+  }
+  EXPECT_EQ(q[13].rfind("insert into auctions", 0), 0u);
+  EXPECT_EQ(q[14], "show warnings");
+  EXPECT_EQ(q[15], "commit");
 
   // The pictures byte for byte under the slot's name, whatever the local type.
   EXPECT_EQ(read_file(fs::path(ftp_root()) / "1000_2.jpg"), std::string("\xFF\xD8zwei\r\n", 8));
@@ -585,6 +592,158 @@ TEST_F(SendTest, ARunKilledAnywhereNeverForgetsALiveListing) {
             "4 4");
 }
 
+// The connection lost right after the article's commit reached the server, its answer never
+// back: the listing is live, so it counts as listed in the protocol, the closing
+// message, the mail and the memory, and the run goes on. When the auction house cannot even be
+// asked afterwards, the article is named as unsure and stays remembered, never "not listed".
+TEST_F(SendTest, ALostCommitAnswerCountsALiveListingAsListedAndAnUnanswerableCheckAsUnsure) {
+  const std::string memory = (folder_ / "eingestellt.txt").string();
+  for (bool reachable : {true, false}) {
+    SCOPED_TRACE(reachable);
+    reset_data();
+    clear_mail();
+    fs::remove(memory);
+    uploads_.replace_all({});
+    for (int i = 1; i <= 3; ++i) add_article("Artikel " + std::to_string(i), "7", "");
+    DelayProxy proxy(host(), 0, host(), kSqlPort, std::chrono::milliseconds(0));
+    db::ConnectParams params = app_account();
+    params.host = proxy.host();
+    params.port = static_cast<unsigned>(proxy.port());
+    params.compress = false;  // the cut finds the statement in the bytes
+    db_.set_params(params);
+    ASSERT_TRUE(db_.connect() && db_.select_database(kAuctionDatabase)) << db_.last_error();
+    proxy.cut_after(std::string("\x03") + "commit", !reachable);  // the article's own commit
+    rec_ = Recorder();
+    ListedRows listed(memory);
+    const bool ok = sender(service_config(), web_ok(), &listed).send_all();
+    ASSERT_TRUE(proxy.cut());
+    const auto& lines = protocol_.lines();
+    const auto has = [&](const std::string& start) {
+      return std::any_of(lines.begin(), lines.end(),
+                         [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+    };
+    EXPECT_FALSE(has("Der Artikel wurde nicht eingestellt"));
+    EXPECT_EQ(single("select count(*) from tv_auktionshaus.auctions where id=1000"), "1");
+    ListedRows stored(memory);
+    stored.load();
+    std::vector<std::string> remembered;
+    for (const Listing& l : stored.listings()) remembered.push_back(l.auction_number);
+    std::vector<Mail> sent = mails();
+    ASSERT_EQ(sent.size(), 2u);
+    if (reachable) {
+      EXPECT_TRUE(ok) << (rec_.shown.empty() ? "" : rec_.shown.back());
+      EXPECT_TRUE(rec_.shown.empty());
+      EXPECT_TRUE(has("Die Bestätigung des Abschlusses ging verloren ("));
+      EXPECT_NE(std::find(lines.begin(), lines.end(), "Alle Artikel wurden eingestellt."),
+                lines.end());
+      EXPECT_EQ(remembered, (std::vector<std::string>{"1000", "1001", "1002"}));
+      EXPECT_NE(sent[0].data.find("Auktion 1000 ist im Auktionshaus eingetragen und gilt als "
+                                  "eingestellt."),
+                std::string::npos);
+    } else {
+      EXPECT_FALSE(ok);
+      ASSERT_EQ(rec_.shown.size(), 1u);
+      const std::vector<std::string> summary = {
+          "Eingestellt: 0 von 3 Artikeln", "Ungewiss (bitte im Auktionshaus prüfen): 1 von 3 Artikeln",
+          "Auktion 1000: Artikel 1", "Nicht eingestellt: 2 von 3 Artikeln", "Artikel 2",
+          "Artikel 3"};
+      EXPECT_NE(std::search(lines.begin(), lines.end(), summary.begin(), summary.end()),
+                lines.end());
+      EXPECT_NE(rec_.shown[0].find("Ob Auktion 1000 eingestellt wurde, ist unbekannt"),
+                std::string::npos)
+          << rec_.shown[0];
+      EXPECT_EQ(remembered, std::vector<std::string>{"1000"});
+      EXPECT_NE(sent[0].data.find("\r\nAuktion 1000: Artikel 1\r\nNicht eingestellt: 2 von 3"),
+                std::string::npos);
+    }
+  }
+}
+
+// A text longer than its column holds on this server is never cut without a word. A site whose
+// description column is TEXT (64 KB, where the test house has MEDIUMTEXT): the column's length is
+// read from the server, and a 73,511-character description stops the run before anything is
+// written, the message naming the article, the field, its length and the limit.
+TEST_F(SendTest, ATextLongerThanItsColumnOnThisServerStopsTheSendBeforeAnythingIsWritten) {
+  struct Restore {
+    ~Restore() {
+      try {
+        admin_exec("alter table tv_auktionshaus.auctions modify description MEDIUMTEXT NULL");
+      } catch (...) {
+      }
+    }
+  } restore;
+  admin_exec("alter table tv_auktionshaus.auctions modify description TEXT NULL");
+  add_article("Kurz");
+  add_article("Lang");
+  std::string description = "<p>";
+  while (description.size() < 73511 - 4) description += "Ein langer Text. ";
+  description.resize(73511 - 4);
+  description += "</p>";
+  uploads_.move_to(1);
+  uploads_.set_text(store::F::Beschreibung, description);
+  uploads_.post();
+  auto log = general_log_mark();
+  auto ftp_log = ftp_log_mark();
+  EXPECT_FALSE(sender().send_all());
+  ASSERT_EQ(rec_.shown.size(), 1u);
+  EXPECT_EQ(rec_.shown[0].rfind("Der Artikel \"Lang\" hat Texte, die das Auktionshaus nur gekürzt "
+                                "speichern würde:\nBeschreibung: 73511 Zeichen, das Auktionshaus "
+                                "speichert höchstens 65535 Zeichen\n\nEs wurde nichts gesendet.",
+                                0),
+            0u)
+      << rec_.shown[0];
+  for (const std::string& q : queries_since(log)) EXPECT_EQ(q.rfind("select", 0), 0u) << q;
+  EXPECT_TRUE(ftp_commands_since(ftp_log).empty());
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.auctions where id>=1000"), "0");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "0");
+  EXPECT_TRUE(mails().empty());
+}
+
+// The second guard: a statement of the send that the server answers with a text cut to fit
+// (here a title made longer than the one checked, after the check) counts as failed; the
+// article's rows are rolled back, no picture moves, and the run says so.
+TEST_F(SendTest, AStatementWhoseTextTheServerCutIsRolledBackAndReported) {
+  struct Lengthening : ListingRows {
+    ListingRows& real;
+    explicit Lengthening(ListingRows& r) : real(r) {}
+    FeeRows fee_rows(const store::Record& a, const ArticleContext& c) override {
+      return real.fee_rows(a, c);
+    }
+    std::string auction_row(const store::Record& a, const ArticleContext& c) override {
+      std::string row = real.auction_row(a, c);
+      const std::string title = "'Passt knapp'";
+      return row.replace(row.find(title), title.size(), "'" + std::string(300, 'x') + "'");
+    }
+  } lengthening(rows_);
+  add_article("Passt knapp");
+  auto ftp_log = ftp_log_mark();
+  Sender s(SendSetup{db_,
+                     uploads_,
+                     lengthening,
+                     rec_,
+                     protocol_,
+                     &rec_,
+                     {},
+                     service_config(),
+                     active_seller(),
+                     web_ok(),
+                     folder_.string() + "/",
+                     {1500, 3000, 3000}});
+  EXPECT_FALSE(s.send_marked());
+  ASSERT_EQ(rec_.shown.size(), 1u);
+  EXPECT_EQ(rec_.shown[0].rfind("Datenbank: Eintrag der Auktion fehlgeschlagen: das Auktionshaus "
+                                "hätte einen Text gekürzt (Data truncated for column 'title'",
+                                0),
+            0u)
+      << rec_.shown[0];
+  EXPECT_EQ(protocol_.lines().back(),
+            "Der Artikel wurde nicht eingestellt, seine Gebühren wurden nicht gebucht.");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.auctions where id>=1000"), "0");
+  EXPECT_EQ(single("select count(*) from tv_auktionshaus.accountpos"), "0");
+  for (const std::string& c : ftp_commands_since(ftp_log)) EXPECT_NE(c.rfind("STOR", 0), 0u) << c;
+  EXPECT_TRUE(mails().empty());
+}
+
 // Asked to stop (the window closing): the run ends between two articles, the ones listed are
 // whole and mailed, the others untouched, and the caller hears every line it wrote.
 TEST_F(SendTest, AStopRequestEndsTheRunBetweenTwoArticles) {
@@ -687,15 +846,15 @@ TEST_F(SendTest, ANumberTakenDuringTheSendTakesTheFeeRowsBack) {
   EXPECT_EQ(single("select title from tv_auktionshaus.auctions where id=1000"), "schneller");
 }
 
-// A run of all articles: every article's statements are those of one statement at a time, in
-// the same order, and from the second article on they reach the server in three round trips (the
-// first one reads the number before it can check it: four).
+// A run of all articles: every article's statements in order, and from the second article on
+// they reach the server in three round trips (the first one reads the number before it can
+// check it: four; the run reads the columns' lengths once before).
 TEST_F(SendTest, EachArticleAfterTheFirstTakesThreeRoundTripsWithTheStatementsInTheirOrder) {
   for (int i = 1; i <= 3; ++i) add_article("Artikel " + std::to_string(i));
   auto log = general_log_mark();
   ASSERT_TRUE(sender().send_all()) << (rec_.shown.empty() ? "" : rec_.shown.back());
 
-  std::vector<std::string> expected;
+  std::vector<std::string> expected = {"select table_name, *"};
   for (int n = 1000; n <= 1002; ++n) {
     const std::string number = std::to_string(n), next = std::to_string(n + 1);
     const std::string fee =
@@ -707,13 +866,15 @@ TEST_F(SendTest, EachArticleAfterTheFirstTakesThreeRoundTripsWithTheStatementsIn
                      "select id from auctions where id='" + number + "'",
                      "update numbers set value='" + next + "' where (id<5)", "commit",
                      "start transaction", fee + "'Hervorhebung: Fettschrift','0.5','0')",
-                     fee + "'Upload 2. Bild','0.1','0')", "insert into auctions (*", "commit"});
+                     "show warnings", fee + "'Upload 2. Bild','0.1','0')", "show warnings",
+                     "insert into auctions (*", "show warnings", "commit"});
   }
   // The start times differ, and the auction row is the row tests of its own check.
   std::vector<std::string> q = queries_since(log);
   for (std::string& statement : q) {
     statement = std::regex_replace(statement, std::regex("'[0-9.]+ [0-9:]+'"), "'*'");
     if (statement.rfind("insert into auctions (", 0) == 0) statement = "insert into auctions (*";
+    if (statement.rfind("select table_name, ", 0) == 0) statement = "select table_name, *";
   }
   EXPECT_EQ(q, expected);
 
@@ -721,11 +882,13 @@ TEST_F(SendTest, EachArticleAfterTheFirstTakesThreeRoundTripsWithTheStatementsIn
   for (const auto& e : general_log_entries_since(log))
     if (e.command == "Query" && e.text.rfind("SET SESSION sql_mode", 0) != 0)
       trips.push_back(e.text.substr(0, e.text.find(' ')));
-  // Each round trip by its first word: the number read (and checked); checked; the counter raised
-  // and committed with the article's start and fee rows; the auction row and the commit.
-  EXPECT_EQ(trips, (std::vector<std::string>{"start", "select", "update", "insert",  // 1000
-                                             "start", "update", "insert",            // 1001
-                                             "start", "update", "insert"}));         // 1002
+  // Each round trip by its first word: the columns' lengths, once; the number read (and
+  // checked); checked; the counter raised and committed with the article's start, fee rows and
+  // auction row; the commit after the pictures.
+  EXPECT_EQ(trips, (std::vector<std::string>{"select",                                    // once
+                                             "start", "select", "update", "commit",  // 1000
+                                             "start", "update", "commit",            // 1001
+                                             "start", "update", "commit"}));         // 1002
 }
 
 // Another program's statement, run before the second article of a run; the run's lines.
