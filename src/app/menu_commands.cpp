@@ -7,6 +7,7 @@
 #include "app/account_windows.h"
 #include "app/error_report.h"
 #include "catalogue/fee_account.h"
+#include "media/pictures.h"
 #include "ports/dialogs.h"
 #include "store/csv.h"
 #include "store/table.h"
@@ -64,7 +65,8 @@ void MenuCommands::importFile() {
       d_.dialogs.open_file(d_.workspace.program_folder(), std::string(store::kCsvFileTypes));
   if (!path) return;
   run_guarded(d_.dialogs, [&] {
-    auto result = store::import_articles_csv(d_.workspace.articles(), *path);
+    auto result = media::import_articles_with_pictures(d_.workspace.articles(), *path,
+                                                       d_.workspace.picture_folder());
     d_.dialogs.inform(store::import_summary(result));
   });
 }

@@ -31,9 +31,11 @@ class SealedPage : public QWebEnginePage {
   using QWebEnginePage::QWebEnginePage;
 
  protected:
-  // Only the document the program writes itself: no link, form, refresh or frame goes on.
-  bool acceptNavigationRequest(const QUrl& url, NavigationType, bool main_frame) override {
-    return main_frame && local_address(url);
+  // Only the document the program writes itself (its own loads come as typed): no link, a
+  // data: one included, no form, refresh, redirect or frame goes on.
+  bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool main_frame) override {
+    return main_frame && (type == NavigationTypeTyped || type == NavigationTypeReload) &&
+           local_address(url);
   }
   // What the engine refused is expected here, and the program keeps no log.
   void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
@@ -62,6 +64,8 @@ class SealedView : public QWebEngineView {
     s->setAttribute(QWebEngineSettings::DnsPrefetchEnabled, false);
     s->setAttribute(QWebEngineSettings::HyperlinkAuditingEnabled, false);
     s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
+    // A link to an address no browser knows would otherwise be handed to the desktop.
+    s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
     setPage(page_);
   }
   // The page must go before its profile.

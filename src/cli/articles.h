@@ -5,7 +5,6 @@
 // rule, its pictures attached by the editor's rules, and the completeness check of a transfer.
 
 #include <cstddef>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,16 +32,12 @@ struct Folders {
   std::string attach;    // where pictures given by path are stored
 };
 
-// The names the pictures of one file were stored under in the attach folder, and the file each
-// came from: two articles of one export may name different photos alike ("IMG_0001.jpg" from
-// two cameras), and the second must not become the first one's picture.
-using StoredPictures = std::map<std::string, std::string>;
-
 // The record of one good CSV row made ready: posted through a table with the fee rule,
-// checked, and (when complete) its pictures attached into `folders.attach`.
+// checked, and (when complete) its pictures attached into `folders.attach` by the editor's
+// rules: a photo named like a different one already there (two cameras' "IMG_0001.jpg") is
+// stored under a further name, never over it.
 PreparedArticle prepare_article(const store::Record& record, const store::CsvSource& source,
-                                const catalogue::FeatureFees& fees, const Folders& folders,
-                                StoredPictures& stored);
+                                const catalogue::FeatureFees& fees, const Folders& folders);
 
 // The folder part of a path, "." for a bare name.
 std::string folder_of(const std::string& path);

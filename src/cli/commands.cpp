@@ -184,10 +184,9 @@ CheckedFile check_file(const std::string& path, const workspace::Workspace& ws,
   CheckedFile f;
   f.read = store::read_articles_csv(store::detail::read_whole_file(path));
   const Folders folders{folder_of(path), ws.picture_folder(), attach};
-  StoredPictures stored;
   for (std::size_t i = 0; i < f.read.records.size(); ++i) {
     f.articles.push_back(
-        prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders, stored));
+        prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders));
   }
   return f;
 }
@@ -276,7 +275,6 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   // Now into the picture folder, as the editor would have stored them.
   const Folders folders{folder_of(o.file), ws.picture_folder(), ws.picture_folder()};
   std::size_t failed = refused;
-  StoredPictures stored;
   // The rows as a table holds them (texts fitted to their fields): the memory of listings then
   // knows them as it knows the window's upload rows.
   store::Table to_send;
@@ -288,7 +286,7 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   for (std::size_t i = 0; i < f.articles.size(); ++i) {
     if (f.articles[i].problem) continue;
     PreparedArticle a =
-        prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders, stored);
+        prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders);
     for (const std::string& note : a.notes) out << note << '\n';
     if (a.problem) {
       err << "Zeile " << a.line << ": \"" << a.title << "\": " << *a.problem << '\n';

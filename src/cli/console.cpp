@@ -13,12 +13,17 @@ namespace {
 
 volatile sig_atomic_t g_stop = 0;
 
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+// What each stop signal did before: it comes back at the first one, so a second ends the
+// program as it would have, and when the run is over.
+struct sigaction g_before[3] = {};
+bool g_taken[3] = {};
+
 extern "C" void ask_to_stop(int signal_number) {
   g_stop = 1;
-  ::signal(signal_number, SIG_DFL);
+  for (int i = 0; i < 3; ++i)
+    if (kStopSignals[i] == signal_number) ::sigaction(signal_number, &g_before[i], nullptr);
 }
-
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 }  // namespace
 
@@ -97,11 +102,6 @@ std::optional<std::string> ask_on_terminal(const std::string& prompt) {
   return line;
 }
 
-ports::Answer PictureDialogs::ask_yes_no(const std::string& text) {
-  if (text == media::kAskReplace) replaced_ = true;
-  return ports::Answer::Yes;
-}
-
 ConsoleProgress::ConsoleProgress(std::FILE* stream)
     : stream_(stream), terminal_(::isatty(::fileno(stream)) != 0) {}
 
@@ -158,12 +158,21 @@ StopOnSignal::StopOnSignal() {
   g_stop = 0;
   struct sigaction on = {};
   on.sa_handler = ask_to_stop;
+  // A read or write the signal comes in the middle of goes on; the run stops between articles.
+  on.sa_flags = SA_RESTART;
   ::sigemptyset(&on.sa_mask);
-  for (int s : kStopSignals) ::sigaction(s, &on, nullptr);
+  for (int i = 0; i < 3; ++i) {
+    g_taken[i] = false;
+    if (::sigaction(kStopSignals[i], nullptr, &g_before[i]) != 0) continue;
+    // Ignored by whoever started us (nohup, a job runner): it stays ignored.
+    if (g_before[i].sa_handler == SIG_IGN) continue;
+    g_taken[i] = ::sigaction(kStopSignals[i], &on, nullptr) == 0;
+  }
 }
 
 StopOnSignal::~StopOnSignal() {
-  for (int s : kStopSignals) ::signal(s, SIG_DFL);
+  for (int i = 0; i < 3; ++i)
+    if (g_taken[i]) ::sigaction(kStopSignals[i], &g_before[i], nullptr);
 }
 
 bool StopOnSignal::requested() { return g_stop != 0; }

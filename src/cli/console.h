@@ -47,36 +47,6 @@ class ConsoleDialogs : public ports::Dialogs {
   int errors_ = 0;
 };
 
-// The picture rules' questions for one attach: the file is the one named in the CSV, a file of
-// the same name in the picture folder is replaced (a nightly export names the same pictures
-// again), a picture above the limit is shrunk. What the rules say instead of storing is kept.
-class PictureDialogs : public ports::Dialogs {
- public:
-  explicit PictureDialogs(std::string source) : source_(std::move(source)) {}
-
-  void inform(const std::string& text) override { said_.push_back(text); }
-  void error(const std::string& text) override { said_.push_back(text); }
-  ports::Answer ask_yes_no(const std::string& text) override;
-  ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Yes; }
-  std::size_t choose(const std::string&, const std::vector<std::string>& buttons) override {
-    return buttons.empty() ? 0 : buttons.size() - 1;
-  }
-  std::optional<std::string> open_file(const std::string&, const std::string&) override {
-    return source_;
-  }
-  std::optional<std::string> save_file(const std::string&, const std::string&) override {
-    return std::nullopt;
-  }
-
-  const std::vector<std::string>& said() const { return said_; }
-  bool replaced() const { return replaced_; }
-
- private:
-  std::string source_;
-  std::vector<std::string> said_;
-  bool replaced_ = false;
-};
-
 // "Artikel 2 von 5" on standard error, rewritten in place; only when it is a terminal.
 class ConsoleProgress : public ports::Progress {
  public:

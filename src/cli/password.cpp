@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <utility>
 
 #include "text/error.h"
 
@@ -87,9 +88,11 @@ std::optional<std::string> prompt_password(const std::string& prompt) {
     g_before = before;
     ending.sa_handler = restore_echo_and_end;
     ::sigemptyset(&ending.sa_mask);
-    ::sigaction(SIGINT, &ending, &old_int);
-    ::sigaction(SIGTERM, &ending, &old_term);
-    ::sigaction(SIGHUP, &ending, &old_hup);
+    // A signal ignored by whoever started us stays ignored.
+    for (auto [s, old] : {std::pair{SIGINT, &old_int}, {SIGTERM, &old_term}, {SIGHUP, &old_hup}}) {
+      ::sigaction(s, nullptr, old);
+      if (old->sa_handler != SIG_IGN) ::sigaction(s, &ending, nullptr);
+    }
     termios quiet = before;
     quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
     quiet.c_lflag |= ECHONL;

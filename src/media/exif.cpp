@@ -25,38 +25,73 @@ struct Block {
   std::size_t size = 0;
 };
 
-// The payloads of the APP1 segments among the headers, up to the scan data. A header that is
-// cut off or no marker where one belongs ends the search; the decoder judges the rest.
-std::vector<Block> app1_segments(std::string_view jpeg) {
+// Files phones write may hold several pictures one after the other (the picture and its
+// large preview, each with metadata of its own); more than this is no photo.
+constexpr int kMaxImages = 32;
+
+// The payloads of the APP1 segments of every picture of the file, the first picture's first.
+// Entropy-coded data is stepped over marker by marker, and a picture ends at its end marker; the
+// next one starts at the next start marker after it. A header that is cut off or no marker where
+// one belongs ends that picture; the decoder judges the rest.
+std::vector<Block> app1_segments(std::string_view jpeg, int images = kMaxImages) {
   std::vector<Block> out;
   if (jpeg.size() < 2 || byte_at(jpeg, 0) != 0xFF || byte_at(jpeg, 1) != 0xD8) return out;
   std::size_t pos = 2;
-  while (pos + 2 <= jpeg.size()) {
-    if (byte_at(jpeg, pos) != 0xFF) break;
-    const unsigned char marker = byte_at(jpeg, pos + 1);
-    if (marker == 0xFF) {  // fill byte
-      ++pos;
-      continue;
+  for (int image = 0; image < images;) {
+    bool ended = false;  // at the end marker
+    while (pos + 2 <= jpeg.size()) {
+      if (byte_at(jpeg, pos) != 0xFF) break;
+      const unsigned char marker = byte_at(jpeg, pos + 1);
+      if (marker == 0xFF) {  // fill byte
+        ++pos;
+        continue;
+      }
+      if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // markers without a length
+        pos += 2;
+        continue;
+      }
+      if (marker == 0xD9) {
+        pos += 2;
+        ended = true;
+        break;
+      }
+      if (pos + 4 > jpeg.size()) break;
+      const std::size_t length = std::size_t(byte_at(jpeg, pos + 2)) << 8 | byte_at(jpeg, pos + 3);
+      if (length < 2 || length > jpeg.size() - pos - 2) break;
+      if (marker == 0xE1) out.push_back({pos + 4, length - 2});
+      pos += 2 + length;
+      if (marker == 0xDA) {
+        // The scan's data up to the next marker: 0xFF followed by a stuffed zero, a restart
+        // marker or a fill byte belongs to it.
+        while (pos + 1 < jpeg.size()) {
+          if (byte_at(jpeg, pos) != 0xFF) {
+            ++pos;
+            continue;
+          }
+          const unsigned char next = byte_at(jpeg, pos + 1);
+          if (next == 0x00 || (next >= 0xD0 && next <= 0xD7) || next == 0xFF) {
+            ++pos;
+            continue;
+          }
+          break;
+        }
+      }
     }
-    if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {  // markers without a length
-      pos += 2;
-      continue;
-    }
-    if (marker == 0xDA || marker == 0xD9) break;
-    if (pos + 4 > jpeg.size()) break;
-    const std::size_t length = std::size_t(byte_at(jpeg, pos + 2)) << 8 | byte_at(jpeg, pos + 3);
-    if (length < 2 || length > jpeg.size() - pos - 2) break;
-    if (marker == 0xE1) out.push_back({pos + 4, length - 2});
-    pos += 2 + length;
+    ++image;
+    if (!ended) break;
+    // The next picture, if any.
+    const std::size_t next = jpeg.find(std::string_view("\xFF\xD8\xFF", 3), pos);
+    if (next == std::string_view::npos) break;
+    pos = next + 2;
   }
   return out;
 }
 
 // The TIFF data of the Exif segments: after "Exif", a zero and one pad byte.
-std::vector<Block> exif_blocks(std::string_view jpeg) {
+std::vector<Block> exif_blocks(std::string_view jpeg, int images = kMaxImages) {
   static constexpr std::string_view kExif("Exif\0", 5);
   std::vector<Block> out;
-  for (const Block& b : app1_segments(jpeg)) {
+  for (const Block& b : app1_segments(jpeg, images)) {
     if (b.size > kExif.size() && jpeg.substr(b.start, kExif.size()) == kExif) {
       out.push_back({b.start + kExif.size() + 1, b.size - kExif.size() - 1});
     }
@@ -76,6 +111,38 @@ std::vector<Block> xmp_packets(std::string_view jpeg) {
   return out;
 }
 
+// The pieces of extended XMP (a packet too large for one segment, split over several): after
+// the name, a 32-character id, the whole packet's length and this piece's offset in it. The
+// pieces of one id, in the order of their offsets, make one text.
+std::vector<std::vector<Block>> extended_xmp(std::string_view jpeg) {
+  static constexpr std::string_view kExtension("http://ns.adobe.com/xmp/extension/\0", 35);
+  constexpr std::size_t kHead = kExtension.size() + 32 + 4 + 4;
+  struct Piece {
+    std::string_view id;
+    std::uint32_t offset;
+    Block data;
+  };
+  std::vector<Piece> pieces;
+  for (const Block& b : app1_segments(jpeg)) {
+    if (b.size < kHead || jpeg.substr(b.start, kExtension.size()) != kExtension) continue;
+    const std::size_t at = b.start + kExtension.size() + 32 + 4;
+    const std::uint32_t offset = std::uint32_t(byte_at(jpeg, at)) << 24 |
+                                 std::uint32_t(byte_at(jpeg, at + 1)) << 16 |
+                                 std::uint32_t(byte_at(jpeg, at + 2)) << 8 | byte_at(jpeg, at + 3);
+    pieces.push_back({jpeg.substr(b.start + kExtension.size(), 32), offset,
+                      {b.start + kHead, b.size - kHead}});
+  }
+  std::stable_sort(pieces.begin(), pieces.end(), [](const Piece& a, const Piece& b) {
+    return a.id != b.id ? a.id < b.id : a.offset < b.offset;
+  });
+  std::vector<std::vector<Block>> out;
+  for (std::size_t i = 0; i < pieces.size(); ++i) {
+    if (i == 0 || pieces[i].id != pieces[i - 1].id) out.emplace_back();
+    out.back().push_back(pieces[i].data);
+  }
+  return out;
+}
+
 bool name_char(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
          c == '-' || c == '.';
@@ -83,9 +150,19 @@ bool name_char(char c) {
 
 bool space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
-// Overwrites with blanks the values of every XMP property whose name starts with "GPS" (the
-// exif namespace's GPSLatitude, GPSLongitude, GPSAltitude ...), written as an attribute or as
-// an element; markup and length stay, so the packet still reads. True when something changed.
+// A property that holds a position: its local name starts with "gps" (exif:GPSLatitude,
+// drone-dji:GpsLongitude) or names a latitude or longitude, in any letter case.
+bool position_name(std::string_view local) {
+  std::string lower(local);
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower.rfind("gps", 0) == 0 || lower.find("latitude") != std::string::npos ||
+         lower.find("longitude") != std::string::npos;
+}
+
+// Overwrites with blanks the values of every XMP property that holds a position (see
+// position_name), written as an attribute or as an element; markup and length stay, so the
+// packet still reads. True when something changed.
 bool blank_xmp_gps(char* text, std::size_t size) {
   const std::string_view p(text, size);
   bool changed = false;
@@ -100,12 +177,13 @@ bool blank_xmp_gps(char* text, std::size_t size) {
       if (skip_markup && p[i] == '>') in_markup = false;
     }
   };
-  for (std::size_t at = p.find(":GPS"); at != std::string_view::npos; at = p.find(":GPS", at + 1)) {
+  for (std::size_t at = p.find(':'); at != std::string_view::npos; at = p.find(':', at + 1)) {
     std::size_t begin = at;
     while (begin > 0 && name_char(p[begin - 1])) --begin;
     std::size_t end = at + 1;
     while (end < size && name_char(p[end])) ++end;
-    if (begin == 0 || begin == at) continue;
+    if (begin == 0 || begin == at || end == at + 1) continue;
+    if (!position_name(p.substr(at + 1, end - at - 1))) continue;
     const std::string_view qualified = p.substr(begin, end - begin);
     if (qualified.substr(0, 6) == "xmlns:") continue;  // a prefix's binding, no value
     if (p[begin - 1] == '<') {
@@ -249,7 +327,7 @@ bool remove_location_in(const Tiff& t) {
 }  // namespace
 
 int exif_orientation(std::string_view jpeg) {
-  const auto blocks = exif_blocks(jpeg);
+  const auto blocks = exif_blocks(jpeg, 1);
   if (blocks.empty()) return 1;
   const auto t = open_tiff(jpeg.substr(blocks[0].start, blocks[0].size));
   if (!t) return 1;
@@ -269,6 +347,18 @@ bool remove_location(std::string& jpeg) {
   bool changed = false;
   for (const Block& b : xmp_packets(jpeg)) {
     changed = blank_xmp_gps(jpeg.data() + b.start, b.size) || changed;
+  }
+  // An extended packet is blanked as one text, so a name split between two pieces is found.
+  for (const std::vector<Block>& pieces : extended_xmp(jpeg)) {
+    std::string joined;
+    for (const Block& b : pieces) joined.append(jpeg, b.start, b.size);
+    if (!blank_xmp_gps(joined.data(), joined.size())) continue;
+    std::size_t at = 0;
+    for (const Block& b : pieces) {
+      jpeg.replace(b.start, b.size, joined, at, b.size);
+      at += b.size;
+    }
+    changed = true;
   }
   for (const Block& b : exif_blocks(jpeg)) {
     const std::string_view data(jpeg.data() + b.start, b.size);

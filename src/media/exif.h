@@ -16,11 +16,13 @@ namespace tellvaro::media {
 // value, or the block is damaged.
 int exif_orientation(std::string_view jpeg);
 
-// Takes the GPS entries out of every EXIF block in place: the pointer to the GPS directory is
-// removed from its directory, and the GPS directory with its values is overwritten with zeros.
-// A block whose first directory cannot be read is zeroed whole (a lenient reader might still
-// find a position in it). In an XMP packet the values of the GPS properties are overwritten
-// with blanks. The file keeps its length, and every byte outside these segments, the
+// Takes the GPS entries out of every EXIF block of every picture in the file (phones store a
+// second picture after the first) in place: the pointer to the GPS directory is removed from
+// its directory, and the GPS directory with its values is overwritten with zeros. A block whose
+// first directory cannot be read is zeroed whole (a lenient reader might still find a position
+// in it). In XMP packets, extended ones included, the values of the properties that hold a
+// position (names starting with "GPS" or naming a latitude or longitude, in any letter case)
+// are overwritten with blanks. The file keeps its length, and every byte outside these segments, the
 // compressed picture included, stays as it is. True when something was taken out.
 bool remove_location(std::string& jpeg);
 

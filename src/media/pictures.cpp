@@ -44,10 +44,6 @@ void remove_file(const std::string& path) {
   }
 }
 
-void write_file(const std::string& path, std::string_view bytes) {
-  store::detail::replace_file(path, [&](store::detail::FileWriter& w) { w.write(bytes); });
-}
-
 std::string file_text(const std::string& name, const Error& e) {
   return "Die Datei '" + name + "' kann nicht verwendet werden:\n" + e.what();
 }
@@ -115,41 +111,39 @@ AttachOutcome attach_picture(store::Table& articles, int slot, const std::string
   const auto small_target = picture_path(folder, small_name);
   if (!target || !small_target) throw Error("Der Dateiname '" + name + "' ist ungültig.");
 
-  // A name too long for the field is never stored as it is, so only names that fit can be
-  // there already.
+  // The folder is shared by every article of every table: a file there is never replaced by
+  // other bytes. The slot's own old file goes only when the new picture takes another name.
   const bool taken =
       (fits(name) && regular_file(*target)) || (fits(small_name) && regular_file(*small_target));
+  articles.edit();
   if (!taken) {
-    articles.edit();
     if (const auto old = picture_path(folder, articles.text(field)); old && regular_file(*old)) {
       remove_file(*old);
       articles.set(field, store::Value::text(""));
     }
-  } else {
-    if (dialogs.ask_yes_no(std::string(kAskReplace)) != ports::Answer::Yes) {
-      return AttachOutcome::Cancelled;
-    }
-    articles.edit();
   }
 
-  // The name that fits under which `data` is stored: its own, replacing a file of that name, or
-  // a shortened one that no file has yet.
+  // The name that fits under which `data` is stored: its own; a file of that name with the same
+  // bytes, which is then used as it is; or a further name no file has yet.
   const auto store_as = [&](const std::string& wanted, std::string_view data) {
-    if (fits(wanted)) {
-      write_file(*picture_path(folder, wanted), data);
-      return wanted;
-    }
     for (int n = 1; n <= kMaxNameTries; ++n) {
-      const std::string shorter = shortened_name(wanted, width, n);
-      const auto path = picture_path(folder, shorter);
-      if (!path || exists(*path)) continue;
-      if (store::detail::create_new_file(*path, data)) {
-        note(caption + " gespeichert als \"" + shorter + "\": \"" + wanted +
-             "\" ist länger als die " + text::format_int(width) + " Zeichen des Feldes.");
-        return shorter;
+      const std::string candidate = shortened_name(wanted, width, n);
+      const auto path = picture_path(folder, candidate);
+      if (!path) continue;
+      if (exists(*path)) {
+        if (!regular_file(*path) || store::detail::read_whole_file(*path) != data) continue;
+      } else if (!store::detail::create_new_file(*path, data)) {
+        continue;
       }
+      if (candidate != wanted) {
+        note(caption + " gespeichert als \"" + candidate + "\": " +
+             (fits(wanted) ? "im Bilderordner gibt es schon ein anderes Bild \"" + wanted + "\"."
+                           : "\"" + wanted + "\" ist länger als die " +
+                                 text::format_int(width) + " Zeichen des Feldes."));
+      }
+      return candidate;
     }
-    throw Error("Für '" + wanted + "' ist im Bilderordner kein kürzerer Name mehr frei.");
+    throw Error("Für '" + wanted + "' ist im Bilderordner kein weiterer Name mehr frei.");
   };
 
   std::string stored;
@@ -185,6 +179,98 @@ AttachOutcome attach_picture(store::Table& articles, int slot, const std::string
   articles.set(field, store::Value::text(stored));
   articles.post();
   return outcome;
+}
+
+namespace {
+
+// The rules' questions for a file given by path: that file is the one chosen, a picture above
+// the limit is shrunk; what the rules say instead of storing is kept.
+class ByPath : public ports::Dialogs {
+ public:
+  explicit ByPath(std::string source) : source_(std::move(source)) {}
+  void inform(const std::string& text) override { said_.push_back(text); }
+  void error(const std::string& text) override { said_.push_back(text); }
+  ports::Answer ask_yes_no(const std::string&) override { return ports::Answer::Yes; }
+  ports::Answer ask_yes_cancel(const std::string&) override { return ports::Answer::Yes; }
+  std::size_t choose(const std::string&, const std::vector<std::string>& buttons) override {
+    return buttons.empty() ? 0 : buttons.size() - 1;
+  }
+  std::optional<std::string> open_file(const std::string&, const std::string&) override {
+    return source_;
+  }
+  std::optional<std::string> save_file(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::string said() const {
+    std::string why;
+    for (const std::string& s : said_) why += (why.empty() ? "" : " ") + s;
+    for (char& c : why)
+      if (c == '\n') c = ' ';
+    return why;
+  }
+
+ private:
+  std::string source_;
+  std::vector<std::string> said_;
+};
+
+}  // namespace
+
+std::optional<std::string> attach_picture_file(store::Table& articles, int slot,
+                                               const std::string& path, const std::string& folder,
+                                               const StatusNote& note) {
+  ByPath dialogs(path);
+  AttachOutcome outcome = AttachOutcome::Cancelled;
+  try {
+    outcome = attach_picture(articles, slot, folder, dialogs, note);
+  } catch (const Error& e) {
+    return std::string(e.what());
+  }
+  if (outcome == AttachOutcome::Stored) return std::nullopt;
+  const std::string why = dialogs.said();
+  return why.empty() ? std::string("Das Bild wurde nicht übernommen.") : why;
+}
+
+std::vector<std::pair<int, std::string>> pictures_by_path(store::Record& article,
+                                                          const std::array<std::string, 3>& cells,
+                                                          const std::string& picture_folder,
+                                                          const std::string& csv_folder) {
+  std::vector<std::pair<int, std::string>> out;
+  for (int slot = 1; slot <= kSlotCount; ++slot) {
+    const std::string& cell = cells[static_cast<std::size_t>(slot - 1)];
+    if (cell.empty()) continue;
+    const std::string* held = store::at(article, store::picture_field(slot)).as_string();
+    // Only a name the field holds whole can be a file of the picture folder.
+    if (cell.find('/') == std::string::npos && held && *held == cell &&
+        picture_exists(picture_folder, cell))
+      continue;
+    store::at(article, store::picture_field(slot)) = store::Value();
+    out.emplace_back(slot, cell.front() == '/' ? cell : csv_folder + "/" + cell);
+  }
+  return out;
+}
+
+store::CsvImport import_articles_with_pictures(store::Table& articles, const std::string& path,
+                                               const std::string& picture_folder) {
+  const auto slash = path.find_last_of('/');
+  const std::string csv_folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  std::vector<std::pair<int, std::string>> to_attach;
+  store::CsvImportSteps steps;
+  steps.before = [&](store::Record& record, const store::CsvSource& source) {
+    to_attach = pictures_by_path(record, source.pictures, picture_folder, csv_folder);
+  };
+  steps.after = [&](const store::CsvSource& source, store::CsvImport& result) {
+    for (const auto& [slot, file] : to_attach) {
+      if (auto why = attach_picture_file(articles, slot, file, picture_folder)) {
+        result.problems.push_back("Zeile " + text::format_int(source.line) + ", Bild " +
+                                  text::format_int(slot) + " (" +
+                                  source.pictures[static_cast<std::size_t>(slot - 1)] +
+                                  "): " + *why);
+      }
+    }
+  };
+  return store::import_articles_csv(articles, path, steps);
 }
 
 DeleteOutcome delete_picture(store::Table& articles, int slot, const std::string& folder,

@@ -4,13 +4,18 @@
 // name files in: attaching a file (copied, or shrunk to the size limit), deleting it, and the
 // pixels for the previews. The folder is shared by every article of every table.
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "media/image.h"
 #include "media/picture_rules.h"
+#include "store/csv.h"
+#include "store/field.h"
 
 namespace tellvaro::store {
 class Table;
@@ -39,8 +44,6 @@ inline constexpr std::string_view kPictureFilter =
     "Bitmaps (*.bmp);;GIF (*.gif)";
 
 // The texts of the questions and messages (two lines where there are two).
-inline constexpr std::string_view kAskReplace =
-    "Diese Datei existiert bereits !\nVorhandene Datei ersetzen?";
 inline constexpr std::string_view kAskShrink =
     "Diese Datei ist zu groß !\nSoll diese Datei automatisch verkleinert werden?";
 inline constexpr std::string_view kTooLargeNoShrink =
@@ -52,7 +55,7 @@ inline constexpr std::string_view kCannotShrink =
 inline constexpr std::string_view kAskDelete = "Datei löschen?";
 
 enum class AttachOutcome {
-  Cancelled,   // no file chosen, or the replace question answered No: nothing changed
+  Cancelled,   // no file chosen: nothing changed
   Stored,      // the slot names the new file
   LeftEmpty,   // too large and not shrunk (declined, GIF, other kind, or not small enough)
   CopyFailed,  // reported; the slot names no file that is not there
@@ -63,12 +66,35 @@ using StatusNote = std::function<void(const std::string& line)>;
 
 // "Neue Datei" for slot 1 to 3 of the current article. A file that cannot be read, or that is
 // no readable picture, throws tellvaro::Error before anything changes. Pictures are told apart
-// by their content, whatever their name says. A name too long for the field is stored
-// shortened and unique in the folder, and `note` says so. A JPEG shrunk is turned upright; one
+// by their content, whatever their name says. A file of the folder is never replaced: a name
+// taken by the same bytes is used as it is, one taken by other bytes or too long for the field
+// is stored under a further name ("~2") no file has, and `note` says so. A JPEG shrunk is turned upright; one
 // copied loses its location (GPS) data and nothing else, and `note` says so.
 AttachOutcome attach_picture(
     store::Table& articles, int slot, const std::string& folder, ports::Dialogs& dialogs,
     const StatusNote& note = [](const std::string&) {});
+
+// A picture named by path in a file of articles (a shop's CSV export), attached to slot 1 to 3
+// of the table's current record by the rules above without asking: a picture above the limit
+// is shrunk. Empty when it was stored, else why not, in German.
+std::optional<std::string> attach_picture_file(
+    store::Table& articles, int slot, const std::string& path, const std::string& folder,
+    const StatusNote& note = [](const std::string&) {});
+
+// The picture cells of a row of such a file (Bild1 to Bild3 as written, uncut) that name a
+// picture by path rather than a file already in the picture folder under the name its field
+// holds: their slots are emptied in `article`, so a path cut to the field's width never names
+// a file, and each comes back with its slot and the path, relative ones taken from `csv_folder`.
+std::vector<std::pair<int, std::string>> pictures_by_path(
+    store::Record& article, const std::array<std::string, 3>& cells,
+    const std::string& picture_folder, const std::string& csv_folder);
+
+// "Artikel aus einer Datei importieren": the file's articles appended to the table as
+// store::import_articles_csv appends them, each picture named by path attached into
+// `picture_folder` as tellvaro-cli attaches it. A picture the rules refuse leaves its slot
+// empty and is named among the result's problems. Throws tellvaro::Error for an unreadable file.
+store::CsvImport import_articles_with_pictures(store::Table& articles, const std::string& path,
+                                               const std::string& picture_folder);
 
 enum class DeleteOutcome { Cancelled, Deleted, NothingToDelete };
 

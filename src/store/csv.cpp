@@ -56,7 +56,30 @@ std::string at(std::size_t line, std::size_t column) {
   return "Zeile " + text::format_int(line) + ", Spalte " + text::format_int(column);
 }
 
-std::string csv_cell(std::string_view value) {
+// A spreadsheet runs a cell that starts like a formula; a number stays a number.
+bool runs_as_formula(std::string_view value) {
+  if (value.empty() || std::string_view("=+-@\t\r").find(value.front()) == std::string_view::npos)
+    return false;
+  std::size_t i = value.front() == '+' || value.front() == '-' ? 1 : 0;
+  const std::size_t digits = i;
+  while (i < value.size() && value[i] >= '0' && value[i] <= '9') ++i;
+  if (i == digits) return true;
+  if (i < value.size() && (value[i] == '.' || value[i] == ',')) {
+    const std::size_t fraction = ++i;
+    while (i < value.size() && value[i] >= '0' && value[i] <= '9') ++i;
+    if (i == fraction) return true;
+  }
+  return i != value.size();
+}
+
+std::string csv_cell(std::string_view text) {
+  std::string guarded;
+  if (runs_as_formula(text) || (text.size() > 1 && text.front() == '\'' &&
+                                (text[1] == '\'' || runs_as_formula(text.substr(1))))) {
+    guarded = "'" + std::string(text);
+    text = guarded;
+  }
+  const std::string_view value = text;
   if (value.find_first_of(";\"\r\n") == std::string_view::npos) return std::string(value);
   std::string out = "\"";
   for (char c : value) {
@@ -68,6 +91,13 @@ std::string csv_cell(std::string_view value) {
 }
 
 }  // namespace
+
+std::string csv_text(std::string cell) {
+  if (cell.size() > 1 && cell.front() == '\'' &&
+      (cell[1] == '\'' || runs_as_formula(std::string_view(cell).substr(1))))
+    cell.erase(0, 1);
+  return cell;
+}
 
 std::string decode_csv_bytes(std::string_view bytes) {
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
@@ -173,7 +203,9 @@ std::vector<CsvRow> split_csv(std::string_view text, char separator) {
 
 CsvImport read_articles_csv(std::string_view bytes) {
   const std::string text = decode_csv_bytes(bytes);
-  const auto rows = split_csv(text, detect_separator(text));
+  auto rows = split_csv(text, detect_separator(text));
+  for (CsvRow& row : rows)
+    for (std::string& cell : row.cells) cell = csv_text(std::move(cell));
   if (rows.empty()) {
     throw Error("Die Datei ist leer: es fehlt die Kopfzeile mit den Feldnamen.");
   }
@@ -274,17 +306,20 @@ std::string write_articles_csv(const std::vector<Record>& records) {
   return out;
 }
 
-CsvImport import_articles_csv(Table& articles, const std::string& path) {
+CsvImport import_articles_csv(Table& articles, const std::string& path,
+                              const CsvImportSteps& steps) {
   CsvImport result = read_articles_csv(detail::read_whole_file(path));
   articles.post_if_changed();
   Table::Batch batch(articles);
   // What comes back is what was stored: a record refused in the middle leaves the ones after it.
   std::size_t kept = 0;
   for (std::size_t i = 0; i < result.records.size(); ++i) {
+    if (steps.before) steps.before(result.records[i], result.sources[i]);
     articles.append();
     articles.set_values(result.records[i]);
     try {
       articles.post();
+      if (steps.after) steps.after(result.sources[i], result);
       if (kept != i) {
         result.records[kept] = std::move(result.records[i]);
         result.sources[kept] = std::move(result.sources[i]);

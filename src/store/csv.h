@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,9 @@ struct CsvImport {
   std::vector<std::string> problems;       // "Zeile 3, Spalte 5 (Startpreis): ..."
 };
 
+// A cell as read: the apostrophe csv_line() puts before a formula-like text taken away again.
+std::string csv_text(std::string cell);
+
 // Reads articles from the bytes of a CSV file whose header row names article fields. A bad
 // header (an unknown or repeated field name, no header) makes the whole file unreadable: every
 // row would lose that column. A row with a bad value is left out whole and reported. Empty
@@ -64,7 +68,9 @@ CsvImport read_articles_csv(std::string_view bytes);
 std::string write_articles_csv(const std::vector<Record>& records);
 
 // One row of cells in the form write_articles_csv writes: ';' between the cells, a cell quoted
-// where it holds ';', '"' or a line break, CR LF at the end. A file of such rows starts with
+// where it holds ';', '"' or a line break, CR LF at the end. A cell a spreadsheet would run as a
+// formula (starting with '=', '+', '-', '@', a tab or a carriage return, and no number) gets a
+// leading apostrophe, as does one whose own apostrophe would otherwise be taken for that. A file of such rows starts with
 // kCsvByteOrderMark, so spreadsheets read it as UTF-8.
 std::string csv_line(const std::vector<std::string>& cells);
 inline constexpr std::string_view kCsvByteOrderMark = "\xEF\xBB\xBF";
@@ -73,9 +79,17 @@ inline constexpr std::string_view kCsvByteOrderMark = "\xEF\xBB\xBF";
 // tellvaro::Error.
 void write_articles_csv_file(const std::vector<Record>& records, const std::string& path);
 
+// What an import does beside storing the rows: `before` may change a record before it is
+// stored, `after` is called once it is, as the table's current record.
+struct CsvImportSteps {
+  std::function<void(Record&, const CsvSource&)> before;
+  std::function<void(const CsvSource&, CsvImport&)> after;
+};
+
 // Reads the file and appends each good row to the table as a new article, posted through the
 // table's hooks. Nothing is appended when the file cannot be read (tellvaro::Error).
-CsvImport import_articles_csv(Table& articles, const std::string& path);
+CsvImport import_articles_csv(Table& articles, const std::string& path,
+                              const CsvImportSteps& steps = {});
 
 // Writes the articles the table shows (filter and order as shown) to `path`; a failure leaves
 // any old file whole and throws tellvaro::Error. Returns the number of articles written.

@@ -67,6 +67,7 @@ class MediaPagesTest : public QObject {
   void descriptionViewsAndButtons();
   void previewShowsLoadedFileAtOnce();
   void descriptionScriptsCannotReadFiles();
+  void clickedLinksOpenNothing();
   void previewRunsNothingAndAsksNoServer();
 
  private:
@@ -105,17 +106,17 @@ void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
   QLabel* preview = pictures()->preview(1);
   QVERIFY(preview->isHidden());
 
-  // b.jpg is there already and a large b.jpeg is chosen: first replace, then shrink.
+  // b.jpg is another picture already there and a large b.jpeg is chosen: shrunk, it goes beside
+  // it.
   write(folder + "b.jpg", jpeg(8, 8));
   std::string big = jpeg(400, 200);
   big.resize(1'200'000, '\0');
   write(offered + "b.jpeg", big);
   f->dialogs.files = {offered + "b.jpeg"};
-  f->dialogs.answers = {Answer::Yes, Answer::Yes};
+  f->dialogs.answers = {Answer::Yes};
   button("Neue Datei", "Bild1")->click();
-  QCOMPARE(f->dialogs.shown,
-           (Texts{std::string(media::kAskReplace), std::string(media::kAskShrink)}));
-  QCOMPARE(f->articles.text(store::F::Bild1), std::string("b.jpg"));
+  QCOMPARE(f->dialogs.shown, (Texts{std::string(media::kAskShrink)}));
+  QCOMPARE(f->articles.text(store::F::Bild1), std::string("b~2.jpg"));
   QVERIFY(preview->isVisible());
   QCOMPARE(preview->pixmap().size(), QSize(177, 89));  // 400 x 200 fitted, centred
 
@@ -135,7 +136,8 @@ void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
   QCOMPARE(f->dialogs.shown, (Texts{"Datei löschen?", "Datei löschen?"}));
   QVERIFY(preview->isHidden());
   QCOMPARE(f->articles.text(store::F::Bild1), std::string());
-  QVERIFY(!std::filesystem::exists(folder + "b.jpg"));
+  QVERIFY(!std::filesystem::exists(folder + "b~2.jpg"));
+  QVERIFY(std::filesystem::exists(folder + "b.jpg"));  // the other picture stays
 
   // A damaged file is refused with its message and changes nothing.
   write(offered + "kaputt.jpg", jpeg(30, 30).substr(0, 200));
@@ -265,6 +267,31 @@ void MediaPagesTest::descriptionScriptsCannotReadFiles() {
       "try { var x = new XMLHttpRequest(); x.open('GET', 'file:///etc/hostname', false); "
       "x.send(); x.responseText.length > 0 ? 'gelesen' : 'leer' } catch (e) { 'verweigert' }";
   QCOMPARE(run_js(page->browser(), read).toString(), QStringLiteral("verweigert"));
+}
+
+// A link in a description, to a data: page or an address of an unknown kind, opens nothing: the
+// page stays the program's own (its content policy with it).
+void MediaPagesTest::clickedLinksOpenNothing() {
+  app::DescriptionPage* page = description();
+  f->editor->setCurrentWidget(page);
+  f->articles.edit();
+  f->articles.set_text(
+      store::F::Beschreibung,
+      "<p id=t>eigene</p><a id=d href='data:text/html,<p id=t>fremde</p>'>d</a>"
+      "<a id=u href='tellvaro-unbekannt:oeffnen'>u</a>");
+  f->articles.post();
+  page->previewButton()->click();
+  QWebEngineView* view = page->browser();
+  QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+  QVERIFY(loaded.wait(20000));
+  const QUrl own = view->url();
+  for (const char* link : {"d", "u"}) {
+    run_js(view, QStringLiteral("document.getElementById('%1').click()").arg(QLatin1String(link)));
+    QTest::qWait(300);
+    QCOMPARE(run_js(view, "document.getElementById('t').textContent").toString(),
+             QStringLiteral("eigene"));
+  }
+  QCOMPARE(view->url(), own);
 }
 
 void MediaPagesTest::previewRunsNothingAndAsksNoServer() {

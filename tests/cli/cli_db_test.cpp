@@ -95,6 +95,7 @@ class CliTest : public test::AuctionHouseTest {
     const std::string out = dir_ / "out.txt", err = dir_ / "err.txt";
     const pid_t pid = ::fork();
     if (pid == 0) {
+      if (ignore_hangup_) ::signal(SIGHUP, SIG_IGN);  // as nohup starts a program
       const int in = ::open("/dev/null", O_RDONLY);
       const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -117,6 +118,8 @@ class CliTest : public test::AuctionHouseTest {
     all_output_ += f.out + f.err;
     return f;
   }
+
+  bool ignore_hangup_ = false;
 
   Finished run(const std::vector<std::string>& args, std::vector<std::string> env = {}) {
     return wait_for(start(args, std::move(env)));
@@ -344,6 +347,34 @@ TEST_F(CliTest, AnIncompleteArticleStopsTheWholeSendUnlessOnlyCompleteOnesAreWan
   EXPECT_EQ(upload_rows(), 1u);
 }
 
+// Started under nohup, the send does not stop at a hang-up: the signal stays ignored.
+TEST_F(CliTest, AHangUpUnderNohupLeavesTheSendRunning) {
+  const std::string file = csv("zwei.csv",
+                               "Erster;1111;7;10115;Berlin;1;True;;Eins.;\r\n"
+                               "Zweiter;1111;7;10115;Berlin;2;True;;Zwei.;\r\n");
+  const std::size_t mark = test::general_log_mark();
+  ignore_hangup_ = true;
+  pid_t pid = 0;
+  {
+    const test::Frozen frozen("http");
+    pid = start(as_seller({"senden", file}));
+    bool first_begun = false;
+    for (int i = 0; i < 400 && !first_begun; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+      for (const std::string& q : test::queries_since(mark)) {
+        if (contains(q, "from numbers")) first_begun = true;
+      }
+    }
+    ASSERT_TRUE(first_begun);
+    ::kill(pid, SIGHUP);
+  }
+  ignore_hangup_ = false;
+  const Finished f = wait_for(pid);
+  EXPECT_EQ(f.code, 0) << f.out << f.err;
+  EXPECT_EQ(auctions_from(1000), 2u);
+  EXPECT_FALSE(contains(f.out, "angehalten")) << f.out;
+}
+
 // A nightly job ended by its time limit (SIGTERM) stops after the article at hand and still mails
 // the receipt of what it listed.
 TEST_F(CliTest, ASignalStopsTheSendAfterTheArticleAtHand) {
@@ -376,34 +407,33 @@ TEST_F(CliTest, ASignalStopsTheSendAfterTheArticleAtHand) {
   EXPECT_TRUE(contains(test::mails()[0].data, "Auktions-Nr: 1000"));
 }
 
-TEST_F(CliTest, TwoPhotosOfTheSameNameInOneFileDoNotBecomeOnePicture) {
-  // Two cameras, one name: the second must not replace the first article's picture.
+TEST_F(CliTest, TwoPhotosOfTheSameNameNeverBecomeOnePicture) {
+  // Two cameras, one name: the first camera's photo is in the picture folder already (an article
+  // of the table shows it). The second camera's, sent through the command line, goes beside it
+  // under a further name; the first one's again uses the file that is there.
   fs::create_directories(dir_ / "export/kamera1");
   fs::create_directories(dir_ / "export/kamera2");
   const std::string photo = read_file(TELLVARO_MEDIA_DATA "/phone-gps.jpg");
   const std::string other = read_file(TELLVARO_MEDIA_DATA "/edited-xmp-gps.jpg");
+  std::string first = photo, second = other;
+  ASSERT_TRUE(media::remove_location(first));
+  ASSERT_TRUE(media::remove_location(second));
   write_file(dir_ / "export/kamera1/IMG_0001.jpg", photo);
   write_file(dir_ / "export/kamera2/IMG_0001.jpg", other);
+  fs::create_directories(dir_ / "files/bilder");
+  write_file(dir_ / "files/bilder/IMG_0001.jpg", first);
   const std::string file = csv("kameras.csv",
-                               "Sommerreifen;1111;7;10115;Berlin;12.5;True;;Vier.;"
-                               "kamera1/IMG_0001.jpg\r\n"
                                "Winterreifen;1112;7;10115;Berlin;20;True;;Vier.;"
-                               "kamera2/IMG_0001.jpg\r\n");
-  const Finished refused = run(as_seller({"senden", file}));
-  EXPECT_EQ(refused.code, 2) << refused.out;
-  EXPECT_TRUE(contains(refused.err,
-                       "Zeile 3: \"Winterreifen\" unvollständig: Bild 1 "
-                       "(kamera2/IMG_0001.jpg): unter dem Namen \"IMG_0001.jpg\""))
-      << refused.err;
-  EXPECT_TRUE(fs::is_empty(dir_ / "files/bilder"));
-
-  const Finished partly = run(as_seller({"senden", file, "--nur-vollstaendige"}));
-  EXPECT_EQ(partly.code, 1) << partly.out << partly.err;
-  EXPECT_EQ(auctions_from(1000), 1u);
-  // The first camera's photo, without its position.
-  std::string first = photo;
-  ASSERT_TRUE(media::remove_location(first));
-  EXPECT_TRUE(read_file(test::ftp_root() + "/1000.jpg") == first);
+                               "kamera2/IMG_0001.jpg\r\n"
+                               "Sommerreifen;1111;7;10115;Berlin;12.5;True;;Vier.;"
+                               "kamera1/IMG_0001.jpg\r\n");
+  const Finished f = run(as_seller({"senden", file}));
+  ASSERT_EQ(f.code, 0) << f.out << f.err;
+  EXPECT_TRUE(contains(f.out, "Bild 1 gespeichert als \"IMG_0001~2.jpg\"")) << f.out;
+  EXPECT_TRUE(read_file(dir_ / "files/bilder/IMG_0001.jpg") == first);
+  EXPECT_TRUE(read_file(dir_ / "files/bilder/IMG_0001~2.jpg") == second);
+  EXPECT_TRUE(read_file(test::ftp_root() + "/1000.jpg") == second);
+  EXPECT_TRUE(read_file(test::ftp_root() + "/1001.jpg") == first);
 }
 
 TEST_F(CliTest, ImportWritesTheSellersAuctionsAsArticleCsv) {

@@ -174,3 +174,73 @@ TEST(Exif, PositionInAnXmpPacketIsBlanked) {
   EXPECT_EQ(scan_data(jpeg), scan_data(before));
   EXPECT_EQ(decode(jpeg).rgb, decode(before).rgb);
 }
+
+namespace {
+
+// One APP1 segment right after the start marker of `jpeg`.
+std::string with_app1(const std::string& jpeg, const std::string& payload) {
+  std::string segment = "\xFF\xE1";
+  segment += static_cast<char>((payload.size() + 2) >> 8);
+  segment += static_cast<char>((payload.size() + 2) & 0xFF);
+  return jpeg.substr(0, 2) + segment + payload + jpeg.substr(2);
+}
+
+}  // namespace
+
+// Where phones and drones put a position the first reading missed: the second picture of a
+// file (a picture and its large preview, one after the other), a packet of extended XMP split
+// over two segments (the value cut between them), and a drone's own names in mixed case. Each
+// is taken out; the compressed pictures stay byte for byte.
+TEST(Exif, EveryPictureOfTheFileExtendedXmpAndPositionNamesInAnyCaseLoseTheirPosition) {
+  // A second picture with GPS of its own after the first.
+  const std::string first = with_exif(plain_jpeg(), make_exif(false, 6, false));
+  const std::string second = with_exif(make_jpeg(16, 8), make_exif(true, 1, true));
+  std::string two = first + second;
+  ASSERT_NE(two.find(exif_latitude(true)), std::string::npos);
+  EXPECT_TRUE(remove_location(two));
+  EXPECT_EQ(two.size(), first.size() + second.size());
+  EXPECT_EQ(two.find(exif_latitude(true)), std::string::npos);
+  EXPECT_EQ(two.substr(0, first.size()), first);
+  EXPECT_EQ(scan_data(two.substr(first.size())), scan_data(second));
+  EXPECT_EQ(exif_orientation(two), 6);
+
+  // Extended XMP: the main packet points at it, the position sits in the extension, its value
+  // cut between the two pieces.
+  const std::string extension =
+      "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF><rdf:Description>"
+      "<exif:GPSLatitude>52,31.2005N</exif:GPSLatitude><exif:GPSLongitude>13,24.3E"
+      "</exif:GPSLongitude><dc:title>Lampe</dc:title></rdf:Description></rdf:RDF></x:xmpmeta>";
+  const std::size_t cut = extension.find("31.2005N");
+  const std::string id(32, 'A');
+  const auto piece = [&](std::size_t from, std::size_t n) {
+    std::string p = std::string("http://ns.adobe.com/xmp/extension/\0", 35) + id;
+    for (std::uint32_t v : {std::uint32_t(extension.size()), std::uint32_t(from)})
+      for (int shift = 24; shift >= 0; shift -= 8) p += static_cast<char>(v >> shift & 0xFF);
+    return p + extension.substr(from, n);
+  };
+  std::string extended = with_app1(
+      with_app1(with_app1(plain_jpeg(), piece(cut, std::string::npos)), piece(0, cut)),
+      std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
+          "<x:xmpmeta><rdf:Description xmpNote:HasExtendedXMP='" + id + "'/></x:xmpmeta>");
+  const std::string before = extended;
+  EXPECT_TRUE(remove_location(extended));
+  EXPECT_EQ(extended.size(), before.size());
+  for (const char* gone : {"52,", "31.2005N", "13,24.3E"})
+    EXPECT_EQ(extended.find(gone), std::string::npos) << gone;
+  EXPECT_NE(extended.find("<dc:title>Lampe</dc:title>"), std::string::npos);
+  EXPECT_NE(extended.find(id), std::string::npos);
+  EXPECT_EQ(scan_data(extended), scan_data(before));
+
+  // A drone's names: mixed case, and a latitude by its name alone.
+  std::string drone = with_app1(
+      plain_jpeg(), std::string("http://ns.adobe.com/xap/1.0/\0", 29) +
+                        "<rdf:Description drone-dji:GpsLatitude=\"52.520008\" "
+                        "drone-dji:GpsLongtitude=\"13.404954\" drone-dji:gpslongitude='13.40' "
+                        "Camera:Latitude='52.52' drone-dji:FlightYawDegree=\"+12.3\"/>");
+  const std::string flown = drone;
+  EXPECT_TRUE(remove_location(drone));
+  for (const char* gone : {"52.520008", "13.404954", "13.40'", "52.52'"})
+    EXPECT_EQ(drone.find(gone), std::string::npos) << gone;
+  EXPECT_NE(drone.find("drone-dji:FlightYawDegree=\"+12.3\""), std::string::npos);
+  EXPECT_EQ(scan_data(drone), scan_data(flown));
+}

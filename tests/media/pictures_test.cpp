@@ -152,32 +152,72 @@ TEST_F(Pictures, TooLargeWithoutShrinkIsRefused) {
   EXPECT_EQ(folder_files(), Names{});
 }
 
-TEST_F(Pictures, ReplaceQuestionComesBeforeTheShrinkQuestion) {
+// The folder is shared by every article of every table: a name taken by other bytes never
+// loses its file. The same bytes use the file that is there; other bytes, copied or shrunk, get
+// a further name no file has, and the note says so. No question is asked.
+TEST_F(Pictures, ANameTakenByOtherBytesGetsAFurtherNameTheSameBytesUseTheFile) {
+  const std::string first = make_jpeg(8, 8);
+  write_file(folder + "IMG_0001.jpg", first);  // another article's photo
+  const std::string second = make_jpeg(16, 8);
+  EXPECT_EQ(attach(1, offer("IMG_0001.jpg", second)), AttachOutcome::Stored);
+  EXPECT_EQ(articles.text(store::F::Bild1), "IMG_0001~2.jpg");
+  EXPECT_EQ(read_file(folder + "IMG_0001.jpg"), first);
+  EXPECT_EQ(read_file(folder + "IMG_0001~2.jpg"), second);
+  EXPECT_EQ(notes, Names{"Bild 1 gespeichert als \"IMG_0001~2.jpg\": im Bilderordner gibt es "
+                         "schon ein anderes Bild \"IMG_0001.jpg\"."});
+  EXPECT_TRUE(dialogs.shown.empty());
+
+  // The same bytes again, for another slot: the file that is there, nothing new.
+  notes.clear();
+  EXPECT_EQ(attach(2, offer("IMG_0001.jpg", first)), AttachOutcome::Stored);
+  EXPECT_EQ(articles.text(store::F::Bild2), "IMG_0001.jpg");
+  EXPECT_EQ(folder_files(), (Names{"IMG_0001.jpg", "IMG_0001~2.jpg"}));
+  EXPECT_TRUE(notes.empty());
+
+  // Shrunk: b.jpg is another picture, so the shrunk one goes beside it.
   write_file(folder + "b.jpg", make_jpeg(8, 8));
   const std::string bmp = padded(make_bmp(make_image(200, 100)), 2'000'000);
-  EXPECT_EQ(attach(3, offer("b.bmp", bmp), {Answer::Yes, Answer::Yes}), AttachOutcome::Stored);
-  EXPECT_EQ(dialogs.shown, (Names{std::string(kAskReplace), std::string(kAskShrink)}));
-  EXPECT_EQ(articles.text(store::F::Bild3), "b.jpg");
-  EXPECT_EQ(decode_jpeg(read_file(folder + "b.jpg")).size(), (Size{200, 100}));
+  EXPECT_EQ(attach(3, offer("b.bmp", bmp), {Answer::Yes}), AttachOutcome::Stored);
+  EXPECT_EQ(dialogs.shown, (Names{std::string(kAskShrink)}));
+  EXPECT_EQ(articles.text(store::F::Bild3), "b~2.jpg");
+  EXPECT_EQ(decode_jpeg(read_file(folder + "b.jpg")).size(), (Size{8, 8}));
+  EXPECT_EQ(decode_jpeg(read_file(folder + "b~2.jpg")).size(), (Size{200, 100}));
 }
 
-TEST_F(Pictures, NewNameDeletesTheSlotsOldFileReplaceKeepsIt) {
+TEST_F(Pictures, NewNameDeletesTheSlotsOldFile) {
   attach(1, offer("alt.jpg", make_jpeg(8, 8)));
   ASSERT_EQ(folder_files(), Names{"alt.jpg"});
   attach(1, offer("neu.jpg", make_jpeg(9, 9)));
   EXPECT_EQ(folder_files(), Names{"neu.jpg"});
   EXPECT_EQ(articles.text(store::F::Bild1), "neu.jpg");
+}
 
-  // Another a.jpg for a slot that shows a.jpg: replaced on Yes, left on No.
-  write_file(folder + "a.jpg", make_jpeg(8, 8));
-  const std::string other = make_jpeg(16, 8);
-  EXPECT_EQ(attach(1, offer("a.jpg", other), {Answer::No}), AttachOutcome::Cancelled);
-  EXPECT_EQ(articles.text(store::F::Bild1), "neu.jpg");
-  EXPECT_EQ(articles.state(), store::EditState::Browse);
-  EXPECT_EQ(attach(1, offer("a.jpg", other), {Answer::Yes}), AttachOutcome::Stored);
-  EXPECT_EQ(read_file(folder + "a.jpg"), other);
-  EXPECT_EQ(articles.text(store::F::Bild1), "a.jpg");
-  EXPECT_EQ(folder_files(), (Names{"a.jpg", "neu.jpg"}));  // the old file stays in this case
+// "Artikel aus einer Datei importieren" takes a picture named by path as the command line does:
+// copied into the folder by the attach rules (location removed), the field naming that file,
+// never the path cut to the field's width; a bare name of a file in the folder stays as it is;
+// one that cannot be taken leaves its slot empty and is named.
+TEST_F(Pictures, ACsvImportAttachesPicturesNamedByPathAsTheCommandLineDoes) {
+  const std::string photo = read_file(TELLVARO_MEDIA_DATA "/phone-gps.jpg");
+  const std::string path = offer("Lampe-im-Garten.jpg", photo);
+  ASSERT_GT(path.size(), 30u);
+  write_file(folder + "da.jpg", make_jpeg(8, 8));
+  const std::string csv = root / "auswahl/artikel.csv";
+  write_file(csv, "Artikelname;Bild1;Bild2\r\nGartenlampe;" + path +
+                      ";da.jpg\r\nTischlampe;fehlt/nirgends.jpg;\r\n");
+  store::Table imported;
+  const store::CsvImport result = import_articles_with_pictures(imported, csv, folder);
+  ASSERT_EQ(imported.count(), 2u);
+  std::string stripped = photo;
+  ASSERT_TRUE(remove_location(stripped));
+  ASSERT_TRUE(store::at(imported.row(0), store::F::Bild1).as_string());
+  EXPECT_EQ(*store::at(imported.row(0), store::F::Bild1).as_string(), "Lampe-im-Garten.jpg");
+  EXPECT_EQ(*store::at(imported.row(0), store::F::Bild2).as_string(), "da.jpg");
+  EXPECT_TRUE(read_file(folder + "Lampe-im-Garten.jpg") == stripped);
+  EXPECT_FALSE(store::at(imported.row(1), store::F::Bild1).as_string());
+  ASSERT_EQ(result.problems.size(), 1u);
+  EXPECT_EQ(result.problems[0].rfind("Zeile 3, Bild 1 (fehlt/nirgends.jpg): ", 0), 0u)
+      << result.problems[0];
+  EXPECT_EQ(folder_files(), (Names{"Lampe-im-Garten.jpg", "da.jpg"}));
 }
 
 TEST_F(Pictures, DamagedOrHostileFilesChangeNothing) {
@@ -217,7 +257,7 @@ TEST_F(Pictures, FailedCopyIsReportedAndNamesNoMissingFile) {
   folder = root / "gibt-es-nicht/";
   EXPECT_EQ(attach(1, source), AttachOutcome::CopyFailed);
   ASSERT_EQ(dialogs.shown.size(), 1u);
-  EXPECT_NE(dialogs.shown[0].find("konnte nicht gespeichert werden"), std::string::npos);
+  EXPECT_NE(dialogs.shown[0].find("konnte nicht angelegt werden"), std::string::npos);
   EXPECT_EQ(articles.text(store::F::Bild1), "");
   EXPECT_EQ(articles.state(), store::EditState::Browse);
 }

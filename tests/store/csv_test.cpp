@@ -188,6 +188,44 @@ TEST(CsvRoundTrip, AwkwardArticlesComeBackEqual) {
   EXPECT_EQ(back.records[1], second);
 }
 
+// A text a spreadsheet would run is written with a leading apostrophe and comes back exactly;
+// numbers, negative ones included, stay numbers; an apostrophe of the text itself survives.
+TEST(CsvRoundTrip, FormulaTextsAreWrittenInertAndComeBackExactly) {
+  struct Case {
+    std::string text;
+    std::string written;  // the cell in the file
+  };
+  const Case cases[] = {
+      {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+      {"+49 30 1234", "'+49 30 1234"},
+      {"-Rabatt", "'-Rabatt"},
+      {"@SUMME(A1)", "'@SUMME(A1)"},
+      {"\tTab", "'\tTab"},
+      {"\rZeile", "\"'\rZeile\""},
+      {"'=schon markiert", "''=schon markiert"},
+      {"''", "'''"},
+      {"'Apostroph", "'Apostroph"},
+      {"-12.5", "-12.5"},
+      {"-3", "-3"},
+      {"+7,25", "+7,25"},
+      {"Lampe = hell", "Lampe = hell"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(csv_line({c.text, "x"}), c.written + ";x\r\n");
+    Record r = empty_record();
+    at(r, F::Artikelname) = Value::text(c.text);
+    at(r, F::Beschreibung) = Value::text(c.text);
+    CsvImport back = read_articles_csv(write_articles_csv({r}));
+    ASSERT_EQ(back.records.size(), 1u) << (back.problems.empty() ? "" : back.problems[0]);
+    EXPECT_EQ(back.records[0], r);
+  }
+  // A negative amount is written as the number it is.
+  Record r = empty_record();
+  at(r, F::Startpreis) = Value::amount(-2.5);
+  EXPECT_NE(write_articles_csv({r}).find(";-2.5;"), std::string::npos);
+}
+
 TEST(CsvFiles, ExportNameGetsAnExtensionWhenItHasNone) {
   const std::pair<const char*, const char*> cases[] = {
       {"/home/a/artikel", "/home/a/artikel.csv"},
