@@ -15,6 +15,7 @@
 #include "app/accessible.h"
 #include "app/bulk_edit_commands.h"
 #include "app/editor/article_editor.h"
+#include "app/editor/page_bilder.h"
 #include "app/editor/page_kategorie.h"
 #include "app/error_report.h"
 #include "app/file_commands.h"
@@ -275,17 +276,21 @@ void MainWindow::honourBusy(bool busy) {
   const bool on = !busy;
   // Whatever sends, imports or browses the categories shares the one connection, and whatever
   // would change the upload or import table would pull rows from under a run walking them.
+  // What writes files (the tables, an export, pictures) waits too: a run writes the memory of
+  // listings or pictures meanwhile, and no file is written by two threads at once.
   UploadView* up = d.upload_view;
   ImportView* im = d.import_view;
   ArticleView* art = d.article_view;
   for (QWidget* w : std::initializer_list<QWidget*>{
            up->sendOneButton(), up->sendAllButton(), up->navigator(), im->importButton(),
-           im->navigator(), im->grid(), art->editor()->categoryPage()}) {
+           im->navigator(), im->grid(), art->editor()->categoryPage(),
+           art->editor()->picturesPage()}) {
     w->setEnabled(on);
   }
   for (QAction* a : {up->copyAction(), up->removeAction(), up->removeAllAction(),
                      im->transferOneAction(), im->transferAllAction(), im->removeAllAction(),
-                     art->transferOneAction(), art->transferAllAction(), art->directAction()}) {
+                     art->transferOneAction(), art->transferAllAction(), art->directAction(),
+                     d.menus.save, d.menus.save_as, d.menus.import_file, d.menus.export_file}) {
     a->setEnabled(on);
   }
 }

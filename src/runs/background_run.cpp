@@ -8,7 +8,9 @@ namespace tellvaro::runs {
 
 BackgroundRun::BackgroundRun(QObject* parent) : QObject(parent) {}
 
-BackgroundRun::~BackgroundRun() {
+BackgroundRun::~BackgroundRun() { stop_and_wait(); }
+
+void BackgroundRun::stop_and_wait() {
   if (thread_) {
     stop_ = true;
     thread_->wait();

@@ -33,6 +33,12 @@ class BackgroundRun : public QObject {
   // On the owner's thread, once the job has returned and its thread is gone.
   void finished();
 
+ protected:
+  // Asks the job to stop and waits until its thread has ended. A class built on this calls it
+  // first in its destructor: the job writes into that class's members, which go before this
+  // base's destructor runs.
+  void stop_and_wait();
+
  private:
   void joined();
 

@@ -32,7 +32,8 @@ void connect_like(ImportRequest& request, const db::Connection& window_db) {
 
 ImportRun::ImportRun(QObject* parent) : BackgroundRun(parent) {}
 
-ImportRun::~ImportRun() = default;
+// The job writes the outcome and emits this object's signals until it returns.
+ImportRun::~ImportRun() { stop_and_wait(); }
 
 bool ImportRun::start(ImportRequest request) {
   if (running()) return false;

@@ -58,7 +58,8 @@ SendRun::SendRun(QObject* parent) : BackgroundRun(parent) {
   qRegisterMetaType<std::vector<upload::Listing>>();
 }
 
-SendRun::~SendRun() = default;
+// The job writes the outcome and emits this object's signals until it returns.
+SendRun::~SendRun() { stop_and_wait(); }
 
 bool SendRun::start(SendRequest request) {
   if (running()) return false;

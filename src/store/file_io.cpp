@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <mutex>
 #include <random>
 
 #include "text/error.h"
@@ -50,9 +52,12 @@ void remove_leftovers(const std::string& path) {
 
 std::string random_temp_name(const std::string& path) {
   static constexpr char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  // One source for every thread: a save on the window's thread and a run's write may meet here.
+  static std::mutex guard;
   static std::mt19937 random{std::random_device{}()};
   std::uniform_int_distribution<std::size_t> pick(0, sizeof kChars - 2);
   std::string name = path + std::string(kTempMark);
+  const std::lock_guard lock(guard);
   for (std::size_t i = 0; i < kTempRandom; ++i) name += kChars[pick(random)];
   return name;
 }
@@ -73,8 +78,29 @@ int link_unnamed(int fd, std::string& temp, const std::string& path) {
 mode_t new_file_mode(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return st.st_mode & 07777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
+  // The process's mask is read, never set: setting it, even for a moment, would hold for a
+  // file another thread creates meanwhile.
+  mode_t mask = 022;
+  if (std::FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[128];
+    while (std::fgets(line, sizeof line, status)) {
+      const std::string_view l(line);
+      if (!l.starts_with("Umask:")) continue;
+      mode_t value = 0;
+      bool digits = false;
+      for (char c : l.substr(6)) {
+        if (c >= '0' && c <= '7') {
+          value = static_cast<mode_t>(value * 8 + static_cast<mode_t>(c - '0'));
+          digits = true;
+        } else if (digits) {
+          break;
+        }
+      }
+      if (digits) mask = value & 0777;
+      break;
+    }
+    std::fclose(status);
+  }
   return 0666 & ~mask;
 }
 
@@ -202,6 +228,31 @@ std::string read_whole_file(const std::string& path) {
 }
 
 bool create_new_file(const std::string& path, std::string_view bytes) {
+  // Written without a name first and named only when complete, and only if no file has the name
+  // meanwhile: a write that fails or is killed midway leaves nothing under it.
+  if (const int unnamed = ::open(folder_of(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+      unnamed >= 0) {
+    int err = 0;
+    try {
+      FileWriter(unnamed).write(bytes);
+      if (::fsync(unnamed) != 0) err = errno;
+    } catch (const SaveFailure& f) {
+      err = f.err;
+    }
+    if (err == 0) {
+      const std::string self = "/proc/self/fd/" + text::format_int(unnamed);
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) != 0)
+        err = errno;
+    }
+    ::close(unnamed);
+    if (err == EEXIST) {
+      struct stat st {};
+      if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) return false;
+    }
+    if (err != 0)
+      throw Error("Die Datei '" + path + "' konnte nicht angelegt werden: " + reason(err) + ".");
+    return true;
+  }
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     if (errno == EEXIST) {

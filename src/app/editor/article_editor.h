@@ -50,6 +50,7 @@ class ArticleEditor : public QTabWidget {
 
   // The page "Kategorie" with the category browser, which shares the workspace's connection.
   CategoryPage* categoryPage() const { return category_page_; }
+  PicturesPage* picturesPage() const { return pictures_page_; }
 
   // The connection status list on page "Gebüren".
   QListWidget* connectionStatusList() const { return controls_.status_list; }
