@@ -235,7 +235,7 @@ bool DelayProxy::cut() const {
 
 bool DelayProxy::take_cut(const std::string& chunk) {
   std::lock_guard lock(cut_mutex_);
-  if (cut_bytes_.empty() || chunk.find(cut_bytes_) == std::string::npos) return false;
+  if (cut_bytes_.empty() || !chunk.ends_with(cut_bytes_)) return false;
   cut_bytes_.clear();
   cut_done_ = true;
   return true;

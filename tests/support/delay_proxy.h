@@ -36,7 +36,7 @@ class DelayProxy {
   long round_trips() const;
   long connections() const;
 
-  // A connection lost at the worst moment: the first chunk from a client that contains `bytes`
+  // A connection lost at the worst moment: the first chunk from a client that ends with `bytes`
   // reaches the server, and then the client's side is closed, the server's answer thrown away.
   // With `refuse_after`, every connection accepted afterwards is closed at once (the server
   // unreachable). The bytes are matched as sent, so a compressed protocol hides them.
