@@ -58,7 +58,8 @@ bool TransferCommands::transferOne() {
                                          // übertragen" sends it from there.
                                          ws.uploads().move_to_key(added.back());
                                          editor->updateUploadTotals();
-                                       });
+                                       },
+                                       ws.column_limits());
     copied = result.copied;
     if (result.page) {
       const QString title = page_title(*result.page);
@@ -85,7 +86,8 @@ void TransferCommands::transferAll() {
         [&ws, editor](const std::vector<store::Table::Key>& added) {
           ws.uploads().move_to_key(added.back());
           editor->updateUploadTotals();
-        });
+        },
+        ws.column_limits());
     // The seller is left where a walk through the articles ends: on the last one.
     if (result.asked_yes) articles.last();
   });

@@ -98,16 +98,22 @@ std::vector<std::string> ColumnLimits::too_long(const store::Record& article) co
   return lines;
 }
 
+std::string too_long_text(const store::Record& article, const ColumnLimits& limits) {
+  const auto lines = limits.too_long(article);
+  if (lines.empty()) return {};
+  std::string text = "Der Artikel \"" + field_text(article, store::F::Artikelname) +
+                     "\" hat Texte, die das Auktionshaus nur gekürzt speichern würde:";
+  for (const std::string& line : lines) text += "\n" + line;
+  return text;
+}
+
 std::string too_long_message(const std::vector<store::Record>& articles,
                              const ColumnLimits& limits) {
   std::string message;
   for (const store::Record& article : articles) {
-    const auto lines = limits.too_long(article);
-    if (lines.empty()) continue;
-    if (!message.empty()) message += "\n\n";
-    message += "Der Artikel \"" + field_text(article, store::F::Artikelname) +
-               "\" hat Texte, die das Auktionshaus nur gekürzt speichern würde:";
-    for (const std::string& line : lines) message += "\n" + line;
+    const std::string text = too_long_text(article, limits);
+    if (text.empty()) continue;
+    message += (message.empty() ? "" : "\n\n") + text;
   }
   if (message.empty()) return message;
   return message +

@@ -50,8 +50,12 @@ class ColumnLimits {
   std::map<std::pair<std::string, std::string>, ColumnLimit> limits_;  // lower-case names
 };
 
-// The message for the articles whose texts do not fit, naming each article and its fields;
-// empty when every text fits.
+// "Der Artikel "X" hat Texte, die das Auktionshaus nur gekürzt speichern würde:" and a line per
+// field that does not fit; empty when every text fits.
+std::string too_long_text(const store::Record& article, const ColumnLimits& limits);
+
+// The send's message for the articles whose texts do not fit, naming each article and its
+// fields; empty when every text fits.
 std::string too_long_message(const std::vector<store::Record>& articles,
                              const ColumnLimits& limits);
 

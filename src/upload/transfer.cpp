@@ -4,6 +4,7 @@
 #include "store/table.h"
 #include "text/number.h"
 #include "upload/auction_row.h"
+#include "upload/column_limits.h"
 
 namespace tellvaro::upload {
 namespace {
@@ -17,12 +18,18 @@ bool any_payment(const store::Record& article) {
 }
 
 // The send would stop such an article; the seller hears of it while he can still mend it.
-std::string unstorable_warning(const store::Record& article) {
-  const std::string found = unstorable_message(article);
-  if (found.empty()) return {};
-  return found +
-         "\nSo kann der Artikel nicht gesendet werden; bitte ersetzen Sie diese Zeichen im "
-         "Artikel und übertragen Sie ihn neu.";
+std::string unstorable_warning(const store::Record& article, const ColumnLimits* limits) {
+  std::string found = unstorable_message(article);
+  if (!found.empty())
+    found += "\nSo kann der Artikel nicht gesendet werden; bitte ersetzen Sie diese Zeichen im "
+             "Artikel und übertragen Sie ihn neu.";
+  if (limits) {
+    if (const std::string text = too_long_text(article, *limits); !text.empty())
+      found += (found.empty() ? "" : "\n\n") + text +
+               "\nSo kann der Artikel nicht gesendet werden; bitte kürzen Sie diese Texte im "
+               "Artikel und übertragen Sie ihn neu.";
+  }
+  return found;
 }
 
 }  // namespace
@@ -144,7 +151,8 @@ std::string transfer_summary(std::size_t transferred, std::size_t incomplete) {
 }
 
 OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
-                         ports::Dialogs& dialogs, const Copied& copied) {
+                         ports::Dialogs& dialogs, const Copied& copied,
+                         const ColumnLimits* limits) {
   OneTransfer result;
   if (auto gap = find_gap(article)) {
     dialogs.inform(std::string(gap->message));
@@ -156,14 +164,15 @@ OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
   if (copied) copied(added);
   std::string text =
       field_text(article, store::F::Artikelname) + " wurde in die Upload-Tabelle übertragen.";
-  if (const std::string warning = unstorable_warning(article); !warning.empty())
+  if (const std::string warning = unstorable_warning(article, limits); !warning.empty())
     text += "\r\n\r\n" + warning;
   dialogs.inform(text);
   return result;
 }
 
 AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Table& uploads,
-                         ports::Dialogs& dialogs, const AddLine& protocol, const Copied& copied) {
+                         ports::Dialogs& dialogs, const AddLine& protocol, const Copied& copied,
+                         const ColumnLimits* limits) {
   AllTransfer result;
   if (dialogs.ask_yes_no(transfer_question(articles.size())) != ports::Answer::Yes) return result;
   result.asked_yes = true;
@@ -175,7 +184,12 @@ AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Tabl
     } else {
       ++result.transferred;
       copies.push_back(upload_copy(article));
-      if (std::string found = unstorable_message(article); !found.empty()) {
+      std::string found = unstorable_message(article);
+      if (limits) {
+        if (const std::string text = too_long_text(article, *limits); !text.empty())
+          found += (found.empty() ? "" : "\n") + text;
+      }
+      if (!found.empty()) {
         ++result.unstorable;
         for (char& c : found)
           if (c == '\n') c = ' ';
@@ -190,10 +204,10 @@ AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Tabl
   if (result.unstorable > 0) {
     summary += "\r\n\r\n" + text::format_int(result.unstorable) +
                (result.unstorable == 1
-                    ? " übertragener Artikel enthält Zeichen, die das Auktionshaus nicht speichern "
-                      "kann, und kann so nicht gesendet werden."
-                    : " übertragene Artikel enthalten Zeichen, die das Auktionshaus nicht "
-                      "speichern kann, und können so nicht gesendet werden.") +
+                    ? " übertragener Artikel enthält Zeichen oder Texte, die das Auktionshaus "
+                      "nicht speichern kann, und kann so nicht gesendet werden."
+                    : " übertragene Artikel enthalten Zeichen oder Texte, die das Auktionshaus "
+                      "nicht speichern kann, und können so nicht gesendet werden.") +
                " Die Liste finden Sie im Upload-Protokoll.";
   }
   dialogs.inform(summary);

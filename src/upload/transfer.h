@@ -21,6 +21,8 @@ class Dialogs;
 
 namespace tellvaro::upload {
 
+class ColumnLimits;
+
 // The editor pages a missing value leads to.
 enum class EditorPage { Artikel, Kategorie, Beschreibung, Bezahlung };
 
@@ -57,8 +59,11 @@ struct OneTransfer {
   bool copied = false;
   std::optional<EditorPage> page;  // set when incomplete
 };
+// `limits` (the auction house's column lengths, when known) adds a warning for a text the send
+// would stop at as too long, as for characters it cannot store.
 OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
-                         ports::Dialogs& dialogs, const Copied& copied = {});
+                         ports::Dialogs& dialogs, const Copied& copied = {},
+                         const ColumnLimits* limits = nullptr);
 
 // All articles as the article table shows them, in that order: asks first, checks each
 // silently, lists the incomplete ones in the protocol, copies the others, and shows the
@@ -67,10 +72,10 @@ struct AllTransfer {
   bool asked_yes = false;
   std::size_t transferred = 0;
   std::size_t incomplete = 0;
-  std::size_t unstorable = 0;  // transferred, but holding characters the send stops at
+  std::size_t unstorable = 0;  // transferred, but holding characters or texts the send stops at
 };
 AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Table& uploads,
                          ports::Dialogs& dialogs, const AddLine& protocol,
-                         const Copied& copied = {});
+                         const Copied& copied = {}, const ColumnLimits* limits = nullptr);
 
 }  // namespace tellvaro::upload

@@ -76,6 +76,20 @@ std::vector<std::string> Workspace::load_tables() {
 
 void Workspace::save_tables() { store_.save_all(program_folder_); }
 
+const upload::ColumnLimits* Workspace::column_limits() {
+  if (!db_.connected() || runs_ > 0) return nullptr;
+  if (!limits_ || limits_session_ != db_.session_id()) {
+    try {
+      auto limits = std::make_unique<upload::ColumnLimits>(upload::ColumnLimits::read(db_));
+      limits_ = std::move(limits);
+      limits_session_ = db_.session_id();
+    } catch (const Error&) {
+      limits_.reset();
+    }
+  }
+  return limits_.get();
+}
+
 bool Workspace::connect(const std::function<void(const std::string&)>& status) {
   return session::open_auction_house(db_, config_, status);
 }

@@ -7,7 +7,9 @@
 // editor, a transfer, a copy) stores the same `Gebühr`. main.cpp owns it; the windows and their
 // controllers take a reference and never own any of this.
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,7 @@
 #include "ports/signal.h"
 #include "session/session.h"
 #include "store/article_store.h"
+#include "upload/column_limits.h"
 #include "upload/listed_rows.h"
 #include "upload/protocol.h"
 
@@ -43,6 +46,10 @@ class Workspace {
   upload::Protocol& protocol() { return protocol_; }
   // What was listed from the upload table, read with the tables.
   upload::ListedRows& listed() { return listed_; }
+  // How much text the auction house's columns hold, read once per session of the connection;
+  // none without a connection or when the server could not be asked (the send reads them
+  // again and stops there).
+  const upload::ColumnLimits* column_limits();
 
   // --- the tables' standard files ---
   // Loads the three tables and the memory of listed rows; one message per file that could not
@@ -105,6 +112,8 @@ class Workspace {
   store::ArticleStore store_;
   db::Connection db_;
   upload::Protocol protocol_;
+  std::unique_ptr<upload::ColumnLimits> limits_;
+  std::uint64_t limits_session_ = 0;
   std::vector<std::string> durations_;
   catalogue::FeatureFees fees_;
   catalogue::PaymentNames payments_;

@@ -6,6 +6,7 @@
 #include "article_fixture.h"
 #include "store/table.h"
 #include "upload/auction_row.h"
+#include "upload/column_limits.h"
 
 namespace tellvaro::upload {
 namespace {
@@ -302,6 +303,42 @@ TEST(Transfer, TextsTheAuctionHouseCannotHoldAreNamedAtTransfer) {
   EXPECT_NE(tb.dialogs.shown.back().find("\r\n\r\n1 übertragener Artikel enthält Zeichen"),
             std::string::npos)
       << tb.dialogs.shown.back();
+}
+
+}  // namespace
+}  // namespace tellvaro::upload
+
+namespace tellvaro::upload {
+namespace {
+
+// Where the auction house's column lengths are known (the window's connection), a text the send
+// would stop at as too long is named at the transfer already; the copy is made all the same.
+TEST(Transfer, TextsLongerThanTheirColumnsAreNamedAtTransferWhereTheLimitsAreKnown) {
+  ColumnLimits limits;
+  limits.set("auctions", "description", {65535, 65535, "latin1"});
+  limits.set("auctions", "title", {40, 160, "utf8mb4"});
+  Tables tb;
+  store::Record a = complete_article("Lampe");
+  store::at(a, store::F::Beschreibung) = store::Value::text(std::string(73511, 'x'));
+  tb.add(a);
+  tb.add(complete_article("Ein Titel mit mehr als vierzig Zeichen, zu lang"));
+  tb.articles.first();
+  EXPECT_TRUE(transfer_one(tb.articles.values(), tb.uploads, tb.dialogs, {}, &limits).copied);
+  EXPECT_EQ(tb.dialogs.shown.back(),
+            "Lampe wurde in die Upload-Tabelle übertragen.\r\n\r\nDer Artikel \"Lampe\" hat "
+            "Texte, die das Auktionshaus nur gekürzt speichern würde:\nBeschreibung: 73511 "
+            "Zeichen, das Auktionshaus speichert höchstens 65535 Zeichen\nSo kann der Artikel "
+            "nicht gesendet werden; bitte kürzen Sie diese Texte im Artikel und übertragen Sie "
+            "ihn neu.");
+
+  tb.dialogs.answers = {ports::Answer::Yes};
+  const auto all = transfer_all(tb.articles.shown(), tb.uploads, tb.dialogs, tb.sink, {}, &limits);
+  EXPECT_EQ(all.transferred, 2u);
+  EXPECT_EQ(all.unstorable, 2u);
+  ASSERT_EQ(tb.protocol.size(), 2u);
+  EXPECT_NE(tb.protocol[1].find("Artikelname: 47 Zeichen, das Auktionshaus speichert höchstens 40"),
+            std::string::npos)
+      << tb.protocol[1];
 }
 
 }  // namespace
