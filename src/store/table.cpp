@@ -292,9 +292,13 @@ void Table::remove_all_shown() {
   std::size_t kept = 0;
   for (std::size_t id = 0; id < records_.size(); ++id) {
     if (gone[id]) continue;
-    keys_[kept] = keys_[id];
-    revisions_[kept] = revisions_[id];
-    records_[kept++] = std::move(records_[id]);
+    // A record moved onto itself would be emptied (a vector moved into itself is left empty).
+    if (kept != id) {
+      keys_[kept] = keys_[id];
+      revisions_[kept] = revisions_[id];
+      records_[kept] = std::move(records_[id]);
+    }
+    ++kept;
   }
   records_.resize(kept);
   keys_.resize(kept);
