@@ -36,7 +36,7 @@ void FileCommands::open() {
 void FileCommands::save() {
   workspace::Workspace& ws = d_.workspace;
   if (ws.busy() || !settle()) return;
-  run_guarded(d_.dialogs, [&] { store::save_standard_files(ws.store(), ws.program_folder()); });
+  run_guarded(d_.dialogs, [&] { ws.save_standard_files(); });
 }
 
 void FileCommands::saveAs() {

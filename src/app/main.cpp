@@ -47,10 +47,12 @@ int main(int argc, char** argv) {
   auto make_main_window = [&dialogs, &workspace](
                               const session::Login& login, const std::string& folder,
                               QWidget* login_window) -> std::unique_ptr<QWidget> {
+    // Before the main window: what a run that did not end cleanly left unsaved.
+    const bool restore = workspace::ask_about_earlier_journal(dialogs, folder);
     workspace = std::make_unique<workspace::Workspace>(login.deployment(), login.config(),
                                                        login.user(), folder);
     auto window = std::make_unique<app::MainWindow>(*workspace, dialogs, login_window);
-    window->start();
+    window->start(restore);
     return window;
   };
   // Beside the program when it may write there, else in the user's data folder; chosen once.

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "app/accessible.h"
 #include "app/bulk_edit_commands.h"
@@ -247,7 +248,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::start() {
+void MainWindow::start(bool restore_journal) {
   auto& d = *impl_;
   move(0, 0);
   // Number texts of the core never use the locale; this covers what Qt itself formats.
@@ -261,6 +262,19 @@ void MainWindow::start() {
   ArticleEditor* editor = d.article_view->editor();
   run_guarded(d.dialogs, [&] { editor->refreshAll(); });
   d.operations->startSorting();
+  // From here on every change is journaled; a crash costs at most the last two seconds. After
+  // the start's sort, which would post a restored edit.
+  const store::Recovery recovery = d.workspace.start_journal(restore_journal);
+  for (const std::string& message : recovery.messages) d.dialogs.error(message);
+  if (recovery.changes > 0) {
+    statusBar()->showMessage(QString::fromStdString(store::recovered_text(recovery.changes)));
+  }
+  auto* journal_timer = new QTimer(this);
+  connect(journal_timer, &QTimer::timeout, this, [this] {
+    const std::string failed = impl_->workspace.note_journal_edits();
+    if (!failed.empty()) statusBar()->showMessage(QString::fromStdString(failed), 15000);
+  });
+  journal_timer->start(1000);
   QListWidget* status_list = editor->connectionStatusList();
   d.workspace.connect([status_list](const std::string& line) {
     status_list->addItem(QString::fromStdString(line));

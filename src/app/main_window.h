@@ -47,7 +47,9 @@ class MainWindow : public QMainWindow {
 
   // Main window creation in its order: tables, caption, refresh, start sort, connection,
   // reference lists. Shows errors through the dialogs; the window stays usable.
-  void start();
+  // Loads the tables and opens the connection; with `restore_journal` the changes an earlier run
+  // left unsaved come back first (workspace::ask_about_earlier_journal asked).
+  void start(bool restore_journal = false);
 
   enum class View { Articles, Uploads, Protocol, Imports };
   // Shows one view, hides the others and checks only its menu item. Changes no data.

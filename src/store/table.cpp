@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "store/detail.h"
 #include "store/filter.h"
@@ -163,10 +164,14 @@ void Table::commit(bool explicit_post) {
     records_.push_back(std::move(buffer_));
     keys_.push_back(next_key_++);
     revisions_.push_back(next_revision_++);
+    notify_stored(StoredChange::Kind::Put, keys_[id], nullptr, &records_[id]);
   } else {
     id = view_[old_pos];
     // A post that stored nothing new is no change to the record.
-    if (records_[id] != buffer_) revisions_[id] = next_revision_++;
+    if (records_[id] != buffer_) {
+      revisions_[id] = next_revision_++;
+      notify_stored(StoredChange::Kind::Put, keys_[id], &records_[id], &buffer_);
+    }
     records_[id] = std::move(buffer_);
     view_.erase(view_.begin() + static_cast<std::ptrdiff_t>(old_pos));
   }
@@ -264,6 +269,7 @@ void Table::remove() {
   state_ = EditState::Browse;
   const std::size_t pos = *cursor_;
   const std::size_t id = view_[pos];
+  notify_stored(StoredChange::Kind::Removed, keys_[id]);
   records_.erase(records_.begin() + static_cast<std::ptrdiff_t>(id));
   keys_.erase(keys_.begin() + static_cast<std::ptrdiff_t>(id));
   revisions_.erase(revisions_.begin() + static_cast<std::ptrdiff_t>(id));
@@ -289,6 +295,7 @@ void Table::remove_all_shown() {
   }
   std::vector<bool> gone(records_.size());
   for (auto id : view_) gone[id] = true;
+  for (auto id : view_) notify_stored(StoredChange::Kind::Removed, keys_[id]);
   std::size_t kept = 0;
   for (std::size_t id = 0; id < records_.size(); ++id) {
     if (gone[id]) continue;
@@ -324,6 +331,7 @@ void Table::replace_all(std::vector<Record> records) {
   state_ = EditState::Browse;
   insert_from_.reset();
   rebuild_view(std::nullopt);
+  notify_stored(StoredChange::Kind::Replaced, 0);
   notify_reset();
   if (was_editing) notify_state();
   notify_data(std::nullopt);
@@ -339,11 +347,11 @@ std::optional<std::size_t> Table::row_of(Key key) const {
   return std::nullopt;
 }
 
-std::vector<Table::Key> Table::add(std::vector<Record> records) {
+std::vector<Table::Key> Table::add(std::vector<Record> records, bool through_post_rule) {
   post_if_changed();
   for (auto& record : records) {
     record = fitted(std::move(record));
-    if (post_rule_) post_rule_(record);
+    if (through_post_rule && post_rule_) post_rule_(record);
   }
   std::vector<Key> added;
   added.reserve(records.size());
@@ -354,6 +362,7 @@ std::vector<Table::Key> Table::add(std::vector<Record> records) {
     keys_.push_back(next_key_);
     added.push_back(next_key_++);
     revisions_.push_back(next_revision_++);
+    notify_stored(StoredChange::Kind::Put, keys_[id], nullptr, &records_[id]);
     if (!shows(id)) continue;
     const std::size_t pos = place(id);
     // The cursor stays on its record, which moves down when a new one takes a place above it.
@@ -398,8 +407,12 @@ std::size_t Table::rewrite(const std::vector<Patch>& patches, bool through_post_
     Record& record = records_[id];
     const Value sorted_by = sort_kind_ != SortKind::Stored ? record[sort_index_] : Value();
     const Value filtered_by = filtered_ && has_like_ ? record[like_field_] : Value();
+    const std::optional<Record> before =
+        stored_change_.empty() ? std::nullopt : std::optional<Record>(record);
     for (auto& [field, value] : values) record[field] = std::move(value);
     if (through_post_rule && post_rule_) post_rule_(record);
+    if (before && *before != record)
+      notify_stored(StoredChange::Kind::Put, keys_[id], &*before, &record);
     if (sort_kind_ != SortKind::Stored && record[sort_index_] != sorted_by) order_moved = true;
     if (filtered_ && has_like_ && record[like_field_] != filtered_by) order_moved = true;
     revisions_[id] = next_revision_++;
@@ -423,6 +436,41 @@ std::size_t Table::rewrite(const std::vector<Patch>& patches, bool through_post_
   if (first < view_.size()) notify_rows({RowChange::Kind::Changed, first, last - first + 1, 0});
   if (current_changed) notify_data(std::nullopt);
   return stores.size();
+}
+
+void Table::remove_keys(const std::vector<Key>& keys) {
+  post_if_changed();
+  const std::unordered_set<Key> doomed(keys.begin(), keys.end());
+  const std::optional<std::size_t> current = current_id();
+  std::optional<Key> current_key;
+  if (current) current_key = keys_[*current];
+  std::size_t kept = 0;
+  bool any = false;
+  for (std::size_t id = 0; id < records_.size(); ++id) {
+    if (doomed.count(keys_[id])) {
+      notify_stored(StoredChange::Kind::Removed, keys_[id]);
+      any = true;
+      continue;
+    }
+    // A record moved onto itself would be emptied (a vector moved into itself is left empty).
+    if (kept != id) {
+      keys_[kept] = keys_[id];
+      revisions_[kept] = revisions_[id];
+      records_[kept] = std::move(records_[id]);
+    }
+    ++kept;
+  }
+  if (!any) return;
+  records_.resize(kept);
+  keys_.resize(kept);
+  revisions_.resize(kept);
+  std::optional<std::size_t> keep;
+  for (std::size_t id = 0; current_key && id < keys_.size(); ++id) {
+    if (keys_[id] == *current_key) keep = id;
+  }
+  rebuild_view(keep);
+  notify_reset();
+  notify_data(std::nullopt);
 }
 
 // --- order and filter ---
@@ -560,6 +608,15 @@ ports::Subscription Table::on_before_post(BeforePost f, Phase phase) {
 ports::Subscription Table::on_rows_change(RowsChange f) {
   return rows_change_.connect(std::move(f));
 }
+ports::Subscription Table::on_stored_change(StoredChanges f) {
+  return stored_change_.connect(std::move(f));
+}
+
+void Table::notify_stored(StoredChange::Kind kind, Key key, const Record* before,
+                          const Record* after) {
+  if (!stored_change_.empty()) stored_change_.notify({kind, key, before, after});
+}
+
 ports::Subscription Table::on_state_change(StateChange f) {
   return state_change_.connect(std::move(f));
 }

@@ -66,6 +66,20 @@ class Table {
   using RowsChange = std::function<void(const RowChange&)>;
   // The edit state changed (navigators enable their buttons by it).
   using StateChange = std::function<void()>;
+  // A change to the stored records, as it is stored (what a recovery journal writes down). A
+  // sort, a filter, a cursor move or a pending edit is none.
+  struct StoredChange {
+    enum class Kind {
+      Put,       // the record with `key` holds `after` now; `before` is null for a new record
+      Removed,   // the record with `key` is gone
+      Replaced,  // every record was replaced (a file loaded); keys all new
+    };
+    Kind kind;
+    Key key = 0;
+    const Record* before = nullptr;
+    const Record* after = nullptr;
+  };
+  using StoredChanges = std::function<void(const StoredChange&)>;
   // When a data or before-post listener hears, whatever the order it subscribed in. Controls
   // bound to fields hold a copy of the current record: they hear first, so on a data change they
   // show the record before anything that reads them runs, and before a post they write what
@@ -157,7 +171,11 @@ class Table {
   // Every record is fitted and goes through the rule before the first one is stored (a value
   // that does not fit throws with the table untouched). Returns the new records' keys, in the
   // given order.
-  std::vector<Key> add(std::vector<Record> records);
+  // `through_post_rule` false stores the records as given (a recovery puts back what was stored).
+  std::vector<Key> add(std::vector<Record> records, bool through_post_rule = true);
+  // Deletes the records with these keys, shown or not (keys that name no record are passed
+  // over); a pending edit is settled first, the cursor stays on its record if it is kept.
+  void remove_keys(const std::vector<Key>& keys);
 
   // New values for some fields of the record with this key.
   struct Patch {
@@ -196,6 +214,7 @@ class Table {
   [[nodiscard]] ports::Subscription on_before_post(BeforePost f, Phase phase = Phase::Others);
   [[nodiscard]] ports::Subscription on_rows_change(RowsChange f);
   [[nodiscard]] ports::Subscription on_state_change(StateChange f);
+  [[nodiscard]] ports::Subscription on_stored_change(StoredChanges f);
   // The rule that fills computed fields of a record being posted (the article fee). It runs
   // after every before-post listener, so it sees what they wrote; one per table.
   void set_post_rule(PostRule rule) { post_rule_ = std::move(rule); }
@@ -232,6 +251,8 @@ class Table {
   void notify_rows(const RowChange& change, bool own_insert = false);
   void notify_reset();
   void notify_state();
+  void notify_stored(StoredChange::Kind kind, Key key, const Record* before = nullptr,
+                     const Record* after = nullptr);
   void begin_batch();
   void end_batch();
 
@@ -260,6 +281,7 @@ class Table {
   PostRule post_rule_;
   ports::Signal<const RowChange&> rows_change_;
   ports::Signal<> state_change_;
+  ports::Signal<const StoredChange&> stored_change_;
   struct BatchState {
     int depth = 0;
     std::size_t records = 0;  // stored records when it began: ids from here on are new

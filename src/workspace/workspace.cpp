@@ -1,5 +1,6 @@
 #include "workspace/workspace.h"
 
+#include <ctime>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -7,6 +8,7 @@
 #include "catalogue/fees.h"
 #include "store/data_packet.h"
 #include "store/files.h"
+#include "store/table_commands.h"
 #include "text/error.h"
 #include "text/number.h"
 
@@ -74,7 +76,49 @@ std::vector<std::string> Workspace::load_tables() {
   return messages;
 }
 
-void Workspace::save_tables() { store_.save_all(program_folder_); }
+void Workspace::save_tables() {
+  store_.save_all(program_folder_);
+  if (journal_) journal_->end();
+}
+
+void Workspace::save_standard_files() {
+  store::save_standard_files(store_, program_folder_);
+  if (journal_) {
+    journal_->journal_of(store_.articles).rebase();
+    journal_->journal_of(store_.uploads).rebase();
+  }
+}
+
+store::Recovery Workspace::start_journal(bool restore) {
+  journal_ = std::make_unique<store::RecoveryJournal>(store_, program_folder_);
+  if (restore) {
+    journal_->hold_all();
+    store::Recovery r = store::restore_journals(store_, program_folder_);
+    journal_->note_edits();
+    journal_->release_all();
+    return r;
+  }
+  // Whatever an earlier run left (nothing worth asking about) goes now.
+  journal_->rebase_all();
+  return {};
+}
+
+std::string Workspace::note_journal_edits() {
+  if (!journal_) return {};
+  journal_->note_edits();
+  return journal_->take_error();
+}
+
+bool ask_about_earlier_journal(ports::Dialogs& dialogs, std::string_view program_folder) {
+  const store::FoundJournals found = store::find_journals(program_folder);
+  if (!found.worth_asking()) return false;
+  const std::size_t answer =
+      dialogs.choose(store::recovery_question(found),
+                     {std::string(store::kRestoreButton), std::string(store::kDiscardButton)});
+  if (answer == 0) return true;
+  store::discard_journals(program_folder, std::time(nullptr));
+  return false;
+}
 
 const upload::ColumnLimits* Workspace::column_limits() {
   if (!db_.connected() || runs_ > 0) return nullptr;

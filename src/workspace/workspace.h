@@ -15,9 +15,11 @@
 
 #include "catalogue/reference.h"
 #include "db/connection.h"
+#include "ports/dialogs.h"
 #include "ports/signal.h"
 #include "session/session.h"
 #include "store/article_store.h"
+#include "store/journal.h"
 #include "upload/column_limits.h"
 #include "upload/listed_rows.h"
 #include "upload/protocol.h"
@@ -57,7 +59,18 @@ class Workspace {
   // bytes are kept beside it first and the message names the copy.
   std::vector<std::string> load_tables();
   // Saves the three tables (a pending edit is posted first); a failure throws tellvaro::Error.
+  // The recovery journal ends with a successful save.
   void save_tables();
+  // "&Speichern": the article and upload tables; their journals start afresh.
+  void save_standard_files();
+
+  // --- the recovery journal (the window's run; the command line keeps none) ---
+  // Starts it over the tables as just loaded. With `restore`, the journals an earlier run left
+  // are applied first (see store::restore_journals).
+  store::Recovery start_journal(bool restore);
+  // Every second: the records being typed. Returns a failure to write, once ("" when none).
+  std::string note_journal_edits();
+  store::RecoveryJournal* journal() { return journal_.get(); }
 
   // --- the auction house ---
   // Opens the connection the way the login does; `status` receives its two status lines.
@@ -110,6 +123,7 @@ class Workspace {
   std::string picture_folder_;
   upload::ListedRows listed_;
   store::ArticleStore store_;
+  std::unique_ptr<store::RecoveryJournal> journal_;  // after store_: listens to its tables
   db::Connection db_;
   upload::Protocol protocol_;
   std::unique_ptr<upload::ColumnLimits> limits_;
@@ -122,5 +136,10 @@ class Workspace {
   ports::Signal<bool> busy_change_;
   ports::Signal<const std::string&> connection_notice_;
 };
+
+// At a start: when the journals of a run that did not end cleanly hold changes, asks whether to
+// restore them. "Verwerfen" (or closing the question) keeps them as dated copies. True to
+// restore.
+bool ask_about_earlier_journal(ports::Dialogs& dialogs, std::string_view program_folder);
 
 }  // namespace tellvaro::workspace

@@ -110,6 +110,7 @@ struct Fixture {
   LoginStandIn login;
   std::unique_ptr<workspace::Workspace> ws;
   std::unique_ptr<MainWindow> window;
+  bool restore_journal = false;  // what the start's question about an earlier journal decided
 
   Fixture() : folder(dir.path().toStdString() + "/") { store::make_files(folder); }
 
@@ -125,7 +126,7 @@ struct Fixture {
     ws = std::make_unique<workspace::Workspace>(std::move(deployment), std::move(config),
                                                 std::move(user), folder);
     window = std::make_unique<MainWindow>(*ws, dialogs, &login);
-    window->start();
+    window->start(restore_journal);
     window->show();
     return *window;
   }

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolButton>
 #include <filesystem>
 
@@ -43,6 +44,7 @@ class MainWindowTest : public QObject {
   void emptyProgramFolder();
   void otherWorkingDirectory();
   void demoArticlesShowAndSaveExactly();
+  void unsavedWorkComesBackAfterACrash();
 };
 
 void MainWindowTest::creationWithoutDatabase() {
@@ -619,6 +621,64 @@ void MainWindowTest::demoArticlesShowAndSaveExactly() {
   w.menus().save->trigger();
   QVERIFY(f.dialogs.shown.empty());
   QCOMPARE(read_file(f.path(store::kArticleFile)), demo);
+}
+
+// A run that ends without closing (a crash, a kill) leaves its unsaved work in the journal; the
+// next start asks, "Wiederherstellen" brings the article being typed back in editing, a clean end
+// leaves no journal, and "Verwerfen" starts from the files with the journal kept as a copy.
+void MainWindowTest::unsavedWorkComesBackAfterACrash() {
+  namespace fs = std::filesystem;
+  Fixture f;
+  f.put(store::kArticleFile, named({"Apfel", "Birne"}));
+  const std::string journal = f.path("files/db/artikel_db.journal");
+  auto crash_while_typing = [&](const char* typed) {
+    MainWindow& w = f.open();
+    QLineEdit* name = nullptr;
+    for (auto* e : w.articleView()->editor()->findChildren<QLineEdit*>()) {
+      if (e->accessibleDescription() == u("Artikelname")) name = e;
+    }
+    QVERIFY(name);
+    name->selectAll();
+    name->insert(u(typed));
+    f.ws->note_journal_edits();
+    f.ws->journal()->sync();
+    f.window.reset();  // gone without a close: nothing saved
+  };
+
+  crash_while_typing("Aprikose");
+  QVERIFY(fs::exists(journal));
+  f.dialogs.choices = {0};
+  QVERIFY(workspace::ask_about_earlier_journal(f.dialogs, f.folder));
+  QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+  QVERIFY2(f.dialogs.shown[0].rfind("Tellvaro wurde nicht ordnungsgemäß beendet. Die nicht "
+                                    "gespeicherten Änderungen vom ",
+                                    0) == 0,
+           f.dialogs.shown[0].c_str());
+  QVERIFY(f.dialogs.shown[0].ends_with(" wiederherstellen?"));
+  f.restore_journal = true;
+  MainWindow& w = f.open();
+  QCOMPARE(f.store().articles.state(), store::EditState::Edit);
+  QCOMPARE(f.store().articles.text(store::F::Artikelname), std::string("Aprikose"));
+  QCOMPARE(w.statusBar()->currentMessage(), u("1 nicht gespeicherte Änderung wiederhergestellt."));
+  QVERIFY(w.close());
+  QVERIFY(!fs::exists(journal));
+  QVERIFY(read_file(f.path(store::kArticleFile)).find("Aprikose") != std::string::npos);
+
+  crash_while_typing("Pfirsich");
+  f.dialogs.shown.clear();
+  f.dialogs.choices = {1};
+  QVERIFY(!workspace::ask_about_earlier_journal(f.dialogs, f.folder));
+  QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
+  QVERIFY(!fs::exists(journal));
+  int copies = 0;
+  for (const auto& e : fs::directory_iterator(f.path("files/db"))) {
+    copies += e.path().filename().string().rfind("artikel_db_verworfen_", 0) == 0;
+  }
+  QCOMPARE(copies, 1);
+  f.restore_journal = false;
+  f.open();
+  QCOMPARE(f.store().articles.state(), store::EditState::Browse);
+  QCOMPARE(names_shown(f.store().articles), (std::vector<std::string>{"Aprikose", "Birne"}));
 }
 
 QTEST_MAIN(MainWindowTest)
