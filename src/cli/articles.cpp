@@ -7,6 +7,7 @@
 #include "text/error.h"
 #include "text/number.h"
 #include "upload/auction_row.h"
+#include "upload/column_limits.h"
 #include "upload/transfer.h"
 
 namespace tellvaro::cli {
@@ -19,7 +20,8 @@ std::string folder_of(const std::string& path) {
 }
 
 PreparedArticle prepare_article(const store::Record& record, const store::CsvSource& source,
-                                const catalogue::FeatureFees& fees, const Folders& folders) {
+                                const catalogue::FeatureFees& fees, const Folders& folders,
+                                const upload::ColumnLimits* limits) {
   PreparedArticle out;
   out.line = source.line;
   out.title = upload::field_text(record, store::F::Artikelname);
@@ -55,6 +57,10 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
   if (!out.problem) {
     const std::string unstorable = upload::unstorable_message(out.article);
     if (!unstorable.empty()) out.problem = unstorable;
+  }
+  if (!out.problem && limits) {
+    const std::string too_long = upload::too_long_text(out.article, *limits);
+    if (!too_long.empty()) out.problem = too_long;
   }
   if (const auto fee = store::at(out.article, store::F::Gebuehr).as_amount()) out.fee = *fee;
   return out;

@@ -13,6 +13,10 @@
 #include "store/csv.h"
 #include "store/field.h"
 
+namespace tellvaro::upload {
+class ColumnLimits;
+}
+
 namespace tellvaro::cli {
 
 struct PreparedArticle {
@@ -36,8 +40,11 @@ struct Folders {
 // checked, and (when complete) its pictures attached into `folders.attach` by the editor's
 // rules: a photo named like a different one already there (two cameras' "IMG_0001.jpg") is
 // stored under a further name, never over it.
+// `limits`, when the auction house's column lengths are known, makes a text too long for its
+// column a problem, as the send would stop there.
 PreparedArticle prepare_article(const store::Record& record, const store::CsvSource& source,
-                                const catalogue::FeatureFees& fees, const Folders& folders);
+                                const catalogue::FeatureFees& fees, const Folders& folders,
+                                const upload::ColumnLimits* limits = nullptr);
 
 // The folder part of a path, "." for a bare name.
 std::string folder_of(const std::string& path);

@@ -179,14 +179,16 @@ struct CheckedFile {
   store::CsvImport read;
 };
 
-CheckedFile check_file(const std::string& path, const workspace::Workspace& ws,
+CheckedFile check_file(const std::string& path, workspace::Workspace& ws,
                        const std::string& attach) {
   CheckedFile f;
   f.read = store::read_articles_csv(store::detail::read_whole_file(path));
   const Folders folders{folder_of(path), ws.picture_folder(), attach};
+  // A text the auction house would cut is named here already, as the send would stop there.
+  const upload::ColumnLimits* limits = ws.column_limits();
   for (std::size_t i = 0; i < f.read.records.size(); ++i) {
-    f.articles.push_back(
-        prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(), folders));
+    f.articles.push_back(prepare_article(f.read.records[i], f.read.sources[i], ws.feature_fees(),
+                                         folders, limits));
   }
   return f;
 }

@@ -210,6 +210,28 @@ TEST_F(CliTest, LoginFailuresEndWithCodeThree) {
   expect_no_secret("output", all_output_);
 }
 
+// A site whose description column is TEXT (64 KB): the check names the text the send would stop
+// at, with its length and the limit, before anything is sent.
+TEST_F(CliTest, ACheckNamesATextLongerThanItsColumnOnThisServer) {
+  struct Restore {
+    ~Restore() {
+      try {
+        test::admin_exec("alter table tv_auktionshaus.auctions modify description MEDIUMTEXT NULL");
+      } catch (...) {
+      }
+    }
+  } restore;
+  test::admin_exec("alter table tv_auktionshaus.auctions modify description TEXT NULL");
+  const std::string file = csv("lang.csv", "Lampe;1111;7;10115;Berlin;5;True;;" +
+                                               std::string(70000, 'x') + ";\r\n");
+  const Finished f = run(as_seller({"pruefen", file}));
+  EXPECT_EQ(f.code, 1) << f.err;
+  EXPECT_TRUE(contains(f.out, "Zeile 2: \"Lampe\" unvollständig: Der Artikel \"Lampe\" hat Texte, "
+                              "die das Auktionshaus nur gekürzt speichern würde:\nBeschreibung: "
+                              "70000 Zeichen, das Auktionshaus speichert höchstens 65535 Zeichen"))
+      << f.out;
+}
+
 TEST_F(CliTest, CheckNamesEachRowAndWritesNothing) {
   const std::string file = csv("pruefen.csv",
                                "Sommerreifen;1111;7;10115;Berlin;12.5;True;True;Vier Reifen.;\r\n"
