@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineView>
@@ -66,6 +68,20 @@ class SealedView : public QWebEngineView {
     s->setAttribute(QWebEngineSettings::NavigateOnDropEnabled, false);
     // A link to an address no browser knows would otherwise be handed to the desktop.
     s->setUnknownUrlSchemePolicy(QWebEngineSettings::DisallowUnknownUrlSchemes);
+    // Some link targets (about:blank) are followed inside the engine without asking the page:
+    // a click on a link does nothing at all. The script runs in the program's own world, apart
+    // from the description, whose scripts stay off.
+    QWebEngineScript inert;
+    inert.setName(QStringLiteral("tellvaro-inert-links"));
+    inert.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    inert.setWorldId(QWebEngineScript::ApplicationWorld);
+    inert.setRunsOnSubFrames(true);
+    inert.setSourceCode(QStringLiteral(
+        "for (const type of ['click', 'auxclick']) document.addEventListener(type, function (e) {"
+        " for (let n = e.target; n; n = n.parentNode) {"
+        "  if (n.nodeType === 1 && (n.localName === 'a' || n.localName === 'area')) {"
+        "   e.preventDefault(); return; } } }, true);"));
+    page_->scripts().insert(inert);
     setPage(page_);
   }
   // The page must go before its profile.

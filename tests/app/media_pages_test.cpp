@@ -275,9 +275,9 @@ void MediaPagesTest::descriptionScriptsCannotReadFiles() {
   QCOMPARE(run_js(page->browser(), read).toString(), QStringLiteral("verweigert"));
 }
 
-// Links in a description, clicked with the mouse, open nothing: a data: page does not replace the
-// program's own (its content policy with it), and an address of an unknown kind is not handed
-// to the desktop.
+// Links in a description, clicked with the mouse, open nothing: a data: or about: page does not
+// replace the program's own (its content policy with it), and an address of an unknown kind is
+// not handed to the desktop.
 void MediaPagesTest::clickedLinksOpenNothing() {
   QDesktopServices::setUrlHandler(QStringLiteral("tellvaro-unbekannt"), this,
                                   "openedOnTheDesktop");
@@ -289,13 +289,14 @@ void MediaPagesTest::clickedLinksOpenNothing() {
       store::F::Beschreibung,
       "<style>a { display: block; height: 40px }</style><p id=t>eigene</p>"
       "<a id=d href='data:text/html,<p id=t>fremde</p>'>d</a>"
+      "<a id=a href='about:blank'><span>a</span></a>"
       "<a id=u href='tellvaro-unbekannt:oeffnen'>u</a>");
   f->articles.post();
   page->previewButton()->click();
   QWebEngineView* view = page->browser();
   QSignalSpy loaded(view, &QWebEngineView::loadFinished);
   QVERIFY(loaded.wait(20000));
-  for (const char* link : {"d", "u"}) {
+  for (const char* link : {"d", "a", "u"}) {
     const QString rect =
         QStringLiteral("var r = document.getElementById('%1').getBoundingClientRect(); "
                        "Math.round(r.left + 10) + ',' + Math.round(r.top + r.height / 2)")
