@@ -13,6 +13,12 @@ set(TELLVARO_FTP_PREFIX "FtP!" CACHE STRING "Prefix of the FTP password")
 set(TELLVARO_MAIL_PREFIX "MaP!" CACHE STRING "Prefix of the mail password")
 set(TELLVARO_WEB_URL "http://127.0.0.42/" CACHE STRING "Root address of the auction house's web server")
 set(TELLVARO_MAKER_URL "http://127.0.0.42/" CACHE STRING "Maker's web page opened by the credit lines")
+# TLS: always used when a server offers it; required, a server without it is refused before any
+# password goes out. The CA file is trusted beside the system's store (empty: the store alone);
+# the default is the CA the local auction house makes for itself.
+option(TELLVARO_TLS_REQUIRED "Refuse database, FTP and mail servers that offer no TLS" OFF)
+set(TELLVARO_TLS_CA_FILE "/tmp/tellvaro-auction-house/tls/ca.crt" CACHE STRING
+    "CA certificates trusted beside the system's store (PEM), empty for the store alone")
 mark_as_advanced(TELLVARO_DIR_PASSWORD_1 TELLVARO_DIR_PASSWORD_2 TELLVARO_DIR_PASSWORD_3
                  TELLVARO_SQL_PREFIX TELLVARO_FTP_PREFIX TELLVARO_MAIL_PREFIX)
 foreach(v SQL FTP MAIL)
@@ -28,11 +34,16 @@ endforeach()
 set(_tellvaro_deployment_template ${CMAKE_CURRENT_LIST_DIR}/deployment.h.in)
 function(tellvaro_deployment_header out_file)
   foreach(v CUSTOMER DIR_HOST DIR_USER DIR_DB DIR_PASSWORD_1 DIR_PASSWORD_2 DIR_PASSWORD_3
-            SQL_PREFIX FTP_PREFIX MAIL_PREFIX WEB_URL MAKER_URL)
+            SQL_PREFIX FTP_PREFIX MAIL_PREFIX WEB_URL MAKER_URL TLS_CA_FILE)
     string(HEX "${TELLVARO_${v}}" _hex)
     string(REGEX REPLACE "(..)" "\\\\x\\1\" \"" _bytes "${_hex}")
     set(TELLVARO_${v}_LITERAL "\"${_bytes}\"")
   endforeach()
+  if(TELLVARO_TLS_REQUIRED)
+    set(TELLVARO_TLS_REQUIRED_LITERAL true)
+  else()
+    set(TELLVARO_TLS_REQUIRED_LITERAL false)
+  endif()
   configure_file(${_tellvaro_deployment_template} ${out_file} @ONLY)
 endfunction()
 tellvaro_deployment_header(${CMAKE_BINARY_DIR}/generated/tellvaro/deployment.h)

@@ -7,6 +7,7 @@
 
 #include "catalogue/categories.h"
 #include "db/connection.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 
 namespace {
@@ -26,7 +27,7 @@ db::Connection& connection() {
     }
     test::admin_exec(
         "insert into tv_auktionshaus.categories (cat_id, parent_id, cat_name) values " + values);
-    db.set_params({test::host(), 3306, "tv_seller_app", "SqP!Auktion26", "tv_auktionshaus", true});
+    db.set_params(test::app_account());
     return db.connect() && db.select_database("tv_auktionshaus");
   }();
   if (!ready) throw std::runtime_error("test auction house not reachable");

@@ -1,9 +1,10 @@
 #!/usr/bin/python3
-"""File server of the local auction house.
+"""A file server without TLS, as the local auction house had before its file server was vsftpd
+with TLS; the tests start it to show how the program meets a server that offers no TLS.
 
 One login with write access, its root a private folder (the client never sees anything above
-it). Active mode only: the listing tool must connect data channels the way the real auction
-house expects, so passive requests are refused instead of silently working. Every command and
+it). Active mode only: in clear text the listing tool connects data channels actively, so
+passive requests are refused instead of silently working. Every command and
 reply goes to the log (PASS is masked by pyftpdlib). The password arrives as a SHA-256 digest so
 that neither the command line nor this file carries it.
 """

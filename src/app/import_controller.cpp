@@ -70,9 +70,7 @@ void ImportController::runImport() {
   request.selection = {d_.view.currentBox()->isChecked(), d_.view.expiredBox()->isChecked()};
   runs::connect_like(request, ws.db());
   const session::ServiceConfig& config = ws.config();
-  request.ftp.host = config.ftp_host;
-  request.ftp.user = config.ftp_user;
-  request.ftp.password = config.ftp_password;
+  request.ftp = session::ftp_endpoint(config);
   request.user_id = ws.user().id;
   request.picture_folder = ws.picture_folder();
   request.payments = ws.payment_names();

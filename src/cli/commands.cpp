@@ -344,11 +344,7 @@ int import_command(const Options& o, workspace::Workspace& ws, std::ostream& out
                    std::ostream& err) {
   if (!load_lists(ws, err)) return kNoLogin;
   const session::ServiceConfig& config = ws.config();
-  net::Endpoint ftp;
-  ftp.host = config.ftp_host;
-  ftp.user = config.ftp_user;
-  ftp.password = config.ftp_password;
-  const importer::Services services{ws.db(),      std::move(ftp),      {},
+  const importer::Services services{ws.db(),      session::ftp_endpoint(config), {},
                                     ws.user().id, ws.picture_folder(), ws.payment_names()};
   ConsoleProgress progress(stderr);
   const StopOnSignal stop;

@@ -4,6 +4,8 @@
 
 #include <errmsg.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -34,6 +36,9 @@ bool session_gone(unsigned error) {
     case 2055:  // lost connection, with the system error
     case 1927:  // connection was killed
     case 4031:  // disconnected by the server for inactivity
+    // Over TLS a session the server ended shows as a TLS error ("unexpected eof while
+    // reading"); a refused handshake never gets this far, that is a failed connect.
+    case CR_SSL_CONNECTION_ERROR:
       return true;
     default:
       return false;
@@ -57,6 +62,18 @@ TransactionStep transaction_step(std::string_view sql) {
   const std::string words = leading_words(sql);
   return {words.rfind("start transaction", 0) == 0 || words.rfind("begin", 0) == 0,
           words.rfind("commit", 0) == 0 || words.rfind("rollback", 0) == 0};
+}
+
+// The client library's words for a refused certificate, in German.
+std::string certificate_reason(std::string_view library_text) {
+  auto has = [&](std::string_view part) { return library_text.find(part) != std::string_view::npos; };
+  // The library checks the name itself, after the chain, and says only this.
+  if (has("Validation of SSL server certificate failed"))
+    return "es ist für einen anderen Servernamen ausgestellt";
+  if (has("expired")) return "es ist abgelaufen";
+  if (has("self-signed") || has("self signed") || has("issuer") || has("unable to verify"))
+    return "es stammt nicht von einer vertrauenswürdigen Stelle";
+  return std::string(library_text);
 }
 
 }  // namespace
@@ -149,6 +166,19 @@ void Connection::reset_handle() {
   mysql_optionsv(mysql_, MYSQL_OPT_WRITE_TIMEOUT, &write);
   // Run by the client library after every connect, so a reconnect gets it too.
   mysql_optionsv(mysql_, MYSQL_INIT_COMMAND, kSessionModeStatement.data());
+  // With a certificate check the library insists on TLS, and stops before the login when the
+  // server offers none; open() then decides whether clear text may follow.
+  if (clear_text_) return;
+  my_bool verify = 1;
+  mysql_optionsv(mysql_, MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+  mysql_optionsv(mysql_, MYSQL_OPT_SSL_CAPATH, net::kSystemTrustFolder);
+  const std::string& ca = params_.tls.ca_file;
+  if (!ca.empty() && ::access(ca.c_str(), F_OK) == 0)
+    mysql_optionsv(mysql_, MYSQL_OPT_SSL_CA, ca.c_str());
+  if (params_.tls.required) {
+    my_bool enforce = 1;
+    mysql_optionsv(mysql_, MYSQL_OPT_SSL_ENFORCE, &enforce);
+  }
 }
 
 void Connection::set_params(ConnectParams params) {
@@ -197,9 +227,39 @@ bool Connection::open() {
   auto host = text::utf8_to_cp1252(params_.host);
   auto user = text::utf8_to_cp1252(params_.user);
   auto password = text::utf8_to_cp1252(params_.password);
-  if (!mysql_real_connect(mysql_, host.c_str(), user.c_str(), password.c_str(), nullptr,
-                          params_.port, nullptr, flags)) {
-    last_error_ = text::cp1252_to_utf8(mysql_error(mysql_));
+  tls_problem_.clear();
+  auto login = [&] {
+    return mysql_real_connect(mysql_, host.c_str(), user.c_str(), password.c_str(), nullptr,
+                              params_.port, nullptr, flags) != nullptr;
+  };
+  bool in = login();
+  if (!in && mysql_errno(mysql_) == CR_SSL_CONNECTION_ERROR) {
+    const std::string server = params_.label + " " + params_.host + ": ";
+    unsigned long offered = 0;
+    mariadb_get_infov(mysql_, MARIADB_CONNECTION_SERVER_CAPABILITIES, &offered);
+    if (offered != 0 && !(offered & CLIENT_SSL)) {
+      // The server's greeting offers no TLS, and nothing of the login has been sent yet.
+      if (params_.tls.required) {
+        tls_problem_ = server +
+                       "Der Server bietet keine Verschlüsselung (TLS) an; ohne sie wird kein "
+                       "Passwort gesendet.";
+      } else {
+        clear_text_ = true;
+        reset_handle();
+        clear_text_ = false;
+        if (mysql_) in = login();
+      }
+    } else {
+      // Never clear text after a failed handshake: that is what an attacker would want.
+      tls_problem_ = server + "Das Zertifikat des Servers wurde nicht angenommen (" +
+                     certificate_reason(mysql_error(mysql_)) +
+                     "); die Verbindung wurde vor der Anmeldung abgebrochen.";
+    }
+  }
+  if (!in) {
+    last_error_ = !tls_problem_.empty() ? tls_problem_
+                  : mysql_                ? text::cp1252_to_utf8(mysql_error(mysql_))
+                                          : std::string("Keine Verbindung möglich.");
     reset_handle();  // a failed handle cannot be used for another try
     return false;
   }

@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "net/tls.h"
 #include "text/error.h"
 
 struct st_mysql;
@@ -56,6 +57,8 @@ struct ConnectParams {
   // Several statements in one text (Batch). Off unless a run asks for it: a session that takes
   // only one statement per text cannot be made to run a second one by a value.
   bool batches = false;
+  // TLS whenever the server offers it (or required), the certificate and host name checked.
+  net::TlsPolicy tls{};
 };
 
 // A stored result: all rows are on the client, positioned on the first row.
@@ -144,6 +147,10 @@ class Connection {
 
   // The server's last error text, for diagnostics; never holds a password.
   const std::string& last_error() const { return last_error_; }
+  // Set when the last connect was refused for want of a trusted encrypted connection (a
+  // certificate that failed, a server without TLS while it is required): the German reason,
+  // naming the server. Empty otherwise.
+  const std::string& tls_problem() const { return tls_problem_; }
 
   // The waits of the following statements. A change reopens the connection before the next
   // statement outside a transaction, as the client fixes them when it connects.
@@ -172,6 +179,8 @@ class Connection {
   ConnectParams params_;
   bool connected_ = false;
   std::string last_error_;
+  std::string tls_problem_;
+  bool clear_text_ = false;        // the server offers no TLS: the next handle asks for none
   std::string database_;           // selected again after a reconnect
   bool dropped_ = false;           // the server or a timeout ended the session
   bool settings_changed_ = false;  // reopen with new waits or batches at the next chance

@@ -1,5 +1,7 @@
 #include "net/curl_call.h"
 
+#include <unistd.h>
+
 #include <cctype>
 #include <mutex>
 
@@ -14,9 +16,30 @@ std::once_flag global_init;
 
 long whole_seconds(long ms) { return (ms + 999) / 1000; }
 
+bool mentions(const char* text, const char* part) {
+  return text && std::string_view(text).find(part) != std::string_view::npos;
+}
+
 // German for the failures a user can do something about; the rest in curl's own words.
 std::string reason(CURLcode rc, const char* error_buffer) {
   switch (rc) {
+    case CURLE_PEER_FAILED_VERIFICATION:
+      if (mentions(error_buffer, "name"))
+        return "das Zertifikat des Servers ist für einen anderen Servernamen ausgestellt, die "
+               "Verbindung wurde vor der Anmeldung abgebrochen";
+      if (mentions(error_buffer, "expired"))
+        return "das Zertifikat des Servers ist abgelaufen, die Verbindung wurde vor der "
+               "Anmeldung abgebrochen";
+      return "das Zertifikat des Servers stammt nicht von einer vertrauenswürdigen Stelle, die "
+             "Verbindung wurde vor der Anmeldung abgebrochen";
+    case CURLE_SSL_CONNECT_ERROR:
+      return "die verschlüsselte Verbindung (TLS) kam nicht zustande, die Verbindung wurde vor "
+             "der Anmeldung abgebrochen";
+    case CURLE_USE_SSL_FAILED:
+      return "der Server bietet keine Verschlüsselung (TLS) an; ohne sie wird kein Passwort "
+             "gesendet";
+    case CURLE_SSL_CACERT_BADFILE:
+      return "die Datei der vertrauten Zertifikate kann nicht gelesen werden";
     case CURLE_COULDNT_RESOLVE_HOST:
       return "Servername unbekannt";
     case CURLE_COULDNT_CONNECT:
@@ -74,12 +97,36 @@ void CurlCall::prepare(const Timeouts& t, const char* protocol) {
   curl_easy_setopt(curl_, CURLOPT_HEADERDATA, this);
 }
 
+void CurlCall::use_tls(const TlsPolicy& tls) {
+  curl_easy_setopt(curl_, CURLOPT_USE_SSL,
+                   static_cast<long>(tls.required ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+  curl_easy_setopt(curl_, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+  curl_easy_setopt(curl_, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl_, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(curl_, CURLOPT_SSLVERSION, static_cast<long>(CURL_SSLVERSION_TLSv1_2));
+  curl_easy_setopt(curl_, CURLOPT_CAPATH, kSystemTrustFolder);
+  // The file replaces curl's own bundle; the folder above still holds the system's store.
+  if (!tls.ca_file.empty() && ::access(tls.ca_file.c_str(), F_OK) == 0)
+    curl_easy_setopt(curl_, CURLOPT_CAINFO, tls.ca_file.c_str());
+}
+
+void CurlCall::limit_to_tls12() {
+  curl_easy_setopt(curl_, CURLOPT_SSLVERSION,
+                   static_cast<long>(CURL_SSLVERSION_TLSv1_2) |
+                       static_cast<long>(CURL_SSLVERSION_MAX_TLSv1_2));
+}
+
 void CurlCall::perform(const std::string& service, const std::string& step) {
   replies_.clear();
   error_[0] = '\0';
   CURLcode rc = curl_easy_perform(curl_);
   long made = 0;
-  if (curl_easy_getinfo(curl_, CURLINFO_NUM_CONNECTS, &made) == CURLE_OK) connections_ += made;
+  if (count_greetings_) {
+    for (const std::string& line : replies_)
+      if (line.rfind("220 ", 0) == 0) ++connections_;
+  } else if (curl_easy_getinfo(curl_, CURLINFO_NUM_CONNECTS, &made) == CURLE_OK) {
+    connections_ += made;
+  }
   // Judged by the return code alone: after a good active-mode transfer the error buffer can
   // still hold a stale message.
   if (rc == CURLE_OK) return;

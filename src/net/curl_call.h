@@ -24,12 +24,22 @@ class CurlCall {
 
   // Back to the defaults (the connection stays), then the limits and the reply capture.
   void prepare(const Timeouts& timeouts, const char* protocol);
+  // TLS when the server offers it (STARTTLS, AUTH TLS), or required; certificates and host names
+  // checked against the system's store and the policy's CA file.
+  void use_tls(const TlsPolicy& tls);
+  // FTP's data connections must resume the control connection's TLS session, which servers
+  // check (vsftpd's require_ssl_reuse). libcurl 7.88 keeps that up under TLS 1.2 only: under
+  // TLS 1.3 the third data connection or so is refused ("522 ... session reuse required").
+  void limit_to_tls12();
   // Runs the transfer; throws tellvaro::Error "<service>: <step> fehlgeschlagen ..." on failure.
   void perform(const std::string& service, const std::string& step);
 
   // Server reply lines of the last perform (CR LF removed), and its header lines for HTTP.
   const std::vector<std::string>& replies() const { return replies_; }
   long connections_opened() const { return connections_; }
+  // Counts connections by the server's greeting ("220 ") instead of libcurl's count, which
+  // includes the passive data connections of FTP.
+  void count_greetings() { count_greetings_ = true; }
 
  private:
   static size_t on_header(char* data, size_t size, size_t count, void* self);
@@ -38,6 +48,7 @@ class CurlCall {
   std::vector<std::string> replies_;
   char error_[CURL_ERROR_SIZE] = {};
   long connections_ = 0;
+  bool count_greetings_ = false;
 };
 
 // A path for a URL: every byte outside the unreserved set and "/" percent-encoded. Throws for a

@@ -21,19 +21,28 @@ struct FtpSession::Impl {
   std::unique_ptr<detail::CurlCall> call;  // present while open
   long closed_connections = 0;             // counted by handles already gone
   long binary_on = -1;                     // the connection (by count) that was switched to TYPE I
+  bool encrypted = false;                  // the server took AUTH TLS at the login
 
   std::string service() const { return "FTP-Server " + endpoint.host; }
   std::string base() const { return detail::server_url("ftp", endpoint, 21) + "/"; }
 
-  // A call on the session's connection: login, active mode, no directory changes of curl's own.
+  // A call on the session's connection: login, no directory changes of curl's own. Encrypted
+  // data connections go passive: libcurl cannot take an active one under TLS, and a router
+  // cannot rewrite the address in an encrypted PORT. Clear text keeps active mode.
   CURL* prepare() {
     if (!call) throw Error(service() + ": Die Verbindung ist nicht geöffnet.");
     call->prepare(timeouts, "ftp");
+    call->use_tls(endpoint.tls);
+    call->limit_to_tls12();
     CURL* h = call->handle();
     curl_easy_setopt(h, CURLOPT_USERNAME, endpoint.user.c_str());
     curl_easy_setopt(h, CURLOPT_PASSWORD, endpoint.password.c_str());
-    curl_easy_setopt(h, CURLOPT_FTPPORT, "-");
-    curl_easy_setopt(h, CURLOPT_FTP_USE_EPRT, 0L);
+    if (encrypted) {
+      curl_easy_setopt(h, CURLOPT_FTP_USE_EPSV, 1L);
+    } else {
+      curl_easy_setopt(h, CURLOPT_FTPPORT, "-");
+      curl_easy_setopt(h, CURLOPT_FTP_USE_EPRT, 0L);
+    }
     curl_easy_setopt(h, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     curl_easy_setopt(h, CURLOPT_ACCEPTTIMEOUT_MS, timeouts.connect_ms);
     curl_easy_setopt(h, CURLOPT_TRANSFERTEXT, 0L);
@@ -65,7 +74,9 @@ FtpSession::~FtpSession() { close(); }
 void FtpSession::open() {
   close();
   impl_->call = std::make_unique<detail::CurlCall>();
+  impl_->call->count_greetings();
   impl_->binary_on = -1;
+  impl_->encrypted = false;
   try {
     CURL* h = impl_->prepare();
     Slist quote(curl_slist_append(nullptr, "CWD /"));
@@ -73,6 +84,9 @@ void FtpSession::open() {
     curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(h, CURLOPT_QUOTE, quote.get());
     impl_->call->perform(impl_->service(), "Anmeldung");
+    // 234: the server took AUTH TLS, so the login and everything after it is encrypted.
+    for (const std::string& line : impl_->call->replies())
+      if (line.rfind("234", 0) == 0) impl_->encrypted = true;
   } catch (...) {
     close();
     throw;
@@ -223,6 +237,8 @@ void FtpSession::retrieve_into(const std::string& remote_path, const std::string
     throw;
   }
 }
+
+bool FtpSession::encrypted() const { return impl_->call && impl_->encrypted; }
 
 long FtpSession::connections_opened() const {
   return impl_->closed_connections + (impl_->call ? impl_->call->connections_opened() : 0);

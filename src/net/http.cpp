@@ -8,12 +8,15 @@ namespace tellvaro::net {
 struct WebClock::Impl {
   std::string url;
   Timeouts timeouts;
+  TlsPolicy tls;
   detail::CurlCall call;
 };
 
-WebClock::WebClock(std::string url, Timeouts timeouts) : impl_(std::make_unique<Impl>()) {
+WebClock::WebClock(std::string url, Timeouts timeouts, TlsPolicy tls)
+    : impl_(std::make_unique<Impl>()) {
   impl_->url = std::move(url);
   impl_->timeouts = timeouts;
+  impl_->tls = std::move(tls);
 }
 
 WebClock::~WebClock() = default;
@@ -24,6 +27,7 @@ std::string WebClock::date() {
   const std::string service = "Webserver " + impl_->url;
   detail::CurlCall& call = impl_->call;
   call.prepare(impl_->timeouts, "http,https");
+  call.use_tls(impl_->tls);
   curl_easy_setopt(call.handle(), CURLOPT_URL, impl_->url.c_str());
   curl_easy_setopt(call.handle(), CURLOPT_NOBODY, 1L);
   curl_easy_setopt(call.handle(), CURLOPT_TIMEOUT_MS,
@@ -38,8 +42,8 @@ std::string WebClock::date() {
   throw Error(service + ": Die Antwort enthält keine Uhrzeit (keine Kopfzeile \"Date\").");
 }
 
-std::string http_date(const std::string& url, const Timeouts& timeouts) {
-  return WebClock(url, timeouts).date();
+std::string http_date(const std::string& url, const Timeouts& timeouts, const TlsPolicy& tls) {
+  return WebClock(url, timeouts, tls).date();
 }
 
 }  // namespace tellvaro::net

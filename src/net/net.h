@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "net/tls.h"
+
 namespace tellvaro::net {
 
 struct Timeouts {
@@ -24,12 +26,14 @@ struct Endpoint {
   long port = 0;  // 0: the service's standard port
   std::string user;
   std::string password;
+  TlsPolicy tls{};
 };
 
-// HEAD requests to one address, over one kept-alive connection while the server allows it.
+// HEAD requests to one address, over one kept-alive connection while the server allows it. An
+// https:// address is checked against `tls` as the other services are.
 class WebClock {
  public:
-  explicit WebClock(std::string url, Timeouts timeouts = {});
+  explicit WebClock(std::string url, Timeouts timeouts = {}, TlsPolicy tls = {});
   ~WebClock();
   WebClock(const WebClock&) = delete;
   WebClock& operator=(const WebClock&) = delete;
@@ -44,11 +48,14 @@ class WebClock {
 };
 
 // One HEAD request to `url` on a connection of its own; the value of its `Date` header.
-std::string http_date(const std::string& url, const Timeouts& timeouts = {});
+std::string http_date(const std::string& url, const Timeouts& timeouts = {},
+                      const TlsPolicy& tls = {});
 
-// A logged-in FTP control connection in active mode with binary transfers, kept open from
-// open() to close() so the pictures of many articles go over one login. Paths are sent as given
-// ("//41_2.jpg"); curl adds no directory changes of its own.
+// A logged-in FTP control connection with binary transfers, kept open from open() to close() so
+// the pictures of many articles go over one login. Paths are sent as given ("//41_2.jpg"); curl
+// adds no directory changes of its own. When the server offers TLS (AUTH TLS), the login and
+// every data connection are encrypted, and data connections go passive (EPSV, then PASV): a
+// router cannot rewrite an encrypted PORT command. In clear text they stay active.
 class FtpSession {
  public:
   explicit FtpSession(Endpoint endpoint, Timeouts timeouts = {});
@@ -80,6 +87,8 @@ class FtpSession {
 
   // TCP connections this session has opened so far (control connections, not data ones).
   long connections_opened() const;
+  // Whether the open session is encrypted.
+  bool encrypted() const;
 
  private:
   void retrieve_into(const std::string& remote_path, const std::string& local_file,
@@ -97,7 +106,8 @@ struct MailMessage {
 };
 
 // An SMTP client with AUTH LOGIN that sends any number of messages over one connection, opened
-// by the first send and closed by close() or the destructor. The body goes out as Windows-1252,
+// by the first send and closed by close() or the destructor. STARTTLS before AUTH when the server
+// offers it. The body goes out as Windows-1252,
 // declared so in the headers.
 class SmtpClient {
  public:

@@ -155,6 +155,7 @@ void SmtpClient::send(const MailMessage& message) {
   if (!impl_->call) impl_->call = std::make_unique<detail::CurlCall>();
   detail::CurlCall& call = *impl_->call;
   call.prepare(impl_->timeouts, "smtp");
+  call.use_tls(impl_->endpoint.tls);
   CURL* h = call.handle();
   std::string url = detail::server_url("smtp", impl_->endpoint, 25);
   std::string from = "<" + message.from + ">";

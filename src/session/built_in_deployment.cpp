@@ -19,6 +19,8 @@ Deployment Deployment::built_in() {
   out.mail_prefix = d::kMailPasswordPrefix;
   out.web_url = d::kWebUrl;
   out.maker_url = d::kMakerUrl;
+  out.tls.required = d::kTlsRequired;
+  out.tls.ca_file = d::kTlsCaFile;
   return out;
 }
 

@@ -55,6 +55,14 @@ std::string password_hash(std::string_view password) {
   return out;
 }
 
+net::Endpoint ftp_endpoint(const ServiceConfig& config) {
+  return {config.ftp_host, 21, config.ftp_user, config.ftp_password, config.tls};
+}
+
+net::Endpoint mail_endpoint(const ServiceConfig& config) {
+  return {config.mail_host, 25, config.mail_user, config.mail_password, config.tls};
+}
+
 bool open_auction_house(db::Connection& db, const ServiceConfig& config,
                         const std::function<void(const std::string&)>& status) {
   auto add = [&](std::string_view line) {
@@ -65,9 +73,11 @@ bool open_auction_house(db::Connection& db, const ServiceConfig& config,
                  .user = config.sql_user,
                  .password = config.sql_password,
                  .database = config.sql_database,
-                 .compress = true});
+                 .compress = true,
+                 .tls = config.tls});
   const bool server = db.connect();
   add(server ? kServerUp : kNoInternet);
+  if (!db.tls_problem().empty()) add(db.tls_problem());
   const bool database = db.select_database(config.sql_database);
   add(database ? kDatabaseUp : kNoDatabase);
   return server && database;
@@ -92,8 +102,12 @@ LoginResult Login::run(std::string_view user_name, std::string_view password,
                           .password = deployment_.directory_password,
                           .database = deployment_.directory_database,
                           .compress = true,
-                          .label = "Verzeichnisserver"});
-    if (!directory.connect()) add(kNoInternet);
+                          .label = "Verzeichnisserver",
+                          .tls = deployment_.tls});
+    if (!directory.connect()) {
+      add(kNoInternet);
+      if (!directory.tls_problem().empty()) add(directory.tls_problem());
+    }
     if (!directory.select_database(deployment_.directory_database)) add(kNoDatabase);
     if (!directory.connect() || !directory.select_database(deployment_.directory_database)) {
       return end_with(kNoConnection);
@@ -121,6 +135,7 @@ LoginResult Login::run(std::string_view user_name, std::string_view password,
         .mail_password = deployment_.mail_prefix + result->text("mail_passwort"),
         .mail_sender = result->text("mail_sender"),
         .mail_admin = result->text("mail_admin"),
+        .tls = deployment_.tls,
     };
     directory.close();
   }

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "net/net.h"
 #include "tellvaro/version.h"
 
 namespace tellvaro::db {
@@ -23,7 +24,14 @@ struct ServiceConfig {
   std::string ftp_host, ftp_user, ftp_password;                // password with its prefix
   std::string mail_host, mail_user, mail_password;             // password with its prefix
   std::string mail_sender, mail_admin;
+  // From the deployment, not the record: how every connection of the run uses TLS.
+  net::TlsPolicy tls{};
 };
+
+// The file and mail servers the configuration names, with its TLS policy: the one place the
+// send, the import and the command line take them from.
+net::Endpoint ftp_endpoint(const ServiceConfig& config);
+net::Endpoint mail_endpoint(const ServiceConfig& config);
 
 struct SessionUser {
   std::string id, nick, name, password, suspended, email, zip, city, country;
@@ -40,6 +48,7 @@ struct Deployment {
   std::string directory_password;  // the three pieces joined
   std::string sql_prefix, ftp_prefix, mail_prefix;
   std::string web_url, maker_url;
+  net::TlsPolicy tls{};  // for the directory, and handed on to the service configuration
   static Deployment built_in();
 };
 

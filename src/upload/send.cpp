@@ -344,8 +344,7 @@ std::string SendRun::send_mail() {
   else if (text::is_blank_text(sv_.config.mail_admin))
     add("Das Auktionshaus hat keine Administrator-Adresse; das Upload-Protokoll geht nur an den "
         "Verkäufer.");
-  net::SmtpClient smtp({sv_.config.mail_host, 25, sv_.config.mail_user, sv_.config.mail_password},
-                       sv_.timeouts);
+  net::SmtpClient smtp(session::mail_endpoint(sv_.config), sv_.timeouts);
   net::MailMessage m{
       sv_.config.mail_sender, {}, "Artikel Uploadprotokol: User: " + sv_.user.nick, out_.lines};
   for (const std::string& to : recipients) {
@@ -392,11 +391,9 @@ SendOutcome SendRun::run() {
     // Before anything is written: a text longer than its column holds on this server.
     const std::string too_long = too_long_message(job_.articles, ColumnLimits::read(db_));
     if (!too_long.empty()) throw Error(too_long);
-    ftp_ = std::make_unique<net::FtpSession>(
-        net::Endpoint{sv_.config.ftp_host, 21, sv_.config.ftp_user, sv_.config.ftp_password},
-        sv_.timeouts);
+    ftp_ = std::make_unique<net::FtpSession>(session::ftp_endpoint(sv_.config), sv_.timeouts);
     ftp_->open();
-    clock_ = std::make_unique<net::WebClock>(sv_.web_url, sv_.timeouts);
+    clock_ = std::make_unique<net::WebClock>(sv_.web_url, sv_.timeouts, sv_.config.tls);
     events_.show_protocol();
     add(text::format_int(job_.articles.size()) + " - Artikel zum Upload gefunden");
     add(kBlank);

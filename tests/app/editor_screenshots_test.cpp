@@ -21,6 +21,7 @@
 #include "db/connection.h"
 #include "media/image.h"
 #include "support/temp_dir.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 
 using tellvaro::test::EditorFixture;
@@ -76,6 +77,7 @@ void EditorScreenshots::grabPages() {
     config.sql_user = test::kAppUser;
     config.sql_password = test::sql_password();
     config.sql_database = test::kAuctionDatabase;
+    config.tls = test::tls_policy();
   }
   EditorFixture f(config);
   live = live && f.connect();

@@ -3,6 +3,7 @@
 
 #include "app/auction_house_case.h"
 #include "app/main_window_fixture.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 
 using namespace tellvaro;
@@ -16,6 +17,7 @@ session::ServiceConfig test_config() {
   c.sql_user = kAppUser;
   c.sql_password = sql_password();
   c.sql_database = kAuctionDatabase;
+  c.tls = tls_policy();
   return c;
 }
 

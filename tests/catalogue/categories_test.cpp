@@ -285,7 +285,9 @@ TEST(CategoryMarkers, TheServerComparesAsForOneEntryAlone) {
                      scratch + ".categories (cat_id, parent_id, cat_name) values " + c.rows +
                      "; grant select on " + scratch + ".* to '" + test::kAppUser + "'@'127.0.0.%'");
     db::Connection db;
-    db.set_params({test::host(), 3306, test::kAppUser, test::sql_password(), scratch, true});
+    db::ConnectParams params = test::app_account();
+    params.database = scratch;
+    db.set_params(params);
     ASSERT_TRUE(db.connect()) << c.what;
     ASSERT_TRUE(db.select_database(scratch)) << c.what;
 

@@ -138,7 +138,9 @@ TEST(ConnectionFailure, UnreachableServerAndWrongPasswordNeverThrow) {
 
   test::require_auction_house();
   Connection wrong;
-  wrong.set_params({test::host(), 3306, "tv_seller_app", "falsch", "tv_auktionshaus", true});
+  ConnectParams falsch = test::app_account();
+  falsch.password = "falsch";
+  wrong.set_params(falsch);
   EXPECT_FALSE(wrong.connect());
   EXPECT_EQ(wrong.last_error().find("falsch"), std::string::npos);
   // The same object connects once given the right password.

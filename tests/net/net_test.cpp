@@ -119,9 +119,15 @@ TEST_F(NetTest, FtpSessionStoresManyFilesOverOneLoginWithExactCommands) {
   EXPECT_EQ(count("SIZE 41_2.jpg"), 1);
   EXPECT_EQ(count("RETR 42_3.jpg"), 1);
   EXPECT_EQ(count("QUIT"), 1);
+  // Encrypted before the login, so the data connections are encrypted and passive: one EPSV
+  // for each of the five transfers, no PORT.
+  ASSERT_GE(commands.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(commands.begin(), commands.begin() + 4),
+            (std::vector<std::string>{"AUTH TLS", "USER tvftp", "PASS ******", "PBSZ 0"}));
+  EXPECT_EQ(count("PROT P"), 1);
+  EXPECT_EQ(count("EPSV"), 5);
   for (const std::string& c : commands) {
-    EXPECT_NE(c.rfind("PASV", 0), 0u);
-    EXPECT_NE(c.rfind("EPSV", 0), 0u);
+    EXPECT_NE(c.rfind("PORT", 0), 0u);
     EXPECT_TRUE(c == "CWD /" || c.rfind("CWD", 0) != 0) << c;
   }
   // CWD / straight after the login, before any transfer.

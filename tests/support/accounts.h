@@ -12,9 +12,14 @@
 
 namespace tellvaro::test {
 
+// What the test build's deployment sets: TLS required, the instance's own CA trusted.
+inline net::TlsPolicy tls_policy() { return {true, tls_ca_file()}; }
+
 // The seller program's account on the auction house database.
 inline db::ConnectParams app_account() {
-  return {host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true};
+  db::ConnectParams p{host(), 3306, kAppUser, sql_password(), kAuctionDatabase, true};
+  p.tls = tls_policy();
+  return p;
 }
 
 // Connects `db` with that account and selects the auction house database; on false,
@@ -24,8 +29,10 @@ inline bool connect_app(db::Connection& db) {
   return db.connect() && db.select_database(kAuctionDatabase);
 }
 
-inline net::Endpoint ftp_account() { return {host(), 0, kFtpUser, ftp_password()}; }
-inline net::Endpoint mail_account() { return {host(), 0, kMailUser, mail_password()}; }
+inline net::Endpoint ftp_account() { return {host(), 0, kFtpUser, ftp_password(), tls_policy()}; }
+inline net::Endpoint mail_account() {
+  return {host(), 0, kMailUser, mail_password(), tls_policy()};
+}
 
 // The service configuration the directory record holds, passwords with their prefixes.
 inline session::ServiceConfig service_config() {
@@ -40,6 +47,7 @@ inline session::ServiceConfig service_config() {
   c.mail_password = mail_password();
   c.mail_sender = kMailSender;
   c.mail_admin = kMailAdmin;
+  c.tls = tls_policy();
   return c;
 }
 

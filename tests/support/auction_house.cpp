@@ -265,6 +265,9 @@ std::string ftp_root() { return run_dir() + "/ftp"; }
 std::string mail_dir() { return run_dir() + "/mail"; }
 std::string general_log_path() { return run_dir() + "/general.log"; }
 std::string ftp_log_path() { return run_dir() + "/ftp.log"; }
+std::string smtp_log_path() { return run_dir() + "/smtp.log"; }
+std::string tls_ca_file() { return run_dir() + "/../tls/ca.crt"; }
+std::string other_ca_file() { return run_dir() + "/../tls/other-ca.crt"; }
 
 // --- state -----------------------------------------------------------------------------------
 
@@ -358,11 +361,35 @@ std::size_t ftp_log_mark() { return file_size_or_zero(ftp_log_path()); }
 
 std::string ftp_log_since(std::size_t mark) { return read_file(ftp_log_path(), mark); }
 
+// vsftpd writes `... FTP command: Client "127.0.0.1", "USER tvftp"` (the password as
+// "PASS <password>"); pyftpdlib, the file server of older run folders, `... [...] <- USER tvftp`.
 std::vector<std::string> ftp_commands_since(std::size_t mark) {
+  static const std::string vsftpd = "FTP command: Client \"";
   std::vector<std::string> out;
   for (const auto& line : lines_of(ftp_log_since(mark))) {
-    auto p = line.find("] <- ");
+    auto p = line.find(vsftpd);
+    if (p != std::string::npos) {
+      auto open = line.find("\", \"", p + vsftpd.size());
+      if (open == std::string::npos || line.back() != '"') continue;
+      std::string command = line.substr(open + 4, line.size() - open - 5);
+      if (command.rfind("PASS ", 0) == 0) command = "PASS ******";
+      out.push_back(command);
+      continue;
+    }
+    p = line.find("] <- ");
     if (p != std::string::npos) out.push_back(line.substr(p + 5));
+  }
+  return out;
+}
+
+std::size_t smtp_log_mark() { return file_size_or_zero(smtp_log_path()); }
+
+std::vector<std::string> smtp_commands_since(std::size_t mark) {
+  static const std::string tag = " Befehl: ";
+  std::vector<std::string> out;
+  for (const auto& line : lines_of(read_file(smtp_log_path(), mark))) {
+    auto p = line.find(tag);
+    if (p != std::string::npos) out.push_back(line.substr(p + tag.size()));
   }
   return out;
 }
@@ -421,13 +448,24 @@ Frozen::Frozen(const std::string& service) {
   pid_t main = 0;
   std::ifstream(run_dir() + "/" + service + ".pid") >> main;
   if (main <= 0) return;
-  pids_.push_back(main);
+  // Every descendant, not only the children: vsftpd serves a login from a grandchild.
+  std::vector<std::pair<int, int>> parent_of;  // pid, parent
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    std::ifstream stat(entry.path() / "stat");
-    std::string pid, name, state;
-    pid_t parent = 0;
-    if (stat >> pid >> name >> state >> parent && parent == main) pids_.push_back(std::stoi(pid));
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || !std::isdigit(static_cast<unsigned char>(name[0]))) continue;
+    std::ifstream in(entry.path() / "stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 1));
+    std::string state;
+    int parent = 0;
+    if (rest >> state >> parent) parent_of.emplace_back(std::stoi(name), parent);
   }
+  pids_.push_back(main);
+  for (std::size_t i = 0; i < pids_.size(); ++i)
+    for (const auto& [pid, parent] : parent_of)
+      if (parent == pids_[i]) pids_.push_back(pid);
   for (int p : pids_) kill(p, SIGSTOP);
 }
 

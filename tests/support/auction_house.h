@@ -54,6 +54,8 @@ inline constexpr int kSqlPort = 3306;
 inline constexpr int kFtpPort = 21;
 inline constexpr int kSmtpPort = 25;
 inline constexpr int kHttpPort = 80;
+// The FTP server's passive data ports (scripts/auction-house), first and last.
+inline constexpr int kPassivePorts[2] = {30000, 30019};
 
 // The full passwords the services accept: the build's prefix followed by the stored text (the
 // directory password from its three pieces). Secrets: never print them in a test message.
@@ -70,6 +72,11 @@ std::string ftp_root();          // run_dir() + "/ftp": the FTP login's "/"
 std::string mail_dir();          // run_dir() + "/mail": NAME.eml (raw bytes) + NAME.env
 std::string general_log_path();  // run_dir() + "/general.log"
 std::string ftp_log_path();      // run_dir() + "/ftp.log"
+std::string smtp_log_path();     // run_dir() + "/smtp.log"
+// The CA that signed the instance's certificates (what the test build trusts), and a CA that
+// signed none of them.
+std::string tls_ca_file();
+std::string other_ca_file();
 
 // --- state -----------------------------------------------------------------------------------
 
@@ -124,6 +131,10 @@ std::vector<std::string> queries_since(std::size_t mark);
 std::size_t ftp_log_mark();
 std::string ftp_log_since(std::size_t mark);
 std::vector<std::string> ftp_commands_since(std::size_t mark);
+// The mail server's log: each command as received, cut to its verb ("EHLO", "STARTTLS",
+// "AUTH LOGIN"), never a login's data.
+std::size_t smtp_log_mark();
+std::vector<std::string> smtp_commands_since(std::size_t mark);
 
 // --- mail ------------------------------------------------------------------------------------
 

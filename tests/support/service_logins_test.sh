@@ -9,6 +9,8 @@ set -euo pipefail
 src=$1
 build=$2
 host=${TELLVARO_TEST_HOST:-127.0.0.43}
+# The test instance takes logins over TLS only, with a certificate of its own CA.
+ca=${TELLVARO_AH_DIR:-/tmp/tellvaro-auction-house}/tls/ca.crt
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "Übersprungen: scripts/auction-house braucht root."
@@ -46,25 +48,30 @@ TELLVARO_BUILD_DIR=$tmp/build "$src/scripts/auction-house" up --data test
 # Logs in as the program would, the password on stdin; prints "ok" or the refusal.
 login() {
   if [ "$1" = sql ]; then
-    if MYSQL_PWD=$3 mariadb --no-defaults -h "$host" -u "$2" -e 'SELECT 1' tv_auktionshaus \
+    if MYSQL_PWD=$3 mariadb --no-defaults -h "$host" -u "$2" --ssl --ssl-ca="$ca" \
+      --ssl-verify-server-cert -e 'SELECT 1' tv_auktionshaus \
       >/dev/null 2>&1; then echo ok; else echo refused; fi
     return
   fi
   printf '%s' "$3" | python3 -c '
-import ftplib, smtplib, sys
-kind, host, user = sys.argv[1:4]
+import ftplib, smtplib, ssl, sys
+kind, host, user, ca = sys.argv[1:5]
 password = sys.stdin.read()
+context = ssl.create_default_context(cafile=ca)
 try:
     if kind == "ftp":
-        ftplib.FTP(host, user, password, timeout=10).quit()
+        f = ftplib.FTP_TLS(host, context=context, timeout=10)
+        f.login(user, password)
+        f.quit()
     else:
         s = smtplib.SMTP(host, 25, timeout=10)
+        s.starttls(context=context)
         s.login(user, password)
         s.quit()
     print("ok")
 except (ftplib.error_perm, smtplib.SMTPAuthenticationError) as e:
     print("refused")
-' "$1" "$host" "$2"
+' "$1" "$host" "$2" "$ca"
 }
 
 failed=0

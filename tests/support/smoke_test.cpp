@@ -26,10 +26,17 @@ struct MysqlCloser {
 };
 using Mysql = std::unique_ptr<MYSQL, MysqlCloser>;
 
-// Connects over TCP to the test host; returns the connection or the error number.
-Mysql connect_tcp(const char* user, const std::string& password, const char* db, unsigned* err) {
+// Connects over TCP to the test host, with TLS and the server's certificate checked against the
+// instance's CA unless `clear` is set; returns the connection or the error number.
+Mysql connect_tcp(const char* user, const std::string& password, const char* db, unsigned* err,
+                  bool clear = false) {
   Mysql m(mysql_init(nullptr));
   mysql_options(m.get(), MYSQL_SET_CHARSET_NAME, "latin1");
+  if (!clear) {
+    my_bool verify = 1;
+    mysql_optionsv(m.get(), MYSQL_OPT_SSL_VERIFY_SERVER_CERT, &verify);
+    mysql_optionsv(m.get(), MYSQL_OPT_SSL_CA, tls_ca_file().c_str());
+  }
   if (!mysql_real_connect(m.get(), host(), user, password.c_str(), db, kSqlPort, nullptr, 0)) {
     *err = mysql_errno(m.get());
     return nullptr;
@@ -71,6 +78,11 @@ TEST_F(SmokeTest, AppAccountWorksOverTcpAndTheGeneralLogShowsItsStatements) {
   // What the program does not have: DELETE, and the password without its prefix.
   EXPECT_NE(mysql_query(app.get(), "delete from numbers"), 0);
   EXPECT_FALSE(connect_tcp(kAppUser, kStoredSqlPassword, kAuctionDatabase, &err));
+  EXPECT_EQ(err, 1045u);
+
+  // Encrypted, as the server demands: a clear-text login is refused whatever the password.
+  EXPECT_NE(single_value(app.get(), "show session status like 'Ssl_cipher'"), "");
+  EXPECT_FALSE(connect_tcp(kAppUser, sql_password(), kAuctionDatabase, &err, true));
   EXPECT_EQ(err, 1045u);
 }
 
@@ -193,17 +205,24 @@ size_t supply(char* buf, size_t size, size_t n, void* in) {
   return k;
 }
 
-Curl ftp_handle(const std::string& password) {
+// TLS (AUTH TLS) with the instance's CA and passive data connections; `clear`: neither.
+Curl ftp_handle(const std::string& password, bool clear = false) {
   Curl c(curl_easy_init());
   curl_easy_setopt(c.get(), CURLOPT_USERNAME, kFtpUser);
   curl_easy_setopt(c.get(), CURLOPT_PASSWORD, password.c_str());
-  curl_easy_setopt(c.get(), CURLOPT_FTPPORT, "-");
-  curl_easy_setopt(c.get(), CURLOPT_FTP_USE_EPRT, 0L);
+  if (clear) {
+    curl_easy_setopt(c.get(), CURLOPT_FTPPORT, "-");
+    curl_easy_setopt(c.get(), CURLOPT_FTP_USE_EPRT, 0L);
+  } else {
+    curl_easy_setopt(c.get(), CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+    curl_easy_setopt(c.get(), CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+    curl_easy_setopt(c.get(), CURLOPT_CAINFO, tls_ca_file().c_str());
+  }
   curl_easy_setopt(c.get(), CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
   return c;
 }
 
-TEST_F(SmokeTest, FtpStoresAndRetrievesInActiveMode) {
+TEST_F(SmokeTest, FtpStoresAndRetrievesOverTlsAndRefusesAClearLogin) {
   const std::string base = std::string("ftp://") + host() + "/";
   Source picture{std::string("\xFF\xD8\xFF\xE0 kein echtes JPEG \r\n\x00\x80 Ende", 28)};
 
@@ -226,8 +245,10 @@ TEST_F(SmokeTest, FtpStoresAndRetrievesInActiveMode) {
                        [&](const std::string& c) { return c.rfind(prefix, 0) == 0; });
   };
   EXPECT_TRUE(has("PASS ******"));
-  EXPECT_TRUE(has("PORT 127,0,0,1,"));
+  EXPECT_TRUE(has("EPSV"));
   EXPECT_TRUE(has("STOR //1000_2.jpg"));
+  ASSERT_FALSE(commands.empty());
+  EXPECT_EQ(commands[0], "AUTH TLS");
   EXPECT_EQ(ftp_log_since(mark).find(ftp_password()), std::string::npos);
 
   std::string fetched;
@@ -243,6 +264,17 @@ TEST_F(SmokeTest, FtpStoresAndRetrievesInActiveMode) {
   curl_easy_setopt(wrong.get(), CURLOPT_URL, base.c_str());
   curl_easy_setopt(wrong.get(), CURLOPT_NOBODY, 1L);
   EXPECT_EQ(curl_easy_perform(wrong.get()), CURLE_LOGIN_DENIED);
+
+  // The right password in clear text: refused at USER, before the password is asked for.
+  mark = ftp_log_mark();
+  Curl clear = ftp_handle(ftp_password(), true);
+  curl_easy_setopt(clear.get(), CURLOPT_URL, base.c_str());
+  curl_easy_setopt(clear.get(), CURLOPT_NOBODY, 1L);
+  EXPECT_EQ(curl_easy_perform(clear.get()), CURLE_LOGIN_DENIED);
+  clear.reset();
+  commands = ftp_commands_since(mark);
+  EXPECT_TRUE(has("USER tvftp"));
+  EXPECT_FALSE(has("PASS"));
 }
 
 TEST_F(SmokeTest, SmtpWithAuthLoginStoresTheMessageByteExact) {
@@ -251,10 +283,14 @@ TEST_F(SmokeTest, SmtpWithAuthLoginStoresTheMessageByteExact) {
       "Subject: Artikel Uploadprotokol: User: haendler\r\n\r\n"
       "1 - Artikel zum Upload gefunden\r\n \r\nPreis 5 \x80, Gr\xFC\xDF"
       "e\r\n";
-  auto send = [&](const std::string& password) {
+  auto send = [&](const std::string& password, bool clear = false) {
     Source body{message};
     Curl c(curl_easy_init());
     curl_easy_setopt(c.get(), CURLOPT_URL, (std::string("smtp://") + host() + ":25").c_str());
+    if (!clear) {
+      curl_easy_setopt(c.get(), CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+      curl_easy_setopt(c.get(), CURLOPT_CAINFO, tls_ca_file().c_str());
+    }
     curl_easy_setopt(c.get(), CURLOPT_USERNAME, kMailUser);
     curl_easy_setopt(c.get(), CURLOPT_PASSWORD, password.c_str());
     curl_easy_setopt(c.get(), CURLOPT_LOGIN_OPTIONS, "AUTH=LOGIN");
@@ -269,8 +305,14 @@ TEST_F(SmokeTest, SmtpWithAuthLoginStoresTheMessageByteExact) {
     return rc;
   };
 
+  auto mark = smtp_log_mark();
   ASSERT_EQ(send(mail_password()), CURLE_OK);
+  EXPECT_EQ(smtp_commands_since(mark),
+            (std::vector<std::string>{"EHLO", "STARTTLS", "EHLO", "AUTH LOGIN", "MAIL", "RCPT",
+                                      "DATA", "QUIT"}));
   EXPECT_EQ(send(kStoredMailPassword), CURLE_LOGIN_DENIED);
+  // Without STARTTLS the server offers no AUTH and takes no message.
+  EXPECT_NE(send(mail_password(), true), CURLE_OK);
 
   auto received = mails();
   ASSERT_EQ(received.size(), 1u);
@@ -284,9 +326,11 @@ TEST_F(SmokeTest, SmtpWithAuthLoginStoresTheMessageByteExact) {
 }
 
 TEST_F(SmokeTest, HeadRequestCarriesADateHeader) {
+  for (const char* scheme : {"http://", "https://"}) {
   std::string headers;
   Curl c(curl_easy_init());
-  curl_easy_setopt(c.get(), CURLOPT_URL, (std::string("http://") + host() + "/").c_str());
+  curl_easy_setopt(c.get(), CURLOPT_URL, (scheme + std::string(host()) + "/").c_str());
+  curl_easy_setopt(c.get(), CURLOPT_CAINFO, tls_ca_file().c_str());
   curl_easy_setopt(c.get(), CURLOPT_NOBODY, 1L);
   curl_easy_setopt(c.get(), CURLOPT_HEADERFUNCTION, append);
   curl_easy_setopt(c.get(), CURLOPT_HEADERDATA, &headers);
@@ -296,6 +340,7 @@ TEST_F(SmokeTest, HeadRequestCarriesADateHeader) {
                                 std::regex("\r\nDate: [A-Z][a-z]{2}, [0-9]{2} [A-Z][a-z]{2} "
                                            "[0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2} GMT\r\n")))
       << headers;
+  }
 }
 
 }  // namespace

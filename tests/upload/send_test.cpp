@@ -135,6 +135,7 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
   uploads_.move_to(1);
   auto log = general_log_mark();
   auto ftp_log = ftp_log_mark();
+  auto smtp_log = smtp_log_mark();
   Sender s = sender();
   ASSERT_TRUE(s.send_marked()) << (rec_.shown.empty() ? "" : rec_.shown.back());
 
@@ -227,6 +228,16 @@ TEST_F(SendTest, OneArticleWritesItsRowsInOneTransactionStoresItsPicturesAndMail
   EXPECT_TRUE(has("STOR //1000_2.jpg"));
   EXPECT_TRUE(has("STOR //1000_3.jpg"));
   EXPECT_TRUE(has("QUIT"));
+  // Encrypted before any password: the file server's login after AUTH TLS, the mail server's
+  // AUTH after STARTTLS.
+  ASSERT_GE(cmds.size(), 2u);
+  EXPECT_EQ(cmds[0], "AUTH TLS");
+  EXPECT_EQ(cmds[1], "USER tvftp");
+  const auto verbs = smtp_commands_since(smtp_log);
+  const auto starttls = std::find(verbs.begin(), verbs.end(), "STARTTLS");
+  const auto auth = std::find(verbs.begin(), verbs.end(), "AUTH LOGIN");
+  EXPECT_LT(starttls, auth);
+  EXPECT_NE(auth, verbs.end());
 
   // Two mails, one connection: to the seller, then to the administrator, the same body.
   std::vector<Mail> mails = test::mails();

@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "store/files.h"
+#include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
 
@@ -36,6 +37,7 @@ session::ServiceConfig house_config() {
   c.sql_user = test::kAppUser;
   c.sql_password = test::sql_password();
   c.sql_database = test::kAuctionDatabase;
+  c.tls = test::tls_policy();
   return c;
 }
 
