@@ -1,15 +1,18 @@
 // "Alle Artikel senden" of 20 articles with three 200 kB pictures each, once straight to the
 // test auction house and once through delaying proxies in front of the database, the FTP
-// control connection and the web server (15 ms each way, a 30 ms round trip): per article the
-// round trips by service and the time, and the longest the window's event loop waited while the
-// send ran on its own thread, as the window runs it. Prints figures; judges nothing.
+// control and data connections and the web server (15 ms each way, a 30 ms round trip): per
+// article the round trips by service and the time, and the longest the window's event loop
+// waited while the send ran on its own thread, as the window runs it. Prints figures; judges
+// nothing.
 //
-// The FTP data connections go around the proxy (in active mode the server connects back to the
-// PORT address), so each picture pays its control round trips only. The mails go straight to
+// Everything is encrypted, as the test instance requires: the database session, FTP with its
+// passive data connections (one proxy in front of each of the instance's passive ports; they
+// resume the control connection's TLS session), the clock over HTTPS. The mails go straight to
 // the mail server; they leave once per run, after the articles.
 //
 // The send speaks FTP on port 21, so its proxy needs a loopback address of its own:
-// TELLVARO_PROXY_HOST, else 127.0.<last part of the test host>.1 (127.0.43.1 for 127.0.0.43).
+// TELLVARO_PROXY_HOST, else 127.0.<last part of the test host>.1 (127.0.43.1 for 127.0.0.43),
+// which the test instance's certificate names beside its own address (as does ...2).
 
 #include <unistd.h>
 
@@ -59,11 +62,12 @@ std::string proxy_host() {
 // The proxies in front of the services, or none for the straight run.
 struct Route {
   std::unique_ptr<test::DelayProxy> db, ftp, web;
+  std::vector<std::unique_ptr<test::DelayProxy>> data;  // the FTP server's passive ports
 };
 
 struct Mark {
   Clock::time_point at;
-  long db = 0, ftp = 0, web = 0;
+  long db = 0, ftp = 0, data = 0, web = 0;
 };
 
 // Takes a mark at the run's start and after each article, as the window hears of them, and
@@ -88,7 +92,9 @@ class Watch : public QObject {
   Clock::duration longest_wait{};
 
   Mark mark() const {
-    return {Clock::now(), trips(route_.db), trips(route_.ftp), trips(route_.web)};
+    long data = 0;
+    for (const auto& p : route_.data) data += trips(p);
+    return {Clock::now(), trips(route_.db), trips(route_.ftp), data, trips(route_.web)};
   }
 
  private:
@@ -111,10 +117,10 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
     params.port = static_cast<unsigned>(route.db->port());
   }
   session::ServiceConfig config = test::service_config();
-  std::string web = std::string("http://") + test::host() + "/";
+  std::string web = std::string("https://") + test::host() + "/";
   if (route.ftp) config.ftp_host = route.ftp->host();
   if (route.web)
-    web = "http://" + route.web->host() + ":" + std::to_string(route.web->port()) + "/";
+    web = "https://" + route.web->host() + ":" + std::to_string(route.web->port()) + "/";
 
   Watch watch(route);
   watch.first = watch.mark();
@@ -162,8 +168,9 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
   std::printf("%s\n", title.c_str());
   auto row = [&](const std::string& what, const Mark& a, const Mark& b) {
     if (route.db)
-      std::printf("  %-24s DB %3ld  FTP %3ld  HTTP %2ld  %8.1f ms\n", what.c_str(), b.db - a.db,
-                  b.ftp - a.ftp, b.web - a.web, ms(b.at - a.at));
+      std::printf("  %-24s DB %3ld  FTP %3ld  FTP-Daten %3ld  HTTPS %2ld  %8.1f ms\n",
+                  what.c_str(), b.db - a.db, b.ftp - a.ftp, b.data - a.data, b.web - a.web,
+                  ms(b.at - a.at));
     else
       std::printf("  %-24s %8.1f ms\n", what.c_str(), ms(b.at - a.at));
   };
@@ -176,8 +183,8 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
   const double n = static_cast<double>(watch.marks.size() - 1);
   std::printf("  je Artikel im Mittel:  %.1f ms", ms(b.at - a.at) / n);
   if (route.db)
-    std::printf(", Rundreisen DB %.1f, FTP %.1f, HTTP %.1f", (b.db - a.db) / n, (b.ftp - a.ftp) / n,
-                (b.web - a.web) / n);
+    std::printf(", Rundreisen DB %.1f, FTP %.1f, FTP-Daten %.1f, HTTPS %.1f", (b.db - a.db) / n,
+                (b.ftp - a.ftp) / n, (b.data - a.data) / n, (b.web - a.web) / n);
   std::printf("\n  längste Wartezeit des Fensters: %.1f ms (%zu Protokollzeilen)\n",
               ms(watch.longest_wait), protocol.size());
   std::fflush(stdout);
@@ -202,14 +209,18 @@ int main(int argc, char** argv) {
   try {
     delayed.db = std::make_unique<test::DelayProxy>(far, 0, test::host(), test::kSqlPort, kOneWay);
     delayed.ftp = std::make_unique<test::DelayProxy>(far, 21, test::host(), 21, kOneWay);
-    delayed.web = std::make_unique<test::DelayProxy>(far, 0, test::host(), 80, kOneWay);
+    delayed.web = std::make_unique<test::DelayProxy>(far, 0, test::host(), 443, kOneWay);
+    for (int port = test::kPassivePorts[0]; port <= test::kPassivePorts[1]; ++port)
+      delayed.data.push_back(
+          std::make_unique<test::DelayProxy>(far, port, test::host(), port, kOneWay));
   } catch (const std::exception& e) {
     std::cerr << e.what() << "\n";
     return 1;
   }
   run(delayed, dir,
       "dasselbe über Proxys mit " + std::to_string(2 * kOneWay.count()) +
-          " ms Rundreise vor Datenbank, FTP-Steuerverbindung und Webserver (" + far + ")");
+          " ms Rundreise vor Datenbank, FTP (Steuer- und Datenverbindungen) und Webserver (" +
+          far + ")");
 
   fs::remove_all(dir);
   test::reset_data();

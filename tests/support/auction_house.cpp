@@ -467,6 +467,26 @@ Frozen::Frozen(const std::string& service) {
     for (const auto& [pid, parent] : parent_of)
       if (parent == pids_[i]) pids_.push_back(pid);
   for (int p : pids_) kill(p, SIGSTOP);
+  // kill() returns before every thread has stopped; a request sent at once could still be
+  // answered. Wait until each thread shows as stopped (T), a second at most.
+  const auto state_of = [](const std::filesystem::path& stat_file) {
+    std::ifstream in(stat_file);
+    std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = stat.rfind(')');
+    return close == std::string::npos || close + 2 >= stat.size() ? 'X' : stat[close + 2];
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  for (int p : pids_) {
+    std::error_code ec;
+    for (const auto& task :
+         std::filesystem::directory_iterator("/proc/" + std::to_string(p) + "/task", ec)) {
+      while (std::chrono::steady_clock::now() < deadline) {
+        const char state = state_of(task.path() / "stat");
+        if (state == 'T' || state == 't' || state == 'X' || state == 'Z') break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+    }
+  }
 }
 
 Frozen::~Frozen() {

@@ -100,6 +100,10 @@ struct DelayProxy::Link {
       std::string bytes =
           n > 0 ? std::string(buffer.data(), static_cast<std::size_t>(n)) : std::string();
       const bool cut = d.from_client && n > 0 && proxy_.take_cut(bytes);
+      if (!d.from_client && n > 0 && proxy_.take_answer_cut()) {
+        cut_ = true;                      // this answer and all after it are thrown away
+        shutdown(up_.from, SHUT_RDWR);    // the client sees its connection lost
+      }
       std::lock_guard lock(d.mutex);
       d.queue.push_back({due, std::move(bytes), cut});
       d.ready.notify_all();
@@ -226,6 +230,21 @@ void DelayProxy::cut_after(std::string bytes, bool refuse_after) {
   cut_bytes_ = std::move(bytes);
   refuse_after_ = refuse_after;
   cut_done_ = false;
+}
+
+void DelayProxy::cut_answer_when(std::function<bool()> reached, bool refuse_after) {
+  std::lock_guard lock(cut_mutex_);
+  cut_when_ = std::move(reached);
+  refuse_after_ = refuse_after;
+  cut_done_ = false;
+}
+
+bool DelayProxy::take_answer_cut() {
+  std::lock_guard lock(cut_mutex_);
+  if (!cut_when_ || !cut_when_()) return false;
+  cut_when_ = nullptr;
+  cut_done_ = true;
+  return true;
 }
 
 bool DelayProxy::cut() const {

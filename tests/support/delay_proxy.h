@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -41,6 +42,10 @@ class DelayProxy {
   // With `refuse_after`, every connection accepted afterwards is closed at once (the server
   // unreachable). The bytes are matched as sent, so a compressed protocol hides them.
   void cut_after(std::string bytes, bool refuse_after = false);
+  // The same for an encrypted connection, whose bytes tell nothing: the first answer of the
+  // server that arrives once `reached()` is true (asked for each answer, e.g. "the server's log
+  // shows the commit") is thrown away and the client's side closed.
+  void cut_answer_when(std::function<bool()> reached, bool refuse_after = false);
   // Whether a cut has happened.
   bool cut() const;
 
@@ -59,6 +64,8 @@ class DelayProxy {
   std::list<std::unique_ptr<Link>> links_;
   long connections_ = 0;
   bool take_cut(const std::string& chunk);  // true once: the chunk that is cut after
+  bool take_answer_cut();                   // true once: the answer that is lost
+  std::function<bool()> cut_when_;
   mutable std::mutex cut_mutex_;            // apart from mutex_, which a link's end waits under
   std::string cut_bytes_;  // empty: no cut planned or it has happened
   bool refuse_after_ = false;
