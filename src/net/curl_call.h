@@ -45,6 +45,9 @@ class CurlCall {
   static size_t on_header(char* data, size_t size, size_t count, void* self);
 
   CURL* curl_ = nullptr;
+  // Drives the transfers (curl_easy_perform would wait up to a second on a reply already
+  // decrypted, see perform) and keeps the connection between them.
+  CURLM* multi_ = nullptr;
   std::vector<std::string> replies_;
   char error_[CURL_ERROR_SIZE] = {};
   long connections_ = 0;
