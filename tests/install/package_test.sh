@@ -15,6 +15,8 @@ done
 TELLVARO_BUILD_DIR=$build "$source/scripts/package"
 out=$build/pakete
 version=$(cd "$source" && dpkg-parsechangelog -S Version)
+# The program's own version: the package's without the "+N" of a package build.
+program_version=${version%%+*}
 arch=$(dpkg --print-architecture)
 cli_deb=$out/tellvaro-cli_${version}_$arch.deb
 gui_deb=$out/tellvaro_${version}_$arch.deb
@@ -34,11 +36,11 @@ trap 'rm -rf "$tmp"' EXIT
 dpkg-deb -x "$cli_deb" "$tmp/cli"
 dpkg-deb -x "$gui_deb" "$tmp/gui"
 
-# The version of the changelog is the package's and the programs' own.
+# The version of the changelog is the packages' and, without a package build's "+N", the programs'.
 for deb in "$cli_deb" "$gui_deb"; do
   [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version von $deb: $(dpkg-deb -f "$deb" Version)"
 done
-[ "$("$tmp/cli/usr/bin/tellvaro-cli" --version)" = "tellvaro-cli $version" ] ||
+[ "$("$tmp/cli/usr/bin/tellvaro-cli" --version)" = "tellvaro-cli $program_version" ] ||
   fail "tellvaro-cli --version: $("$tmp/cli/usr/bin/tellvaro-cli" --version)"
 
 # Each program in its package, nothing in both.
@@ -81,8 +83,8 @@ done
 # What software centres read.
 appstreamcli validate --no-net "$tmp/gui/usr/share/metainfo/example.quillmar.tellvaro.metainfo.xml" ||
   fail "appstreamcli validate"
-grep -q "<release version=\"$version\"" "$tmp/gui/usr/share/metainfo/example.quillmar.tellvaro.metainfo.xml" ||
-  fail "AppStream nennt die Version $version nicht"
+grep -q "<release version=\"$program_version\"" "$tmp/gui/usr/share/metainfo/example.quillmar.tellvaro.metainfo.xml" ||
+  fail "AppStream nennt die Version $program_version nicht"
 desktop-file-validate "$tmp/gui/usr/share/applications/tellvaro.desktop" || fail "desktop-file-validate"
 
 # The manual pages: rendered as man renders them, without a warning, with a name line.
