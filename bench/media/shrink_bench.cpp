@@ -23,13 +23,11 @@
 #include <string>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE declared first.
-#include <jpeglib.h>
-
 #include "media/exif.h"
 #include "media/image.h"
 #include "media/shrink.h"
 #include "store/file_io.h"
+#include "support/pictures.h"
 
 using namespace tellvaro;
 using namespace tellvaro::media;
@@ -87,32 +85,11 @@ Image make_photo(int w, int h) {
 // The same kind of photo as a JPEG written row by row: a picture above the decoder's pixel
 // limit can never be held whole.
 std::string make_big_photo_jpeg(int w, int h, int quality) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr err;
-  info.err = jpeg_std_error(&err);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(w);
-  info.image_height = static_cast<JDIMENSION>(h);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  std::vector<std::uint8_t> row(std::size_t(w) * 3);
   std::mt19937 rng(2026);
-  while (info.next_scanline < info.image_height) {
-    photo_row(w, h, static_cast<int>(info.next_scanline), rng, row.data());
-    unsigned char* p = row.data();
-    jpeg_write_scanlines(&info, &p, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::string out(reinterpret_cast<const char*>(buffer), size);
-  std::free(buffer);
-  return out;
+  return media::testing::make_big_jpeg(
+      w, h, quality, [&](int width, int height, int y, std::uint8_t* row) {
+        photo_row(width, height, y, rng, row);
+      });
 }
 
 std::uintmax_t file_size(const std::string& path) {

@@ -13,6 +13,7 @@
 #include "app/editor/article_editor.h"
 #include "store/table.h"
 #include "support/scripted_dialogs.h"
+#include "support/widgets.h"
 #include "workspace/workspace.h"
 
 namespace tellvaro::test {
@@ -54,24 +55,14 @@ struct EditorFixture {
 
   ~EditorFixture() { editor.reset(); }
 
-  // The control bound to `field` (its accessible description).
+  // The control bound to `field`; one bound to none by its accessible name or object name.
   template <class W>
   W* find(store::F field) const {
-    const std::string_view name = store::name_of(field);
-    const QString description = QString::fromUtf8(name.data(), static_cast<int>(name.size()));
-    for (W* w : editor->findChildren<W*>()) {
-      if (w->accessibleDescription() == description) return w;
-    }
-    return nullptr;
+    return bound<W>(*editor, field);
   }
-
-  // A control bound to no field, by its accessible name or, for fee labels, its object name.
   template <class W>
   W* named(const QString& name) const {
-    for (W* w : editor->findChildren<W*>()) {
-      if (w->accessibleName() == name || w->objectName() == name) return w;
-    }
-    return nullptr;
+    return test::named<W>(*editor, name);
   }
 
   void add_article(std::initializer_list<std::pair<store::F, const char*>> fields) {

@@ -18,6 +18,7 @@
 #include "app/login_window.h"
 #include "app/send_controller.h"
 #include "app/table_grid.h"
+#include "support/widgets.h"
 #include "upload/transfer.h"
 
 using namespace tellvaro;
@@ -25,29 +26,6 @@ using namespace tellvaro::test;
 
 namespace {
 
-template <class W>
-W* named(QWidget& root, const QString& name) {
-  for (W* w : root.findChildren<W*>()) {
-    if (w->accessibleName() == name) return w;
-  }
-  return nullptr;
-}
-
-// The control bound to `field` (buttons that act on the field aside).
-template <class W>
-W* bound(QWidget& root, const QString& field) {
-  for (W* w : root.findChildren<W*>()) {
-    if (w->accessibleDescription() == field && !qobject_cast<QPushButton*>(w)) return w;
-  }
-  return nullptr;
-}
-
-QPushButton* button(QWidget& root, const QString& text) {
-  for (auto* b : root.findChildren<QPushButton*>()) {
-    if (b->text() == text) return b;
-  }
-  return nullptr;
-}
 
 }  // namespace
 
@@ -93,26 +71,26 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
       if (pages->widget(i)->isAncestorOf(control)) pages->setCurrentIndex(i);
     }
   };
-  auto type = [&](const char* field, const char* text) {
-    QWidget* control = bound<QWidget>(*editor, u(field));
-    QVERIFY2(control, field);
+  auto type = [&](store::F field, const char* text) {
+    QWidget* control = bound<QWidget>(*editor, field);
+    QVERIFY2(control, store::name_of(field).data());
     show_page_of(control);
     if (auto* combo = qobject_cast<QComboBox*>(control)) control = combo->lineEdit();
     control->setFocus();
     QTest::keyClicks(control, QString::fromUtf8(text));
     editor->commitPendingEdits();
   };
-  type("Artikelname", "Reisekoffer mit Rollen");
-  type("Untertitel", "fast neu");
-  type("Auktionsdauer", "7");
-  type("location_zip", "10115");
-  type("location", "Berlin");
-  type("Startpreis", "12.5");
-  type("Sofortkauf", "40");
-  type("Beschreibung", "Koffer's Rollen laufen, Griff's neu.");
-  type("Versand_1", "DHL Paket");
-  type("Versandpreis_1", "5.99");
-  auto* paid = bound<QCheckBox>(*editor, u("p1"));
+  type(store::F::Artikelname, "Reisekoffer mit Rollen");
+  type(store::F::Untertitel, "fast neu");
+  type(store::F::Auktionsdauer, "7");
+  type(store::F::location_zip, "10115");
+  type(store::F::location, "Berlin");
+  type(store::F::Startpreis, "12.5");
+  type(store::F::Sofortkauf, "40");
+  type(store::F::Beschreibung, "Koffer's Rollen laufen, Griff's neu.");
+  type(store::F::Versand_1, "DHL Paket");
+  type(store::F::Versandpreis_1, "5.99");
+  auto* paid = bound<QCheckBox>(*editor, store::F::p1);
   QVERIFY(paid);
   show_page_of(paid);
   paid->click();

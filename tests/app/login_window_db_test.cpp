@@ -18,6 +18,7 @@
 #include "session/session.h"
 #include "support/auction_house.h"
 #include "support/scripted_dialogs.h"
+#include "support/widgets.h"
 
 using namespace tellvaro;
 
@@ -42,13 +43,6 @@ class CloseCounter : public QObject {
   }
 };
 
-template <class W>
-W* named(QWidget& window, const QString& accessible_name) {
-  for (W* w : window.findChildren<W*>()) {
-    if (w->accessibleName() == accessible_name) return w;
-  }
-  return nullptr;
-}
 
 }  // namespace
 
@@ -80,10 +74,10 @@ class LoginWindowTest : public QObject {
       window->show();
     }
 
-    QLineEdit* user() { return named<QLineEdit>(*window, "Benutzer"); }
-    QLineEdit* password() { return named<QLineEdit>(*window, "Passwort"); }
-    QPushButton* button() { return named<QPushButton>(*window, "Einloggen"); }
-    QListWidget* status() { return named<QListWidget>(*window, "Status"); }
+    QLineEdit* user() { return test::named<QLineEdit>(*window, "Benutzer"); }
+    QLineEdit* password() { return test::named<QLineEdit>(*window, "Passwort"); }
+    QPushButton* button() { return test::named<QPushButton>(*window, "Einloggen"); }
+    QListWidget* status() { return test::named<QListWidget>(*window, "Status"); }
 
     void type(const QString& user_name, const QString& pw) {
       user()->setText(user_name);

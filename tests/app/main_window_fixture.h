@@ -26,6 +26,8 @@
 #include "store/article_store.h"
 #include "store/data_packet.h"
 #include "store/files.h"
+#include "support/articles.h"
+#include "support/widgets.h"
 #include "support/scripted_dialogs.h"
 #include "support/temp_dir.h"
 #include "workspace/workspace.h"
@@ -45,24 +47,6 @@ inline std::vector<store::Record> named(std::initializer_list<const char*> names
     out.push_back(std::move(r));
   }
   return out;
-}
-
-// An article that passes every check of a transfer and the send, paid by the second way; with
-// a fee, `Gebühr` holds it as the article file would.
-inline store::Record complete_article(const char* name, std::optional<double> fee = std::nullopt) {
-  using store::Value;
-  auto r = store::empty_record();
-  auto set = [&](store::F field, Value v) { store::at(r, field) = std::move(v); };
-  set(store::F::Artikelname, Value::text(name));
-  set(store::F::Kategorie_Nummer, Value::text("1111"));
-  set(store::F::Auktionsdauer, Value::text("7"));
-  set(store::F::location_zip, Value::text("10115"));
-  set(store::F::location, Value::text("Berlin"));
-  set(store::F::Startpreis, Value::amount(1));
-  set(store::F::p2, Value::flag(true));
-  set(store::F::Beschreibung, Value::text("Gut."));
-  if (fee) set(store::F::Gebuehr, Value::amount(*fee));
-  return r;
 }
 
 inline std::vector<std::string> names_shown(const store::Table& table) {

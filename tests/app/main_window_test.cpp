@@ -18,6 +18,7 @@
 #include "app/record_navigator.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
+#include "presentation/grid_columns.h"
 #include "store/article_store.h"
 
 using namespace tellvaro;
@@ -196,99 +197,29 @@ void MainWindowTest::statusPanels() {
   QVERIFY(w.close());
 }
 
+// Each grid shows the columns the presentation names for it, titled with their field names, and
+// refuses typing where they say so.
 void MainWindowTest::gridColumns() {
   Fixture f;
   auto& w = f.open();
-
-  const QStringList article = {u("Sprache"),
-                               u("Anzeigenart"),
-                               u("Gebühr"),
-                               u("Artikelname"),
-                               u("Untertitel"),
-                               u("FSK 18"),
-                               u("Auktionsdauer"),
-                               u("Wiedereinstellen"),
-                               u("Startpreis"),
-                               u("Sofortkauf"),
-                               u("Anzahl"),
-                               u("Verhalten"),
-                               u("Mindestpreis"),
-                               u("Preisvorschlag"),
-                               u("Preisvorschlag-Minimum"),
-                               u("Kategorie"),
-                               u("Kategorie Nummer"),
-                               u("Zustand"),
-                               u("Einheiten"),
-                               u("Masseinheit"),
-                               u("Versand_1"),
-                               u("Versandpreis_1"),
-                               u("Versand_2"),
-                               u("Versandpreis_2"),
-                               u("Versand_3"),
-                               u("Versandpreis_3"),
-                               u("Bild1"),
-                               u("Bild2"),
-                               u("Bild3"),
-                               u("Artikelstatus"),
-                               u("Artikelgruppe"),
-                               u("Artikelnummer"),
-                               u("Mitglied"),
-                               u("Editiert"),
-                               u("Erstellt")};
-  const QStringList article_read_only = {
-      u("Gebühr"),         u("FSK 18"),         u("Auktionsdauer"),
-      u("Preisvorschlag"), u("Kategorie"),      u("Kategorie Nummer"),
-      u("Zustand"),        u("Versand_1"),      u("Versandpreis_1"),
-      u("Versand_2"),      u("Versandpreis_2"), u("Versand_3"),
-      u("Versandpreis_3"), u("Bild1"),          u("Bild2"),
-      u("Bild3")};
-  const QStringList upload = {u("Sprache"),        u("Anzeigenart"),
-                              u("Gebühr"),         u("Artikelname"),
-                              u("Untertitel"),     u("FSK 18"),
-                              u("Auktionsdauer"),  u("Startpreis"),
-                              u("Sofortkauf"),     u("Anzahl"),
-                              u("Verhalten"),      u("Mindestpreis"),
-                              u("Preisvorschlag"), u("Preisvorschlag-Minimum"),
-                              u("Kategorie"),      u("Kategorie Nummer"),
-                              u("Fettschrift"),    u("Textmarker"),
-                              u("Top-Kategorie"),  u("Zustand"),
-                              u("Masseinheit"),    u("Einheiten"),
-                              u("Versand_1"),      u("Versandpreis_1"),
-                              u("Versand_2"),      u("Versandpreis_2"),
-                              u("Versand_3"),      u("Versandpreis_3"),
-                              u("Bild1"),          u("Bild2"),
-                              u("Bild3"),          u("Artikelgruppe"),
-                              u("Artikelnummer")};
-  QStringList import = upload;
-  import.removeAll(u("Gebühr"));
-  import.removeAll(u("Artikelgruppe"));
-  import.removeAll(u("Artikelnummer"));
-  import.move(import.indexOf(u("Einheiten")), import.indexOf(u("Masseinheit")));
-
-  struct Case {
-    app::TableGrid* grid;
-    QStringList titles;
-    // Columns that refuse typing; all of them when `all_read_only`.
-    QStringList read_only;
-    bool all_read_only;
-  };
-  const Case cases[] = {{w.articleView()->grid(), article, article_read_only, false},
-                        {w.uploadView()->grid(), upload, {}, true},
-                        {w.importView()->grid(), import, {}, false}};
-  for (const auto& c : cases) {
-    auto* model = c.grid->model();
-    QStringList titles;
-    for (int i = 0; i < model->columnCount(); ++i) {
-      titles << model->headerData(i, Qt::Horizontal).toString();
-    }
-    QCOMPARE(titles, c.titles);
+  const std::pair<app::TableGrid*, presentation::Grid> grids[] = {
+      {w.articleView()->grid(), presentation::Grid::Articles},
+      {w.uploadView()->grid(), presentation::Grid::Uploads},
+      {w.importView()->grid(), presentation::Grid::Imports}};
+  for (const auto& [grid, which] : grids) {
+    const auto& columns = presentation::columns_of(which);
+    auto* model = grid->model();
+    QCOMPARE(model->columnCount(), static_cast<int>(columns.size()));
     // One record so that cells exist.
-    c.grid->tableModel()->table().append();
+    grid->tableModel()->table().append();
     QCOMPARE(model->rowCount(), 1);
     for (int i = 0; i < model->columnCount(); ++i) {
+      const QString title = field_text(columns[std::size_t(i)].field);
+      QCOMPARE(model->headerData(i, Qt::Horizontal).toString(), title);
       const bool editable = model->flags(model->index(0, i)) & Qt::ItemIsEditable;
-      const bool read_only = c.all_read_only || c.read_only.contains(titles[i]);
-      if (editable == read_only) QFAIL(qPrintable(titles[i]));
+      const bool read_only =
+          which == presentation::Grid::Uploads || columns[std::size_t(i)].read_only;
+      if (editable == read_only) QFAIL(qPrintable(title));
     }
   }
   QCOMPARE(w.articleView()->grid()->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -604,12 +535,8 @@ void MainWindowTest::demoArticlesShowAndSaveExactly() {
   f.ws->set_feature_fees(fees);
   app::ArticleEditor* editor = w.articleView()->editor();
   auto shown = [&](store::F field) {
-    const std::string_view name = store::name_of(field);
-    for (auto* e : editor->findChildren<QLineEdit*>()) {
-      if (e->accessibleDescription() == QString::fromUtf8(name.data(), int(name.size())))
-        return e->text();
-    }
-    return u("?");
+    auto* e = bound<QLineEdit>(*editor, field);
+    return e ? e->text() : u("?");
   };
   QCOMPARE(shown(store::F::Startpreis), u("120"));
   QCOMPARE(shown(store::F::Sofortkauf), u("180"));
@@ -633,10 +560,7 @@ void MainWindowTest::unsavedWorkComesBackAfterACrash() {
   const std::string journal = f.path("files/db/artikel_db.journal");
   auto crash_while_typing = [&](const char* typed) {
     MainWindow& w = f.open();
-    QLineEdit* name = nullptr;
-    for (auto* e : w.articleView()->editor()->findChildren<QLineEdit*>()) {
-      if (e->accessibleDescription() == u("Artikelname")) name = e;
-    }
+    auto* name = bound<QLineEdit>(*w.articleView()->editor(), store::F::Artikelname);
     QVERIFY(name);
     name->selectAll();
     name->insert(u(typed));

@@ -19,9 +19,10 @@
 #include "app/editor/page_bilder.h"
 #include "app/editor_fixture.h"
 #include "app/web_engine.h"
-#include "media/image.h"
 #include "media/pictures.h"
+#include "support/pictures.h"
 #include "support/temp_dir.h"
+#include "support/widgets.h"
 
 using tellvaro::test::EditorFixture;
 using namespace tellvaro;
@@ -34,13 +35,7 @@ void write(const std::string& path, const std::string& bytes) {
   test::write_file(path, bytes);
 }
 
-std::string jpeg(int w, int h) {
-  media::Image image;
-  image.width = w;
-  image.height = h;
-  image.rgb.assign(std::size_t(w) * h * 3, 90);
-  return media::encode_jpeg(image, 90);
-}
+std::string jpeg(int w, int h) { return media::testing::make_jpeg(w, h); }
 
 QVariant run_js(QWebEngineView* view, const QString& script) {
   QVariant result;
@@ -77,12 +72,10 @@ class MediaPagesTest : public QObject {
 
  private:
   std::vector<QUrl> desktop_opened_;
-  QPushButton* button(const QString& text, const QString& field = {}) {
-    for (auto* b : f->editor->findChildren<QPushButton*>()) {
-      if (b->text() == text && (field.isEmpty() || b->accessibleDescription() == field)) return b;
-    }
-    return nullptr;
+  QPushButton* button(const QString& text, std::optional<store::F> field = {}) {
+    return test::button<QPushButton>(*f->editor, text, field);
   }
+
   app::PicturesPage* pictures() { return f->editor->findChild<app::PicturesPage*>(); }
   app::DescriptionPage* description() { return f->editor->findChild<app::DescriptionPage*>(); }
 
@@ -120,7 +113,7 @@ void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
   write(offered + "b.jpeg", big);
   f->dialogs.files = {offered + "b.jpeg"};
   f->dialogs.answers = {Answer::Yes};
-  button("Neue Datei", "Bild1")->click();
+  button("Neue Datei", store::F::Bild1)->click();
   QCOMPARE(f->dialogs.shown, (Texts{std::string(media::kAskShrink)}));
   QCOMPARE(f->articles.text(store::F::Bild1), std::string("b~2.jpg"));
   QVERIFY(preview->isVisible());
@@ -129,16 +122,16 @@ void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
   // A small picture is never enlarged.
   write(offered + "klein.jpg", jpeg(20, 10));
   f->dialogs.files = {offered + "klein.jpg"};
-  button("Neue Datei", "Bild2")->click();
+  button("Neue Datei", store::F::Bild2)->click();
   QCOMPARE(pictures()->preview(2)->pixmap().size(), QSize(20, 10));
   QVERIFY(pictures()->preview(2)->isVisible());
 
   // Delete: Cancel keeps it, Yes removes file, name and preview.
   f->dialogs.shown.clear();
   f->dialogs.answers = {Answer::Cancel, Answer::Yes};
-  button(QString::fromUtf8("Datei löschen"), "Bild1")->click();
+  button(QString::fromUtf8("Datei löschen"), store::F::Bild1)->click();
   QVERIFY(preview->isVisible());
-  button(QString::fromUtf8("Datei löschen"), "Bild1")->click();
+  button(QString::fromUtf8("Datei löschen"), store::F::Bild1)->click();
   QCOMPARE(f->dialogs.shown, (Texts{"Datei löschen?", "Datei löschen?"}));
   QVERIFY(preview->isHidden());
   QCOMPARE(f->articles.text(store::F::Bild1), std::string());
@@ -149,7 +142,7 @@ void MediaPagesTest::pictureQuestionsInOrderAndPreviews() {
   write(offered + "kaputt.jpg", jpeg(30, 30).substr(0, 200));
   f->dialogs.shown.clear();
   f->dialogs.files = {offered + "kaputt.jpg"};
-  button("Neue Datei", "Bild3")->click();
+  button("Neue Datei", store::F::Bild3)->click();
   QCOMPARE(f->dialogs.shown.size(), std::size_t(1));
   QVERIFY(f->dialogs.shown[0].find("kaputt.jpg") != std::string::npos);
   QVERIFY(pictures()->preview(3)->isHidden());
@@ -175,7 +168,7 @@ void MediaPagesTest::longNameShortenedWithAStatusLine() {
   const std::string name = "WhatsApp Image 2024-05-12 at 14.30.15.jpeg";
   write(offered + name, jpeg(60, 40));
   f->dialogs.files = {offered + name};
-  button("Neue Datei", "Bild2")->click();
+  button("Neue Datei", store::F::Bild2)->click();
   QCOMPARE(f->articles.text(store::F::Bild2), std::string("WhatsApp Image 2024-05-12.jpeg"));
   QVERIFY(pictures()->preview(2)->isVisible());
   QListWidget* status = f->editor->connectionStatusList();

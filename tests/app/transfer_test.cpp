@@ -18,11 +18,6 @@ namespace {
 
 using store::Value;
 
-store::Record without(store::Record r, store::F field) {
-  store::at(r, field) = Value();
-  return r;
-}
-
 QStringList protocol(MainWindow& w) { return w.protocolView()->lines(); }
 
 void double_click_row(MainWindow& w, int row) {
@@ -53,7 +48,7 @@ void TransferTest::oneArticleMessagesAndPages() {
   store::Record bold = complete_article("A Reifen", 1.5);
   store::at(bold, store::F::Fettschrift) = Value::flag(true);
   f.put(store::kArticleFile, {bold, without(complete_article("B Felge", 0), store::F::location),
-                              without(complete_article("C Kette", 0), store::F::p2),
+                              without(complete_article("C Kette", 0), store::F::p1),
                               without(complete_article("D Lampe", 0), store::F::Kategorie_Nummer)});
   auto& w = f.open();
   auto* editor = w.articleView()->editor();

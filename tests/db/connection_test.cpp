@@ -174,8 +174,8 @@ TEST_F(ConnectionTest, EverySessionDropsOnlyTheStrictFlagsOfTheServersMode) {
 
   // Killed between two actions: a session is checked before use only after half a second
   // without an exchange; sooner, the first statement fails and the next one reconnects.
-  test::admin_exec("kill " + mode().second);
-  std::this_thread::sleep_for(std::chrono::seconds(1));
+  test::kill_session(mode().second);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
   EXPECT_EQ(mode().first, expected);
 
   // Also the flags that stand next to each other or alone.
@@ -203,9 +203,8 @@ class SurvivingSessionTest : public ConnectionTest {
     auto r = db.query("select cat_id from categories where parent_id='0'");
     return r ? r->row_count() : 0;
   }
-  static void idle(double seconds) {
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-  }
+  // Past the half second without an exchange after which a session is checked before use.
+  static void idle_past_check() { std::this_thread::sleep_for(std::chrono::milliseconds(600)); }
   std::vector<std::string> notices;
 };
 
@@ -215,7 +214,7 @@ TEST_F(SurvivingSessionTest, DroppedBetweenActionsIsOpenedAgainOnceAndSaysSo) {
 
   // The server's idle limit ends the session while the seller types.
   ASSERT_TRUE(db.exec("set session wait_timeout=2"));
-  idle(3);
+  test::wait_until_session_ends(session_id(), 10);
   EXPECT_EQ(top_level(), expected) << db.last_error();
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].find("neu aufgebaut"), std::string::npos) << notices[0];
@@ -223,8 +222,8 @@ TEST_F(SurvivingSessionTest, DroppedBetweenActionsIsOpenedAgainOnceAndSaysSo) {
 
   // An administrator ends it between two actions.
   const std::string first = session_id();
-  test::admin_exec("kill " + first);
-  idle(1);
+  test::kill_session(first);
+  idle_past_check();
   EXPECT_EQ(top_level(), expected) << db.last_error();
   EXPECT_NE(session_id(), first);
   EXPECT_EQ(notices.size(), 2u);
@@ -238,8 +237,8 @@ TEST_F(SurvivingSessionTest, DroppedBetweenActionsIsOpenedAgainOnceAndSaysSo) {
 TEST_F(SurvivingSessionTest, KilledInsideATransactionFailsRollsBackAndTheNextActionWorks) {
   ASSERT_TRUE(db.exec("start transaction"));
   ASSERT_TRUE(db.exec("insert into payments (id, description) values (951, 'erste')"));
-  test::admin_exec("kill " + session_id());
-  idle(1);
+  // Inside a transaction nothing is checked: the next statement meets the loss.
+  test::kill_session(session_id());
   // Neither the statement after the loss nor the rest of the transaction runs on a new session.
   EXPECT_FALSE(db.exec("insert into payments (id, description) values (952, 'zweite')"));
   EXPECT_NE(db.last_error().find("Auktionshaus"), std::string::npos) << db.last_error();

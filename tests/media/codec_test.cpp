@@ -4,7 +4,7 @@
 
 #include "media/image.h"
 #include "media/shrink.h"
-#include "media/test_pictures.h"
+#include "support/pictures.h"
 #include "text/error.h"
 
 using namespace tellvaro;

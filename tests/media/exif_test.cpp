@@ -4,7 +4,7 @@
 
 #include "support/temp_dir.h"
 
-#include "media/test_pictures.h"
+#include "support/pictures.h"
 
 using namespace tellvaro::media;
 using namespace tellvaro::media::testing;

@@ -8,7 +8,7 @@
 #include "media/exif.h"
 #include "media/pictures.h"
 #include "media/shrink.h"
-#include "media/test_pictures.h"
+#include "support/pictures.h"
 #include "store/table.h"
 #include "support/temp_dir.h"
 #include "support/scripted_dialogs.h"

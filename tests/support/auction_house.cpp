@@ -310,16 +310,20 @@ std::vector<Row> admin_query(const std::string& sql) {
   return rows;
 }
 
-void kill_session(const std::string& id) {
-  admin_exec("kill " + id);
-  // The server ends the killed session on its own thread, a moment after the kill returns.
+void wait_until_session_ends(const std::string& id, int seconds) {
   const std::string listed = "select count(*) from information_schema.processlist where id=" + id;
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (admin_query(listed).at(0).at(0) != "0") {
     if (std::chrono::steady_clock::now() > deadline)
       throw std::runtime_error("Sitzung " + id + " endet nicht");
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
+}
+
+void kill_session(const std::string& id) {
+  admin_exec("kill " + id);
+  // The server ends the killed session on its own thread, a moment after the kill returns.
+  wait_until_session_ends(id, 10);
 }
 
 // --- logs ------------------------------------------------------------------------------------

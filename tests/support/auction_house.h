@@ -106,6 +106,9 @@ std::vector<Row> admin_query(const std::string& sql);
 // Ends the session with this connection id as an administrator would and returns once the server
 // no longer lists it: its client then finds the session closed at its next statement.
 void kill_session(const std::string& id);
+// Returns once the server no longer lists the session (it ended it: an idle limit, a kill);
+// throws after `seconds`.
+void wait_until_session_ends(const std::string& id, int seconds);
 
 // --- logs ------------------------------------------------------------------------------------
 

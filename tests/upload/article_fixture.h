@@ -7,32 +7,17 @@
 #include <utility>
 
 #include "store/field.h"
+#include "support/articles.h"
 
 namespace tellvaro::upload::fixture {
 
-using Fields = std::initializer_list<std::pair<store::F, store::Value>>;
-
-inline store::Record article(Fields fields) {
-  store::Record r = store::empty_record();
-  for (const auto& [field, value] : fields) store::at(r, field) = value;
-  return r;
-}
+using test::article;
+using test::complete_article;
+using test::Fields;
 
 inline store::Value t(std::string_view s) { return store::Value::text(std::string(s)); }
 inline store::Value amount(double d) { return store::Value::amount(d); }
 inline store::Value flag(bool b) { return store::Value::flag(b); }
-
-// Passes all eight checks and nothing more.
-inline store::Record complete_article(std::string_view name = "Sommerreifen") {
-  return article({{tellvaro::store::F::Artikelname, t(name)},
-                  {tellvaro::store::F::Kategorie_Nummer, t("1111")},
-                  {tellvaro::store::F::Auktionsdauer, t("7")},
-                  {tellvaro::store::F::location_zip, t("10115")},
-                  {tellvaro::store::F::location, t("Berlin")},
-                  {tellvaro::store::F::Startpreis, amount(1)},
-                  {tellvaro::store::F::p1, flag(true)},
-                  {tellvaro::store::F::Beschreibung, t("Vier Reifen.")}});
-}
 
 // Every field the auction row reads, with values off every default.
 inline store::Record reference_article() {

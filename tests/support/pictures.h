@@ -4,6 +4,7 @@
 // 24-bit bitmaps written by hand (the format is a header and rows).
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "media/image.h"
@@ -21,8 +22,12 @@ std::string make_gif(int width, int height, bool interlace = false);
 // Bytes padded after the picture's end to exactly `size` (pictures decode the same).
 std::string padded(std::string bytes, std::size_t size);
 
-// A JPEG of any size written row by row (never held as pixels): soft gradients at quality 75.
-std::string make_big_jpeg(int width, int height);
+// Fills row `y` (width * 3 bytes, RGB) of a picture `width` x `height`.
+using RowPainter = std::function<void(int width, int height, int y, std::uint8_t* row)>;
+
+// A JPEG of any size written row by row (never held as pixels); by default soft gradients in
+// squares at quality 75.
+std::string make_big_jpeg(int width, int height, int quality = 75, const RowPainter& paint = {});
 
 // EXIF data as a camera writes it (TIFF header, the first directory with a "Make" text and,
 // when given, the orientation; with `gps` a GPS directory holding latitude 52° 31' 12.34" N and

@@ -1,4 +1,4 @@
-#include "media/test_pictures.h"
+#include "support/pictures.h"
 
 #include <gif_lib.h>
 // jpeglib.h needs size_t and FILE declared first.
@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <random>
 #include <stdexcept>
+#include <vector>
 
 namespace tellvaro::media::testing {
 
@@ -114,7 +115,17 @@ std::string padded(std::string bytes, std::size_t size) {
   return bytes;
 }
 
-std::string make_big_jpeg(int width, int height) {
+namespace {
+void gradient_squares(int width, int height, int y, std::uint8_t* row) {
+  for (int x = 0; x < width; ++x) {
+    row[std::size_t(x) * 3] = static_cast<std::uint8_t>(x * 255LL / width);
+    row[std::size_t(x) * 3 + 1] = static_cast<std::uint8_t>(y * 255LL / height);
+    row[std::size_t(x) * 3 + 2] = static_cast<std::uint8_t>((x / 64 + y / 64) % 2 ? 200 : 60);
+  }
+}
+}  // namespace
+
+std::string make_big_jpeg(int width, int height, int quality, const RowPainter& paint) {
   jpeg_compress_struct info;
   jpeg_error_mgr err;
   info.err = jpeg_std_error(&err);
@@ -127,15 +138,15 @@ std::string make_big_jpeg(int width, int height) {
   info.input_components = 3;
   info.in_color_space = JCS_RGB;
   jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 75, TRUE);
+  jpeg_set_quality(&info, quality, TRUE);
   jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(std::size_t(width) * 3);
+  std::vector<std::uint8_t> row(std::size_t(width) * 3);
   while (info.next_scanline < info.image_height) {
     const int y = static_cast<int>(info.next_scanline);
-    for (int x = 0; x < width; ++x) {
-      row[std::size_t(x) * 3] = static_cast<unsigned char>(x * 255LL / width);
-      row[std::size_t(x) * 3 + 1] = static_cast<unsigned char>(y * 255LL / height);
-      row[std::size_t(x) * 3 + 2] = static_cast<unsigned char>((x / 64 + y / 64) % 2 ? 200 : 60);
+    if (paint) {
+      paint(width, height, y, row.data());
+    } else {
+      gradient_squares(width, height, y, row.data());
     }
     unsigned char* p = row.data();
     jpeg_write_scanlines(&info, &p, 1);
