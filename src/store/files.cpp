@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -178,18 +177,17 @@ std::optional<std::tuple<std::string, int>> backup_stamp(std::string_view name) 
 
 }  // namespace
 
-text::DateTime local_time_now() {
-  const std::time_t now = std::time(nullptr);
+text::DateTime local_time(std::int64_t seconds) {
+  const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm tm{};
-  ::localtime_r(&now, &tm);
+  ::localtime_r(&t, &tm);
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
+text::DateTime local_time_now() { return local_time(std::time(nullptr)); }
+
 std::string new_article_backup_path(std::string_view folder, const text::DateTime& at) {
-  char stamp[32];
-  std::snprintf(stamp, sizeof stamp, "_%04d-%02d-%02d_%02d-%02d-%02d", at.year, at.month, at.day,
-                at.hour, at.minute, at.second);
-  const std::string base = data_path(folder, kArticleBackupStem) + stamp;
+  const std::string base = data_path(folder, kArticleBackupStem) + "_" + text::file_name_stamp(at);
   std::string path = base + ".xml";
   std::error_code ec;
   for (int n = 2; std::filesystem::exists(std::filesystem::symlink_status(path, ec)); ++n) {

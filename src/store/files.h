@@ -49,6 +49,8 @@ inline constexpr std::string_view kArticleBackupStem = "files/db/artikel_db_sich
 // and the open dialog still offers it.
 inline constexpr std::size_t kArticleBackupsKept = 5;
 
+// Seconds since 1970 as this machine's clock shows them in its own time zone.
+text::DateTime local_time(std::int64_t seconds);
 // The clock of this machine in its own time zone.
 text::DateTime local_time_now();
 

@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <charconv>
 #include <chrono>
-#include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <map>
 #include <system_error>
@@ -335,20 +333,7 @@ std::optional<std::string> read_if_there(const std::string& path) {
   }
 }
 
-text::DateTime local_time(std::int64_t when) {
-  const std::time_t t = static_cast<std::time_t>(when);
-  std::tm tm{};
-  ::localtime_r(&t, &tm);
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
-
-std::string time_stamp(std::int64_t when) {
-  const text::DateTime t = local_time(when);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return buf;
-}
+std::string time_stamp(std::int64_t when) { return text::file_name_stamp(local_time(when)); }
 
 // Keeps `journal` as "<stem>_<what>_<time>.journal" beside it; the newest five such copies stay.
 std::optional<std::string> keep_copy(const std::string& journal, std::string_view what,

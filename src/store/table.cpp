@@ -296,20 +296,7 @@ void Table::remove_all_shown() {
   std::vector<bool> gone(records_.size());
   for (auto id : view_) gone[id] = true;
   for (auto id : view_) notify_stored(StoredChange::Kind::Removed, keys_[id]);
-  std::size_t kept = 0;
-  for (std::size_t id = 0; id < records_.size(); ++id) {
-    if (gone[id]) continue;
-    // A record moved onto itself would be emptied (a vector moved into itself is left empty).
-    if (kept != id) {
-      keys_[kept] = keys_[id];
-      revisions_[kept] = revisions_[id];
-      records_[kept] = std::move(records_[id]);
-    }
-    ++kept;
-  }
-  records_.resize(kept);
-  keys_.resize(kept);
-  revisions_.resize(kept);
+  drop_records(gone);
   const std::size_t shown = view_.size();
   view_.clear();
   cursor_.reset();
@@ -444,14 +431,28 @@ void Table::remove_keys(const std::vector<Key>& keys) {
   const std::optional<std::size_t> current = current_id();
   std::optional<Key> current_key;
   if (current) current_key = keys_[*current];
-  std::size_t kept = 0;
+  std::vector<bool> gone(records_.size());
   bool any = false;
   for (std::size_t id = 0; id < records_.size(); ++id) {
-    if (doomed.count(keys_[id])) {
-      notify_stored(StoredChange::Kind::Removed, keys_[id]);
-      any = true;
-      continue;
-    }
+    if (!doomed.count(keys_[id])) continue;
+    notify_stored(StoredChange::Kind::Removed, keys_[id]);
+    gone[id] = any = true;
+  }
+  if (!any) return;
+  drop_records(gone);
+  std::optional<std::size_t> keep;
+  for (std::size_t id = 0; current_key && id < keys_.size(); ++id) {
+    if (keys_[id] == *current_key) keep = id;
+  }
+  rebuild_view(keep);
+  notify_reset();
+  notify_data(std::nullopt);
+}
+
+void Table::drop_records(const std::vector<bool>& gone) {
+  std::size_t kept = 0;
+  for (std::size_t id = 0; id < records_.size(); ++id) {
+    if (gone[id]) continue;
     // A record moved onto itself would be emptied (a vector moved into itself is left empty).
     if (kept != id) {
       keys_[kept] = keys_[id];
@@ -460,17 +461,9 @@ void Table::remove_keys(const std::vector<Key>& keys) {
     }
     ++kept;
   }
-  if (!any) return;
   records_.resize(kept);
   keys_.resize(kept);
   revisions_.resize(kept);
-  std::optional<std::size_t> keep;
-  for (std::size_t id = 0; current_key && id < keys_.size(); ++id) {
-    if (keys_[id] == *current_key) keep = id;
-  }
-  rebuild_view(keep);
-  notify_reset();
-  notify_data(std::nullopt);
 }
 
 // --- order and filter ---

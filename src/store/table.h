@@ -243,6 +243,8 @@ class Table {
   std::size_t place(std::size_t id);
   // `order_kept`: only the filter changed, so the rows shown are still in order.
   void rebuild_view(std::optional<std::size_t> keep_id, bool order_kept = false);
+  // Drops the records marked in `gone` (by id), keeping the others in their order.
+  void drop_records(const std::vector<bool>& gone);
   void order_view();
   void go_to(std::size_t pos);
   void notify_data(std::optional<std::size_t> field);

@@ -93,4 +93,11 @@ std::string local_date_time_text(const DateTime& t) {
   return buf;
 }
 
+std::string file_name_stamp(const DateTime& t) {
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return buf;
+}
+
 }  // namespace tellvaro::text

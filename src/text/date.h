@@ -29,5 +29,7 @@ std::string auction_start_text(const DateTime& t);
 std::string auction_end_text(const DateTime& t);
 // "11.12.2006 09:05:09": the German short date with the long time, as a German desktop shows it.
 std::string local_date_time_text(const DateTime& t);
+// "2006-12-11_09-05-09": sorts by time as text and is a valid file name everywhere.
+std::string file_name_stamp(const DateTime& t);
 
 }  // namespace tellvaro::text
