@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   workspace::BulkEditor bulk(table);
   workspace::BulkChange change;
   change.fields = {{store::F::Auktionsdauer, workspace::BulkWay::Value, "10"},
-                   {store::F::p3, workspace::BulkWay::Value, "True"},
+                   {store::F::p3, workspace::BulkWay::On, ""},
                    {store::F::Startpreis, workspace::BulkWay::Percent, "10"}};
   auto keys = [&] {
     std::vector<store::Table::Key> k;

@@ -7,15 +7,10 @@
 #include "app/error_report.h"
 #include "app/table_grid.h"
 #include "ports/dialogs.h"
+#include "presentation/bulk_form.h"
 #include "workspace/workspace.h"
 
 namespace tellvaro::app {
-namespace {
-
-QString u(const char* s) { return QString::fromUtf8(s); }
-
-}  // namespace
-
 BulkEditCommands::BulkEditCommands(Dependencies dependencies, QObject* parent)
     : QObject(parent),
       d_(std::move(dependencies)),
@@ -87,8 +82,7 @@ bool BulkEditCommands::apply(const std::vector<store::Table::Key>& keys,
   }
   showUndo();
   if (d_.status) {
-    d_.status(u("Sammelbearbeitung: %1 Artikel geändert. Rückgängig mit Strg+Z in der Tabelle.")
-                  .arg(changed));
+    d_.status(QString::fromStdString(presentation::bulk_applied_status(changed)));
   }
   return true;
 }

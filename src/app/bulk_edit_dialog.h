@@ -14,6 +14,7 @@
 
 #include "catalogue/category_search.h"
 #include "catalogue/reference.h"
+#include "presentation/bulk_form.h"
 #include "store/table.h"
 #include "workspace/bulk_edit.h"
 
@@ -36,6 +37,8 @@ class Dialogs;
 
 namespace tellvaro::app {
 
+class CategorySearchBinding;
+
 class BulkEditDialog : public QDialog {
   Q_OBJECT
 
@@ -45,7 +48,7 @@ class BulkEditDialog : public QDialog {
     std::vector<store::Table::Key> keys;  // the articles chosen
     std::vector<std::string> durations;   // the editor's lists
     catalogue::PaymentNames payments;
-    db::Connection& db;          // the category search
+    const db::Connection& db;    // the category search opens its own connection like it
     std::function<bool()> busy;  // a run holds the connection
     ports::Dialogs& dialogs;
     // Stores the change; true when it did (the dialog then closes).
@@ -77,26 +80,24 @@ class BulkEditDialog : public QDialog {
     QCheckBox* flag = nullptr;
   };
   QWidget* makeRow(const workspace::BulkField& f, QGridLayout* grid, int row);
-  QString valueText(const Row& row) const;
+  static QString valueText(const QWidget* value);
   void schedulePreview();
-  void search();
-  void takeCategory(int row);
+  void takeCategory(const catalogue::CategoryMatch& match);
   void tryApply();
 
   Parts p_;
+  presentation::BulkForm form_;
   std::map<store::F, Row> rows_;
   struct CategoryRow {
     QCheckBox* change = nullptr;
     QLineEdit* shown = nullptr;
-    std::optional<catalogue::CategoryMatch> match;
   };
   CategoryRow categories_[2];
   QComboBox* slot_ = nullptr;
   QLineEdit* search_ = nullptr;
   QListWidget* results_ = nullptr;
   QLabel* note_ = nullptr;
-  QTimer* search_pause_ = nullptr;
-  std::vector<catalogue::CategoryMatch> matches_;
+  CategorySearchBinding* search_binding_ = nullptr;
   QLabel* summary_ = nullptr;
   QPlainTextEdit* preview_ = nullptr;
   QTimer* preview_pause_ = nullptr;

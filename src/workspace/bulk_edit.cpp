@@ -45,12 +45,6 @@ bool whole_number_above_zero(std::string_view s) {
   return s.find_first_not_of('0') != std::string_view::npos;
 }
 
-std::optional<bool> flag_text(std::string_view text) {
-  if (text::equal_no_case(text::trim_blanks(text), "True")) return true;
-  if (text::equal_no_case(text::trim_blanks(text), "False")) return false;
-  return std::nullopt;
-}
-
 std::string signed_text(double v, bool money) {
   const std::string body =
       money ? text::format_money(std::fabs(v)) : text::format_number(std::fabs(v));
@@ -172,7 +166,7 @@ std::optional<Value> changed_value(const BulkFieldChange& c, const BulkField& f,
           return Value::amount(round_cents(text::parse_typed_number(typed)));
         }
         case BulkKind::Flag:
-          return Value::flag(flag_text(typed).value_or(false));
+          return std::nullopt;  // refused by the check
         case BulkKind::Duration:
         case BulkKind::Count:
         case BulkKind::Shipping:
@@ -181,6 +175,9 @@ std::optional<Value> changed_value(const BulkFieldChange& c, const BulkField& f,
           return store::from_text(c.text, field);
       }
       return std::nullopt;
+    case BulkWay::On:
+    case BulkWay::Off:
+      return Value::flag(c.way == BulkWay::On);
     case BulkWay::Amount:
     case BulkWay::Percent: {
       auto was = old.as_amount();
@@ -201,6 +198,8 @@ std::string target_text(const BulkFieldChange& c, const BulkField& f) {
     case BulkWay::Percent:
       return signed_text(text::parse_typed_number(typed), false) + " %";
     case BulkWay::Value:
+    case BulkWay::On:
+    case BulkWay::Off:
       break;
   }
   return shown(*changed_value(c, f, Value()), &f);
@@ -219,34 +218,36 @@ std::unordered_map<Table::Key, std::size_t> stored_ids(const Table& t) {
 const std::vector<BulkField>& bulk_fields() {
   static const std::vector<BulkField> fields = [] {
     using K = BulkKind;
+    using G = BulkGroup;
     using store::F;
     std::vector<BulkField> f = {
-        {F::Startpreis, "Startpreis", K::Amount},
-        {F::Sofortkauf, "Sofort-Kaufen Preis", K::Amount},
-        {F::Mindestpreis, "Mindestpreis", K::Amount},
-        {F::Auktionsdauer, "Auktionsdauer", K::Duration},
-        {F::Wiedereinstellen, "Wiedereinstellen", K::Choice},
-        {F::Anzeigenart, "Anzeigenart", K::Choice},
-        {F::Zustand, "Zustand der Ware", K::Choice},
-        {F::Anzahl, "Anzahl", K::Count},
-        {F::shipping, "Versandkosten", K::Shipping},
-        {F::international, "Internationaler Versand", K::Flag},
-        {F::Versand_1, "Versandart 1", K::Choice},
-        {F::Versandpreis_1, "Preis Versandart 1", K::Amount},
-        {F::Versand_2, "Versandart 2", K::Choice},
-        {F::Versandpreis_2, "Preis Versandart 2", K::Amount},
-        {F::Versand_3, "Versandart 3", K::Choice},
-        {F::Versandpreis_3, "Preis Versandart 3", K::Amount},
+        {F::Startpreis, "Startpreis", K::Amount, G::Prices},
+        {F::Sofortkauf, "Sofort-Kaufen Preis", K::Amount, G::Prices},
+        {F::Mindestpreis, "Mindestpreis", K::Amount, G::Prices},
+        {F::Auktionsdauer, "Auktionsdauer", K::Duration, G::Article},
+        {F::Wiedereinstellen, "Wiedereinstellen", K::Choice, G::Article},
+        {F::Anzeigenart, "Anzeigenart", K::Choice, G::Article},
+        {F::Zustand, "Zustand der Ware", K::Choice, G::Article},
+        {F::Anzahl, "Anzahl", K::Count, G::Article},
+        {F::shipping, "Versandkosten", K::Shipping, G::Shipping},
+        {F::international, "Internationaler Versand", K::Flag, G::Shipping},
+        {F::Versand_1, "Versandart 1", K::Choice, G::Shipping},
+        {F::Versandpreis_1, "Preis Versandart 1", K::Amount, G::Shipping},
+        {F::Versand_2, "Versandart 2", K::Choice, G::Shipping},
+        {F::Versandpreis_2, "Preis Versandart 2", K::Amount, G::Shipping},
+        {F::Versand_3, "Versandart 3", K::Choice, G::Shipping},
+        {F::Versandpreis_3, "Preis Versandart 3", K::Amount, G::Shipping},
     };
     for (std::size_t i = 0; i < catalogue::kPaymentSlots; ++i) {
-      f.push_back({store::payment_flag(static_cast<int>(i) + 1), payment_fallbacks()[i], K::Flag});
+      f.push_back({store::payment_flag(static_cast<int>(i) + 1), payment_fallbacks()[i], K::Flag,
+                   G::Payments});
     }
-    f.push_back({F::Fettschrift, "Fettschrift", K::Flag});
-    f.push_back({F::Textmarker, "Textmarker", K::Flag});
-    f.push_back({F::Top_Kategorie, "Top-Kategorie", K::Flag});
-    f.push_back({F::location, "Ort", K::Choice});
-    f.push_back({F::location_zip, "PLZ", K::Choice});
-    f.push_back({F::country, "Land", K::Choice});
+    f.push_back({F::Fettschrift, "Fettschrift", K::Flag, G::Highlights});
+    f.push_back({F::Textmarker, "Textmarker", K::Flag, G::Highlights});
+    f.push_back({F::Top_Kategorie, "Top-Kategorie", K::Flag, G::Highlights});
+    f.push_back({F::location, "Ort", K::Choice, G::Location});
+    f.push_back({F::location_zip, "PLZ", K::Choice, G::Location});
+    f.push_back({F::country, "Land", K::Choice, G::Location});
     return f;
   }();
   return fields;
@@ -280,6 +281,15 @@ std::vector<std::string> check_bulk_change(const BulkChange& change) {
       continue;
     }
     const std::string_view typed = text::trim_blanks(c.text);
+    const bool switched = c.way == BulkWay::On || c.way == BulkWay::Off;
+    if (f->kind == BulkKind::Flag || switched) {
+      if (f->kind != BulkKind::Flag) {
+        errors.push_back(caption + " kann nur auf einen Wert gesetzt werden.");
+      } else if (!switched) {
+        errors.push_back(caption + " kann nur an- oder ausgeschaltet werden.");
+      }
+      continue;
+    }
     if (c.way != BulkWay::Value) {
       if (f->kind != BulkKind::Amount) {
         errors.push_back(caption + " kann nur auf einen Wert gesetzt werden.");
@@ -325,9 +335,6 @@ std::vector<std::string> check_bulk_change(const BulkChange& change) {
         }
         break;
       case BulkKind::Flag:
-        if (!flag_text(typed)) {
-          errors.push_back(caption + ": " + quoted(c.text) + " ist weder an noch aus.");
-        }
         break;
       case BulkKind::Choice: {
         const std::size_t chars = text::char_count(c.text);

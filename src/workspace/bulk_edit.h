@@ -29,23 +29,28 @@ enum class BulkKind {
   Shipping,  // who pays: "1" or "2"
   Flag,      // on or off
 };
+// The box a field sits in on the form.
+enum class BulkGroup { Prices, Article, Shipping, Location, Highlights, Payments };
 struct BulkField {
   store::F field;
   std::string_view caption;
   BulkKind kind;
+  BulkGroup group;
 };
 const std::vector<BulkField>& bulk_fields();
 
 enum class BulkWay {
-  Value,    // the text given, stored as the editor stores it ("True"/"False" for a flag)
+  Value,    // the text given, stored as the editor stores it
   Amount,   // add this amount (negative: take it off)
   Percent,  // add this percentage
+  On,       // a flag set (the text is not read)
+  Off,      // a flag cleared
 };
 
 struct BulkFieldChange {
   store::F field;
   BulkWay way = BulkWay::Value;
-  std::string text;  // as typed: the value, the amount or the percentage
+  std::string text;  // as typed: the value, the amount or the percentage; none for a flag
 };
 
 // A category found by the search or reached by browsing, for "Kat 1" or "Kat 2": stored as

@@ -66,11 +66,11 @@ TEST(BulkEdit, EachWayOfChangingAField) {
       {F::Wiedereinstellen, W::Value, "Bis verkauft", kNull, Value::text("Bis verkauft")},
       {F::location, W::Value, "München", Value::text("Köln"), Value::text("München")},
       {F::shipping, W::Value, "2", Value::text("1"), Value::text("2")},
-      {F::international, W::Value, "True", Value::flag(false), Value::flag(true)},
-      {F::p3, W::Value, "True", kNull, Value::flag(true)},
-      {F::p3, W::Value, "False", kNull, kNull},  // a flag without a value is off already
-      {F::p15, W::Value, "false", Value::flag(true), Value::flag(false)},
-      {F::Top_Kategorie, W::Value, "True", Value::flag(true), Value::flag(true)},
+      {F::international, W::On, "", Value::flag(false), Value::flag(true)},
+      {F::p3, W::On, "", kNull, Value::flag(true)},
+      {F::p3, W::Off, "", kNull, kNull},  // a flag without a value is off already
+      {F::p15, W::Off, "", Value::flag(true), Value::flag(false)},
+      {F::Top_Kategorie, W::On, "", Value::flag(true), Value::flag(true)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(store::name_of(c.field)) + " '" + c.typed + "'");
@@ -107,6 +107,9 @@ TEST(BulkEdit, RefusedValuesAreNamedAndChangeNothing) {
        "Preis Versandart 3: „10%“ ist keine Zahl (zum Beispiel 1.50, 1,50 oder -10)."},
       {one(F::Auktionsdauer, W::Percent, "10"),
        "Auktionsdauer kann nur auf einen Wert gesetzt werden."},
+      {one(F::Anzahl, W::On, ""), "Anzahl kann nur auf einen Wert gesetzt werden."},
+      {one(F::Fettschrift, W::Value, "True"),
+       "Fettschrift kann nur an- oder ausgeschaltet werden."},
       {one(F::Auktionsdauer, W::Value, "zehn"),
        "Auktionsdauer: „zehn“ ist keine Zahl von Tagen (zum Beispiel 7)."},
       {one(F::Auktionsdauer, W::Value, ""),
@@ -175,7 +178,7 @@ class BulkPreviewTest : public ::testing::Test {
 TEST_F(BulkPreviewTest, NamesTheOldValuesEachChoiceReplaces) {
   BulkChange change;
   change.fields = {{F::Auktionsdauer, BulkWay::Value, "10"},
-                   {F::p1, BulkWay::Value, "True"},
+                   {F::p1, BulkWay::On, ""},
                    {F::Startpreis, BulkWay::Amount, "1"},
                    {F::Zustand, BulkWay::Value, ""}};
   const BulkPreview p = bulk.preview(keys, change);
@@ -268,8 +271,7 @@ TEST_F(BulkWorkspaceTest, AppliedInOneStepThroughTheFeeRuleAndTakenBackExactly) 
   ASSERT_TRUE(selected.question.empty());
   const auto before = articles.stored();
   BulkChange change;
-  change.fields = {{F::Fettschrift, BulkWay::Value, "True"},
-                   {F::Auktionsdauer, BulkWay::Value, "10"}};
+  change.fields = {{F::Fettschrift, BulkWay::On, ""}, {F::Auktionsdauer, BulkWay::Value, "10"}};
   EXPECT_EQ(bulk.apply(selected.keys, change), 3u);
 
   EXPECT_EQ(events, std::vector<Table::RowChange::Kind>{Table::RowChange::Kind::Changed});
@@ -344,7 +346,7 @@ TEST(BulkTargets, SelectedRowsOrAllShownAfterAsking) {
   t.replace_all(std::move(records));
   EXPECT_EQ(bulk_targets(t, {2, 0, 2}).keys, (std::vector<Table::Key>{t.key(0), t.key(2)}));
   t.set_filter(Table::like_expression(F::Artikelname, "i"));
-  t.set_filtered(true);                                      // Tisch
+  t.set_filtered(true);                                       // Tisch
   t.set_filter(Table::like_expression(F::Artikelname, "h"));  // Uhr Tisch
   for (const std::vector<std::size_t>& one_or_none :
        {std::vector<std::size_t>{1}, std::vector<std::size_t>{}}) {

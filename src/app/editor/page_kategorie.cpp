@@ -4,29 +4,25 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/accessible.h"
+#include "app/category_search_binding.h"
 #include "app/editor/field_widgets.h"
 #include "ports/dialogs.h"
+#include "presentation/category_search.h"
 #include "presentation/labels.h"
 #include "store/table.h"
 #include "text/error.h"
 
 namespace tellvaro::app {
 namespace {
-
-const QString kSearchHint = QString::fromUtf8(
-    "Mindestens drei Zeichen eingeben. Doppelklick oder Eingabetaste übernimmt eine Kategorie "
-    "ohne Unterkategorien für die gewählte Kat 1 / Kat 2.");
 
 // Items as wide as the list, so a long text is elided rather than scrolled.
 class ViewportWideDelegate : public QStyledItemDelegate {
@@ -128,7 +124,6 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   search_ = new QLineEdit(this);
   label_for(search_caption, search_);
   search_->setClearButtonEnabled(true);
-  search_->installEventFilter(this);
   auto* search_row = new QHBoxLayout;
   search_row->addWidget(search_caption);
   search_row->addWidget(search_, 1);
@@ -141,24 +136,15 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   finder->addWidget(
       label_for(new QLabel(QString::fromUtf8("Gefundene Kategorien:"), this), results_));
   finder->addWidget(results_, 1);
-  note_ = new QLabel(kSearchHint, this);
+  note_ = new QLabel(this);
   note_->setWordWrap(true);
   finder->addWidget(note_);
-  // Searching at every keystroke would ask the server for every letter typed.
-  pause_ = new QTimer(this);
-  pause_->setSingleShot(true);
-  pause_->setInterval(300);
-  connect(pause_, &QTimer::timeout, this, [this] { search(); });
-  connect(search_, &QLineEdit::textChanged, pause_, qOverload<>(&QTimer::start));
-  connect(results_, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { take(results_->row(item)); });
-  // A result selected through a screen reader becomes the one Enter takes.
-  connect(results_, &QListWidget::itemSelectionChanged, this, [this] {
-    const auto selected = results_->selectedItems();
-    if (!selected.isEmpty() && results_->currentItem() != selected.first()) {
-      results_->setCurrentItem(selected.first());
-    }
-  });
+  new CategorySearchBinding(
+      db_, {search_, results_, note_}, presentation::kBrowserSearchHint,
+      // A pause that ends while a send or an import holds the tables asks nothing.
+      [this] { return !isEnabled(); },
+      [this](const catalogue::CategoryMatch& match) { run([&] { browser_.take(match, slot()); }); },
+      this);
 
   connect(change_, &QPushButton::clicked, this,
           [this] { run([this] { browser_.start(slot()); }); });
@@ -183,46 +169,6 @@ void CategoryPage::choose(int level, int row) {
   std::optional<std::size_t> index;
   if (row >= 0) index = static_cast<std::size_t>(row);
   run([&] { browser_.choose(level, index, slot()); });
-}
-
-void CategoryPage::search() {
-  // A pause that ends while a send or an import holds the connection asks nothing.
-  if (!isEnabled()) return;
-  matches_.clear();
-  results_->clear();
-  note_->setText(kSearchHint);
-  const std::string text = search_->text().toStdString();
-  if (!catalogue::searchable(text)) return;
-  try {
-    matches_ = catalogue::search_categories(db_, text);
-  } catch (const Error& e) {
-    // Beside the edit rather than in a box: the next pause in typing tries again.
-    note_->setText(QString::fromStdString(e.what()));
-    return;
-  }
-  for (const auto& m : matches_) {
-    const QString path = QString::fromStdString(m.path());
-    auto* item = new QListWidgetItem(path, results_);
-    item->setToolTip(path);
-    if (!m.leaf) {
-      item->setFlags(item->flags() & ~(Qt::ItemIsEnabled | Qt::ItemIsSelectable));
-      item->setToolTip(path +
-                       QString::fromUtf8("\nHat Unterkategorien und kann nicht gewählt werden."));
-    }
-  }
-  note_->clear();
-  if (matches_.empty()) {
-    note_->setText(QString::fromUtf8("Keine Kategorie gefunden."));
-  } else if (matches_.size() >= catalogue::kSearchMaxMatches) {
-    note_->setText(QString::fromUtf8("Die ersten %1 Treffer; ein längerer Suchtext findet genauer.")
-                       .arg(catalogue::kSearchMaxMatches));
-  }
-}
-
-void CategoryPage::take(int row) {
-  if (row < 0 || static_cast<std::size_t>(row) >= matches_.size()) return;
-  const catalogue::CategoryMatch match = matches_[static_cast<std::size_t>(row)];
-  run([&] { browser_.take(match, slot()); });
 }
 
 void CategoryPage::reset() {
@@ -284,17 +230,6 @@ void CategoryPage::paint() {
 }
 
 bool CategoryPage::eventFilter(QObject* watched, QEvent* event) {
-  // Down from the search text goes to the first entry that can be chosen.
-  if (watched == search_ && event->type() == QEvent::KeyPress &&
-      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down) {
-    for (int row = 0; row < results_->count(); ++row) {
-      if (results_->item(row)->flags() & Qt::ItemIsEnabled) {
-        results_->setFocus();
-        results_->setCurrentRow(row);
-        return true;
-      }
-    }
-  }
   if (event->type() == QEvent::MouseButtonPress) mouse_down_ = true;
   if (event->type() == QEvent::MouseButtonRelease) mouse_down_ = false;
   return QWidget::eventFilter(watched, event);

@@ -16,7 +16,6 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
-class QTimer;
 
 namespace tellvaro::ports {
 class Dialogs;
@@ -55,8 +54,6 @@ class CategoryPage : public QWidget {
   void run(const std::function<void()>& step);
   void choose(int level, int row);
   void paintLevel(int level);
-  void search();
-  void take(int row);
 
   store::Table& articles_;
   ports::Dialogs* dialogs_;
@@ -75,8 +72,6 @@ class CategoryPage : public QWidget {
   QLineEdit* search_ = nullptr;
   QListWidget* results_ = nullptr;
   QLabel* note_ = nullptr;
-  QTimer* pause_ = nullptr;
-  std::vector<catalogue::CategoryMatch> matches_;
 };
 
 }  // namespace tellvaro::app
