@@ -11,6 +11,7 @@
 
 #include "app/accessible.h"
 #include "presentation/labels.h"
+#include "presentation/seller_details.h"
 
 namespace tellvaro::app {
 
@@ -18,17 +19,6 @@ namespace {
 
 QString u(const char* s) { return QString::fromUtf8(s); }
 QString q(const std::string& s) { return QString::fromStdString(s); }
-
-// The column of `users` each caption shows, for the accessible description.
-const char* user_column(const std::string& caption) {
-  if (caption == "Name:") return "users.name";
-  if (caption == "Benutzername:") return "users.nick";
-  if (caption == "E-Mail:") return "users.email";
-  if (caption == "PLZ:") return "users.zip";
-  if (caption == "Ort:") return "users.city";
-  if (caption == "Land:") return "users.country";
-  return "";
-}
 
 QTableWidget* read_only_table(const QStringList& headers, const QString& name,
                               const QString& description) {
@@ -67,13 +57,13 @@ SellerDataWindow::SellerDataWindow(const session::SessionUser& user, QWidget* pa
   setWindowTitle(u("Meine Daten"));
   setAccessibleName(u("Meine Daten"));
   auto* form = new QFormLayout;
-  for (const auto& [caption, value] : session::seller_details(user)) {
-    auto* label = new QLabel(q(caption));
-    auto* edit = new QLineEdit(q(value));
+  for (const auto& row : presentation::seller_details(user)) {
+    auto* label = new QLabel(q(row.caption));
+    auto* edit = new QLineEdit(q(row.value));
     edit->setReadOnly(true);
     edit->setMinimumWidth(280);
     label_for(label, edit);
-    edit->setAccessibleDescription(u(user_column(caption)));
+    edit->setAccessibleDescription(q(row.column));
     form->addRow(label, edit);
   }
   auto* layout = new QVBoxLayout(this);

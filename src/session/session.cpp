@@ -188,9 +188,4 @@ LoginResult Login::run(std::string_view user_name, std::string_view password,
   return {LoginOutcome::OpenMainWindow, {}};
 }
 
-std::vector<std::pair<std::string, std::string>> seller_details(const SessionUser& user) {
-  return {{"Name:", user.name}, {"Benutzername:", user.nick}, {"E-Mail:", user.email},
-          {"PLZ:", user.zip},   {"Ort:", user.city},          {"Land:", user.country}};
-}
-
 }  // namespace tellvaro::session

@@ -37,10 +37,6 @@ struct SessionUser {
   std::string id, nick, name, password, suspended, email, zip, city, country;
 };
 
-// What "Meine Daten" shows of the seller, as caption and value, in display order. The password
-// hash is not among them.
-std::vector<std::pair<std::string, std::string>> seller_details(const SessionUser& user);
-
 // The values a build is tied to (cmake/Deployment.cmake); tests point them elsewhere.
 struct Deployment {
   std::string customer;
