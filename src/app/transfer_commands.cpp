@@ -7,29 +7,12 @@
 #include "app/error_report.h"
 #include "app/table_grid.h"
 #include "app/view_article.h"
+#include "presentation/editor_pages.h"
 #include "store/table.h"
 #include "upload/transfer.h"
 #include "workspace/workspace.h"
 
 namespace tellvaro::app {
-
-namespace {
-
-QString page_title(upload::EditorPage page) {
-  switch (page) {
-    case upload::EditorPage::Artikel:
-      return QStringLiteral("Artikel");
-    case upload::EditorPage::Kategorie:
-      return QStringLiteral("Kategorie");
-    case upload::EditorPage::Beschreibung:
-      return QStringLiteral("Beschreibung");
-    case upload::EditorPage::Bezahlung:
-      return QStringLiteral("Bezahlung");
-  }
-  return {};
-}
-
-}  // namespace
 
 TransferCommands::TransferCommands(Dependencies dependencies, QObject* parent)
     : QObject(parent), d_(std::move(dependencies)) {
@@ -52,21 +35,17 @@ bool TransferCommands::transferOne() {
   editor->commitPendingEdits();
   bool copied = false;
   run_guarded(d_.dialogs, [&] {
-    auto result = upload::transfer_one(ws.articles().values(), ws.uploads(), d_.dialogs,
-                                       [&ws, editor](const std::vector<store::Table::Key>& added) {
-                                         // The upload grid shows the new record, and "direkt
-                                         // übertragen" sends it from there.
-                                         ws.uploads().move_to_key(added.back());
-                                         editor->updateUploadTotals();
-                                       },
-                                       ws.column_limits());
+    auto result = upload::transfer_one(
+        ws.articles().values(), ws.uploads(), d_.dialogs,
+        [&ws, editor](const std::vector<store::Table::Key>& added) {
+          // The upload grid shows the new record, and "direkt
+          // übertragen" sends it from there.
+          ws.uploads().move_to_key(added.back());
+          editor->updateUploadTotals();
+        },
+        ws.column_limits());
     copied = result.copied;
-    if (result.page) {
-      const QString title = page_title(*result.page);
-      for (int i = 0; i < editor->count(); ++i) {
-        if (editor->tabText(i) == title) editor->setCurrentIndex(i);
-      }
-    }
+    if (result.missing) editor->showPage(presentation::page_showing(*result.missing));
   });
   return copied;
 }

@@ -21,8 +21,9 @@ bool any_payment(const store::Record& article) {
 std::string unstorable_warning(const store::Record& article, const ColumnLimits* limits) {
   std::string found = unstorable_message(article);
   if (!found.empty())
-    found += "\nSo kann der Artikel nicht gesendet werden; bitte ersetzen Sie diese Zeichen im "
-             "Artikel und übertragen Sie ihn neu.";
+    found +=
+        "\nSo kann der Artikel nicht gesendet werden; bitte ersetzen Sie diese Zeichen im "
+        "Artikel und übertragen Sie ihn neu.";
   if (limits) {
     if (const std::string text = too_long_text(article, *limits); !text.empty())
       found += (found.empty() ? "" : "\n\n") + text +
@@ -41,19 +42,19 @@ std::optional<Gap> find_gap(const store::Record& a) {
     Gap gap;
   };
   static constexpr Check kTextChecks[] = {
-      {F::Artikelname, {"Bitte Artikelnamen eingeben.", EditorPage::Artikel}},
-      {F::Kategorie_Nummer, {"Bitte eine Kategorie Nummer auswählen.", EditorPage::Kategorie}},
-      {F::Auktionsdauer, {"Bitte die Auktionsdauer angeben.", EditorPage::Artikel}},
-      {F::location_zip, {"Bitte zu Artikelstandort die PLZ angeben.", EditorPage::Artikel}},
-      {F::location, {"Bitte zu Artikelstandort den Ort angeben.", EditorPage::Artikel}},
-      {F::Startpreis, {"Bitte den Startpreis angeben.", EditorPage::Artikel}},
+      {F::Artikelname, {"Bitte Artikelnamen eingeben.", F::Artikelname}},
+      {F::Kategorie_Nummer, {"Bitte eine Kategorie Nummer auswählen.", F::Kategorie_Nummer}},
+      {F::Auktionsdauer, {"Bitte die Auktionsdauer angeben.", F::Auktionsdauer}},
+      {F::location_zip, {"Bitte zu Artikelstandort die PLZ angeben.", F::location_zip}},
+      {F::location, {"Bitte zu Artikelstandort den Ort angeben.", F::location}},
+      {F::Startpreis, {"Bitte den Startpreis angeben.", F::Startpreis}},
   };
   for (const auto& check : kTextChecks) {
     if (field_text(a, check.field).empty()) return check.gap;
   }
-  if (!any_payment(a)) return Gap{"Bitte die Bezahlart auswählen.", EditorPage::Bezahlung};
-  if (field_text(a, store::F::Beschreibung).empty()) {
-    return Gap{"Bitte die Artikel-Beschreibung eigeben.", EditorPage::Beschreibung};
+  if (!any_payment(a)) return Gap{"Bitte die Bezahlart auswählen.", F::p1};
+  if (field_text(a, F::Beschreibung).empty()) {
+    return Gap{"Bitte die Artikel-Beschreibung eigeben.", F::Beschreibung};
   }
   return std::nullopt;
 }
@@ -156,7 +157,7 @@ OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
   OneTransfer result;
   if (auto gap = find_gap(article)) {
     dialogs.inform(std::string(gap->message));
-    result.page = gap->page;
+    result.missing = gap->field;
     return result;
   }
   const auto added = uploads.add({upload_copy(article)});

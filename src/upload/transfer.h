@@ -23,12 +23,9 @@ namespace tellvaro::upload {
 
 class ColumnLimits;
 
-// The editor pages a missing value leads to.
-enum class EditorPage { Artikel, Kategorie, Beschreibung, Bezahlung };
-
 struct Gap {
   std::string_view message;  // "Bitte Artikelnamen eingeben."
-  EditorPage page;
+  store::F field;            // the value missing (the first payment flag for "no payment")
 };
 
 // The first of the eight checks that fails, or nothing for a complete article.
@@ -53,11 +50,11 @@ using AddLine = std::function<void(const std::string& line)>;
 using Copied = std::function<void(const std::vector<store::Table::Key>& added)>;
 
 // One article (the record the seller looks at; an empty record when there is none).
-// Incomplete: shows the gap's message and returns the page to bring forward. Complete: adds
+// Incomplete: shows the gap's message and returns the field to bring forward. Complete: adds
 // the copy to `uploads` and confirms.
 struct OneTransfer {
   bool copied = false;
-  std::optional<EditorPage> page;  // set when incomplete
+  std::optional<store::F> missing;  // set when incomplete: the field to bring forward
 };
 // `limits` (the auction house's column lengths, when known) adds a warning for a text the send
 // would stop at as too long, as for characters it cannot store.

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "support/scripted_dialogs.h"
 #include "article_fixture.h"
 #include "store/table.h"
+#include "support/scripted_dialogs.h"
 #include "upload/auction_row.h"
 #include "upload/column_limits.h"
 
@@ -19,60 +19,60 @@ TEST(CompletenessCheck, TheFirstFailingCheckDecides) {
     const char* name;
     Fields change;
     std::optional<std::string_view> message;
-    EditorPage page;
+    store::F field;  // the value to bring forward
   };
   const Case cases[] = {
-      {"complete", {}, std::nullopt, EditorPage::Artikel},
+      {"complete", {}, std::nullopt, store::F::Artikelname},
       {"no name and no category",
        {{store::F::Artikelname, Value()}, {store::F::Kategorie_Nummer, t("")}},
        "Bitte Artikelnamen eingeben.",
-       EditorPage::Artikel},
+       store::F::Artikelname},
       {"no category",
        {{store::F::Kategorie_Nummer, Value()}},
        "Bitte eine Kategorie Nummer auswählen.",
-       EditorPage::Kategorie},
+       store::F::Kategorie_Nummer},
       {"no duration",
        {{store::F::Auktionsdauer, t("")}},
        "Bitte die Auktionsdauer angeben.",
-       EditorPage::Artikel},
+       store::F::Auktionsdauer},
       {"no postcode",
        {{store::F::location_zip, Value()}},
        "Bitte zu Artikelstandort die PLZ angeben.",
-       EditorPage::Artikel},
+       store::F::location_zip},
       {"no town",
        {{store::F::location, Value()}},
        "Bitte zu Artikelstandort den Ort angeben.",
-       EditorPage::Artikel},
+       store::F::location},
       {"no start price",
        {{store::F::Startpreis, Value()}},
        "Bitte den Startpreis angeben.",
-       EditorPage::Artikel},
+       store::F::Startpreis},
       {"start price 0 is a price",
        {{store::F::Startpreis, amount(0)}},
        std::nullopt,
-       EditorPage::Artikel},
+       store::F::Artikelname},
       {"payments all false or null",
        {{store::F::p1, flag(false)}, {store::F::p2, flag(false)}},
        "Bitte die Bezahlart auswählen.",
-       EditorPage::Bezahlung},
+       store::F::p1},
       {"no payment and no description: only the payment",
        {{store::F::p1, Value()}, {store::F::Beschreibung, Value()}},
        "Bitte die Bezahlart auswählen.",
-       EditorPage::Bezahlung},
+       store::F::p1},
       {"only p15",
        {{store::F::p1, Value()}, {store::F::p15, flag(true)}},
        std::nullopt,
-       EditorPage::Artikel},
+       store::F::Artikelname},
       {"no description",
        {{store::F::Beschreibung, t("")}},
        "Bitte die Artikel-Beschreibung eigeben.",
-       EditorPage::Beschreibung},
+       store::F::Beschreibung},
       {"unchecked fields may be empty",
        {{store::F::Kategorie_2, Value()},
         {store::F::Zustand, Value()},
         {store::F::Anzahl, Value()}},
        std::nullopt,
-       EditorPage::Artikel},
+       store::F::Artikelname},
   };
   for (const auto& c : cases) {
     store::Record a = complete_article();
@@ -84,7 +84,7 @@ TEST(CompletenessCheck, TheFirstFailingCheckDecides) {
     }
     ASSERT_TRUE(gap) << c.name;
     EXPECT_EQ(gap->message, *c.message) << c.name;
-    EXPECT_EQ(gap->page, c.page) << c.name;
+    EXPECT_EQ(gap->field, c.field) << c.name;
   }
 }
 
@@ -137,7 +137,7 @@ TEST(TransferOne, MessagesPagesAndTheCopy) {
   tb.articles.first();
   auto done = transfer_one(tb.articles.values(), tb.uploads, tb.dialogs);
   EXPECT_TRUE(done.copied);
-  EXPECT_FALSE(done.page);
+  EXPECT_FALSE(done.missing);
   EXPECT_EQ(tb.dialogs.shown.back(), "Erster wurde in die Upload-Tabelle übertragen.");
   EXPECT_EQ(tb.articles.position(), 0u);
 
@@ -151,7 +151,7 @@ TEST(TransferOne, MessagesPagesAndTheCopy) {
   tb.articles.next();
   auto refused = transfer_one(tb.articles.values(), tb.uploads, tb.dialogs);
   EXPECT_FALSE(refused.copied);
-  EXPECT_EQ(refused.page, EditorPage::Beschreibung);
+  EXPECT_EQ(refused.missing, store::F::Beschreibung);
   EXPECT_EQ(tb.dialogs.shown.back(), "Bitte die Artikel-Beschreibung eigeben.");
   EXPECT_EQ(tb.uploads.count(), 2u);
   EXPECT_EQ(tb.articles.count(), 2u);
@@ -160,7 +160,7 @@ TEST(TransferOne, MessagesPagesAndTheCopy) {
 TEST(TransferOne, AnEmptyArticleTableAsksForTheName) {
   Tables tb;
   auto r = transfer_one(tb.articles.values(), tb.uploads, tb.dialogs);
-  EXPECT_EQ(r.page, EditorPage::Artikel);
+  EXPECT_EQ(r.missing, store::F::Artikelname);
   EXPECT_EQ(tb.dialogs.shown, std::vector<std::string>{"Bitte Artikelnamen eingeben."});
   EXPECT_EQ(tb.uploads.count(), 0u);
 }
@@ -279,13 +279,17 @@ TEST(TransferAll, OnlyTheArticlesTheFilterShows) {
 // and the seller is warned then, not only when the send stops the article.
 TEST(Transfer, TextsTheAuctionHouseCannotHoldAreNamedAtTransfer) {
   Tables tb;
-  tb.add(complete_article("\xC5\x81\xC3\xB3" "d\xC5\xBA Vase"));  // Łódź
+  tb.add(
+      complete_article("\xC5\x81\xC3\xB3"
+                       "d\xC5\xBA Vase"));  // Łódź
   tb.add(complete_article("Vase"));
   tb.articles.first();
   EXPECT_TRUE(transfer_one(tb.articles.values(), tb.uploads, tb.dialogs).copied);
   EXPECT_EQ(tb.dialogs.shown.back(),
-            "\xC5\x81\xC3\xB3" "d\xC5\xBA Vase wurde in die Upload-Tabelle übertragen.\r\n\r\n"
-            "Der Artikel \"\xC5\x81\xC3\xB3" "d\xC5\xBA Vase\" enthält Zeichen, die das "
+            "\xC5\x81\xC3\xB3"
+            "d\xC5\xBA Vase wurde in die Upload-Tabelle übertragen.\r\n\r\n"
+            "Der Artikel \"\xC5\x81\xC3\xB3"
+            "d\xC5\xBA Vase\" enthält Zeichen, die das "
             "Auktionshaus nicht speichern kann:\nArtikelname: \"\xC5\x81\", \"\xC5\xBA\"\n"
             "So kann der Artikel nicht gesendet werden; bitte ersetzen Sie diese Zeichen im "
             "Artikel und übertragen Sie ihn neu.");

@@ -34,16 +34,22 @@ ArticleEditor::ArticleEditor(Dependencies dependencies, QWidget* parent)
   binder_ = new FieldBinder(articles, d_.dialogs, this);
   category_page_ = new CategoryPage(workspace_.db(), articles, *binder_, d_.dialogs);
 
-  addTab(build_artikel_page(*binder_, controls_), QStringLiteral("Artikel"));
+  using presentation::EditorPage;
+  const auto at = [](EditorPage p) { return static_cast<std::size_t>(p); };
+  pages_[at(EditorPage::Article)] = build_artikel_page(*binder_, controls_);
   description_page_ = new DescriptionPage(*binder_, controls_, articles, d_.dialogs);
   pictures_page_ =
       new PicturesPage(*binder_, controls_, articles, d_.dialogs, workspace_.picture_folder());
-  addTab(description_page_, QStringLiteral("Beschreibung"));
-  addTab(pictures_page_, QStringLiteral("Bilder"));
-  addTab(category_page_, QStringLiteral("Kategorie"));
-  addTab(build_bezahlung_page(*binder_, controls_), QStringLiteral("Bezahlung"));
-  addTab(build_gebueren_page(controls_), QString::fromUtf8("Gebüren"));
-  addTab(build_infos_page(*binder_), QStringLiteral("Infos"));
+  pages_[at(EditorPage::Description)] = description_page_;
+  pages_[at(EditorPage::Pictures)] = pictures_page_;
+  pages_[at(EditorPage::Category)] = category_page_;
+  pages_[at(EditorPage::Payment)] = build_bezahlung_page(*binder_, controls_);
+  pages_[at(EditorPage::Fees)] = build_gebueren_page(controls_);
+  pages_[at(EditorPage::Infos)] = build_infos_page(*binder_);
+  for (const auto& tab : presentation::kEditorTabs) {
+    addTab(pages_[at(tab.page)],
+           QString::fromUtf8(tab.caption.data(), static_cast<int>(tab.caption.size())));
+  }
 
   connect(controls_.category_text, &ClickableLabel::clicked, this,
           [this] { setCurrentWidget(category_page_); });
@@ -110,6 +116,12 @@ void ArticleEditor::scheduleUploadTotals() {
     showUploadTotals(catalogue::sum_upload_fees(workspace_.uploads()));
   });
 }
+
+QWidget* ArticleEditor::page(presentation::EditorPage page) const {
+  return pages_[static_cast<std::size_t>(page)];
+}
+
+void ArticleEditor::showPage(presentation::EditorPage page) { setCurrentWidget(this->page(page)); }
 
 void ArticleEditor::commitPendingEdits() { binder_->flush(); }
 

@@ -3,6 +3,7 @@
 // The seven pages right of the article grid, bound to the current article of the article table.
 
 #include <QTabWidget>
+#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@
 #include "catalogue/fees.h"
 #include "catalogue/reference.h"
 #include "ports/signal.h"
+#include "presentation/editor_pages.h"
 
 class QLabel;
 class QListWidget;
@@ -52,6 +54,10 @@ class ArticleEditor : public QTabWidget {
   CategoryPage* categoryPage() const { return category_page_; }
   PicturesPage* picturesPage() const { return pictures_page_; }
 
+  // Brings `page` forward; its tab, whatever it is captioned.
+  void showPage(presentation::EditorPage page);
+  QWidget* page(presentation::EditorPage page) const;
+
   // The connection status list on page "Gebüren".
   QListWidget* connectionStatusList() const { return controls_.status_list; }
 
@@ -89,6 +95,7 @@ class ArticleEditor : public QTabWidget {
   DescriptionPage* description_page_ = nullptr;
   PicturesPage* pictures_page_ = nullptr;
   EditorControls controls_;
+  std::array<QWidget*, presentation::kEditorTabs.size()> pages_{};  // by page id
   std::vector<std::string> durations_shown_;
   catalogue::FeeMarks marks_;
   bool totals_pending_ = false;
