@@ -87,6 +87,15 @@ void put_text(store::Record& record, F field, std::string_view text) {
   store::at(record, field) = store::from_text(text, store::field_of(field));
 }
 
+// A picture already in the folder: the server's size alone decides whether it is taken.
+ServerPicture asked(PictureSource& pictures, const std::string& name) {
+  const std::optional<std::uint64_t> size = pictures.size(name);
+  if (!size) return {ServerPicture::Kind::Missing, 0};
+  if (*size == 0) return {ServerPicture::Kind::Empty, 0};
+  if (*size > kMaxPictureBytes) return {ServerPicture::Kind::TooLarge, *size};
+  return {ServerPicture::Kind::Present, *size};
+}
+
 void apply_picture(store::Record& record, F field, const std::string& name, PictureSource& pictures,
                    const std::string& folder, const Notes& notes, const std::string& auction) {
   auto note = [&](const std::string& why) {
@@ -98,24 +107,14 @@ void apply_picture(store::Record& record, F field, const std::string& name, Pict
     note(*why);
     return;
   }
-  const std::optional<std::uint64_t> size = pictures.size(name);
-  if (size && *size > kMaxPictureBytes) {
-    note("mit " + text::format_int(*size) + " Bytes größer als erlaubt (" +
-         text::format_int(kMaxPictureBytes) + " Bytes).");
-    return;
-  }
   const std::string local = folder + name;
   std::error_code ec;
-  const bool exists = fs::exists(fs::symlink_status(local, ec));
-  switch (decide_picture(size, exists)) {
-    case PictureStep::Skip:
-      note(size ? "Die Datei auf dem Bildserver ist leer." : "Auf dem Bildserver nicht gefunden.");
-      return;
-    case PictureStep::Fetch:
-      pictures.fetch(name, local, *size);
-      break;
-    case PictureStep::Keep:
-      break;
+  const ServerPicture found = fs::exists(fs::symlink_status(local, ec))
+                                  ? asked(pictures, name)
+                                  : pictures.fetch(name, local);
+  if (auto why = left_out(found)) {
+    note(*why);
+    return;
   }
   put_text(record, field, name);
 }
@@ -132,10 +131,23 @@ class FtpPictures : public PictureSource {
   std::optional<std::uint64_t> size(const std::string& name) override {
     return session_.size(name);
   }
-  void fetch(const std::string& name, const std::string& local_path, std::uint64_t bytes) override {
-    // Generous for a slow line, but a server that trickles cannot hold the window for ever.
-    const long total_ms = 30000 + static_cast<long>(bytes / 50);  // 50 bytes/ms = 50 kB/s
-    session_.retrieve(name, local_path, {bytes, total_ms});
+  ServerPicture fetch(const std::string& name, const std::string& local_path) override {
+    using net::FtpSession;
+    // Generous for a slow line (50 kB/s), but a server that trickles cannot hold the run for
+    // ever.
+    const FtpSession::FetchResult got =
+        session_.fetch(name, local_path, {kMaxPictureBytes, 30000, 50});
+    switch (got.outcome) {
+      case FtpSession::Fetched::Stored:
+        return {ServerPicture::Kind::Present, got.bytes};
+      case FtpSession::Fetched::Missing:
+        return {ServerPicture::Kind::Missing, 0};
+      case FtpSession::Fetched::Empty:
+        return {ServerPicture::Kind::Empty, 0};
+      case FtpSession::Fetched::TooLarge:
+        break;
+    }
+    return {ServerPicture::Kind::TooLarge, got.bytes};
   }
 
  private:
@@ -196,9 +208,22 @@ std::optional<std::string> unusable_picture_name(std::string_view name) {
   return std::nullopt;
 }
 
-PictureStep decide_picture(std::optional<std::uint64_t> server_size, bool local_exists) {
-  if (!server_size || *server_size == 0) return PictureStep::Skip;
-  return local_exists ? PictureStep::Keep : PictureStep::Fetch;
+std::optional<std::string> left_out(const ServerPicture& picture) {
+  using K = ServerPicture::Kind;
+  switch (picture.kind) {
+    case K::Missing:
+      return "Auf dem Bildserver nicht gefunden.";
+    case K::Empty:
+      return "Die Datei auf dem Bildserver ist leer.";
+    case K::TooLarge:
+      if (picture.bytes == 0)
+        return "größer als erlaubt (" + text::format_int(kMaxPictureBytes) + " Bytes).";
+      return "mit " + text::format_int(picture.bytes) + " Bytes größer als erlaubt (" +
+             text::format_int(kMaxPictureBytes) + " Bytes).";
+    case K::Present:
+      break;
+  }
+  return std::nullopt;
 }
 
 void fill_record(store::Record& record, const Columns& row, const catalogue::PaymentNames& names,

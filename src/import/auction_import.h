@@ -70,23 +70,26 @@ std::optional<std::string> unusable_picture_name(std::string_view name);
 // Pictures larger than this are not fetched at all: a hostile server cannot fill the disk.
 inline constexpr std::uint64_t kMaxPictureBytes = 16u * 1024u * 1024u;
 
-enum class PictureStep {
-  Skip,   // not on the server (or size 0): the field stays null
-  Keep,   // on the server and already in the picture folder: only the name is set
-  Fetch,  // on the server, not local: fetch it, then set the name
+// What the file server holds under a picture's name, as SIZE or RETR's own answer told it.
+struct ServerPicture {
+  enum class Kind { Missing, Empty, TooLarge, Present };
+  Kind kind = Kind::Missing;
+  std::uint64_t bytes = 0;  // its size; for TooLarge 0 when the server did not say
 };
-// The rule for one picture whose name is usable: the server's size first, then the local file.
-PictureStep decide_picture(std::optional<std::uint64_t> server_size, bool local_exists);
+// Why a picture is left out (the field stays null), or nothing when it is taken.
+std::optional<std::string> left_out(const ServerPicture& picture);
 
-// The file server as the picture rule uses it.
+// The file server as the picture rule uses it. A picture already in the folder is only asked
+// about (it stays as it is, even if it differs); any other is fetched straight away, and what
+// RETR answers tells whether it was there, so it costs no SIZE round trip.
 class PictureSource {
  public:
   virtual ~PictureSource() = default;
   // "SIZE name": the size of a 213 reply; absent for any other reply.
   virtual std::optional<std::uint64_t> size(const std::string& name) = 0;
-  // Fetches exactly `bytes` bytes into `local_path`; on failure nothing is left there.
-  virtual void fetch(const std::string& name, const std::string& local_path,
-                     std::uint64_t bytes) = 0;
+  // "RETR name" into `local_path`, which is not there yet, taking at most kMaxPictureBytes;
+  // only a Present picture leaves a file there.
+  virtual ServerPicture fetch(const std::string& name, const std::string& local_path) = 0;
 };
 
 // Lines that say why a picture was left out (shown to the user, never a secret).

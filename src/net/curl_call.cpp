@@ -152,6 +152,7 @@ void CurlCall::perform(const std::string& service, const std::string& step) {
   } else if (curl_easy_getinfo(curl_, CURLINFO_NUM_CONNECTS, &made) == CURLE_OK) {
     connections_ += made;
   }
+  result_ = rc;
   // Judged by the return code alone: after a good active-mode transfer the error buffer can
   // still hold a stale message.
   if (rc == CURLE_OK) return;

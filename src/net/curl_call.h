@@ -36,6 +36,8 @@ class CurlCall {
 
   // Server reply lines of the last perform (CR LF removed), and its header lines for HTTP.
   const std::vector<std::string>& replies() const { return replies_; }
+  // The outcome of the last perform, for a caller that takes one failure as an answer.
+  CURLcode last_result() const { return result_; }
   long connections_opened() const { return connections_; }
   // Counts connections by the server's greeting ("220 ") instead of libcurl's count, which
   // includes the passive data connections of FTP.
@@ -50,6 +52,7 @@ class CurlCall {
   CURLM* multi_ = nullptr;
   std::vector<std::string> replies_;
   char error_[CURL_ERROR_SIZE] = {};
+  CURLcode result_ = CURLE_OK;
   long connections_ = 0;
   bool count_greetings_ = false;
 };

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -150,44 +151,106 @@ std::optional<std::uint64_t> FtpSession::size(const std::string& remote_path) {
 
 namespace {
 
-// Counts what arrives and refuses anything past the announced size, so a server cannot fill
-// the disk by sending more than it said.
+// The size a "150 Opening BINARY mode data connection for x (N bytes)." line announces.
+std::optional<std::uint64_t> announced_size(const std::string& line) {
+  const std::string_view tail = " bytes)";
+  if (line.rfind("150 ", 0) != 0) return std::nullopt;
+  std::string_view rest(line);
+  while (!rest.empty() && (rest.back() == '.' || rest.back() == ' ')) rest.remove_suffix(1);
+  if (rest.size() < tail.size() || rest.substr(rest.size() - tail.size()) != tail)
+    return std::nullopt;
+  rest.remove_suffix(tail.size());
+  const std::size_t open = rest.rfind('(');
+  if (open == std::string_view::npos) return std::nullopt;
+  std::uint64_t n = 0;
+  const char* first = rest.data() + open + 1;
+  const char* last = rest.data() + rest.size();
+  const auto [end, ec] = std::from_chars(first, last, n);
+  if (ec != std::errc() || end != last || first == last) return std::nullopt;
+  return n;
+}
+
+// Counts what arrives and refuses anything past the announced size or the limit, so a server
+// cannot fill the disk by sending more than it said.
 struct Sink {
   std::FILE* out;
-  std::optional<std::uint64_t> limit;
+  const std::vector<std::string>* replies;  // the call's, as they arrive: the 150 line
+  std::optional<std::uint64_t> max;
+  std::optional<std::uint64_t> announced;
   std::uint64_t received = 0;
-  bool over_limit = false;
+  bool looked = false;
+  bool over_announced = false;
+  bool too_large = false;
+
+  void look() {
+    if (looked) return;
+    looked = true;
+    for (const std::string& line : *replies)
+      if (auto n = announced_size(line)) announced = n;
+  }
 
   static size_t write(char* data, size_t size, size_t count, void* self) {
     auto* sink = static_cast<Sink*>(self);
     const size_t n = size * count;
-    if (sink->limit && sink->received + n > *sink->limit) {
-      sink->over_limit = true;
+    sink->look();
+    if (sink->max &&
+        ((sink->announced && *sink->announced > *sink->max) || sink->received + n > *sink->max)) {
+      sink->too_large = true;
       return 0;  // curl ends the transfer
+    }
+    if (sink->announced && sink->received + n > *sink->announced) {
+      sink->over_announced = true;
+      return 0;
     }
     sink->received += n;
     return std::fwrite(data, 1, n, sink->out);
   }
 };
 
+// Ends a transfer that takes longer than its limit, which grows with the announced size.
+struct Deadline {
+  const Sink* sink;
+  const FtpSession::FetchLimits* limits;
+  std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  bool passed = false;
+
+  static int check(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto* d = static_cast<Deadline*>(self);
+    const FtpSession::FetchLimits& l = *d->limits;
+    std::uint64_t bytes = d->sink->announced.value_or(l.max_bytes);
+    long ms = l.total_ms;
+    if (l.bytes_per_ms > 0) ms += static_cast<long>(bytes / l.bytes_per_ms);
+    if (std::chrono::steady_clock::now() - d->start > std::chrono::milliseconds(ms)) {
+      d->passed = true;
+      return 1;
+    }
+    return 0;
+  }
+};
+
 }  // namespace
 
 void FtpSession::retrieve(const std::string& remote_path, const std::string& local_file) {
-  retrieve_into(remote_path, local_file, std::nullopt, 0);
+  retrieve_into(remote_path, local_file, nullptr);
 }
 
-void FtpSession::retrieve(const std::string& remote_path, const std::string& local_file,
-                          const FetchLimits& limits) {
-  retrieve_into(remote_path, local_file, limits.expected_bytes, limits.total_ms);
+FtpSession::FetchResult FtpSession::fetch(const std::string& remote_path,
+                                          const std::string& local_file,
+                                          const FetchLimits& limits) {
+  return retrieve_into(remote_path, local_file, &limits);
 }
 
-void FtpSession::retrieve_into(const std::string& remote_path, const std::string& local_file,
-                               std::optional<std::uint64_t> expected, long total_ms) {
+FtpSession::FetchResult FtpSession::retrieve_into(const std::string& remote_path,
+                                                  const std::string& local_file,
+                                                  const FetchLimits* limits) {
   const std::string step = "Laden von " + remote_path;
   const std::string service = impl_->service();
   auto cannot_write = [&] {
     return Error(service + ": " + step + " fehlgeschlagen: Die Datei \"" + local_file +
                  "\" kann nicht geschrieben werden.");
+  };
+  auto failed = [&](const std::string& why) {
+    return Error(service + ": " + step + " fehlgeschlagen: " + why);
   };
   // A name of our own beside the target: nothing the server names can collide with it.
   std::string part = local_file + ".XXXXXX";
@@ -200,27 +263,55 @@ void FtpSession::retrieve_into(const std::string& remote_path, const std::string
     fs::remove(part, ignored);
     throw cannot_write();
   }
+  FetchResult result;
   try {
-    Sink sink{out.get(), expected};
+    Sink sink{out.get(), nullptr, std::nullopt, std::nullopt};
+    if (limits) sink.max = limits->max_bytes;
     CURL* h = impl_->prepare();
+    sink.replies = &impl_->call->replies();
     std::string url = impl_->base() + detail::url_path(remote_path, service);
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &Sink::write);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
     curl_easy_setopt(h, CURLOPT_IGNORE_CONTENT_LENGTH, 1L);
-    if (total_ms > 0) curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, total_ms);
+    Deadline deadline{&sink, limits};
+    if (limits && limits->total_ms > 0) {
+      curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &Deadline::check);
+      curl_easy_setopt(h, CURLOPT_XFERINFODATA, &deadline);
+      curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    }
     try {
       impl_->call->perform(service, step);
     } catch (const Error&) {
-      if (sink.over_limit)
-        throw Error(service + ": " + step + " fehlgeschlagen: Der Server schickt mehr als die " +
-                    "angekündigten " + text::format_int(*expected) + " Bytes.");
-      throw;
+      if (sink.too_large) {
+        result = {Fetched::TooLarge, sink.announced.value_or(0)};
+      } else if (limits && impl_->call->last_result() == CURLE_REMOTE_FILE_NOT_FOUND) {
+        result = {Fetched::Missing, 0};
+      } else if (sink.over_announced) {
+        throw failed("Der Server schickt mehr als die angekündigten " +
+                     text::format_int(*sink.announced) + " Bytes.");
+      } else if (deadline.passed) {
+        throw failed("Zeitüberschreitung, der Server antwortet nicht.");
+      } else {
+        throw;
+      }
     }
-    if (expected && sink.received != *expected)
-      throw Error(service + ": " + step + " fehlgeschlagen: die Verbindung ist abgebrochen (" +
-                  text::format_int(sink.received) + " von " + text::format_int(*expected) +
-                  " Bytes).");
+    if (result.outcome == Fetched::Stored) {
+      sink.look();  // an empty file brings no data, but its 150 line
+      if (sink.announced && sink.received != *sink.announced)
+        throw failed("die Verbindung ist abgebrochen (" + text::format_int(sink.received) +
+                     " von " + text::format_int(*sink.announced) + " Bytes).");
+      if (limits && sink.received == 0) result = {Fetched::Empty, 0};
+    }
+    if (result.outcome != Fetched::Stored) {
+      out.reset();
+      std::error_code ignored;
+      fs::remove(part, ignored);
+      // A transfer broken off from this side leaves curl's control connection in no state to
+      // go on; a fresh login puts the session back where open() left it.
+      if (result.outcome == Fetched::TooLarge) open();
+      return result;
+    }
     if (std::fflush(out.get()) != 0 || std::ferror(out.get())) throw cannot_write();
     out.reset();
     // mkstemp makes the file private; a picture gets the modes of any other new file.
@@ -230,12 +321,14 @@ void FtpSession::retrieve_into(const std::string& remote_path, const std::string
     std::error_code ec;
     fs::rename(part, local_file, ec);
     if (ec) throw cannot_write();
+    result.bytes = sink.received;
   } catch (...) {
     out.reset();
     std::error_code ignored;
     fs::remove(part, ignored);
     throw;
   }
+  return result;
 }
 
 bool FtpSession::encrypted() const { return impl_->call && impl_->encrypted; }

@@ -77,13 +77,28 @@ class FtpSession {
   // The bytes go into a temporary file beside it first, so a broken-off transfer leaves nothing.
   void retrieve(const std::string& remote_path, const std::string& local_file);
 
-  // Bounds for a fetch from a server that may not be trusted.
+  // A fetch from a server that may not be trusted, without asking the size first: the answer to
+  // RETR says whether the file is there, and its "150 ... (N bytes)" line how large it is.
   struct FetchLimits {
-    std::uint64_t expected_bytes = 0;  // exactly this many, as SIZE announced; more or fewer fail
-    long total_ms = 0;                 // the whole transfer, 0 for the stall limit alone
+    std::uint64_t max_bytes = 0;     // a larger file is not taken
+    long total_ms = 0;               // the whole transfer, 0 for the stall limit alone, ...
+    std::uint64_t bytes_per_ms = 0;  // ... plus a millisecond for each this many bytes announced
+                                     // (max_bytes when the server announces none)
   };
-  void retrieve(const std::string& remote_path, const std::string& local_file,
-                const FetchLimits& limits);
+  enum class Fetched {
+    Stored,    // in local_file
+    Missing,   // the server has no such file (550)
+    Empty,     // the file holds nothing
+    TooLarge,  // announced or sent larger than max_bytes; the session was opened again
+  };
+  struct FetchResult {
+    Fetched outcome = Fetched::Stored;
+    std::uint64_t bytes = 0;  // stored; for TooLarge the size announced (0: none announced)
+  };
+  // Only Stored leaves a file. A transfer that breaks off, sends more or fewer bytes than
+  // announced, or takes longer than the limits throws tellvaro::Error.
+  FetchResult fetch(const std::string& remote_path, const std::string& local_file,
+                    const FetchLimits& limits);
 
   // TCP connections this session has opened so far (control connections, not data ones).
   long connections_opened() const;
@@ -91,8 +106,8 @@ class FtpSession {
   bool encrypted() const;
 
  private:
-  void retrieve_into(const std::string& remote_path, const std::string& local_file,
-                     std::optional<std::uint64_t> expected, long total_ms);
+  FetchResult retrieve_into(const std::string& remote_path, const std::string& local_file,
+                            const FetchLimits* limits);
 
   struct Impl;
   std::unique_ptr<Impl> impl_;

@@ -220,19 +220,24 @@ TEST_F(ImportDbTest, SeededAuctionDecodesAndPicturesComeOverOneLogin) {
   };
   EXPECT_EQ(count("USER tvftp"), 1);
   EXPECT_EQ(count("CWD /"), 1);
-  EXPECT_EQ(count("SIZE 990.jpg"), 1);
-  EXPECT_EQ(count("SIZE 990_2.jpg"), 1);
+  // Neither picture is local: each is fetched straight away, RETR's answer telling whether it
+  // is there (the missing one: 550, and the session goes on), no SIZE before.
   EXPECT_EQ(count("RETR 990.jpg"), 1);
-  EXPECT_EQ(count("RETR 990_2.jpg"), 0);
+  EXPECT_EQ(count("RETR 990_2.jpg"), 1);
+  for (const std::string& c : commands) EXPECT_NE(c.rfind("SIZE", 0), 0u) << c;
   EXPECT_EQ(count("QUIT"), 1);
 
-  // The same selection again: each auction twice; the local picture is not fetched again.
+  // The same selection again: each auction twice; the local picture is only asked about.
   ftp_mark = ftp_log_mark();
-  run_import(services(), {true, false}, imports_);
+  r = run_import(services(), {true, false}, imports_);
   EXPECT_EQ(imports_.count(), 4u);
+  EXPECT_EQ(r.ftp_connections, 1);
   commands = ftp_commands_since(ftp_mark);
   EXPECT_EQ(count("SIZE 990.jpg"), 1);
   EXPECT_EQ(count("RETR 990.jpg"), 0);
+  EXPECT_EQ(count("SIZE 990_2.jpg"), 0);
+  EXPECT_EQ(count("RETR 990_2.jpg"), 1);
+  EXPECT_EQ(std::distance(fs::directory_iterator(base_ / "bilder"), {}), 1);
 }
 
 TEST_F(ImportDbTest, PicturesPresentMissingEmptyOrHostile) {
@@ -268,9 +273,13 @@ TEST_F(ImportDbTest, PicturesPresentMissingEmptyOrHostile) {
   EXPECT_EQ(pictures("c"), "||");
   EXPECT_EQ(read_file(base_ / "bilder" / "da.jpg"), "vom Server");
   EXPECT_EQ(read_file(base_ / "bilder" / "lokal.jpg"), "lokal");  // never overwritten
-  EXPECT_FALSE(fs::exists(base_ / "bilder" / "null.jpg"));
+  // Nothing of the missing, empty or refused ones, not even a temporary file.
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(base_ / "bilder"))
+    left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"da.jpg", "lokal.jpg", "nur_hier.jpg"}));
   EXPECT_FALSE(fs::exists(base_ / "boese.jpg"));
-  EXPECT_FALSE(fs::exists(base_ / "bilder" / "sub"));
   EXPECT_EQ(std::distance(fs::directory_iterator(base_), {}), 1);  // only the picture folder
 
   // Every picture left out, each with its reason.
@@ -286,11 +295,45 @@ TEST_F(ImportDbTest, PicturesPresentMissingEmptyOrHostile) {
             "einen Pfadtrenner.");
   EXPECT_NE(notes[4].find("sub/x.jpg"), std::string::npos);
   EXPECT_NE(notes[5].find("C:boese.jpg"), std::string::npos);
-  // Hostile names never reach the server.
+  // Hostile names never reach the server; only the pictures already here are asked about, and
+  // the one login lasts through the missing and the empty one.
+  std::vector<std::string> sizes;
   for (const std::string& c : ftp_commands_since(ftp_mark)) {
     EXPECT_EQ(c.find("boese"), std::string::npos) << c;
     EXPECT_EQ(c.find("sub"), std::string::npos) << c;
+    if (c.rfind("SIZE", 0) == 0) sizes.push_back(c);
   }
+  EXPECT_EQ(sizes, (std::vector<std::string>{"SIZE lokal.jpg", "SIZE nur_hier.jpg"}));
+  const auto commands = ftp_commands_since(ftp_mark);
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "USER tvftp"), 1);
+}
+
+TEST_F(ImportDbTest, APictureLargerThanAllowedIsCutOffAndTheRunGoesOn) {
+  write_file(fs::path(ftp_root()) / "riesig.jpg", std::string(kMaxPictureBytes + 1, 'r'));
+  write_file(fs::path(ftp_root()) / "klein.jpg", "klein");
+  admin_exec("delete from tv_auktionshaus.auctions");
+  add_auction(1, "0", "a", ", pict_url, pict_url2", ", 'riesig.jpg', 'klein.jpg'");
+  std::vector<std::string> notes;
+  Hooks hooks;
+  hooks.note = [&](const std::string& l) { notes.push_back(l); };
+  const auto ftp_mark = ftp_log_mark();
+  run_import(services(), {true, false}, imports_, hooks);
+  ASSERT_EQ(imports_.count(), 1u);
+  imports_.first();
+  EXPECT_TRUE(imports_.get(store::F::Bild1).is_null());
+  EXPECT_EQ(imports_.text(store::F::Bild2), "klein.jpg");
+  EXPECT_EQ(notes, std::vector<std::string>{"Bild \"riesig.jpg\" der Auktion 1 nicht übernommen: "
+                                            "mit 16777217 Bytes größer als erlaubt (16777216 "
+                                            "Bytes)."});
+  // Taken from the server's announcement: nothing of it stays here.
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(base_ / "bilder"))
+    left.push_back(e.path().filename().string());
+  EXPECT_EQ(left, std::vector<std::string>{"klein.jpg"});
+  // The broken-off transfer costs a fresh login, which starts from the root again.
+  const auto commands = ftp_commands_since(ftp_mark);
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "USER tvftp"), 2);
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "CWD /"), 2);
 }
 
 TEST_F(ImportDbTest, AFetchBrokenOffLeavesNoFileAndTheNextRunFetchesItWhole) {

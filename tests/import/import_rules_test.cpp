@@ -94,14 +94,20 @@ TEST(ImportPayment, SubstringsSetTrueOnlyAndEmptyNamesNeverMatch) {
   EXPECT_EQ(flags("Barzahlung \n", nested), "T--------------");
 }
 
-TEST(ImportPictures, DecisionsAskTheServerFirst) {
-  using S = PictureStep;
-  EXPECT_EQ(decide_picture(std::nullopt, false), S::Skip);  // not on the server
-  EXPECT_EQ(decide_picture(std::nullopt, true), S::Skip);   // local only: still not taken
-  EXPECT_EQ(decide_picture(0, false), S::Skip);
-  EXPECT_EQ(decide_picture(0, true), S::Skip);
-  EXPECT_EQ(decide_picture(1, false), S::Fetch);
-  EXPECT_EQ(decide_picture(1, true), S::Keep);  // an existing file stays, even if it differs
+TEST(ImportPictures, WhatTheServerHoldsDecidesAndSaysWhy) {
+  using K = ServerPicture::Kind;
+  const struct {
+    ServerPicture picture;
+    std::optional<std::string> why;
+  } cases[] = {
+      {{K::Present, 1}, std::nullopt},
+      {{K::Missing, 0}, "Auf dem Bildserver nicht gefunden."},
+      {{K::Empty, 0}, "Die Datei auf dem Bildserver ist leer."},
+      {{K::TooLarge, kMaxPictureBytes + 1},
+       "mit 16777217 Bytes größer als erlaubt (16777216 Bytes)."},
+      {{K::TooLarge, 0}, "größer als erlaubt (16777216 Bytes)."},  // the server named no size
+  };
+  for (const auto& c : cases) EXPECT_EQ(left_out(c.picture), c.why) << c.picture.bytes;
 }
 
 TEST(ImportPictures, HostileNamesNeverBecomeFiles) {
@@ -124,7 +130,7 @@ TEST(ImportPictures, HostileNamesNeverBecomeFiles) {
 class RecordingSource : public PictureSource {
  public:
   std::map<std::string, std::uint64_t> files;  // name -> size
-  std::vector<std::string> asked, fetched;
+  std::vector<std::string> asked, fetched;     // SIZE, RETR
 
   std::optional<std::uint64_t> size(const std::string& name) override {
     asked.push_back(name);
@@ -132,9 +138,15 @@ class RecordingSource : public PictureSource {
     if (it == files.end()) return std::nullopt;
     return it->second;
   }
-  void fetch(const std::string& name, const std::string& local, std::uint64_t bytes) override {
+  ServerPicture fetch(const std::string& name, const std::string& local) override {
+    using K = ServerPicture::Kind;
     fetched.push_back(name);
-    std::ofstream(local, std::ios::binary) << std::string(bytes, 'x');
+    auto it = files.find(name);
+    if (it == files.end()) return {K::Missing, 0};
+    if (it->second == 0) return {K::Empty, 0};
+    if (it->second > kMaxPictureBytes) return {K::TooLarge, it->second};
+    std::ofstream(local, std::ios::binary) << std::string(it->second, 'x');
+    return {K::Present, it->second};
   }
 };
 
@@ -231,7 +243,10 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
   EXPECT_EQ(table_.text(store::F::Bild1), "1.jpg");
   EXPECT_EQ(table_.text(store::F::Bild2), "2.jpg");
   EXPECT_TRUE(table_.get(store::F::Bild3).is_null());
-  EXPECT_EQ(source_.fetched, std::vector<std::string>{"1.jpg"});
+  // Only the local picture is asked about; the others are fetched straight away.
+  EXPECT_EQ(source_.asked, std::vector<std::string>{"2.jpg"});
+  EXPECT_EQ(source_.fetched, (std::vector<std::string>{"1.jpg", "leer.jpg"}));
+  EXPECT_FALSE(fs::exists(folder_ / "leer.jpg"));
   EXPECT_EQ(fs::file_size(folder_ / "1.jpg"), 10u);
   EXPECT_EQ(fs::file_size(folder_ / "2.jpg"), 5u);  // "lokal" untouched
   EXPECT_EQ(notes, std::vector<std::string>{"Bild \"leer.jpg\" der Auktion 7 nicht übernommen: "
@@ -243,11 +258,12 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
                 {"pict_url", "nur_lokal.jpg"},
                 {"pict_url2", "../../boese.jpg"},
                 {"pict_url3", "riesig.jpg"}});
-  EXPECT_TRUE(table_.get(store::F::Bild1).is_null());  // size asked first: not on the server
+  EXPECT_TRUE(table_.get(store::F::Bild1).is_null());  // local, but not on the server
   EXPECT_TRUE(table_.get(store::F::Bild2).is_null());
   EXPECT_TRUE(table_.get(store::F::Bild3).is_null());
-  EXPECT_EQ(source_.asked, (std::vector<std::string>{"nur_lokal.jpg", "riesig.jpg"}));
-  EXPECT_TRUE(source_.fetched.empty());
+  EXPECT_EQ(source_.asked, std::vector<std::string>{"nur_lokal.jpg"});
+  EXPECT_EQ(source_.fetched, std::vector<std::string>{"riesig.jpg"});
+  EXPECT_FALSE(fs::exists(folder_ / "riesig.jpg"));
   ASSERT_EQ(notes.size(), 3u);
   EXPECT_EQ(notes[0],
             "Bild \"nur_lokal.jpg\" der Auktion 8 nicht übernommen: Auf dem Bildserver nicht "
@@ -255,13 +271,17 @@ TEST_F(ImportRow, PicturesFollowTheRuleAndHostileNamesAreNotedNotFetched) {
   EXPECT_EQ(notes[1],
             "Bild \"../../boese.jpg\" der Auktion 8 nicht übernommen: Der Name enthält einen "
             "Pfadtrenner.");
-  EXPECT_NE(notes[2].find("riesig.jpg"), std::string::npos);
+  EXPECT_EQ(notes[2],
+            "Bild \"riesig.jpg\" der Auktion 8 nicht übernommen: mit 16777217 Bytes größer als "
+            "erlaubt (16777216 Bytes).");
 
   // An empty column is a picture that is not there; the server is not asked about it.
   source_.asked.clear();
+  source_.fetched.clear();
   fill({{"id", "9"}, {"pict_url", ""}});
   EXPECT_TRUE(table_.get(store::F::Bild1).is_null());
   EXPECT_TRUE(source_.asked.empty());
+  EXPECT_TRUE(source_.fetched.empty());
 }
 
 TEST_F(ImportRow, ANumberFieldThatCannotReadItsColumnThrows) {

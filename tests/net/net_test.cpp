@@ -176,29 +176,40 @@ TEST_F(NetTest, FtpRefusalsNameTheServerAndItsReply) {
                 ": Anmeldung fehlgeschlagen: keine Verbindung zum Server.");
 }
 
-TEST_F(NetTest, FtpFetchWithLimitsTakesExactlyTheAnnouncedBytes) {
+TEST_F(NetTest, FtpFetchTellsMissingEmptyAndTooLargeFromRetrAlone) {
   write_file(fs::path(ftp_root()) / "p.jpg", std::string(5000, 'p'));
+  write_file(fs::path(ftp_root()) / "leer.jpg", "");
+  using F = FtpSession::Fetched;
+  const std::string local = (dir_ / "p.jpg").string();
+  auto mark = ftp_log_mark();
   FtpSession ftp(ftp_account());
   ftp.open();
-  // Straight after the login, before any transfer has switched to binary.
-  EXPECT_EQ(ftp.size("p.jpg"), std::optional<std::uint64_t>(5000));
-  const std::string local = (dir_ / "p.jpg").string();
-  const std::string prefix =
-      std::string("FTP-Server ") + host() + ": Laden von p.jpg fehlgeschlagen: ";
-  // The server sends more than it announced: refused before the surplus reaches the disk.
-  EXPECT_EQ(error_of([&] {
-              ftp.retrieve("p.jpg", local, {4096, 0});
-            }),
-            prefix + "Der Server schickt mehr als die angekündigten 4096 Bytes.");
-  // Fewer than announced: the transfer broke off.
-  EXPECT_EQ(error_of([&] {
-              ftp.retrieve("p.jpg", local, {6000, 0});
-            }),
-            prefix + "die Verbindung ist abgebrochen (5000 von 6000 Bytes).");
-  EXPECT_TRUE(fs::is_empty(dir_));  // neither the target nor a temporary file
-  ftp.retrieve("p.jpg", local, {5000, 0});
+  const struct {
+    const char* name;
+    std::uint64_t max;
+    F outcome;
+    std::uint64_t bytes;
+  } cases[] = {
+      {"fehlt.jpg", 5000, F::Missing, 0},
+      {"leer.jpg", 5000, F::Empty, 0},
+      {"p.jpg", 4999, F::TooLarge, 5000},  // refused from the announcement
+      {"p.jpg", 5000, F::Stored, 5000},
+  };
+  for (const auto& c : cases) {
+    const FtpSession::FetchResult got = ftp.fetch(c.name, local, {c.max, 30000, 50});
+    EXPECT_EQ(got.outcome, c.outcome) << c.name << " " << c.max;
+    EXPECT_EQ(got.bytes, c.bytes) << c.name << " " << c.max;
+    if (c.outcome != F::Stored) {
+      EXPECT_TRUE(fs::is_empty(dir_)) << c.name;  // not even a temporary file
+    }
+  }
   EXPECT_EQ(read_file(local), std::string(5000, 'p'));
   EXPECT_EQ(fs::status(local).permissions() & fs::perms::others_read, fs::perms::others_read);
+  // One login for the missing and the empty file, a fresh one after the refused transfer.
+  EXPECT_EQ(ftp.connections_opened(), 2);
+  const auto commands = ftp_commands_since(mark);
+  for (const std::string& c : commands) EXPECT_NE(c.rfind("SIZE", 0), 0u) << c;
+  EXPECT_EQ(std::count(commands.begin(), commands.end(), "RETR p.jpg"), 2);
 }
 
 TEST_F(NetTest, FtpSilentServerTimesOut) {

@@ -283,9 +283,13 @@ TEST_F(TlsTest, AServerWithoutTlsWorksByDefaultAndIsRefusedWhenTlsIsRequired) {
     const std::string db_log = read_file(dir_ / "general.log").substr(db_mark);
 
     FtpSession ftp({plain, 21, kFtpUser, ftp_password(), tls});
+    FtpSession::FetchResult missing, back;
     const std::string ftp_error = error_of([&] {
       ftp.open();
       ftp.store(dir_ / "a.jpg", "//8.jpg");
+      // In active mode too, RETR's answer alone tells a missing file from one that is there.
+      missing = ftp.fetch("fehlt.jpg", dir_ / "fehlt.jpg", {100, 30000, 50});
+      back = ftp.fetch("8.jpg", dir_ / "zurueck.jpg", {100, 30000, 50});
       ftp.close();
     });
     SmtpClient smtp({plain, 25, kMailUser, mail_password(), tls});
@@ -304,6 +308,11 @@ TEST_F(TlsTest, AServerWithoutTlsWorksByDefaultAndIsRefusedWhenTlsIsRequired) {
       EXPECT_EQ(ftp_error, "<kein Fehler>");
       EXPECT_EQ(read_file(dir_ / "ftp/8.jpg"), "JPEG");
       EXPECT_TRUE(contains(ftp_log, "<- PORT ")) << ftp_log;  // active, as in clear text before
+      EXPECT_EQ(missing.outcome, FtpSession::Fetched::Missing);
+      EXPECT_FALSE(fs::exists(dir_ / "fehlt.jpg"));
+      EXPECT_EQ(back.outcome, FtpSession::Fetched::Stored);
+      EXPECT_EQ(read_file(dir_ / "zurueck.jpg"), "JPEG");
+      EXPECT_EQ(ftp.connections_opened(), 1);
       EXPECT_EQ(mail_error, "<kein Fehler>");
       EXPECT_TRUE(contains(smtp_log, "Befehl: AUTH LOGIN")) << smtp_log;
     } else {
