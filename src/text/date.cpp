@@ -72,32 +72,32 @@ DateTime add_days(const DateTime& t, long d) {
   return from_seconds(to_seconds(t) + std::chrono::days(d));
 }
 
-std::string auction_start_text(const DateTime& t) {
+namespace {
+// `format` takes the six numbers in the order given.
+std::string printed(const char* format, int a, int b, int c, int d, int e, int f) {
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%04d.%02d.%02d %d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
+  std::snprintf(buf, sizeof buf, format, a, b, c, d, e, f);
   return buf;
+}
+}  // namespace
+
+std::string auction_start_text(const DateTime& t) {
+  return printed("%04d.%02d.%02d %d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
 }
 
 std::string auction_end_text(const DateTime& t) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%04d.%02d.%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return buf;
+  return printed("%04d.%02d.%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                 t.second);
 }
 
 std::string local_date_time_text(const DateTime& t) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%02d.%02d.%04d %02d:%02d:%02d", t.day, t.month, t.year, t.hour,
-                t.minute, t.second);
-  return buf;
+  return printed("%02d.%02d.%04d %02d:%02d:%02d", t.day, t.month, t.year, t.hour, t.minute,
+                 t.second);
 }
 
 std::string file_name_stamp(const DateTime& t) {
-  char buf[48];
-  std::snprintf(buf, sizeof buf, "%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return buf;
+  return printed("%04d-%02d-%02d_%02d-%02d-%02d", t.year, t.month, t.day, t.hour, t.minute,
+                 t.second);
 }
 
 }  // namespace tellvaro::text

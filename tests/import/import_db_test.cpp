@@ -215,9 +215,7 @@ TEST_F(ImportDbTest, SeededAuctionDecodesAndPicturesComeOverOneLogin) {
   EXPECT_EQ(std::distance(fs::directory_iterator(base_ / "bilder"), {}), 1);
 
   auto commands = ftp_commands_since(ftp_mark);
-  auto count = [&](const std::string& c) {
-    return std::count(commands.begin(), commands.end(), c);
-  };
+  auto count = [&](std::string_view c) { return count_of(commands, c); };
   EXPECT_EQ(count("USER tvftp"), 1);
   EXPECT_EQ(count("CWD /"), 1);
   // Neither picture is local: each is fetched straight away, RETR's answer telling whether it

@@ -109,9 +109,7 @@ TEST_F(NetTest, FtpSessionStoresManyFilesOverOneLoginWithExactCommands) {
   EXPECT_EQ(read_file(dir_ / "back.jpg"), bytes);
 
   std::vector<std::string> commands = ftp_commands_since(mark);
-  auto count = [&](const std::string& c) {
-    return std::count(commands.begin(), commands.end(), c);
-  };
+  auto count = [&](std::string_view c) { return count_of(commands, c); };
   EXPECT_EQ(count("USER tvftp"), 1);
   EXPECT_EQ(count("CWD /"), 1);
   EXPECT_EQ(count("STOR //41.jpg"), 2);

@@ -386,6 +386,10 @@ std::vector<std::string> ftp_commands_since(std::size_t mark) {
   return out;
 }
 
+long count_of(const std::vector<std::string>& commands, std::string_view command) {
+  return static_cast<long>(std::count(commands.begin(), commands.end(), command));
+}
+
 std::size_t smtp_log_mark() { return file_size_or_zero(smtp_log_path()); }
 
 std::vector<std::string> smtp_commands_since(std::size_t mark) {

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tellvaro::test {
@@ -134,6 +135,8 @@ std::vector<std::string> queries_since(std::size_t mark);
 std::size_t ftp_log_mark();
 std::string ftp_log_since(std::size_t mark);
 std::vector<std::string> ftp_commands_since(std::size_t mark);
+// How often `command` stands among `commands`, word for word.
+long count_of(const std::vector<std::string>& commands, std::string_view command);
 // The mail server's log: each command as received, cut to its verb ("EHLO", "STARTTLS",
 // "AUTH LOGIN"), never a login's data.
 std::size_t smtp_log_mark();
