@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/categories.h"
 #include "db/connection.h"
-#include "store/table.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
 #include "text/error.h"
@@ -98,70 +96,6 @@ TEST_F(CategorySearchTest, AtMostFiftyMatches) {
 TEST_F(CategorySearchTest, AFailedReadIsAnError) {
   db.close();
   EXPECT_THROW(search_categories(db, "zünd"), Error);
-}
-
-// Taking a leaf found by the search stores the same fields as browsing to it and saving.
-TEST_F(CategorySearchTest, TakingALeafStoresWhatABrowseStores) {
-  const store::F fields[] = {
-      store::F::Kategorie,          store::F::Kategorie_Nummer, store::F::Kategorie_2,
-      store::F::Kategorie_Nummer_2, store::F::Kategorie1,       store::F::Kategorie2,
-      store::F::Kategorie3,         store::F::Kategorie4,       store::F::Kategorie5};
-  auto stored = [&](store::Table& t) {
-    std::vector<std::string> out;
-    for (store::F f : fields) out.push_back(t.text(f));
-    return out;
-  };
-  struct Route {
-    std::vector<std::string> names;
-    Slot slot;
-  };
-  const Route routes[] = {
-      {{"Tiefe", "T2", "T3", "T4", "T5", "T6", "Tiefste Stufe"}, Slot::First},
-      {{"Auto & Motorrad", "Ersatzteile", "Zündkerzen"}, Slot::Second},
-      {{"100% Baumwolle"}, Slot::First},
-  };
-  for (const auto& route : routes) {
-    SCOPED_TRACE(route.names.back());
-    store::Table browsed, searched;
-    for (store::Table* t : {&browsed, &searched}) {
-      t->append();
-      t->set(store::F::Kategorie, store::Value::text("Alt"));
-      t->set(store::F::Kategorie_2, store::Value::text("Alt 2"));
-      t->post();
-    }
-    CategoryBrowser browser(db, browsed);
-    browser.start(route.slot);
-    for (std::size_t level = 1; level <= route.names.size(); ++level) {
-      const int list = static_cast<int>(std::min<std::size_t>(level, CategoryBrowser::kLevels));
-      const auto& entries = browser.entries(list);
-      std::size_t i = 0;
-      while (i < entries.size() && entries[i].cat_name != route.names[level - 1]) ++i;
-      ASSERT_LT(i, entries.size()) << route.names[level - 1];
-      browser.choose(list, i, route.slot);
-    }
-    ASSERT_TRUE(browser.save_enabled());
-    browser.save(route.slot);
-
-    auto found = search_categories(db, route.names.back());
-    ASSERT_EQ(found.size(), 1u);
-    CategoryBrowser taker(db, searched);
-    EXPECT_TRUE(taker.take(found[0], route.slot));
-    EXPECT_EQ(stored(searched), stored(browsed));
-    EXPECT_EQ(searched.state(), store::EditState::Browse);
-  }
-}
-
-TEST_F(CategorySearchTest, ACategoryWithSubCategoriesIsNotTaken) {
-  store::Table articles;
-  articles.append();
-  articles.set(store::F::Kategorie, store::Value::text("Alt"));
-  articles.post();
-  auto found = search_categories(db, "ersatzteile");
-  ASSERT_EQ(found.size(), 1u);
-  CategoryBrowser browser(db, articles);
-  EXPECT_FALSE(browser.take(found[0], Slot::First));
-  EXPECT_EQ(articles.text(store::F::Kategorie), "Alt");
-  EXPECT_EQ(articles.state(), store::EditState::Browse);
 }
 
 }  // namespace

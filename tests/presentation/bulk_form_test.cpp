@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "db/connection.h"
+#include "presentation/category_browser.h"
+#include "support/articles.h"
+
 namespace tellvaro::presentation {
 namespace {
 
@@ -22,6 +26,12 @@ std::vector<F> fields_of(const BulkForm& form, std::string_view title) {
     if (g.title == title)
       for (const auto* f : g.fields) out.push_back(f->field);
   return out;
+}
+
+std::vector<store::Table::Key> all_keys(const store::Table& t) {
+  std::vector<store::Table::Key> keys;
+  for (std::size_t r = 0; r < t.count(); ++r) keys.push_back(t.key(r));
+  return keys;
 }
 
 TEST(BulkForm, OffersEveryBulkFieldOnceAndOnlyThePaymentsNamed) {
@@ -164,6 +174,42 @@ TEST(BulkForm, SummaryAndRefusalsBeforeApplying) {
             "Die Sammelbearbeitung ist so nicht möglich:\n" + preview.lines[0]);
   EXPECT_EQ(bulk_applied_status(2),
             "Sammelbearbeitung: 2 Artikel geändert. Rückgängig mit Strg+Z in der Tabelle.");
+}
+
+// The bulk change stores a category as the browser stores it.
+TEST(BulkForm, ACategoryIsStoredAsTheBrowserStoresIt) {
+  // Five levels and a leaf below them: the leaf takes the fifth place, as in a browse.
+  const catalogue::CategoryMatch deep{
+      "17", "T7", true, {"Tiefe", "T2", "T3", "T4", "T5", "T6", "T7"}};
+  const catalogue::CategoryMatch shallow{"3", "Reifen", true, {"Auto", "Teile", "Reifen"}};
+  const store::Record start = test::article({{F::Artikelname, store::Value::text("Winterreifen")},
+                                             {F::Kategorie, store::Value::text("Alt")},
+                                             {F::Kategorie_Nummer, store::Value::text("99")},
+                                             {F::Kategorie_2, store::Value::text("Alt 2")},
+                                             {F::Kategorie5, store::Value::text("alt")}});
+  for (auto [first, second] : {std::pair{&deep, &shallow}, std::pair{&shallow, &deep}}) {
+    store::Table browsed, bulk_changed;
+    browsed.replace_all({start});
+    bulk_changed.replace_all({start});
+    db::Connection none;
+    CategoryBrowser browser(none, browsed);
+    ASSERT_TRUE(browser.take(*first, catalogue::Slot::First));
+    ASSERT_TRUE(browser.take(*second, catalogue::Slot::Second));
+
+    workspace::BulkEditor bulk(bulk_changed);
+    workspace::BulkChange change;
+    change.categories = {{catalogue::Slot::First, *first}, {catalogue::Slot::Second, *second}};
+    EXPECT_EQ(bulk.apply(all_keys(bulk_changed), change), 1u);
+    EXPECT_EQ(bulk_changed.stored(), browsed.stored());
+    EXPECT_EQ(bulk.preview(all_keys(bulk_changed), change).lines[0],
+              "Kategorie 1: keine Änderung (" +
+                  catalogue::category_path(catalogue::browse_names(*first)) + ")");
+  }
+  store::Table t;
+  t.replace_all({start});
+  workspace::BulkEditor bulk(t);
+  EXPECT_EQ(bulk.preview(all_keys(t), {{}, {{catalogue::Slot::First, shallow}}}).lines,
+            std::vector<std::string>{"Kategorie 1: Alt (1 Artikel) -> Auto > Teile > Reifen"});
 }
 
 }  // namespace

@@ -198,41 +198,6 @@ TEST_F(BulkPreviewTest, NamesTheOldValuesEachChoiceReplaces) {
   EXPECT_FALSE(bulk.can_undo());
 }
 
-TEST(BulkEdit, CategoryIsStoredAsTheBrowserStoresIt) {
-  // Five levels and a leaf below them: the leaf takes the fifth place, as in a browse.
-  const catalogue::CategoryMatch deep{
-      "17", "T7", true, {"Tiefe", "T2", "T3", "T4", "T5", "T6", "T7"}};
-  const catalogue::CategoryMatch shallow{"3", "Reifen", true, {"Auto", "Teile", "Reifen"}};
-  const Record start = article({{F::Artikelname, Value::text("Winterreifen")},
-                                {F::Kategorie, Value::text("Alt")},
-                                {F::Kategorie_Nummer, Value::text("99")},
-                                {F::Kategorie_2, Value::text("Alt 2")},
-                                {F::Kategorie5, Value::text("alt")}});
-  for (auto [first, second] : {std::pair{&deep, &shallow}, std::pair{&shallow, &deep}}) {
-    Table browsed, bulk_changed;
-    browsed.replace_all({start});
-    bulk_changed.replace_all({start});
-    db::Connection none;
-    catalogue::CategoryBrowser browser(none, browsed);
-    ASSERT_TRUE(browser.take(*first, catalogue::Slot::First));
-    ASSERT_TRUE(browser.take(*second, catalogue::Slot::Second));
-
-    BulkEditor bulk(bulk_changed);
-    BulkChange change;
-    change.categories = {{catalogue::Slot::First, *first}, {catalogue::Slot::Second, *second}};
-    EXPECT_EQ(bulk.apply(all_keys(bulk_changed), change), 1u);
-    EXPECT_EQ(bulk_changed.stored(), browsed.stored());
-    EXPECT_EQ(bulk.preview(all_keys(bulk_changed), change).lines[0],
-              "Kategorie 1: keine Änderung (" +
-                  catalogue::category_path(catalogue::browse_names(*first)) + ")");
-  }
-  Table t;
-  t.replace_all({start});
-  BulkEditor bulk(t);
-  EXPECT_EQ(bulk.preview(all_keys(t), {{}, {{catalogue::Slot::First, shallow}}}).lines,
-            std::vector<std::string>{"Kategorie 1: Alt (1 Artikel) -> Auto > Teile > Reifen"});
-}
-
 // The article table of a workspace, with its fee rule: Fettschrift costs 0.50.
 class BulkWorkspaceTest : public ::testing::Test {
  protected:

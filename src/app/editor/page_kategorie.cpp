@@ -86,7 +86,7 @@ CategoryPage::CategoryPage(db::Connection& db, store::Table& articles, FieldBind
   layout->addLayout(current);
 
   // The chosen names of the levels travel into the record through these hidden fields.
-  for (int i = 1; i <= catalogue::CategoryBrowser::kLevels; ++i) {
+  for (int i = 1; i <= presentation::CategoryBrowser::kLevels; ++i) {
     binder.edit(store::category_level(i), this, true)->hide();
   }
 
@@ -218,7 +218,7 @@ void CategoryPage::paintLevel(int level) {
 }
 
 void CategoryPage::paint() {
-  for (int level = 1; level <= catalogue::CategoryBrowser::kLevels; ++level) paintLevel(level);
+  for (int level = 1; level <= presentation::CategoryBrowser::kLevels; ++level) paintLevel(level);
   change_->setEnabled(browser_.change_enabled());
   save_->setEnabled(browser_.save_enabled());
   using catalogue::Slot;

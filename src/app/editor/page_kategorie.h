@@ -10,6 +10,7 @@
 
 #include "catalogue/categories.h"
 #include "catalogue/category_search.h"
+#include "presentation/category_browser.h"
 
 class QComboBox;
 class QLabel;
@@ -57,7 +58,7 @@ class CategoryPage : public QWidget {
 
   store::Table& articles_;
   ports::Dialogs* dialogs_;
-  catalogue::CategoryBrowser browser_;
+  presentation::CategoryBrowser browser_;
   QPushButton* change_ = nullptr;
   QPushButton* save_ = nullptr;
   QComboBox* kat_ = nullptr;
@@ -66,7 +67,7 @@ class CategoryPage : public QWidget {
   QComboBox* chooser_ = nullptr;
   std::array<QListWidget*, 4> lists_{};  // levels 2 to 5
   // What each level shows, so an unchanged level is not rebuilt under the user's click.
-  std::array<QStringList, catalogue::CategoryBrowser::kLevels> shown_;
+  std::array<QStringList, presentation::CategoryBrowser::kLevels> shown_;
   bool mouse_down_ = false;
   db::Connection& db_;
   QLineEdit* search_ = nullptr;
