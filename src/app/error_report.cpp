@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "ports/dialogs.h"
+#include "presentation/messages.h"
 #include "text/error.h"
 
 namespace tellvaro::app {
@@ -13,10 +14,9 @@ std::string current_error_text() {
   } catch (const tellvaro::Error& e) {
     return e.what();
   } catch (const std::exception& e) {
-    // Not one of ours: its text may be English or technical, so say plainly what happened.
-    return std::string("Unerwarteter Fehler: ") + e.what();
+    return presentation::unexpected_error_message(e.what());
   } catch (...) {
-    return "Unerwarteter Fehler.";
+    return presentation::unexpected_error_message(std::nullopt);
   }
 }
 

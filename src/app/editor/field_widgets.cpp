@@ -18,6 +18,7 @@
 #include "app/accessible.h"
 #include "catalogue/reference.h"
 #include "ports/dialogs.h"
+#include "presentation/messages.h"
 #include "store/field.h"
 #include "store/table.h"
 #include "text/error.h"
@@ -272,7 +273,7 @@ bool FieldBinder::store(Binding& b, bool report) {
     if (!report) return false;
     show(b);
     if (dialogs_) {
-      dialogs_->error(std::string(e.what()) + "\nDer bisherige Wert bleibt erhalten.");
+      dialogs_->error(presentation::value_kept_message(e.what()));
     }
     return false;
   }
