@@ -47,6 +47,7 @@ CategorySearchBinding::CategorySearchBinding(
 
 void CategorySearchBinding::edited(const QString& text) {
   if (search_.edited(text.toStdString())) {
+    run_.prepare();
     pause_->start();
   } else {
     pause_->stop();

@@ -23,17 +23,31 @@ CategorySearchRun::CategorySearchRun(const db::Connection& window_db, QObject* p
 
 CategorySearchRun::~CategorySearchRun() = default;
 
-void CategorySearchRun::search(std::uint64_t id, const std::string& text) {
+CategorySearchRun::Question CategorySearchRun::question(std::uint64_t id,
+                                                        const std::string& text) const {
   Question q;
   q.id = id;
   q.text = text;
   q.params = window_db_.params();
   q.database = window_db_.database();
   q.connect = window_db_.connected() || window_db_.session_lost();
+  return q;
+}
+
+void CategorySearchRun::search(std::uint64_t id, const std::string& text) {
+  Question q = question(id, text);
   if (run_.running()) {
     next_ = std::move(q);  // an older waiting question is not asked any more
     return;
   }
+  ask(std::move(q));
+}
+
+void CategorySearchRun::prepare() {
+  if (run_.running() || prepared_) return;
+  prepared_ = true;
+  Question q = question(0, {});
+  q.open_only = true;
   ask(std::move(q));
 }
 
@@ -52,7 +66,7 @@ void CategorySearchRun::ask(Question question) {
           db_.select_database(asked_.database);
         }
       }
-      matches_ = catalogue::search_categories(db_, asked_.text);
+      if (!asked_.open_only) matches_ = catalogue::search_categories(db_, asked_.text);
     } catch (const Error& e) {
       error_ = e.what();
     }
@@ -61,7 +75,9 @@ void CategorySearchRun::ask(Question question) {
 
 void CategorySearchRun::answered() {
   const Question done = std::move(asked_);
-  if (error_) {
+  if (done.open_only) {
+    // A connection that could not be opened is tried again, and named, at the first question.
+  } else if (error_) {
     emit failed(done.id, QString::fromStdString(*error_));
   } else {
     emit found(done.id, matches_);

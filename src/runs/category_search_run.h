@@ -28,6 +28,9 @@ class CategorySearchRun : public QObject {
 
   // Asks for the categories matching `text`; the answer names `id`.
   void search(std::uint64_t id, const std::string& text);
+  // Opens the connection ahead of the first question (while the seller is still typing), so
+  // the first answer costs no more than the later ones. Nothing is reported.
+  void prepare();
 
  signals:
   void found(quint64 id, const std::vector<tellvaro::catalogue::CategoryMatch>& matches);
@@ -40,7 +43,9 @@ class CategorySearchRun : public QObject {
     db::ConnectParams params;
     std::string database;
     bool connect = false;
+    bool open_only = false;  // prepare(): no question, no answer
   };
+  Question question(std::uint64_t id, const std::string& text) const;
   void ask(Question question);
   void answered();
 
@@ -52,6 +57,7 @@ class CategorySearchRun : public QObject {
   std::vector<catalogue::CategoryMatch> matches_;
   std::optional<std::string> error_;
   std::optional<Question> next_;
+  bool prepared_ = false;
   BackgroundRun run_;  // last: it goes first and waits for the job that uses the members above
 };
 

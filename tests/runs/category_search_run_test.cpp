@@ -79,6 +79,19 @@ TEST_F(CategorySearchRunTest, AnswersByNumberAndAsksOnlyTheNewestWaitingQuestion
   EXPECT_EQ(answers_[4], expected);
 }
 
+TEST_F(CategorySearchRunTest, OpeningAheadAnswersNothingAndTheQuestionAfterItIsAnswered) {
+  db::Connection window;
+  ASSERT_TRUE(connect_app(window)) << window.last_error();
+  CategorySearchRun run(window);
+  listen(run);
+  run.prepare();
+  run.search(5, "reifen");
+  ASSERT_TRUE(until([&] { return answers_.count(5) > 0; }));
+  EXPECT_FALSE(answers_.empty() || answers_[5].empty());
+  EXPECT_EQ(answers_.size(), 1u);
+  EXPECT_TRUE(failures_.empty());
+}
+
 TEST_F(CategorySearchRunTest, WithoutTheWindowsConnectionItSaysSoAndDestroyedMidQuestionItWaits) {
   db::Connection never;  // a window that never logged in
   never.set_params(db::ConnectParams{});
