@@ -34,6 +34,7 @@
 #include "app/login_window.h"
 #include "app/main_window.h"
 #include "app/menu_commands.h"
+#include "app/program_start.h"
 #include "app/view_article.h"
 #include "app/view_import.h"
 #include "session/session.h"
@@ -102,22 +103,14 @@ void run(const std::string& database_host, const char* title) {
 
   test::ScriptedDialogs dialogs;
   std::unique_ptr<workspace::Workspace> ws;
-  app::MainWindow* main_window = nullptr;
   session::Deployment deployment = session::Deployment::built_in();
   deployment.directory_host = database_host;
   deployment.tls = test::tls_policy();
-  app::LoginWindow login(
-      deployment, folder.string() + "/", dialogs,
-      [&](const session::Login& l, const std::string& program_folder,
-          QWidget* login_window) -> std::unique_ptr<QWidget> {
-        ws = std::make_unique<workspace::Workspace>(l.deployment(), l.config(), l.user(),
-                                                    program_folder);
-        auto window = std::make_unique<app::MainWindow>(*ws, dialogs, login_window);
-        main_window = window.get();
-        window->start(false);
-        return window;
-      });
+  // The program's own way from the login to the main window.
+  app::LoginWindow login(deployment, folder.string() + "/", dialogs,
+                         app::main_window_preparation(dialogs, ws));
   login.show();
+  const auto main = [&login] { return qobject_cast<app::MainWindow*>(login.mainWindow()); };
   named<QLineEdit>(login, "Benutzer")->setText(QString::fromUtf8(test::kSellerNick));
   named<QLineEdit>(login, "Passwort")->setText(QStringLiteral("geheim"));
 
@@ -125,9 +118,10 @@ void run(const std::string& database_host, const char* title) {
   measure(
       "Einloggen", [&] { named<QPushButton>(login, "Einloggen")->click(); },
       [&] {
-        return main_window && ws && ws->db().connected() && !ws->durations().empty() &&
-               main_window->isVisible();
+        return main() && ws && ws->db().connected() && !ws->durations().empty() &&
+               main()->isVisible();
       });
+  app::MainWindow* main_window = main();
   if (!main_window || !ws->db().connected()) {
     std::fprintf(stderr, "Einloggen fehlgeschlagen\n");
     for (const auto& s : dialogs.shown) std::fprintf(stderr, "  %s\n", s.c_str());

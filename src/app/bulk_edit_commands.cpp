@@ -8,6 +8,7 @@
 #include "app/table_grid.h"
 #include "ports/dialogs.h"
 #include "presentation/bulk_form.h"
+#include "presentation/run_gate.h"
 #include "workspace/workspace.h"
 
 namespace tellvaro::app {
@@ -62,7 +63,7 @@ void BulkEditCommands::openDialog() {
   editor_.set_payment_names(ws.payment_names());
   const auto keys = targets.keys;
   dialog_ = new BulkEditDialog(
-      {editor_, keys, ws.durations(), ws.payment_names(), ws.db(), [&ws] { return ws.busy(); },
+      {editor_, keys, ws.durations(), ws.payment_names(), ws.db(), [this] { return !d_.gate.allows(presentation::Command::BrowseCategories); },
        d_.dialogs,
        [this, keys](const workspace::BulkChange& change) { return apply(keys, change); }},
       d_.window);

@@ -17,6 +17,9 @@ class QWidget;
 namespace tellvaro::ports {
 class Dialogs;
 }
+namespace tellvaro::presentation {
+class RunGate;
+}
 namespace tellvaro::workspace {
 class Workspace;
 }
@@ -32,6 +35,7 @@ class BulkEditCommands : public QObject {
  public:
   struct Dependencies {
     workspace::Workspace& workspace;
+    const presentation::RunGate& gate;
     TableGrid& grid;  // the article grid: its selection, its context menu
     ports::Dialogs& dialogs;
     QWidget* window;                             // parent of the dialog

@@ -4,6 +4,7 @@
 #include <QStatusBar>
 
 #include "app/error_report.h"
+#include "presentation/run_gate.h"
 #include "store/table_commands.h"
 #include "workspace/workspace.h"
 
@@ -35,7 +36,7 @@ void FileCommands::open() {
 
 void FileCommands::save() {
   workspace::Workspace& ws = d_.workspace;
-  if (ws.busy() || !settle()) return;
+  if (!d_.gate.allows(presentation::Command::SaveFiles) || !settle()) return;
   run_guarded(d_.dialogs, [&] { ws.save_standard_files(); });
 }
 

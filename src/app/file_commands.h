@@ -13,6 +13,9 @@ class QStatusBar;
 namespace tellvaro::ports {
 class Dialogs;
 }
+namespace tellvaro::presentation {
+class RunGate;
+}
 namespace tellvaro::workspace {
 class Workspace;
 }
@@ -25,6 +28,7 @@ class FileCommands : public QObject {
  public:
   struct Dependencies {
     workspace::Workspace& workspace;
+    const presentation::RunGate& gate;
     ports::Dialogs& dialogs;
     QStatusBar* status = nullptr;  // where "Öffnen" says where the old table went
     // Hands over what the user typed into the editor and has not left yet; false when that

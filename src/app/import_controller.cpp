@@ -11,13 +11,18 @@
 #include "ports/dialogs.h"
 #include "ports/progress.h"
 #include "presentation/labels.h"
+#include "presentation/run_gate.h"
+#include "runs/database_read.h"
 #include "runs/import_run.h"
 #include "text/error.h"
 
 namespace tellvaro::app {
 
 ImportController::ImportController(Dependencies dependencies, QObject* parent)
-    : QObject(parent), d_(std::move(dependencies)), run_(new runs::ImportRun(this)) {
+    : QObject(parent),
+      d_(std::move(dependencies)),
+      run_(new runs::ImportRun(this)),
+      count_read_(new runs::DatabaseRead(this)) {
   ImportView& view = d_.view;
   if (d_.open_view) {
     connect(d_.open_view, &QAction::triggered, this, &ImportController::showCounts);
@@ -43,6 +48,7 @@ ImportController::ImportController(Dependencies dependencies, QObject* parent)
   connect(
       run_, &runs::ImportRun::progressFinished, this, [this] { d_.progress.finish(); }, queued);
   connect(run_, &runs::BackgroundRun::finished, this, &ImportController::finish);
+  connect(count_read_, &runs::BackgroundRun::finished, this, &ImportController::countsRead);
 }
 
 bool ImportController::running() const { return run_->running(); }
@@ -53,19 +59,27 @@ void ImportController::showCounts() {
   workspace::Workspace& ws = d_.workspace;
   // Without a database the captions keep their last counts; the connection status list on the
   // editor says why already. A running send holds the connection.
-  if (!ws.db().connected() || ws.busy()) return;
-  run_guarded(d_.dialogs, [&] {
-    const importer::Counts counts = importer::count_auctions(ws.db(), ws.user().id);
-    d_.view.currentBox()->setText(
-        QString::fromStdString(presentation::current_import_caption(counts.current)));
-    d_.view.expiredBox()->setText(
-        QString::fromStdString(presentation::expired_import_caption(counts.expired)));
+  if (!ws.db().connected() || !d_.gate.allows(presentation::Command::CountImports)) return;
+  count_read_->start(ws.db(), [this, user = ws.user().id](db::Connection& db) {
+    counts_ = importer::count_auctions(db, user);
   });
+}
+
+void ImportController::countsRead() {
+  if (!count_read_->failure().empty()) {
+    d_.dialogs.error(count_read_->failure());
+  } else {
+    d_.view.currentBox()->setText(
+        QString::fromStdString(presentation::current_import_caption(counts_.current)));
+    d_.view.expiredBox()->setText(
+        QString::fromStdString(presentation::expired_import_caption(counts_.expired)));
+  }
+  emit countsShown();
 }
 
 void ImportController::runImport() {
   workspace::Workspace& ws = d_.workspace;
-  if (ws.busy() || run_->running()) return;
+  if (!d_.gate.allows(presentation::Command::Import) || run_->running()) return;
   runs::ImportRequest request;
   request.selection = {d_.view.currentBox()->isChecked(), d_.view.expiredBox()->isChecked()};
   runs::connect_like(request, ws.db());
@@ -94,7 +108,7 @@ void ImportController::finish() {
 
 void ImportController::transferCurrent() {
   workspace::Workspace& ws = d_.workspace;
-  if (ws.busy()) return;
+  if (!d_.gate.allows(presentation::Command::TransferBack)) return;
   run_guarded(d_.dialogs, [&] {
     const auto added = importer::transfer_back({ws.imports().values()}, ws.articles());
     // The new article is the one the editor shows.
@@ -104,7 +118,7 @@ void ImportController::transferCurrent() {
 
 void ImportController::transferAll() {
   workspace::Workspace& ws = d_.workspace;
-  if (ws.busy()) return;
+  if (!d_.gate.allows(presentation::Command::TransferBack)) return;
   run_guarded(d_.dialogs, [&] {
     store::Table& imports = ws.imports();
     imports.post_if_changed();

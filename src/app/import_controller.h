@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "import/auction_import.h"
 #include "workspace/workspace.h"
 
 class QAction;
@@ -19,7 +20,11 @@ class Dialogs;
 class Progress;
 }  // namespace tellvaro::ports
 namespace tellvaro::runs {
+class DatabaseRead;
 class ImportRun;
+}  // namespace tellvaro::runs
+namespace tellvaro::presentation {
+class RunGate;
 }
 
 namespace tellvaro::app {
@@ -32,6 +37,7 @@ class ImportController : public QObject {
  public:
   struct Dependencies {
     workspace::Workspace& workspace;
+    const presentation::RunGate& gate;
     ImportView& view;
     QAction* open_view = nullptr;  // the menu item that shows the view
     ports::Dialogs& dialogs;
@@ -40,7 +46,8 @@ class ImportController : public QObject {
   };
   explicit ImportController(Dependencies dependencies, QObject* parent = nullptr);
 
-  // Counts the seller's current and expired auctions into the check-box captions.
+  // Counts the seller's current and expired auctions into the check-box captions, off the
+  // window's thread; countsShown() when they are there.
   void showCounts();
   // One press of "Importieren".
   void runImport();
@@ -54,12 +61,17 @@ class ImportController : public QObject {
  signals:
   // An import that was started has ended; its rows are in the table.
   void runFinished();
+  // The counts of showCounts() are in the captions (or their failure was shown).
+  void countsShown();
 
  private:
   void finish();
+  void countsRead();
 
   Dependencies d_;
   runs::ImportRun* run_ = nullptr;
+  runs::DatabaseRead* count_read_ = nullptr;
+  importer::Counts counts_;  // written by the count's thread, read once it has ended
   std::unique_ptr<workspace::Workspace::Run> busy_;
 };
 

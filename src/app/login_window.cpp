@@ -21,6 +21,7 @@
 #include <exception>
 
 #include "ports/dialogs.h"
+#include "runs/background_run.h"
 #include "text/error.h"
 
 namespace tellvaro::app {
@@ -50,23 +51,32 @@ QString shown_address(const QString& url) {
   return s;
 }
 
-// Keeps the wait cursor exactly as long as the login sequence blocks the window.
-struct WaitCursor {
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-};
-
 }  // namespace
 
 LoginWindow::LoginWindow(session::Deployment deployment, std::string program_folder,
                          ports::Dialogs& dialogs, MainWindowFactory make_main_window,
+                         QWidget* parent)
+    : LoginWindow(std::move(deployment), std::move(program_folder), dialogs,
+                  MainWindowPreparation([make = std::move(make_main_window)](
+                                            const session::Login& login,
+                                            const std::string& folder) -> MainWindowOpener {
+                    return [make, &login, folder](QWidget* login_window) {
+                      return make(login, folder, login_window);
+                    };
+                  }),
+                  parent) {}
+
+LoginWindow::LoginWindow(session::Deployment deployment, std::string program_folder,
+                         ports::Dialogs& dialogs, MainWindowPreparation prepare_main_window,
                          QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       login_(std::move(deployment), program_folder),
       program_folder_(std::move(program_folder)),
       dialogs_(dialogs),
-      make_main_window_(std::move(make_main_window)) {
+      prepare_main_window_(std::move(prepare_main_window)),
+      run_(new runs::BackgroundRun(this)) {
+  connect(run_, &runs::BackgroundRun::finished, this, &LoginWindow::loginDone);
   setWindowTitle(q(session::window_caption(login_.deployment())));
   setFixedSize(kWidth, kHeight);
 
@@ -85,7 +95,8 @@ LoginWindow::LoginWindow(session::Deployment deployment, std::string program_fol
   user_->setFocus();
 }
 
-LoginWindow::~LoginWindow() = default;
+// The login's thread writes into this window's members: it ends before they go.
+LoginWindow::~LoginWindow() { delete run_; }
 
 QWidget* LoginWindow::makeSplashPanel() {
   auto* panel = new QWidget(this);
@@ -238,29 +249,50 @@ void LoginWindow::hideSplash() {
 }
 
 void LoginWindow::logIn() {
-  session::Login::Status status{
-      [this] { status_->clear(); },
-      [this](const std::string& line) { status_->addItem(q(line)); },
-  };
-  session::LoginResult result{session::LoginOutcome::TryAgain, {}};
-  try {
-    WaitCursor wait;
-    result = login_.run(user_->text().toStdString(), password_->text().toStdString(), status);
-  } catch (const Error& e) {
-    dialogs_.error(e.what());
+  if (run_->running()) return;
+  const std::string user = user_->text().toStdString();
+  const std::string password = password_->text().toStdString();
+  result_ = {session::LoginOutcome::TryAgain, {}};
+  failure_.clear();
+  open_main_window_ = nullptr;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  run_->start([this, user, password] {
+    // Posted to the window in the order they are said; loginDone() comes after all of them.
+    session::Login::Status status{
+        [this] { QMetaObject::invokeMethod(this, [this] { status_->clear(); }, Qt::QueuedConnection); },
+        [this](const std::string& line) {
+          QMetaObject::invokeMethod(
+              this, [this, text = q(line)] { status_->addItem(text); }, Qt::QueuedConnection);
+        },
+    };
+    try {
+      result_ = login_.run(user, password, status);
+      if (result_.outcome == session::LoginOutcome::OpenMainWindow) {
+        open_main_window_ = prepare_main_window_(login_, program_folder_);
+      }
+    } catch (const std::exception& e) {
+      failure_ = e.what();
+    }
+  });
+}
+
+void LoginWindow::loginDone() {
+  QApplication::restoreOverrideCursor();
+  if (!failure_.empty()) {
+    dialogs_.error(failure_);
+    emit loginEnded();
     return;
   }
-
-  switch (result.outcome) {
+  switch (result_.outcome) {
     case session::LoginOutcome::OpenMainWindow:
       hide();
       try {
-        main_window_ = make_main_window_(login_, program_folder_, this);
+        main_window_ = open_main_window_(this);
       } catch (const std::exception& e) {
         // Without a main window the hidden login would leave the program without any window.
         show();
         dialogs_.error(e.what());
-        return;
+        break;
       }
       if (main_window_) {
         main_window_->show();
@@ -271,13 +303,14 @@ void LoginWindow::logIn() {
     case session::LoginOutcome::TryAgain:
       break;
     case session::LoginOutcome::ShowAndStay:
-      dialogs_.error(result.message);
+      dialogs_.error(result_.message);
       break;
     case session::LoginOutcome::ShowAndEnd:
-      dialogs_.inform(result.message);
+      dialogs_.inform(result_.message);
       close();
       break;
   }
+  emit loginEnded();
 }
 
 }  // namespace tellvaro::app

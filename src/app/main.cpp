@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/login_window.h"
-#include "app/main_window.h"
+#include "app/program_start.h"
 #include "app/qt_dialogs.h"
 #include "app/web_engine.h"
 #include "session/session.h"
@@ -44,19 +44,9 @@ int main(int argc, char** argv) {
   app::QtDialogs dialogs;
   // What the run works on; it outlives the main window, which the login window below holds.
   std::unique_ptr<workspace::Workspace> workspace;
-  auto make_main_window = [&dialogs, &workspace](
-                              const session::Login& login, const std::string& folder,
-                              QWidget* login_window) -> std::unique_ptr<QWidget> {
-    // Before the main window: what a run that did not end cleanly left unsaved.
-    const bool restore = workspace::ask_about_earlier_journal(dialogs, folder);
-    workspace = std::make_unique<workspace::Workspace>(login.deployment(), login.config(),
-                                                       login.user(), folder);
-    auto window = std::make_unique<app::MainWindow>(*workspace, dialogs, login_window);
-    window->start(restore);
-    return window;
-  };
   // Beside the program when it may write there, else in the user's data folder; chosen once.
-  app::LoginWindow login(session::Deployment::built_in(), data_root, dialogs, make_main_window);
+  app::LoginWindow login(session::Deployment::built_in(), data_root, dialogs,
+                         app::main_window_preparation(dialogs, workspace));
   login.show();
   return QApplication::exec();
 }

@@ -36,6 +36,7 @@
 #include "ports/signal.h"
 #include "presentation/confirmations.h"
 #include "presentation/labels.h"
+#include "presentation/run_gate.h"
 #include "session/session.h"
 #include "workspace/workspace.h"
 
@@ -67,7 +68,11 @@ struct MainWindow::Impl {
   FileCommands* files = nullptr;
   MenuCommands* commands = nullptr;
   BulkEditCommands* bulk = nullptr;
+  // What may run while a send or an import works, and the controls that follow it.
+  presentation::RunGate gate;
+  std::vector<std::pair<presentation::Command, QObject*>> gated;
   ports::Subscription busy_change;
+  ports::Subscription gate_change;
   ports::Subscription connection_notice;
   presentation::CloseDuringRun closing;
 
@@ -178,15 +183,19 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   auto note = [status_list](const std::string& line) {
     status_list->addItem(QString::fromStdString(line));
   };
+  d.busy_change = workspace.on_busy_change([this](bool busy) { impl_->gate.set_busy(busy); });
   d.operations = new TableOperations({.workspace = workspace,
+                                      .gate = d.gate,
                                       .articles = *d.article_view,
                                       .uploads = *d.upload_view,
                                       .imports = *d.import_view,
                                       .dialogs = dialogs},
                                      this);
   d.transfers = new TransferCommands(
-      {.workspace = workspace, .view = *d.article_view, .dialogs = dialogs}, this);
+      {.workspace = workspace, .gate = d.gate, .view = *d.article_view, .dialogs = dialogs},
+      this);
   d.send = new SendController({.workspace = workspace,
+                               .gate = d.gate,
                                .view = *d.upload_view,
                                .dialogs = dialogs,
                                .progress = *d.progress,
@@ -195,6 +204,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   connect(d.send, &SendController::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
   d.import = new ImportController({.workspace = workspace,
+                                   .gate = d.gate,
                                    .view = *d.import_view,
                                    .open_view = m.imports,
                                    .dialogs = dialogs,
@@ -204,6 +214,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   connect(d.import, &ImportController::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
   d.files = new FileCommands({.workspace = workspace,
+                              .gate = d.gate,
                               .dialogs = dialogs,
                               .status = statusBar(),
                               .settle_editor =
@@ -216,9 +227,9 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
                               .save_as = m.save_as},
                              this);
 
-  d.busy_change = workspace.on_busy_change([this](bool busy) { honourBusy(busy); });
   d.connection_notice = workspace.on_connection_notice(note);
   d.commands = new MenuCommands({.workspace = workspace,
+                                 .gate = d.gate,
                                  .window = this,
                                  .dialogs = dialogs,
                                  .commit_edits = [editor] { editor->commitPendingEdits(); },
@@ -235,6 +246,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
                                 this);
   d.bulk = new BulkEditCommands(
       {.workspace = workspace,
+       .gate = d.gate,
        .grid = *d.article_view->grid(),
        .dialogs = dialogs,
        .window = this,
@@ -244,11 +256,13 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
        .edit = m.bulk_edit,
        .undo = m.bulk_undo},
       this);
+
+  bindGate();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::start(bool restore_journal) {
+void MainWindow::start(bool restore_journal, const workspace::Opening* opened) {
   auto& d = *impl_;
   move(0, 0);
   // Number texts of the core never use the locale; this covers what Qt itself formats.
@@ -276,6 +290,11 @@ void MainWindow::start(bool restore_journal) {
   });
   journal_timer->start(1000);
   QListWidget* status_list = editor->connectionStatusList();
+  if (opened) {
+    for (const std::string& line : opened->status) status_list->addItem(QString::fromStdString(line));
+    if (!opened->failure.empty()) d.dialogs.error(opened->failure);
+    return;
+  }
   d.workspace.connect([status_list](const std::string& line) {
     status_list->addItem(QString::fromStdString(line));
   });
@@ -285,28 +304,42 @@ void MainWindow::start(bool restore_journal) {
   }
 }
 
-void MainWindow::honourBusy(bool busy) {
+void MainWindow::bindGate() {
   auto& d = *impl_;
-  const bool on = !busy;
-  // Whatever sends, imports or browses the categories shares the one connection, and whatever
-  // would change the upload or import table would pull rows from under a run walking them.
-  // What writes files (the tables, an export, pictures) waits too: a run writes the memory of
-  // listings or pictures meanwhile, and no file is written by two threads at once.
+  using presentation::Command;
   UploadView* up = d.upload_view;
   ImportView* im = d.import_view;
   ArticleView* art = d.article_view;
-  for (QWidget* w : std::initializer_list<QWidget*>{
-           up->sendOneButton(), up->sendAllButton(), up->navigator(), im->importButton(),
-           im->navigator(), im->grid(), art->editor()->categoryPage(),
-           art->editor()->picturesPage()}) {
-    w->setEnabled(on);
-  }
-  for (QAction* a : {up->copyAction(), up->removeAction(), up->removeAllAction(),
-                     im->transferOneAction(), im->transferAllAction(), im->removeAllAction(),
-                     art->transferOneAction(), art->transferAllAction(), art->directAction(),
-                     d.menus.save, d.menus.save_as, d.menus.import_file, d.menus.export_file}) {
-    a->setEnabled(on);
-  }
+  d.gated = {
+      {Command::Send, up->sendOneButton()},
+      {Command::Send, up->sendAllButton()},
+      {Command::ChangeUploads, up->navigator()},
+      {Command::ChangeUploads, up->copyAction()},
+      {Command::ChangeUploads, up->removeAction()},
+      {Command::ChangeUploads, up->removeAllAction()},
+      {Command::Import, im->importButton()},
+      {Command::ChangeImports, im->navigator()},
+      {Command::ChangeImports, im->grid()},
+      {Command::ChangeImports, im->removeAllAction()},
+      {Command::TransferBack, im->transferOneAction()},
+      {Command::TransferBack, im->transferAllAction()},
+      {Command::BrowseCategories, art->editor()->categoryPage()},
+      {Command::EditPictures, art->editor()->picturesPage()},
+      {Command::TransferToUploads, art->transferOneAction()},
+      {Command::TransferToUploads, art->transferAllAction()},
+      {Command::TransferToUploads, art->directAction()},
+      {Command::SaveFiles, d.menus.save},
+      {Command::SaveFiles, d.menus.save_as},
+      {Command::ImportFile, d.menus.import_file},
+      {Command::ExportFile, d.menus.export_file},
+  };
+  d.gate_change = d.gate.on_change([this] {
+    for (auto [command, control] : impl_->gated) {
+      const bool on = impl_->gate.allows(command);
+      if (auto* widget = qobject_cast<QWidget*>(control)) widget->setEnabled(on);
+      if (auto* action = qobject_cast<QAction*>(control)) action->setEnabled(on);
+    }
+  });
 }
 
 void MainWindow::showView(View view) {
@@ -346,7 +379,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   // once it has.
   using Run = presentation::CloseDuringRun::Run;
   const bool sending = d.send->running();
-  const Run run = !d.workspace.busy()   ? Run::None
+  const Run run = !d.gate.busy()        ? Run::None
                   : sending             ? Run::Sending
                   : d.import->running() ? Run::Importing
                                         : Run::Other;
@@ -377,7 +410,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::closeAfterRun() {
-  if (impl_->closing.run_ended(impl_->workspace.busy())) close();
+  if (impl_->closing.run_ended(impl_->gate.busy())) close();
 }
 
 const MainWindow::Menus& MainWindow::menus() const { return impl_->menus; }
@@ -395,6 +428,7 @@ TableOperations* MainWindow::tableOperations() const { return impl_->operations;
 TransferCommands* MainWindow::transferCommands() const { return impl_->transfers; }
 FileCommands* MainWindow::fileCommands() const { return impl_->files; }
 presentation::GridSorting& MainWindow::sorting() { return impl_->operations->sorting(); }
+const presentation::RunGate& MainWindow::runGate() const { return impl_->gate; }
 MenuCommands* MainWindow::menuCommands() const { return impl_->commands; }
 BulkEditCommands* MainWindow::bulkEditCommands() const { return impl_->bulk; }
 

@@ -15,10 +15,12 @@ class Dialogs;
 }
 namespace tellvaro::presentation {
 class GridSorting;
-}
+class RunGate;
+}  // namespace tellvaro::presentation
 namespace tellvaro::workspace {
 class Workspace;
-}
+struct Opening;
+}  // namespace tellvaro::workspace
 
 namespace tellvaro::app {
 
@@ -49,7 +51,9 @@ class MainWindow : public QMainWindow {
   // reference lists. Shows errors through the dialogs; the window stays usable.
   // Loads the tables and opens the connection; with `restore_journal` the changes an earlier run
   // left unsaved come back first (workspace::ask_about_earlier_journal asked).
-  void start(bool restore_journal = false);
+  // With `opened`, the auction house was opened already (off the window's thread): its status
+  // lines and a failed read are shown where the connection's own would be.
+  void start(bool restore_journal = false, const workspace::Opening* opened = nullptr);
 
   enum class View { Articles, Uploads, Protocol, Imports };
   // Shows one view, hides the others and checks only its menu item. Changes no data.
@@ -98,6 +102,8 @@ class MainWindow : public QMainWindow {
   MenuCommands* menuCommands() const;
   BulkEditCommands* bulkEditCommands() const;
   presentation::GridSorting& sorting();
+  // What may run while a send or an import works; the window's controls follow it.
+  const presentation::RunGate& runGate() const;
 
  protected:
   // The close sequence: save the three tables, release the connection, close the login window.
@@ -106,7 +112,7 @@ class MainWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void honourBusy(bool busy);
+  void bindGate();
   void closeAfterRun();
 
   struct Impl;

@@ -9,6 +9,8 @@
 #include "catalogue/fee_account.h"
 #include "media/pictures.h"
 #include "ports/dialogs.h"
+#include "presentation/run_gate.h"
+#include "runs/database_read.h"
 #include "store/csv.h"
 #include "store/table.h"
 #include "workspace/workspace.h"
@@ -28,7 +30,8 @@ void show_window(W* w) {
 }  // namespace
 
 MenuCommands::MenuCommands(Dependencies dependencies, QObject* parent)
-    : QObject(parent), d_(std::move(dependencies)) {
+    : QObject(parent), d_(std::move(dependencies)), fee_read_(new runs::DatabaseRead(this)) {
+  connect(fee_read_, &runs::BackgroundRun::finished, this, &MenuCommands::feeStatementRead);
   if (d_.import_mine && d_.imports) {
     connect(d_.import_mine, &QAction::triggered, d_.imports, &QAction::trigger);
   }
@@ -50,16 +53,14 @@ MenuCommands::MenuCommands(Dependencies dependencies, QObject* parent)
 SellerDataWindow* MenuCommands::sellerDataWindow() const { return seller_data_; }
 FeeStatementWindow* MenuCommands::feeStatementWindow() const { return fee_statement_; }
 
-bool MenuCommands::refuseWhileBusy() {
-  if (d_.workspace.busy()) {
-    d_.dialogs.inform("Bitte warten, bis das Senden oder der Import beendet ist.");
-    return true;
-  }
-  return false;
+bool MenuCommands::refused(presentation::Command command) {
+  const std::string refusal = d_.gate.refusal(command);
+  if (!refusal.empty()) d_.dialogs.inform(refusal);
+  return !refusal.empty();
 }
 
 void MenuCommands::importFile() {
-  if (refuseWhileBusy()) return;
+  if (refused(presentation::Command::ImportFile)) return;
   if (d_.commit_edits) d_.commit_edits();
   auto path =
       d_.dialogs.open_file(d_.workspace.program_folder(), std::string(store::kCsvFileTypes));
@@ -92,21 +93,25 @@ void MenuCommands::showSellerData() {
 
 void MenuCommands::showFeeStatement() {
   // The send and the import hold the one connection between their steps.
-  if (refuseWhileBusy()) return;
-  catalogue::FeeStatement statement;
-  if (!run_guarded(d_.dialogs, [&] {
-        statement = catalogue::read_fee_statement(d_.workspace.db(), d_.workspace.user().id);
-      })) {
+  if (refused(presentation::Command::FeeStatement)) return;
+  // Read anew at each call: a send since the last look has booked new fees.
+  fee_read_->start(d_.workspace.db(), [this, user = d_.workspace.user().id](db::Connection& db) {
+    statement_ = catalogue::read_fee_statement(db, user);
+  });
+}
+
+void MenuCommands::feeStatementRead() {
+  if (!fee_read_->failure().empty()) {
+    d_.dialogs.error(fee_read_->failure());
     return;
   }
-  // Read anew at each call: a send since the last look has booked new fees.
   if (fee_statement_) fee_statement_->close();
-  fee_statement_ = new FeeStatementWindow(statement, d_.window);
+  fee_statement_ = new FeeStatementWindow(statement_, d_.window);
   show_window(fee_statement_.data());
 }
 
 void MenuCommands::transferDirect() {
-  if (refuseWhileBusy()) return;
+  if (refused(presentation::Command::TransferToUploads)) return;
   if (d_.transfer_one && d_.transfer_one() && d_.send_marked) d_.send_marked();
 }
 

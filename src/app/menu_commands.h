@@ -9,12 +9,21 @@
 #include <QPointer>
 #include <functional>
 
+#include "catalogue/fee_account.h"
+
 class QAction;
 class QWidget;
 
+namespace tellvaro::runs {
+class DatabaseRead;
+}
 namespace tellvaro::ports {
 class Dialogs;
 }
+namespace tellvaro::presentation {
+class RunGate;
+enum class Command;
+}  // namespace tellvaro::presentation
 namespace tellvaro::workspace {
 class Workspace;
 }
@@ -30,6 +39,7 @@ class MenuCommands : public QObject {
  public:
   struct Dependencies {
     workspace::Workspace& workspace;
+    const presentation::RunGate& gate;
     QWidget* window;  // parent of the windows
     ports::Dialogs& dialogs;
     std::function<void()> commit_edits;  // what the editor holds goes into the record
@@ -52,6 +62,7 @@ class MenuCommands : public QObject {
   void importFile();
   void exportFile();
   void showSellerData();
+  // Reads the fee statement off the window's thread and shows it when it is there.
   void showFeeStatement();
   void transferDirect();
 
@@ -60,11 +71,15 @@ class MenuCommands : public QObject {
   FeeStatementWindow* feeStatementWindow() const;
 
  private:
-  bool refuseWhileBusy();
+  // Says why `command` waits for a run, if it does.
+  bool refused(presentation::Command command);
+  void feeStatementRead();
 
   Dependencies d_;
   QPointer<SellerDataWindow> seller_data_;
   QPointer<FeeStatementWindow> fee_statement_;
+  runs::DatabaseRead* fee_read_ = nullptr;
+  catalogue::FeeStatement statement_;  // written by the read's thread, read once it has ended
 };
 
 }  // namespace tellvaro::app

@@ -6,6 +6,7 @@
 #include "app/view_upload.h"
 #include "ports/dialogs.h"
 #include "ports/progress.h"
+#include "presentation/run_gate.h"
 #include "runs/send_run.h"
 
 namespace tellvaro::app {
@@ -64,7 +65,7 @@ void SendController::stopAfterCurrent() { run_->requestStop(); }
 void SendController::start(bool all) {
   workspace::Workspace& ws = d_.workspace;
   // One run at a time, and none while an import holds the tables.
-  if (ws.busy() || run_->running()) return;
+  if (!d_.gate.allows(presentation::Command::Send) || run_->running()) return;
   run_guarded(d_.dialogs, [&] {
     const store::Table& uploads = ws.uploads();
     auto job = upload::prepare_send(uploads.shown(), uploads.position(), all, &ws.listed(),

@@ -19,6 +19,9 @@ class Progress;
 namespace tellvaro::runs {
 class SendRun;
 }
+namespace tellvaro::presentation {
+class RunGate;
+}
 
 namespace tellvaro::app {
 
@@ -30,6 +33,7 @@ class SendController : public QObject {
  public:
   struct Dependencies {
     workspace::Workspace& workspace;
+    const presentation::RunGate& gate;
     UploadView& view;
     ports::Dialogs& dialogs;
     ports::Progress& progress;

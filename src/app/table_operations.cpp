@@ -14,6 +14,7 @@
 #include "app/view_upload.h"
 #include "presentation/confirmations.h"
 #include "presentation/grid_sorting.h"
+#include "presentation/run_gate.h"
 #include "store/article_store.h"
 #include "store/table_commands.h"
 #include "workspace/workspace.h"
@@ -46,7 +47,8 @@ TableOperations::TableOperations(Dependencies dependencies, QObject* parent)
       guarded([&] { copy_current(store.articles, store::CopyRule::WithoutPictures); });
   });
   connect(d_.uploads.copyAction(), &QAction::triggered, this, [this, &store] {
-    if (!busy()) guarded([&] { copy_current(store.uploads, store::CopyRule::Identical); });
+    if (changeable(store.uploads))
+      guarded([&] { copy_current(store.uploads, store::CopyRule::Identical); });
   });
 
   connect(d_.articles.removeAction(), &QAction::triggered, this,
@@ -63,7 +65,14 @@ TableOperations::TableOperations(Dependencies dependencies, QObject* parent)
 
 TableOperations::~TableOperations() = default;
 
-bool TableOperations::busy() const { return d_.workspace.busy(); }
+bool TableOperations::changeable(const store::Table& table) const {
+  using presentation::Command;
+  const store::ArticleStore& store = d_.workspace.store();
+  const Command command = &table == &store.uploads   ? Command::ChangeUploads
+                          : &table == &store.imports ? Command::ChangeImports
+                                                     : Command::ChangeArticles;
+  return d_.gate.allows(command);
+}
 
 void TableOperations::guarded(const std::function<void()>& action) {
   run_guarded(d_.dialogs, action);
@@ -74,8 +83,7 @@ bool TableOperations::settleEditor() {
 }
 
 void TableOperations::remove(store::Table& table, Deletion deletion) {
-  // Only the article table is never walked by a run.
-  if ((&table != &d_.workspace.articles() && busy()) || !settleEditor()) return;
+  if (!changeable(table) || !settleEditor()) return;
   guarded([&] {
     if (auto question = presentation::ask_before(deletion, table))
       presentation::delete_on(presentation::ask(d_.dialogs, *question), deletion, table);
@@ -94,7 +102,8 @@ void TableOperations::showSorting() {
 }
 
 void TableOperations::titleClicked(GridView& view, int column) {
-  if ((view.kind() != presentation::Grid::Articles && busy()) || !settleEditor()) return;
+  const store::Table& table = presentation::table_of(d_.workspace.store(), view.kind());
+  if (!changeable(table) || !settleEditor()) return;
   guarded([&] { sorting_->click_title(view.kind(), column); });
   showSorting();
   view.grid()->scrollToCursor();

@@ -14,6 +14,7 @@ class Dialogs;
 }
 namespace tellvaro::presentation {
 class GridSorting;
+class RunGate;
 enum class Deletion;
 }  // namespace tellvaro::presentation
 namespace tellvaro::store {
@@ -36,6 +37,7 @@ class TableOperations : public QObject {
  public:
   struct Dependencies {
     workspace::Workspace& workspace;
+    const presentation::RunGate& gate;
     ArticleView& articles;
     UploadView& uploads;
     ImportView& imports;
@@ -56,7 +58,8 @@ class TableOperations : public QObject {
   // Hands over what the user typed into the article editor and has not left yet.
   bool settleEditor();
   void guarded(const std::function<void()>& action);
-  bool busy() const;
+  // Whether the gate lets the grid of `table` change now.
+  bool changeable(const store::Table& table) const;
 
   Dependencies d_;
   std::unique_ptr<presentation::GridSorting> sorting_;

@@ -8,6 +8,7 @@
 #include "app/table_grid.h"
 #include "app/view_article.h"
 #include "presentation/editor_pages.h"
+#include "presentation/run_gate.h"
 #include "store/table.h"
 #include "upload/transfer.h"
 #include "workspace/workspace.h"
@@ -30,7 +31,7 @@ bool TransferCommands::eventFilter(QObject* watched, QEvent* event) {
 
 bool TransferCommands::transferOne() {
   workspace::Workspace& ws = d_.workspace;
-  if (ws.busy()) return false;
+  if (!d_.gate.allows(presentation::Command::TransferToUploads)) return false;
   ArticleEditor* editor = d_.view.editor();
   editor->commitPendingEdits();
   bool copied = false;
@@ -52,7 +53,7 @@ bool TransferCommands::transferOne() {
 
 void TransferCommands::transferAll() {
   workspace::Workspace& ws = d_.workspace;
-  if (ws.busy()) return;
+  if (!d_.gate.allows(presentation::Command::TransferToUploads)) return;
   ArticleEditor* editor = d_.view.editor();
   editor->commitPendingEdits();
   run_guarded(d_.dialogs, [&] {

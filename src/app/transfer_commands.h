@@ -10,6 +10,9 @@
 namespace tellvaro::ports {
 class Dialogs;
 }
+namespace tellvaro::presentation {
+class RunGate;
+}
 namespace tellvaro::workspace {
 class Workspace;
 }
@@ -24,6 +27,7 @@ class TransferCommands : public QObject {
  public:
   struct Dependencies {
     workspace::Workspace& workspace;
+    const presentation::RunGate& gate;
     ArticleView& view;  // grid, menu entries and editor
     ports::Dialogs& dialogs;
   };

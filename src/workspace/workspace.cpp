@@ -138,6 +138,18 @@ bool Workspace::connect(const std::function<void(const std::string&)>& status) {
   return session::open_auction_house(db_, config_, status);
 }
 
+Opening Workspace::open_auction_house() {
+  Opening opening;
+  connect([&opening](const std::string& line) { opening.status.push_back(line); });
+  if (!db_.connected()) return opening;
+  try {
+    load_reference_lists();
+  } catch (const std::exception& e) {
+    opening.failure = e.what();
+  }
+  return opening;
+}
+
 void Workspace::load_reference_lists() {
   set_durations(catalogue::load_durations(db_));
   std::vector<std::string> bad_fees;

@@ -26,6 +26,12 @@
 
 namespace tellvaro::workspace {
 
+// What opening the auction house for a main window left behind, to be shown once it is there.
+struct Opening {
+  std::vector<std::string> status;  // the connection's status lines
+  std::string failure;              // why a reference list could not be read, "" when none
+};
+
 class Workspace {
  public:
   Workspace(session::Deployment deployment, session::ServiceConfig config,
@@ -76,6 +82,10 @@ class Workspace {
   // Opens the connection the way the login does; `status` receives its two status lines.
   bool connect(const std::function<void(const std::string&)>& status);
   void disconnect() { db_.close(); }
+  // Connects and reads the reference lists: everything a main window waits for from the
+  // auction house before it opens. It touches no window, so it may run off the window's thread
+  // before the window exists.
+  Opening open_auction_house();
   // What the connection notes on its own later (a session opened again, a lost one).
   [[nodiscard]] ports::Subscription on_connection_notice(
       std::function<void(const std::string&)> f) {

@@ -16,6 +16,7 @@
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/login_window.h"
+#include "app/program_start.h"
 #include "app/send_controller.h"
 #include "app/table_grid.h"
 #include "support/widgets.h"
@@ -43,21 +44,16 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   session::Deployment deployment = session::Deployment::built_in();
   deployment.directory_host = host();
   deployment.web_url = std::string("http://") + host() + "/";
-  // The factory of the program's own entry; the workspace outlives the window.
+  // The way of the program's own entry; the workspace outlives the window.
   std::unique_ptr<workspace::Workspace> ws;
-  app::LoginWindow login(
-      deployment, folder.path().toStdString() + "/", dialogs,
-      [&dialogs, &ws](const session::Login& l, const std::string& program_folder, QWidget* lw) {
-        ws = std::make_unique<workspace::Workspace>(l.deployment(), l.config(), l.user(),
-                                                    program_folder);
-        auto window = std::make_unique<MainWindow>(*ws, dialogs, lw);
-        window->start();
-        return std::unique_ptr<QWidget>(std::move(window));
-      });
+  app::LoginWindow login(deployment, folder.path().toStdString() + "/", dialogs,
+                         app::main_window_preparation(dialogs, ws));
   login.show();
   named<QLineEdit>(login, u("Benutzer"))->setText(u(kSellerNick));
   QTest::keyClicks(named<QLineEdit>(login, u("Passwort")), u(kSellerPassword));
+  QSignalSpy logged_in(&login, &app::LoginWindow::loginEnded);
   button(login, u("Einloggen"))->click();
+  QVERIFY(logged_in.wait(20000));
   auto* w = qobject_cast<MainWindow*>(login.mainWindow());
   QVERIFY2(w, dialogs.shown.empty() ? "kein Hauptfenster" : dialogs.shown[0].c_str());
   w->show();
@@ -131,7 +127,7 @@ void JourneyDbTest::writeSendImportAndTakeBack() {
   std::filesystem::remove(ws->picture_folder() + "1000.jpg");
   w->menus().imports->trigger();
   app::ImportView* view = w->importView();
-  QCOMPARE(view->currentBox()->text(), u("3 Aktuelle Artikel importieren"));
+  QTRY_COMPARE(view->currentBox()->text(), u("3 Aktuelle Artikel importieren"));
   view->importButton()->click();
   QTRY_VERIFY_WITH_TIMEOUT(!ws->busy(), 60000);
   QVERIFY2(dialogs.shown.empty(), dialogs.shown.empty() ? "" : dialogs.shown[0].c_str());

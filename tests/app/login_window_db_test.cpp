@@ -94,6 +94,13 @@ class LoginWindowTest : public QObject {
       QVERIFY(QFile::exists(folder.filePath("files/db/artikel_db.xml")));
       QVERIFY(dialogs.shown.empty());
     }
+    // Presses "Einloggen" with `press` and waits until the login off the window's thread has
+    // had its outcome; the window paints meanwhile.
+    void log_in(const std::function<void()>& press) {
+      QSignalSpy ended(window.get(), &app::LoginWindow::loginEnded);
+      press();
+      QVERIFY(ended.wait(20000));
+    }
     QStringList lines() {
       QStringList out;
       for (int i = 0; i < status()->count(); ++i) out << status()->item(i)->text();
@@ -196,7 +203,7 @@ class LoginWindowTest : public QObject {
     test::reset_data();
     Fixture f;
     f.type("haendler", "falsch");
-    QTest::mouseClick(f.button(), Qt::LeftButton);
+    f.log_in([&] { QTest::mouseClick(f.button(), Qt::LeftButton); });
     const QStringList expected{"Verbindung zu Server aufgebaut",
                                "Verbindung zu Daten-Bank hergestellt", "Falsche Einloggdaten."};
     QCOMPARE(f.lines(), expected);
@@ -204,7 +211,7 @@ class LoginWindowTest : public QObject {
     QVERIFY(f.dialogs.shown.empty());
 
     // Return in the password box logs in as well; the list starts afresh.
-    QTest::keyClick(f.password(), Qt::Key_Return);
+    f.log_in([&] { QTest::keyClick(f.password(), Qt::Key_Return); });
     QCOMPARE(f.lines(), expected);
     QCOMPARE(f.window->login().failed_attempts(), 2);
     QCOMPARE(f.factory_calls, 0);
@@ -214,7 +221,7 @@ class LoginWindowTest : public QObject {
     test::reset_data();
     Fixture f;
     f.type("haendler", "geheim");
-    QTest::keyClick(f.password(), Qt::Key_Return);
+    f.log_in([&] { QTest::keyClick(f.password(), Qt::Key_Return); });
     f.verify_opened();
   }
 
@@ -231,7 +238,7 @@ class LoginWindowTest : public QObject {
     QTest::keyClick(keys, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.password()));
     for (char c : std::string("geheim")) QTest::keyClick(keys, c);
-    QTest::keyClick(keys, Qt::Key_Return);
+    f.log_in([&] { QTest::keyClick(keys, Qt::Key_Return); });
     f.verify_opened();
   }
 
@@ -242,7 +249,7 @@ class LoginWindowTest : public QObject {
     f.window->installEventFilter(&counter);
     for (int i = 0; i < 3; ++i) {
       f.type("haendler", "falsch");
-      QTest::mouseClick(f.button(), Qt::LeftButton);
+      f.log_in([&] { QTest::mouseClick(f.button(), Qt::LeftButton); });
     }
     QCOMPARE(f.dialogs.shown,
              (std::vector<std::string>{"Die Einloggdaten wurden drei mal falsch eingegeben."}));
@@ -258,7 +265,7 @@ class LoginWindowTest : public QObject {
     QVERIFY(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     f.type("haendler", "geheim");
-    QTest::mouseClick(f.button(), Qt::LeftButton);
+    f.log_in([&] { QTest::mouseClick(f.button(), Qt::LeftButton); });
     QCOMPARE(f.dialogs.shown.size(), std::size_t(1));
     QVERIFY(f.window->isVisible());
     QCOMPARE(f.factory_calls, 0);

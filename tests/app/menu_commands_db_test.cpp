@@ -135,8 +135,10 @@ void MenuCommandsDbTest::myBillsListsTheFeeRowsOrSaysWhyNot() {
       " ('','2026-12-09 10:00:00',43,993,'Fremd','Fettschrift',9.99,0)");
   Window win;
   win.w->menus().my_bills->trigger();
+  // Read off the window's thread.
+  QTRY_VERIFY(win.w->menuCommands()->feeStatementWindow());
   auto* bills = win.w->menuCommands()->feeStatementWindow();
-  QVERIFY(bills && bills->isVisible());
+  QVERIFY(bills->isVisible());
   QCOMPARE(bills->windowTitle(), u("Meine Rechnungen"));
   QCOMPARE(bills->rowsTable()->rowCount(), 3);
   QCOMPARE(bills->rowsTable()->item(0, 2)->text(), u("Felge"));
@@ -150,8 +152,8 @@ void MenuCommandsDbTest::myBillsListsTheFeeRowsOrSaysWhyNot() {
   bills->close();
   win.f.ws->disconnect();
   win.w->menus().my_bills->trigger();
-  QVERIFY2(win.shown().find("Die Rechnungen konnten nicht gelesen werden.") != std::string::npos,
-           win.shown().c_str());
+  QTRY_VERIFY2(win.shown().find("Die Rechnungen konnten nicht gelesen werden.") != std::string::npos,
+               win.shown().c_str());
 }
 
 void MenuCommandsDbTest::myMessagesIsDisabledWithAReason() {
