@@ -33,7 +33,7 @@
 #include "app/editor/page_kategorie.h"
 #include "app/login_window.h"
 #include "app/main_window.h"
-#include "app/menu_commands.h"
+#include "app/account_commands.h"
 #include "app/program_start.h"
 #include "app/view_article.h"
 #include "app/view_import.h"
@@ -142,7 +142,7 @@ void run(const std::string& database_host, const char* title) {
   measure(
       "Meine Rechnungen", [&] { main_window->menus().my_bills->trigger(); },
       [&] {
-        auto* w = main_window->menuCommands()->feeStatementWindow();
+        auto* w = main_window->accountCommands()->feeStatementWindow();
         return w && w->isVisible();
       });
 

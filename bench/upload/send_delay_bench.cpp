@@ -140,12 +140,12 @@ void run(const Route& route, const fs::path& pictures, const std::string& title)
   if (!job) std::exit(1);
   runs::SendRun sender;
   QEventLoop loop;
-  QObject::connect(&sender, &runs::SendRun::protocolCleared, &watch, [&] { protocol.clear(); });
-  QObject::connect(&sender, &runs::SendRun::protocolLine, &watch,
-                   [&](const QString& line) { protocol.add(line.toStdString()); });
-  QObject::connect(&sender, &runs::SendRun::progressStarted, &watch, [&] { watch.article_done(); });
-  QObject::connect(&sender, &runs::SendRun::progressAdvanced, &watch,
-                   [&] { watch.article_done(); });
+  QObject::connect(&sender, &runs::BackgroundRun::event, &watch, [&](const runs::RunEvent& e) {
+    using Kind = runs::RunEvent::Kind;
+    if (e.kind == Kind::ProtocolCleared) protocol.clear();
+    if (e.kind == Kind::ProtocolLine) protocol.add(e.line.toStdString());
+    if (e.kind == Kind::ProgressStarted || e.kind == Kind::ProgressAdvanced) watch.article_done();
+  });
   QObject::connect(&sender, &runs::BackgroundRun::finished, &loop, &QEventLoop::quit);
 
   // The window read its lists at the login, before any send.

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 
 #include "app/bulk_edit_dialog.h"
+#include "app/editor_session.h"
 #include "app/error_report.h"
 #include "app/table_grid.h"
 #include "ports/dialogs.h"
@@ -43,7 +44,7 @@ void BulkEditCommands::openDialog() {
     dialog_->activateWindow();
     return;
   }
-  if (!run_guarded(d_.dialogs, [&] { d_.commit_edits(); })) return;
+  if (!d_.editor.settle()) return;
   if (d_.show_articles) d_.show_articles();
   std::vector<std::size_t> selected;
   if (auto* selection = d_.grid.selectionModel()) {
@@ -75,10 +76,8 @@ void BulkEditCommands::openDialog() {
 bool BulkEditCommands::apply(const std::vector<store::Table::Key>& keys,
                              const workspace::BulkChange& change) {
   std::size_t changed = 0;
-  if (!run_guarded(d_.dialogs, [&] {
-        d_.commit_edits();
-        changed = editor_.apply(keys, change);
-      })) {
+  if (!d_.editor.settle() ||
+      !run_guarded(d_.dialogs, [&] { changed = editor_.apply(keys, change); })) {
     return false;
   }
   showUndo();
@@ -90,12 +89,7 @@ bool BulkEditCommands::apply(const std::vector<store::Table::Key>& keys,
 
 void BulkEditCommands::undo() {
   workspace::BulkEditor::UndoOutcome outcome;
-  if (!run_guarded(d_.dialogs, [&] {
-        d_.commit_edits();
-        outcome = editor_.undo();
-      })) {
-    return;
-  }
+  if (!d_.editor.settle() || !run_guarded(d_.dialogs, [&] { outcome = editor_.undo(); })) return;
   showUndo();
   if (!outcome.done) {
     d_.dialogs.inform(outcome.message);

@@ -27,6 +27,7 @@ class Workspace;
 namespace tellvaro::app {
 
 class BulkEditDialog;
+class EditorSession;
 class TableGrid;
 
 class BulkEditCommands : public QObject {
@@ -39,7 +40,7 @@ class BulkEditCommands : public QObject {
     TableGrid& grid;  // the article grid: its selection, its context menu
     ports::Dialogs& dialogs;
     QWidget* window;                             // parent of the dialog
-    std::function<void()> commit_edits;          // what the editor holds goes into the record
+    EditorSession& editor;                       // settled before articles are changed
     std::function<void()> show_articles;         // the article view to the front
     std::function<void(const QString&)> status;  // a line in the status bar
     // The menu's two items; the grid gets its own entries.

@@ -1,11 +1,11 @@
 #pragma once
 
-// Owns the "Datei" menu's table files: "Öffnen" (with a backup of the table it replaces),
-// "Speichern" of the standard files and "Speichern unter" of the article table. The file
-// formats are the store's. "Speichern" waits while a run walks the tables.
+// Owns the files the seller opens and writes from the menus: in "&Datei" the table files
+// ("Öffnen" with a backup of the table it replaces, "Speichern" of the standard files,
+// "Speichern unter" of the article table), in "&Artikel" the articles from and to a CSV file.
+// The file formats are the store's. What a run writes too waits until it has ended.
 
 #include <QObject>
-#include <functional>
 
 class QAction;
 class QStatusBar;
@@ -22,6 +22,8 @@ class Workspace;
 
 namespace tellvaro::app {
 
+class EditorSession;
+
 class FileCommands : public QObject {
   Q_OBJECT
 
@@ -29,24 +31,24 @@ class FileCommands : public QObject {
   struct Dependencies {
     workspace::Workspace& workspace;
     const presentation::RunGate& gate;
+    EditorSession& editor;  // settled before a file is read from or written
     ports::Dialogs& dialogs;
-    QStatusBar* status = nullptr;  // where "Öffnen" says where the old table went
-    // Hands over what the user typed into the editor and has not left yet; false when that
-    // failed and was shown.
-    std::function<bool()> settle_editor;
-    QAction* open = nullptr;  // "Öffnen", "Speichern", "Speichern unter"
-    QAction* save = nullptr;
-    QAction* save_as = nullptr;
+    QStatusBar& status;  // where "Öffnen" says where the old table went
+    QAction& open;       // "Öffnen", "Speichern", "Speichern unter"
+    QAction& save;
+    QAction& save_as;
+    QAction& import_file;  // "Artikel aus einer Datei importieren"
+    QAction& export_file;  // "Artikel in eine Datei exportieren"
   };
   explicit FileCommands(Dependencies dependencies, QObject* parent = nullptr);
 
   void open();
   void save();
   void saveAs();
+  void importFile();
+  void exportFile();
 
  private:
-  bool settle() { return !d_.settle_editor || d_.settle_editor(); }
-
   Dependencies d_;
 };
 

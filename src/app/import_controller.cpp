@@ -24,29 +24,20 @@ ImportController::ImportController(Dependencies dependencies, QObject* parent)
       run_(new runs::ImportRun(this)),
       count_read_(new runs::DatabaseRead(this)) {
   ImportView& view = d_.view;
-  if (d_.open_view) {
-    connect(d_.open_view, &QAction::triggered, this, &ImportController::showCounts);
-  }
+  connect(&d_.open_view, &QAction::triggered, this, &ImportController::showCounts);
   connect(view.importButton(), &QPushButton::clicked, this, &ImportController::runImport);
   connect(view.transferOneAction(), &QAction::triggered, this, &ImportController::transferCurrent);
   connect(view.transferAllAction(), &QAction::triggered, this, &ImportController::transferAll);
 
-  const auto queued = Qt::QueuedConnection;
-  // Seen where the run was started, and kept in the connection status list as before.
   connect(
-      run_, &runs::ImportRun::note, this,
-      [this](const QString& line) {
-        d_.view.addNote(line);
-        if (d_.note) d_.note(line.toStdString());
+      run_, &runs::BackgroundRun::event, this,
+      [this](const runs::RunEvent& e) {
+        if (runs::forward_progress(e, d_.progress) || e.kind != runs::RunEvent::Kind::Note) return;
+        // Seen where the run was started, and kept in the connection status list as before.
+        d_.view.addNote(e.line);
+        if (d_.note) d_.note(e.line.toStdString());
       },
-      queued);
-  connect(
-      run_, &runs::ImportRun::progressStarted, this,
-      [this](int count) { d_.progress.start(static_cast<std::size_t>(count)); }, queued);
-  connect(
-      run_, &runs::ImportRun::progressAdvanced, this, [this] { d_.progress.advance(); }, queued);
-  connect(
-      run_, &runs::ImportRun::progressFinished, this, [this] { d_.progress.finish(); }, queued);
+      Qt::QueuedConnection);
   connect(run_, &runs::BackgroundRun::finished, this, &ImportController::finish);
   connect(count_read_, &runs::BackgroundRun::finished, this, &ImportController::countsRead);
 }
@@ -80,14 +71,8 @@ void ImportController::countsRead() {
 void ImportController::runImport() {
   workspace::Workspace& ws = d_.workspace;
   if (!d_.gate.allows(presentation::Command::Import) || run_->running()) return;
-  runs::ImportRequest request;
-  request.selection = {d_.view.currentBox()->isChecked(), d_.view.expiredBox()->isChecked()};
-  runs::connect_like(request, ws.db());
-  const session::ServiceConfig& config = ws.config();
-  request.ftp = session::ftp_endpoint(config);
-  request.user_id = ws.user().id;
-  request.picture_folder = ws.picture_folder();
-  request.payments = ws.payment_names();
+  auto request = runs::import_request(
+      {d_.view.currentBox()->isChecked(), d_.view.expiredBox()->isChecked()}, ws);
   d_.view.clearNotes();
   busy_ = std::make_unique<workspace::Workspace::Run>(ws);
   if (!run_->start(std::move(request))) busy_.reset();

@@ -39,7 +39,7 @@ class ImportController : public QObject {
     workspace::Workspace& workspace;
     const presentation::RunGate& gate;
     ImportView& view;
-    QAction* open_view = nullptr;  // the menu item that shows the view
+    QAction& open_view;  // the menu item that shows the view
     ports::Dialogs& dialogs;
     ports::Progress& progress;
     std::function<void(const std::string&)> note;  // the connection status list

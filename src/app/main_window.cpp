@@ -14,14 +14,15 @@
 #include <QTimer>
 
 #include "app/accessible.h"
+#include "app/account_commands.h"
 #include "app/bulk_edit_commands.h"
 #include "app/editor/article_editor.h"
 #include "app/editor/page_bilder.h"
 #include "app/editor/page_kategorie.h"
+#include "app/editor_session.h"
 #include "app/error_report.h"
 #include "app/file_commands.h"
 #include "app/import_controller.h"
-#include "app/menu_commands.h"
 #include "app/record_navigator.h"
 #include "app/send_controller.h"
 #include "app/status_progress.h"
@@ -66,7 +67,8 @@ struct MainWindow::Impl {
   TableOperations* operations = nullptr;
   TransferCommands* transfers = nullptr;
   FileCommands* files = nullptr;
-  MenuCommands* commands = nullptr;
+  AccountCommands* account = nullptr;
+  std::unique_ptr<EditorSession> editor_session;
   BulkEditCommands* bulk = nullptr;
   // What may run while a send or an import works, and the controls that follow it.
   presentation::RunGate gate;
@@ -184,16 +186,16 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
     status_list->addItem(QString::fromStdString(line));
   };
   d.busy_change = workspace.on_busy_change([this](bool busy) { impl_->gate.set_busy(busy); });
+  d.editor_session = std::make_unique<ArticleEditorSession>(*editor, dialogs);
+  EditorSession& session = *d.editor_session;
   d.operations = new TableOperations({.workspace = workspace,
                                       .gate = d.gate,
                                       .articles = *d.article_view,
                                       .uploads = *d.upload_view,
                                       .imports = *d.import_view,
+                                      .editor = session,
                                       .dialogs = dialogs},
                                      this);
-  d.transfers = new TransferCommands(
-      {.workspace = workspace, .gate = d.gate, .view = *d.article_view, .dialogs = dialogs},
-      this);
   d.send = new SendController({.workspace = workspace,
                                .gate = d.gate,
                                .view = *d.upload_view,
@@ -203,54 +205,54 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
                               this);
   connect(d.send, &SendController::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
+  d.transfers = new TransferCommands({.workspace = workspace,
+                                      .gate = d.gate,
+                                      .view = *d.article_view,
+                                      .editor = session,
+                                      .send = *d.send,
+                                      .dialogs = dialogs},
+                                     this);
   d.import = new ImportController({.workspace = workspace,
                                    .gate = d.gate,
                                    .view = *d.import_view,
-                                   .open_view = m.imports,
+                                   .open_view = *m.imports,
                                    .dialogs = dialogs,
                                    .progress = *d.progress,
                                    .note = note},
                                   this);
   connect(d.import, &ImportController::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
+  // "Meine Artikel aus dem Auktionshaus importieren" is the import view's own menu item.
+  connect(m.import_mine, &QAction::triggered, m.imports, &QAction::trigger);
   d.files = new FileCommands({.workspace = workspace,
                               .gate = d.gate,
+                              .editor = session,
                               .dialogs = dialogs,
-                              .status = statusBar(),
-                              .settle_editor =
-                                  [editor, &dialogs] {
-                                    return run_guarded(dialogs,
-                                                       [editor] { editor->commitPendingEdits(); });
-                                  },
-                              .open = m.open,
-                              .save = m.save,
-                              .save_as = m.save_as},
+                              .status = *statusBar(),
+                              .open = *m.open,
+                              .save = *m.save,
+                              .save_as = *m.save_as,
+                              .import_file = *m.import_file,
+                              .export_file = *m.export_file},
                              this);
 
   d.connection_notice = workspace.on_connection_notice(note);
-  d.commands = new MenuCommands({.workspace = workspace,
-                                 .gate = d.gate,
-                                 .window = this,
-                                 .dialogs = dialogs,
-                                 .commit_edits = [editor] { editor->commitPendingEdits(); },
-                                 .transfer_one = [this] { return impl_->transfers->transferOne(); },
-                                 .send_marked = [this] { impl_->send->sendMarked(); },
-                                 .imports = m.imports,
-                                 .import_mine = m.import_mine,
-                                 .import_file = m.import_file,
-                                 .export_file = m.export_file,
-                                 .my_data = m.my_data,
-                                 .my_bills = m.my_bills,
-                                 .my_messages = m.my_messages,
-                                 .direct = d.article_view->directAction()},
-                                this);
+  d.account = new AccountCommands({.user = workspace.user(),
+                                   .db = workspace.db(),
+                                   .gate = d.gate,
+                                   .dialogs = dialogs,
+                                   .window = *this,
+                                   .my_data = *m.my_data,
+                                   .my_bills = *m.my_bills,
+                                   .my_messages = *m.my_messages},
+                                  this);
   d.bulk = new BulkEditCommands(
       {.workspace = workspace,
        .gate = d.gate,
        .grid = *d.article_view->grid(),
        .dialogs = dialogs,
        .window = this,
-       .commit_edits = [editor] { editor->commitPendingEdits(); },
+       .editor = session,
        .show_articles = [this] { showView(View::Articles); },
        .status = [this](const QString& text) { statusBar()->showMessage(text, 15000); },
        .edit = m.bulk_edit,
@@ -396,10 +398,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   // A record still in edit is posted by the save; nothing typed is dropped.
-  if (!run_guarded(d.dialogs, [&] {
-        d.article_view->editor()->commitPendingEdits();
-        d.workspace.save_tables();
-      })) {
+  if (!d.editor_session->settle() || !run_guarded(d.dialogs, [&] { d.workspace.save_tables(); })) {
     d.closing.close_failed();
     event->ignore();
     return;
@@ -429,7 +428,7 @@ TransferCommands* MainWindow::transferCommands() const { return impl_->transfers
 FileCommands* MainWindow::fileCommands() const { return impl_->files; }
 presentation::GridSorting& MainWindow::sorting() { return impl_->operations->sorting(); }
 const presentation::RunGate& MainWindow::runGate() const { return impl_->gate; }
-MenuCommands* MainWindow::menuCommands() const { return impl_->commands; }
+AccountCommands* MainWindow::accountCommands() const { return impl_->account; }
 BulkEditCommands* MainWindow::bulkEditCommands() const { return impl_->bulk; }
 
 }  // namespace tellvaro::app

@@ -34,7 +34,8 @@ class TableOperations;
 class TransferCommands;
 class FileCommands;
 class StatusProgress;
-class MenuCommands;
+class AccountCommands;
+class EditorSession;
 class BulkEditCommands;
 
 class MainWindow : public QMainWindow {
@@ -99,7 +100,7 @@ class MainWindow : public QMainWindow {
   TableOperations* tableOperations() const;
   TransferCommands* transferCommands() const;
   FileCommands* fileCommands() const;
-  MenuCommands* menuCommands() const;
+  AccountCommands* accountCommands() const;
   BulkEditCommands* bulkEditCommands() const;
   presentation::GridSorting& sorting();
   // What may run while a send or an import works; the window's controls follow it.

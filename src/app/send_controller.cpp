@@ -16,44 +16,40 @@ SendController::SendController(Dependencies dependencies, QObject* parent)
   connect(d_.view.sendOneButton(), &QPushButton::clicked, this, &SendController::sendMarked);
   connect(d_.view.sendAllButton(), &QPushButton::clicked, this, &SendController::sendAll);
 
-  workspace::Workspace& ws = d_.workspace;
-  const auto queued = Qt::QueuedConnection;
-  connect(
-      run_, &runs::SendRun::protocolCleared, this, [&ws] { ws.protocol().clear(); }, queued);
-  connect(
-      run_, &runs::SendRun::protocolLine, this,
-      [&ws](const QString& line) { ws.protocol().add(line.toStdString()); }, queued);
-  connect(
-      run_, &runs::SendRun::protocolWanted, this,
-      [this] {
-        if (d_.show_protocol) d_.show_protocol();
-      },
-      queued);
-  connect(
-      run_, &runs::SendRun::progressStarted, this,
-      [this](int count) { d_.progress.start(static_cast<std::size_t>(count)); }, queued);
-  connect(
-      run_, &runs::SendRun::progressAdvanced, this, [this] { d_.progress.advance(); }, queued);
-  connect(
-      run_, &runs::SendRun::progressFinished, this, [this] { d_.progress.finish(); }, queued);
-  // The grid follows the article being sent, as the seller is used to.
-  connect(
-      run_, &runs::SendRun::articleStarted, this,
-      [this, &ws](int row) {
-        run_guarded(d_.dialogs, [&] {
-          if (row >= 0 && static_cast<std::size_t>(row) < ws.uploads().count())
-            ws.uploads().move_to(static_cast<std::size_t>(row));
-        });
-      },
-      queued);
-  connect(
-      run_, &runs::SendRun::listingsChanged, this,
-      [&ws](const std::vector<upload::Listing>& listings) { ws.listed().take_listings(listings); },
-      queued);
+  connect(run_, &runs::BackgroundRun::event, this, &SendController::told, Qt::QueuedConnection);
   connect(run_, &runs::BackgroundRun::finished, this, &SendController::finish);
 }
 
 SendController::~SendController() = default;
+
+void SendController::told(const runs::RunEvent& e) {
+  if (runs::forward_progress(e, d_.progress)) return;
+  workspace::Workspace& ws = d_.workspace;
+  using Kind = runs::RunEvent::Kind;
+  switch (e.kind) {
+    case Kind::ProtocolCleared:
+      ws.protocol().clear();
+      break;
+    case Kind::ProtocolLine:
+      ws.protocol().add(e.line.toStdString());
+      break;
+    case Kind::ProtocolWanted:
+      if (d_.show_protocol) d_.show_protocol();
+      break;
+    case Kind::ArticleStarted:
+      // The grid follows the article being sent, as the seller is used to.
+      run_guarded(d_.dialogs, [&] {
+        if (e.count >= 0 && static_cast<std::size_t>(e.count) < ws.uploads().count())
+          ws.uploads().move_to(static_cast<std::size_t>(e.count));
+      });
+      break;
+    case Kind::ListingsChanged:
+      ws.listed().take_listings(e.listings);
+      break;
+    default:
+      break;
+  }
+}
 
 void SendController::sendMarked() { start(false); }
 void SendController::sendAll() { start(true); }
@@ -72,11 +68,7 @@ void SendController::start(bool all) {
                                     d_.dialogs, ws.protocol());
     if (!job) return;
     busy_ = std::make_unique<workspace::Workspace::Run>(ws);
-    if (!run_->start(runs::send_request(
-            std::move(*job),
-            {ws.config(), ws.user(), ws.deployment().web_url, ws.picture_folder(), {}}, ws.db(),
-            ws.feature_fees(), ws.payment_names(), &ws.listed())))
-      busy_.reset();
+    if (!run_->start(runs::send_request(std::move(*job), ws))) busy_.reset();
   });
 }
 

@@ -18,7 +18,8 @@ class Progress;
 }  // namespace tellvaro::ports
 namespace tellvaro::runs {
 class SendRun;
-}
+struct RunEvent;
+}  // namespace tellvaro::runs
 namespace tellvaro::presentation {
 class RunGate;
 }
@@ -56,6 +57,7 @@ class SendController : public QObject {
 
  private:
   void start(bool all);
+  void told(const runs::RunEvent& e);
   void finish();
 
   Dependencies d_;

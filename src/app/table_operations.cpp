@@ -6,6 +6,7 @@
 #include <QLineEdit>
 
 #include "app/accessible.h"
+#include "app/editor_session.h"
 #include "app/error_report.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
@@ -43,7 +44,7 @@ TableOperations::TableOperations(Dependencies dependencies, QObject* parent)
   connect(d_.articles.filterBox(), &QCheckBox::toggled, this, [this] { filter(); });
 
   connect(d_.articles.copyAction(), &QAction::triggered, this, [this, &store] {
-    if (settleEditor())
+    if (d_.editor.settle())
       guarded([&] { copy_current(store.articles, store::CopyRule::WithoutPictures); });
   });
   connect(d_.uploads.copyAction(), &QAction::triggered, this, [this, &store] {
@@ -78,12 +79,8 @@ void TableOperations::guarded(const std::function<void()>& action) {
   run_guarded(d_.dialogs, action);
 }
 
-bool TableOperations::settleEditor() {
-  return run_guarded(d_.dialogs, [this] { d_.articles.editor()->commitPendingEdits(); });
-}
-
 void TableOperations::remove(store::Table& table, Deletion deletion) {
-  if (!changeable(table) || !settleEditor()) return;
+  if (!changeable(table) || !d_.editor.settle()) return;
   guarded([&] {
     if (auto question = presentation::ask_before(deletion, table))
       presentation::delete_on(presentation::ask(d_.dialogs, *question), deletion, table);
@@ -103,14 +100,14 @@ void TableOperations::showSorting() {
 
 void TableOperations::titleClicked(GridView& view, int column) {
   const store::Table& table = presentation::table_of(d_.workspace.store(), view.kind());
-  if (!changeable(table) || !settleEditor()) return;
+  if (!changeable(table) || !d_.editor.settle()) return;
   guarded([&] { sorting_->click_title(view.kind(), column); });
   showSorting();
   view.grid()->scrollToCursor();
 }
 
 void TableOperations::filter() {
-  if (!settleEditor()) return;
+  if (!d_.editor.settle()) return;
   guarded([this] {
     sorting_->filter(d_.articles.filterEdit()->text().toStdString(),
                      d_.articles.filterBox()->isChecked());

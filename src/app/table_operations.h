@@ -27,6 +27,7 @@ class Workspace;
 namespace tellvaro::app {
 
 class ArticleView;
+class EditorSession;
 class GridView;
 class ImportView;
 class UploadView;
@@ -41,6 +42,7 @@ class TableOperations : public QObject {
     ArticleView& articles;
     UploadView& uploads;
     ImportView& imports;
+    EditorSession& editor;
     ports::Dialogs& dialogs;
   };
   explicit TableOperations(Dependencies dependencies, QObject* parent = nullptr);
@@ -55,8 +57,6 @@ class TableOperations : public QObject {
   void titleClicked(GridView& view, int column);
   void filter();
   void remove(store::Table& table, presentation::Deletion deletion);
-  // Hands over what the user typed into the article editor and has not left yet.
-  bool settleEditor();
   void guarded(const std::function<void()>& action);
   // Whether the gate lets the grid of `table` change now.
   bool changeable(const store::Table& table) const;

@@ -1,7 +1,8 @@
 #pragma once
 
-// Owns the article view's two transfer commands: one article (double click on the article grid,
-// or its menu entry) and all articles. The checks and the copy are the core's; this only shows
+// Owns the article view's transfer commands: one article (double click on the article grid,
+// or its menu entry), all articles, and "direkt übertragen" (one article, then sent from the
+// upload table). The checks and the copy are the core's; this only shows
 // their messages, brings the editor page forward and writes the lines into the workspace's
 // upload protocol. Nothing is transferred while a run is busy with the upload table.
 
@@ -20,6 +21,8 @@ class Workspace;
 namespace tellvaro::app {
 
 class ArticleView;
+class EditorSession;
+class SendController;
 
 class TransferCommands : public QObject {
   Q_OBJECT
@@ -28,7 +31,9 @@ class TransferCommands : public QObject {
   struct Dependencies {
     workspace::Workspace& workspace;
     const presentation::RunGate& gate;
-    ArticleView& view;  // grid, menu entries and editor
+    ArticleView& view;  // grid, menu entries and editor pages
+    EditorSession& editor;
+    SendController& send;
     ports::Dialogs& dialogs;
   };
   explicit TransferCommands(Dependencies dependencies, QObject* parent = nullptr);
@@ -36,6 +41,8 @@ class TransferCommands : public QObject {
   // True when the article was complete and copied.
   bool transferOne();
   void transferAll();
+  // Transfers one article and sends it at once.
+  void transferDirect();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

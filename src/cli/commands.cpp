@@ -332,9 +332,8 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   ConsoleSendEvents events(out, progress);
   const StopOnSignal stop;
   upload::AuctionHouseRows rows(ws.db(), ws.feature_fees(), ws.payment_names());
-  const upload::SendOutcome outcome = upload::run_send(
-      *job, {ws.config(), ws.user(), ws.deployment().web_url, ws.picture_folder(), {}}, ws.db(),
-      rows, &ws.listed(), events);
+  const upload::SendOutcome outcome =
+      upload::run_send(*job, ws.send_services(), ws.db(), rows, &ws.listed(), events);
   upload::report_send(outcome, dialogs);
   if (!outcome.ok) return outcome.listed.empty() ? kNoLogin : kPartly;
   return failed > 0 ? kPartly : kDone;
@@ -343,9 +342,7 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
 int import_command(const Options& o, workspace::Workspace& ws, std::ostream& out,
                    std::ostream& err) {
   if (!load_lists(ws, err)) return kNoLogin;
-  const session::ServiceConfig& config = ws.config();
-  const importer::Services services{ws.db(),      session::ftp_endpoint(config), {},
-                                    ws.user().id, ws.picture_folder(), ws.payment_names()};
+  const importer::Services services = ws.import_services(ws.db());
   ConsoleProgress progress(stderr);
   const StopOnSignal stop;
   importer::Hooks hooks;

@@ -6,7 +6,9 @@
 
 namespace tellvaro::runs {
 
-BackgroundRun::BackgroundRun(QObject* parent) : QObject(parent) {}
+BackgroundRun::BackgroundRun(QObject* parent) : QObject(parent) {
+  qRegisterMetaType<tellvaro::runs::RunEvent>();
+}
 
 BackgroundRun::~BackgroundRun() { stop_and_wait(); }
 

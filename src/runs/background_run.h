@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "runs/run_event.h"
+
 class QThread;
 
 namespace tellvaro::runs {
@@ -29,7 +31,12 @@ class BackgroundRun : public QObject {
   void requestStop() { stop_ = true; }
   bool stopRequested() const { return stop_; }
 
+  // From the job's thread: tells `e` to the owner's thread, where event() delivers it.
+  void tell(RunEvent e) { emit event(e); }
+
  signals:
+  // What the job told, queued onto the owner's thread in the order it was told.
+  void event(const tellvaro::runs::RunEvent& e);
   // On the owner's thread, once the job has returned and its thread is gone.
   void finished();
 

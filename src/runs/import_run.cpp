@@ -2,32 +2,28 @@
 
 #include <memory>
 
-#include "ports/progress.h"
 #include "text/error.h"
+#include "workspace/workspace.h"
 
 namespace tellvaro::runs {
-
-namespace {
-
-class ProgressSignals : public ports::Progress {
- public:
-  explicit ProgressSignals(ImportRun& run) : run_(run) {}
-  void start(std::size_t count) override { emit run_.progressStarted(static_cast<int>(count)); }
-  void advance(std::size_t steps) override {
-    for (std::size_t i = 0; i < steps; ++i) emit run_.progressAdvanced();
-  }
-  void finish() override { emit run_.progressFinished(); }
-
- private:
-  ImportRun& run_;
-};
-
-}  // namespace
 
 void connect_like(ImportRequest& request, const db::Connection& window_db) {
   request.connect = window_db.connected();
   request.params = window_db.params();
   request.database = window_db.database();
+}
+
+ImportRequest import_request(importer::Selection selection, workspace::Workspace& workspace) {
+  ImportRequest request;
+  request.selection = selection;
+  connect_like(request, workspace.db());
+  importer::Services services = workspace.import_services(workspace.db());
+  request.ftp = std::move(services.ftp);
+  request.timeouts = services.timeouts;
+  request.user_id = std::move(services.user_id);
+  request.picture_folder = std::move(services.picture_folder);
+  request.payments = std::move(services.payments);
+  return request;
 }
 
 ImportRun::ImportRun(QObject* parent) : BackgroundRun(parent) {}
@@ -46,10 +42,12 @@ bool ImportRun::start(ImportRequest request) {
     if (req->connect && db.connect() && !req->database.empty()) db.select_database(req->database);
     const importer::Services services{
         db, req->ftp, req->timeouts, req->user_id, req->picture_folder, req->payments};
-    ProgressSignals progress(*this);
+    ProgressEvents progress(*this);
     importer::Hooks hooks;
     hooks.progress = &progress;
-    hooks.note = [this](const std::string& line) { emit note(QString::fromStdString(line)); };
+    hooks.note = [this](const std::string& line) {
+      tell(RunEvent::text(RunEvent::Kind::Note, line));
+    };
     hooks.stop = [this] { return stopRequested(); };
     try {
       result_ = importer::import_auctions(services, req->selection, hooks);

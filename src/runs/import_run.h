@@ -1,16 +1,20 @@
 #pragma once
 
 // "Importieren" on a thread of its own: a connection opened for the run with the window's
-// settings, the records handed back when it ends, notes and progress through queued signals.
+// settings, the records handed back when it ends, notes and progress as events
+// (BackgroundRun::event).
 
 #include <QObject>
-#include <QString>
 #include <string>
 
 #include "catalogue/reference.h"
 #include "db/connection.h"
 #include "import/auction_import.h"
 #include "runs/background_run.h"
+
+namespace tellvaro::workspace {
+class Workspace;
+}
 
 namespace tellvaro::runs {
 
@@ -28,6 +32,8 @@ struct ImportRequest {
 
 // The connection part of a request, copied from the window's connection.
 void connect_like(ImportRequest& request, const db::Connection& window_db);
+// A whole request from what the workspace holds: the way the window starts an import.
+ImportRequest import_request(importer::Selection selection, workspace::Workspace& workspace);
 
 class ImportRun : public BackgroundRun {
   Q_OBJECT
@@ -36,18 +42,13 @@ class ImportRun : public BackgroundRun {
   explicit ImportRun(QObject* parent = nullptr);
   ~ImportRun() override;
 
+  // Tells progress and a Note for each thing it left out.
   bool start(ImportRequest request);
   // The last run's records and counts (its `error` set where it broke off); read after
   // finished().
   const importer::RunResult& result() const { return result_; }
   // A statement the server refused: nothing was read.
   const std::string& failure() const { return failure_; }
-
- signals:
-  void note(const QString& line);
-  void progressStarted(int count);
-  void progressAdvanced();
-  void progressFinished();
 
  private:
   importer::RunResult result_;

@@ -1,36 +1,37 @@
 #include "runs/send_run.h"
 
-#include <QMetaType>
+#include "workspace/workspace.h"
 
 namespace tellvaro::runs {
 
 namespace {
 
-// Turns what the run tells into signals; emitted on the run's thread, delivered queued.
-class Signals : public upload::SendEvents {
+// Turns what the run tells into events; told on the run's thread, delivered queued.
+class Events : public upload::SendEvents {
  public:
-  Signals(SendRun& run, const std::vector<std::size_t>& rows) : run_(run), rows_(rows) {}
-  void protocol_cleared() override { emit run_.protocolCleared(); }
+  Events(SendRun& run, const std::vector<std::size_t>& rows)
+      : run_(run), rows_(rows), progress_(run) {}
+  void protocol_cleared() override { run_.tell(RunEvent::of(RunEvent::Kind::ProtocolCleared)); }
   void protocol_line(const std::string& line) override {
-    emit run_.protocolLine(QString::fromStdString(line));
+    run_.tell(RunEvent::text(RunEvent::Kind::ProtocolLine, line));
   }
-  void show_protocol() override { emit run_.protocolWanted(); }
-  void progress_started(std::size_t count) override {
-    emit run_.progressStarted(static_cast<int>(count));
-  }
-  void progress_advanced() override { emit run_.progressAdvanced(); }
-  void progress_finished() override { emit run_.progressFinished(); }
+  void show_protocol() override { run_.tell(RunEvent::of(RunEvent::Kind::ProtocolWanted)); }
+  void progress_started(std::size_t count) override { progress_.start(count); }
+  void progress_advanced() override { progress_.advance(1); }
+  void progress_finished() override { progress_.finish(); }
   void article_started(std::size_t index) override {
-    if (index < rows_.size()) emit run_.articleStarted(static_cast<int>(rows_[index]));
+    if (index < rows_.size())
+      run_.tell(RunEvent::of(RunEvent::Kind::ArticleStarted, static_cast<int>(rows_[index])));
   }
   void listings_changed(const std::vector<upload::Listing>& listings) override {
-    emit run_.listingsChanged(listings);
+    run_.tell({RunEvent::Kind::ListingsChanged, 0, {}, listings});
   }
   bool stop_requested() override { return run_.stopRequested(); }
 
  private:
   SendRun& run_;
   const std::vector<std::size_t>& rows_;
+  ProgressEvents progress_;
 };
 
 }  // namespace
@@ -54,9 +55,12 @@ SendRequest send_request(upload::SendJob job, upload::SendServices services,
   return r;
 }
 
-SendRun::SendRun(QObject* parent) : BackgroundRun(parent) {
-  qRegisterMetaType<std::vector<upload::Listing>>();
+SendRequest send_request(upload::SendJob job, workspace::Workspace& workspace) {
+  return send_request(std::move(job), workspace.send_services(), workspace.db(),
+                      workspace.feature_fees(), workspace.payment_names(), &workspace.listed());
 }
+
+SendRun::SendRun(QObject* parent) : BackgroundRun(parent) {}
 
 // The job writes the outcome and emits this object's signals until it returns.
 SendRun::~SendRun() { stop_and_wait(); }
@@ -70,7 +74,7 @@ bool SendRun::start(SendRequest request) {
     db.set_params(req->params);
     if (req->connect && db.connect() && !req->database.empty()) db.select_database(req->database);
     upload::AuctionHouseRows rows(db, req->fees, req->payments);
-    Signals events(*this, req->job.rows);
+    Events events(*this, req->job.rows);
     outcome_ = upload::run_send(req->job, req->services, db, rows, req->listed.get(), events);
   });
 }

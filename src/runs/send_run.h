@@ -1,11 +1,10 @@
 #pragma once
 
 // A send on a thread of its own: a connection opened for the run with the window's settings,
-// the articles and lists copied in, the protocol, the progress and the outcome handed back
-// through queued signals.
+// the articles and lists copied in, the protocol, the progress and the outcome handed back as
+// events (BackgroundRun::event).
 
 #include <QObject>
-#include <QString>
 #include <memory>
 #include <vector>
 
@@ -14,6 +13,10 @@
 #include "runs/background_run.h"
 #include "upload/listed_rows.h"
 #include "upload/send.h"
+
+namespace tellvaro::workspace {
+class Workspace;
+}
 
 namespace tellvaro::runs {
 
@@ -34,6 +37,8 @@ struct SendRequest {
 SendRequest send_request(upload::SendJob job, upload::SendServices services,
                          const db::Connection& window_db, const catalogue::FeatureFees& fees,
                          const catalogue::PaymentNames& payments, const upload::ListedRows* listed);
+// The same from what the workspace holds: the way the window starts a send.
+SendRequest send_request(upload::SendJob job, workspace::Workspace& workspace);
 
 class SendRun : public BackgroundRun {
   Q_OBJECT
@@ -42,19 +47,12 @@ class SendRun : public BackgroundRun {
   explicit SendRun(QObject* parent = nullptr);
   ~SendRun() override;
 
+  // Tells, in this order as they happen: ProtocolCleared, ProtocolLine, ProtocolWanted,
+  // progress, ArticleStarted (the row of the upload table as shown when it was prepared),
+  // ListingsChanged.
   bool start(SendRequest request);
   // How the last run ended; read it after finished().
   const upload::SendOutcome& outcome() const { return outcome_; }
-
- signals:
-  void protocolCleared();
-  void protocolLine(const QString& line);
-  void protocolWanted();
-  void progressStarted(int count);
-  void progressAdvanced();
-  void progressFinished();
-  void articleStarted(int row);  // the row of the upload table as shown when it was prepared
-  void listingsChanged(const std::vector<tellvaro::upload::Listing>& listings);
 
  private:
   upload::SendOutcome outcome_;

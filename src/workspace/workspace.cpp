@@ -138,6 +138,14 @@ bool Workspace::connect(const std::function<void(const std::string&)>& status) {
   return session::open_auction_house(db_, config_, status);
 }
 
+upload::SendServices Workspace::send_services() const {
+  return {config_, user_, deployment_.web_url, picture_folder_, {}};
+}
+
+importer::Services Workspace::import_services(db::Connection& db) const {
+  return {db, session::ftp_endpoint(config_), {}, user_.id, picture_folder_, payments_};
+}
+
 Opening Workspace::open_auction_house() {
   Opening opening;
   connect([&opening](const std::string& line) { opening.status.push_back(line); });

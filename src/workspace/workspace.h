@@ -15,6 +15,7 @@
 
 #include "catalogue/reference.h"
 #include "db/connection.h"
+#include "import/auction_import.h"
 #include "ports/dialogs.h"
 #include "ports/signal.h"
 #include "session/session.h"
@@ -23,6 +24,7 @@
 #include "upload/column_limits.h"
 #include "upload/listed_rows.h"
 #include "upload/protocol.h"
+#include "upload/send.h"
 
 namespace tellvaro::workspace {
 
@@ -91,6 +93,11 @@ class Workspace {
       std::function<void(const std::string&)> f) {
     return connection_notice_.connect(std::move(f));
   }
+  // What a send and an import work with, put together here once for the window's runs and the
+  // command line: the services the configuration names, the seller, the picture folder.
+  upload::SendServices send_services() const;
+  importer::Services import_services(db::Connection& db) const;
+
   // Reads durations, feature fees and payment names once. A list that cannot be read throws
   // tellvaro::Error (the lists read before it stay). Fees that are no number are left out; once
   // all lists are read they are reported together by throwing tellvaro::Error.

@@ -225,6 +225,25 @@ class LoginWindowTest : public QObject {
     f.verify_opened();
   }
 
+  // The login waits on a thread of its own: the window takes clicks while the database holds its
+  // answer, and a second press meanwhile opens no second main window.
+  void theWindowStaysAliveWhileTheLoginWaits() {
+    test::reset_data();
+    Fixture f;
+    f.type("haendler", "geheim");
+    QSignalSpy ended(f.window.get(), &app::LoginWindow::loginEnded);
+    {
+      const test::Frozen frozen("mariadb");
+      QTest::mouseClick(f.button(), Qt::LeftButton);
+      QTest::mouseClick(f.button(), Qt::LeftButton);
+      QCOMPARE(ended.count(), 0);
+      QVERIFY(f.window->isVisible());
+    }
+    QVERIFY(ended.wait(20000));
+    f.verify_opened();
+    QCOMPARE(ended.count(), 1);
+  }
+
   // Keys as the platform delivers them, to whatever has the focus.
   void keyboardAloneLogsIn() {
     test::reset_data();

@@ -9,7 +9,7 @@
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/editor/page_kategorie.h"
-#include "app/menu_commands.h"
+#include "app/account_commands.h"
 #include "support/auction_house.h"
 
 using namespace tellvaro;
@@ -108,7 +108,7 @@ void MenuCommandsDbTest::articlesFromAndToAFile() {
 void MenuCommandsDbTest::myDataShowsTheLoginsDataWithoutThePassword() {
   Window win;
   win.w->menus().my_data->trigger();
-  auto* data = win.w->menuCommands()->sellerDataWindow();
+  auto* data = win.w->accountCommands()->sellerDataWindow();
   QVERIFY(data && data->isVisible());
   QCOMPARE(data->windowTitle(), u("Meine Daten"));
   QLineEdit* mail = data->valueEdit(u("E-Mail:"));
@@ -122,7 +122,7 @@ void MenuCommandsDbTest::myDataShowsTheLoginsDataWithoutThePassword() {
   }
   // A second call brings the same window forward.
   win.w->menus().my_data->trigger();
-  QCOMPARE(win.w->menuCommands()->sellerDataWindow(), data);
+  QCOMPARE(win.w->accountCommands()->sellerDataWindow(), data);
 }
 
 void MenuCommandsDbTest::myBillsListsTheFeeRowsOrSaysWhyNot() {
@@ -136,8 +136,8 @@ void MenuCommandsDbTest::myBillsListsTheFeeRowsOrSaysWhyNot() {
   Window win;
   win.w->menus().my_bills->trigger();
   // Read off the window's thread.
-  QTRY_VERIFY(win.w->menuCommands()->feeStatementWindow());
-  auto* bills = win.w->menuCommands()->feeStatementWindow();
+  QTRY_VERIFY(win.w->accountCommands()->feeStatementWindow());
+  auto* bills = win.w->accountCommands()->feeStatementWindow();
   QVERIFY(bills->isVisible());
   QCOMPARE(bills->windowTitle(), u("Meine Rechnungen"));
   QCOMPARE(bills->rowsTable()->rowCount(), 3);
