@@ -188,7 +188,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   d.busy_change = workspace.on_busy_change([this](bool busy) { impl_->gate.set_busy(busy); });
   d.editor_session = std::make_unique<ArticleEditorSession>(*editor, dialogs);
   EditorSession& session = *d.editor_session;
-  d.operations = new TableOperations({.workspace = workspace,
+  d.operations = new TableOperations({.store = workspace.store(),
                                       .gate = d.gate,
                                       .articles = *d.article_view,
                                       .uploads = *d.upload_view,

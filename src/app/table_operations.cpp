@@ -18,7 +18,6 @@
 #include "presentation/run_gate.h"
 #include "store/article_store.h"
 #include "store/table_commands.h"
-#include "workspace/workspace.h"
 
 namespace tellvaro::app {
 
@@ -27,8 +26,8 @@ using presentation::Deletion;
 TableOperations::TableOperations(Dependencies dependencies, QObject* parent)
     : QObject(parent),
       d_(dependencies),
-      sorting_(std::make_unique<presentation::GridSorting>(d_.workspace.store())) {
-  auto& store = d_.workspace.store();
+      sorting_(std::make_unique<presentation::GridSorting>(d_.store)) {
+  auto& store = d_.store;
 
   for (GridView* view : std::initializer_list<GridView*>{&d_.articles, &d_.uploads, &d_.imports}) {
     connect(view, &GridView::titleClicked, this,
@@ -68,7 +67,7 @@ TableOperations::~TableOperations() = default;
 
 bool TableOperations::changeable(const store::Table& table) const {
   using presentation::Command;
-  const store::ArticleStore& store = d_.workspace.store();
+  const store::ArticleStore& store = d_.store;
   const Command command = &table == &store.uploads   ? Command::ChangeUploads
                           : &table == &store.imports ? Command::ChangeImports
                                                      : Command::ChangeArticles;
@@ -99,7 +98,7 @@ void TableOperations::showSorting() {
 }
 
 void TableOperations::titleClicked(GridView& view, int column) {
-  const store::Table& table = presentation::table_of(d_.workspace.store(), view.kind());
+  const store::Table& table = presentation::table_of(d_.store, view.kind());
   if (!changeable(table) || !d_.editor.settle()) return;
   guarded([&] { sorting_->click_title(view.kind(), column); });
   showSorting();

@@ -18,11 +18,9 @@ class RunGate;
 enum class Deletion;
 }  // namespace tellvaro::presentation
 namespace tellvaro::store {
+struct ArticleStore;
 class Table;
-}
-namespace tellvaro::workspace {
-class Workspace;
-}
+}  // namespace tellvaro::store
 
 namespace tellvaro::app {
 
@@ -37,7 +35,7 @@ class TableOperations : public QObject {
 
  public:
   struct Dependencies {
-    workspace::Workspace& workspace;
+    store::ArticleStore& store;  // the three tables
     const presentation::RunGate& gate;
     ArticleView& articles;
     UploadView& uploads;
