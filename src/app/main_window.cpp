@@ -22,12 +22,12 @@
 #include "app/editor_session.h"
 #include "app/error_report.h"
 #include "app/file_commands.h"
-#include "app/import_controller.h"
+#include "app/import_commands.h"
 #include "app/record_navigator.h"
-#include "app/send_controller.h"
+#include "app/send_commands.h"
 #include "app/status_progress.h"
 #include "app/table_grid.h"
-#include "app/table_operations.h"
+#include "app/grid_commands.h"
 #include "app/transfer_commands.h"
 #include "app/view_article.h"
 #include "app/view_import.h"
@@ -62,9 +62,9 @@ struct MainWindow::Impl {
   ImportView* import_view = nullptr;
   QLabel* panels[4] = {};
   StatusProgress* progress = nullptr;
-  SendController* send = nullptr;
-  ImportController* import = nullptr;
-  TableOperations* operations = nullptr;
+  SendCommands* send = nullptr;
+  ImportCommands* import = nullptr;
+  GridCommands* operations = nullptr;
   TransferCommands* transfers = nullptr;
   FileCommands* files = nullptr;
   AccountCommands* account = nullptr;
@@ -178,7 +178,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   }
   connect(m.quit, &QAction::triggered, this, &QWidget::close);
 
-  // The controllers. The import's comes after the view switch above, so the counts come with
+  // The commands. The import's comes after the view switch above, so the counts come with
   // the view.
   ArticleEditor* editor = d.article_view->editor();
   QListWidget* status_list = editor->connectionStatusList();
@@ -188,7 +188,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   d.busy_change = workspace.on_busy_change([this](bool busy) { impl_->gate.set_busy(busy); });
   d.editor_session = std::make_unique<ArticleEditorSession>(*editor, dialogs);
   EditorSession& session = *d.editor_session;
-  d.operations = new TableOperations({.store = workspace.store(),
+  d.operations = new GridCommands({.store = workspace.store(),
                                       .gate = d.gate,
                                       .articles = *d.article_view,
                                       .uploads = *d.upload_view,
@@ -196,14 +196,14 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
                                       .editor = session,
                                       .dialogs = dialogs},
                                      this);
-  d.send = new SendController({.workspace = workspace,
+  d.send = new SendCommands({.workspace = workspace,
                                .gate = d.gate,
                                .view = *d.upload_view,
                                .dialogs = dialogs,
                                .progress = *d.progress,
                                .show_protocol = [this] { showView(View::Protocol); }},
                               this);
-  connect(d.send, &SendController::runFinished, this, &MainWindow::closeAfterRun,
+  connect(d.send, &SendCommands::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
   d.transfers = new TransferCommands({.workspace = workspace,
                                       .gate = d.gate,
@@ -212,7 +212,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
                                       .send = *d.send,
                                       .dialogs = dialogs},
                                      this);
-  d.import = new ImportController({.workspace = workspace,
+  d.import = new ImportCommands({.workspace = workspace,
                                    .gate = d.gate,
                                    .view = *d.import_view,
                                    .open_view = *m.imports,
@@ -220,7 +220,7 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
                                    .progress = *d.progress,
                                    .note = note},
                                   this);
-  connect(d.import, &ImportController::runFinished, this, &MainWindow::closeAfterRun,
+  connect(d.import, &ImportCommands::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
   // "Meine Artikel aus dem Auktionshaus importieren" is the import view's own menu item.
   connect(m.import_mine, &QAction::triggered, m.imports, &QAction::trigger);
@@ -421,9 +421,9 @@ QLabel* MainWindow::statusPanel(int index) const {
   return index >= 0 && index < 4 ? impl_->panels[index] : nullptr;
 }
 StatusProgress* MainWindow::statusProgress() const { return impl_->progress; }
-SendController* MainWindow::sendController() const { return impl_->send; }
-ImportController* MainWindow::importController() const { return impl_->import; }
-TableOperations* MainWindow::tableOperations() const { return impl_->operations; }
+SendCommands* MainWindow::sendCommands() const { return impl_->send; }
+ImportCommands* MainWindow::importCommands() const { return impl_->import; }
+GridCommands* MainWindow::gridCommands() const { return impl_->operations; }
 TransferCommands* MainWindow::transferCommands() const { return impl_->transfers; }
 FileCommands* MainWindow::fileCommands() const { return impl_->files; }
 presentation::GridSorting& MainWindow::sorting() { return impl_->operations->sorting(); }

@@ -1,8 +1,8 @@
 #pragma once
 
 // The main window: four views in a stack, the menus, the status bar. It works on a workspace
-// it does not own, constructs the controllers that own each view's commands, wires them to the
-// menus and honours the workspace's busy state.
+// it does not own, constructs the classes that own each group of commands, wires them to the
+// menus and binds its controls to the run gate.
 
 #include <QMainWindow>
 #include <memory>
@@ -28,9 +28,9 @@ class ArticleView;
 class UploadView;
 class ProtocolView;
 class ImportView;
-class SendController;
-class ImportController;
-class TableOperations;
+class SendCommands;
+class ImportCommands;
+class GridCommands;
 class TransferCommands;
 class FileCommands;
 class StatusProgress;
@@ -94,10 +94,10 @@ class MainWindow : public QMainWindow {
   // The progress bar of long runs in the fourth panel.
   StatusProgress* statusProgress() const;
 
-  // The controllers, one per group of commands.
-  SendController* sendController() const;
-  ImportController* importController() const;
-  TableOperations* tableOperations() const;
+  // The owners of the commands, one per group.
+  SendCommands* sendCommands() const;
+  ImportCommands* importCommands() const;
+  GridCommands* gridCommands() const;
   TransferCommands* transferCommands() const;
   FileCommands* fileCommands() const;
   AccountCommands* accountCommands() const;

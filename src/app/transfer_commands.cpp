@@ -6,7 +6,7 @@
 #include "app/editor/article_editor.h"
 #include "app/editor_session.h"
 #include "app/error_report.h"
-#include "app/send_controller.h"
+#include "app/send_commands.h"
 #include "app/table_grid.h"
 #include "app/view_article.h"
 #include "ports/dialogs.h"

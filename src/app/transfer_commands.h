@@ -22,7 +22,7 @@ namespace tellvaro::app {
 
 class ArticleView;
 class EditorSession;
-class SendController;
+class SendCommands;
 
 class TransferCommands : public QObject {
   Q_OBJECT
@@ -33,7 +33,7 @@ class TransferCommands : public QObject {
     const presentation::RunGate& gate;
     ArticleView& view;  // grid, menu entries and editor pages
     EditorSession& editor;
-    SendController& send;
+    SendCommands& send;
     ports::Dialogs& dialogs;
   };
   explicit TransferCommands(Dependencies dependencies, QObject* parent = nullptr);

@@ -11,7 +11,7 @@
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/editor/article_editor.h"
-#include "app/import_controller.h"
+#include "app/import_commands.h"
 #include "app/record_navigator.h"
 #include "app/status_progress.h"
 #include "app/table_grid.h"
@@ -66,7 +66,7 @@ void ImportDbTest::viewCountsImportsWithProgressAndTransfers() {
     seen.bar = f.ws->busy();
     seen.maximum = w.statusProgress()->bar()->maximum();
     seen.closed = w.close();            // asks whether to stop; the script says no
-    w.importController()->runImport();  // a second press while running starts nothing
+    w.importCommands()->runImport();  // a second press while running starts nothing
   };
   w.statusProgress()->bar()->installEventFilter(&on_show);
   // In stored order the run's last record comes last, away from where the cursor starts.

@@ -17,7 +17,7 @@
 #include "app/auction_house_window.h"
 #include "app/login_window.h"
 #include "app/program_start.h"
-#include "app/send_controller.h"
+#include "app/send_commands.h"
 #include "app/table_grid.h"
 #include "support/widgets.h"
 #include "upload/transfer.h"

@@ -12,7 +12,7 @@
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
 #include "app/record_navigator.h"
-#include "app/send_controller.h"
+#include "app/send_commands.h"
 #include "app/status_progress.h"
 #include "app/table_grid.h"
 #include "app/view_protocol.h"
@@ -109,7 +109,7 @@ void watch(MainWindow& w, Seen& seen, int after_lines) {
     seen.lines = int(lines(w).size());
     seen.closed = w.close();
     // A second click while the first send runs starts nothing.
-    w.sendController()->sendAll();
+    w.sendCommands()->sendAll();
   });
   timer->start();
 }

@@ -31,7 +31,7 @@ namespace tellvaro::app {
 
 class ImportView;
 
-class ImportController : public QObject {
+class ImportCommands : public QObject {
   Q_OBJECT
 
  public:
@@ -44,7 +44,7 @@ class ImportController : public QObject {
     ports::Progress& progress;
     std::function<void(const std::string&)> note;  // the connection status list
   };
-  explicit ImportController(Dependencies dependencies, QObject* parent = nullptr);
+  explicit ImportCommands(Dependencies dependencies, QObject* parent = nullptr);
 
   // Counts the seller's current and expired auctions into the check-box captions, off the
   // window's thread; countsShown() when they are there.

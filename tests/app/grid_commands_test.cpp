@@ -15,10 +15,10 @@
 #include <filesystem>
 
 #include "app/editor/page_kategorie.h"
-#include "app/import_controller.h"
+#include "app/import_commands.h"
 #include "app/main_window_fixture.h"
 #include "app/record_navigator.h"
-#include "app/send_controller.h"
+#include "app/send_commands.h"
 #include "app/table_grid.h"
 #include "app/table_model.h"
 #include "store/table_commands.h"
@@ -85,7 +85,7 @@ Names names_in(const std::string& path) {
 
 }  // namespace
 
-class TableOperationsTest : public QObject {
+class GridCommandsTest : public QObject {
   Q_OBJECT
 
  private slots:
@@ -100,7 +100,7 @@ class TableOperationsTest : public QObject {
   void busyRunHoldsOffWhatWouldDisturbIt();
 };
 
-void TableOperationsTest::openKeepsTheReplacedTable() {
+void GridCommandsTest::openKeepsTheReplacedTable() {
   Fixture f;
   f.put(store::kArticleFile, named({"gespeichert"}));
   write_file(f.folder + "andere.xml", store::format_table(named({"fremd 2", "fremd 1"})));
@@ -143,7 +143,7 @@ void TableOperationsTest::openKeepsTheReplacedTable() {
   QCOMPARE(names_shown(articles), (Names{"fremd 1", "fremd 2"}));
 }
 
-void TableOperationsTest::saveAndSaveUnder() {
+void GridCommandsTest::saveAndSaveUnder() {
   Fixture f;
   auto& w = f.open();
   f.store().articles.replace_all(named({"Uhr"}));
@@ -164,7 +164,7 @@ void TableOperationsTest::saveAndSaveUnder() {
   QCOMPARE(f.dialogs.shown, std::vector<std::string>{});
 }
 
-void TableOperationsTest::saveThatFailsKeepsTheTable() {
+void GridCommandsTest::saveThatFailsKeepsTheTable() {
   Fixture f;
   f.put(store::kArticleFile, named({"Uhr"}));
   auto& w = f.open();
@@ -188,7 +188,7 @@ void TableOperationsTest::saveThatFailsKeepsTheTable() {
   }
 }
 
-void TableOperationsTest::titleClicks() {
+void GridCommandsTest::titleClicks() {
   Fixture f;
   const auto items = priced({{"Zange", 3}, {"anker", 1}, {"Boje", 2}});
   f.put(store::kArticleFile, items);
@@ -221,7 +221,7 @@ void TableOperationsTest::titleClicks() {
   QCOMPARE(w.sorting().marker(), 7);
 }
 
-void TableOperationsTest::nameFilter() {
+void GridCommandsTest::nameFilter() {
   Fixture f;
   f.put(store::kArticleFile, named({"Uhr alt", "Taschenuhr", "O'Neill Jacke", "Uhrkette"}));
   auto& w = f.open();
@@ -247,7 +247,7 @@ void TableOperationsTest::nameFilter() {
 
 // What a screen reader or dictation does with the filter: the toggle action and the text set
 // through the editable text interface filter as a click and typing do.
-void TableOperationsTest::nameFilterThroughAccessibleInterfaces() {
+void GridCommandsTest::nameFilterThroughAccessibleInterfaces() {
   Fixture f;
   f.put(store::kArticleFile, named({"Uhr alt", "Taschenuhr", "Uhrkette"}));
   auto& w = f.open();
@@ -271,7 +271,7 @@ void TableOperationsTest::nameFilterThroughAccessibleInterfaces() {
   QCOMPARE(f.dialogs.shown, std::vector<std::string>{});
 }
 
-void TableOperationsTest::copy() {
+void GridCommandsTest::copy() {
   Fixture f;
   auto items = named({"Uhr", "Anker"});
   for (store::F picture : {store::F::Bild1, store::F::Bild2, store::F::Bild3}) {
@@ -300,7 +300,7 @@ void TableOperationsTest::copy() {
   QCOMPARE(f.dialogs.shown, std::vector<std::string>{});
 }
 
-void TableOperationsTest::deleteQuestions() {
+void GridCommandsTest::deleteQuestions() {
   Fixture f;
   f.put(store::kArticleFile, named({"a", "b", "c", "d"}));
   f.put(store::kImportFile, named({"x", "y"}));
@@ -335,7 +335,7 @@ void TableOperationsTest::deleteQuestions() {
                                      "Sollen alle Artikel gelöscht werden ?"}));
 }
 
-void TableOperationsTest::busyRunHoldsOffWhatWouldDisturbIt() {
+void GridCommandsTest::busyRunHoldsOffWhatWouldDisturbIt() {
   Fixture f;
   f.put(store::kArticleFile, named({"b", "a"}));
   f.put(store::kUploadFile, named({"z", "y"}));
@@ -372,9 +372,9 @@ void TableOperationsTest::busyRunHoldsOffWhatWouldDisturbIt() {
     QTest::keyClick(uploads->grid(), Qt::Key_Delete, Qt::ControlModifier);
     click_title(uploads->grid(), "Artikelname");
     w.menus().save->trigger();
-    w.sendController()->sendAll();
-    w.importController()->runImport();
-    w.importController()->transferAll();
+    w.sendCommands()->sendAll();
+    w.importCommands()->runImport();
+    w.importCommands()->transferAll();
     articles->grid()->selectRow(0);
     QTest::mouseDClick(articles->grid()->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
     QCOMPARE(names_shown(f.store().uploads), (Names{"z", "y"}));
@@ -392,5 +392,5 @@ void TableOperationsTest::busyRunHoldsOffWhatWouldDisturbIt() {
   QCOMPARE(f.store().uploads.count(), std::size_t(1));
 }
 
-QTEST_MAIN(TableOperationsTest)
-#include "table_operations_test.moc"
+QTEST_MAIN(GridCommandsTest)
+#include "grid_commands_test.moc"

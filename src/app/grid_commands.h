@@ -30,7 +30,7 @@ class GridView;
 class ImportView;
 class UploadView;
 
-class TableOperations : public QObject {
+class GridCommands : public QObject {
   Q_OBJECT
 
  public:
@@ -43,8 +43,8 @@ class TableOperations : public QObject {
     EditorSession& editor;
     ports::Dialogs& dialogs;
   };
-  explicit TableOperations(Dependencies dependencies, QObject* parent = nullptr);
-  ~TableOperations() override;
+  explicit GridCommands(Dependencies dependencies, QObject* parent = nullptr);
+  ~GridCommands() override;
 
   // The order at program start, shown in the grids' titles and the sort label.
   void startSorting();

@@ -1,4 +1,4 @@
-#include "app/table_operations.h"
+#include "app/grid_commands.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,7 +23,7 @@ namespace tellvaro::app {
 
 using presentation::Deletion;
 
-TableOperations::TableOperations(Dependencies dependencies, QObject* parent)
+GridCommands::GridCommands(Dependencies dependencies, QObject* parent)
     : QObject(parent),
       d_(dependencies),
       sorting_(std::make_unique<presentation::GridSorting>(d_.store)) {
@@ -63,9 +63,9 @@ TableOperations::TableOperations(Dependencies dependencies, QObject* parent)
           [this, &store] { remove(store.imports, Deletion::All); });
 }
 
-TableOperations::~TableOperations() = default;
+GridCommands::~GridCommands() = default;
 
-bool TableOperations::changeable(const store::Table& table) const {
+bool GridCommands::changeable(const store::Table& table) const {
   using presentation::Command;
   const store::ArticleStore& store = d_.store;
   const Command command = &table == &store.uploads   ? Command::ChangeUploads
@@ -74,11 +74,11 @@ bool TableOperations::changeable(const store::Table& table) const {
   return d_.gate.allows(command);
 }
 
-void TableOperations::guarded(const std::function<void()>& action) {
+void GridCommands::guarded(const std::function<void()>& action) {
   run_guarded(d_.dialogs, action);
 }
 
-void TableOperations::remove(store::Table& table, Deletion deletion) {
+void GridCommands::remove(store::Table& table, Deletion deletion) {
   if (!changeable(table) || !d_.editor.settle()) return;
   guarded([&] {
     if (auto question = presentation::ask_before(deletion, table))
@@ -86,18 +86,18 @@ void TableOperations::remove(store::Table& table, Deletion deletion) {
   });
 }
 
-void TableOperations::startSorting() {
+void GridCommands::startSorting() {
   guarded([this] { sorting_->start(); });
   showSorting();
 }
 
-void TableOperations::showSorting() {
+void GridCommands::showSorting() {
   for (GridView* view : std::initializer_list<GridView*>{&d_.articles, &d_.uploads, &d_.imports})
     view->grid()->tableModel()->setBoldTitles(sorting_->bold(view->kind()));
   show_value(d_.articles.sortLabel(), QString::fromStdString(sorting_->label()));
 }
 
-void TableOperations::titleClicked(GridView& view, int column) {
+void GridCommands::titleClicked(GridView& view, int column) {
   const store::Table& table = presentation::table_of(d_.store, view.kind());
   if (!changeable(table) || !d_.editor.settle()) return;
   guarded([&] { sorting_->click_title(view.kind(), column); });
@@ -105,7 +105,7 @@ void TableOperations::titleClicked(GridView& view, int column) {
   view.grid()->scrollToCursor();
 }
 
-void TableOperations::filter() {
+void GridCommands::filter() {
   if (!d_.editor.settle()) return;
   guarded([this] {
     sorting_->filter(d_.articles.filterEdit()->text().toStdString(),

@@ -1,4 +1,4 @@
-#include "app/import_controller.h"
+#include "app/import_commands.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -18,16 +18,16 @@
 
 namespace tellvaro::app {
 
-ImportController::ImportController(Dependencies dependencies, QObject* parent)
+ImportCommands::ImportCommands(Dependencies dependencies, QObject* parent)
     : QObject(parent),
       d_(std::move(dependencies)),
       run_(new runs::ImportRun(this)),
       count_read_(new runs::DatabaseRead(this)) {
   ImportView& view = d_.view;
-  connect(&d_.open_view, &QAction::triggered, this, &ImportController::showCounts);
-  connect(view.importButton(), &QPushButton::clicked, this, &ImportController::runImport);
-  connect(view.transferOneAction(), &QAction::triggered, this, &ImportController::transferCurrent);
-  connect(view.transferAllAction(), &QAction::triggered, this, &ImportController::transferAll);
+  connect(&d_.open_view, &QAction::triggered, this, &ImportCommands::showCounts);
+  connect(view.importButton(), &QPushButton::clicked, this, &ImportCommands::runImport);
+  connect(view.transferOneAction(), &QAction::triggered, this, &ImportCommands::transferCurrent);
+  connect(view.transferAllAction(), &QAction::triggered, this, &ImportCommands::transferAll);
 
   connect(
       run_, &runs::BackgroundRun::event, this,
@@ -38,15 +38,15 @@ ImportController::ImportController(Dependencies dependencies, QObject* parent)
         if (d_.note) d_.note(e.line.toStdString());
       },
       Qt::QueuedConnection);
-  connect(run_, &runs::BackgroundRun::finished, this, &ImportController::finish);
-  connect(count_read_, &runs::BackgroundRun::finished, this, &ImportController::countsRead);
+  connect(run_, &runs::BackgroundRun::finished, this, &ImportCommands::finish);
+  connect(count_read_, &runs::BackgroundRun::finished, this, &ImportCommands::countsRead);
 }
 
-bool ImportController::running() const { return run_->running(); }
+bool ImportCommands::running() const { return run_->running(); }
 
-void ImportController::stopAfterCurrent() { run_->requestStop(); }
+void ImportCommands::stopAfterCurrent() { run_->requestStop(); }
 
-void ImportController::showCounts() {
+void ImportCommands::showCounts() {
   workspace::Workspace& ws = d_.workspace;
   // Without a database the captions keep their last counts; the connection status list on the
   // editor says why already. A running send holds the connection.
@@ -56,7 +56,7 @@ void ImportController::showCounts() {
   });
 }
 
-void ImportController::countsRead() {
+void ImportCommands::countsRead() {
   if (!count_read_->failure().empty()) {
     d_.dialogs.error(count_read_->failure());
   } else {
@@ -68,7 +68,7 @@ void ImportController::countsRead() {
   emit countsShown();
 }
 
-void ImportController::runImport() {
+void ImportCommands::runImport() {
   workspace::Workspace& ws = d_.workspace;
   if (!d_.gate.allows(presentation::Command::Import) || run_->running()) return;
   auto request = runs::import_request(
@@ -78,7 +78,7 @@ void ImportController::runImport() {
   if (!run_->start(std::move(request))) busy_.reset();
 }
 
-void ImportController::finish() {
+void ImportCommands::finish() {
   workspace::Workspace& ws = d_.workspace;
   busy_.reset();
   run_guarded(d_.dialogs, [&] {
@@ -91,7 +91,7 @@ void ImportController::finish() {
   emit runFinished();
 }
 
-void ImportController::transferCurrent() {
+void ImportCommands::transferCurrent() {
   workspace::Workspace& ws = d_.workspace;
   if (!d_.gate.allows(presentation::Command::TransferBack)) return;
   run_guarded(d_.dialogs, [&] {
@@ -101,7 +101,7 @@ void ImportController::transferCurrent() {
   });
 }
 
-void ImportController::transferAll() {
+void ImportCommands::transferAll() {
   workspace::Workspace& ws = d_.workspace;
   if (!d_.gate.allows(presentation::Command::TransferBack)) return;
   run_guarded(d_.dialogs, [&] {

@@ -28,7 +28,7 @@ namespace tellvaro::app {
 
 class UploadView;
 
-class SendController : public QObject {
+class SendCommands : public QObject {
   Q_OBJECT
 
  public:
@@ -40,8 +40,8 @@ class SendController : public QObject {
     ports::Progress& progress;
     std::function<void()> show_protocol;
   };
-  explicit SendController(Dependencies dependencies, QObject* parent = nullptr);
-  ~SendController() override;
+  explicit SendCommands(Dependencies dependencies, QObject* parent = nullptr);
+  ~SendCommands() override;
 
   void sendMarked();
   void sendAll();

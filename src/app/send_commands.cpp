@@ -1,4 +1,4 @@
-#include "app/send_controller.h"
+#include "app/send_commands.h"
 
 #include <QPushButton>
 
@@ -11,18 +11,18 @@
 
 namespace tellvaro::app {
 
-SendController::SendController(Dependencies dependencies, QObject* parent)
+SendCommands::SendCommands(Dependencies dependencies, QObject* parent)
     : QObject(parent), d_(std::move(dependencies)), run_(new runs::SendRun(this)) {
-  connect(d_.view.sendOneButton(), &QPushButton::clicked, this, &SendController::sendMarked);
-  connect(d_.view.sendAllButton(), &QPushButton::clicked, this, &SendController::sendAll);
+  connect(d_.view.sendOneButton(), &QPushButton::clicked, this, &SendCommands::sendMarked);
+  connect(d_.view.sendAllButton(), &QPushButton::clicked, this, &SendCommands::sendAll);
 
-  connect(run_, &runs::BackgroundRun::event, this, &SendController::told, Qt::QueuedConnection);
-  connect(run_, &runs::BackgroundRun::finished, this, &SendController::finish);
+  connect(run_, &runs::BackgroundRun::event, this, &SendCommands::told, Qt::QueuedConnection);
+  connect(run_, &runs::BackgroundRun::finished, this, &SendCommands::finish);
 }
 
-SendController::~SendController() = default;
+SendCommands::~SendCommands() = default;
 
-void SendController::told(const runs::RunEvent& e) {
+void SendCommands::told(const runs::RunEvent& e) {
   if (runs::forward_progress(e, d_.progress)) return;
   workspace::Workspace& ws = d_.workspace;
   using Kind = runs::RunEvent::Kind;
@@ -51,14 +51,14 @@ void SendController::told(const runs::RunEvent& e) {
   }
 }
 
-void SendController::sendMarked() { start(false); }
-void SendController::sendAll() { start(true); }
+void SendCommands::sendMarked() { start(false); }
+void SendCommands::sendAll() { start(true); }
 
-bool SendController::running() const { return run_->running(); }
+bool SendCommands::running() const { return run_->running(); }
 
-void SendController::stopAfterCurrent() { run_->requestStop(); }
+void SendCommands::stopAfterCurrent() { run_->requestStop(); }
 
-void SendController::start(bool all) {
+void SendCommands::start(bool all) {
   workspace::Workspace& ws = d_.workspace;
   // One run at a time, and none while an import holds the tables.
   if (!d_.gate.allows(presentation::Command::Send) || run_->running()) return;
@@ -72,7 +72,7 @@ void SendController::start(bool all) {
   });
 }
 
-void SendController::finish() {
+void SendCommands::finish() {
   busy_.reset();
   const upload::SendOutcome& outcome = run_->outcome();
   if (!outcome.stopped) upload::report_send(outcome, d_.dialogs);
