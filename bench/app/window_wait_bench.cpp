@@ -16,10 +16,10 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,12 +28,12 @@
 #include <memory>
 #include <string>
 
+#include "app/account_commands.h"
 #include "app/account_windows.h"
 #include "app/editor/article_editor.h"
 #include "app/editor/page_kategorie.h"
 #include "app/login_window.h"
 #include "app/main_window.h"
-#include "app/account_commands.h"
 #include "app/program_start.h"
 #include "app/view_article.h"
 #include "app/view_import.h"

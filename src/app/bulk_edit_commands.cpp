@@ -64,8 +64,8 @@ void BulkEditCommands::openDialog() {
   editor_.set_payment_names(ws.payment_names());
   const auto keys = targets.keys;
   dialog_ = new BulkEditDialog(
-      {editor_, keys, ws.durations(), ws.payment_names(), ws.db(), [this] { return !d_.gate.allows(presentation::Command::BrowseCategories); },
-       d_.dialogs,
+      {editor_, keys, ws.durations(), ws.payment_names(), ws.db(),
+       [this] { return !d_.gate.allows(presentation::Command::BrowseCategories); }, d_.dialogs,
        [this, keys](const workspace::BulkChange& change) { return apply(keys, change); }},
       d_.window);
   dialog_->setAttribute(Qt::WA_DeleteOnClose);

@@ -74,9 +74,7 @@ bool GridCommands::changeable(const store::Table& table) const {
   return d_.gate.allows(command);
 }
 
-void GridCommands::guarded(const std::function<void()>& action) {
-  run_guarded(d_.dialogs, action);
-}
+void GridCommands::guarded(const std::function<void()>& action) { run_guarded(d_.dialogs, action); }
 
 void GridCommands::remove(store::Table& table, Deletion deletion) {
   if (!changeable(table) || !d_.editor.settle()) return;

@@ -259,7 +259,10 @@ void LoginWindow::logIn() {
   run_->start([this, user, password] {
     // Posted to the window in the order they are said; loginDone() comes after all of them.
     session::Login::Status status{
-        [this] { QMetaObject::invokeMethod(this, [this] { status_->clear(); }, Qt::QueuedConnection); },
+        [this] {
+          QMetaObject::invokeMethod(
+              this, [this] { status_->clear(); }, Qt::QueuedConnection);
+        },
         [this](const std::string& line) {
           QMetaObject::invokeMethod(
               this, [this, text = q(line)] { status_->addItem(text); }, Qt::QueuedConnection);

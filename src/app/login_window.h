@@ -37,8 +37,8 @@ class LoginWindow : public QWidget {
   using MainWindowOpener = std::function<std::unique_ptr<QWidget>(QWidget* login_window)>;
   // Runs off the window's thread right after a successful login, with the login's thread: what
   // the main window needs from the network before it opens. Returns what then builds it.
-  using MainWindowPreparation = std::function<MainWindowOpener(
-      const session::Login& login, const std::string& program_folder)>;
+  using MainWindowPreparation = std::function<MainWindowOpener(const session::Login& login,
+                                                               const std::string& program_folder)>;
 
   LoginWindow(session::Deployment deployment, std::string program_folder, ports::Dialogs& dialogs,
               MainWindowFactory make_main_window, QWidget* parent = nullptr);

@@ -22,12 +22,12 @@
 #include "app/editor_session.h"
 #include "app/error_report.h"
 #include "app/file_commands.h"
+#include "app/grid_commands.h"
 #include "app/import_commands.h"
 #include "app/record_navigator.h"
 #include "app/send_commands.h"
 #include "app/status_progress.h"
 #include "app/table_grid.h"
-#include "app/grid_commands.h"
 #include "app/transfer_commands.h"
 #include "app/view_article.h"
 #include "app/view_import.h"
@@ -189,20 +189,20 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
   d.editor_session = std::make_unique<ArticleEditorSession>(*editor, dialogs);
   EditorSession& session = *d.editor_session;
   d.operations = new GridCommands({.store = workspace.store(),
-                                      .gate = d.gate,
-                                      .articles = *d.article_view,
-                                      .uploads = *d.upload_view,
-                                      .imports = *d.import_view,
-                                      .editor = session,
-                                      .dialogs = dialogs},
-                                     this);
+                                   .gate = d.gate,
+                                   .articles = *d.article_view,
+                                   .uploads = *d.upload_view,
+                                   .imports = *d.import_view,
+                                   .editor = session,
+                                   .dialogs = dialogs},
+                                  this);
   d.send = new SendCommands({.workspace = workspace,
-                               .gate = d.gate,
-                               .view = *d.upload_view,
-                               .dialogs = dialogs,
-                               .progress = *d.progress,
-                               .show_protocol = [this] { showView(View::Protocol); }},
-                              this);
+                             .gate = d.gate,
+                             .view = *d.upload_view,
+                             .dialogs = dialogs,
+                             .progress = *d.progress,
+                             .show_protocol = [this] { showView(View::Protocol); }},
+                            this);
   connect(d.send, &SendCommands::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
   d.transfers = new TransferCommands({.workspace = workspace,
@@ -213,13 +213,13 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
                                       .dialogs = dialogs},
                                      this);
   d.import = new ImportCommands({.workspace = workspace,
-                                   .gate = d.gate,
-                                   .view = *d.import_view,
-                                   .open_view = *m.imports,
-                                   .dialogs = dialogs,
-                                   .progress = *d.progress,
-                                   .note = note},
-                                  this);
+                                 .gate = d.gate,
+                                 .view = *d.import_view,
+                                 .open_view = *m.imports,
+                                 .dialogs = dialogs,
+                                 .progress = *d.progress,
+                                 .note = note},
+                                this);
   connect(d.import, &ImportCommands::runFinished, this, &MainWindow::closeAfterRun,
           Qt::QueuedConnection);
   // "Meine Artikel aus dem Auktionshaus importieren" is the import view's own menu item.
@@ -293,7 +293,8 @@ void MainWindow::start(bool restore_journal, const workspace::Opening* opened) {
   journal_timer->start(1000);
   QListWidget* status_list = editor->connectionStatusList();
   if (opened) {
-    for (const std::string& line : opened->status) status_list->addItem(QString::fromStdString(line));
+    for (const std::string& line : opened->status)
+      status_list->addItem(QString::fromStdString(line));
     if (!opened->failure.empty()) d.dialogs.error(opened->failure);
     return;
   }

@@ -40,14 +40,14 @@ bool TransferCommands::transferOne() {
   ArticleEditor* editor = d_.view.editor();
   bool copied = false;
   run_guarded(d_.dialogs, [&] {
-    auto result = upload::transfer_one(ws.articles().values(), ws.uploads(), d_.dialogs,
-                                       [this, &ws](const std::vector<store::Table::Key>& added) {
-                                         // The upload grid shows the new record, and "direkt
-                                         // übertragen" sends it from there.
-                                         ws.uploads().move_to_key(added.back());
-                                         d_.editor.uploadsChanged();
-                                       },
-                                       ws.column_limits());
+    auto result = upload::transfer_one(
+        ws.articles().values(), ws.uploads(), d_.dialogs,
+        [this, &ws](const std::vector<store::Table::Key>& added) {
+          // The upload grid shows the new record, and "direkt übertragen" sends it from there.
+          ws.uploads().move_to_key(added.back());
+          d_.editor.uploadsChanged();
+        },
+        ws.column_limits());
     copied = result.copied;
     if (result.missing) editor->showPage(presentation::page_showing(*result.missing));
   });

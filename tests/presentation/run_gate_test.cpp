@@ -13,14 +13,22 @@ struct Case {
 // What a run leaves free: the article table and what touches neither the connection, the tables
 // it walks nor the files it writes.
 constexpr Case kCases[] = {
-    {Command::Send, false},           {Command::Import, false},
-    {Command::CountImports, false},   {Command::TransferToUploads, false},
-    {Command::TransferBack, false},   {Command::ChangeUploads, false},
-    {Command::ChangeImports, false},  {Command::ChangeArticles, true},
-    {Command::BrowseCategories, false}, {Command::EditPictures, false},
-    {Command::OpenFile, true},        {Command::SaveFiles, false},
-    {Command::ImportFile, false},     {Command::ExportFile, false},
-    {Command::FeeStatement, false},   {Command::SellerData, true},
+    {Command::Send, false},
+    {Command::Import, false},
+    {Command::CountImports, false},
+    {Command::TransferToUploads, false},
+    {Command::TransferBack, false},
+    {Command::ChangeUploads, false},
+    {Command::ChangeImports, false},
+    {Command::ChangeArticles, true},
+    {Command::BrowseCategories, false},
+    {Command::EditPictures, false},
+    {Command::OpenFile, true},
+    {Command::SaveFiles, false},
+    {Command::ImportFile, false},
+    {Command::ExportFile, false},
+    {Command::FeeStatement, false},
+    {Command::SellerData, true},
     {Command::BulkEdit, true},
 };
 

@@ -11,14 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include "catalogue/reference.h"
+#include "run_fixture.h"
 #include "runs/database_read.h"
-#include "runs/import_run.h"
-#include "runs/send_run.h"
-#include "store/table.h"
-#include "support/accounts.h"
-#include "support/auction_house.h"
-#include "support/temp_dir.h"
 #include "upload/listed_rows.h"
 
 namespace tellvaro::runs {
@@ -58,43 +52,14 @@ class Heard : public QObject {
   QEventLoop loop;
 };
 
-class RunEvents : public AuctionHouseTest {
- protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "runs_db_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) static QCoreApplication app(argc, argv);
-  }
-  void SetUp() override {
-    AuctionHouseTest::SetUp();
-    ASSERT_TRUE(connect_app(db_)) << db_.last_error();
-  }
-
-  db::Connection db_;
-  TempDir folder_;
-  const net::Timeouts timeouts_{1000, 1500, 1500};
-};
+using RunEvents = RunTest;
 
 TEST_F(RunEvents, ASendTellsItsStepsInOrderAndFinishedLast) {
-  store::Table uploads;
-  for (const char* name : {"Erster", "Zweiter"}) {
-    uploads.append();
-    uploads.set_text(store::F::Artikelname, name);
-    uploads.set_text(store::F::Auktionsdauer, "7");
-    uploads.post();
-  }
-  upload::SendJob job;
-  job.all = true;
-  job.articles = uploads.shown();
-  job.rows = {5, 7};  // as the grid showed them
-  const upload::SendServices services{service_config(), active_seller(),
-                                      std::string("http://") + host() + "/", folder_.folder(),
-                                      timeouts_};
+  const upload::SendJob job = two_articles({5, 7});  // as the grid showed them
   const upload::ListedRows memory(folder_.folder() + "gelistet");
   SendRun run;
   Heard heard(run);
-  ASSERT_TRUE(run.start(send_request(job, services, db_, catalogue::load_features(db_),
+  ASSERT_TRUE(run.start(send_request(job, send_services(), db_, catalogue::load_features(db_),
                                      catalogue::load_payments(db_), &memory)));
   heard.wait();
   ASSERT_TRUE(run.outcome().ok) << run.outcome().error;
@@ -123,14 +88,7 @@ TEST_F(RunEvents, ASendTellsItsStepsInOrderAndFinishedLast) {
 }
 
 TEST_F(RunEvents, AnImportTellsProgressAndNotesAndFinishedLast) {
-  ImportRequest request;
-  request.selection = {true, true};
-  connect_like(request, db_);
-  request.ftp = ftp_account();
-  request.timeouts = timeouts_;
-  request.user_id = "42";
-  request.picture_folder = folder_.folder();
-  request.payments = catalogue::load_payments(db_);
+  ImportRequest request = import_everything();
   ImportRun run;
   Heard heard(run);
   ASSERT_TRUE(run.start(std::move(request)));
