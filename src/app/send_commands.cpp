@@ -65,7 +65,7 @@ void SendCommands::start(bool all) {
   run_guarded(d_.dialogs, [&] {
     const store::Table& uploads = ws.uploads();
     auto job = upload::prepare_send(uploads.shown(), uploads.position(), all, &ws.listed(),
-                                    d_.dialogs, ws.protocol());
+                                    d_.dialogs, ws.protocol(), &ws.frames());
     if (!job) return;
     busy_ = std::make_unique<workspace::Workspace::Run>(ws);
     if (!run_->start(runs::send_request(std::move(*job), ws))) busy_.reset();

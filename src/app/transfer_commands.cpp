@@ -47,7 +47,7 @@ bool TransferCommands::transferOne() {
           ws.uploads().move_to_key(added.back());
           d_.editor.uploadsChanged();
         },
-        ws.column_limits());
+        ws.column_limits(), &ws.frames());
     copied = result.copied;
     if (result.missing) editor->showPage(presentation::page_showing(*result.missing));
   });
@@ -68,7 +68,7 @@ void TransferCommands::transferAll() {
           ws.uploads().move_to_key(added.back());
           d_.editor.uploadsChanged();
         },
-        ws.column_limits());
+        ws.column_limits(), &ws.frames());
     // The seller is left where a walk through the articles ends: on the last one.
     if (result.asked_yes) articles.last();
   });

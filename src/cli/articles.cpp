@@ -40,8 +40,8 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
   // Stored as a posted insert, and current: the pictures are attached to it below.
   table.add({std::move(article)});
 
-  if (auto gap = upload::find_gap(table.values())) {
-    out.problem = std::string(gap->message);
+  if (auto gap = upload::find_gap(table.values(), folders.frames)) {
+    out.problem = gap->message;
   } else {
     for (const auto& [slot, path] : to_attach) {
       const std::string cell = source.pictures[static_cast<std::size_t>(slot - 1)];
@@ -54,12 +54,15 @@ PreparedArticle prepare_article(const store::Record& record, const store::CsvSou
     }
   }
   out.article = table.values();
+  // What the send writes: the description in its frame.
+  const store::Record sent =
+      out.problem ? out.article : *upload::as_sent(out.article, folders.frames);
   if (!out.problem) {
-    const std::string unstorable = upload::unstorable_message(out.article);
+    const std::string unstorable = upload::unstorable_message(sent);
     if (!unstorable.empty()) out.problem = unstorable;
   }
   if (!out.problem && limits) {
-    const std::string too_long = upload::too_long_text(out.article, *limits);
+    const std::string too_long = upload::too_long_text(sent, *limits);
     if (!too_long.empty()) out.problem = too_long;
   }
   if (const auto fee = store::at(out.article, store::F::Gebuehr).as_amount()) out.fee = *fee;

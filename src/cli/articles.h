@@ -16,6 +16,9 @@
 namespace tellvaro::upload {
 class ColumnLimits;
 }
+namespace tellvaro::store {
+class FrameFolder;
+}
 
 namespace tellvaro::cli {
 
@@ -34,6 +37,7 @@ struct Folders {
   std::string csv;       // the CSV file's folder: relative picture paths start there
   std::string pictures;  // the picture folder; a bare name already there stays as it is
   std::string attach;    // where pictures given by path are stored
+  const store::FrameFolder* frames = nullptr;  // the descriptions' frames
 };
 
 // The record of one good CSV row made ready: posted through a table with the fee rule,

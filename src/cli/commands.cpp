@@ -183,7 +183,7 @@ CheckedFile check_file(const std::string& path, workspace::Workspace& ws,
                        const std::string& attach) {
   CheckedFile f;
   f.read = store::read_articles_csv(store::detail::read_whole_file(path));
-  const Folders folders{folder_of(path), ws.picture_folder(), attach};
+  const Folders folders{folder_of(path), ws.picture_folder(), attach, &ws.frames()};
   // A text the auction house would cut is named here already, as the send would stop there.
   const upload::ColumnLimits* limits = ws.column_limits();
   for (std::size_t i = 0; i < f.read.records.size(); ++i) {
@@ -275,7 +275,8 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
 
   for (const std::string& m : ws.load_tables()) err << m << '\n';
   // Now into the picture folder, as the editor would have stored them.
-  const Folders folders{folder_of(o.file), ws.picture_folder(), ws.picture_folder()};
+  const Folders folders{folder_of(o.file), ws.picture_folder(), ws.picture_folder(),
+                       &ws.frames()};
   std::size_t failed = refused;
   // The rows as a table holds them (texts fitted to their fields): the memory of listings then
   // knows them as it knows the window's upload rows.
@@ -322,7 +323,7 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
   ConsoleDialogs dialogs(o.again, out, err, ask_on_terminal);
   // The window's send-all from here on: its questions, then the run, then its closing message.
   const auto job = upload::prepare_send(to_send.stored(), std::nullopt, true, &ws.listed(), dialogs,
-                                        ws.protocol());
+                                        ws.protocol(), &ws.frames());
   if (!job) {
     if (dialogs.errors() > 0) return kBadCall;
     out << "Es wurde nichts gesendet: die Artikel wurden bereits eingestellt.\n";

@@ -1,6 +1,7 @@
 #include "upload/auction_row.h"
 
 #include "db/connection.h"
+#include "store/description_frames.h"
 #include "text/cp1252.h"
 #include "text/number.h"
 #include "upload/codes.h"
@@ -46,6 +47,20 @@ std::string picture_name(std::string_view auction_number, int slot) {
   std::string name(auction_number);
   if (slot > 1) name += "_" + text::format_int(slot);
   return name + ".jpg";
+}
+
+std::optional<store::Record> as_sent(const store::Record& article,
+                                     const store::FrameFolder* frames, std::string* problem) {
+  const std::string* description = store::at(article, store::F::Beschreibung).as_string();
+  if (!frames || !description || !store::frame_of(*description)) return article;
+  store::FramedDescription framed = frames->framed(article);
+  if (!framed.problem.empty()) {
+    if (problem) *problem = std::move(framed.problem);
+    return std::nullopt;
+  }
+  store::Record sent = article;
+  store::at(sent, store::F::Beschreibung) = store::Value::text(std::move(framed.text));
+  return sent;
 }
 
 std::string listing_description(const store::Record& article) {

@@ -2,6 +2,7 @@
 
 // The row a sent article becomes in `auctions`: its 48 values and the insert statement.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,9 @@
 
 namespace tellvaro::db {
 class Connection;
+}
+namespace tellvaro::store {
+class FrameFolder;
 }
 
 namespace tellvaro::upload {
@@ -28,6 +32,14 @@ std::string payment_text(const store::Record& article, const catalogue::PaymentN
 
 // "41.jpg", "41_2.jpg", "41_3.jpg" for slots 1 to 3.
 std::string picture_name(std::string_view auction_number, int slot);
+
+// The article as the send writes it: `Beschreibung` holding the description with its frame
+// filled in (see store::FrameFolder::framed), so every check of a sent text sees what is sent.
+// Nothing when the frame is missing or broken; `problem` then says why. Without `frames` the
+// article as it is.
+std::optional<store::Record> as_sent(const store::Record& article,
+                                     const store::FrameFolder* frames,
+                                     std::string* problem = nullptr);
 
 // `Beschreibung` with every apostrophe turned into "´".
 std::string listing_description(const store::Record& article);

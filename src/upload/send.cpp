@@ -80,7 +80,7 @@ class SendRun {
   long long claim_auction_number(db::Batch& claim);
   void check_free(db::Batch& batch, long long number, const std::function<bool()>& applies);
   void raise_counter(db::Batch& batch, long long number);
-  void send_article(const store::Record& article, bool single);
+  void send_article(const store::Record& article, const store::Record& stored, bool single);
   std::vector<std::size_t> name_pictures(const store::Record& article, ArticleContext& c);
   void send_pictures(const store::Record& article, const ArticleContext& c,
                      const std::vector<std::size_t>& slots);
@@ -201,7 +201,8 @@ void SendRun::refuse_cut_texts(db::Batch& batch, const std::string& what) {
 // and checked; the counter raised and committed with the article's start, fee rows and auction
 // row; after the pictures, the article's commit. The protocol lines are those of one statement
 // at a time, in the same order, and a failure anywhere reports what it always did.
-void SendRun::send_article(const store::Record& article, bool single) {
+void SendRun::send_article(const store::Record& article, const store::Record& stored,
+                           bool single) {
   ArticleContext c;
   c.seller_id = sv_.user.id;
   c.picture_folder = sv_.picture_folder;
@@ -274,7 +275,7 @@ void SendRun::send_article(const store::Record& article, bool single) {
   // remembered that did not happen (the next send asks), never a live one forgotten (listed
   // twice unasked).
   if (listed_rows_) {
-    listed_rows_->add(article, c.auction_number, std::time(nullptr));
+    listed_rows_->add(stored, c.auction_number, std::time(nullptr));
     events_.listings_changed(listed_rows_->listings());
   }
   const Listed listed_as{c.auction_number, field_text(article, store::F::Artikelname)};
@@ -407,7 +408,8 @@ SendOutcome SendRun::run() {
         break;
       }
       events_.article_started(k);
-      send_article(job_.articles[k], !all);
+      send_article(job_.articles[k], k < job_.stored.size() ? job_.stored[k] : job_.articles[k],
+                   !all);
       add(kBlank);
       add(kBlank);
       add(kBlank);
@@ -481,7 +483,7 @@ class DirectEvents : public SendEvents {
 std::optional<SendJob> prepare_send(const std::vector<store::Record>& shown,
                                     std::optional<std::size_t> marked, bool all,
                                     const ListedRows* listed, ports::Dialogs& dialogs,
-                                    Protocol& protocol) {
+                                    Protocol& protocol, const store::FrameFolder* frames) {
   const std::size_t n = shown.size();
   if (n == 0) {
     protocol.clear();
@@ -517,12 +519,27 @@ std::optional<SendJob> prepare_send(const std::vector<store::Record>& shown,
   // Before anything is written: a text the auction house would store as "?" stops the run.
   SendJob job;
   job.all = all;
-  std::string unstorable;
+  std::string unstorable, unframed;
   for (std::size_t row : rows) {
-    const std::string m = unstorable_message(shown[row]);
+    std::string problem;
+    auto sent = as_sent(shown[row], frames, &problem);
+    if (!sent) {
+      unframed += (unframed.empty() ? "" : "\n") + field_text(shown[row], store::F::Artikelname) +
+                  ": " + problem;
+      continue;
+    }
+    const std::string m = unstorable_message(*sent);
     if (!m.empty()) unstorable += (unstorable.empty() ? "" : "\n\n") + m;
-    job.articles.push_back(shown[row]);
+    job.articles.push_back(std::move(*sent));
+    job.stored.push_back(shown[row]);
     job.rows.push_back(row);
+  }
+  if (!unframed.empty()) {
+    dialogs.error(unframed +
+                  "\n\nEs wurde nichts gesendet. Bitte wählen Sie auf der Seite "
+                  "\"Beschreibung\" eine vorhandene Vorlage oder berichtigen Sie die Vorlage unter "
+                  "\"Artikel\" > \"Vorlagen...\".");
+    return std::nullopt;
   }
   if (!unstorable.empty()) {
     dialogs.error(unstorable +
@@ -556,7 +573,7 @@ bool Sender::send_all() { return run(true); }
 bool Sender::run(bool all) {
   outcome_ = {};
   const auto job = prepare_send(s_.uploads.shown(), s_.uploads.position(), all, s_.listed,
-                                s_.dialogs, s_.protocol);
+                                s_.dialogs, s_.protocol, s_.frames);
   if (!job) return false;
   DirectEvents events(s_);
   outcome_ = run_send(*job, {s_.config, s_.user, s_.web_url, s_.picture_folder, s_.timeouts}, s_.db,

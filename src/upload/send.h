@@ -30,6 +30,7 @@ namespace tellvaro::db {
 class Connection;
 }
 namespace tellvaro::store {
+class FrameFolder;
 class Table;
 }
 namespace tellvaro::ports {
@@ -79,7 +80,9 @@ struct RunCounts {
 // What a run works on: copies of the rows to send, in order.
 struct SendJob {
   bool all = false;  // "Alle Artikel senden" (progress, one FTP session for all, its texts)
-  std::vector<store::Record> articles;
+  std::vector<store::Record> articles;  // as sent: a framed description filled in
+  // The same rows as the upload table holds them, for the memory of listed rows (none: as sent).
+  std::vector<store::Record> stored;
   std::vector<std::size_t> rows;  // where each stood in the upload table as shown
 };
 
@@ -131,11 +134,13 @@ struct SendOutcome {
 // as shown; `marked` is its current row, used when `all` is false). Asks about rows listed
 // before; nothing when there is nothing to send, the seller declines, or a text the auction
 // house would store as "?" stops it (the dialogs say so). An empty table also empties
-// `protocol`.
+// `protocol`. With `frames`, each description goes out in its frame, and a frame that is
+// missing or broken stops it too.
 std::optional<SendJob> prepare_send(const std::vector<store::Record>& shown,
                                     std::optional<std::size_t> marked, bool all,
                                     const ListedRows* listed, ports::Dialogs& dialogs,
-                                    Protocol& protocol);
+                                    Protocol& protocol,
+                                    const store::FrameFolder* frames = nullptr);
 
 // The run: plain calls on `db` (its waits raised and batches of statements allowed for the run,
 // both set back after), the file server, the clock and the mail server; asks nothing. `listed` (may be null) remembers each
@@ -160,6 +165,7 @@ struct SendSetup {
   std::string picture_folder;  // ends with a separator
   net::Timeouts timeouts;
   ListedRows* listed = nullptr;  // what was listed; none: every row counts as new
+  const store::FrameFolder* frames = nullptr;  // the descriptions' frames
 };
 
 // The three steps in one call, for callers that wait for the end.

@@ -1,6 +1,7 @@
 #include "upload/transfer.h"
 
 #include "ports/dialogs.h"
+#include "store/description_frames.h"
 #include "store/table.h"
 #include "text/number.h"
 #include "upload/auction_row.h"
@@ -35,26 +36,30 @@ std::string unstorable_warning(const store::Record& article, const ColumnLimits*
 
 }  // namespace
 
-std::optional<Gap> find_gap(const store::Record& a) {
+std::optional<Gap> find_gap(const store::Record& a, const store::FrameFolder* frames) {
   using store::F;
   struct Check {
     F field;
-    Gap gap;
+    std::string_view message;
   };
   static constexpr Check kTextChecks[] = {
-      {F::Artikelname, {"Bitte Artikelnamen eingeben.", F::Artikelname}},
-      {F::Kategorie_Nummer, {"Bitte eine Kategorie Nummer auswählen.", F::Kategorie_Nummer}},
-      {F::Auktionsdauer, {"Bitte die Auktionsdauer angeben.", F::Auktionsdauer}},
-      {F::location_zip, {"Bitte zu Artikelstandort die PLZ angeben.", F::location_zip}},
-      {F::location, {"Bitte zu Artikelstandort den Ort angeben.", F::location}},
-      {F::Startpreis, {"Bitte den Startpreis angeben.", F::Startpreis}},
+      {F::Artikelname, "Bitte Artikelnamen eingeben."},
+      {F::Kategorie_Nummer, "Bitte eine Kategorie Nummer auswählen."},
+      {F::Auktionsdauer, "Bitte die Auktionsdauer angeben."},
+      {F::location_zip, "Bitte zu Artikelstandort die PLZ angeben."},
+      {F::location, "Bitte zu Artikelstandort den Ort angeben."},
+      {F::Startpreis, "Bitte den Startpreis angeben."},
   };
   for (const auto& check : kTextChecks) {
-    if (field_text(a, check.field).empty()) return check.gap;
+    if (field_text(a, check.field).empty()) return Gap{std::string(check.message), check.field};
   }
   if (!any_payment(a)) return Gap{"Bitte die Bezahlart auswählen.", F::p1};
   if (field_text(a, F::Beschreibung).empty()) {
     return Gap{"Bitte die Artikel-Beschreibung eigeben.", F::Beschreibung};
+  }
+  if (frames) {
+    if (std::string problem = frames->framed(a).problem; !problem.empty())
+      return Gap{std::move(problem), F::Beschreibung};
   }
   return std::nullopt;
 }
@@ -153,10 +158,10 @@ std::string transfer_summary(std::size_t transferred, std::size_t incomplete) {
 
 OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
                          ports::Dialogs& dialogs, const Copied& copied,
-                         const ColumnLimits* limits) {
+                         const ColumnLimits* limits, const store::FrameFolder* frames) {
   OneTransfer result;
-  if (auto gap = find_gap(article)) {
-    dialogs.inform(std::string(gap->message));
+  if (auto gap = find_gap(article, frames)) {
+    dialogs.inform(gap->message);
     result.missing = gap->field;
     return result;
   }
@@ -165,7 +170,8 @@ OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
   if (copied) copied(added);
   std::string text =
       field_text(article, store::F::Artikelname) + " wurde in die Upload-Tabelle übertragen.";
-  if (const std::string warning = unstorable_warning(article, limits); !warning.empty())
+  if (const std::string warning = unstorable_warning(*as_sent(article, frames), limits);
+      !warning.empty())
     text += "\r\n\r\n" + warning;
   dialogs.inform(text);
   return result;
@@ -173,21 +179,26 @@ OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
 
 AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Table& uploads,
                          ports::Dialogs& dialogs, const AddLine& protocol, const Copied& copied,
-                         const ColumnLimits* limits) {
+                         const ColumnLimits* limits, const store::FrameFolder* frames) {
   AllTransfer result;
   if (dialogs.ask_yes_no(transfer_question(articles.size())) != ports::Answer::Yes) return result;
   result.asked_yes = true;
   std::vector<store::Record> copies;
   for (const store::Record& article : articles) {
-    if (find_gap(article)) {
+    if (const auto gap = find_gap(article, frames)) {
       ++result.incomplete;
-      if (protocol) protocol(incomplete_line(field_text(article, store::F::Artikelname)));
+      if (protocol) {
+        protocol(incomplete_line(field_text(article, store::F::Artikelname)));
+        // A missing frame is no field the seller forgot: the line says which one.
+        if (gap->message.rfind("Die Vorlage", 0) == 0) protocol(gap->message);
+      }
     } else {
       ++result.transferred;
       copies.push_back(upload_copy(article));
-      std::string found = unstorable_message(article);
+      const store::Record sent = *as_sent(article, frames);
+      std::string found = unstorable_message(sent);
       if (limits) {
-        if (const std::string text = too_long_text(article, *limits); !text.empty())
+        if (const std::string text = too_long_text(sent, *limits); !text.empty())
           found += (found.empty() ? "" : "\n") + text;
       }
       if (!found.empty()) {

@@ -18,18 +18,23 @@
 namespace tellvaro::ports {
 class Dialogs;
 }
+namespace tellvaro::store {
+class FrameFolder;
+}
 
 namespace tellvaro::upload {
 
 class ColumnLimits;
 
 struct Gap {
-  std::string_view message;  // "Bitte Artikelnamen eingeben."
-  store::F field;            // the value missing (the first payment flag for "no payment")
+  std::string message;  // "Bitte Artikelnamen eingeben."
+  store::F field;       // the value missing (the first payment flag for "no payment")
 };
 
-// The first of the eight checks that fails, or nothing for a complete article.
-std::optional<Gap> find_gap(const store::Record& article);
+// The first of the eight checks that fails, or nothing for a complete article. With `frames`,
+// a description whose frame is missing or broken is a gap too, naming the frame.
+std::optional<Gap> find_gap(const store::Record& article,
+                            const store::FrameFolder* frames = nullptr);
 
 // The fields a transfer copies, in copy order (57); every other field of the copy is null.
 const std::array<store::F, 57>& copied_fields();
@@ -60,7 +65,8 @@ struct OneTransfer {
 // would stop at as too long, as for characters it cannot store.
 OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
                          ports::Dialogs& dialogs, const Copied& copied = {},
-                         const ColumnLimits* limits = nullptr);
+                         const ColumnLimits* limits = nullptr,
+                         const store::FrameFolder* frames = nullptr);
 
 // All articles as the article table shows them, in that order: asks first, checks each
 // silently, lists the incomplete ones in the protocol, copies the others, and shows the
@@ -73,6 +79,7 @@ struct AllTransfer {
 };
 AllTransfer transfer_all(const std::vector<store::Record>& articles, store::Table& uploads,
                          ports::Dialogs& dialogs, const AddLine& protocol,
-                         const Copied& copied = {}, const ColumnLimits* limits = nullptr);
+                         const Copied& copied = {}, const ColumnLimits* limits = nullptr,
+                         const store::FrameFolder* frames = nullptr);
 
 }  // namespace tellvaro::upload

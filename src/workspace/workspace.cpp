@@ -39,7 +39,8 @@ Workspace::Workspace(session::Deployment deployment, session::ServiceConfig conf
       user_(std::move(user)),
       program_folder_(std::move(program_folder)),
       picture_folder_(store::data_path(program_folder_, store::kPictureFolder)),
-      listed_(store::data_path(program_folder_, store::kListedFile)) {
+      listed_(store::data_path(program_folder_, store::kListedFile)),
+      frames_(program_folder_) {
   db_.on_notice([this](const std::string& line) { connection_notice_.notify(line); });
   store_.articles.set_post_rule([this](store::Record& article) {
     store::at(article, store::F::Gebuehr) =

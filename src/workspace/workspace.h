@@ -19,6 +19,7 @@
 #include "ports/dialogs.h"
 #include "ports/signal.h"
 #include "session/session.h"
+#include "store/description_frames.h"
 #include "store/article_store.h"
 #include "store/journal.h"
 #include "upload/column_limits.h"
@@ -48,6 +49,8 @@ class Workspace {
   const std::string& program_folder() const { return program_folder_; }  // ends with "/"
   const std::string& picture_folder() const { return picture_folder_; }  // ends with "/"
 
+  // The description frames of the data folder.
+  store::FrameFolder& frames() { return frames_; }
   store::ArticleStore& store() { return store_; }
   store::Table& articles() { return store_.articles; }
   store::Table& uploads() { return store_.uploads; }
@@ -139,6 +142,7 @@ class Workspace {
   std::string program_folder_;
   std::string picture_folder_;
   upload::ListedRows listed_;
+  store::FrameFolder frames_;
   store::ArticleStore store_;
   std::unique_ptr<store::RecoveryJournal> journal_;  // after store_: listens to its tables
   db::Connection db_;
