@@ -20,6 +20,7 @@
 #include "db/connection.h"
 #include "ports/progress.h"
 #include "store/data_packet.h"
+#include "store/description_frames.h"
 #include "store/table.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
@@ -1098,6 +1099,68 @@ TEST_F(SendTest, ASendWithoutARecipientSaysSo) {
                                                    "das Upload-Protokoll geht nur an den "
                                                    "Administrator.\r\n")),
             std::string::npos);
+}
+
+// A framed description goes out as the preview shows it: the frame filled with the article's
+// values, then the apostrophe rule; the memory of listings knows the row as the upload table
+// holds it. A frame that is missing, or holds what the auction house cannot store, stops the
+// send before the first statement.
+TEST_F(SendTest, AFramedDescriptionIsSentFilledInAndCheckedLikeAnyText) {
+  store::FrameFolder frames(folder_.string() + "/");
+  frames.save("Shop", "<h1>{Artikelname}</h1>{Beschreibung}\n<p>Versand: {Versandpreis_1} EUR "
+                      "({Versand_1})</p><p>Händler's Widerrufsbelehrung</p>");
+  add_article("Vase");
+  uploads_.edit();
+  uploads_.set_text(store::F::Beschreibung, store::with_frame("It's <b>blue</b>", "Shop"));
+  uploads_.set_text(store::F::Versandpreis_1, "4.9");
+  uploads_.set_text(store::F::Versand_1, "DHL");
+  uploads_.post();
+  const std::string memory = (folder_ / "eingestellt.txt").string();
+  const auto send = [&](ListedRows* listed) {
+    return Sender(SendSetup{db_, uploads_, rows_, rec_, protocol_, &rec_, [] {}, service_config(),
+                            active_seller(), web_ok(), folder_.string() + "/", {1500, 3000, 3000},
+                            listed, &frames})
+        .send_marked();
+  };
+  {
+    ListedRows listed(memory);
+    ASSERT_TRUE(send(&listed)) << (rec_.shown.empty() ? "" : rec_.shown[0]);
+  }
+  EXPECT_EQ(single("select description from tv_auktionshaus.auctions where id=1000"),
+            "<h1>Vase</h1>It\xC2\xB4s <b>blue</b>\r\n<p>Versand: 4.90 EUR (DHL)</p>"
+            "<p>Händler\xC2\xB4s Widerrufsbelehrung</p>");
+  {
+    ListedRows listed(memory);
+    listed.load();
+    rec_ = Recorder();
+    EXPECT_FALSE(send(&listed));
+    ASSERT_EQ(rec_.shown.size(), 1u);
+    EXPECT_NE(rec_.shown[0].find("als Auktion 1000 eingestellt. Noch einmal"), std::string::npos);
+  }
+
+  auto log = general_log_mark();
+  struct Case {
+    std::string frame, html, message;
+  } cases[] = {
+      {"Weg", "", "Vase: Die Vorlage \"Weg\" der Beschreibung fehlt"},
+      {"Kaputt", "{Beschreibung}{Versandkosten}",
+       "Vase: Die Vorlage \"Kaputt\" der Beschreibung ist fehlerhaft: Die Vorlage enthält den "
+       "Platzhalter {Versandkosten}"},
+      {"Haken", "{Beschreibung} \xE2\x9C\x93", "Beschreibung: \"\xE2\x9C\x93\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.frame);
+    if (!c.html.empty()) test::write_file(frames.folder() + c.frame + ".html", c.html);
+    uploads_.edit();
+    uploads_.set_text(store::F::Beschreibung, store::with_frame("Text", c.frame));
+    uploads_.post();
+    rec_ = Recorder();
+    EXPECT_FALSE(send(nullptr));
+    ASSERT_EQ(rec_.shown.size(), 1u);
+    EXPECT_NE(rec_.shown[0].find(c.message), std::string::npos) << rec_.shown[0];
+    EXPECT_NE(rec_.shown[0].find("Es wurde nichts gesendet."), std::string::npos);
+  }
+  EXPECT_TRUE(queries_since(log).empty());
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "article_fixture.h"
+#include "store/description_frames.h"
 #include "store/table.h"
 #include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
 #include "upload/auction_row.h"
 #include "upload/column_limits.h"
 
@@ -343,6 +345,52 @@ TEST(Transfer, TextsLongerThanTheirColumnsAreNamedAtTransferWhereTheLimitsAreKno
   EXPECT_NE(tb.protocol[1].find("Artikelname: 47 Zeichen, das Auktionshaus speichert höchstens 40"),
             std::string::npos)
       << tb.protocol[1];
+}
+
+// The completeness check names a frame that is missing or broken; a frame's texts count among
+// what the auction house could not store. The copy keeps the marker, not the filled frame.
+TEST(Transfer, AFrameThatIsMissingOrBrokenIsAGap) {
+  tellvaro::test::TempDir root;
+  store::FrameFolder frames(root.folder());
+  frames.save("Shop", "{Beschreibung}<p>Impressum</p>");
+  frames.save("Haken", "{Beschreibung} \xE2\x9C\x93");
+  test::write_file(frames.folder() + "Kaputt.html", "{Beschreibung}{Versandkosten}");
+  const auto framed = [](const char* name, const char* frame) {
+    store::Record r = complete_article(name);
+    store::at(r, store::F::Beschreibung) = Value::text(store::with_frame("Eigener Text", frame));
+    return r;
+  };
+  Tables tb;
+  tb.add(framed("Gerahmt", "Shop"));
+  tb.add(framed("Ohne Vorlage", "Weg"));
+  tb.add(framed("Kaputte Vorlage", "Kaputt"));
+  tb.add(framed("Mit Haken", "Haken"));
+
+  tb.articles.move_to(1);
+  auto refused = transfer_one(tb.articles.values(), tb.uploads, tb.dialogs, {}, nullptr, &frames);
+  EXPECT_EQ(refused.missing, store::F::Beschreibung);
+  EXPECT_EQ(tb.dialogs.shown.back().rfind("Die Vorlage \"Weg\" der Beschreibung fehlt", 0), 0u)
+      << tb.dialogs.shown.back();
+  EXPECT_EQ(find_gap(tb.articles.values()), std::nullopt);  // a caller that knows no frames
+
+  tb.dialogs.answers = {ports::Answer::Yes};
+  const auto all = transfer_all(tb.articles.shown(), tb.uploads, tb.dialogs, tb.sink, {}, nullptr,
+                                &frames);
+  EXPECT_EQ(all.transferred, 2u);
+  EXPECT_EQ(all.incomplete, 2u);
+  EXPECT_EQ(all.unstorable, 1u);
+  ASSERT_EQ(tb.protocol.size(), 5u);
+  EXPECT_EQ(tb.protocol[0], "Artikel:Ohne Vorlage ist unvolständig !!!");
+  EXPECT_EQ(tb.protocol[1].rfind("Die Vorlage \"Weg\" der Beschreibung fehlt", 0), 0u);
+  EXPECT_EQ(tb.protocol[2], "Artikel:Kaputte Vorlage ist unvolständig !!!");
+  EXPECT_NE(tb.protocol[3].find("{Versandkosten}"), std::string::npos) << tb.protocol[3];
+  EXPECT_NE(tb.protocol[4].find("Beschreibung: \"\xE2\x9C\x93\""), std::string::npos)
+      << tb.protocol[4];
+  ASSERT_EQ(tb.uploads.count(), 2u);
+  EXPECT_EQ(store::frame_of(tb.uploads.row(0)[store::index_of(store::F::Beschreibung)]
+                                .as_string()
+                                ->c_str()),
+            "Shop");
 }
 
 }  // namespace
