@@ -22,6 +22,7 @@
 #include "ports/progress.h"
 #include "store/csv.h"
 #include "store/data_packet.h"
+#include "store/description_frames.h"
 #include "store/folder_lock.h"
 #include "store/table.h"
 #include "support/accounts.h"
@@ -582,6 +583,52 @@ TEST_F(CliTest, ItsSendIsTheWindowsSendOfTheSameArticles) {
   for (const std::string& line : protocol.lines()) {
     EXPECT_TRUE(contains(without_times(f.out), without_times(line))) << line;
   }
+}
+
+// An article whose description names a frame of the data folder goes out framed, the same bytes
+// as the window's send of the same upload row.
+TEST_F(CliTest, AFramedDescriptionGoesOutAsTheWindowSendsIt) {
+  fs::create_directories(dir_ / "files/vorlagen");
+  write_file(dir_ / "files/vorlagen/Shop.html",
+             "<h1>{Artikelname}</h1>{Beschreibung}\r\n<p>Ab {Startpreis} EUR. Impressum: Hans "
+             "Händler's Laden</p>");
+  const std::string file =
+      csv("eins.csv", "Sommerreifen;1111;7;10115;Berlin;12.5;True;;<!--Vorlage: Shop-->Vier "
+                      "Reifen, kaum gefahren.;\r\n");
+  const std::string expected =
+      "<h1>Sommerreifen</h1>Vier Reifen, kaum gefahren.\r\n<p>Ab 12.50 EUR. Impressum: Hans "
+      "Händler\xC2\xB4s Laden</p>";
+  const auto description = [] {
+    const auto rows = test::admin_query("select description from auctions where id >= 1000");
+    return rows.size() == 1 && rows[0][0] ? *rows[0][0] : std::string("<keine>");
+  };
+  const Finished f = run(as_seller({"senden", file}));
+  ASSERT_EQ(f.code, 0) << f.out << f.err;
+  EXPECT_EQ(description(), expected);
+
+  store::Table uploads;
+  store::load_table(uploads, dir_ / "files/db/upload_db.xml");
+  ASSERT_EQ(uploads.count(), 1u);
+  test::reset_data();
+  db::Connection db;
+  ASSERT_TRUE(test::connect_app(db)) << db.last_error();
+  const catalogue::FeatureFees fees = catalogue::load_features(db);
+  const catalogue::PaymentNames payments = catalogue::load_payments(db);
+  upload::AuctionHouseRows rows(db, fees, payments);
+  test::ScriptedDialogs dialogs;
+  upload::Protocol protocol;
+  const store::FrameFolder frames(dir_.folder());
+  upload::Sender window({db, uploads, rows, dialogs, protocol, nullptr, {}, test::service_config(),
+                         test::active_seller(), std::string("http://") + test::host() + "/",
+                         dir_ / "files/bilder/", {}, nullptr, &frames});
+  ASSERT_TRUE(window.send_all()) << (dialogs.shown.empty() ? "" : dialogs.shown.back());
+  EXPECT_EQ(description(), expected);
+
+  // Without its frame the command line sends nothing and names it.
+  fs::remove(dir_ / "files/vorlagen/Shop.html");
+  const Finished refused = run(as_seller({"senden", file}));
+  EXPECT_NE(refused.code, 0);
+  EXPECT_TRUE(contains(refused.err, "Die Vorlage \"Shop\" der Beschreibung fehlt")) << refused.err;
 }
 
 // At a terminal the seller types his password as in the login window: unseen, and three tries.
