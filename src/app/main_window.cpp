@@ -16,6 +16,7 @@
 #include "app/accessible.h"
 #include "app/account_commands.h"
 #include "app/bulk_edit_commands.h"
+#include "app/frames_window.h"
 #include "app/editor/article_editor.h"
 #include "app/editor/page_bilder.h"
 #include "app/editor/page_kategorie.h"
@@ -73,6 +74,7 @@ struct MainWindow::Impl {
   // What may run while a send or an import works, and the controls that follow it.
   presentation::RunGate gate;
   std::vector<std::pair<presentation::Command, QObject*>> gated;
+  QPointer<FramesWindow> frames;
   ports::Subscription busy_change;
   ports::Subscription gate_change;
   ports::Subscription connection_notice;
@@ -159,6 +161,8 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
                          QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
   // Ctrl+Z is the article grid's (see BulkEditCommands); here it would take every text field's.
   m.bulk_undo = add_item(m.article, "Rückgängig: Sammelbearbeitung");
+  m.article->addSeparator();
+  m.frames = add_item(m.article, "Vorlagen...");
 
   m.user = add_menu("&Benutzer", QKeySequence(Qt::CTRL | Qt::Key_B));
   m.my_data = add_item(m.user, "Meine Daten");
@@ -258,9 +262,33 @@ MainWindow::MainWindow(workspace::Workspace& workspace, ports::Dialogs& dialogs,
        .edit = m.bulk_edit,
        .undo = m.bulk_undo},
       this);
+  connect(m.frames, &QAction::triggered, this, [this] { openFrames(); });
 
   bindGate();
 }
+
+FramesWindow* MainWindow::openFrames() {
+  auto& d = *impl_;
+  if (!d.frames) {
+    ArticleEditor* editor = d.article_view->editor();
+    // The preview fills the frame with the article as typed so far.
+    editor->commitPendingEdits();
+    d.frames = new FramesWindow({.frames = d.workspace.frames(),
+                                 .articles = d.workspace.articles(),
+                                 .uploads = d.workspace.uploads(),
+                                 .dialogs = d.dialogs,
+                                 .changed = [editor] { editor->refreshFrames(); }},
+                                this);
+    d.frames->setAttribute(Qt::WA_DeleteOnClose);
+    d.frames->setWindowModality(Qt::WindowModal);
+  }
+  d.frames->show();
+  d.frames->raise();
+  d.frames->activateWindow();
+  return d.frames;
+}
+
+FramesWindow* MainWindow::framesWindow() const { return impl_->frames; }
 
 MainWindow::~MainWindow() = default;
 
@@ -335,6 +363,8 @@ void MainWindow::bindGate() {
       {Command::SaveFiles, d.menus.save_as},
       {Command::ImportFile, d.menus.import_file},
       {Command::ExportFile, d.menus.export_file},
+      // Renaming a frame rewrites the upload rows that name it.
+      {Command::ChangeUploads, d.menus.frames},
   };
   d.gate_change = d.gate.on_change([this] {
     for (auto [command, control] : impl_->gated) {

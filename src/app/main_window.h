@@ -25,6 +25,7 @@ struct Opening;
 namespace tellvaro::app {
 
 class ArticleView;
+class FramesWindow;
 class UploadView;
 class ProtocolView;
 class ImportView;
@@ -78,6 +79,7 @@ class MainWindow : public QMainWindow {
     QAction* export_file = nullptr;
     QAction* bulk_edit = nullptr;
     QAction* bulk_undo = nullptr;
+    QAction* frames = nullptr;
     QMenu* user = nullptr;
     QAction* my_data = nullptr;
     QAction* my_bills = nullptr;
@@ -102,6 +104,9 @@ class MainWindow : public QMainWindow {
   FileCommands* fileCommands() const;
   AccountCommands* accountCommands() const;
   BulkEditCommands* bulkEditCommands() const;
+  // "Vorlagen...": opens the frames window (or brings it forward); the window while it is open.
+  FramesWindow* openFrames();
+  FramesWindow* framesWindow() const;
   presentation::GridSorting& sorting();
   // What may run while a send or an import works; the window's controls follow it.
   const presentation::RunGate& runGate() const;

@@ -10,6 +10,7 @@
 
 #include "store/file_io.h"
 #include "store/files.h"
+#include "store/table.h"
 #include "text/ascii.h"
 #include "text/cp1252.h"
 #include "text/error.h"
@@ -124,7 +125,10 @@ std::string_view own_text(std::string_view description) {
 }
 
 std::string with_frame(std::string_view description, std::string_view frame) {
-  const std::string_view own = own_text(description);
+  return join_frame(own_text(description), frame);
+}
+
+std::string join_frame(std::string_view own, std::string_view frame) {
   if (frame.empty()) return std::string(own);
   std::string out;
   out.reserve(kMarkerOpen.size() + frame.size() + kMarkerClose.size() + 2 + own.size());
@@ -137,8 +141,10 @@ std::string frame_name_problem(std::string_view name) {
   if (text::char_count(name) > kNameMax)
     return "Der Name der Vorlage ist zu lang (höchstens " + text::format_int(kNameMax) +
            " Zeichen).";
-  if (name.front() == ' ' || name.back() == ' ' || name.front() == '.' || name.back() == '.')
-    return "Der Name der Vorlage darf nicht mit einem Leerzeichen oder Punkt beginnen oder enden.";
+  if (name.front() == ' ' || name.back() == ' ' || name.front() == '.' || name.back() == '.' ||
+      name.front() == '(')
+    return "Der Name der Vorlage darf nicht mit einem Leerzeichen oder Punkt beginnen oder enden "
+           "und nicht mit einer Klammer beginnen.";
   for (char c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || std::string_view("/\\:*?\"<>|{}").find(c) !=
                                                     std::string_view::npos)
@@ -220,6 +226,28 @@ std::optional<std::string> renamed_frame_description(const Record& article, std:
   const std::string* d = at(article, F::Beschreibung).as_string();
   if (!d || frame_of(*d) != std::optional<std::string>(std::string(from))) return std::nullopt;
   return with_frame(*d, to);
+}
+
+std::size_t frame_users(const Table& table, std::string_view frame) {
+  std::size_t n = 0;
+  for (const Record& r : table.stored()) {
+    const std::string* d = at(r, F::Beschreibung).as_string();
+    if (d && frame_of(*d) == std::optional<std::string>(std::string(frame))) ++n;
+  }
+  return n;
+}
+
+std::size_t rename_frame_in(Table& table, std::string_view from, std::string_view to) {
+  // A description being typed is stored first, so the rename starts from it.
+  table.post_if_changed();
+  std::vector<Table::Patch> patches;
+  const std::vector<Record>& records = table.stored();
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    if (auto d = renamed_frame_description(records[i], from, to))
+      patches.push_back({table.stored_keys()[i], {{index_of(F::Beschreibung), Value::text(*d)}}});
+  }
+  if (patches.empty()) return 0;
+  return table.rewrite(patches, false);
 }
 
 FrameFolder::FrameFolder(std::string data_root)

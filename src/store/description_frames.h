@@ -18,9 +18,13 @@
 
 namespace tellvaro::store {
 
+class Table;
+
 // Below the folder that holds the data folder.
 inline constexpr std::string_view kFrameFolder = "files/vorlagen/";
 inline constexpr std::string_view kFrameExtension = ".html";
+// How lists and previews name the absence of a frame (no name can look like it).
+inline constexpr std::string_view kNoFrame = "(keine Vorlage)";
 
 // The frame a description names, if it names one.
 std::optional<std::string> frame_of(std::string_view description);
@@ -29,6 +33,8 @@ std::string_view own_text(std::string_view description);
 // The description with `frame` as its frame (an empty name: without a frame), the seller's own
 // text unchanged.
 std::string with_frame(std::string_view description, std::string_view frame);
+// The description made of the seller's own text as typed and a frame (empty: none).
+std::string join_frame(std::string_view own, std::string_view frame);
 
 // Why a name cannot name a frame (it is also its file name and sits in an HTML comment); empty
 // when it can.
@@ -88,5 +94,10 @@ class FrameFolder {
 // does not use `from`.
 std::optional<std::string> renamed_frame_description(const Record& article, std::string_view from,
                                                      std::string_view to);
+
+// The records of `table` whose description names `frame`.
+std::size_t frame_users(const Table& table, std::string_view frame);
+// Makes the records of `table` that name `from` name `to`, in one step; returns how many.
+std::size_t rename_frame_in(Table& table, std::string_view from, std::string_view to);
 
 }  // namespace tellvaro::store

@@ -7,6 +7,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "store/description_frames.h"
 #include "text/ascii.h"
 #include "text/cp1252.h"
 #include "text/error.h"
@@ -14,6 +15,7 @@
 
 namespace tellvaro::workspace {
 namespace {
+
 
 using store::Record;
 using store::Table;
@@ -346,6 +348,10 @@ std::vector<std::string> check_bulk_change(const BulkChange& change) {
       }
     }
   }
+  if (change.frame && !change.frame->empty()) {
+    if (std::string why = store::frame_name_problem(*change.frame); !why.empty())
+      errors.push_back("Vorlage: " + why);
+  }
   std::set<catalogue::Slot> slots;
   for (const auto& c : change.categories) {
     const std::string caption = c.slot == catalogue::Slot::Second ? "Kategorie 2" : "Kategorie 1";
@@ -434,6 +440,17 @@ BulkEditor::Planned BulkEditor::plan(const std::vector<Table::Key>& keys,
                          catalogue::category_path(names), nullptr);
   }
 
+  constexpr std::size_t kDescription = store::index_of(store::F::Beschreibung);
+  const auto frame_of = [](const Value& description) {
+    const std::string* d = description.as_string();
+    return Value::text(
+        (d ? store::frame_of(*d) : std::nullopt).value_or(std::string(store::kNoFrame)));
+  };
+  if (change.frame)
+    choices.emplace_back("Vorlage",
+                         change.frame->empty() ? std::string(store::kNoFrame) : *change.frame,
+                         nullptr);
+
   const auto at = stored_ids(articles_);
   std::unordered_set<Table::Key> done;
   for (Table::Key key : keys) {
@@ -484,6 +501,16 @@ BulkEditor::Planned BulkEditor::plan(const std::vector<Table::Key>& keys,
       if (!differs) continue;
       choices[steps.size() + i].count(before[categories[i].path]);
       any = true;
+    }
+    if (change.frame) {
+      const Value& old = before[kDescription];
+      const std::string* text = old.as_string();
+      std::string framed = store::with_frame(text ? *text : std::string(), *change.frame);
+      if (!(text ? *text == framed : framed.empty())) {
+        write(kDescription, Value::text(std::move(framed)));
+        choices.back().count(frame_of(old));
+        any = true;
+      }
     }
     if (!any) continue;
     p.after.push_back(std::move(now));

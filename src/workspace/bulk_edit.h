@@ -63,7 +63,10 @@ struct BulkCategory {
 struct BulkChange {
   std::vector<BulkFieldChange> fields;
   std::vector<BulkCategory> categories;
-  bool empty() const { return fields.empty() && categories.empty(); }
+  // The description frame for every article ("" takes it off); the seller's own texts stay.
+  // None leaves each article's frame as it is.
+  std::optional<std::string> frame = std::nullopt;
+  bool empty() const { return fields.empty() && categories.empty() && !frame; }
 };
 
 // German messages for what cannot be stored (a text in a price, a price below 0, a text too

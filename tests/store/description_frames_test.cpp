@@ -53,7 +53,7 @@ TEST(DescriptionFrames, MarkerKeepsTheSellersTextByteForByte) {
 
 TEST(DescriptionFrames, NamesThatCannotNameAFrame) {
   for (std::string_view bad : {"", "  ", " Shop", "Shop.", ".versteckt", "a/b", "a\\b", "x--y",
-                               "a>b", "a{b}", "Zeile\nZwei", "a:b"}) {
+                               "a>b", "a{b}", "Zeile\nZwei", "a:b", "(keine Vorlage)"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(frame_name_problem(bad).empty());
   }

@@ -8,6 +8,8 @@
 #include <algorithm>
 
 #include "db/connection.h"
+#include "store/description_frames.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 #include "workspace/workspace.h"
 
@@ -301,6 +303,56 @@ TEST_F(BulkWorkspaceTest, SortedByTheChangedFieldTheCursorStaysOnItsArticle) {
   ASSERT_EQ(bulk.apply(all_keys(articles), change), 5u);
   EXPECT_EQ(events, std::vector<Table::RowChange::Kind>{Table::RowChange::Kind::Reset});
   EXPECT_EQ(name(*articles.position()), current);
+}
+
+// The frame set for three of five articles in one step: the three go out framed (a change of
+// the frame reaches them all), the other two as they were; the preview names the frames
+// replaced; the undo gives the seller's texts back byte for byte.
+TEST_F(BulkWorkspaceTest, AFrameForSomeArticlesInOneStepAndTakenBack) {
+  test::TempDir root;
+  store::FrameFolder frames(root.folder());
+  frames.save("Shop", "<h1>{Artikelname}</h1>{Beschreibung}<p id=v>Versand {Versandpreis_1} EUR</p>");
+  for (std::size_t r = 0; r < articles.count(); ++r) {
+    articles.move_to(r);
+    articles.edit();
+    articles.set(F::Beschreibung, Value::text("Eigener Text von " + name(r) + "\r\n"));
+    articles.set(F::Versandpreis_1, Value::amount(4.9));
+    articles.post();
+  }
+  articles.move_to(0);
+  articles.edit();
+  articles.set(F::Beschreibung,
+               Value::text(store::with_frame(*stored(0, F::Beschreibung).as_string(), "Alt")));
+  articles.post();
+  const auto before = articles.stored();
+  const auto keys = bulk_targets(articles, {0, 1, 2}).keys;  // Bett (framed "Alt"), Lampe, Sofa
+  BulkChange change;
+  change.frame = "Shop";
+  EXPECT_EQ(bulk.preview(keys, change).lines,
+            std::vector<std::string>{"Vorlage: (keine Vorlage) (2 Artikel), Alt (1 Artikel) -> Shop"});
+  ASSERT_EQ(bulk.apply(keys, change), 3u);
+
+  const auto sent = [&](std::size_t row) { return frames.framed(articles.row(row)).text; };
+  for (std::size_t r = 0; r < 3; ++r) {
+    EXPECT_EQ(sent(r), "<h1>" + name(r) + "</h1>Eigener Text von " + name(r) +
+                           "\r\n<p id=v>Versand 4.90 EUR</p>");
+  }
+  frames.save("Shop", "<h1>{Artikelname}</h1>{Beschreibung}<p id=v>Versand frei</p>");
+  for (std::size_t r = 0; r < 5; ++r) {
+    SCOPED_TRACE(name(r));
+    if (r < 3) {
+      EXPECT_NE(sent(r).find("<p id=v>Versand frei</p>"), std::string::npos);
+    } else {
+      EXPECT_EQ(sent(r), "Eigener Text von " + name(r) + "\r\n");
+    }
+  }
+  // Taking the frame off again through the same change.
+  change.frame = "";
+  EXPECT_EQ(bulk.preview(keys, change).lines,
+            std::vector<std::string>{"Vorlage: Shop (3 Artikel) -> (keine Vorlage)"});
+
+  ASSERT_TRUE(bulk.undo().done);
+  EXPECT_EQ(articles.stored(), before);
 }
 
 TEST(BulkTargets, SelectedRowsOrAllShownAfterAsking) {

@@ -37,7 +37,8 @@ ArticleEditor::ArticleEditor(Dependencies dependencies, QWidget* parent)
   using presentation::EditorPage;
   const auto at = [](EditorPage p) { return static_cast<std::size_t>(p); };
   pages_[at(EditorPage::Article)] = build_artikel_page(*binder_, controls_);
-  description_page_ = new DescriptionPage(*binder_, controls_, articles, d_.dialogs);
+  description_page_ =
+      new DescriptionPage(*binder_, controls_, articles, d_.dialogs, workspace_.frames());
   pictures_page_ =
       new PicturesPage(*binder_, controls_, articles, d_.dialogs, workspace_.picture_folder());
   pages_[at(EditorPage::Description)] = description_page_;
@@ -150,6 +151,8 @@ void ArticleEditor::dataChange(std::optional<std::size_t> field) {
 void ArticleEditor::beforePost() { category_page_->beforePost(); }
 
 void ArticleEditor::showDescriptionPreview() { description_page_->refreshPreview(); }
+
+void ArticleEditor::refreshFrames() { description_page_->refreshFrames(); }
 
 void ArticleEditor::refreshPictures() { pictures_page_->refresh(); }
 

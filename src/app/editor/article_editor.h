@@ -64,6 +64,10 @@ class ArticleEditor : public QTabWidget {
   // Main window creation: pictures, upload counters and total, description preview.
   void refreshAll();
 
+  // The description frames changed (the frames window): the page's choice and preview.
+  void refreshFrames();
+  DescriptionPage* descriptionPage() const { return description_page_; }
+
   // The upload counters and total in the status bar.
   void updateUploadTotals();
 

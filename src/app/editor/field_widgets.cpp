@@ -19,6 +19,7 @@
 #include "catalogue/reference.h"
 #include "ports/dialogs.h"
 #include "presentation/messages.h"
+#include "store/description_frames.h"
 #include "store/field.h"
 #include "store/table.h"
 #include "text/error.h"
@@ -88,6 +89,19 @@ QLineEdit* FieldBinder::bindEdit(QLineEdit* edit, store::F field) {
     connect(edit, &QLineEdit::editingFinished, this, [this, &bound] { left(bound); });
   }
   return edit;
+}
+
+QPlainTextEdit* FieldBinder::bindOwnDescription(QPlainTextEdit* memo) {
+  bindMemo(memo, store::F::Beschreibung);
+  Binding& b = *bindings_.back();
+  b.read = [this, memo] {
+    const auto frame = store::frame_of(table_.text(store::F::Beschreibung));
+    return store::join_frame(text::crlf_line_breaks(u(memo->document()->toRawText())),
+                             frame.value_or(""));
+  };
+  b.write = [memo](const std::string& t) { memo->setPlainText(q(store::own_text(t))); };
+  show(b);
+  return memo;
 }
 
 QPlainTextEdit* FieldBinder::bindMemo(QPlainTextEdit* memo, store::F field) {

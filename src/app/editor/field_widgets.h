@@ -47,6 +47,9 @@ class FieldBinder : public QObject {
   // accessible description, while its name stays what a person sees) and returns the control.
   QLineEdit* bindEdit(QLineEdit* edit, store::F field);
   QPlainTextEdit* bindMemo(QPlainTextEdit* memo, store::F field);
+  // `Beschreibung` as the seller writes it: his own text, the frame chosen apart (it stays as
+  // the record names it).
+  QPlainTextEdit* bindOwnDescription(QPlainTextEdit* memo);
   // Editable; items from the field's fixed choice list.
   QComboBox* bindCombo(QComboBox* combo, store::F field);
   QCheckBox* bindCheck(QCheckBox* box, store::F field);

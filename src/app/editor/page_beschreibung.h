@@ -5,12 +5,16 @@
 // never look at it never start the engine.
 
 #include <QWidget>
+#include <string>
+#include <vector>
 
+class QComboBox;
 class QPushButton;
 class QStackedWidget;
 class QWebEngineView;
 
 namespace tellvaro::store {
+class FrameFolder;
 class Table;
 }
 namespace tellvaro::ports {
@@ -27,10 +31,16 @@ class DescriptionPage : public QWidget {
 
  public:
   DescriptionPage(FieldBinder& binder, EditorControls& controls, store::Table& articles,
-                  ports::Dialogs* dialogs, QWidget* parent = nullptr);
+                  ports::Dialogs* dialogs, store::FrameFolder& frames,
+                  QWidget* parent = nullptr);
 
-  // The description changed: rendered now when the preview is on screen, else on its next show.
+  // The description changed: rendered now when the preview is on screen, else on its next show;
+  // the frame shown as the record names it.
   void refreshPreview();
+  // The frames were changed, added, renamed or deleted.
+  void refreshFrames();
+  // "Vorlage:" above the text: the frame of the current article.
+  QComboBox* frameChoice() const { return frame_choice_; }
 
   void showText();
   void showPreview();
@@ -47,9 +57,16 @@ class DescriptionPage : public QWidget {
  private:
   void openFile();
   void render();
+  void showFrame();
+  void chooseFrame(int index);
 
   store::Table& articles_;
   ports::Dialogs* dialogs_;
+  store::FrameFolder& frames_;
+  FieldBinder& binder_;
+  QComboBox* frame_choice_ = nullptr;
+  std::vector<std::string> frame_names_;
+  std::vector<std::string> frame_items_;  // the frame each item of the drop-down sets
   QStackedWidget* stack_ = nullptr;
   QWidget* text_ = nullptr;
   QWebEngineView* browser_ = nullptr;
