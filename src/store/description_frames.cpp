@@ -184,6 +184,9 @@ std::string frame_problem(std::string_view frame) {
     return m + " Feldnamen werden genau so geschrieben wie in der Artikel-Tabelle, zum Beispiel "
                "{Artikelname} oder {Versandpreis_1}.";
   }
+  // Sent and imported again, such a text would read as naming a frame.
+  if (marker_of(frame))
+    return "Die Vorlage darf nicht mit dem Kommentar \"<!--Vorlage: ...-->\" beginnen.";
   std::size_t own = 0;
   for (std::size_t i = frame.find('{'); i != std::string_view::npos; i = frame.find('{', i + 1)) {
     const auto p = placeholder_at(frame, i);

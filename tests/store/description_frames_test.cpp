@@ -74,6 +74,7 @@ TEST(DescriptionFrames, PlaceholdersNamingNoFieldAreRefused) {
       {"{Beschreibung}{Foo}{Bar}{Foo}", "die Platzhalter {Foo} und {Bar}, die kein Feld"},
       {"{Beschreibung} {artikelname}", "Meinten Sie {Artikelname}?"},
       {"<p>{Artikelname}</p>", "keinen Platzhalter {Beschreibung}"},
+      {"<!--Vorlage: Shop-->{Beschreibung}", "nicht mit dem Kommentar"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.frame);
