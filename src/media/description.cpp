@@ -1,6 +1,7 @@
 #include "media/description.h"
 
 #include "ports/dialogs.h"
+#include "store/description_frames.h"
 #include "store/file_io.h"
 #include "store/table.h"
 #include "text/ascii.h"
@@ -87,7 +88,9 @@ bool load_description(store::Table& articles, ports::Dialogs& dialogs) {
   if (!chosen) return false;
   articles.edit();
   const std::string text = description_text(store::detail::read_whole_file(*chosen));
-  articles.set(store::F::Beschreibung, store::Value::text(text));
+  // The file is the seller's own text; the frame he chose stays.
+  const auto frame = store::frame_of(articles.text(store::F::Beschreibung));
+  articles.set(store::F::Beschreibung, store::Value::text(store::join_frame(text, frame.value_or(""))));
   articles.post();
   return true;
 }

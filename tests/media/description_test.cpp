@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "media/description.h"
+#include "store/description_frames.h"
 #include "store/table.h"
 #include "support/temp_dir.h"
 #include "support/scripted_dialogs.h"
@@ -59,6 +60,18 @@ TEST(Description, LoadWritesTheFieldAndPosts) {
   EXPECT_EQ(articles.text(store::F::Beschreibung), "<p>neu</p>\r\n<p>zwei</p>");
   EXPECT_EQ(articles.state(), store::EditState::Browse);
 
+  // The file replaces the seller's own text, not the frame he chose.
+  articles.edit();
+  articles.set_text(store::F::Beschreibung, store::with_frame("alt", "Shop"));
+  articles.post();
+  dialogs.files = {dir / "d.html"};
+  EXPECT_TRUE(load_description(articles, dialogs));
+  EXPECT_EQ(articles.text(store::F::Beschreibung),
+            store::with_frame("<p>neu</p>\r\n<p>zwei</p>", "Shop"));
+
+  articles.edit();
+  articles.set_text(store::F::Beschreibung, "");
+  articles.post();
   test::write_file(dir / "leer.txt", "");
   dialogs.files = {dir / "leer.txt"};
   load_description(articles, dialogs);
