@@ -27,7 +27,9 @@
 namespace tellvaro::app {
 namespace {
 
-QString q(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+QString q(std::string_view s) {
+  return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
 
 constexpr std::string_view kNewFrame =
     "<div style=\"font-family:sans-serif\">\r\n{Beschreibung}\r\n</div>\r\n"
@@ -137,8 +139,8 @@ void FramesWindow::choose(int row) {
   if (!mayDiscard()) {
     // Back to the frame being written.
     QSignalBlocker quiet(list_);
-    const auto found = chosen_ ? list_->findItems(q(*chosen_), Qt::MatchExactly)
-                               : QList<QListWidgetItem*>();
+    const auto found =
+        chosen_ ? list_->findItems(q(*chosen_), Qt::MatchExactly) : QList<QListWidgetItem*>();
     list_->setCurrentItem(found.isEmpty() ? nullptr : found.front());
     return;
   }

@@ -275,8 +275,7 @@ int send_command(const Options& o, workspace::Workspace& ws, std::ostream& out, 
 
   for (const std::string& m : ws.load_tables()) err << m << '\n';
   // Now into the picture folder, as the editor would have stored them.
-  const Folders folders{folder_of(o.file), ws.picture_folder(), ws.picture_folder(),
-                       &ws.frames()};
+  const Folders folders{folder_of(o.file), ws.picture_folder(), ws.picture_folder(), &ws.frames()};
   std::size_t failed = refused;
   // The rows as a table holds them (texts fitted to their fields): the memory of listings then
   // knows them as it knows the window's upload rows.

@@ -90,7 +90,8 @@ bool load_description(store::Table& articles, ports::Dialogs& dialogs) {
   const std::string text = description_text(store::detail::read_whole_file(*chosen));
   // The file is the seller's own text; the frame he chose stays.
   const auto frame = store::frame_of(articles.text(store::F::Beschreibung));
-  articles.set(store::F::Beschreibung, store::Value::text(store::join_frame(text, frame.value_or(""))));
+  articles.set(store::F::Beschreibung,
+               store::Value::text(store::join_frame(text, frame.value_or(""))));
   articles.post();
   return true;
 }

@@ -36,8 +36,9 @@ inline constexpr std::string_view kPreviewPolicy =
 std::string preview_document(std::string_view description);
 
 // "Datei öffnen": asks for a file, puts the current article into editing, reads the file into
-// `Beschreibung` as the seller's own text (a frame chosen stays) and posts. False when no file was chosen. A file that cannot be read throws
-// tellvaro::Error; the article then stays in editing with its text unchanged.
+// `Beschreibung` as the seller's own text (a frame chosen stays) and posts. False when no file was
+// chosen. A file that cannot be read throws tellvaro::Error; the article then stays in editing with
+// its text unchanged.
 bool load_description(store::Table& articles, ports::Dialogs& dialogs);
 
 }  // namespace tellvaro::media

@@ -63,10 +63,11 @@ FrameCommands frame_commands(const std::optional<std::string>& chosen, std::stri
 Question delete_frame_question(std::string_view frame, std::size_t users) {
   std::string text = "Die Vorlage " + quoted(frame) + " löschen?";
   if (users > 0)
-    text += "\n\n" + text::format_int(users) +
-            (users == 1 ? " Artikel verwendet sie; er kann" : " Artikel verwenden sie; sie können") +
-            " erst wieder übertragen und gesendet werden, wenn auf der Seite \"Beschreibung\" eine "
-            "andere Vorlage oder keine gewählt ist.";
+    text +=
+        "\n\n" + text::format_int(users) +
+        (users == 1 ? " Artikel verwendet sie; er kann" : " Artikel verwenden sie; sie können") +
+        " erst wieder übertragen und gesendet werden, wenn auf der Seite \"Beschreibung\" eine "
+        "andere Vorlage oder keine gewählt ist.";
   return {text};
 }
 

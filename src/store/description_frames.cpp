@@ -50,7 +50,7 @@ bool name_char(char c) {
 // The field name of a placeholder starting at `open` (a '{'), and where it ends; nothing when
 // the braces hold something else.
 std::optional<std::pair<std::string_view, std::size_t>> placeholder_at(std::string_view s,
-                                                                      std::size_t open) {
+                                                                       std::size_t open) {
   const std::size_t start = open + 1;
   std::size_t i = start;
   while (i < s.size() && i - start <= kPlaceholderMax && name_char(s[i])) ++i;
@@ -75,11 +75,20 @@ std::string html_safe(std::string_view s) {
   out.reserve(s.size());
   for (char c : s) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -146,8 +155,8 @@ std::string frame_name_problem(std::string_view name) {
     return "Der Name der Vorlage darf nicht mit einem Leerzeichen oder Punkt beginnen oder enden "
            "und nicht mit einer Klammer beginnen.";
   for (char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || std::string_view("/\\:*?\"<>|{}").find(c) !=
-                                                    std::string_view::npos)
+    if (static_cast<unsigned char>(c) < 0x20 ||
+        std::string_view("/\\:*?\"<>|{}").find(c) != std::string_view::npos)
       return "Der Name der Vorlage darf keines der Zeichen / \\ : * ? \" < > | { } enthalten.";
   }
   if (name.find("--") != std::string_view::npos)
@@ -178,11 +187,11 @@ std::string frame_problem(std::string_view frame) {
     m += unknown.size() == 1 ? ", der kein Feld des Artikels nennt."
                              : ", die kein Feld des Artikels nennen.";
     for (const std::string& u : unknown) {
-      if (auto close = field_spelt_like(u))
-        m += " Meinten Sie {" + std::string(*close) + "}?";
+      if (auto close = field_spelt_like(u)) m += " Meinten Sie {" + std::string(*close) + "}?";
     }
-    return m + " Feldnamen werden genau so geschrieben wie in der Artikel-Tabelle, zum Beispiel "
-               "{Artikelname} oder {Versandpreis_1}.";
+    return m +
+           " Feldnamen werden genau so geschrieben wie in der Artikel-Tabelle, zum Beispiel "
+           "{Artikelname} oder {Versandpreis_1}.";
   }
   // Sent and imported again, such a text would read as naming a frame.
   if (marker_of(frame))
@@ -253,8 +262,7 @@ std::size_t rename_frame_in(Table& table, std::string_view from, std::string_vie
   return table.rewrite(patches, false);
 }
 
-FrameFolder::FrameFolder(std::string data_root)
-    : folder_(data_path(data_root, kFrameFolder)) {}
+FrameFolder::FrameFolder(std::string data_root) : folder_(data_path(data_root, kFrameFolder)) {}
 
 std::string FrameFolder::path_of(std::string_view name) const {
   return folder_ + std::string(name) + std::string(kFrameExtension);
@@ -303,8 +311,8 @@ void FrameFolder::save(std::string_view name, std::string_view html) {
   const std::string frames = folder_.substr(0, folder_.size() - 1);
   for (const std::string& f : {frames.substr(0, frames.rfind('/')), frames}) {
     if (::mkdir(f.c_str(), 0777) != 0 && errno != EEXIST)
-      throw Error("Der Ordner '" + f + "' konnte nicht angelegt werden: " +
-                  detail::reason(errno) + ".");
+      throw Error("Der Ordner '" + f + "' konnte nicht angelegt werden: " + detail::reason(errno) +
+                  ".");
   }
   const std::string bytes = text::crlf_line_breaks(html);
   detail::replace_file(path_of(name), [&](detail::FileWriter& w) { w.write(bytes); });
@@ -325,15 +333,15 @@ void FrameFolder::rename(std::string_view from, std::string_view to) {
     if (n != from && text::equal_no_case(n, to))
       throw Error("Eine Vorlage namens " + quoted(n) + " gibt es schon.");
   if (::rename(path_of(from).c_str(), path_of(to).c_str()) != 0)
-    throw Error("Die Vorlage " + quoted(from) + " konnte nicht umbenannt werden: " +
-                detail::reason(errno) + ".");
+    throw Error("Die Vorlage " + quoted(from) +
+                " konnte nicht umbenannt werden: " + detail::reason(errno) + ".");
 }
 
 void FrameFolder::remove(std::string_view name) {
   if (!exists(name)) throw Error("Die Vorlage " + quoted(name) + " gibt es nicht.");
   if (::unlink(path_of(name).c_str()) != 0)
-    throw Error("Die Vorlage " + quoted(name) + " konnte nicht gelöscht werden: " +
-                detail::reason(errno) + ".");
+    throw Error("Die Vorlage " + quoted(name) +
+                " konnte nicht gelöscht werden: " + detail::reason(errno) + ".");
 }
 
 FramedDescription FrameFolder::framed(const Record& article) const {
@@ -342,14 +350,14 @@ FramedDescription FrameFolder::framed(const Record& article) const {
   const auto frame = frame_of(description);
   if (!frame) return {description, ""};
   if (!exists(*frame))
-    return {"", "Die Vorlage " + quoted(*frame) + " der Beschreibung fehlt (" + path_of(*frame) +
-                    ")."};
+    return {"",
+            "Die Vorlage " + quoted(*frame) + " der Beschreibung fehlt (" + path_of(*frame) + ")."};
   std::string html;
   try {
     html = read(*frame);
   } catch (const Error& e) {
-    return {"", "Die Vorlage " + quoted(*frame) + " der Beschreibung ist nicht lesbar: " +
-                    e.what()};
+    return {"",
+            "Die Vorlage " + quoted(*frame) + " der Beschreibung ist nicht lesbar: " + e.what()};
   }
   if (std::string p = frame_problem(html); !p.empty())
     return {"", "Die Vorlage " + quoted(*frame) + " der Beschreibung ist fehlerhaft: " + p};

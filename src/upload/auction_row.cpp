@@ -49,8 +49,8 @@ std::string picture_name(std::string_view auction_number, int slot) {
   return name + ".jpg";
 }
 
-std::optional<store::Record> as_sent(const store::Record& article,
-                                     const store::FrameFolder* frames, std::string* problem) {
+std::optional<store::Record> as_sent(const store::Record& article, const store::FrameFolder* frames,
+                                     std::string* problem) {
   const std::string* description = store::at(article, store::F::Beschreibung).as_string();
   if (!frames || !description || !store::frame_of(*description)) return article;
   store::FramedDescription framed = frames->framed(article);

@@ -37,8 +37,7 @@ std::string picture_name(std::string_view auction_number, int slot);
 // filled in (see store::FrameFolder::framed), so every check of a sent text sees what is sent.
 // Nothing when the frame is missing or broken; `problem` then says why. Without `frames` the
 // article as it is.
-std::optional<store::Record> as_sent(const store::Record& article,
-                                     const store::FrameFolder* frames,
+std::optional<store::Record> as_sent(const store::Record& article, const store::FrameFolder* frames,
                                      std::string* problem = nullptr);
 
 // `Beschreibung` with every apostrophe turned into "´".

@@ -201,8 +201,7 @@ void SendRun::refuse_cut_texts(db::Batch& batch, const std::string& what) {
 // and checked; the counter raised and committed with the article's start, fee rows and auction
 // row; after the pictures, the article's commit. The protocol lines are those of one statement
 // at a time, in the same order, and a failure anywhere reports what it always did.
-void SendRun::send_article(const store::Record& article, const store::Record& stored,
-                           bool single) {
+void SendRun::send_article(const store::Record& article, const store::Record& stored, bool single) {
   ArticleContext c;
   c.seller_id = sv_.user.id;
   c.picture_folder = sv_.picture_folder;

@@ -139,8 +139,7 @@ struct SendOutcome {
 std::optional<SendJob> prepare_send(const std::vector<store::Record>& shown,
                                     std::optional<std::size_t> marked, bool all,
                                     const ListedRows* listed, ports::Dialogs& dialogs,
-                                    Protocol& protocol,
-                                    const store::FrameFolder* frames = nullptr);
+                                    Protocol& protocol, const store::FrameFolder* frames = nullptr);
 
 // The run: plain calls on `db` (its waits raised and batches of statements allowed for the run,
 // both set back after), the file server, the clock and the mail server; asks nothing. `listed` (may be null) remembers each

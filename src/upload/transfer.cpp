@@ -157,8 +157,8 @@ std::string transfer_summary(std::size_t transferred, std::size_t incomplete) {
 }
 
 OneTransfer transfer_one(const store::Record& article, store::Table& uploads,
-                         ports::Dialogs& dialogs, const Copied& copied,
-                         const ColumnLimits* limits, const store::FrameFolder* frames) {
+                         ports::Dialogs& dialogs, const Copied& copied, const ColumnLimits* limits,
+                         const store::FrameFolder* frames) {
   OneTransfer result;
   if (auto gap = find_gap(article, frames)) {
     dialogs.inform(gap->message);

@@ -16,7 +16,6 @@
 namespace tellvaro::workspace {
 namespace {
 
-
 using store::Record;
 using store::Table;
 using store::Value;
@@ -447,9 +446,8 @@ BulkEditor::Planned BulkEditor::plan(const std::vector<Table::Key>& keys,
         (d ? store::frame_of(*d) : std::nullopt).value_or(std::string(store::kNoFrame)));
   };
   if (change.frame)
-    choices.emplace_back("Vorlage",
-                         change.frame->empty() ? std::string(store::kNoFrame) : *change.frame,
-                         nullptr);
+    choices.emplace_back(
+        "Vorlage", change.frame->empty() ? std::string(store::kNoFrame) : *change.frame, nullptr);
 
   const auto at = stored_ids(articles_);
   std::unordered_set<Table::Key> done;

@@ -593,8 +593,9 @@ TEST_F(CliTest, AFramedDescriptionGoesOutAsTheWindowSendsIt) {
              "<h1>{Artikelname}</h1>{Beschreibung}\r\n<p>Ab {Startpreis} EUR. Impressum: Hans "
              "Händler's Laden</p>");
   const std::string file =
-      csv("eins.csv", "Sommerreifen;1111;7;10115;Berlin;12.5;True;;<!--Vorlage: Shop-->Vier "
-                      "Reifen, kaum gefahren.;\r\n");
+      csv("eins.csv",
+          "Sommerreifen;1111;7;10115;Berlin;12.5;True;;<!--Vorlage: Shop-->Vier "
+          "Reifen, kaum gefahren.;\r\n");
   const std::string expected =
       "<h1>Sommerreifen</h1>Vier Reifen, kaum gefahren.\r\n<p>Ab 12.50 EUR. Impressum: Hans "
       "Händler\xC2\xB4s Laden</p>";
@@ -618,9 +619,20 @@ TEST_F(CliTest, AFramedDescriptionGoesOutAsTheWindowSendsIt) {
   test::ScriptedDialogs dialogs;
   upload::Protocol protocol;
   const store::FrameFolder frames(dir_.folder());
-  upload::Sender window({db, uploads, rows, dialogs, protocol, nullptr, {}, test::service_config(),
-                         test::active_seller(), std::string("http://") + test::host() + "/",
-                         dir_ / "files/bilder/", {}, nullptr, &frames});
+  upload::Sender window({db,
+                         uploads,
+                         rows,
+                         dialogs,
+                         protocol,
+                         nullptr,
+                         {},
+                         test::service_config(),
+                         test::active_seller(),
+                         std::string("http://") + test::host() + "/",
+                         dir_ / "files/bilder/",
+                         {},
+                         nullptr,
+                         &frames});
   ASSERT_TRUE(window.send_all()) << (dialogs.shown.empty() ? "" : dialogs.shown.back());
   EXPECT_EQ(description(), expected);
 

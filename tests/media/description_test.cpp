@@ -3,8 +3,8 @@
 #include "media/description.h"
 #include "store/description_frames.h"
 #include "store/table.h"
-#include "support/temp_dir.h"
 #include "support/scripted_dialogs.h"
+#include "support/temp_dir.h"
 #include "text/error.h"
 
 using namespace tellvaro;

@@ -14,9 +14,8 @@ TEST(FrameChoice, NoneTheFramesAndAMissingOneKeptVisible) {
             (FrameChoice{{"(keine Vorlage)", "AGB", "Shop"}, {"", "AGB", "Shop"}, 0}));
   EXPECT_EQ(frame_choice(names, store::with_frame("Text", "Shop")).current, 2);
   EXPECT_EQ(frame_choice(names, store::with_frame("Text", "Alt")),
-            (FrameChoice{{"(keine Vorlage)", "AGB", "Shop", "Alt (fehlt)"},
-                         {"", "AGB", "Shop", "Alt"},
-                         3}));
+            (FrameChoice{
+                {"(keine Vorlage)", "AGB", "Shop", "Alt (fehlt)"}, {"", "AGB", "Shop", "Alt"}, 3}));
   EXPECT_EQ(frame_choice({}, ""), (FrameChoice{{"(keine Vorlage)"}, {""}, 0}));
 }
 
@@ -26,10 +25,8 @@ TEST(FrameCommands, WhatTheChosenFrameAndTheTypedNameAllow) {
     std::string name;
     FrameCommands expected;
   } cases[] = {
-      {std::nullopt, "", {false, false, false}},
-      {std::nullopt, "Neu", {true, false, false}},
-      {"Shop", "Shop", {true, false, true}},
-      {"Shop", "Shop 2027", {true, true, true}},
+      {std::nullopt, "", {false, false, false}}, {std::nullopt, "Neu", {true, false, false}},
+      {"Shop", "Shop", {true, false, true}},     {"Shop", "Shop 2027", {true, true, true}},
       {"Shop", "a/b", {false, false, true}},
   };
   for (const Case& c : cases) {

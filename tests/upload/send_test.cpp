@@ -1107,8 +1107,9 @@ TEST_F(SendTest, ASendWithoutARecipientSaysSo) {
 // send before the first statement.
 TEST_F(SendTest, AFramedDescriptionIsSentFilledInAndCheckedLikeAnyText) {
   store::FrameFolder frames(folder_.string() + "/");
-  frames.save("Shop", "<h1>{Artikelname}</h1>{Beschreibung}\n<p>Versand: {Versandpreis_1} EUR "
-                      "({Versand_1})</p><p>Händler's Widerrufsbelehrung</p>");
+  frames.save("Shop",
+              "<h1>{Artikelname}</h1>{Beschreibung}\n<p>Versand: {Versandpreis_1} EUR "
+              "({Versand_1})</p><p>Händler's Widerrufsbelehrung</p>");
   add_article("Vase");
   uploads_.edit();
   uploads_.set_text(store::F::Beschreibung, store::with_frame("It's <b>blue</b>", "Shop"));
@@ -1117,9 +1118,20 @@ TEST_F(SendTest, AFramedDescriptionIsSentFilledInAndCheckedLikeAnyText) {
   uploads_.post();
   const std::string memory = (folder_ / "eingestellt.txt").string();
   const auto send = [&](ListedRows* listed) {
-    return Sender(SendSetup{db_, uploads_, rows_, rec_, protocol_, &rec_, [] {}, service_config(),
-                            active_seller(), web_ok(), folder_.string() + "/", {1500, 3000, 3000},
-                            listed, &frames})
+    return Sender(SendSetup{db_,
+                            uploads_,
+                            rows_,
+                            rec_,
+                            protocol_,
+                            &rec_,
+                            [] {},
+                            service_config(),
+                            active_seller(),
+                            web_ok(),
+                            folder_.string() + "/",
+                            {1500, 3000, 3000},
+                            listed,
+                            &frames})
         .send_marked();
   };
   {

@@ -374,8 +374,8 @@ TEST(Transfer, AFrameThatIsMissingOrBrokenIsAGap) {
   EXPECT_EQ(find_gap(tb.articles.values()), std::nullopt);  // a caller that knows no frames
 
   tb.dialogs.answers = {ports::Answer::Yes};
-  const auto all = transfer_all(tb.articles.shown(), tb.uploads, tb.dialogs, tb.sink, {}, nullptr,
-                                &frames);
+  const auto all =
+      transfer_all(tb.articles.shown(), tb.uploads, tb.dialogs, tb.sink, {}, nullptr, &frames);
   EXPECT_EQ(all.transferred, 2u);
   EXPECT_EQ(all.incomplete, 2u);
   EXPECT_EQ(all.unstorable, 1u);
@@ -387,9 +387,8 @@ TEST(Transfer, AFrameThatIsMissingOrBrokenIsAGap) {
   EXPECT_NE(tb.protocol[4].find("Beschreibung: \"\xE2\x9C\x93\""), std::string::npos)
       << tb.protocol[4];
   ASSERT_EQ(tb.uploads.count(), 2u);
-  EXPECT_EQ(store::frame_of(tb.uploads.row(0)[store::index_of(store::F::Beschreibung)]
-                                .as_string()
-                                ->c_str()),
+  EXPECT_EQ(store::frame_of(
+                tb.uploads.row(0)[store::index_of(store::F::Beschreibung)].as_string()->c_str()),
             "Shop");
 }
 

@@ -311,7 +311,8 @@ TEST_F(BulkWorkspaceTest, SortedByTheChangedFieldTheCursorStaysOnItsArticle) {
 TEST_F(BulkWorkspaceTest, AFrameForSomeArticlesInOneStepAndTakenBack) {
   test::TempDir root;
   store::FrameFolder frames(root.folder());
-  frames.save("Shop", "<h1>{Artikelname}</h1>{Beschreibung}<p id=v>Versand {Versandpreis_1} EUR</p>");
+  frames.save("Shop",
+              "<h1>{Artikelname}</h1>{Beschreibung}<p id=v>Versand {Versandpreis_1} EUR</p>");
   for (std::size_t r = 0; r < articles.count(); ++r) {
     articles.move_to(r);
     articles.edit();
@@ -328,8 +329,9 @@ TEST_F(BulkWorkspaceTest, AFrameForSomeArticlesInOneStepAndTakenBack) {
   const auto keys = bulk_targets(articles, {0, 1, 2}).keys;  // Bett (framed "Alt"), Lampe, Sofa
   BulkChange change;
   change.frame = "Shop";
-  EXPECT_EQ(bulk.preview(keys, change).lines,
-            std::vector<std::string>{"Vorlage: (keine Vorlage) (2 Artikel), Alt (1 Artikel) -> Shop"});
+  EXPECT_EQ(
+      bulk.preview(keys, change).lines,
+      std::vector<std::string>{"Vorlage: (keine Vorlage) (2 Artikel), Alt (1 Artikel) -> Shop"});
   ASSERT_EQ(bulk.apply(keys, change), 3u);
 
   const auto sent = [&](std::size_t row) { return frames.framed(articles.row(row)).text; };

@@ -2,11 +2,11 @@
 
 #include <QComboBox>
 #include <QGroupBox>
-#include <QSignalBlocker>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -16,9 +16,9 @@
 #include "app/editor/field_widgets.h"
 #include "app/web_engine.h"
 #include "media/description.h"
+#include "ports/dialogs.h"
 #include "presentation/description_frames.h"
 #include "store/description_frames.h"
-#include "ports/dialogs.h"
 #include "store/table.h"
 #include "text/error.h"
 
@@ -139,8 +139,8 @@ void DescriptionPage::render() {
   stale_ = false;
   // Rendered as HTML whatever html_desc_1 says, framed as it will be sent; no base address, so
   // relative names and file addresses lead nowhere.
-  const std::string document = media::preview_document(
-      presentation::description_preview(frames_, articles_.values()));
+  const std::string document =
+      media::preview_document(presentation::description_preview(frames_, articles_.values()));
   browser_->setHtml(QString::fromStdString(document), QUrl(QStringLiteral("about:blank")));
 }
 

@@ -31,8 +31,7 @@ class DescriptionPage : public QWidget {
 
  public:
   DescriptionPage(FieldBinder& binder, EditorControls& controls, store::Table& articles,
-                  ports::Dialogs* dialogs, store::FrameFolder& frames,
-                  QWidget* parent = nullptr);
+                  ports::Dialogs* dialogs, store::FrameFolder& frames, QWidget* parent = nullptr);
 
   // The description changed: rendered now when the preview is on screen, else on its next show;
   // the frame shown as the record names it.
