@@ -251,7 +251,7 @@ void AccessibilityTest::editorControlsHeardByCaptionAndDescribedByField() {
     QVERIFY2(expected.count(field), qPrintable("not expected: " + field));
   }
   // Controls bound to no field, heard as a person reads them.
-  for (const char* name : {"Verbindungsstatus", "Kat 1", "Gebühr Untertitel ( 0.00 € )",
+  for (const char* name : {"Verbindungsstatus", "Kat 1", "Vorlage", "Gebühr Untertitel ( 0.00 € )",
                            "Gebühr Bild 1 ( 0.00 € )", "Gebühr Top-Kategorie ( 0.00 € )"}) {
     QVERIFY2(tree.names.contains(QString::fromUtf8(name)), name);
   }

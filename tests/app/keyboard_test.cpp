@@ -153,9 +153,9 @@ void KeyboardTest::tabFollowsEachEditorPage() {
         "location", "location_zip", "country", u("shipping: Käufer trägt Versandkosten"),
         "international", "Versand_1", "Versandpreis_1", "Versand_2", "Versandpreis_2", "Versand_3",
         "Versandpreis_3"}},
-      // "Text Ansicht" is off while the text is shown.
+      // "Text Ansicht" is off while the text is shown; the frame's choice belongs to the text.
       {"Beschreibung",
-       {"html_desc_1: ja", u("Datei öffnen"), "Browser Vorschau", "Beschreibung"}},
+       {"html_desc_1: ja", "Vorlage", u("Datei öffnen"), "Browser Vorschau", "Beschreibung"}},
       // Column by column, one per picture.
       {"Bilder",
        {"Bild1", "Neue Datei", u("Datei löschen"), "Bild2", "Neue Datei", u("Datei löschen"),

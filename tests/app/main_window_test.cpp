@@ -87,7 +87,7 @@ void MainWindowTest::menus() {
                    u("Upload-&Protokoll"), u("Meine Artikel aus dem Auktionshaus importieren"),
                    u("Artikel aus einer Datei importieren"), u("Artikel in eine Datei exportieren"),
                    u("-"), u("Ausgewählte Artikel bearbeiten..."),
-                   u("Rückgängig: Sammelbearbeitung")}));
+                   u("Rückgängig: Sammelbearbeitung"), u("-"), u("Vorlagen...")}));
   QCOMPARE(captions(m.user),
            QStringList({u("Meine Daten"), u("Meine Rechnungen"), u("Meine Nachrichten")}));
 

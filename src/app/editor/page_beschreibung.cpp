@@ -34,7 +34,8 @@ DescriptionPage::DescriptionPage(FieldBinder& b, EditorControls& c, store::Table
   bar->addWidget(label_for(new QLabel(QStringLiteral("Beschreibung in HTML:"), this), html));
   bar->addWidget(html);
   frame_choice_ = new QComboBox(this);
-  frame_choice_->setAccessibleDescription(QStringLiteral("Beschreibung"));
+  // No field's description: tools that look for the control bound to `Beschreibung` find the
+  // text, whose own text this choice leaves alone.
   frame_choice_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   bar->addSpacing(12);
   bar->addWidget(label_for(new QLabel(QStringLiteral("Vorlage:"), this), frame_choice_));
