@@ -38,6 +38,10 @@ AccountCommands::AccountCommands(Dependencies dependencies, QObject* parent)
   }
 }
 
+AccountCommands::~AccountCommands() {
+  delete fee_read_;
+}
+
 SellerDataWindow* AccountCommands::sellerDataWindow() const { return seller_data_; }
 FeeStatementWindow* AccountCommands::feeStatementWindow() const { return fee_statement_; }
 

@@ -48,6 +48,8 @@ class AccountCommands : public QObject {
     QAction& my_messages;
   };
   explicit AccountCommands(Dependencies dependencies, QObject* parent = nullptr);
+  // Waits for the fee read while it is still whole: the read writes into it.
+  ~AccountCommands() override;
 
   void showSellerData();
   // Reads the fee statement off the window's thread and shows it when it is there.

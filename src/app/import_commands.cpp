@@ -42,6 +42,11 @@ ImportCommands::ImportCommands(Dependencies dependencies, QObject* parent)
   connect(count_read_, &runs::BackgroundRun::finished, this, &ImportCommands::countsRead);
 }
 
+ImportCommands::~ImportCommands() {
+  delete count_read_;
+  delete run_;
+}
+
 bool ImportCommands::running() const { return run_->running(); }
 
 void ImportCommands::stopAfterCurrent() { run_->requestStop(); }

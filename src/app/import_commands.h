@@ -45,6 +45,8 @@ class ImportCommands : public QObject {
     std::function<void(const std::string&)> note;  // the connection status list
   };
   explicit ImportCommands(Dependencies dependencies, QObject* parent = nullptr);
+  // Waits for its reads and runs while it is still whole: they write into it.
+  ~ImportCommands() override;
 
   // Counts the seller's current and expired auctions into the check-box captions, off the
   // window's thread; countsShown() when they are there.
