@@ -31,7 +31,7 @@
 #include "app/account_commands.h"
 #include "app/account_windows.h"
 #include "app/editor/article_editor.h"
-#include "app/editor/page_kategorie.h"
+#include "app/editor/category_page.h"
 #include "app/login_window.h"
 #include "app/main_window.h"
 #include "app/program_start.h"

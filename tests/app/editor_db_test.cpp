@@ -12,7 +12,7 @@
 
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
-#include "app/editor/page_kategorie.h"
+#include "app/editor/category_page.h"
 #include "app/editor_fixture.h"
 #include "app/record_navigator.h"
 #include "db/connection.h"

@@ -15,7 +15,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/editor/page_beschreibung.h"
+#include "app/editor/description_page.h"
 #include "app/editor_fixture.h"
 #include "app/web_engine.h"
 #include "db/connection.h"

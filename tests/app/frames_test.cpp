@@ -16,7 +16,7 @@
 #include <QWebEngineView>
 #include <filesystem>
 
-#include "app/editor/page_beschreibung.h"
+#include "app/editor/description_page.h"
 #include "app/frames_window.h"
 #include "app/main_window_fixture.h"
 #include "store/description_frames.h"

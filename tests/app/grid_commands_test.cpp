@@ -14,7 +14,7 @@
 #include <QToolButton>
 #include <filesystem>
 
-#include "app/editor/page_kategorie.h"
+#include "app/editor/category_page.h"
 #include "app/import_commands.h"
 #include "app/main_window_fixture.h"
 #include "app/record_navigator.h"

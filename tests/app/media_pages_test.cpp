@@ -15,8 +15,8 @@
 #include <QWebEngineView>
 #include <filesystem>
 
-#include "app/editor/page_beschreibung.h"
-#include "app/editor/page_bilder.h"
+#include "app/editor/description_page.h"
+#include "app/editor/pictures_page.h"
 #include "app/editor_fixture.h"
 #include "app/web_engine.h"
 #include "media/pictures.h"

@@ -8,7 +8,7 @@
 #include "app/account_windows.h"
 #include "app/auction_house_case.h"
 #include "app/auction_house_window.h"
-#include "app/editor/page_kategorie.h"
+#include "app/editor/category_page.h"
 #include "app/account_commands.h"
 #include "support/auction_house.h"
 

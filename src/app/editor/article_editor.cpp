@@ -9,9 +9,9 @@
 #include "app/editor/clickable_label.h"
 #include "app/editor/fee_display.h"
 #include "app/editor/field_widgets.h"
-#include "app/editor/page_beschreibung.h"
-#include "app/editor/page_bilder.h"
-#include "app/editor/page_kategorie.h"
+#include "app/editor/description_page.h"
+#include "app/editor/pictures_page.h"
+#include "app/editor/category_page.h"
 #include "ports/dialogs.h"
 #include "presentation/labels.h"
 #include "store/field.h"
@@ -36,7 +36,7 @@ ArticleEditor::ArticleEditor(Dependencies dependencies, QWidget* parent)
 
   using presentation::EditorPage;
   const auto at = [](EditorPage p) { return static_cast<std::size_t>(p); };
-  pages_[at(EditorPage::Article)] = build_artikel_page(*binder_, controls_);
+  pages_[at(EditorPage::Article)] = build_article_page(*binder_, controls_);
   description_page_ =
       new DescriptionPage(*binder_, controls_, articles, d_.dialogs, workspace_.frames());
   pictures_page_ =
@@ -44,8 +44,8 @@ ArticleEditor::ArticleEditor(Dependencies dependencies, QWidget* parent)
   pages_[at(EditorPage::Description)] = description_page_;
   pages_[at(EditorPage::Pictures)] = pictures_page_;
   pages_[at(EditorPage::Category)] = category_page_;
-  pages_[at(EditorPage::Payment)] = build_bezahlung_page(*binder_, controls_);
-  pages_[at(EditorPage::Fees)] = build_gebueren_page(controls_);
+  pages_[at(EditorPage::Payment)] = build_payment_page(*binder_, controls_);
+  pages_[at(EditorPage::Fees)] = build_fees_page(controls_);
   pages_[at(EditorPage::Infos)] = build_infos_page(*binder_);
   for (const auto& tab : presentation::kEditorTabs) {
     addTab(pages_[at(tab.page)],

@@ -37,9 +37,9 @@ struct EditorControls {
 // object name.
 QLabel* make_fee_label(const QString& purpose, QWidget* parent);
 
-QWidget* build_artikel_page(FieldBinder& binder, EditorControls& controls);
-QWidget* build_bezahlung_page(FieldBinder& binder, EditorControls& controls);
-QWidget* build_gebueren_page(EditorControls& controls);
+QWidget* build_article_page(FieldBinder& binder, EditorControls& controls);
+QWidget* build_payment_page(FieldBinder& binder, EditorControls& controls);
+QWidget* build_fees_page(EditorControls& controls);
 QWidget* build_infos_page(FieldBinder& binder);
 
 }  // namespace tellvaro::app

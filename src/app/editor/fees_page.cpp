@@ -7,7 +7,7 @@
 
 namespace tellvaro::app {
 
-QWidget* build_gebueren_page(EditorControls& c) {
+QWidget* build_fees_page(EditorControls& c) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   c.status_list = new QListWidget(page);

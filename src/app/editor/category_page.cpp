@@ -1,4 +1,4 @@
-#include "app/editor/page_kategorie.h"
+#include "app/editor/category_page.h"
 
 #include <QComboBox>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "app/editor/page_bilder.h"
+#include "app/editor/pictures_page.h"
 
 #include <sys/stat.h>
 

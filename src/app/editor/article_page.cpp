@@ -229,7 +229,7 @@ QGroupBox* versand_group(FieldBinder& b, QWidget* parent) {
 
 }  // namespace
 
-QWidget* build_artikel_page(FieldBinder& b, EditorControls& c) {
+QWidget* build_article_page(FieldBinder& b, EditorControls& c) {
   auto* scroll = new QScrollArea;
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);

@@ -8,7 +8,7 @@
 
 namespace tellvaro::app {
 
-QWidget* build_bezahlung_page(FieldBinder& b, EditorControls& c) {
+QWidget* build_payment_page(FieldBinder& b, EditorControls& c) {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   auto* box = new QGroupBox(QStringLiteral("Zahlungsweise"), page);

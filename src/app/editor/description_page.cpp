@@ -1,4 +1,4 @@
-#include "app/editor/page_beschreibung.h"
+#include "app/editor/description_page.h"
 
 #include <QComboBox>
 #include <QGroupBox>
