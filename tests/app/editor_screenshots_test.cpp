@@ -23,6 +23,7 @@
 #include "support/temp_dir.h"
 #include "support/accounts.h"
 #include "support/auction_house.h"
+#include "support/web_view.h"
 
 using tellvaro::test::EditorFixture;
 using namespace tellvaro;
@@ -191,16 +192,7 @@ void EditorScreenshots::grabPages() {
   description->showPreview();
   QSignalSpy loaded(description->browser(), &QWebEngineView::loadFinished);
   QVERIFY(loaded.wait(20000));
-  // The page is drawn a moment after it loaded: wait until the browser shows more than one colour.
-  const auto painted = [&] {
-    const QImage shot = description->browser()->grab().toImage();
-    const QRgb first = shot.pixel(shot.width() / 2, 10);
-    for (int y = 10; y < shot.height(); y += 7) {
-      if (shot.pixel(shot.width() / 2, y) != first) return true;
-    }
-    return false;
-  };
-  QVERIFY(QTest::qWaitFor(painted, 10000));
+  QVERIFY(test::wait_until_painted(description->browser()));
   QString path = QDir(folder).filePath("editor-beschreibung-vorschau.png");
   QVERIFY2(f.editor->grab().save(path), qPrintable(path));
 }

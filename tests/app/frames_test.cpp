@@ -20,6 +20,7 @@
 #include "app/frames_window.h"
 #include "app/main_window_fixture.h"
 #include "store/description_frames.h"
+#include "support/web_view.h"
 
 using namespace tellvaro;
 using namespace tellvaro::test;
@@ -36,16 +37,6 @@ const char* kFrame =
     "<h3>Widerrufsbelehrung</h3><p>Sie haben das Recht, binnen vierzehn Tagen ohne Angabe von "
     "Gr\xC3\xBCnden diesen Vertrag zu widerrufen.</p>\n";
 
-QVariant run_js(QWebEngineView* view, const QString& script) {
-  QVariant result;
-  bool done = false;
-  view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-    result = v;
-    done = true;
-  });
-  if (!QTest::qWaitFor([&] { return done; }, 10000)) return QStringLiteral("<no answer>");
-  return result;
-}
 
 QString text_of(QWebEngineView* view, const char* id) {
   return run_js(view, QString("var e = document.getElementById('%1'); e ? e.textContent : ''")
@@ -188,7 +179,7 @@ void FramesTest::screenshot() {
   QSignalSpy loaded(frames->preview(), &QWebEngineView::loadFinished);
   frames->list()->setCurrentRow(1);
   QVERIFY(loaded.count() > 0 || loaded.wait(20000));
-  QTest::qWait(300);
+  QVERIFY(test::wait_until_painted(frames->preview()));
   QDir().mkpath(QString::fromUtf8(folder));
   QVERIFY(frames->grab().save(QString::fromUtf8(folder) + "/vorlagen.png"));
   frames->close();
@@ -200,7 +191,7 @@ void FramesTest::screenshot() {
   page->previewButton()->click();
   QSignalSpy shown(page->browser(), &QWebEngineView::loadFinished);
   QVERIFY(shown.wait(20000));
-  QTest::qWait(300);
+  QVERIFY(test::wait_until_painted(page->browser()));
   QVERIFY(w.grab().save(QString::fromUtf8(folder) + "/editor-beschreibung-vorlage.png"));
 }
 

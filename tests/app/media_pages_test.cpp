@@ -22,11 +22,13 @@
 #include "media/pictures.h"
 #include "support/pictures.h"
 #include "support/temp_dir.h"
+#include "support/web_view.h"
 #include "support/widgets.h"
 
 using tellvaro::test::EditorFixture;
 using namespace tellvaro;
 using Answer = ports::Answer;
+using test::run_js;
 using Texts = std::vector<std::string>;
 
 namespace {
@@ -37,17 +39,6 @@ void write(const std::string& path, const std::string& bytes) {
 
 std::string jpeg(int w, int h) { return media::testing::make_jpeg(w, h); }
 
-QVariant run_js(QWebEngineView* view, const QString& script) {
-  QVariant result;
-  bool done = false;
-  // The program's own probe runs beside the page: the page itself may run no script.
-  view->page()->runJavaScript(script, QWebEngineScript::ApplicationWorld, [&](const QVariant& v) {
-    result = v;
-    done = true;
-  });
-  if (!QTest::qWaitFor([&] { return done; }, 10000)) return QStringLiteral("<no answer>");
-  return result;
-}
 
 }  // namespace
 
